@@ -1,0 +1,102 @@
+#include "app/Program.h"
+
+#include "app/Conversions.h"
+#include "bar/AppBarShell.h"
+
+namespace lark {
+namespace {
+
+int32_t TwipsPerPixel(int32_t dpi) {
+    if (dpi <= 0) Raise(kErrInvalidCall);
+    return static_cast<int32_t>(RoundHalfEven(1440.0 / dpi));
+}
+
+void BindCatalogue(App& app) {
+    app.state.CatalogueIni = std::make_unique<cINI>(app.platform.Profile);
+    app.state.CatalogueIni->INIPath(app.state.CataloguePath);
+}
+
+// First run: a new catalogue filled from the desktop. A setting that named a
+// missing file falls back to the default path; if a catalogue already lives
+// there it is the user's, so it is kept as it is and nothing is imported.
+void SettleCatalogueFile(App& app, const std::string& programFolder) {
+    AppState& s = app.state;
+    if (app.platform.Files.Exists(s.CataloguePath)) return;
+    s.CataloguePath = DefaultCataloguePath(programFolder);
+    if (app.platform.Files.Exists(s.CataloguePath)) return;
+    app.platform.Files.WriteAll(s.CataloguePath, "\r\n");
+    BindCatalogue(app);
+    app.host.ImportShellFolder(kDesktopFolder, true);
+    app.host.ImportShellFolder(kCommonDesktopFolder, true);
+}
+
+}  // namespace
+
+bool Main(App& app) {
+    AppState& s = app.state;
+    IProgramHost& host = app.host;
+    try {
+        if (host.PreviousInstanceRunning()) {
+            app.platform.MessageBox.Show(kAlreadyRunning, kProductTitle, BoxIcon::Information, BoxButtons::Ok);
+            app.errors.ShowError("", std::nullopt);
+            return false;
+        }
+        host.LoadUtilityForm();
+        app.platform.MousePointer.SetBusy();
+
+        const ScreenMeasures screen = host.MeasureScreen();
+        s.ScreenWidthPx = screen.widthPx;
+        s.ScreenHeightPx = screen.heightPx;
+        s.TwipsPerPixelX = TwipsPerPixel(screen.dpiX);
+        s.TwipsPerPixelY = TwipsPerPixel(screen.dpiY);
+        host.SizeDrawingSurfaces();
+
+        s.IconSize = 1;
+        const std::string programFolder = host.ProgramFolder();
+        LoadSettings(s, app.platform.Settings, programFolder);
+        if (s.CataloguePath.empty()) s.CataloguePath = DefaultCataloguePath(programFolder);
+        SettleCatalogueFile(app, programFolder);
+        BindCatalogue(app);
+
+        host.InitImageLists();
+        host.LoadCatalogue(s.CataloguePath);
+        host.BuildMainMenu();
+
+        s.BarPlacement.length = 44;
+        s.DockStateChanged = false;
+        host.HideDock();
+        s.FloatLastTop = s.FloatTop;
+        s.FloatLastLeft = s.FloatLeft;
+        host.ShowFloat();
+        host.ShowConfiguredBar();
+        app.platform.MousePointer.SetDefault();
+        return true;
+    } catch (...) {
+        app.errors.ShowError("", CurrentError());
+        return false;
+    }
+}
+
+bool Shutdown(App& app, bool noSave) {
+    AppState& s = app.state;
+    try {
+        if (s.AppBarInfo.hWnd != 0) {
+            s.AppBarInfo.lParam = 0;
+            app.platform.AppBar.Send(ABM_SETAUTOHIDEBAR_, s.AppBarInfo);
+            app.platform.AppBar.Send(ABM_REMOVE_, s.AppBarInfo);
+        }
+    } catch (...) {
+        // Abandoned: the windows stay, only the catalogue and menu objects go.
+        s.CatalogueIni.reset();
+        s.MainPopup.reset();
+        return false;
+    }
+    s.Quitting = true;
+    for (IForm* form : app.host.LoadedForms()) Guard([&] { form->Unload(); });
+    if (!noSave) Guard([&] { SaveSettings(s, app.platform.Settings); });
+    s.CatalogueIni.reset();
+    s.MainPopup.reset();
+    return true;
+}
+
+}  // namespace lark

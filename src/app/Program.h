@@ -1,0 +1,91 @@
+#pragma once
+// The start-up spine and the shutdown of the program.
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "app/ErrorReporter.h"
+#include "app/FileSystem.h"
+#include "app/Settings.h"
+#include "app/UiPorts.h"
+#include "catalogue/ProfileFile.h"
+
+namespace lark {
+
+class IAppBarShell;
+
+struct ScreenMeasures {
+    int32_t widthPx = 0;
+    int32_t heightPx = 0;
+    int32_t dpiX = 96;
+    int32_t dpiY = 96;
+};
+
+// A loaded window of the program, as shutdown sees it.
+class IForm {
+public:
+    virtual ~IForm() = default;
+    // Runs the window's unload handler and, unless it cancels, destroys it.
+    virtual void Unload() = 0;
+};
+
+// What the start-up spine asks of the window layer and of the parts of the
+// program that build the bar.
+class IProgramHost {
+public:
+    virtual ~IProgramHost() = default;
+    virtual bool PreviousInstanceRunning() = 0;
+    virtual ScreenMeasures MeasureScreen() = 0;
+    virtual std::string ProgramFolder() = 0;
+
+    virtual void LoadUtilityForm() = 0;
+    virtual void SizeDrawingSurfaces() = 0;
+    virtual void ImportShellFolder(int32_t folderNumber, bool showProgress) = 0;
+    virtual void InitImageLists() = 0;
+    virtual void LoadCatalogue(const std::string& path) = 0;
+    virtual void BuildMainMenu() = 0;
+    virtual void HideDock() = 0;
+    // Moves the floating window to FloatLeft / FloatTop / FloatWidth, shows
+    // it and starts its move timer.
+    virtual void ShowFloat() = 0;
+    virtual void ShowConfiguredBar() = 0;
+
+    // Loaded windows in the order they were loaded.
+    virtual std::vector<IForm*> LoadedForms() = 0;
+};
+
+// Platform services shared by the rules.
+struct Platform {
+    IMessageBox& MessageBox;
+    IMousePointer& MousePointer;
+    ISettingsStore& Settings;
+    IFileSystem& Files;
+    IProfileFile& Profile;
+    IAppBarShell& AppBar;
+};
+
+// Everything one run of the program works with.
+struct App {
+    App(Platform& services, IProgramHost& windows)
+        : platform(services), host(windows), errors(services.MessageBox, services.MousePointer) {}
+
+    AppState state;
+    Platform& platform;
+    IProgramHost& host;
+    ErrorReporter errors;
+};
+
+inline constexpr const char* kAlreadyRunning = "Application is already running!";
+inline constexpr int32_t kDesktopFolder = 16;        // the user's desktop
+inline constexpr int32_t kCommonDesktopFolder = 25;  // all users' desktop
+
+// Runs the start-up; true when the program is now running, false when it
+// ended (second instance or a start-up error, already reported).
+bool Main(App& app);
+
+// Quits the working state: withdraws the appbar, unloads every window, saves
+// the settings (unless noSave) and releases the catalogue and the menu.
+// False when withdrawing the appbar failed; nothing was unloaded then.
+bool Shutdown(App& app, bool noSave);
+
+}  // namespace lark

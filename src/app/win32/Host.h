@@ -1,0 +1,46 @@
+#pragma once
+// The Windows side of the start-up spine: the windows of the program and
+// the platform calls Main makes.
+#include <memory>
+
+#include "app/Program.h"
+#include "app/win32/Form.h"
+#include "app/win32/Handles.h"
+#include "bar/win32/f_Float.h"
+#include "icons/win32/f_Util.h"
+
+namespace lark::win {
+
+class Host : public IProgramHost {
+public:
+    Host();
+    void Attach(App& app) { app_ = &app; }
+
+    bool PreviousInstanceRunning() override;
+    ScreenMeasures MeasureScreen() override;
+    std::string ProgramFolder() override;
+    void LoadUtilityForm() override;
+    void SizeDrawingSurfaces() override;
+    void ImportShellFolder(int32_t folderNumber, bool showProgress) override;
+    void InitImageLists() override;
+    void LoadCatalogue(const std::string& path) override;
+    void BuildMainMenu() override;
+    void HideDock() override;
+    void ShowFloat() override;
+    void ShowConfiguredBar() override;
+    std::vector<IForm*> LoadedForms() override { return forms_.Loaded(); }
+
+    FormRegistry& Forms() { return forms_; }
+
+private:
+    App& app() { return *app_; }
+
+    App* app_ = nullptr;
+    UniqueHandle instanceMutex_;
+    HICON appIcon_ = nullptr;  // shared resource icon, never destroyed
+    FormRegistry forms_;
+    std::unique_ptr<f_Util> util_;
+    std::unique_ptr<f_Float> float_;
+};
+
+}  // namespace lark::win

@@ -1,0 +1,135 @@
+#include "app/win32/Services.h"
+
+#include "app/RuntimeError.h"
+#include "app/win32/Handles.h"
+#include "app/win32/Text.h"
+
+namespace lark::win {
+namespace {
+
+std::wstring SettingsKeyPath(const std::string& app, const std::string& section) {
+    return L"Software\\" + Widen(app) + L"\\" + Widen(section);
+}
+
+// The run-time error a failed file call stands for.
+[[noreturn]] void RaiseFileError(DWORD code) {
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND: Raise(kErrFileNotFound);
+        case ERROR_PATH_NOT_FOUND: Raise(kErrPathNotFound);
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION: Raise(kErrPermissionDenied);
+        case ERROR_INVALID_NAME: Raise(kErrBadFileName);
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY: Raise(kErrOutOfMemory);
+        default: Raise(kErrPathFileAccess);
+    }
+}
+
+}  // namespace
+
+BoxAnswer MessageBoxService::Show(const std::string& text, const std::string& title, BoxIcon icon,
+                                  BoxButtons buttons) {
+    UINT style = MB_TASKMODAL | MB_SETFOREGROUND;
+    switch (icon) {
+        case BoxIcon::Critical: style |= MB_ICONERROR; break;
+        case BoxIcon::Question: style |= MB_ICONQUESTION; break;
+        case BoxIcon::Exclamation: style |= MB_ICONWARNING; break;
+        case BoxIcon::Information: style |= MB_ICONINFORMATION; break;
+        case BoxIcon::None: break;
+    }
+    switch (buttons) {
+        case BoxButtons::Ok: style |= MB_OK; break;
+        case BoxButtons::OkCancel: style |= MB_OKCANCEL; break;
+        case BoxButtons::YesNo: style |= MB_YESNO; break;
+    }
+    switch (MessageBoxW(nullptr, Widen(text).c_str(), Widen(title).c_str(), style)) {
+        case IDCANCEL: return BoxAnswer::Cancel;
+        case IDYES: return BoxAnswer::Yes;
+        case IDNO: return BoxAnswer::No;
+        default: return BoxAnswer::Ok;
+    }
+}
+
+void MousePointerService::SetBusy() {
+    busy_ = true;
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+}
+
+void MousePointerService::SetDefault() {
+    busy_ = false;
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+}
+
+std::optional<std::string> RegistrySettingsStore::Read(const std::string& app, const std::string& section,
+                                                       const std::string& key) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKeyPath(app, section).c_str(), 0, KEY_QUERY_VALUE, &raw) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    UniqueKey hkey(raw);
+    const std::wstring name = Widen(key);
+    DWORD type = 0, bytes = 0;
+    if (RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::nullopt;
+    std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
+    DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    // A stored value need not carry its terminating NUL.
+    value.resize(size / sizeof(wchar_t));
+    const size_t nul = value.find(L'\0');
+    if (nul != std::wstring::npos) value.resize(nul);
+    return Narrow(value);
+}
+
+void RegistrySettingsStore::Write(const std::string& app, const std::string& section, const std::string& key,
+                                  const std::string& value) {
+    HKEY raw = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKeyPath(app, section).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &raw, nullptr) != ERROR_SUCCESS)
+        Raise(kErrPermissionDenied);
+    UniqueKey hkey(raw);
+    const std::wstring text = Widen(value);
+    const DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+    if (RegSetValueExW(hkey.get(), Widen(key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       bytes) != ERROR_SUCCESS)
+        Raise(kErrPermissionDenied);
+}
+
+bool FileSystemService::Exists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void FileSystemService::WriteAll(const std::string& path, const std::string& bytes) {
+    UniqueFile file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) RaiseFileError(GetLastError());
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size())
+        RaiseFileError(GetLastError());
+}
+
+std::string FileSystemService::ReadAll(const std::string& path) {
+    UniqueFile file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD code = GetLastError();
+        // A missing folder on the way is still a missing file to the user.
+        RaiseFileError(code == ERROR_PATH_NOT_FOUND ? ERROR_FILE_NOT_FOUND : code);
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) RaiseFileError(GetLastError());
+    if (size.QuadPart > 0x7fffffff) Raise(kErrOutOfMemory);
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() && !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+        RaiseFileError(GetLastError());
+    bytes.resize(read);
+    return bytes;
+}
+
+}  // namespace lark::win

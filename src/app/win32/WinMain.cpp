@@ -1,0 +1,37 @@
+// Entry point: wires the real platform services to the start-up spine and
+// runs the message loop until the last window is gone.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/Program.h"
+#include "app/win32/Host.h"
+#include "app/win32/Services.h"
+#include "bar/win32/AppBarShellService.h"
+#include "catalogue/win32/ProfileFileService.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES |
+                                                       ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+
+    lark::win::MessageBoxService messageBox;
+    lark::win::MousePointerService pointer;
+    lark::win::RegistrySettingsStore settings;
+    lark::win::FileSystemService files;
+    lark::win::ProfileFileService profile;
+    lark::win::AppBarShellService appBar;
+    lark::Platform platform{messageBox, pointer, settings, files, profile, appBar};
+
+    lark::win::Host host;
+    lark::App app(platform, host);
+    host.Attach(app);
+
+    if (!lark::Main(app)) return 0;
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,12 @@
+#pragma once
+// The appbar protocol over SHAppBarMessage.
+#include "bar/AppBarShell.h"
+
+namespace lark::win {
+
+class AppBarShellService : public IAppBarShell {
+public:
+    uintptr_t Send(AppBarMessage message, AppBarData& data) override;
+};
+
+}  // namespace lark::win

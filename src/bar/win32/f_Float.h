@@ -1,0 +1,30 @@
+#pragma once
+// The floating bar: a small tool window the user drags about the screen.
+#include "app/win32/Form.h"
+
+namespace lark::win {
+
+class f_Float : public Form {
+public:
+    f_Float(FormRegistry& registry, App& app, HICON icon) : Form(registry), app_(app), icon_(icon) {}
+
+    void Load();
+    // Moves the window to FloatLeft / FloatTop / FloatWidth (twips), height
+    // from the icon size, and shows it.
+    void PlaceAndShow();
+
+    // Window height in twips for an icon size.
+    static int32_t HeightTwips(int32_t iconSize) { return iconSize == 1 ? 1100 : 1350; }
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnUnload(bool& cancel) override;
+
+private:
+    void EnforceHeight();
+
+    App& app_;
+    HICON icon_;
+};
+
+}  // namespace lark::win

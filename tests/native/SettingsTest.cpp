@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include "Fakes.h"
+#include "app/Conversions.h"
+
+namespace lark::test {
+namespace {
+
+TEST(Conversions, WholeNumbersRoundHalvesToEven) {
+    EXPECT_EQ(ToInt32("5752.5"), 5752);
+    EXPECT_EQ(ToInt32("5753.5"), 5754);
+    EXPECT_EQ(ToInt32("-2.5"), -2);
+    EXPECT_EQ(ToInt32(" 42 "), 42);
+    EXPECT_EQ(ToInt32("1,000"), 1000);
+    EXPECT_EQ(ToInt16("&HFFFF"), -1);
+    EXPECT_EQ(ToInt32("2E3"), 2000);
+}
+
+TEST(Conversions, BadTextAndRangeRaiseTheirErrors) {
+    auto number = [](auto&& f) {
+        try {
+            f();
+        } catch (const RuntimeError& e) {
+            return e.Number();
+        }
+        return 0;
+    };
+    EXPECT_EQ(number([] { ToInt32("abc"); }), kErrTypeMismatch);
+    EXPECT_EQ(number([] { ToInt32(""); }), kErrTypeMismatch);
+    EXPECT_EQ(number([] { ToInt32("12abc"); }), kErrTypeMismatch);
+    EXPECT_EQ(number([] { ToInt32("True"); }), kErrTypeMismatch);
+    EXPECT_EQ(number([] { ToInt16("32768"); }), kErrOverflow);
+    EXPECT_EQ(number([] { ToInt16("32767.5"); }), kErrOverflow);  // rounds up past the range
+    EXPECT_EQ(number([] { ToInt32("3000000000"); }), kErrOverflow);
+    EXPECT_EQ(number([] { ToBool("maybe"); }), kErrTypeMismatch);
+}
+
+TEST(Conversions, BooleansAcceptWordsAndNumbers) {
+    EXPECT_TRUE(ToBool("True"));
+    EXPECT_TRUE(ToBool("true"));
+    EXPECT_TRUE(ToBool("1"));
+    EXPECT_TRUE(ToBool("-1"));
+    EXPECT_FALSE(ToBool("False"));
+    EXPECT_FALSE(ToBool("0"));
+    EXPECT_EQ(FormatNumber(5760), "5760");
+    EXPECT_EQ(FormatNumber(5752.5), "5752.5");
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        state.ScreenWidthPx = 1024;
+        state.ScreenHeightPx = 768;
+        state.TwipsPerPixelX = 15;
+        state.TwipsPerPixelY = 15;
+    }
+    AppState state;
+    FakeSettingsStore store;
+};
+
+TEST_F(SettingsTest, AFreshUserGetsTheDefaults) {
+    LoadSettings(state, store, "C:\\Apps");
+    EXPECT_EQ(state.CataloguePath, "C:\\Apps\\zentrol.ini");
+    EXPECT_EQ(state.IconSize, 1);
+    EXPECT_EQ(state.FloatTop, 768 * 15 / 2);
+    EXPECT_EQ(state.FloatLeft, 1024 * 15 / 2);
+    EXPECT_EQ(state.FloatWidth, 7500);
+    EXPECT_EQ(state.BarPosition, 5);
+    EXPECT_FALSE(state.AutoHideOn);
+    EXPECT_EQ(store.reads, (std::vector<std::string>{"INI_Path", "Size", "Top", "Left", "Width", "Position",
+                                                     "Autohide"}));
+}
+
+TEST_F(SettingsTest, HalfTwipDefaultsRoundToEven) {
+    state.ScreenHeightPx = 767;  // 11505 twips: half is 5752.5
+    state.ScreenWidthPx = 1023;  // 15345 twips: half is 7672.5
+    LoadSettings(state, store, "C:\\Apps");
+    EXPECT_EQ(state.FloatTop, 5752);
+    EXPECT_EQ(state.FloatLeft, 7672);
+}
+
+TEST_F(SettingsTest, StoredValuesAreConverted) {
+    store.Set("INI_Path", "D:\\Cat\\mine.ini");
+    store.Set("Size", "0");
+    store.Set("Top", "1200.5");
+    store.Set("Left", "-300");
+    store.Set("Width", "9000");
+    store.Set("Position", "2");
+    store.Set("Autohide", "1");
+    LoadSettings(state, store, "C:\\Apps");
+    EXPECT_EQ(state.CataloguePath, "D:\\Cat\\mine.ini");
+    EXPECT_EQ(state.IconSize, 0);
+    EXPECT_EQ(state.FloatTop, 1200);
+    EXPECT_EQ(state.FloatLeft, -300);
+    EXPECT_EQ(state.FloatWidth, 9000);
+    EXPECT_EQ(state.BarPosition, 2);
+    EXPECT_TRUE(state.AutoHideOn);
+}
+
+TEST_F(SettingsTest, AnUnreadableValueKeepsOnlyItsFieldUnchanged) {
+    state.IconSize = 1;
+    store.Set("Top", "abc");
+    store.Set("Size", "99999");  // overflows 16 bits
+    store.Set("Autohide", "True");
+    store.Set("Position", "7");  // out of the known codes, kept as it is
+    LoadSettings(state, store, "C:\\Apps");
+    EXPECT_EQ(state.FloatTop, 0);
+    EXPECT_EQ(state.IconSize, 1);
+    EXPECT_EQ(state.FloatLeft, 7680);
+    EXPECT_EQ(state.BarPosition, 7);
+    EXPECT_TRUE(state.AutoHideOn);
+}
+
+TEST_F(SettingsTest, SaveWritesEveryKeyInItsOrderAndForm) {
+    state.CataloguePath = "C:\\Apps\\zentrol.ini";
+    state.IconSize = 0;
+    state.BarPosition = 2;
+    state.FloatTop = 450;
+    state.FloatLeft = -15;
+    state.FloatWidth = 7500;
+    state.AutoHideOn = true;
+    SaveSettings(state, store);
+    EXPECT_EQ(store.writes, (std::vector<std::string>{"INI_Path", "Size", "Position", "Top", "Left", "Width",
+                                                      "Autohide"}));
+    EXPECT_EQ(store.Get("Size"), "0");
+    EXPECT_EQ(store.Get("Position"), "2");
+    EXPECT_EQ(store.Get("Left"), "-15");
+    EXPECT_EQ(store.Get("Autohide"), "True");
+
+    AppState reread;
+    reread.IconSize = 1;
+    LoadSettings(reread, store, "C:\\Other");
+    EXPECT_EQ(reread.CataloguePath, state.CataloguePath);
+    EXPECT_EQ(reread.IconSize, 0);
+    EXPECT_EQ(reread.FloatLeft, -15);
+    EXPECT_TRUE(reread.AutoHideOn);
+}
+
+TEST_F(SettingsTest, AFailingWriteEndsTheSave) {
+    store.failOnKey = "Top";
+    EXPECT_THROW(SaveSettings(state, store), RuntimeError);
+    EXPECT_EQ(store.writes, (std::vector<std::string>{"INI_Path", "Size", "Position"}));
+}
+
+}  // namespace
+}  // namespace lark::test
