@@ -1,0 +1,142 @@
+#!/bin/sh
+# Regenerates every icon and logo in this folder from the SVG sources in src/.
+# Needs only rsvg-convert (librsvg2-bin) and ImageMagick's convert; the outputs are
+# committed so the build never needs either. Running it twice gives identical bytes.
+set -eu
+
+here=$(cd "$(dirname "$0")" && pwd)
+src=$here/src
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT INT TERM
+
+# Same environment on every run, so nothing leaks into the files from the caller.
+export LC_ALL=C TZ=UTC SOURCE_DATE_EPOCH=0
+unset MAGICK_CONFIGURE_PATH MAGICK_FONT_PATH 2>/dev/null || true
+
+# output name : source name. The About icon is the product mark itself.
+ICONS="larkspan:larkspan na:na folder:folder a:larkspan
+addsection:addsection delsection:delsection addbutton:addbutton delbutton:delbutton
+about:about options:options exit:exit mdb:mdb"
+
+# PNGs carry neither a time nor any text, so reruns compare equal.
+PNG_CLEAN="-strip -define png:exclude-chunks=date,time,tIME,tEXt,zTXt,iTXt +set date:create +set date:modify"
+
+render() { # svg size out.png
+    rsvg-convert --width "$2" --height "$2" --keep-aspect-ratio --format png --output "$3" "$1"
+}
+
+# One 32-bit BGRA frame per size. Going through PNG32 keeps ImageMagick from
+# reducing a frame to a palette, which would lose the soft alpha edges.
+for pair in $ICONS; do
+    out=${pair%%:*}
+    name=${pair#*:}
+    small=$src/$name-16.svg
+    [ -f "$small" ] || small=$src/$name.svg
+    render "$small" 16 "$tmp/$out-16.png"
+    render "$src/$name.svg" 32 "$tmp/$out-32.png"
+    render "$src/$name.svg" 48 "$tmp/$out-48.png"
+    # shellcheck disable=SC2086
+    convert "PNG32:$tmp/$out-16.png" "PNG32:$tmp/$out-32.png" "PNG32:$tmp/$out-48.png" \
+        $PNG_CLEAN -type TrueColorAlpha "ICO:$here/$out.ico"
+done
+
+# The logo: the product mark at 64 px, once with alpha and once flattened onto
+# white for the About box's picture control (24-bit, plain BITMAPINFOHEADER).
+render "$src/larkspan.svg" 64 "$tmp/logo.png"
+# shellcheck disable=SC2086
+convert "$tmp/logo.png" $PNG_CLEAN -type TrueColorAlpha "PNG32:$here/logo.png"
+# shellcheck disable=SC2086
+convert "$tmp/logo.png" -background white -alpha remove -alpha off $PNG_CLEAN \
+    -type TrueColor "BMP3:$here/logo.bmp"
+
+# Every ICO must hold exactly 16, 32 and 48 px frames of 32 bits each. Read the
+# icon directory itself rather than trusting a decoder's summary.
+check_ico() { # file
+    f=$1
+    # Unquoted on purpose: one positional parameter per byte.
+    # shellcheck disable=SC2046
+    set -- $(od -An -tu1 -N54 -v "$f")
+    [ "$1 $2 $3 $4" = "0 0 1 0" ] || { echo "make-art: $f is not an icon file" >&2; exit 1; }
+    [ "$5 $6" = "3 0" ] || { echo "make-art: $f does not hold three frames" >&2; exit 1; }
+    shift 6
+    sizes=
+    for _ in 1 2 3; do
+        [ "$7 $8" = "32 0" ] || { echo "make-art: $f has a frame that is not 32-bit" >&2; exit 1; }
+        sizes="$sizes $1x$2"
+        shift 16
+    done
+    [ "$sizes" = " 16x16 32x32 48x48" ] || { echo "make-art: $f has frames$sizes" >&2; exit 1; }
+}
+for pair in $ICONS; do
+    check_ico "$here/${pair%%:*}.ico"
+done
+
+# The contact sheet: every output at 16, 32 and 48 px, plus the 16 px frame
+# blown up four times without smoothing, on white and on mid-grey.
+FONT=DejaVu-Sans
+cell() { # image background out
+    convert -size 72x72 "xc:$2" "$1" -gravity center -composite "$3"
+}
+zoom() { # image out
+    convert "$1" -filter point -resize 400% "$2"
+}
+label() { # text out
+    convert -background white -fill '#374151' -font "$FONT" -pointsize 12 \
+        -size 110x72 -gravity west "label:$1" "$2"
+}
+header() { # text width out
+    convert -background white -fill '#111827' -font "$FONT" -pointsize 12 \
+        -size "$2x22" -gravity center "label:$1" "$3"
+}
+
+rows=
+n=0
+for pair in $ICONS logo; do
+    out=${pair%%:*}
+    n=$((n + 1))
+    r=$tmp/row$n
+    mkdir "$r"
+    if [ "$out" = logo ]; then
+        # The logo has one size: show the PNG on both grounds and the BMP as it will appear.
+        convert "$here/logo.png" -resize 16x16 "$r/f16.png"
+        convert "$here/logo.png" -resize 32x32 "$r/f32.png"
+        convert "$here/logo.png" -resize 48x48 "$r/f48.png"
+        cp "$here/logo.png" "$r/z.png"
+        label "logo.png / .bmp" "$r/label.png"
+    else
+        # Take the frames back out of the ICO, so the sheet shows what was written.
+        convert "$here/$out.ico[0]" "$r/f16.png"
+        convert "$here/$out.ico[1]" "$r/f32.png"
+        convert "$here/$out.ico[2]" "$r/f48.png"
+        zoom "$r/f16.png" "$r/z.png"
+        label "$out.ico" "$r/label.png"
+    fi
+    set -- "$r/label.png"
+    for bg in white '#808080'; do
+        for f in f16 f32 f48 z; do
+            c=$r/c$#.png
+            cell "$r/$f.png" "$bg" "$c"
+            set -- "$@" "$c"
+        done
+    done
+    if [ "$out" = logo ]; then
+        cell "$here/logo.bmp" white "$r/bmp.png"
+        set -- "$@" "$r/bmp.png"
+    fi
+    convert "$@" +append "$r/row.png"
+    rows="$rows $r/row.png"
+done
+convert -size 110x22 xc:white "$tmp/h0.png"
+set -- "$tmp/h0.png"
+for bg in white grey; do
+    for s in 16 32 48 "16 x4"; do
+        header "$s" 72 "$tmp/h$#.png"
+        set -- "$@" "$tmp/h$#.png"
+    done
+done
+header "bmp" 72 "$tmp/h$#.png"
+set -- "$@" "$tmp/h$#.png"
+convert "$@" +append "$tmp/header.png"
+# shellcheck disable=SC2086
+convert -background white "$tmp/header.png" $rows -append -bordercolor white -border 8 \
+    $PNG_CLEAN -type TrueColor "PNG24:$here/contact-sheet.png"
