@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Fails when the exe imports a DLL that is not part of Windows itself.
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)

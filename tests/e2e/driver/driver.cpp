@@ -1,0 +1,599 @@
+// larkspan-driver: a small Win32 console program that the end-to-end tests run
+// under Wine, in the same prefix as larkspan.exe, to look at and poke the
+// program's windows from outside.
+//
+//   larkspan-driver COMMAND [--option value | --flag]...
+//
+// Exit codes: 0 found / ok, 1 not found / timed out / condition false,
+// 2 usage error. Output is UTF-8, one item per line, "\n" line ends.
+//
+// Adding a subcommand: write `int CmdSomething(Options& o)` (take its options
+// with o.Take / o.Flag, call o.Done() before acting) and add one row to
+// kCommands at the bottom. Window selection options are shared through
+// WindowQuery. Cross-process reads of control data (tab captions, toolbar
+// button counts) belong in a "remote memory" section using
+// VirtualAllocEx / WriteProcessMemory / ReadProcessMemory.
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitNotFound = 1;
+constexpr int kExitUsage = 2;
+
+constexpr DWORD kPollMs = 50;
+constexpr DWORD kDefaultTimeoutMs = 5000;
+constexpr UINT kSendTimeoutMs = 3000;
+
+// ---------------------------------------------------------------- output ---
+
+std::string ToUtf8(const std::wstring& w) {
+    if (w.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string s(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
+                        nullptr);
+    return s;
+}
+
+void Write(FILE* f, const std::wstring& text) {
+    std::string s = ToUtf8(text);
+    fwrite(s.data(), 1, s.size(), f);
+    fflush(f);
+}
+
+void Out(const std::wstring& line) { Write(stdout, line + L"\n"); }
+void Err(const std::wstring& line) { Write(stderr, L"larkspan-driver: " + line + L"\n"); }
+
+std::wstring Fmt(const wchar_t* format, ...) {
+    wchar_t buf[1024];
+    va_list args;
+    va_start(args, format);
+    vswprintf(buf, sizeof buf / sizeof buf[0], format, args);
+    va_end(args);
+    return buf;
+}
+
+std::wstring HwndText(HWND h) {
+    return Fmt(L"0x%llX", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(h)));
+}
+
+std::wstring RectText(const RECT& r) {
+    return Fmt(L"%ld %ld %ld %ld", r.left, r.top, r.right, r.bottom);
+}
+
+// --------------------------------------------------------------- options ---
+
+struct UsageError {
+    std::wstring message;
+};
+
+// Options flags take no value; every other "--name" takes the next argument.
+const std::set<std::wstring> kFlagNames = {L"all", L"hidden", L"client", L"visible"};
+
+class Options {
+public:
+    Options(int argc, wchar_t** argv, int first) {
+        for (int i = first; i < argc; ++i) {
+            std::wstring a = argv[i];
+            if (a.rfind(L"--", 0) != 0 || a.size() < 3) throw UsageError{L"unexpected argument " + a};
+            std::wstring name = a.substr(2);
+            if (kFlagNames.count(name)) {
+                flags_.insert(name);
+            } else {
+                if (i + 1 >= argc) throw UsageError{L"option --" + name + L" needs a value"};
+                values_[name] = argv[++i];
+            }
+        }
+    }
+
+    std::optional<std::wstring> Take(const std::wstring& name) {
+        auto it = values_.find(name);
+        if (it == values_.end()) return std::nullopt;
+        std::wstring v = it->second;
+        values_.erase(it);
+        return v;
+    }
+
+    std::wstring Require(const std::wstring& name) {
+        auto v = Take(name);
+        if (!v) throw UsageError{L"missing --" + name};
+        return *v;
+    }
+
+    unsigned long long Number(const std::wstring& name, unsigned long long fallback) {
+        auto v = Take(name);
+        if (!v) return fallback;
+        return ParseNumber(*v, name);
+    }
+
+    bool Flag(const std::wstring& name) { return flags_.erase(name) > 0; }
+
+    // Every option must have been taken: anything left over is a usage error.
+    void Done() const {
+        if (!values_.empty()) throw UsageError{L"unknown option --" + values_.begin()->first};
+        if (!flags_.empty()) throw UsageError{L"unknown option --" + *flags_.begin()};
+    }
+
+    static unsigned long long ParseNumber(const std::wstring& text, const std::wstring& name) {
+        wchar_t* end = nullptr;
+        unsigned long long n = wcstoull(text.c_str(), &end, 0);
+        if (text.empty() || *end != L'\0') throw UsageError{L"--" + name + L" needs a number"};
+        return n;
+    }
+
+private:
+    std::map<std::wstring, std::wstring> values_;
+    std::set<std::wstring> flags_;
+};
+
+// --------------------------------------------------------- window basics ---
+
+std::wstring ClassOf(HWND h) {
+    wchar_t buf[256] = {};
+    GetClassNameW(h, buf, 256);
+    return buf;
+}
+
+// Caption or control text; WM_GETTEXT is marshalled across processes by the
+// system. A hung target falls back to the text the window manager keeps.
+std::wstring TextOf(HWND h) {
+    DWORD_PTR len = 0;
+    if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &len)) {
+        wchar_t buf[1024] = {};
+        InternalGetWindowText(h, buf, 1024);
+        return buf;
+    }
+    std::wstring s(static_cast<size_t>(len) + 1, L'\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(h, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()),
+                        SMTO_ABORTIFHUNG, kSendTimeoutMs, &got);
+    s.resize(static_cast<size_t>(got));
+    return s;
+}
+
+DWORD ProcessOf(HWND h) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    return pid;
+}
+
+std::wstring Escape(const std::wstring& s) {
+    std::wstring r;
+    for (wchar_t c : s) {
+        if (c == L'\\') r += L"\\\\";
+        else if (c == L'\t') r += L"\\t";
+        else if (c == L'\r') r += L"\\r";
+        else if (c == L'\n') r += L"\\n";
+        else r += c;
+    }
+    return r;
+}
+
+// hwnd, pid, visible, exstyle, style, class, rect, title: tab-separated.
+std::wstring DescribeWindow(HWND h) {
+    RECT r = {};
+    GetWindowRect(h, &r);
+    return Fmt(L"%ls\t%lu\t%d\t0x%08lX\t0x%08lX\t", HwndText(h).c_str(), ProcessOf(h),
+               IsWindowVisible(h) ? 1 : 0, static_cast<unsigned long>(GetWindowLongPtrW(h, GWL_EXSTYLE)),
+               static_cast<unsigned long>(GetWindowLongPtrW(h, GWL_STYLE))) +
+           Escape(ClassOf(h)) + L"\t" + RectText(r) + L"\t" + Escape(TextOf(h));
+}
+
+// ---------------------------------------------------------- window query ---
+
+// Selects top-level windows: by --hwnd, or by --title (exact), --class,
+// --exclude-class; only visible ones unless --hidden. Waits up to
+// --timeout-ms (default given by the command) for at least one match.
+struct WindowQuery {
+    std::optional<HWND> hwnd;
+    std::optional<std::wstring> title, cls, exclude_cls;
+    bool include_hidden = false;
+    DWORD timeout_ms = kDefaultTimeoutMs;
+
+    static WindowQuery From(Options& o, DWORD default_timeout_ms = kDefaultTimeoutMs) {
+        WindowQuery q;
+        if (auto h = o.Take(L"hwnd"))
+            q.hwnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(Options::ParseNumber(*h, L"hwnd")));
+        q.title = o.Take(L"title");
+        q.cls = o.Take(L"class");
+        q.exclude_cls = o.Take(L"exclude-class");
+        q.include_hidden = o.Flag(L"hidden");
+        q.timeout_ms = static_cast<DWORD>(o.Number(L"timeout-ms", default_timeout_ms));
+        if (!q.hwnd && !q.title && !q.cls) throw UsageError{L"give --title, --class or --hwnd"};
+        if (q.hwnd) q.include_hidden = true;  // a handle names one window, shown or not
+        return q;
+    }
+
+    bool Matches(HWND h) const {
+        if (!include_hidden && !IsWindowVisible(h)) return false;
+        if (title) {
+            // Cheap check first (no message to the window's thread).
+            wchar_t buf[1024] = {};
+            InternalGetWindowText(h, buf, 1024);
+            if (*title != buf) return false;
+        }
+        if (cls && ClassOf(h) != *cls) return false;
+        if (exclude_cls && ClassOf(h) == *exclude_cls) return false;
+        return true;
+    }
+
+    std::vector<HWND> FindNow() const {
+        std::vector<HWND> found;
+        if (hwnd) {
+            if (IsWindow(*hwnd) && Matches(*hwnd)) found.push_back(*hwnd);
+            return found;
+        }
+        struct Ctx {
+            const WindowQuery* q;
+            std::vector<HWND>* found;
+        } ctx{this, &found};
+        EnumWindows(
+            [](HWND h, LPARAM p) -> BOOL {
+                auto* c = reinterpret_cast<Ctx*>(p);
+                if (c->q->Matches(h)) c->found->push_back(h);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&ctx));
+        return found;
+    }
+
+    // Polls until a match appears or the timeout passes.
+    std::vector<HWND> Wait() const {
+        DWORD start = GetTickCount();
+        for (;;) {
+            auto found = FindNow();
+            if (!found.empty() || GetTickCount() - start >= timeout_ms) return found;
+            Sleep(kPollMs);
+        }
+    }
+
+    std::wstring Describe() const {
+        std::wstring d;
+        if (hwnd) d += L" hwnd=" + HwndText(*hwnd);
+        if (title) d += L" title=\"" + *title + L"\"";
+        if (cls) d += L" class=" + *cls;
+        if (exclude_cls) d += L" exclude-class=" + *exclude_cls;
+        return d;
+    }
+};
+
+// Waits for the query and returns the first match, or reports "not found".
+std::optional<HWND> FindOne(const WindowQuery& q) {
+    auto found = q.Wait();
+    if (found.empty()) {
+        Err(L"no window:" + q.Describe());
+        return std::nullopt;
+    }
+    return found.front();
+}
+
+std::vector<HWND> ChildrenOf(HWND parent) {
+    std::vector<HWND> kids;
+    EnumChildWindows(
+        parent,
+        [](HWND h, LPARAM p) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&kids));
+    return kids;
+}
+
+// A message box or other dialog: class #32770 unless the caller says otherwise.
+WindowQuery DialogQuery(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    if (!q.cls && !q.hwnd) q.cls = L"#32770";
+    return q;
+}
+
+// ------------------------------------------------------------- commands ---
+
+int CmdWaitWindow(Options& o) {
+    WindowQuery q = WindowQuery::From(o, 10000);
+    bool all = o.Flag(L"all");
+    o.Done();
+    auto found = q.Wait();
+    if (found.empty()) {
+        Err(L"timed out waiting for window:" + q.Describe());
+        return kExitNotFound;
+    }
+    for (HWND h : found) {
+        Out(HwndText(h));
+        if (!all) break;
+    }
+    return kExitOk;
+}
+
+int CmdWaitGone(Options& o) {
+    WindowQuery q = WindowQuery::From(o, 10000);
+    o.Done();
+    DWORD start = GetTickCount();
+    while (!q.FindNow().empty()) {
+        if (GetTickCount() - start >= q.timeout_ms) {
+            Err(L"window still there:" + q.Describe());
+            return kExitNotFound;
+        }
+        Sleep(kPollMs);
+    }
+    return kExitOk;
+}
+
+int CmdWindowRect(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    bool client = o.Flag(L"client");
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    RECT r = {};
+    if (client) {
+        GetClientRect(*h, &r);
+        MapWindowPoints(*h, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    } else {
+        GetWindowRect(*h, &r);
+    }
+    Out(RectText(r));
+    return kExitOk;
+}
+
+int CmdWindowText(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    Out(TextOf(*h));
+    return kExitOk;
+}
+
+int CmdWindowInfo(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    Out(DescribeWindow(*h));
+    return kExitOk;
+}
+
+int CmdListWindows(Options& o) {
+    bool visible_only = o.Flag(L"visible");
+    o.Done();
+    std::vector<HWND> all;
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&all));
+    Out(L"# hwnd\tpid\tvisible\texstyle\tstyle\tclass\tleft top right bottom\ttitle");
+    for (HWND h : all)
+        if (!visible_only || IsWindowVisible(h)) Out(DescribeWindow(h));
+    return kExitOk;
+}
+
+// Child windows of one top-level window: hwnd, control id, visible, class,
+// rect (screen), text.
+int CmdListChildren(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    Out(L"# hwnd\tid\tvisible\tclass\tleft top right bottom\ttext");
+    for (HWND c : ChildrenOf(*h)) {
+        RECT r = {};
+        GetWindowRect(c, &r);
+        Out(Fmt(L"%ls\t%ld\t%d\t", HwndText(c).c_str(), static_cast<long>(GetDlgCtrlID(c)),
+                IsWindowVisible(c) ? 1 : 0) +
+            Escape(ClassOf(c)) + L"\t" + RectText(r) + L"\t" + Escape(TextOf(c)));
+    }
+    return kExitOk;
+}
+
+// The text of a message box: its static controls that hold text (the icon is
+// a static too, with SS_ICON and no text), one per line.
+int CmdMsgboxText(Options& o) {
+    WindowQuery q = DialogQuery(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    bool any = false;
+    for (HWND c : ChildrenOf(*h)) {
+        if (_wcsicmp(ClassOf(c).c_str(), L"Static") != 0) continue;
+        if ((GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) continue;
+        std::wstring text = TextOf(c);
+        if (text.empty()) continue;
+        Out(text);
+        any = true;
+    }
+    if (!any) {
+        Err(L"dialog has no static text:" + q.Describe());
+        return kExitNotFound;
+    }
+    return kExitOk;
+}
+
+int CmdClose(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    if (!PostMessageW(*h, WM_CLOSE, 0, 0)) {
+        Err(Fmt(L"PostMessage failed (%lu)", GetLastError()));
+        return kExitNotFound;
+    }
+    return kExitOk;
+}
+
+// Presses a dialog button the way a click does: the dialog receives
+// WM_COMMAND(id, BN_CLICKED) from the button.
+int PressButton(HWND dialog, std::optional<int> id, std::optional<std::wstring> text) {
+    for (HWND c : ChildrenOf(dialog)) {
+        if (_wcsicmp(ClassOf(c).c_str(), L"Button") != 0) continue;
+        bool hit = false;
+        if (id && GetDlgCtrlID(c) == *id) hit = true;
+        if (text) {
+            std::wstring t = TextOf(c);
+            std::wstring plain;
+            for (wchar_t ch : t)
+                if (ch != L'&') plain += ch;
+            if (plain == *text || t == *text) hit = true;
+        }
+        if (!hit) continue;
+        int cid = GetDlgCtrlID(c);
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(cid, BN_CLICKED), reinterpret_cast<LPARAM>(c));
+        return kExitOk;
+    }
+    Err(L"no such button");
+    return kExitNotFound;
+}
+
+int CmdPressOk(Options& o) {
+    WindowQuery q = DialogQuery(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    return PressButton(*h, IDOK, std::wstring(L"OK"));
+}
+
+int CmdPressButton(Options& o) {
+    WindowQuery q = DialogQuery(o);
+    std::optional<int> id;
+    if (auto v = o.Take(L"id")) id = static_cast<int>(Options::ParseNumber(*v, L"id"));
+    auto text = o.Take(L"text");
+    o.Done();
+    if (!id && !text) throw UsageError{L"give --id or --text"};
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    return PressButton(*h, id, text);
+}
+
+int CmdIsToolwindow(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    bool tool = (GetWindowLongPtrW(*h, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
+    Out(tool ? L"yes" : L"no");
+    return tool ? kExitOk : kExitNotFound;
+}
+
+int CmdWindowPid(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    Out(Fmt(L"%lu", ProcessOf(*h)));
+    return kExitOk;
+}
+
+// Returns once the window's thread has handled a message: its start-up work
+// is over and it is back in its message loop.
+int CmdSync(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    DWORD_PTR ignored = 0;
+    for (int i = 0; i < 2; ++i) {
+        if (!SendMessageTimeoutW(*h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored)) {
+            Err(L"window did not answer");
+            return kExitNotFound;
+        }
+    }
+    return kExitOk;
+}
+
+// Screen size in pixels, DPI and the work area, one "name value..." a line.
+int CmdScreen(Options& o) {
+    o.Done();
+    HDC dc = GetDC(nullptr);
+    int dpi_x = GetDeviceCaps(dc, LOGPIXELSX);
+    int dpi_y = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    Out(Fmt(L"width %d", GetSystemMetrics(SM_CXSCREEN)));
+    Out(Fmt(L"height %d", GetSystemMetrics(SM_CYSCREEN)));
+    Out(Fmt(L"dpi_x %d", dpi_x));
+    Out(Fmt(L"dpi_y %d", dpi_y));
+    Out(L"workarea " + RectText(work));
+    return kExitOk;
+}
+
+int CmdHelp(Options& o);
+
+struct Command {
+    const wchar_t* name;
+    const wchar_t* synopsis;
+    int (*run)(Options&);
+};
+
+const wchar_t kSelect[] = L"(--title T | --class C | --hwnd H) [--exclude-class C] [--hidden] [--timeout-ms N]";
+
+const Command kCommands[] = {
+    {L"wait-window", L"SELECT [--all]  print the HWND(s) once the window exists (default 10 s)", CmdWaitWindow},
+    {L"wait-gone", L"SELECT  wait until no such window exists (default 10 s)", CmdWaitGone},
+    {L"window-rect", L"SELECT [--client]  print left top right bottom (screen pixels)", CmdWindowRect},
+    {L"window-text", L"SELECT  print the window's text", CmdWindowText},
+    {L"window-info", L"SELECT  print one line as list-windows does", CmdWindowInfo},
+    {L"window-pid", L"SELECT  print the owning process id", CmdWindowPid},
+    {L"list-windows", L"[--visible]  all top-level windows, tab-separated", CmdListWindows},
+    {L"list-children", L"SELECT  child windows: hwnd id visible class rect text", CmdListChildren},
+    {L"msgbox-text", L"SELECT  text of a #32770 dialog's static controls", CmdMsgboxText},
+    {L"close", L"SELECT  post WM_CLOSE to the window", CmdClose},
+    {L"press-ok", L"SELECT  click the OK button of a #32770 dialog", CmdPressOk},
+    {L"press-button", L"SELECT (--id N | --text T)  click a dialog button", CmdPressButton},
+    {L"is-toolwindow", L"SELECT  exit 0 and print yes if WS_EX_TOOLWINDOW is set", CmdIsToolwindow},
+    {L"sync", L"SELECT  wait until the window's thread answers a message", CmdSync},
+    {L"screen", L" screen width, height, DPI and work area", CmdScreen},
+    {L"help", L" this text", CmdHelp},
+};
+
+int CmdHelp(Options& o) {
+    o.Done();
+    Out(L"usage: larkspan-driver COMMAND [OPTIONS]");
+    Out(std::wstring(L"SELECT = ") + kSelect);
+    for (const Command& c : kCommands) Out(std::wstring(L"  ") + c.name + L" " + c.synopsis);
+    Out(L"exit: 0 ok, 1 not found / timeout / false, 2 usage");
+    return kExitOk;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    SetProcessDPIAware();
+    if (argc < 2) {
+        Err(L"no command (try: help)");
+        return kExitUsage;
+    }
+    std::wstring name = argv[1];
+    for (const Command& c : kCommands) {
+        if (name != c.name) continue;
+        try {
+            Options o(argc, argv, 2);
+            return c.run(o);
+        } catch (const UsageError& e) {
+            Err(name + L": " + e.message);
+            Err(std::wstring(L"usage: ") + c.name + L" " + c.synopsis);
+            return kExitUsage;
+        }
+    }
+    Err(L"unknown command " + name + L" (try: help)");
+    return kExitUsage;
+}

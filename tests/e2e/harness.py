@@ -1,0 +1,506 @@
+"""Helpers for Larkspan's end-to-end tests (Python standard library only).
+
+The tests run inside scripts/with-wine.sh, which provides the Wine prefix,
+HOME, Xvfb and DISPLAY. A test file run directly (python3 test_x.py) starts
+that harness itself, see main().
+
+Pieces:
+- Config: where larkspan.exe, the driver and the e2e work folder are
+  (LARKSPAN_EXE, LARKSPAN_DRIVER, LARKSPAN_E2E_DIR; defaults under
+  build/windows).
+- wait_until(): polls a condition until a deadline; no fixed sleeps.
+- Driver: runs tests/e2e/driver (larkspan-driver.exe) under Wine.
+- Registry: `wine reg query/add/delete` for HKCU\\Software\\Larkspan\\Load.
+- Program: one larkspan.exe started in the background.
+- LarkspanTestCase: a fresh install folder per test (a copy of the exe
+  alone in its folder), a clean settings key, screenshots, and a tearDown
+  that kills only the processes this test started.
+"""
+
+from __future__ import annotations
+
+import ntpath
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+from dataclasses import dataclass
+from pathlib import Path
+from typing import Callable, Optional, TypeVar
+
+REPO = Path(__file__).resolve().parents[2]
+TITLE = "Brindlewick Larkspan"
+APP_KEY = r"HKCU\Software\Larkspan"
+SETTINGS_KEY = APP_KEY + r"\Load"
+SETTING_NAMES = ("INI_Path", "Size", "Top", "Left", "Width", "Position", "Autohide")
+CATALOGUE_NAME = "zentrol.ini"
+DIALOG_CLASS = "#32770"
+
+T = TypeVar("T")
+
+
+# ------------------------------------------------------------------ config --
+
+@dataclass(frozen=True)
+class Config:
+    exe: Path
+    driver: Path
+    work: Path
+
+    @staticmethod
+    def from_env() -> "Config":
+        bin_dir = REPO / "build" / "windows" / "bin"
+        return Config(
+            exe=Path(os.environ.get("LARKSPAN_EXE", bin_dir / "larkspan.exe")),
+            driver=Path(os.environ.get("LARKSPAN_DRIVER", bin_dir / "larkspan-driver.exe")),
+            work=Path(os.environ.get("LARKSPAN_E2E_DIR", REPO / "build" / "windows" / "e2e")),
+        )
+
+
+def in_harness() -> bool:
+    return os.environ.get("LARKSPAN_WINE_HARNESS") == "1" and bool(os.environ.get("WINEPREFIX"))
+
+
+def main() -> None:
+    """Entry point of a test file: run unittest inside the Wine harness."""
+    if not in_harness():
+        script = Path(sys.argv[0])
+        if script.suffix != ".py":
+            sys.exit("run the e2e tests through scripts/with-wine.sh (or as python3 test_x.py)")
+        os.execvp("bash", ["bash", str(REPO / "scripts" / "with-wine.sh"),
+                           sys.executable, str(script.resolve()), *sys.argv[1:]])
+    unittest.main(verbosity=2)
+
+
+# ----------------------------------------------------------------- waiting --
+
+def wait_until(condition: Callable[[], T], timeout: float, what: str,
+               interval: float = 0.05) -> T:
+    """Calls condition() until it returns something truthy; returns that.
+
+    Raises AssertionError naming `what` when `timeout` seconds pass first.
+    """
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise AssertionError(f"timed out after {timeout:g} s waiting for {what}")
+        time.sleep(interval)
+
+
+def run(args: list, timeout: float = 60) -> subprocess.CompletedProcess:
+    """Runs a command to its end, output captured in files rather than pipes:
+    a Wine service process that inherits a pipe would keep it open long after
+    the command itself has ended."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        args = [str(a) for a in args]
+        process = subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+        try:
+            code = process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+            raise
+        out.seek(0)
+        err.seek(0)
+        return subprocess.CompletedProcess(args, code, out.read(), err.read())
+
+
+def text(data: bytes) -> str:
+    return data.decode("utf-8", errors="replace").replace("\r\n", "\n")
+
+
+# -------------------------------------------------------------------- wine --
+
+_winepath_cache: dict = {}
+
+
+def wine_path(path: Path) -> str:
+    """The Windows path of a Linux path in the harness prefix (winepath -w)."""
+    key = str(Path(path).absolute())
+    if key not in _winepath_cache:
+        done = run(["winepath", "-w", key], timeout=30)
+        result = text(done.stdout).strip()
+        if done.returncode != 0 or not result:
+            raise RuntimeError(f"winepath -w {key} failed: {text(done.stderr)}")
+        _winepath_cache[key] = result
+    return _winepath_cache[key]
+
+
+def windows_join(folder: str, name: str) -> str:
+    return folder.rstrip("\\") + "\\" + name
+
+
+def same_windows_path(a: str, b: str) -> bool:
+    """Windows paths compare without regard to letter case."""
+    return ntpath.normcase(a) == ntpath.normcase(b)
+
+
+# ------------------------------------------------------------------ driver --
+
+@dataclass(frozen=True)
+class Rect:
+    left: int
+    top: int
+    right: int
+    bottom: int
+
+    @property
+    def width(self) -> int:
+        return self.right - self.left
+
+    @property
+    def height(self) -> int:
+        return self.bottom - self.top
+
+
+class DriverError(AssertionError):
+    pass
+
+
+class Driver:
+    """larkspan-driver.exe under Wine. Exit 0 ok, 1 not found, 2 usage."""
+
+    def __init__(self, exe: Path):
+        self.exe = Path(exe)
+
+    def call(self, *args, timeout: float = 60) -> subprocess.CompletedProcess:
+        done = run(["wine", self.exe, *args], timeout=timeout)
+        if done.returncode == 2:
+            raise DriverError(f"driver usage error: {args}: {text(done.stderr)}")
+        return done
+
+    def ok(self, *args, timeout: float = 60) -> str:
+        """Runs a command that must succeed; returns its output."""
+        done = self.call(*args, timeout=timeout)
+        if done.returncode != 0:
+            raise DriverError(f"driver {' '.join(map(str, args))} failed "
+                              f"({done.returncode}): {text(done.stderr).strip()}")
+        return text(done.stdout)
+
+    @staticmethod
+    def _select(title=None, hwnd=None, cls=None, exclude_class=None, timeout_ms=None) -> list:
+        args = []
+        if hwnd is not None:
+            args += ["--hwnd", hwnd]
+        if title is not None:
+            args += ["--title", title]
+        if cls is not None:
+            args += ["--class", cls]
+        if exclude_class is not None:
+            args += ["--exclude-class", exclude_class]
+        if timeout_ms is not None:
+            args += ["--timeout-ms", str(int(timeout_ms))]
+        return args
+
+    def find_window(self, timeout_ms: int = 0, **select) -> Optional[str]:
+        """HWND (as "0x...") of the first matching visible window, or None."""
+        done = self.call("wait-window", *self._select(timeout_ms=timeout_ms, **select),
+                         timeout=timeout_ms / 1000 + 60)
+        return text(done.stdout).split()[0] if done.returncode == 0 else None
+
+    def window_exists(self, hwnd: str) -> bool:
+        return self.call("window-info", "--hwnd", hwnd, "--timeout-ms", "0").returncode == 0
+
+    def window_rect(self, hwnd: str, client: bool = False) -> Rect:
+        out = self.ok("window-rect", "--hwnd", hwnd, *(["--client"] if client else []))
+        return Rect(*map(int, out.split()[:4]))
+
+    def window_text(self, hwnd: str) -> str:
+        return self.ok("window-text", "--hwnd", hwnd).rstrip("\n")
+
+    def is_toolwindow(self, hwnd: str) -> bool:
+        done = self.call("is-toolwindow", "--hwnd", hwnd)
+        return done.returncode == 0
+
+    def msgbox_text(self, title: str, timeout_ms: int = 10000) -> Optional[str]:
+        done = self.call("msgbox-text", "--title", title, "--timeout-ms", str(timeout_ms),
+                         timeout=timeout_ms / 1000 + 60)
+        return text(done.stdout).rstrip("\n") if done.returncode == 0 else None
+
+    def press_ok(self, title: str) -> None:
+        self.ok("press-ok", "--title", title)
+
+    def close(self, hwnd: str) -> None:
+        self.ok("close", "--hwnd", hwnd)
+
+    def sync(self, hwnd: str) -> bool:
+        return self.call("sync", "--hwnd", hwnd).returncode == 0
+
+    def screen(self) -> dict:
+        """{"width": 1024, "height": 768, "dpi_x": 96, "dpi_y": 96, "workarea": [..]}"""
+        info = {}
+        for line in self.ok("screen").splitlines():
+            name, *values = line.split()
+            numbers = [int(v) for v in values]
+            info[name] = numbers[0] if len(numbers) == 1 else numbers
+        return info
+
+    def list_windows(self, visible_only: bool = False) -> list:
+        out = self.ok("list-windows", *(["--visible"] if visible_only else []))
+        rows = []
+        for line in out.splitlines():
+            if not line or line.startswith("#"):
+                continue
+            hwnd, pid, visible, exstyle, style, cls, rect, title = line.split("\t", 7)
+            rows.append({"hwnd": hwnd, "pid": int(pid), "visible": visible == "1",
+                         "exstyle": int(exstyle, 16), "style": int(style, 16), "class": cls,
+                         "rect": Rect(*map(int, rect.split())), "title": title})
+        return rows
+
+
+# ---------------------------------------------------------------- registry --
+
+@dataclass(frozen=True)
+class RegValue:
+    type: str
+    data: str
+
+
+class Registry:
+    """`wine reg` in the harness prefix."""
+
+    _LINE = re.compile(r"^ {4}(.*?) {4}(REG_[A-Z_]+)(?: {4}(.*))?$")
+
+    @staticmethod
+    def query(key: str) -> Optional[dict]:
+        """{name: RegValue} of the key's own values, or None if the key is missing."""
+        done = run(["wine", "reg", "query", key])
+        if done.returncode != 0:
+            return None
+        values = {}
+        in_key = False
+        for line in text(done.stdout).splitlines():
+            if not line.strip():
+                continue
+            if not line.startswith(" "):
+                # A key line: ours first, then any subkeys (their values we skip).
+                in_key = line.strip().lower() == Registry._expand(key).lower()
+                continue
+            match = Registry._LINE.match(line)
+            if in_key and match:
+                name, kind, data = match.group(1), match.group(2), match.group(3) or ""
+                if name == "(Default)":
+                    name = ""
+                values[name] = RegValue(kind, data)
+        return values
+
+    @staticmethod
+    def _expand(key: str) -> str:
+        root, _, rest = key.partition("\\")
+        roots = {"HKCU": "HKEY_CURRENT_USER", "HKLM": "HKEY_LOCAL_MACHINE"}
+        return roots.get(root.upper(), root) + ("\\" + rest if rest else "")
+
+    @staticmethod
+    def add(key: str, name: str, data: str, kind: str = "REG_SZ") -> None:
+        done = run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"])
+        if done.returncode != 0:
+            raise RuntimeError(f"reg add {key} {name} failed: {text(done.stderr)}")
+
+    @staticmethod
+    def delete_key(key: str) -> None:
+        run(["wine", "reg", "delete", key, "/f"])  # a missing key is fine
+        if Registry.query(key) is not None:
+            raise RuntimeError(f"could not delete {key}")
+
+    @staticmethod
+    def settings() -> Optional[dict]:
+        return Registry.query(SETTINGS_KEY)
+
+    @staticmethod
+    def set_settings(**values: str) -> None:
+        for name, data in values.items():
+            Registry.add(SETTINGS_KEY, name, data)
+
+
+# ----------------------------------------------------------------- program --
+
+class Program:
+    """One larkspan.exe started in the background with `wine`."""
+
+    def __init__(self, exe: Path, cwd: Path, log: Path):
+        self.exe = exe
+        self.log_path = log
+        log.parent.mkdir(parents=True, exist_ok=True)
+        self._log = open(log, "ab")
+        # Started by its Windows path, as Explorer would; the working folder is
+        # deliberately not the exe folder, so "beside the program" must come
+        # from the module path, not the current directory.
+        self.process = subprocess.Popen(["wine", wine_path(exe)], cwd=cwd,
+                                        stdin=subprocess.DEVNULL, stdout=self._log,
+                                        stderr=subprocess.STDOUT)
+
+    @property
+    def running(self) -> bool:
+        return self.process.poll() is None
+
+    @property
+    def returncode(self) -> Optional[int]:
+        return self.process.poll()
+
+    def wait_exit(self, timeout: float) -> int:
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError(f"{self.exe.name} still running after {timeout:g} s") from None
+
+    def kill(self) -> None:
+        if self.running:
+            self.process.kill()
+            self.process.wait(timeout=30)
+
+    def close_log(self) -> None:
+        self._log.close()
+
+    def log_text(self) -> str:
+        try:
+            return self.log_path.read_text(errors="replace")
+        except OSError:
+            return ""
+
+
+# --------------------------------------------------------------- test case --
+
+class LarkspanTestCase(unittest.TestCase):
+    """Base class: one fresh install folder and clean settings per test."""
+
+    config: Config
+    driver: Driver
+    screen: dict
+
+    START_TIMEOUT = 30.0   # seconds for the bar window to appear
+    EXIT_TIMEOUT = 20.0    # seconds for the program to end after a close
+
+    @classmethod
+    def setUpClass(cls) -> None:
+        if not in_harness():
+            raise unittest.SkipTest("not inside scripts/with-wine.sh")
+        cls.config = Config.from_env()
+        for path in (cls.config.exe, cls.config.driver):
+            if not path.is_file():
+                raise AssertionError(f"{path} is missing: build the windows preset first")
+        cls.driver = Driver(cls.config.driver)
+        cls.screen = cls.driver.screen()
+
+    def setUp(self) -> None:
+        self.name = f"{type(self).__name__}.{self._testMethodName}"
+        self.programs: list = []
+        # Nothing of an earlier test may still be on screen.
+        leftover = self.driver.find_window(title=TITLE)
+        self.assertIsNone(leftover, f"a window titled {TITLE!r} is still open before {self.name}")
+        self.install_dir = self.config.work / self.name
+        if self.install_dir.exists():
+            shutil.rmtree(self.install_dir)
+        self.install_dir.mkdir(parents=True)
+        self.exe = self.install_dir / "larkspan.exe"
+        shutil.copy2(self.config.exe, self.exe)
+        self.install_dir_win = wine_path(self.install_dir)
+        self.catalogue = self.install_dir / CATALOGUE_NAME
+        self.catalogue_win = windows_join(self.install_dir_win, CATALOGUE_NAME)
+        Registry.delete_key(APP_KEY)
+        self._failures_before = self._problem_count()
+
+    def tearDown(self) -> None:
+        failed = self._problem_count() > self._failures_before
+        if failed:
+            self._record_failure_state()
+        killed = [p for p in self.programs if p.running]
+        for program in killed:
+            program.kill()  # only what this test started; normally already gone
+        for program in self.programs:
+            program.close_log()
+        if killed:
+            # Killed windows vanish once wineserver has cleaned up after them.
+            wait_until(lambda: self.driver.find_window(title=TITLE) is None, 15,
+                       "the killed program's windows to go")
+
+    # -- helpers for tests --
+
+    @property
+    def twips_per_pixel(self) -> tuple:
+        """(x, y) twips per pixel at the DPI Wine reports, as whole numbers."""
+        return 1440 // self.screen["dpi_x"], 1440 // self.screen["dpi_y"]
+
+    def start_program(self) -> Program:
+        log = self.config.work / "logs" / f"{self.name}.{len(self.programs)}.log"
+        if not self.programs and log.exists():
+            log.unlink()
+        program = Program(self.exe, cwd=self.config.work, log=log)
+        self.programs.append(program)
+        return program
+
+    def wait_bar_window(self, program: Program, timeout: Optional[float] = None) -> str:
+        """Waits for the visible bar window (not a message box); returns its HWND.
+
+        Fails at once when the program ends first.
+        """
+        timeout = timeout or self.START_TIMEOUT
+
+        def found():
+            hwnd = self.driver.find_window(title=TITLE, exclude_class=DIALOG_CLASS,
+                                           timeout_ms=1000)
+            if hwnd is None and not program.running:
+                raise AssertionError(f"{program.exe.name} ended with code {program.returncode} "
+                                     f"before its window appeared; log:\n{program.log_text()}")
+            return hwnd
+
+        try:
+            hwnd = wait_until(found, timeout, f"the window {TITLE!r}", interval=0)
+        except AssertionError as e:
+            raise AssertionError(f"{e}\n{self.describe_screen()}") from None
+        self.driver.sync(hwnd)  # its thread is back in the message loop
+        return hwnd
+
+    def close_bar(self, program: Program, hwnd: str) -> int:
+        """Closes the bar window as the system would and waits for the exit."""
+        self.driver.close(hwnd)
+        return program.wait_exit(self.EXIT_TIMEOUT)
+
+    def screenshot(self, name: str) -> Path:
+        """Saves the whole Xvfb screen as build/windows/e2e/screenshots/<name>.png."""
+        path = self.config.work / "screenshots" / f"{name}.png"
+        path.parent.mkdir(parents=True, exist_ok=True)
+        done = run(["import", "-window", "root", path], timeout=60)
+        if done.returncode != 0:
+            raise RuntimeError(f"import failed: {text(done.stderr)}")
+        return path
+
+    def describe_screen(self) -> str:
+        try:
+            rows = self.driver.list_windows(visible_only=True)
+        except Exception as e:  # diagnostics only
+            return f"(list-windows failed: {e})"
+        lines = [f"  {r['hwnd']} pid={r['pid']} class={r['class']} rect={r['rect']} "
+                 f"exstyle=0x{r['exstyle']:08X} title={r['title']!r}" for r in rows]
+        return "visible top-level windows:\n" + "\n".join(lines)
+
+    # -- internals --
+
+    def _problem_count(self) -> int:
+        outcome = getattr(self, "_outcome", None)
+        count = 0
+        # Python <= 3.10 keeps the test's errors on the outcome until the end.
+        for _, exc_info in getattr(outcome, "errors", None) or []:
+            count += exc_info is not None
+        result = getattr(outcome, "result", None)
+        if result is not None:
+            count += len(result.failures) + len(result.errors)
+        return count
+
+    def _record_failure_state(self) -> None:
+        try:
+            shot = self.screenshot(f"{self.name}-failure")
+            print(f"\n[e2e] failure screenshot: {shot}", file=sys.stderr)
+            print(self.describe_screen(), file=sys.stderr)
+            for program in self.programs:
+                log = program.log_text().strip()
+                if log:
+                    print(f"[e2e] {program.log_path}:\n{log}", file=sys.stderr)
+        except Exception as e:  # diagnostics must not hide the real failure
+            print(f"[e2e] could not record failure state: {e}", file=sys.stderr)

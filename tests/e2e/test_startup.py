@@ -1,0 +1,173 @@
+#!/usr/bin/env python3
+"""End-to-end tests of start-up and shutdown, registry settings and the
+single-instance guard.
+
+Each test gets its own folder holding only a copy of larkspan.exe and starts
+with no HKCU\\Software\\Larkspan key. Run under scripts/with-wine.sh, or
+directly: python3 tests/e2e/test_startup.py [-v] [StartupTests.test_name].
+"""
+
+import sys
+from pathlib import Path
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+import harness  # noqa: E402
+from harness import (DIALOG_CLASS, SETTING_NAMES, SETTINGS_KEY, TITLE,  # noqa: E402
+                     LarkspanTestCase, Registry, same_windows_path)
+
+ALREADY_RUNNING = "Application is already running!"
+
+# A catalogue a user could have written: two sections, CR LF lines.
+SAMPLE_CATALOGUE = (b"[Tools]\r\nNotepad=C:\\windows\\notepad.exe\r\n"
+                    b"[Web]\r\nHome=http://example.invalid/\r\n")
+
+
+class StartupTests(LarkspanTestCase):
+
+    def start_and_wait(self):
+        program = self.start_program()
+        return program, self.wait_bar_window(program)
+
+    def assert_settings_path(self, settings, expected_win_path):
+        self.assertIn("INI_Path", settings)
+        actual = settings["INI_Path"].data
+        self.assertTrue(same_windows_path(actual, expected_win_path),
+                        f"INI_Path is {actual!r}, expected {expected_win_path!r}")
+
+    # -- first run --
+
+    def test_first_run_creates_empty_catalogue(self):
+        self.assertFalse(self.catalogue.exists())
+        program, hwnd = self.start_and_wait()
+        self.assertTrue(self.catalogue.is_file(), "no zentrol.ini beside the exe")
+        self.assertEqual(self.catalogue.read_bytes(), b"\r\n")
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+        self.assertEqual(self.catalogue.read_bytes(), b"\r\n")
+        # Nothing else appears beside the program.
+        self.assertEqual(sorted(p.name for p in self.install_dir.iterdir()),
+                         ["larkspan.exe", "zentrol.ini"])
+
+    # -- the floating tool window --
+
+    def test_window_appears_as_tool_window(self):
+        program, hwnd = self.start_and_wait()
+        shot = self.screenshot("startup-floating-window")
+        print(f"\n[e2e] screenshot: {shot}", file=sys.stderr)
+        self.assertEqual(self.driver.window_text(hwnd), TITLE)
+        self.assertTrue(self.driver.is_toolwindow(hwnd), "the bar is not a tool window")
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+
+    # -- settings saved at shutdown, defaults for a fresh user --
+
+    def test_close_saves_defaults_of_fresh_user(self):
+        program, hwnd = self.start_and_wait()
+        self.assertIsNone(Registry.settings(), "settings written before shutdown")
+        rect = self.driver.window_rect(hwnd)
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+
+        settings = Registry.settings()
+        self.assertIsNotNone(settings, f"{SETTINGS_KEY} not written at shutdown")
+        self.assertEqual(sorted(settings), sorted(SETTING_NAMES))
+        for name, value in settings.items():
+            self.assertEqual(value.type, "REG_SZ", f"{name} is {value.type}")
+        self.assertEqual(settings["Size"].data, "1")
+        self.assertEqual(settings["Position"].data, "5")
+        self.assertEqual(settings["Width"].data, "7500")
+        self.assertEqual(settings["Autohide"].data, "False")
+        self.assert_settings_path(settings, self.catalogue_win)
+
+        # Top and Left: the floating window's place in twips when it closed...
+        tpp_x, tpp_y = self.twips_per_pixel
+        self.assertEqual(int(settings["Left"].data), rect.left * tpp_x)
+        self.assertEqual(int(settings["Top"].data), rect.top * tpp_y)
+        # ...which for a fresh user is the screen's centre (half the screen in
+        # twips, rounded half to even), give or take a pixel.
+        default_left = round(self.screen["width"] * tpp_x / 2)
+        default_top = round(self.screen["height"] * tpp_y / 2)
+        self.assertLessEqual(abs(int(settings["Left"].data) - default_left), tpp_x,
+                             f"window left {rect.left} px, default {default_left} twips")
+        self.assertLessEqual(abs(int(settings["Top"].data) - default_top), tpp_y,
+                             f"window top {rect.top} px, default {default_top} twips")
+
+    # -- single instance --
+
+    def test_second_instance_reports_and_ends(self):
+        stored = {"Size": "1", "Position": "5", "Left": "1500", "Top": "1500",
+                  "Width": "6000", "Autohide": "False"}
+        Registry.set_settings(**stored)
+        first, hwnd = self.start_and_wait()
+        catalogue_before = self.catalogue.read_bytes()
+        settings_before = Registry.settings()
+
+        second = self.start_program()
+        text = self.driver.msgbox_text(TITLE, timeout_ms=20000)
+        self.assertIsNotNone(text, f"no message box titled {TITLE!r}\n{self.describe_screen()}")
+        self.assertEqual(text, ALREADY_RUNNING)
+        self.screenshot("startup-second-instance")
+        self.assertTrue(second.running, "the second instance ended before its box was answered")
+
+        self.driver.press_ok(TITLE)
+        self.assertEqual(second.wait_exit(self.EXIT_TIMEOUT), 0)
+
+        self.assertTrue(first.running, "the first instance ended")
+        self.assertTrue(self.driver.window_exists(hwnd), "the first instance's window is gone")
+        self.assertTrue(self.driver.sync(hwnd), "the first instance does not answer")
+        self.assertIsNone(self.driver.find_window(title=TITLE, cls=DIALOG_CLASS),
+                          "a message box is still open")
+        self.assertEqual(Registry.settings(), settings_before, "the second instance wrote settings")
+        self.assertEqual(self.catalogue.read_bytes(), catalogue_before,
+                         "the second instance changed the catalogue")
+
+        self.assertEqual(self.close_bar(first, hwnd), 0)
+
+    # -- INI_Path naming a missing file --
+
+    def test_missing_ini_path_falls_back_to_exe_folder(self):
+        missing = harness.windows_join(self.install_dir_win, r"gone\elsewhere.ini")
+        Registry.set_settings(INI_Path=missing)
+        program, hwnd = self.start_and_wait()
+        self.assertEqual(self.catalogue.read_bytes(), b"\r\n")
+        self.assertFalse((self.install_dir / "gone").exists())
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+        self.assert_settings_path(Registry.settings(), self.catalogue_win)
+
+    def test_missing_ini_path_keeps_existing_default_catalogue(self):
+        self.catalogue.write_bytes(SAMPLE_CATALOGUE)
+        missing = r"C:\larkspan-e2e-no-such-folder\zentrol.ini"
+        Registry.set_settings(INI_Path=missing)
+        program, hwnd = self.start_and_wait()
+        self.assertEqual(self.catalogue.read_bytes(), SAMPLE_CATALOGUE)
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+        self.assertEqual(self.catalogue.read_bytes(), SAMPLE_CATALOGUE,
+                         "the existing zentrol.ini was changed")
+        self.assert_settings_path(Registry.settings(), self.catalogue_win)
+
+    # -- stored place and width --
+
+    def test_stored_settings_place_the_window(self):
+        tpp_x, tpp_y = self.twips_per_pixel
+        left_px, top_px, width_px = 200, 100, 400
+        Registry.set_settings(Left=str(left_px * tpp_x), Top=str(top_px * tpp_y),
+                              Width=str(width_px * tpp_x), Size="1", Position="5",
+                              Autohide="False")
+        program, hwnd = self.start_and_wait()
+        rect = self.driver.window_rect(hwnd)
+        # The outer window rectangle, frame included, is what Left/Top/Width
+        # describe; allow a pixel for rounding.
+        self.assertLessEqual(abs(rect.left - left_px), 1, f"window rect {rect}")
+        self.assertLessEqual(abs(rect.top - top_px), 1, f"window rect {rect}")
+        self.assertLessEqual(abs(rect.width - width_px), 1, f"window rect {rect}")
+        self.screenshot("startup-stored-place")
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+
+        settings = Registry.settings()
+        self.assertEqual(int(settings["Left"].data), rect.left * tpp_x)
+        self.assertEqual(int(settings["Top"].data), rect.top * tpp_y)
+        self.assertEqual(int(settings["Width"].data), rect.width * tpp_x)
+        self.assertEqual(settings["Position"].data, "5")
+
+
+if __name__ == "__main__":
+    harness.main()
