@@ -10,8 +10,9 @@ public:
     virtual bool Exists(const std::string& path) = 0;
     // Creates or replaces the file with exactly these bytes; throws RuntimeError.
     virtual void WriteAll(const std::string& path, const std::string& bytes) = 0;
-    // The file's bytes; throws RuntimeError (53 when it is missing).
-    virtual std::string ReadAll(const std::string& path) = 0;
+    // The whole text file, stored in the ANSI code page, as UTF-8; throws
+    // RuntimeError (53 when it is missing).
+    virtual std::string ReadText(const std::string& path) = 0;
 };
 
 }  // namespace lark

@@ -17,7 +17,10 @@ std::string ErrorDescription(int32_t number) {
         case kErrPathFileAccess: return "Path/File access error";
         case kErrPathNotFound: return "Path not found";
         case kErrObjectNotSet: return "Object variable or With block variable not set";
+        case kErrNoSuchControl: return "Control array element does not exist";
         case kErrAlreadyLoaded: return "Object already loaded";
+        case kErrCantUnloadElement: return "Can't unload controls created at design time";
+        case kErrIndexOutOfBounds: return "Index out of bounds";
         case kErrKeyNotUnique: return "Key is not unique in collection";
         case kErrElementNotFound: return "Element not found";
         default: return "Application-defined or object-defined error";

@@ -20,7 +20,10 @@ enum ErrorNumber : int32_t {
     kErrPathFileAccess = 75,
     kErrPathNotFound = 76,
     kErrObjectNotSet = 91,
+    kErrNoSuchControl = 340,
     kErrAlreadyLoaded = 360,
+    kErrCantUnloadElement = 362,
+    kErrIndexOutOfBounds = 35600,
     kErrKeyNotUnique = 35602,
     kErrElementNotFound = 35601,
 };

@@ -22,6 +22,7 @@ public:
     virtual ~IMousePointer() = default;
     virtual void SetBusy() = 0;
     virtual void SetDefault() = 0;
+    virtual bool Busy() const = 0;
 };
 
 // Hourglass for the lifetime of a long operation; every exit path restores
@@ -35,6 +36,13 @@ public:
 
 private:
     IMousePointer& pointer_;
+};
+
+// Lets pending window events (paints, clicks, timers) run once.
+class IEventLoop {
+public:
+    virtual ~IEventLoop() = default;
+    virtual void DoEvents() = 0;
 };
 
 inline constexpr const char* kProductTitle = "Brindlewick Larkspan";

@@ -37,6 +37,7 @@ class FakePointer : public IMousePointer {
 public:
     void SetBusy() override { busy = true; ++busyCalls; }
     void SetDefault() override { busy = false; ++defaultCalls; }
+    bool Busy() const override { return busy; }
     bool busy = false;
     int busyCalls = 0;
     int defaultCalls = 0;
@@ -80,7 +81,7 @@ public:
         files[path] = bytes;
         if (log) log->push_back("write:" + path);
     }
-    std::string ReadAll(const std::string& path) override {
+    std::string ReadText(const std::string& path) override {
         auto it = files.find(path);
         if (it == files.end()) Raise(kErrFileNotFound);
         return it->second;

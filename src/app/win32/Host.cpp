@@ -1,6 +1,7 @@
 #include "app/win32/Host.h"
 
 #include "app/win32/Text.h"
+#include "catalogue/CatalogueLoader.h"
 
 namespace lark::win {
 
@@ -39,12 +40,34 @@ std::string Host::ProgramFolder() {
     return Narrow(slash == std::wstring::npos ? path : path.substr(0, slash));
 }
 
-void Host::LoadUtilityForm() {
+f_Util& Host::Util() {
     if (!util_) util_ = std::make_unique<f_Util>(forms_);
     util_->Load();
+    return *util_;
 }
 
-void Host::SizeDrawingSurfaces() { util_->SizeDrawingSurfaces(); }
+f_Dock& Host::Dock() {
+    if (!dock_) dock_ = std::make_unique<f_Dock>(forms_, app(), BarImageLists{Util().imgSmall, Util().imlToolbarIcons});
+    dock_->Load();
+    return *dock_;
+}
+
+f_Float& Host::Float() {
+    if (!float_)
+        float_ = std::make_unique<f_Float>(forms_, app(), BarImageLists{Util().imgSmall, Util().imlToolbarIcons},
+                                           appIcon_);
+    float_->Load();
+    return *float_;
+}
+
+frmAbout& Host::About() {
+    if (!about_) about_ = std::make_unique<frmAbout>(forms_, appIcon_);
+    return *about_;
+}
+
+void Host::LoadUtilityForm() { Util(); }
+
+void Host::SizeDrawingSurfaces() { Util().SizeDrawingSurfaces(); }
 
 void Host::ImportShellFolder(int32_t folderNumber, bool showProgress) {
     // Seam: the shell-folder import fills the new catalogue from the desktop
@@ -58,22 +81,27 @@ void Host::InitImageLists() {
 }
 
 void Host::LoadCatalogue(const std::string& path) {
-    // Seam: the catalogue loader builds the bar windows' tabs and buttons.
-    (void)path;
+    const CatalogueLoad load{Dock().Content(), Float().Content(), app().platform.Files, About(), events_, *this,
+                             app().errors, app().state.IconSize};
+    lark::LoadCatalogue(load, path);
+}
+
+ImageChoice Host::ChooseButtonImage(const std::string& target, int16_t sectionNumber, int16_t buttonNumber) {
+    // Seam: button pictures (cache, fallbacks, extraction) arrive with the
+    // image lists; until then buttons carry no picture.
+    (void)target;
+    (void)sectionNumber;
+    (void)buttonNumber;
+    return ImageChoice{};
 }
 
 void Host::BuildMainMenu() {
     // Seam: the popup menu is built here once the commands exist.
 }
 
-void Host::HideDock() {
-    // Seam: the docked window is loaded hidden here once docking exists.
-}
+void Host::HideDock() { Dock().Hide(); }
 
-void Host::ShowFloat() {
-    if (!float_) float_ = std::make_unique<f_Float>(forms_, app(), appIcon_);
-    float_->PlaceAndShow();
-}
+void Host::ShowFloat() { Float().PlaceAndShow(); }
 
 void Host::ShowConfiguredBar() {
     // Seam: choosing and arranging the configured position arrives with the

@@ -5,13 +5,17 @@
 
 #include "app/Program.h"
 #include "app/win32/Form.h"
+#include "app/win32/EventLoop.h"
 #include "app/win32/Handles.h"
+#include "bar/win32/f_Dock.h"
 #include "bar/win32/f_Float.h"
+#include "dialogs/win32/frmAbout.h"
+#include "icons/PictureRule.h"
 #include "icons/win32/f_Util.h"
 
 namespace lark::win {
 
-class Host : public IProgramHost {
+class Host : public IProgramHost, private IPictureRule {
 public:
     Host();
     void Attach(App& app) { app_ = &app; }
@@ -31,9 +35,15 @@ public:
     std::vector<IForm*> LoadedForms() override { return forms_.Loaded(); }
 
     FormRegistry& Forms() { return forms_; }
+    f_Util& Util();
+    f_Dock& Dock();
+    f_Float& Float();
+    frmAbout& About();
+    EventLoop& Events() { return events_; }
 
 private:
     App& app() { return *app_; }
+    ImageChoice ChooseButtonImage(const std::string& target, int16_t sectionNumber, int16_t buttonNumber) override;
 
     App* app_ = nullptr;
     UniqueHandle instanceMutex_;
@@ -41,6 +51,9 @@ private:
     FormRegistry forms_;
     std::unique_ptr<f_Util> util_;
     std::unique_ptr<f_Float> float_;
+    std::unique_ptr<f_Dock> dock_;
+    std::unique_ptr<frmAbout> about_;
+    EventLoop events_;
 };
 
 }  // namespace lark::win

@@ -113,7 +113,7 @@ void FileSystemService::WriteAll(const std::string& path, const std::string& byt
         RaiseFileError(GetLastError());
 }
 
-std::string FileSystemService::ReadAll(const std::string& path) {
+std::string FileSystemService::ReadText(const std::string& path) {
     UniqueFile file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -129,7 +129,7 @@ std::string FileSystemService::ReadAll(const std::string& path) {
     if (!bytes.empty() && !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
         RaiseFileError(GetLastError());
     bytes.resize(read);
-    return bytes;
+    return FromAnsi(bytes);
 }
 
 }  // namespace lark::win

@@ -17,7 +17,7 @@ class MousePointerService : public IMousePointer {
 public:
     void SetBusy() override;
     void SetDefault() override;
-    bool Busy() const { return busy_; }
+    bool Busy() const override { return busy_; }
 
 private:
     bool busy_ = false;
@@ -36,7 +36,7 @@ class FileSystemService : public IFileSystem {
 public:
     bool Exists(const std::string& path) override;
     void WriteAll(const std::string& path, const std::string& bytes) override;
-    std::string ReadAll(const std::string& path) override;
+    std::string ReadText(const std::string& path) override;
 };
 
 }  // namespace lark::win

@@ -1,6 +1,6 @@
 #include "bar/win32/f_Float.h"
 
-#include "app/Conversions.h"
+#include "bar/BarInput.h"
 
 namespace lark::win {
 namespace {
@@ -14,6 +14,7 @@ void f_Float::Load() {
     if (Loaded()) return;
     CreateFormWindow(WindowSpec{L"LarkspanFloat", kStyle, kExStyle, L"Brindlewick Larkspan", RECT{0, 0, 500, 73},
                                 nullptr, icon_});
+    CreateContent();
     SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
@@ -41,10 +42,13 @@ void f_Float::EnforceHeight() {
 LRESULT f_Float::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SIZE:
-            if (wParam != SIZE_MINIMIZED && app_.state.TwipsPerPixelY > 0) EnforceHeight();
+            if (wParam == SIZE_MINIMIZED) return 0;
+            // Errors here are skipped: a half-done layout beats none.
+            Guard([&] { EnforceHeight(); });
+            Guard([&] { LayoutContent(); });
             return 0;
         default:
-            return Form::HandleMessage(message, wParam, lParam);
+            return BarForm::HandleMessage(message, wParam, lParam);
     }
 }
 
@@ -60,6 +64,7 @@ void f_Float::OnUnload(bool& cancel) {
         s.FloatTop = r.top * s.TwipsPerPixelY;
         s.FloatWidth = (r.right - r.left) * s.TwipsPerPixelX;
     }
+    UnloadExtraToolbars(Content());
     if (!s.Quitting && !Shutdown(app_, false)) cancel = true;
 }
 

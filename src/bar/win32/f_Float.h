@@ -1,12 +1,13 @@
 #pragma once
 // The floating bar: a small tool window the user drags about the screen.
-#include "app/win32/Form.h"
+#include "bar/win32/BarForm.h"
 
 namespace lark::win {
 
-class f_Float : public Form {
+class f_Float : public BarForm {
 public:
-    f_Float(FormRegistry& registry, App& app, HICON icon) : Form(registry), app_(app), icon_(icon) {}
+    f_Float(FormRegistry& registry, App& app, BarImageLists lists, HICON icon)
+        : BarForm(registry, app, lists), icon_(icon) {}
 
     void Load();
     // Moves the window to FloatLeft / FloatTop / FloatWidth (twips), height
@@ -23,7 +24,6 @@ protected:
 private:
     void EnforceHeight();
 
-    App& app_;
     HICON icon_;
 };
 

@@ -3,6 +3,7 @@
 // are rendered on, and of the image lists and menu that come with it.
 #include "app/win32/Form.h"
 #include "app/win32/Handles.h"
+#include "icons/win32/KeyedImageList.h"
 
 namespace lark::win {
 
@@ -28,6 +29,9 @@ public:
 
     const DrawingSurface& picLarge() const { return picLarge_; }
     const DrawingSurface& picSmall() const { return picSmall_; }
+
+    KeyedImageList imgSmall{16};
+    KeyedImageList imlToolbarIcons{32};
 
 private:
     DrawingSurface picLarge_;

@@ -1,0 +1,262 @@
+#include "bar/win32/TabControl.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "app/RuntimeError.h"
+#include "app/win32/Text.h"
+
+namespace lark::win {
+namespace {
+
+constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_TABS | TCS_SINGLELINE;
+constexpr WPARAM kButtonsHeld = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
+
+int16_t ShiftState(WPARAM wParam) {
+    int16_t shift = 0;
+    if (wParam & MK_SHIFT) shift |= 1;
+    if (wParam & MK_CONTROL) shift |= 2;
+    if (GetKeyState(VK_MENU) < 0) shift |= 4;
+    return shift;
+}
+
+int16_t HeldButtons(WPARAM wParam) {
+    int16_t button = 0;
+    if (wParam & MK_LBUTTON) button |= 1;
+    if (wParam & MK_RBUTTON) button |= 2;
+    if (wParam & MK_MBUTTON) button |= 4;
+    return button;
+}
+
+// The message font, as dialogs and menus use it; the stock GUI font when
+// the system does not say.
+HFONT CreateMessageFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+}  // namespace
+
+MouseArgs MouseArgsFrom(UINT message, WPARAM wParam, LPARAM lParam, TwipScale scale) {
+    MouseArgs args;
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+            args.button = 1;
+            break;
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_RBUTTONDBLCLK:
+            args.button = 2;
+            break;
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+        case WM_MBUTTONDBLCLK:
+            args.button = 4;
+            break;
+        default:
+            args.button = HeldButtons(wParam);
+            break;
+    }
+    args.shift = ShiftState(wParam);
+    args.x = GET_X_LPARAM(lParam) * scale.x;
+    args.y = GET_Y_LPARAM(lParam) * scale.y;
+    return args;
+}
+
+TabControl::TabControl(HWND parent, int controlId, TwipScale scale, ITabStripEvents& events)
+    : scale_(scale), events_(events), font_(CreateMessageFont()) {
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES};
+    InitCommonControlsEx(&classes);
+    hwnd_.reset(CreateWindowExW(0, WC_TABCONTROLW, L"", kStyle, 0, 0, 0, 0, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), GetModuleHandleW(nullptr),
+                                nullptr));
+    if (!hwnd_) Raise(kErrOutOfMemory);
+    if (!SetWindowSubclass(hwnd_.get(), &TabControl::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this)))
+        Raise(kErrOutOfMemory);
+    HFONT font = font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    SendMessageW(hwnd_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+
+TabControl::~TabControl() {
+    // No notification may reach a half-destroyed object.
+    if (hwnd_) RemoveWindowSubclass(hwnd_.get(), &TabControl::SubclassProc, 0);
+}
+
+void TabControl::ClearTabs() {
+    SendMessageW(hwnd_.get(), TCM_DELETEALLITEMS, 0, 0);
+    names_.clear();
+}
+
+void TabControl::AddTab(const std::string& caption, int16_t image, int32_t tag, const std::string& name) {
+    (void)image;
+    (void)tag;
+    std::wstring text = Widen(caption);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text.data();
+    const int32_t index = TabCount();
+    names_.reserve(names_.size() + 1);
+    if (SendMessageW(hwnd_.get(), TCM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) !=
+        index)
+        Raise(kErrOutOfMemory);
+    names_.push_back(name);
+    if (index == 0 && CurrentTab() == 0) SendMessageW(hwnd_.get(), TCM_SETCURSEL, 0, 0);
+}
+
+void TabControl::RemoveTab(int32_t position) {
+    CheckPosition(position);
+    const int32_t selected = CurrentTab();
+    if (!SendMessageW(hwnd_.get(), TCM_DELETEITEM, static_cast<WPARAM>(position - 1), 0)) Raise(kErrOutOfMemory);
+    names_.erase(names_.begin() + (position - 1));
+    const int32_t count = TabCount();
+    int32_t next = selected > position ? selected - 1 : selected;
+    if (selected == position) next = std::min(position, count);
+    // Left to itself the control may keep no selection, or keep the old
+    // index (now another tab); say which one it is.
+    if (CurrentTab() != next) SendMessageW(hwnd_.get(), TCM_SETCURSEL, static_cast<WPARAM>(next - 1), 0);
+    if (selected == position && next > 0) events_.OnTabSelected(next);
+}
+
+std::string TabControl::TabKey(int32_t position) const {
+    CheckPosition(position);
+    return names_[static_cast<size_t>(position - 1)];
+}
+
+int32_t TabControl::TabCount() const { return static_cast<int32_t>(names_.size()); }
+
+int32_t TabControl::CurrentTab() const {
+    const LRESULT index = SendMessageW(hwnd_.get(), TCM_GETCURSEL, 0, 0);
+    return index < 0 ? 0 : static_cast<int32_t>(index) + 1;
+}
+
+void TabControl::SelectTab(int32_t position) {
+    CheckPosition(position);
+    if (CurrentTab() == position) return;
+    SendMessageW(hwnd_.get(), TCM_SETCURSEL, static_cast<WPARAM>(position - 1), 0);
+    events_.OnTabSelected(position);
+}
+
+std::string TabControl::TabCaption(int32_t position) const {
+    CheckPosition(position);
+    wchar_t buffer[512] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = buffer;
+    item.cchTextMax = static_cast<int>(std::size(buffer));
+    SendMessageW(hwnd_.get(), TCM_GETITEMW, static_cast<WPARAM>(position - 1), reinterpret_cast<LPARAM>(&item));
+    return Narrow(item.pszText ? item.pszText : L"");
+}
+
+RECT TabControl::ClientRectPx() const {
+    RECT area{};
+    GetClientRect(hwnd_.get(), &area);
+    SendMessageW(hwnd_.get(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    if (area.right < area.left) area.right = area.left;
+    if (area.bottom < area.top) area.bottom = area.top;
+    MapWindowPoints(hwnd_.get(), GetParent(hwnd_.get()), reinterpret_cast<POINT*>(&area), 2);
+    return area;
+}
+
+int32_t TabControl::ClientLeft() const { return ClientRectPx().left * scale_.x; }
+int32_t TabControl::ClientTop() const { return ClientRectPx().top * scale_.y; }
+int32_t TabControl::ClientWidth() const {
+    const RECT area = ClientRectPx();
+    return (area.right - area.left) * scale_.x;
+}
+int32_t TabControl::ClientHeight() const {
+    const RECT area = ClientRectPx();
+    return (area.bottom - area.top) * scale_.y;
+}
+
+void TabControl::Move(int32_t left, int32_t top, int32_t width, int32_t height) {
+    MovePx(left / scale_.x, top / scale_.y, width / scale_.x, height / scale_.y);
+}
+
+void TabControl::MovePx(int left, int top, int width, int height) {
+    SetWindowPos(hwnd_.get(), nullptr, left, top, std::max(width, 0), std::max(height, 0),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool TabControl::HandleNotify(const NMHDR* header, LRESULT& result) {
+    if (!header || header->hwndFrom != hwnd_.get()) return false;
+    if (header->code != TCN_SELCHANGE) return false;
+    result = 0;
+    events_.OnTabSelected(CurrentTab());
+    return true;
+}
+
+void TabControl::CheckPosition(int32_t position) const {
+    if (position < 1 || position > TabCount()) Raise(kErrIndexOutOfBounds);
+}
+
+LRESULT CALLBACK TabControl::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                          DWORD_PTR self) {
+    (void)hwnd;
+    (void)id;
+    return reinterpret_cast<TabControl*>(self)->OnMessage(message, wParam, lParam);
+}
+
+// Listeners run last: one may open a modal menu, or rebuild the bar.
+LRESULT TabControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND hwnd = hwnd_.get();
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK: {
+            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            // A drag that starts on the strip must see its release off it.
+            if (GetCapture() != hwnd) SetCapture(hwnd);
+            events_.OnTabMouseDown(MouseArgsFrom(message, wParam, lParam, scale_));
+            return result;
+        }
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP: {
+            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            if ((wParam & kButtonsHeld) == 0 && GetCapture() == hwnd) ReleaseCapture();
+            events_.OnTabMouseUp(MouseArgsFrom(message, wParam, lParam, scale_));
+            return result;
+        }
+        case WM_MOUSEMOVE: {
+            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            const MouseArgs args = MouseArgsFrom(message, wParam, lParam, scale_);
+            if (!mouseInside_) {
+                TRACKMOUSEEVENT track{};
+                track.cbSize = sizeof track;
+                track.dwFlags = TME_LEAVE;
+                track.hwndTrack = hwnd;
+                TrackMouseEvent(&track);
+                mouseInside_ = true;
+                events_.OnTabMouseEnter(args);
+            }
+            events_.OnTabMouseMove(args);
+            return result;
+        }
+        case WM_MOUSELEAVE:
+            mouseInside_ = false;
+            break;
+        case WM_NCHITTEST:
+            // The control leaves the mouse to its parent outside the tabs;
+            // the whole strip is where a docked bar is grabbed and clicked.
+            return HTCLIENT;
+        case WM_CONTEXTMENU:
+            // From the mouse it follows a right button's release, which the
+            // listener has already heard about; it must not reach the parent.
+            if (lParam == -1) events_.OnTabContextClick();
+            return 0;
+        default:
+            break;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+}  // namespace lark::win

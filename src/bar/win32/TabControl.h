@@ -1,0 +1,102 @@
+#pragma once
+// TabControl: the tab strip of a bar window, a subclassed SysTabControl32.
+// Each tab carries a caption and a name; positions count from 1. Mouse
+// notifications report twips relative to the strip.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/win32/Handles.h"
+#include "bar/BarWindow.h"
+
+namespace lark::win {
+
+// Whole twips per pixel on each axis (15 at 96 DPI).
+struct TwipScale {
+    int32_t x = 15;
+    int32_t y = 15;
+};
+
+// Mouse arguments as the bar's handlers take them.
+struct MouseArgs {
+    int16_t button = 0;  // 1 left, 2 right, 4 middle; held buttons combined on moves
+    int16_t shift = 0;   // 1 Shift, 2 Ctrl, 4 Alt
+    int32_t x = 0;       // twips from the control's left
+    int32_t y = 0;       // twips from the control's top
+};
+
+// The arguments of a client-area mouse message (WM_xBUTTONDOWN/UP, WM_MOUSEMOVE).
+MouseArgs MouseArgsFrom(UINT message, WPARAM wParam, LPARAM lParam, TwipScale scale);
+
+class ITabStripEvents {
+public:
+    virtual ~ITabStripEvents() = default;
+    virtual void OnTabSelected(int32_t position) { (void)position; }
+    virtual void OnTabMouseDown(const MouseArgs& args) { (void)args; }
+    virtual void OnTabMouseUp(const MouseArgs& args) { (void)args; }
+    virtual void OnTabMouseMove(const MouseArgs& args) { (void)args; }
+    // The second move notification: once each time the mouse enters the
+    // strip, just before that move's OnTabMouseMove.
+    virtual void OnTabMouseEnter(const MouseArgs& args) { (void)args; }
+    // A context-menu request from the keyboard (Shift+F10, the menu key). A
+    // right click is reported only as OnTabMouseUp with button 2, so a
+    // window that answers both does not open its menu twice.
+    virtual void OnTabContextClick() {}
+};
+
+class TabControl : public ITabStrip {
+public:
+    TabControl(HWND parent, int controlId, TwipScale scale, ITabStripEvents& events);
+    ~TabControl() override;
+    TabControl(const TabControl&) = delete;
+    TabControl& operator=(const TabControl&) = delete;
+
+    // The first tab added to an empty strip becomes the selected one. None
+    // of these notify the listener, except that removing the selected tab
+    // selects the tab that takes its place (or the new last one) and reports
+    // it as selected, so the shown section follows.
+    void ClearTabs() override;
+    // image and tag select nothing: the strip shows captions only.
+    void AddTab(const std::string& caption, int16_t image, int32_t tag, const std::string& name) override;
+    void RemoveTab(int32_t position) override;
+    std::string TabKey(int32_t position) const override;
+    int32_t TabCount() const override;
+    int32_t CurrentTab() const override;
+    // Reports the tab as selected when the selection changes.
+    void SelectTab(int32_t position) override;
+
+    std::string TabCaption(int32_t position) const;
+    HWND Handle() const { return hwnd_.get(); }
+
+    // The display area below the tabs, in the parent's client coordinates.
+    RECT ClientRectPx() const;
+    // The same in twips.
+    int32_t ClientLeft() const;
+    int32_t ClientTop() const;
+    int32_t ClientWidth() const;
+    int32_t ClientHeight() const;
+
+    // In twips, relative to the parent's client area.
+    void Move(int32_t left, int32_t top, int32_t width, int32_t height);
+    void MovePx(int left, int top, int width, int height);
+
+    // The parent's WM_NOTIFY from this strip; true when it was handled.
+    bool HandleNotify(const NMHDR* header, LRESULT& result);
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR self);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void CheckPosition(int32_t position) const;
+
+    TwipScale scale_;
+    ITabStripEvents& events_;
+    UniqueFont font_;
+    UniqueWindow hwnd_;
+    std::vector<std::string> names_;  // by position - 1
+    bool mouseInside_ = false;
+};
+
+}  // namespace lark::win

@@ -1,0 +1,117 @@
+#pragma once
+// One element of a bar window's toolbar array: a ToolbarWindow32 of
+// picture-only program buttons. Each button has a key (unique on the
+// toolbar), a picture key resolved against the bound keyed image list, a
+// tooltip text and a tag with the target and its arguments.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/win32/Handles.h"
+#include "bar/BarWindow.h"
+#include "bar/win32/TabControl.h"
+
+namespace lark::win {
+
+class KeyedImageList;
+
+class IToolbarEvents {
+public:
+    virtual ~IToolbarEvents() = default;
+    virtual void OnButtonClick(int32_t toolbarIndex, const std::string& key) {
+        (void)toolbarIndex;
+        (void)key;
+    }
+    virtual void OnToolbarMouseUp(int32_t toolbarIndex, const MouseArgs& args) {
+        (void)toolbarIndex;
+        (void)args;
+    }
+    virtual void OnToolbarMouseMove(int32_t toolbarIndex, const MouseArgs& args) {
+        (void)toolbarIndex;
+        (void)args;
+    }
+};
+
+class Toolbar {
+public:
+    // Created hidden, with room for 16-pixel pictures until a list is bound.
+    Toolbar(HWND parent, int32_t index, int controlId, TwipScale scale, IToolbarEvents& events);
+    ~Toolbar();
+    Toolbar(const Toolbar&) = delete;
+    Toolbar& operator=(const Toolbar&) = delete;
+
+    int32_t Index() const { return index_; }
+    HWND Handle() const { return hwnd_.get(); }
+    HWND ToolTipHandle() const;
+
+    // Raises 35602 when the key is on this toolbar already.
+    void AddButton(const std::string& key, const std::string& imageKey);
+    // The members taking a key raise 35601 when no button has it.
+    void RemoveButton(const std::string& key);
+    void ClearButtons();
+    std::vector<std::string> ButtonKeys() const;  // in display order
+    void SetButtonTag(const std::string& key, const ButtonTag& tag);
+    ButtonTag GetButtonTag(const std::string& key) const;
+    void SetButtonToolTip(const std::string& key, const std::string& text);
+    std::string GetButtonToolTip(const std::string& key) const;
+    std::string GetButtonImage(const std::string& key) const;
+
+    void SetTag(const std::string& tag) { tag_ = tag; }
+    const std::string& Tag() const { return tag_; }
+
+    // Shows the list's pictures (null: none) and sizes the buttons to fit
+    // them. Every button's picture key is looked up again; a key the list
+    // does not hold shows no picture. The list must outlive the binding.
+    void BindImageList(const KeyedImageList* list);
+    const KeyedImageList* BoundImageList() const { return list_; }
+
+    void SetVisible(bool visible);
+    bool Visible() const;
+    void BringToFront();
+
+    // The height that fits one row of buttons.
+    int HeightPx() const;
+    // Places the toolbar in its parent's client area at its own height.
+    void Place(int left, int top, int width);
+
+    // The parent's WM_COMMAND; true when it came from this toolbar.
+    bool HandleCommand(WPARAM wParam, LPARAM lParam);
+    // TTN_GETDISPINFOW from this toolbar's tooltip; true when answered.
+    bool AnswerToolTip(NMTTDISPINFOW* info) const;
+
+private:
+    struct Button {
+        std::string key;
+        std::string imageKey;
+        std::string toolTip;
+        std::wstring toolTipWide;  // what the tooltip is handed
+        ButtonTag tag;
+        int id = 0;
+    };
+
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR self);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    Button* Find(const std::string& key);
+    const Button* Find(const std::string& key) const;
+    Button& Must(const std::string& key);
+    const Button& Must(const std::string& key) const;
+    int ResolveImage(const std::string& imageKey) const;
+    int NextCommandId();
+    void FitButtons();
+
+    int32_t index_;
+    TwipScale scale_;
+    IToolbarEvents& events_;
+    UniqueWindow hwnd_;
+    std::string tag_;
+    const KeyedImageList* list_ = nullptr;
+    std::vector<Button> buttons_;  // in display order
+    int lastId_ = 0;
+};
+
+}  // namespace lark::win

@@ -1,0 +1,30 @@
+#pragma once
+// LoadCatalogue: rebuilds both bar windows' tabs, toolbars and buttons from
+// the catalogue file, docked window first.
+#include <string>
+
+#include "app/ErrorReporter.h"
+#include "app/FileSystem.h"
+#include "app/UiPorts.h"
+#include "bar/BarWindow.h"
+#include "dialogs/ProgressWindow.h"
+#include "icons/PictureRule.h"
+
+namespace lark {
+
+struct CatalogueLoad {
+    IBarWindow& dock;
+    IBarWindow& floating;
+    IFileSystem& files;
+    IProgressWindow& progress;
+    IEventLoop& events;
+    IPictureRule& pictures;
+    const ErrorReporter& errors;
+    int32_t iconSize;  // 0 large pictures, 1 small; others leave bindings alone
+};
+
+// Reports its own failures (error number, ":" and description) and still
+// finishes: toolbar 0 visible on both windows, the progress window closed.
+void LoadCatalogue(const CatalogueLoad& load, const std::string& path);
+
+}  // namespace lark

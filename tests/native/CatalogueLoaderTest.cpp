@@ -1,0 +1,287 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "FakeBar.h"
+#include "Fakes.h"
+#include "catalogue/CatalogueFormat.h"
+#include "catalogue/CatalogueLoader.h"
+
+namespace lark::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+const std::string kPath = "C:\\Apps\\zentrol.ini";
+
+class LoaderTest : public ::testing::Test {
+protected:
+    void Load(const std::string& content, int32_t iconSize = 1) {
+        files.files[kPath] = content;
+        LoadCatalogue(Context(iconSize), kPath);
+    }
+    CatalogueLoad Context(int32_t iconSize = 1) {
+        return CatalogueLoad{dock, floating, files, progress, events, pictures, errors, iconSize};
+    }
+    // Both windows must always carry the same content.
+    void ExpectBarsAlike() {
+        EXPECT_EQ(dock.tabs.Names(), floating.tabs.Names());
+        ASSERT_EQ(dock.ToolbarIndices(), floating.ToolbarIndices());
+        for (int32_t i : dock.ToolbarIndices()) {
+            EXPECT_EQ(dock.ToolbarTag(i), floating.ToolbarTag(i));
+            EXPECT_EQ(dock.ButtonKeys(i), floating.ButtonKeys(i));
+            EXPECT_EQ(dock.ToolbarVisible(i), floating.ToolbarVisible(i));
+        }
+    }
+
+    FakeBar dock, floating;
+    FakeFileSystem files;
+    FakeProgress progress;
+    FakeEvents events;
+    FakePictures pictures;
+    FakeMessageBox box;
+    FakePointer pointer;
+    ErrorReporter errors{box, pointer};
+};
+
+TEST_F(LoaderTest, ASectionWithAProgramAndAFolder) {
+    pictures.withIcons = {"C:\\Windows\\notepad.exe"};
+    Load("[Tools]\r\nNotepad=C:\\Windows\\notepad.exe\r\nDocs=C:\\Docs\r\n");
+    EXPECT_THAT(dock.tabs.Names(), ElementsAre("Tools"));
+    EXPECT_EQ(dock.tabs.tabs[0].caption, "Tools");
+    EXPECT_EQ(dock.ToolbarTag(0), "Tools");
+    EXPECT_THAT(dock.ButtonKeys(0), ElementsAre("Notepad0", "Docs0"));
+    EXPECT_EQ(dock.GetButtonImage(0, "Notepad0"), "i_1_1");
+    EXPECT_EQ(dock.GetButtonImage(0, "Docs0"), "folder");
+    EXPECT_EQ(dock.GetButtonToolTip(0, "Docs0"), "Docs");
+    EXPECT_EQ(floating.GetButtonTag(0, "Notepad0").target, "C:\\Windows\\notepad.exe");
+    EXPECT_EQ(floating.GetButtonTag(0, "Notepad0").arguments, "");
+    EXPECT_TRUE(dock.ToolbarVisible(0));
+    EXPECT_EQ(dock.At(0).images, ImageListSize::Small);
+    ExpectBarsAlike();
+    EXPECT_TRUE(box.shown.empty());
+}
+
+TEST_F(LoaderTest, TheSecondSectionsKeysEndInOneAndItsPicturesCountFromTwo) {
+    pictures.withIcons = {"a.exe", "b.exe"};
+    Load("[One]\r\nNotepad=a.exe\r\n[Two]\r\nNotepad=b.exe\r\nMore=b.exe\r\n");
+    EXPECT_THAT(dock.tabs.Names(), ElementsAre("One", "Two"));
+    EXPECT_THAT(dock.ButtonKeys(1), ElementsAre("Notepad1", "More1"));
+    EXPECT_EQ(dock.GetButtonImage(1, "More1"), "i_2_2");
+    EXPECT_EQ(dock.ToolbarTag(1), "Two");
+    EXPECT_FALSE(dock.ToolbarVisible(1));
+    EXPECT_TRUE(dock.ToolbarVisible(0));
+    ExpectBarsAlike();
+}
+
+TEST_F(LoaderTest, LineKindsFollowTheFileRulesWithoutTrimming) {
+    Load("Orphan=C:\\x\r\n"          // before any header: ignored
+         "[Tools]\r\n"
+         " Spaced = C:\\y \r\n"       // blanks stay on both sides
+         ";Note=C:\\z\r\n"            // no comments: a key starting with ";"
+         "no equals here\r\n"
+         "[Tools] \r\n"               // blank after "]": not a header, ignored
+         "After=C:\\a\r\n"            // still in Tools
+         " [Other]\r\n"               // blank before "[": not a header
+         "[]\r\n"
+         "Hidden=C:\\h\r\n"           // under an empty name: ignored
+         "[Last=One]\r\n"
+         "K=V=W\r\n");
+    EXPECT_THAT(dock.tabs.Names(), ElementsAre("Tools", "", "Last=One"));
+    EXPECT_THAT(dock.ButtonKeys(0), ElementsAre(" Spaced 0", ";Note0", "After0"));
+    EXPECT_EQ(dock.GetButtonTag(0, " Spaced 0").target, " C:\\y ");
+    EXPECT_THAT(dock.ButtonKeys(1), IsEmpty());
+    EXPECT_THAT(dock.ButtonKeys(2), ElementsAre("K2"));
+    EXPECT_EQ(dock.GetButtonTag(2, "K2").target, "V=W");
+    ExpectBarsAlike();
+}
+
+TEST_F(LoaderTest, QuotedValuesSplitOnlyWhenArgumentsFollow) {
+    Load("[T]\r\n"
+         "Args=\"C:\\Program Files\\ed.exe\"   /r C:\\n.txt  \r\n"
+         "Bare=\"C:\\Program Files\\ed.exe\"  \r\n"
+         "Prog=C:\\p.exe\r\n");
+    EXPECT_EQ(dock.GetButtonTag(0, "Args0").target, "C:\\Program Files\\ed.exe");
+    EXPECT_EQ(dock.GetButtonTag(0, "Args0").arguments, "/r C:\\n.txt");
+    EXPECT_EQ(dock.GetButtonImage(0, "Args0"), "no");
+    EXPECT_EQ(dock.GetButtonTag(0, "Bare0").target, "\"C:\\Program Files\\ed.exe\"  ");
+    EXPECT_EQ(dock.GetButtonTag(0, "Bare0").arguments, "");
+    // The entry with arguments is not counted, so the program is button 2.
+    EXPECT_THAT(pictures.calls, ElementsAre("\"C:\\Program Files\\ed.exe\"  ", "C:\\p.exe"));
+}
+
+TEST_F(LoaderTest, AnEntryWithArgumentsBetweenAFolderAndAProgramIsNotCounted) {
+    pictures.withIcons = {"C:\\p.exe"};
+    Load("[T]\r\nDir=C:\\Docs\r\nArgs=\"C:\\e.exe\" x\r\nProg=C:\\p.exe\r\n");
+    EXPECT_EQ(dock.GetButtonImage(0, "Prog0"), "i_1_2");
+}
+
+TEST_F(LoaderTest, AnEmptyValueIsAFolderButtonWithAnEmptyTarget) {
+    Load("[T]\r\nNothing=\r\n");
+    EXPECT_EQ(dock.GetButtonImage(0, "Nothing0"), "folder");
+    EXPECT_EQ(dock.GetButtonTag(0, "Nothing0").target, "");
+}
+
+TEST_F(LoaderTest, AnUnclosedQuoteStopsTheLoadWithErrorFive) {
+    Load("[T]\r\nFirst=C:\\a\r\nBroken=\"C:\\never closed\r\nLater=C:\\b\r\n");
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].text, "5:Invalid procedure call or argument\r\n\r\nInvalid procedure call or argument (5).");
+    EXPECT_THAT(dock.ButtonKeys(0), ElementsAre("First0"));
+    EXPECT_TRUE(dock.ToolbarVisible(0));
+    EXPECT_FALSE(progress.shown);
+}
+
+TEST_F(LoaderTest, DuplicateKeysOfExtractedPicturesStopTheLoad) {
+    pictures.withIcons = {"C:\\a.exe"};
+    Load("[T]\r\nApp=C:\\a.exe\r\nApp=C:\\a.exe\r\nLater=C:\\b\r\n");
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_THAT(box.shown[0].text, ::testing::StartsWith("35602:Key is not unique in collection\r\n\r\n"));
+    EXPECT_THAT(dock.ButtonKeys(0), ElementsAre("App0"));
+    EXPECT_THAT(floating.ButtonKeys(0), ElementsAre("App0"));
+}
+
+TEST_F(LoaderTest, DuplicateKeysOfFolderPicturesAreSkippedSilently) {
+    Load("[T]\r\nDir=C:\\One\r\nDir=C:\\Two\r\nLater=C:\\b\r\n");
+    EXPECT_TRUE(box.shown.empty());
+    EXPECT_THAT(dock.ButtonKeys(0), ElementsAre("Dir0", "Later0"));
+    EXPECT_EQ(dock.GetButtonTag(0, "Dir0").target, "C:\\One");
+}
+
+TEST_F(LoaderTest, IgnoreModeEndsWithTheEntryThatNeededIt) {
+    // After a folder entry, a broken quote in the next entry is still reported.
+    Load("[T]\r\nDir=C:\\One\r\nBroken=\"x\r\n");
+    EXPECT_EQ(box.shown.size(), 1u);
+    // And a duplicate entry with arguments after a folder entry too.
+    box.shown.clear();
+    Load("[T]\r\nA=C:\\One\r\nA=\"C:\\e.exe\" x\r\n");
+    EXPECT_EQ(box.shown.size(), 1u);
+}
+
+TEST_F(LoaderTest, AMissingFileIsReportedAndLeavesBothBarsEmpty) {
+    Load("[Old]\r\nA=C:\\a\r\n[Old2]\r\n");
+    LoadCatalogue(Context(), "C:\\nowhere\\gone.ini");
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].text, "53:File not found\r\n\r\nFile not found (53).");
+    EXPECT_EQ(dock.tabs.TabCount(), 0);
+    EXPECT_THAT(dock.ToolbarIndices(), ElementsAre(0));
+    EXPECT_THAT(dock.ButtonKeys(0), IsEmpty());
+    EXPECT_TRUE(dock.ToolbarVisible(0));
+    ExpectBarsAlike();
+    EXPECT_EQ(progress.unloads, 2);
+}
+
+TEST_F(LoaderTest, AnEmptyFileShowsNoProgressAndLeavesVisibilityAlone) {
+    Load("[A]\r\nx=C:\\x\r\n");
+    dock.SetToolbarVisible(0, false);
+    progress.unloads = 0;
+    Load("");
+    EXPECT_EQ(dock.tabs.TabCount(), 0);
+    EXPECT_FALSE(dock.ToolbarVisible(0));
+    EXPECT_FALSE(progress.shown);
+    EXPECT_EQ(progress.unloads, 0);
+}
+
+TEST_F(LoaderTest, AnEmptyPathEmptiesTheBarsAndFinishes) {
+    Load("[A]\r\n[B]\r\n");
+    LoadCatalogue(Context(), "");
+    EXPECT_EQ(dock.tabs.TabCount(), 0);
+    EXPECT_THAT(floating.ToolbarIndices(), ElementsAre(0));
+    EXPECT_TRUE(floating.ToolbarVisible(0));
+    EXPECT_TRUE(box.shown.empty());
+}
+
+TEST_F(LoaderTest, OneEmptyLineGivesNoTabsButShowsProgress) {
+    Load("\r\n");
+    EXPECT_EQ(dock.tabs.TabCount(), 0);
+    EXPECT_EQ(progress.max, 1);
+    EXPECT_THAT(progress.values, ElementsAre(1, 0));
+    EXPECT_EQ(progress.unloads, 1);
+}
+
+TEST_F(LoaderTest, ProgressAdvancesEveryLineAndYields) {
+    Load("[A]\r\nx=C:\\x\r\ny=C:\\y\r\n");
+    EXPECT_EQ(progress.max, 3);
+    EXPECT_THAT(progress.values, ElementsAre(1, 2, 3, 0));
+    EXPECT_EQ(events.calls, 5);
+}
+
+TEST_F(LoaderTest, OnlyLinesUpToTheLimitAreRead) {
+    std::string content = "[S]\r\n";
+    for (size_t i = 1; i < kMaxCatalogueLines; ++i) content += "k" + std::to_string(i) + "=C:\\d\r\n";
+    content += "[Late]\r\n";
+    Load(content);
+    EXPECT_THAT(dock.tabs.Names(), ElementsAre("S"));
+    EXPECT_EQ(dock.ButtonKeys(0).size(), kMaxCatalogueLines - 1);
+    EXPECT_EQ(progress.max, 32500);
+}
+
+TEST_F(LoaderTest, OnlyCrLfSeparatesLines) {
+    Load("[A]\nx=C:\\x\n[B]\r\ny=C:\\y\r\nz=C:\\z\nw=C:\\w\r\n");
+    // The first line runs up to the first CR LF: one header, bare LFs inside.
+    EXPECT_THAT(dock.tabs.Names(), ElementsAre("A]\nx=C:\\x\n[B"));
+    EXPECT_THAT(dock.ButtonKeys(0), ElementsAre("y0", "z0"));
+    EXPECT_EQ(dock.GetButtonTag(0, "z0").target, "C:\\z\nw=C:\\w");
+}
+
+TEST_F(LoaderTest, ReloadingReplacesEverythingAndTheLargeSizeBindsLargePictures) {
+    Load("[A]\r\nx=C:\\x\r\n[B]\r\n[C]\r\n");
+    Load("[Z]\r\nq=C:\\q\r\n", 0);
+    EXPECT_THAT(dock.tabs.Names(), ElementsAre("Z"));
+    EXPECT_THAT(dock.ToolbarIndices(), ElementsAre(0));
+    EXPECT_THAT(dock.ButtonKeys(0), ElementsAre("q0"));
+    EXPECT_EQ(dock.At(0).images, ImageListSize::Large);
+}
+
+TEST_F(LoaderTest, AnUnknownIconSizeLeavesTheBindingAlone) {
+    Load("[A]\r\n", 0);
+    Load("[A]\r\n", 7);
+    EXPECT_EQ(dock.At(0).images, ImageListSize::Large);
+}
+
+TEST_F(LoaderTest, ToolbarsLeftFromAnEarlierLoadAreReusedWhenDiscardFails) {
+    // Two headers with the same name give two tabs and two toolbars.
+    Load("[Same]\r\na=C:\\a\r\n[Same]\r\nb=C:\\b\r\n");
+    EXPECT_THAT(dock.tabs.Names(), ElementsAre("Same", "Same"));
+    EXPECT_THAT(dock.ButtonKeys(1), ElementsAre("b1"));
+}
+
+TEST_F(LoaderTest, AFailingTabIsReportedAndEndsTheLoad) {
+    floating.tabs.failAdd = true;
+    Load("[A]\r\nx=C:\\x\r\n");
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_THAT(dock.tabs.Names(), ElementsAre("A"));
+    EXPECT_THAT(dock.ButtonKeys(0), IsEmpty());
+    EXPECT_TRUE(floating.ToolbarVisible(0));
+}
+
+TEST(CatalogueFormat, SplittingKeepsEmptyLinesAndLimits) {
+    EXPECT_TRUE(SplitCatalogueLines("").empty());
+    EXPECT_THAT(SplitCatalogueLines("\r\n"), ElementsAre("", ""));
+    EXPECT_THAT(SplitCatalogueLines("a\r\n\r\nb"), ElementsAre("a", "", "b"));
+    EXPECT_THAT(SplitCatalogueLines("a\rb\nc"), ElementsAre("a\rb\nc"));
+    EXPECT_THAT(SplitCatalogueLines("a\r\nb\r\nc", 2), ElementsAre("a", "b"));
+}
+
+TEST(CatalogueFormat, HeadersNeedBothBracketsAtTheEnds) {
+    EXPECT_TRUE(IsSectionHeader("[]"));
+    EXPECT_TRUE(IsSectionHeader("[a [b] c]"));
+    EXPECT_FALSE(IsSectionHeader("["));
+    EXPECT_FALSE(IsSectionHeader("]"));
+    EXPECT_FALSE(IsSectionHeader("[a] "));
+    EXPECT_EQ(SectionName("[ a ]"), " a ");
+}
+
+TEST(CatalogueFormat, ValueForms) {
+    EXPECT_EQ(ParseEntryValue(" C:\\x").target, " C:\\x");
+    EXPECT_EQ(ParseEntryValue("\"a\"b").target, "a");
+    EXPECT_EQ(ParseEntryValue("\"a\"b").arguments, "b");
+    EXPECT_EQ(ParseEntryValue("\"\" b").target, "");
+    EXPECT_EQ(ParseEntryValue("\"\" b").arguments, "b");
+    EXPECT_EQ(ParseEntryValue("\"a\"").target, "\"a\"");
+    EXPECT_EQ(ParseEntryValue("\"a\"\t").arguments, "\t");  // only spaces are blank
+    EXPECT_EQ(ParseEntryValue("x\"y").target, "x\"y");
+    EXPECT_THROW(ParseEntryValue("\""), RuntimeError);
+}
+
+}  // namespace
+}  // namespace lark::test

@@ -1,0 +1,420 @@
+// The bar content on a real, hidden parent window: tab strip, toolbar array,
+// buttons and the notifications the parent routes back.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/RuntimeError.h"
+#include "bar/win32/BarContent.h"
+#include "icons/win32/KeyedImageList.h"
+
+namespace lark::win {
+namespace {
+
+using Log = std::vector<std::string>;
+
+std::string Mouse(const char* what, const MouseArgs& a) {
+    return std::string(what) + " " + std::to_string(a.button) + " " + std::to_string(a.shift) + " " +
+           std::to_string(a.x) + " " + std::to_string(a.y);
+}
+
+struct Recorder : IBarContentEvents {
+    void OnTabSelected(int32_t position) override { log.push_back("select " + std::to_string(position)); }
+    void OnTabMouseDown(const MouseArgs& a) override { log.push_back(Mouse("down", a)); }
+    void OnTabMouseUp(const MouseArgs& a) override { log.push_back(Mouse("up", a)); }
+    void OnTabMouseMove(const MouseArgs& a) override { log.push_back(Mouse("move", a)); }
+    void OnTabMouseEnter(const MouseArgs& a) override { log.push_back(Mouse("enter", a)); }
+    void OnTabContextClick() override { log.push_back("context"); }
+    void OnButtonClick(int32_t index, const std::string& key) override {
+        log.push_back("click " + std::to_string(index) + " " + key);
+    }
+    void OnToolbarMouseUp(int32_t index, const MouseArgs& a) override {
+        log.push_back(Mouse(("tbup " + std::to_string(index)).c_str(), a));
+        if (onToolbarUp) onToolbarUp(index);
+    }
+    Log log;
+    std::function<void(int32_t)> onToolbarUp;
+};
+
+int ErrorOf(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const RuntimeError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+BarContent* g_content = nullptr;
+int g_parentContextMenus = 0;
+
+LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (message == WM_NOTIFY && g_content &&
+        g_content->HandleNotify(reinterpret_cast<const NMHDR*>(lParam), result))
+        return result;
+    if (message == WM_COMMAND && g_content && g_content->HandleCommand(wParam, lParam)) return 0;
+    if (message == WM_CONTEXTMENU) ++g_parentContextMenus;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+HICON AppIcon() { return LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION)); }
+
+// Non-transparent pixels of one picture drawn on a cleared surface.
+int OpaquePixels(const KeyedImageList& list, int index) {
+    const int size = list.Size();
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueBitmap surface(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    SelectGuard select(dc.get(), surface.get());
+    ImageList_Draw(list.Handle(), index, dc.get(), 0, 0, ILD_NORMAL);
+    GdiFlush();
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    int count = 0;
+    for (int i = 0; i < size * size; ++i) count += (pixels[i] & 0xFFFFFFu) != 0;
+    return count;
+}
+
+LPARAM At(const RECT& r) { return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
+
+class BarContentTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WNDCLASSEXW wc{sizeof wc};
+        wc.lpfnWndProc = ParentProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"LarkspanBarContentTest";
+        RegisterClassExW(&wc);
+        RECT r{0, 0, 500, 80};
+        AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
+        parent_ = CreateWindowExW(0, wc.lpszClassName, L"BarContentTest", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
+                                  0, r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(parent_, nullptr);
+        small_.Add("no", nullptr);
+        small_.Add("app", AppIcon());
+        large_.Add("app", AppIcon());
+        content_ = std::make_unique<BarContent>(parent_, small_, large_, TwipScale{15, 15}, events_);
+        g_content = content_.get();
+        g_parentContextMenus = 0;
+    }
+    void TearDown() override {
+        g_content = nullptr;
+        content_.reset();
+        DestroyWindow(parent_);
+    }
+    void AddTabs(std::initializer_list<const char*> names) {
+        for (const char* name : names) content_->TabControl1().AddTab(std::string("Caption ") + name, -1, -1, name);
+    }
+    TBBUTTON NativeButton(int32_t toolbar, int position) {
+        TBBUTTON button{};
+        SendMessageW(content_->ToolbarHandle(toolbar), TB_GETBUTTON, static_cast<WPARAM>(position),
+                     reinterpret_cast<LPARAM>(&button));
+        return button;
+    }
+    std::wstring ToolTipFor(int32_t toolbar, int position) {
+        NMTTDISPINFOW info{};
+        info.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageW(content_->ToolbarHandle(toolbar), TB_GETTOOLTIPS, 0, 0));
+        info.hdr.idFrom = static_cast<UINT_PTR>(NativeButton(toolbar, position).idCommand);
+        info.hdr.code = TTN_GETDISPINFOW;
+        LRESULT result = -1;
+        if (!content_->HandleNotify(&info.hdr, result) || !info.lpszText) return L"<unanswered>";
+        return info.lpszText;
+    }
+    RECT WindowRectIn(HWND child) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+
+    HWND parent_ = nullptr;
+    KeyedImageList small_{16};
+    KeyedImageList large_{32};
+    Recorder events_;
+    std::unique_ptr<BarContent> content_;
+};
+
+TEST_F(BarContentTest, TabsKeepTheirNamesByPosition) {
+    ITabStrip& tabs = content_->TabControl1();
+    AddTabs({"A", "B", "C"});
+    EXPECT_EQ(tabs.TabCount(), 3);
+    EXPECT_EQ(tabs.TabKey(3), "C");
+    EXPECT_EQ(content_->Tabs().TabCaption(3), "Caption C");
+
+    tabs.RemoveTab(1);
+    EXPECT_EQ(tabs.TabKey(1), "B");
+    EXPECT_EQ(tabs.TabKey(2), "C");
+    EXPECT_EQ(SendMessageW(content_->TabStripHandle(), TCM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(ErrorOf([&] { tabs.RemoveTab(3); }), kErrIndexOutOfBounds);
+    EXPECT_EQ(ErrorOf([&] { tabs.RemoveTab(0); }), kErrIndexOutOfBounds);
+    EXPECT_EQ(ErrorOf([&] { tabs.TabKey(0); }), kErrIndexOutOfBounds);
+
+    tabs.ClearTabs();
+    EXPECT_EQ(tabs.TabCount(), 0);
+    EXPECT_EQ(tabs.CurrentTab(), 0);
+    AddTabs({"D"});
+    EXPECT_EQ(tabs.TabKey(1), "D");
+}
+
+TEST_F(BarContentTest, SelectionFollowsItsTabAndReportsOnlyWhatTheCallerDidNotAskFor) {
+    ITabStrip& tabs = content_->TabControl1();
+    AddTabs({"A", "B", "C", "D"});
+    EXPECT_EQ(tabs.CurrentTab(), 1);  // the first tab added is selected
+
+    tabs.SelectTab(3);
+    tabs.SelectTab(3);
+    EXPECT_EQ(events_.log, Log({"select 3"}));
+    events_.log.clear();
+
+    tabs.RemoveTab(1);  // C moves to 2 and stays selected, silently
+    EXPECT_EQ(tabs.CurrentTab(), 2);
+    EXPECT_EQ(tabs.TabKey(tabs.CurrentTab()), "C");
+    tabs.RemoveTab(2);  // the selected one: D takes its place and is shown
+    EXPECT_EQ(tabs.CurrentTab(), 2);
+    tabs.RemoveTab(2);  // the selected last one: its left neighbour
+    EXPECT_EQ(tabs.CurrentTab(), 1);
+    tabs.RemoveTab(1);
+    EXPECT_EQ(tabs.CurrentTab(), 0);
+    EXPECT_EQ(events_.log, Log({"select 2", "select 1"}));
+}
+
+TEST_F(BarContentTest, ClickOnATabReachesTheListenerThroughTheParent) {
+    AddTabs({"A", "B", "C"});
+    content_->Layout();
+    RECT second{};
+    SendMessageW(content_->TabStripHandle(), TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+    const LPARAM at = At(second);
+    SendMessageW(content_->TabStripHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    EXPECT_EQ(GetCapture(), content_->TabStripHandle());  // a drag off the strip still ends here
+    SendMessageW(content_->TabStripHandle(), WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(GetCapture(), nullptr);
+
+    EXPECT_EQ(content_->TabControl1().CurrentTab(), 2);
+    const std::string x = std::to_string(GET_X_LPARAM(at) * 15), y = std::to_string(GET_Y_LPARAM(at) * 15);
+    EXPECT_EQ(events_.log, Log({"select 2", "down 1 0 " + x + " " + y, "up 1 0 " + x + " " + y}));
+}
+
+TEST_F(BarContentTest, MouseNotificationsOfTheTabStrip) {
+    HWND strip = content_->TabStripHandle();
+    SendMessageW(strip, WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, MAKELPARAM(20, 6));
+    SendMessageW(strip, WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, MAKELPARAM(21, 6));
+    SendMessageW(strip, WM_MOUSELEAVE, 0, 0);
+    SendMessageW(strip, WM_MOUSEMOVE, 0, MAKELPARAM(2, 3));
+    SendMessageW(strip, WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT, MAKELPARAM(10, 5));
+    SendMessageW(strip, WM_RBUTTONUP, MK_SHIFT, MAKELPARAM(10, 5));
+    SendMessageW(strip, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(strip), MAKELPARAM(100, 100));
+    SendMessageW(strip, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(strip), -1);
+    EXPECT_EQ(events_.log, Log({"enter 1 2 300 90", "move 1 2 300 90", "move 1 2 315 90", "enter 0 0 30 45",
+                                "move 0 0 30 45", "down 2 1 150 75", "up 2 1 150 75", "context"}));
+    // A right click opens one menu, not a second one through the parent.
+    EXPECT_EQ(g_parentContextMenus, 0);
+}
+
+TEST_F(BarContentTest, ToolbarArrayRules) {
+    EXPECT_EQ(content_->ToolbarIndices(), std::vector<int32_t>({0}));
+    EXPECT_TRUE(content_->ToolbarVisible(0));
+    EXPECT_EQ(ErrorOf([&] { content_->CreateToolbar(0); }), kErrAlreadyLoaded);
+    content_->BindImageList(0, ImageListSize::Large);
+    content_->CreateToolbar(3);
+    content_->CreateToolbar(1);
+    EXPECT_EQ(content_->ToolbarIndices(), std::vector<int32_t>({0, 1, 3}));
+    EXPECT_FALSE(content_->ToolbarVisible(3));
+    // A new element takes the lowest element's pictures.
+    EXPECT_EQ(SendMessageW(content_->ToolbarHandle(3), TB_GETIMAGELIST, 0, 0),
+              reinterpret_cast<LRESULT>(large_.Handle()));
+
+    EXPECT_EQ(ErrorOf([&] { content_->DiscardToolbar(0); }), kErrCantUnloadElement);
+    EXPECT_EQ(ErrorOf([&] { content_->DiscardToolbar(2); }), kErrNoSuchControl);
+    EXPECT_EQ(ErrorOf([&] { content_->SetToolbarTag(2, "x"); }), kErrNoSuchControl);
+    EXPECT_EQ(ErrorOf([&] { content_->AddButton(2, "k", "no"); }), kErrNoSuchControl);
+    HWND gone = content_->ToolbarHandle(1);
+    content_->DiscardToolbar(1);
+    EXPECT_FALSE(IsWindow(gone));
+    EXPECT_EQ(content_->ToolbarIndices(), std::vector<int32_t>({0, 3}));
+    content_->CreateToolbar(1);
+    EXPECT_EQ(content_->ToolbarIndices(), std::vector<int32_t>({0, 1, 3}));
+
+    content_->SetToolbarTag(3, "Tools");
+    EXPECT_EQ(content_->ToolbarTag(3), "Tools");
+    content_->SetToolbarVisible(3, true);
+    EXPECT_TRUE(content_->ToolbarVisible(3));
+}
+
+TEST_F(BarContentTest, ButtonsByKey) {
+    content_->CreateToolbar(1);
+    content_->AddButton(0, "Notepad0", "no");
+    content_->AddButton(0, "Docs0", "folder");
+    EXPECT_EQ(ErrorOf([&] { content_->AddButton(0, "Notepad0", "no"); }), kErrKeyNotUnique);
+    content_->AddButton(1, "Notepad0", "no");  // keys are unique per toolbar only
+    content_->AddButton(0, "notepad0", "no");  // and case-sensitive
+    EXPECT_EQ(content_->ButtonKeys(0), std::vector<std::string>({"Notepad0", "Docs0", "notepad0"}));
+    EXPECT_EQ(SendMessageW(content_->ToolbarHandle(0), TB_BUTTONCOUNT, 0, 0), 3);
+
+    content_->SetButtonTag(0, "Docs0", ButtonTag{"C:\\Docs", "-x \"y\""});
+    content_->SetButtonToolTip(0, "Docs0", "Docs");
+    EXPECT_EQ(content_->GetButtonTag(0, "Docs0").target, "C:\\Docs");
+    EXPECT_EQ(content_->GetButtonTag(0, "Docs0").arguments, "-x \"y\"");
+    EXPECT_EQ(content_->GetButtonToolTip(0, "Docs0"), "Docs");
+    EXPECT_EQ(content_->GetButtonImage(0, "Docs0"), "folder");
+    EXPECT_EQ(content_->GetButtonTag(1, "Notepad0").target, "");
+
+    content_->RemoveButton(0, "Notepad0");
+    EXPECT_EQ(content_->ButtonKeys(0), std::vector<std::string>({"Docs0", "notepad0"}));
+    EXPECT_EQ(SendMessageW(content_->ToolbarHandle(0), TB_BUTTONCOUNT, 0, 0), 2);
+    EXPECT_EQ(ErrorOf([&] { content_->RemoveButton(0, "Notepad0"); }), kErrElementNotFound);
+    EXPECT_EQ(ErrorOf([&] { content_->SetButtonTag(0, "Notepad0", {}); }), kErrElementNotFound);
+    EXPECT_EQ(ErrorOf([&] { content_->GetButtonToolTip(0, "Nope"); }), kErrElementNotFound);
+
+    content_->SetToolbarTag(0, "Tools");
+    content_->ClearButtons(0);
+    EXPECT_TRUE(content_->ButtonKeys(0).empty());
+    EXPECT_EQ(SendMessageW(content_->ToolbarHandle(0), TB_BUTTONCOUNT, 0, 0), 0);
+    EXPECT_EQ(content_->ToolbarTag(0), "Tools");
+    content_->AddButton(0, "Notepad0", "no");  // a cleared key is free again
+}
+
+TEST_F(BarContentTest, PictureKeysAreResolvedAgainstTheBoundList) {
+    content_->AddButton(0, "a", "app");
+    content_->AddButton(0, "b", "zz");
+    EXPECT_EQ(NativeButton(0, 0).iBitmap, I_IMAGENONE);  // no list bound yet
+
+    content_->BindImageList(0, ImageListSize::Small);
+    EXPECT_EQ(NativeButton(0, 0).iBitmap, small_.IndexOf("app"));
+    EXPECT_EQ(NativeButton(0, 1).iBitmap, I_IMAGENONE);
+    content_->AddButton(0, "c", "no");
+    EXPECT_EQ(NativeButton(0, 2).iBitmap, small_.IndexOf("no"));
+
+    content_->BindImageList(0, ImageListSize::Large);
+    ASSERT_NE(large_.IndexOf("app"), small_.IndexOf("app"));
+    EXPECT_EQ(NativeButton(0, 0).iBitmap, large_.IndexOf("app"));
+    EXPECT_EQ(NativeButton(0, 2).iBitmap, I_IMAGENONE);  // "no" is not in the large list
+    EXPECT_EQ(content_->GetButtonImage(0, "c"), "no");
+
+    // Buttons and toolbar grow to hold 32-pixel pictures.
+    RECT button{};
+    SendMessageW(content_->ToolbarHandle(0), TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
+    EXPECT_GE(button.bottom - button.top, 32 + 4);
+    EXPECT_GE(button.right - button.left, 32 + 4);
+    const RECT bar = WindowRectIn(content_->ToolbarHandle(0));
+    EXPECT_GE(bar.bottom - bar.top, button.bottom);
+}
+
+TEST_F(BarContentTest, ToolTipsAndClicksAreAnsweredForTheRightToolbar) {
+    content_->CreateToolbar(1);
+    content_->AddButton(0, "Notepad0", "no");
+    content_->AddButton(1, "Calc1", "no");  // the same command id on another toolbar
+    content_->SetButtonToolTip(0, "Notepad0", "Notepad");
+    content_->SetButtonToolTip(1, "Calc1", "Caf\xC3\xA9");
+    EXPECT_EQ(ToolTipFor(0, 0), L"Notepad");
+    EXPECT_EQ(ToolTipFor(1, 0), L"Caf\u00E9");
+
+    content_->Layout();
+    HWND bar = content_->ToolbarHandle(1);
+    RECT button{};
+    SendMessageW(bar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
+    SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, At(button));
+    SendMessageW(bar, WM_LBUTTONUP, 0, At(button));
+    const MouseArgs up = MouseArgsFrom(WM_LBUTTONUP, 0, At(button), TwipScale{15, 15});
+    EXPECT_EQ(events_.log, Log({"click 1 Calc1", Mouse("tbup 1", up)}));
+    EXPECT_FALSE(content_->HandleCommand(MAKEWPARAM(1, 0), reinterpret_cast<LPARAM>(parent_)));
+}
+
+TEST_F(BarContentTest, AListenerMayDiscardTheToolbarThatCalledIt) {
+    // The popup menu of a toolbar's right click can delete its section.
+    content_->CreateToolbar(1);
+    content_->AddButton(1, "Calc1", "no");
+    events_.onToolbarUp = [&](int32_t index) { content_->DiscardToolbar(index); };
+    SendMessageW(content_->ToolbarHandle(1), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 3));
+    SendMessageW(content_->ToolbarHandle(1), WM_RBUTTONUP, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(content_->ToolbarIndices(), std::vector<int32_t>({0}));
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+TEST_F(BarContentTest, ToolbarsSitOnTheTabPageAboveTheStrip) {
+    AddTabs({"A", "B"});
+    content_->BindImageList(0, ImageListSize::Small);
+    content_->CreateToolbar(1);
+    content_->Layout();
+
+    RECT client{};
+    GetClientRect(parent_, &client);
+    const RECT strip = WindowRectIn(content_->TabStripHandle());
+    EXPECT_EQ(strip.right - strip.left, client.right);
+    EXPECT_EQ(strip.bottom - strip.top, client.bottom);
+
+    const RECT page = content_->Tabs().ClientRectPx();
+    RECT tab{};
+    SendMessageW(content_->TabStripHandle(), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab));
+    EXPECT_GE(page.top, tab.bottom);
+    EXPECT_EQ(content_->Tabs().ClientLeft(), page.left * 15);
+    EXPECT_EQ(content_->Tabs().ClientTop(), page.top * 15);
+    EXPECT_EQ(content_->Tabs().ClientWidth(), (page.right - page.left) * 15);
+    for (int32_t index : {0, 1}) {
+        const RECT bar = WindowRectIn(content_->ToolbarHandle(index));
+        EXPECT_EQ(bar.left, page.left);
+        EXPECT_EQ(bar.top, page.top);
+        EXPECT_EQ(bar.right, page.right);
+        EXPECT_EQ(bar.bottom - bar.top, content_->ToolbarAt(index).HeightPx());
+    }
+    EXPECT_EQ(GetWindow(content_->ToolbarHandle(0), GW_HWNDLAST), content_->TabStripHandle());
+    // Off the tabs the mouse still belongs to the strip, not to the window.
+    POINT below{(page.left + page.right) / 2, page.bottom - 1};
+    ClientToScreen(parent_, &below);
+    EXPECT_EQ(SendMessageW(content_->TabStripHandle(), WM_NCHITTEST, 0, MAKELPARAM(below.x, below.y)), HTCLIENT);
+
+    content_->Tabs().Move(0, 0, 3000, 900);
+    const RECT moved = WindowRectIn(content_->TabStripHandle());
+    EXPECT_EQ(moved.right - moved.left, 200);
+    EXPECT_EQ(moved.bottom - moved.top, 60);
+}
+
+TEST(KeyedImageListTest, KeysAddReplaceAndClear) {
+    KeyedImageList list(16);
+    int width = 0, height = 0;
+    ImageList_GetIconSize(list.Handle(), &width, &height);
+    EXPECT_EQ(width, 16);
+    EXPECT_EQ(height, 16);
+
+    HICON mine = CopyIcon(AppIcon());
+    list.Add("blank", nullptr);
+    list.Add("EXE", mine);
+    DestroyIcon(mine);  // the list holds its own copy
+    EXPECT_EQ(list.IndexOf("blank"), 0);
+    EXPECT_EQ(list.IndexOf("EXE"), 1);
+    EXPECT_EQ(list.IndexOf("exe"), -1);
+    EXPECT_FALSE(list.Contains("exe"));
+    EXPECT_EQ(ErrorOf([&] { list.Add("EXE", AppIcon()); }), kErrKeyNotUnique);
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(ImageList_GetImageCount(list.Handle()), 2);
+    EXPECT_EQ(OpaquePixels(list, 0), 0);
+    EXPECT_GT(OpaquePixels(list, 1), 0);
+
+    list.Replace("blank", AppIcon());
+    EXPECT_EQ(list.IndexOf("blank"), 0);
+    EXPECT_GT(OpaquePixels(list, 0), 0);
+    list.Replace("EXE", nullptr);
+    EXPECT_EQ(OpaquePixels(list, 1), 0);
+    list.Replace("new", AppIcon());
+    EXPECT_EQ(list.IndexOf("new"), 2);
+    EXPECT_EQ(ImageList_GetImageCount(list.Handle()), 3);
+
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_FALSE(list.Contains("blank"));
+    EXPECT_EQ(ImageList_GetImageCount(list.Handle()), 0);
+    list.Add("blank", nullptr);
+    EXPECT_EQ(list.IndexOf("blank"), 0);
+}
+
+}  // namespace
+}  // namespace lark::win
