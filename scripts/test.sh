@@ -75,6 +75,9 @@ else
     skip "native: ctest"
 fi
 
+# --- fuzz (libFuzzer, 20 s per fuzzer over a copy of its seed corpus) --------
+step "fuzz: 20 s per fuzzer" bash scripts/fuzz.sh 20
+
 # --- windows (under Wine) ----------------------------------------------------
 windows_junit="$repo/build/windows-ctest.xml"
 rm -f "$windows_junit"

@@ -2,6 +2,7 @@
 // An in-memory bar window with the same failure rules as the real one.
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 

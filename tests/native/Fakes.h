@@ -1,6 +1,8 @@
 #pragma once
 // In-memory stand-ins for the platform services the rules use.
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
