@@ -123,15 +123,18 @@ fi
 
 # --- the prefix --------------------------------------------------------------
 # The stamp names the setup it records; change setup_version to redo it.
-setup_version=2
+setup_version=3
 stamp="$WINEPREFIX/.larkspan-wineboot-done"
 if [[ "$(cat "$stamp" 2>/dev/null)" != "$setup_version" ]]; then
     log "initialising Wine prefix $WINEPREFIX (once, takes a few seconds)"
     mkdir -p "$WINEPREFIX"
     wineboot -i >"$wine_root/wineboot.log" 2>&1 9>&-
     # There is no window manager on Xvfb: let Wine draw captions and frames
-    # itself, so screenshots show windows as Windows would.
+    # itself, so screenshots show windows as Windows would, and keep windows
+    # unmanaged, or hiding one waits two seconds for a manager to answer.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f \
+        >>"$wine_root/wineboot.log" 2>&1 9>&-
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
         >>"$wine_root/wineboot.log" 2>&1 9>&-
     wineserver -w
     echo "$setup_version" >"$stamp"

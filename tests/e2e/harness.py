@@ -11,6 +11,7 @@ Pieces:
 - wait_until(): polls a condition until a deadline; no fixed sleeps.
 - Driver: runs tests/e2e/driver (larkspan-driver.exe) under Wine.
 - Registry: `wine reg query/add/delete` for HKCU\\Software\\Larkspan\\Load.
+- Mouse: real pointer input through xdotool.
 - Program: one larkspan.exe started in the background.
 - LarkspanTestCase: a fresh install folder per test (a copy of the exe
   alone in its folder), a clean settings key, screenshots, and a tearDown
@@ -39,6 +40,9 @@ SETTINGS_KEY = APP_KEY + r"\Load"
 SETTING_NAMES = ("INI_Path", "Size", "Top", "Left", "Width", "Position", "Autohide")
 CATALOGUE_NAME = "zentrol.ini"
 DIALOG_CLASS = "#32770"
+FLOAT_CLASS = "LarkspanFloat"
+DOCK_CLASS = "LarkspanDock"
+ABOUT_TITLE = "About Larkspan"
 
 T = TypeVar("T")
 
@@ -160,6 +164,51 @@ class Rect:
         return self.bottom - self.top
 
 
+    @property
+    def centre(self) -> tuple:
+        return (self.left + self.right) // 2, (self.top + self.bottom) // 2
+
+    @staticmethod
+    def parse(field: str) -> "Rect":
+        return Rect(*map(int, field.split()))
+
+
+@dataclass(frozen=True)
+class Tab:
+    position: int     # from 1
+    rect: Rect        # screen pixels
+    caption: str
+
+
+@dataclass(frozen=True)
+class TabStrip:
+    selected: int     # position from 1; 0 when none is selected
+    tabs: tuple
+
+    @property
+    def captions(self) -> list:
+        return [t.caption for t in self.tabs]
+
+
+@dataclass(frozen=True)
+class ToolbarInfo:
+    hwnd: str
+    control_id: int
+    visible: bool     # the toolbar's own WS_VISIBLE, whatever its window's state
+    rect: Rect
+    buttons: tuple    # Rect of each button, screen pixels
+
+    @property
+    def button_count(self) -> int:
+        return len(self.buttons)
+
+
+def unescape(field: str) -> str:
+    """Undoes the driver's escaping of tabs, line ends and backslashes."""
+    return re.sub(r"\\(.)", lambda m: {"t": "\t", "n": "\n", "r": "\r"}.get(m.group(1), m.group(1)),
+                  field)
+
+
 class DriverError(AssertionError):
     pass
 
@@ -185,8 +234,9 @@ class Driver:
         return text(done.stdout)
 
     @staticmethod
-    def _select(title=None, hwnd=None, cls=None, exclude_class=None, timeout_ms=None) -> list:
-        args = []
+    def _select(title=None, hwnd=None, cls=None, exclude_class=None, timeout_ms=None,
+                hidden=False) -> list:
+        args = ["--hidden"] if hidden else []
         if hwnd is not None:
             args += ["--hwnd", hwnd]
         if title is not None:
@@ -242,6 +292,41 @@ class Driver:
             info[name] = numbers[0] if len(numbers) == 1 else numbers
         return info
 
+    def tabs(self, **select) -> TabStrip:
+        """The tab strip of a bar window (cls=..., hidden=True for the docked one)."""
+        selected, tabs = 0, []
+        for line in self.ok("tabs", *self._select(**select)).splitlines():
+            kind, *fields = line.split("\t")
+            if kind == "selected":
+                selected = int(fields[0])
+            elif kind == "tab":
+                position, rect, caption = fields[0], fields[1], "\t".join(fields[2:])
+                tabs.append(Tab(int(position), Rect.parse(rect), unescape(caption)))
+        return TabStrip(selected, tuple(tabs))
+
+    def toolbars(self, **select) -> list:
+        """The toolbars of a bar window, ordered by control id (their creation order)."""
+        bars = []
+        for line in self.ok("toolbars", *self._select(**select)).splitlines():
+            kind, *fields = line.split("\t")
+            if kind == "toolbar":
+                hwnd, control_id, visible, rect, _count = fields
+                bars.append(dict(hwnd=hwnd, control_id=int(control_id), visible=visible == "1",
+                                 rect=Rect.parse(rect), buttons=[]))
+            elif kind == "button":
+                bars[-1]["buttons"].append(Rect.parse(fields[1]))
+        return sorted((ToolbarInfo(**{**b, "buttons": tuple(b["buttons"])}) for b in bars),
+                      key=lambda b: b.control_id)
+
+    def tooltips(self, timeout_ms: int = 0) -> list:
+        """Texts of the visible tooltips; waits up to timeout_ms for one."""
+        done = self.call("tooltip", "--timeout-ms", str(int(timeout_ms)),
+                         timeout=timeout_ms / 1000 + 60)
+        if done.returncode != 0:
+            return []
+        return [unescape(line.split("\t", 1)[1]) for line in text(done.stdout).splitlines()
+                if "\t" in line]
+
     def list_windows(self, visible_only: bool = False) -> list:
         out = self.ok("list-windows", *(["--visible"] if visible_only else []))
         rows = []
@@ -253,6 +338,27 @@ class Driver:
                          "exstyle": int(exstyle, 16), "style": int(style, 16), "class": cls,
                          "rect": Rect(*map(int, rect.split())), "title": title})
         return rows
+
+
+# ------------------------------------------------------------------- mouse --
+
+class Mouse:
+    """The real pointer on the harness's display: Wine sees X input events."""
+
+    @staticmethod
+    def _xdotool(*args) -> None:
+        done = run(["xdotool", *args], timeout=30)
+        if done.returncode != 0:
+            raise RuntimeError(f"xdotool {' '.join(map(str, args))} failed: {text(done.stderr)}")
+
+    @staticmethod
+    def move(x: int, y: int) -> None:
+        Mouse._xdotool("mousemove", "--sync", x, y)
+
+    @staticmethod
+    def click(x: int, y: int, button: int = 1) -> None:
+        Mouse.move(x, y)
+        Mouse._xdotool("click", button)
 
 
 # ---------------------------------------------------------------- registry --
@@ -456,6 +562,13 @@ class LarkspanTestCase(unittest.TestCase):
             raise AssertionError(f"{e}\n{self.describe_screen()}") from None
         self.driver.sync(hwnd)  # its thread is back in the message loop
         return hwnd
+
+    def write_catalogue(self, *lines: str) -> bytes:
+        """Writes the catalogue beside the exe: the lines in the ANSI code page
+        (cp1252 here), each ended by CR LF. Returns the bytes written."""
+        data = b"".join(line.encode("cp1252") + b"\r\n" for line in lines)
+        self.catalogue.write_bytes(data)
+        return data
 
     def close_bar(self, program: Program, hwnd: str) -> int:
         """Closes the bar window as the system would and waits for the exit."""

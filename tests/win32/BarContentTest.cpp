@@ -99,6 +99,8 @@ protected:
         parent_ = CreateWindowExW(0, wc.lpszClassName, L"BarContentTest", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
                                   0, r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
         ASSERT_NE(parent_, nullptr);
+        // On screen, so toolbars hand their buttons to the controls at once.
+        ShowWindow(parent_, SW_SHOWNOACTIVATE);
         small_.Add("no", nullptr);
         small_.Add("app", AppIcon());
         large_.Add("app", AppIcon());
@@ -310,6 +312,7 @@ TEST_F(BarContentTest, PictureKeysAreResolvedAgainstTheBoundList) {
 
 TEST_F(BarContentTest, ToolTipsAndClicksAreAnsweredForTheRightToolbar) {
     content_->CreateToolbar(1);
+    content_->SetToolbarVisible(1, true);
     content_->AddButton(0, "Notepad0", "no");
     content_->AddButton(1, "Calc1", "no");  // the same command id on another toolbar
     content_->SetButtonToolTip(0, "Notepad0", "Notepad");
@@ -326,6 +329,55 @@ TEST_F(BarContentTest, ToolTipsAndClicksAreAnsweredForTheRightToolbar) {
     const MouseArgs up = MouseArgsFrom(WM_LBUTTONUP, 0, At(button), TwipScale{15, 15});
     EXPECT_EQ(events_.log, Log({"click 1 Calc1", Mouse("tbup 1", up)}));
     EXPECT_FALSE(content_->HandleCommand(MAKEWPARAM(1, 0), reinterpret_cast<LPARAM>(parent_)));
+}
+
+TEST_F(BarContentTest, HiddenToolbarsHandTheirButtonsOverWhenShown) {
+    content_->CreateToolbar(1);
+    content_->AddButton(1, "a1", "app");
+    content_->AddButton(1, "b1", "no");
+    content_->RemoveButton(1, "a1");
+    content_->AddButton(1, "c1", "no");
+    content_->BindImageList(1, ImageListSize::Small);
+    EXPECT_EQ(content_->ButtonKeys(1), std::vector<std::string>({"b1", "c1"}));
+    content_->SetToolbarVisible(1, true);
+    ASSERT_EQ(SendMessageW(content_->ToolbarHandle(1), TB_BUTTONCOUNT, 0, 0), 2);
+    EXPECT_EQ(NativeButton(1, 1).iBitmap, small_.IndexOf("no"));
+    content_->AddButton(1, "d1", "app");  // on screen now: straight to the control
+    EXPECT_EQ(SendMessageW(content_->ToolbarHandle(1), TB_BUTTONCOUNT, 0, 0), 3);
+
+    // A toolbar shown inside a hidden window hands them over when it paints.
+    ShowWindow(parent_, SW_HIDE);
+    content_->AddButton(0, "x0", "no");
+    content_->AddButton(0, "y0", "no");
+    ShowWindow(parent_, SW_SHOWNOACTIVATE);
+    UpdateWindow(parent_);
+    RedrawWindow(content_->ToolbarHandle(0), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_EQ(SendMessageW(content_->ToolbarHandle(0), TB_BUTTONCOUNT, 0, 0), 2);
+}
+
+TEST_F(BarContentTest, TabsAddedOffScreenReachTheControlWhenItPaints) {
+    ShowWindow(parent_, SW_HIDE);
+    content_->BindImageList(0, ImageListSize::Small);
+    const RECT emptyPage = content_->Tabs().ClientRectPx();
+    AddTabs({"A", "B", "C"});
+    ITabStrip& tabs = content_->TabControl1();
+    EXPECT_EQ(tabs.CurrentTab(), 1);
+    tabs.SelectTab(3);
+    tabs.RemoveTab(1);  // the selected tab moves up with the rest
+    EXPECT_EQ(tabs.CurrentTab(), 2);
+    EXPECT_EQ(tabs.TabKey(2), "C");
+    // The tab row has its height already, so toolbars placed now sit below it.
+    EXPECT_GT(content_->Tabs().ClientRectPx().top, emptyPage.top);
+
+    ShowWindow(parent_, SW_SHOWNOACTIVATE);
+    RedrawWindow(content_->TabStripHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HWND strip = content_->TabStripHandle();
+    EXPECT_EQ(SendMessageW(strip, TCM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(strip, TCM_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(content_->Tabs().TabCaption(2), "Caption C");
+    tabs.RemoveTab(2);
+    tabs.RemoveTab(1);
+    EXPECT_EQ(SendMessageW(strip, TCM_GETITEMCOUNT, 0, 0), 0);
 }
 
 TEST_F(BarContentTest, AListenerMayDiscardTheToolbarThatCalledIt) {

@@ -12,6 +12,8 @@ public:
     void DoEvents() override;
     // Pumps now, whatever the interval.
     void PumpAll();
+    // 0 pumps on every call.
+    void SetInterval(unsigned intervalMs) { intervalMs_ = intervalMs; }
 
 private:
     unsigned intervalMs_;

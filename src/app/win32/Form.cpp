@@ -22,26 +22,26 @@ Form::~Form() {
     }
 }
 
-void Form::CreateFormWindow(const WindowSpec& spec) {
+void Form::CreateFormWindow(const WindowSpec& desc) {
     if (hwnd_) Raise(kErrAlreadyLoaded);
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    if (!GetClassInfoExW(instance, spec.className, &wc)) {
+    if (!GetClassInfoExW(instance, desc.className, &wc)) {
         wc = WNDCLASSEXW{};
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = &Form::WindowProc;
         wc.hInstance = instance;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = spec.className;
-        wc.hIcon = spec.icon;
-        wc.hIconSm = spec.icon;
+        wc.lpszClassName = desc.className;
+        wc.hIcon = desc.icon;
+        wc.hIconSm = desc.icon;
         if (!RegisterClassExW(&wc)) Raise(kErrOutOfMemory);
     }
-    const RECT& b = spec.bounds;
-    CreateWindowExW(spec.exStyle, spec.className, spec.caption.c_str(), spec.style, b.left, b.top,
-                    b.right - b.left, b.bottom - b.top, spec.owner, nullptr, instance, this);
+    const RECT& b = desc.bounds;
+    CreateWindowExW(desc.exStyle, desc.className, desc.caption.c_str(), desc.style, b.left, b.top,
+                    b.right - b.left, b.bottom - b.top, desc.owner, nullptr, instance, this);
     if (!hwnd_) Raise(kErrOutOfMemory);
     registry_.Add(this);
 }

@@ -47,7 +47,7 @@ protected:
         HICON icon = nullptr;
     };
     // Registers the class on first use and creates the window; throws on failure.
-    void CreateFormWindow(const WindowSpec& spec);
+    void CreateFormWindow(const WindowSpec& desc);
 
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // The unload handler: set cancel to keep the window.

@@ -142,8 +142,6 @@ const Toolbar& BarContent::ToolbarAt(int32_t index) const { return const_cast<Ba
 void BarContent::AddToolbar(int32_t index) {
     auto toolbar = std::make_unique<Toolbar>(parent_, index, kFirstToolbarId + index, scale_, events_);
     toolbars_.emplace(index, std::move(toolbar));
-    // Toolbars paint over the tab page, so the strip stays beneath them all.
-    SetWindowPos(tabs_.Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void BarContent::PlaceOnTabPage(Toolbar& toolbar) const {

@@ -91,35 +91,58 @@ TabControl::~TabControl() {
 void TabControl::ClearTabs() {
     SendMessageW(hwnd_.get(), TCM_DELETEALLITEMS, 0, 0);
     names_.clear();
+    captions_.clear();
+    selected_ = 0;
+    synced_ = true;
 }
 
 void TabControl::AddTab(const std::string& caption, int16_t image, int32_t tag, const std::string& name) {
     (void)image;
     (void)tag;
+    const auto index = static_cast<int32_t>(names_.size());
+    if (synced_ && OnScreen()) {
+        InsertNative(static_cast<size_t>(index), caption);
+        if (index == 0 && CurrentTab() == 0) SendMessageW(hwnd_.get(), TCM_SETCURSEL, 0, 0);
+    } else {
+        if (synced_) selected_ = CurrentTab();
+        synced_ = false;
+        if (index == 0 && selected_ == 0) selected_ = 1;
+        // The control keeps the first tab meanwhile, so the tab row, and
+        // with it the page where the toolbars sit, has its real height.
+        if (index == 0) InsertNative(0, caption);
+    }
+    names_.push_back(name);
+    captions_.push_back(caption);
+}
+
+void TabControl::InsertNative(size_t index, const std::string& caption) {
     std::wstring text = Widen(caption);
     TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = text.data();
-    const int32_t index = TabCount();
-    names_.reserve(names_.size() + 1);
-    if (SendMessageW(hwnd_.get(), TCM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) !=
-        index)
+    if (SendMessageW(hwnd_.get(), TCM_INSERTITEMW, index, reinterpret_cast<LPARAM>(&item)) !=
+        static_cast<LRESULT>(index))
         Raise(kErrOutOfMemory);
-    names_.push_back(name);
-    if (index == 0 && CurrentTab() == 0) SendMessageW(hwnd_.get(), TCM_SETCURSEL, 0, 0);
 }
 
 void TabControl::RemoveTab(int32_t position) {
     CheckPosition(position);
     const int32_t selected = CurrentTab();
-    if (!SendMessageW(hwnd_.get(), TCM_DELETEITEM, static_cast<WPARAM>(position - 1), 0)) Raise(kErrOutOfMemory);
+    if (synced_ && !SendMessageW(hwnd_.get(), TCM_DELETEITEM, static_cast<WPARAM>(position - 1), 0))
+        Raise(kErrOutOfMemory);
     names_.erase(names_.begin() + (position - 1));
+    captions_.erase(captions_.begin() + (position - 1));
     const int32_t count = TabCount();
     int32_t next = selected > position ? selected - 1 : selected;
     if (selected == position) next = std::min(position, count);
-    // Left to itself the control may keep no selection, or keep the old
-    // index (now another tab); say which one it is.
-    if (CurrentTab() != next) SendMessageW(hwnd_.get(), TCM_SETCURSEL, static_cast<WPARAM>(next - 1), 0);
+    if (synced_) {
+        // Left to itself the control may keep no selection, or keep the old
+        // index (now another tab); say which one it is.
+        if (CurrentTab() != next) SendMessageW(hwnd_.get(), TCM_SETCURSEL, static_cast<WPARAM>(next - 1), 0);
+    } else {
+        selected_ = next;
+        if (names_.empty()) SendMessageW(hwnd_.get(), TCM_DELETEALLITEMS, 0, 0);
+    }
     if (selected == position && next > 0) events_.OnTabSelected(next);
 }
 
@@ -131,6 +154,7 @@ std::string TabControl::TabKey(int32_t position) const {
 int32_t TabControl::TabCount() const { return static_cast<int32_t>(names_.size()); }
 
 int32_t TabControl::CurrentTab() const {
+    if (!synced_) return selected_;
     const LRESULT index = SendMessageW(hwnd_.get(), TCM_GETCURSEL, 0, 0);
     return index < 0 ? 0 : static_cast<int32_t>(index) + 1;
 }
@@ -138,19 +162,30 @@ int32_t TabControl::CurrentTab() const {
 void TabControl::SelectTab(int32_t position) {
     CheckPosition(position);
     if (CurrentTab() == position) return;
-    SendMessageW(hwnd_.get(), TCM_SETCURSEL, static_cast<WPARAM>(position - 1), 0);
+    if (synced_) {
+        SendMessageW(hwnd_.get(), TCM_SETCURSEL, static_cast<WPARAM>(position - 1), 0);
+    } else {
+        selected_ = position;
+    }
     events_.OnTabSelected(position);
 }
 
 std::string TabControl::TabCaption(int32_t position) const {
     CheckPosition(position);
-    wchar_t buffer[512] = {};
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = buffer;
-    item.cchTextMax = static_cast<int>(std::size(buffer));
-    SendMessageW(hwnd_.get(), TCM_GETITEMW, static_cast<WPARAM>(position - 1), reinterpret_cast<LPARAM>(&item));
-    return Narrow(item.pszText ? item.pszText : L"");
+    return captions_[static_cast<size_t>(position - 1)];
+}
+
+void TabControl::SyncTabs() {
+    if (synced_) return;
+    SendMessageW(hwnd_.get(), TCM_DELETEALLITEMS, 0, 0);
+    // With fixed widths the control measures no caption per insertion;
+    // dropping the style measures them all once.
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_.get(), GWL_STYLE);
+    SetWindowLongPtrW(hwnd_.get(), GWL_STYLE, style | TCS_FIXEDWIDTH);
+    for (size_t i = 0; i < captions_.size(); ++i) Guard([&] { InsertNative(i, captions_[i]); });
+    SetWindowLongPtrW(hwnd_.get(), GWL_STYLE, style);
+    SendMessageW(hwnd_.get(), TCM_SETCURSEL, static_cast<WPARAM>(selected_ - 1), 0);
+    synced_ = true;
 }
 
 RECT TabControl::ClientRectPx() const {
@@ -243,6 +278,9 @@ LRESULT TabControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_MOUSELEAVE:
             mouseInside_ = false;
+            break;
+        case WM_PAINT:
+            SyncTabs();
             break;
         case WM_NCHITTEST:
             // The control leaves the mouse to its parent outside the tabs;

@@ -90,12 +90,23 @@ private:
                                          DWORD_PTR self);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CheckPosition(int32_t position) const;
+    bool OnScreen() const { return IsWindowVisible(hwnd_.get()) != FALSE; }
+    // Hands the tabs to the control if it does not hold them yet.
+    void SyncTabs();
+    void InsertNative(size_t index, const std::string& caption);
 
     TwipScale scale_;
     ITabStripEvents& events_;
     UniqueFont font_;
     UniqueWindow hwnd_;
-    std::vector<std::string> names_;  // by position - 1
+    // Tabs by position - 1. While the strip is not on screen they live here
+    // only: the control measures every caption again at each insertion, and
+    // a catalogue of hundreds of sections would pay that for a window
+    // nobody sees (the docked bar until it docks).
+    std::vector<std::string> names_;
+    std::vector<std::string> captions_;
+    int32_t selected_ = 0;  // while not synced
+    bool synced_ = true;
     bool mouseInside_ = false;
 };
 

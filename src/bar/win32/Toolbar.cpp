@@ -21,24 +21,34 @@ constexpr int kEdgePx = 2;
 }  // namespace
 
 Toolbar::Toolbar(HWND parent, int32_t index, int controlId, TwipScale scale, IToolbarEvents& events)
-    : index_(index), scale_(scale), events_(events) {
-    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&classes);
-    hwnd_.reset(CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, kStyle, 0, 0, 0, 0, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), GetModuleHandleW(nullptr),
-                                nullptr));
-    if (!hwnd_) Raise(kErrOutOfMemory);
-    if (!SetWindowSubclass(hwnd_.get(), &Toolbar::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this)))
-        Raise(kErrOutOfMemory);
-    SendMessageW(hwnd_.get(), TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    FitButtons();
-}
+    : parent_(parent), controlId_(controlId), index_(index), scale_(scale), events_(events) {}
 
 Toolbar::~Toolbar() {
     if (hwnd_) RemoveWindowSubclass(hwnd_.get(), &Toolbar::SubclassProc, 0);
 }
 
+HWND Toolbar::EnsureWindow() const {
+    if (hwnd_) return hwnd_.get();
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&classes);
+    hwnd_.reset(CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, kStyle, place_.left, place_.top, place_.right,
+                                HeightPx(), parent_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId_)),
+                                GetModuleHandleW(nullptr), nullptr));
+    if (!hwnd_) Raise(kErrOutOfMemory);
+    auto* self = const_cast<Toolbar*>(this);
+    if (!SetWindowSubclass(hwnd_.get(), &Toolbar::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(self)))
+        Raise(kErrOutOfMemory);
+    SendMessageW(hwnd_.get(), TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    // New children start below their siblings; toolbars paint over the tab strip.
+    SetWindowPos(hwnd_.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (list_) SendMessageW(hwnd_.get(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list_->Handle()));
+    self->FitButtons();
+    self->synced_ = buttons_.empty();
+    return hwnd_.get();
+}
+
 HWND Toolbar::ToolTipHandle() const {
+    if (!hwnd_) return nullptr;
     return reinterpret_cast<HWND>(SendMessageW(hwnd_.get(), TB_GETTOOLTIPS, 0, 0));
 }
 
@@ -48,29 +58,33 @@ void Toolbar::AddButton(const std::string& key, const std::string& imageKey) {
     button.key = key;
     button.imageKey = imageKey;
     button.id = NextCommandId();
-    buttons_.reserve(buttons_.size() + 1);
-
-    TBBUTTON native{};
-    native.iBitmap = ResolveImage(imageKey);
-    native.idCommand = button.id;
-    native.fsState = TBSTATE_ENABLED;
-    native.fsStyle = BTNS_BUTTON;
-    native.iString = -1;  // no caption: the name is the tooltip
-    if (!SendMessageW(hwnd_.get(), TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&native))) Raise(kErrOutOfMemory);
+    if (synced_ && OnScreen()) {
+        const TBBUTTON native = NativeButton(button);
+        if (!SendMessageW(hwnd_.get(), TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&native))) Raise(kErrOutOfMemory);
+    } else {
+        synced_ = false;
+    }
+    byKey_.emplace(button.key, buttons_.size());
+    byId_.emplace(button.id, buttons_.size());
     buttons_.push_back(std::move(button));
 }
 
 void Toolbar::RemoveButton(const std::string& key) {
     const Button& button = Must(key);
-    const LRESULT position = SendMessageW(hwnd_.get(), TB_COMMANDTOINDEX, static_cast<WPARAM>(button.id), 0);
-    if (position >= 0) SendMessageW(hwnd_.get(), TB_DELETEBUTTON, static_cast<WPARAM>(position), 0);
+    if (synced_ && hwnd_) {
+        const LRESULT position = SendMessageW(hwnd_.get(), TB_COMMANDTOINDEX, static_cast<WPARAM>(button.id), 0);
+        if (position >= 0) SendMessageW(hwnd_.get(), TB_DELETEBUTTON, static_cast<WPARAM>(position), 0);
+    }
     buttons_.erase(buttons_.begin() + (&button - buttons_.data()));
+    Reindex();
 }
 
 void Toolbar::ClearButtons() {
-    for (LRESULT n = SendMessageW(hwnd_.get(), TB_BUTTONCOUNT, 0, 0); n > 0; --n)
+    for (LRESULT n = hwnd_ ? SendMessageW(hwnd_.get(), TB_BUTTONCOUNT, 0, 0) : 0; n > 0; --n)
         SendMessageW(hwnd_.get(), TB_DELETEBUTTON, static_cast<WPARAM>(n - 1), 0);
     buttons_.clear();
+    Reindex();
+    synced_ = true;
 }
 
 std::vector<std::string> Toolbar::ButtonKeys() const {
@@ -97,41 +111,54 @@ std::string Toolbar::GetButtonImage(const std::string& key) const { return Must(
 
 void Toolbar::BindImageList(const KeyedImageList* list) {
     list_ = list;
+    if (!hwnd_) return;
     SendMessageW(hwnd_.get(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list ? list->Handle() : nullptr));
-    for (const Button& button : buttons_) {
-        TBBUTTONINFOW info{};
-        info.cbSize = sizeof info;
-        info.dwMask = TBIF_IMAGE;
-        info.iImage = ResolveImage(button.imageKey);
-        SendMessageW(hwnd_.get(), TB_SETBUTTONINFOW, static_cast<WPARAM>(button.id), reinterpret_cast<LPARAM>(&info));
+    // Buttons not yet handed to the control resolve their pictures then.
+    if (synced_) {
+        for (const Button& button : buttons_) {
+            TBBUTTONINFOW info{};
+            info.cbSize = sizeof info;
+            info.dwMask = TBIF_IMAGE;
+            info.iImage = ResolveImage(button.imageKey);
+            SendMessageW(hwnd_.get(), TB_SETBUTTONINFOW, static_cast<WPARAM>(button.id),
+                         reinterpret_cast<LPARAM>(&info));
+        }
     }
     FitButtons();
 }
 
-void Toolbar::SetVisible(bool visible) { ShowWindow(hwnd_.get(), visible ? SW_SHOWNA : SW_HIDE); }
+void Toolbar::SetVisible(bool visible) {
+    visible_ = visible;
+    if (!visible && !hwnd_) return;
+    EnsureWindow();
+    ShowWindow(hwnd_.get(), visible ? SW_SHOWNA : SW_HIDE);
+    if (OnScreen()) SyncButtons();
+}
 
-bool Toolbar::Visible() const { return (GetWindowLongPtrW(hwnd_.get(), GWL_STYLE) & WS_VISIBLE) != 0; }
+bool Toolbar::Visible() const { return visible_; }
 
 void Toolbar::BringToFront() {
+    if (!hwnd_) return;  // made later, on top of its siblings
     SetWindowPos(hwnd_.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 int Toolbar::HeightPx() const {
-    const LRESULT size = SendMessageW(hwnd_.get(), TB_GETBUTTONSIZE, 0, 0);
-    return HIWORD(size) + 2 * kEdgePx;
+    const int picture = list_ ? list_->Size() : kDefaultPicturePx;
+    return picture + kButtonPadY + 2 * kEdgePx;
 }
 
 void Toolbar::Place(int left, int top, int width) {
-    SetWindowPos(hwnd_.get(), nullptr, left, top, std::max(width, 0), HeightPx(), SWP_NOZORDER | SWP_NOACTIVATE);
+    place_ = RECT{left, top, std::max(width, 0), HeightPx()};
+    if (!hwnd_) return;
+    SetWindowPos(hwnd_.get(), nullptr, left, top, place_.right, place_.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool Toolbar::HandleCommand(WPARAM wParam, LPARAM lParam) {
-    if (reinterpret_cast<HWND>(lParam) != hwnd_.get() || !hwnd_) return false;
-    const int id = LOWORD(wParam);
-    auto it = std::find_if(buttons_.begin(), buttons_.end(), [&](const Button& b) { return b.id == id; });
-    if (it == buttons_.end()) return true;
+    if (!hwnd_ || reinterpret_cast<HWND>(lParam) != hwnd_.get()) return false;
+    auto it = byId_.find(LOWORD(wParam));
+    if (it == byId_.end()) return true;
     // The listener may rebuild this toolbar: hand it its own copy.
-    const std::string key = it->key;
+    const std::string key = buttons_[it->second].key;
     events_.OnButtonClick(index_, key);
     return true;
 }
@@ -139,20 +166,50 @@ bool Toolbar::HandleCommand(WPARAM wParam, LPARAM lParam) {
 bool Toolbar::AnswerToolTip(NMTTDISPINFOW* info) const {
     if (!info || info->hdr.hwndFrom == nullptr || info->hdr.hwndFrom != ToolTipHandle()) return false;
     if (info->uFlags & TTF_IDISHWND) return false;
-    const auto id = static_cast<int>(info->hdr.idFrom);
-    auto it = std::find_if(buttons_.begin(), buttons_.end(), [&](const Button& b) { return b.id == id; });
-    if (it == buttons_.end()) return false;
+    auto it = byId_.find(static_cast<int>(info->hdr.idFrom));
+    if (it == byId_.end()) return false;
     // The tooltip copies the text before the button can change.
-    info->lpszText = const_cast<wchar_t*>(it->toolTipWide.c_str());
+    info->lpszText = const_cast<wchar_t*>(buttons_[it->second].toolTipWide.c_str());
     info->szText[0] = L'\0';
     info->hinst = nullptr;
     return true;
 }
 
 Toolbar::Button* Toolbar::Find(const std::string& key) {
-    for (Button& button : buttons_)
-        if (button.key == key) return &button;
-    return nullptr;
+    auto it = byKey_.find(key);
+    return it == byKey_.end() ? nullptr : &buttons_[it->second];
+}
+
+void Toolbar::Reindex() {
+    byKey_.clear();
+    byId_.clear();
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        byKey_.emplace(buttons_[i].key, i);
+        byId_.emplace(buttons_[i].id, i);
+    }
+}
+
+TBBUTTON Toolbar::NativeButton(const Button& button) const {
+    TBBUTTON native{};
+    native.iBitmap = ResolveImage(button.imageKey);
+    native.idCommand = button.id;
+    native.fsState = TBSTATE_ENABLED;
+    native.fsStyle = BTNS_BUTTON;
+    native.iString = -1;  // no caption: the name is the tooltip
+    return native;
+}
+
+void Toolbar::SyncButtons() {
+    if (synced_ || !hwnd_) return;
+    for (LRESULT n = SendMessageW(hwnd_.get(), TB_BUTTONCOUNT, 0, 0); n > 0; --n)
+        SendMessageW(hwnd_.get(), TB_DELETEBUTTON, static_cast<WPARAM>(n - 1), 0);
+    std::vector<TBBUTTON> natives;
+    natives.reserve(buttons_.size());
+    for (const Button& button : buttons_) natives.push_back(NativeButton(button));
+    if (!natives.empty() &&
+        !SendMessageW(hwnd_.get(), TB_ADDBUTTONSW, natives.size(), reinterpret_cast<LPARAM>(natives.data())))
+        Raise(kErrOutOfMemory);
+    synced_ = true;
 }
 
 const Toolbar::Button* Toolbar::Find(const std::string& key) const { return const_cast<Toolbar*>(this)->Find(key); }
@@ -174,8 +231,7 @@ int Toolbar::NextCommandId() {
     // Command ids travel in 16 bits; skip those in use after a wrap.
     for (;;) {
         lastId_ = lastId_ >= 0xFFFF ? 1 : lastId_ + 1;
-        const int id = lastId_;
-        if (std::none_of(buttons_.begin(), buttons_.end(), [&](const Button& b) { return b.id == id; })) return id;
+        if (byId_.count(lastId_) == 0) return lastId_;
     }
 }
 
@@ -220,6 +276,9 @@ LRESULT Toolbar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             events.OnToolbarMouseMove(index, MouseArgsFrom(message, wParam, lParam, scale));
             return result;
         }
+        case WM_PAINT:
+            SyncButtons();
+            break;
         case WM_CONTEXTMENU:
             // The right button's release has been reported; no second menu.
             if (lParam != -1) return 0;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/win32/Handles.h"
@@ -37,14 +38,16 @@ public:
 
 class Toolbar {
 public:
-    // Created hidden, with room for 16-pixel pictures until a list is bound.
+    // Hidden, with room for 16-pixel pictures until a list is bound. The
+    // control itself is made when first shown or asked for: a catalogue of
+    // hundreds of sections then creates only the toolbars someone looks at.
     Toolbar(HWND parent, int32_t index, int controlId, TwipScale scale, IToolbarEvents& events);
     ~Toolbar();
     Toolbar(const Toolbar&) = delete;
     Toolbar& operator=(const Toolbar&) = delete;
 
     int32_t Index() const { return index_; }
-    HWND Handle() const { return hwnd_.get(); }
+    HWND Handle() const { return EnsureWindow(); }
     HWND ToolTipHandle() const;
 
     // Raises 35602 when the key is on this toolbar already.
@@ -68,6 +71,8 @@ public:
     void BindImageList(const KeyedImageList* list);
     const KeyedImageList* BoundImageList() const { return list_; }
 
+    // A toolbar that is not on screen keeps its buttons in memory only;
+    // they reach the control in one batch when it is shown or painted.
     void SetVisible(bool visible);
     bool Visible() const;
     void BringToFront();
@@ -103,14 +108,27 @@ private:
     int ResolveImage(const std::string& imageKey) const;
     int NextCommandId();
     void FitButtons();
+    HWND EnsureWindow() const;
+    bool OnScreen() const { return hwnd_ && IsWindowVisible(hwnd_.get()); }
+    TBBUTTON NativeButton(const Button& button) const;
+    // Hands every button to the control if it does not hold them yet.
+    void SyncButtons();
+    void Reindex();
 
+    HWND parent_;
+    int controlId_;
     int32_t index_;
     TwipScale scale_;
     IToolbarEvents& events_;
-    UniqueWindow hwnd_;
+    mutable UniqueWindow hwnd_;
+    bool visible_ = false;
+    RECT place_{0, 0, 0, 0};  // left, top, width and height as placed
     std::string tag_;
     const KeyedImageList* list_ = nullptr;
     std::vector<Button> buttons_;  // in display order
+    std::unordered_map<std::string, size_t> byKey_;
+    std::unordered_map<int, size_t> byId_;
+    bool synced_ = true;  // the control holds exactly buttons_
     int lastId_ = 0;
 };
 

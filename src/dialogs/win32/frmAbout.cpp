@@ -50,7 +50,14 @@ void frmAbout::ShowProgress(int32_t maximum) {
     UpdateWindow(Handle());
 }
 
-void frmAbout::SetProgress(int32_t value) { SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(value), 0); }
+void frmAbout::SetProgress(int32_t value) {
+    // Each position repaints the bar at once; a few dozen a second look the
+    // same as one per line and leave a long load its speed.
+    const unsigned long long now = GetTickCount64();
+    if (now - lastProgressTick_ < 15) return;
+    lastProgressTick_ = now;
+    SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+}
 
 LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND && LOWORD(wParam) == kOk) {

@@ -27,6 +27,7 @@ private:
     HWND cmdOK_ = nullptr;
     HWND cmdSysInfo_ = nullptr;
     HWND lblTitle_ = nullptr;
+    unsigned long long lastProgressTick_ = 0;
 };
 
 }  // namespace lark::win

@@ -11,10 +11,11 @@
 // with o.Take / o.Flag, call o.Done() before acting) and add one row to
 // kCommands at the bottom. Window selection options are shared through
 // WindowQuery. Cross-process reads of control data (tab captions, toolbar
-// button counts) belong in a "remote memory" section using
-// VirtualAllocEx / WriteProcessMemory / ReadProcessMemory.
+// button rectangles) go through RemoteBuffer, memory allocated in the
+// target process.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -302,6 +303,98 @@ WindowQuery DialogQuery(Options& o) {
     return q;
 }
 
+// --------------------------------------------------------- remote memory ---
+
+// Common-control messages that take a pointer are not marshalled between
+// processes: the pointer must be valid in the control's own process. A
+// RemoteBuffer is a block allocated there, freed when it goes out of scope.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, size_t size) : size_(size) {
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                               ProcessOf(window));
+        if (process_)
+            base_ = static_cast<BYTE*>(
+                VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    }
+    ~RemoteBuffer() {
+        if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    bool Ok() const { return base_ != nullptr; }
+    // The address in the target process of the byte at offset.
+    void* At(size_t offset) const { return base_ + offset; }
+    LPARAM Param(size_t offset = 0) const { return reinterpret_cast<LPARAM>(At(offset)); }
+
+    bool Write(size_t offset, const void* data, size_t size) const {
+        SIZE_T done = 0;
+        return offset + size <= size_ && WriteProcessMemory(process_, At(offset), data, size, &done) &&
+               done == size;
+    }
+    bool Read(size_t offset, void* data, size_t size) const { return ReadFrom(At(offset), data, size); }
+    // Reads from any address of the target process (a control may answer
+    // with a pointer to its own storage).
+    bool ReadFrom(const void* address, void* data, size_t size) const {
+        SIZE_T done = 0;
+        return ReadProcessMemory(process_, address, data, size, &done) && done == size;
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    BYTE* base_ = nullptr;
+    size_t size_;
+};
+
+// A message to another process's control; nullopt when it does not answer.
+std::optional<LRESULT> Ask(HWND h, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(h, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result))
+        return std::nullopt;
+    return static_cast<LRESULT>(result);
+}
+
+std::vector<HWND> ChildrenOfClass(HWND parent, const wchar_t* cls) {
+    std::vector<HWND> found;
+    for (HWND c : ChildrenOf(parent))
+        if (_wcsicmp(ClassOf(c).c_str(), cls) == 0) found.push_back(c);
+    return found;
+}
+
+RECT ClientToScreenRect(HWND h, RECT r) {
+    MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// The caption of tab `index` (from 0), or nullopt when it cannot be read.
+std::optional<std::wstring> TabCaption(HWND tabs, const RemoteBuffer& remote, int index) {
+    constexpr size_t kChars = 512;
+    const size_t textAt = (sizeof(TCITEMW) + 15) & ~size_t{15};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = static_cast<wchar_t*>(remote.At(textAt));
+    item.cchTextMax = kChars;
+    const wchar_t empty = L'\0';
+    if (!remote.Write(0, &item, sizeof item) || !remote.Write(textAt, &empty, sizeof empty)) return std::nullopt;
+    auto got = Ask(tabs, TCM_GETITEMW, static_cast<WPARAM>(index), remote.Param());
+    if (!got || !*got || !remote.Read(0, &item, sizeof item)) return std::nullopt;
+    // The control may point pszText at its own copy instead of filling ours.
+    std::wstring text(kChars, L'\0');
+    if (!item.pszText || !remote.ReadFrom(item.pszText, text.data(), kChars * sizeof(wchar_t))) return std::nullopt;
+    text.resize(wcsnlen(text.c_str(), kChars));
+    return text;
+}
+
+std::optional<RECT> RemoteRect(HWND control, UINT message, int index, const RemoteBuffer& remote) {
+    RECT r{};
+    if (!remote.Write(0, &r, sizeof r)) return std::nullopt;
+    auto got = Ask(control, message, static_cast<WPARAM>(index), remote.Param());
+    if (!got || !*got || !remote.Read(0, &r, sizeof r)) return std::nullopt;
+    return ClientToScreenRect(control, r);
+}
+
 // ------------------------------------------------------------- commands ---
 
 int CmdWaitWindow(Options& o) {
@@ -534,6 +627,107 @@ int CmdScreen(Options& o) {
     return kExitOk;
 }
 
+// The window's tab strip: "selected\tP" (P from 1, 0 for none), then one
+// "tab\tP\tleft top right bottom\tcaption" a tab, rectangles on the screen.
+int CmdTabs(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    auto strips = ChildrenOfClass(*h, WC_TABCONTROLW);
+    if (strips.empty()) {
+        Err(L"no tab strip in" + q.Describe());
+        return kExitNotFound;
+    }
+    HWND tabs = strips.front();
+    // A strip that is not on screen (the hidden docked bar) hands its tabs to
+    // the control when it paints: have it paint before it is read.
+    SendMessageTimeoutW(tabs, WM_PAINT, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    RemoteBuffer remote(tabs, 4096);
+    auto count = Ask(tabs, TCM_GETITEMCOUNT);
+    auto selected = Ask(tabs, TCM_GETCURSEL);
+    if (!remote.Ok() || !count || !selected) {
+        Err(L"cannot read the tab strip");
+        return kExitNotFound;
+    }
+    Out(Fmt(L"selected\t%d", static_cast<int>(*selected) + 1));
+    for (int i = 0; i < static_cast<int>(*count); ++i) {
+        auto caption = TabCaption(tabs, remote, i);
+        auto rect = RemoteRect(tabs, TCM_GETITEMRECT, i, remote);
+        if (!caption || !rect) {
+            Err(Fmt(L"cannot read tab %d", i + 1));
+            return kExitNotFound;
+        }
+        Out(Fmt(L"tab\t%d\t", i + 1) + RectText(*rect) + L"\t" + Escape(*caption));
+    }
+    return kExitOk;
+}
+
+// Every toolbar of the window, in z-order (topmost first):
+// "toolbar\thwnd\tid\tvisible\tleft top right bottom\tbuttons", then one
+// "button\tN\tleft top right bottom" per button (N from 1). visible is the
+// toolbar's own WS_VISIBLE, so it means something in a hidden window too.
+int CmdToolbars(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    for (HWND bar : ChildrenOfClass(*h, TOOLBARCLASSNAMEW)) {
+        RemoteBuffer remote(bar, sizeof(RECT));
+        auto count = Ask(bar, TB_BUTTONCOUNT);
+        if (!remote.Ok() || !count) {
+            Err(L"cannot read toolbar " + HwndText(bar));
+            return kExitNotFound;
+        }
+        RECT r{};
+        GetWindowRect(bar, &r);
+        const bool visible = (GetWindowLongPtrW(bar, GWL_STYLE) & WS_VISIBLE) != 0;
+        Out(Fmt(L"toolbar\t%ls\t%ld\t%d\t", HwndText(bar).c_str(), static_cast<long>(GetDlgCtrlID(bar)),
+                visible ? 1 : 0) +
+            RectText(r) + Fmt(L"\t%d", static_cast<int>(*count)));
+        for (int i = 0; i < static_cast<int>(*count); ++i) {
+            auto rect = RemoteRect(bar, TB_GETITEMRECT, i, remote);
+            if (!rect) {
+                Err(Fmt(L"cannot read button %d of toolbar ", i + 1) + HwndText(bar));
+                return kExitNotFound;
+            }
+            Out(Fmt(L"button\t%d\t", i + 1) + RectText(*rect));
+        }
+    }
+    return kExitOk;
+}
+
+// Visible tooltip windows that show text: "hwnd\ttext" each. Waits up to
+// --timeout-ms (default 0) for one to appear.
+int CmdTooltip(Options& o) {
+    const DWORD timeout = static_cast<DWORD>(o.Number(L"timeout-ms", 0));
+    o.Done();
+    const DWORD start = GetTickCount();
+    for (;;) {
+        std::vector<HWND> all;
+        EnumWindows(
+            [](HWND w, LPARAM p) -> BOOL {
+                reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&all));
+        bool any = false;
+        for (HWND w : all) {
+            if (!IsWindowVisible(w) || _wcsicmp(ClassOf(w).c_str(), TOOLTIPS_CLASSW) != 0) continue;
+            std::wstring tip = TextOf(w);
+            if (tip.empty()) continue;
+            Out(HwndText(w) + L"\t" + Escape(tip));
+            any = true;
+        }
+        if (any) return kExitOk;
+        if (GetTickCount() - start >= timeout) {
+            Err(L"no visible tooltip");
+            return kExitNotFound;
+        }
+        Sleep(kPollMs);
+    }
+}
+
 int CmdHelp(Options& o);
 
 struct Command {
@@ -559,6 +753,9 @@ const Command kCommands[] = {
     {L"press-button", L"SELECT (--id N | --text T)  click a dialog button", CmdPressButton},
     {L"is-toolwindow", L"SELECT  exit 0 and print yes if WS_EX_TOOLWINDOW is set", CmdIsToolwindow},
     {L"sync", L"SELECT  wait until the window's thread answers a message", CmdSync},
+    {L"tabs", L"SELECT  the tab strip: selected position, then each tab's rect and caption", CmdTabs},
+    {L"toolbars", L"SELECT  each toolbar: visible, rect, button count, then each button's rect", CmdToolbars},
+    {L"tooltip", L"[--timeout-ms N]  text of the visible tooltip windows", CmdTooltip},
     {L"screen", L" screen width, height, DPI and work area", CmdScreen},
     {L"help", L" this text", CmdHelp},
 };

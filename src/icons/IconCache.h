@@ -1,0 +1,34 @@
+#pragma once
+// The picture cache: pictures for file types (or any names) listed in the
+// section "Files" of settings.ini beside the program, loaded once at
+// start-up into both image lists.
+#include <string>
+#include <vector>
+
+#include "catalogue/ProfileFile.h"
+
+namespace lark {
+
+// The image lists and the picture files, as the cache needs them.
+class ICachePictures {
+public:
+    virtual ~ICachePictures() = default;
+    virtual bool FileExists(const std::string& path) = 0;
+    // Loads the picture file into one list under the key; raises when the
+    // file is no picture or the key is taken.
+    virtual void AddToSmallList(const std::string& key, const std::string& file) = 0;
+    virtual void AddToLargeList(const std::string& key, const std::string& file) = 0;
+};
+
+// Fills iconKeys (element 0 empty, then the loaded keys in file order).
+// Nothing is ever reported: a line that cannot be used is skipped.
+void LoadIconCache(std::vector<std::string>& iconKeys, const std::string& programFolder, IProfileFile& profile,
+                   ICachePictures& pictures);
+
+// True when the key (already upper-cased) is one of the loaded keys.
+bool IsCachedIcon(const std::vector<std::string>& iconKeys, const std::string& key);
+
+// Upper case as the cache and the picture rule compare names.
+std::string UpperCase(std::string text);
+
+}  // namespace lark
