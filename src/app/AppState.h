@@ -84,7 +84,8 @@ struct AppState {
     PointPx CursorPos;
     int32_t PopupToolbarIndex = 0;
 
-    // Handles of the last extracted icon pair; element 0 only is filled.
+    // Handles of the last extracted icon pair (element 0), 0 for none; once
+    // their pictures are stored they only tell whether an icon was found.
     std::vector<uintptr_t> LargeIcons;
     std::vector<uintptr_t> SmallIcons;
     // Upper-cased type keys of the icon cache; element 0 stays empty.

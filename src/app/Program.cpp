@@ -49,7 +49,6 @@ bool Main(App& app) {
         s.ScreenHeightPx = screen.heightPx;
         s.TwipsPerPixelX = TwipsPerPixel(screen.dpiX);
         s.TwipsPerPixelY = TwipsPerPixel(screen.dpiY);
-        host.SizeDrawingSurfaces();
 
         s.IconSize = 1;
         const std::string programFolder = host.ProgramFolder();

@@ -39,7 +39,6 @@ public:
     virtual std::string ProgramFolder() = 0;
 
     virtual void LoadUtilityForm() = 0;
-    virtual void SizeDrawingSurfaces() = 0;
     virtual void ImportShellFolder(int32_t folderNumber, bool showProgress) = 0;
     virtual void InitImageLists() = 0;
     virtual void LoadCatalogue(const std::string& path) = 0;

@@ -20,6 +20,7 @@ std::string ErrorDescription(int32_t number) {
         case kErrNoSuchControl: return "Control array element does not exist";
         case kErrAlreadyLoaded: return "Object already loaded";
         case kErrCantUnloadElement: return "Can't unload controls created at design time";
+        case kErrInvalidPicture: return "Invalid picture";
         case kErrIndexOutOfBounds: return "Index out of bounds";
         case kErrKeyNotUnique: return "Key is not unique in collection";
         case kErrElementNotFound: return "Element not found";

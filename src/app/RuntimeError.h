@@ -23,6 +23,7 @@ enum ErrorNumber : int32_t {
     kErrNoSuchControl = 340,
     kErrAlreadyLoaded = 360,
     kErrCantUnloadElement = 362,
+    kErrInvalidPicture = 481,
     kErrIndexOutOfBounds = 35600,
     kErrKeyNotUnique = 35602,
     kErrElementNotFound = 35601,

@@ -19,13 +19,15 @@ ImageChoice ButtonPictures::ChooseButtonImage(const std::string& target, int16_t
     std::string type;
     Guard([&] { type = TargetType(target); });
     if (type.empty()) return {"folder", false};
-    if (IsCachedIcon(iconKeys_, type)) return {type, false};
+    if (IsCachedIcon(state_.IconKeys, type)) return {type, false};
 
     const std::string key = "i_" + std::to_string(sectionNumber) + "_" + std::to_string(buttonNumber);
     IIconSource::Found found;
     Guard([&] { found = source_.ExtractIcons(target); });
+    state_.LargeIcons.assign(1, found.large);
+    state_.SmallIcons.assign(1, found.small);
     Guard([&] { source_.StorePictures(key); });
-    const bool present = iconSize_ == 0 ? found.large : found.small;
+    const bool present = (state_.IconSize == 0 ? found.large : found.small) != 0;
     return {present ? key : "no", true};
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AppState.h"
 #include "icons/PictureRule.h"
 
 namespace lark {
@@ -14,9 +15,12 @@ namespace lark {
 class IIconSource {
 public:
     virtual ~IIconSource() = default;
+    // Handles of the icons found, 0 for none. They stay the source's until
+    // StorePictures, which releases them: afterwards they only tell whether
+    // an icon was found.
     struct Found {
-        bool large = false;  // a 32 x 32 icon was found
-        bool small = false;  // a 16 x 16 icon was found
+        uintptr_t large = 0;  // 32 x 32
+        uintptr_t small = 0;  // 16 x 16
     };
     // Takes the first icon of the file in both sizes; nothing found for a
     // file that is missing, a folder, or holds no icons.
@@ -29,8 +33,9 @@ public:
 
 class ButtonPictures : public IPictureRule {
 public:
-    ButtonPictures(IIconSource& source, const std::vector<std::string>& iconKeys, const int32_t& iconSize)
-        : source_(source), iconKeys_(iconKeys), iconSize_(iconSize) {}
+    // Reads IconKeys and IconSize, records the last extraction in
+    // LargeIcons and SmallIcons (element 0).
+    ButtonPictures(IIconSource& source, AppState& state) : source_(source), state_(state) {}
 
     ImageChoice ChooseButtonImage(const std::string& target, int16_t sectionNumber, int16_t buttonNumber) override;
 
@@ -40,8 +45,7 @@ public:
 
 private:
     IIconSource& source_;
-    const std::vector<std::string>& iconKeys_;
-    const int32_t& iconSize_;
+    AppState& state_;
 };
 
 }  // namespace lark

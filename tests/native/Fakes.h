@@ -158,7 +158,6 @@ public:
     ScreenMeasures MeasureScreen() override { return step("screen"), screen; }
     std::string ProgramFolder() override { return programFolder; }
     void LoadUtilityForm() override { step("f_Util"); }
-    void SizeDrawingSurfaces() override { step("surfaces"); }
     void ImportShellFolder(int32_t folderNumber, bool showProgress) override {
         step("import:" + std::to_string(folderNumber) + (showProgress ? "+progress" : ""));
     }

@@ -67,7 +67,7 @@ frmAbout& Host::About() {
 
 void Host::LoadUtilityForm() { Util(); }
 
-void Host::SizeDrawingSurfaces() { Util().SizeDrawingSurfaces(); }
+void Host::Attach(App& app) { app_ = &app; }
 
 void Host::ImportShellFolder(int32_t folderNumber, bool showProgress) {
     // Seam: the shell-folder import fills the new catalogue from the desktop
@@ -76,23 +76,13 @@ void Host::ImportShellFolder(int32_t folderNumber, bool showProgress) {
     (void)showProgress;
 }
 
-void Host::InitImageLists() {
-    // Seam: the image lists and the icon cache arrive with button pictures.
-}
+void Host::InitImageLists() { Util().InitImageLists(app().state.IconKeys, ProgramFolder(), app().platform.Profile); }
 
 void Host::LoadCatalogue(const std::string& path) {
-    const CatalogueLoad load{Dock().Content(), Float().Content(), app().platform.Files, About(), events_, *this,
+    if (!pictures_) pictures_ = std::make_unique<ButtonPictures>(Util(), app().state);
+    const CatalogueLoad load{Dock().Content(), Float().Content(), app().platform.Files, About(), events_, *pictures_,
                              app().errors, app().state.IconSize};
     lark::LoadCatalogue(load, path);
-}
-
-ImageChoice Host::ChooseButtonImage(const std::string& target, int16_t sectionNumber, int16_t buttonNumber) {
-    // Seam: button pictures (cache, fallbacks, extraction) arrive with the
-    // image lists; until then buttons carry no picture.
-    (void)target;
-    (void)sectionNumber;
-    (void)buttonNumber;
-    return ImageChoice{};
 }
 
 void Host::BuildMainMenu() {

@@ -10,21 +10,20 @@
 #include "bar/win32/f_Dock.h"
 #include "bar/win32/f_Float.h"
 #include "dialogs/win32/frmAbout.h"
-#include "icons/PictureRule.h"
+#include "icons/ButtonPictures.h"
 #include "icons/win32/f_Util.h"
 
 namespace lark::win {
 
-class Host : public IProgramHost, private IPictureRule {
+class Host : public IProgramHost {
 public:
     Host();
-    void Attach(App& app) { app_ = &app; }
+    void Attach(App& app);
 
     bool PreviousInstanceRunning() override;
     ScreenMeasures MeasureScreen() override;
     std::string ProgramFolder() override;
     void LoadUtilityForm() override;
-    void SizeDrawingSurfaces() override;
     void ImportShellFolder(int32_t folderNumber, bool showProgress) override;
     void InitImageLists() override;
     void LoadCatalogue(const std::string& path) override;
@@ -43,7 +42,6 @@ public:
 
 private:
     App& app() { return *app_; }
-    ImageChoice ChooseButtonImage(const std::string& target, int16_t sectionNumber, int16_t buttonNumber) override;
 
     App* app_ = nullptr;
     UniqueHandle instanceMutex_;
@@ -54,6 +52,7 @@ private:
     std::unique_ptr<f_Dock> dock_;
     std::unique_ptr<frmAbout> about_;
     EventLoop events_;
+    std::unique_ptr<ButtonPictures> pictures_;
 };
 
 }  // namespace lark::win

@@ -1,37 +1,55 @@
 #include "icons/win32/f_Util.h"
 
+#include <shellapi.h>
+
 #include "app/RuntimeError.h"
+#include "app/win32/Text.h"
 
 namespace lark::win {
+namespace {
 
-void DrawingSurface::Resize(int pixels) {
-    Release();
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = pixels;
-    info.bmiHeader.biHeight = -pixels;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    dc.reset(CreateCompatibleDC(nullptr));
-    bitmap.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!dc || !bitmap) Raise(kErrOutOfMemory);
-    original = SelectObject(dc.get(), bitmap.get());
-    sizePx = pixels;
+UniqueIcon ResourceIcon(const wchar_t* name, int sizePx) {
+    return UniqueIcon(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), name, IMAGE_ICON, sizePx, sizePx, LR_DEFAULTCOLOR)));
 }
 
-void DrawingSurface::Release() {
-    if (dc && original) SelectObject(dc.get(), original);
-    original = nullptr;
-    bitmap.reset();
-    dc.reset();
-    sizePx = 0;
+// A bitmap as an icon: its top-left pixel's colour is transparent.
+UniqueIcon IconFromBitmap(HBITMAP source, int sizePx) {
+    UniqueBitmap scaled(static_cast<HBITMAP>(CopyImage(source, IMAGE_BITMAP, sizePx, sizePx, LR_CREATEDIBSECTION)));
+    if (!scaled) return UniqueIcon();
+    UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    UniqueBitmap mask(CreateBitmap(sizePx, sizePx, 1, 1, nullptr));
+    UniqueMemoryDc maskDc(CreateCompatibleDC(nullptr));
+    {
+        SelectGuard pick(dc.get(), scaled.get());
+        SelectGuard pickMask(maskDc.get(), mask.get());
+        SetBkColor(dc.get(), GetPixel(dc.get(), 0, 0));
+        BitBlt(maskDc.get(), 0, 0, sizePx, sizePx, dc.get(), 0, 0, SRCCOPY);
+        // Transparent pixels black in the colour image, as icons want them.
+        BitBlt(dc.get(), 0, 0, sizePx, sizePx, maskDc.get(), 0, 0, 0x00220326 /* DSna */);
+    }
+    ICONINFO info{};
+    info.fIcon = TRUE;
+    info.hbmColor = scaled.get();
+    info.hbmMask = mask.get();
+    return UniqueIcon(CreateIconIndirect(&info));
 }
 
-f_Util::~f_Util() {
-    picLarge_.Release();
-    picSmall_.Release();
+}  // namespace
+
+UniqueIcon LoadPictureFile(const std::string& file, int sizePx) {
+    const std::wstring path = Widen(file);
+    UniqueIcon icon(static_cast<HICON>(LoadImageW(nullptr, path.c_str(), IMAGE_ICON, sizePx, sizePx, LR_LOADFROMFILE)));
+    if (!icon) {
+        icon.reset(static_cast<HICON>(LoadImageW(nullptr, path.c_str(), IMAGE_CURSOR, sizePx, sizePx, LR_LOADFROMFILE)));
+    }
+    if (!icon) {
+        UniqueBitmap bitmap(static_cast<HBITMAP>(
+            LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+        if (bitmap) icon = IconFromBitmap(bitmap.get(), sizePx);
+    }
+    if (!icon) Raise(kErrInvalidPicture);
+    return icon;
 }
 
 void f_Util::Load() {
@@ -39,10 +57,53 @@ void f_Util::Load() {
     CreateFormWindow(WindowSpec{L"LarkspanUtil", WS_POPUP, WS_EX_TOOLWINDOW, L"Larkspan utility", RECT{0, 0, 0, 0}});
 }
 
-void f_Util::SizeDrawingSurfaces() {
-    // Whatever the DPI, pictures are drawn at their nominal pixel sizes.
-    picLarge_.Resize(32);
-    picSmall_.Resize(16);
+void f_Util::InitImageLists(std::vector<std::string>& iconKeys, const std::string& programFolder,
+                            IProfileFile& profile) {
+    for (KeyedImageList* list : {&imgSmall, &imlToolbarIcons}) {
+        list->Clear();
+        list->Add("no", ResourceIcon(L"NA", list->Size()).get());
+        list->Add("folder", ResourceIcon(L"FOLDER", list->Size()).get());
+    }
+    LoadIconCache(iconKeys, programFolder, profile, *this);
+}
+
+IIconSource::Found f_Util::ExtractIcons(const std::string& path) {
+    largeIcon_.reset();
+    smallIcon_.reset();
+    const std::wstring file = Widen(path);
+    HICON large = nullptr;
+    HICON small = nullptr;
+    // When nothing is extracted the outputs may hold garbage: trust them
+    // only on success.
+    const UINT extracted = ExtractIconExW(file.c_str(), 0, &large, &small, 1);
+    if (extracted == 0 || extracted == UINT_MAX) return {};
+    largeIcon_.reset(large);
+    smallIcon_.reset(small);
+    return {reinterpret_cast<uintptr_t>(large), reinterpret_cast<uintptr_t>(small)};
+}
+
+void f_Util::StorePictures(const std::string& key) {
+    // A key from an earlier load takes the new picture; a blank one when
+    // nothing was found (the button then shows "no" anyway).
+    Guard([&] { imgSmall.Replace(key, smallIcon_.get()); });
+    Guard([&] { imlToolbarIcons.Replace(key, largeIcon_.get()); });
+    largeIcon_.reset();
+    smallIcon_.reset();
+}
+
+bool f_Util::FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void f_Util::AddToSmallList(const std::string& key, const std::string& file) {
+    if (imgSmall.Contains(key)) Raise(kErrKeyNotUnique);
+    imgSmall.Add(key, LoadPictureFile(file, imgSmall.Size()).get());
+}
+
+void f_Util::AddToLargeList(const std::string& key, const std::string& file) {
+    if (imlToolbarIcons.Contains(key)) Raise(kErrKeyNotUnique);
+    imlToolbarIcons.Add(key, LoadPictureFile(file, imlToolbarIcons.Size()).get());
 }
 
 }  // namespace lark::win

@@ -1,41 +1,48 @@
 #pragma once
-// The hidden utility window: home of the drawing surfaces that icon pictures
-// are rendered on, and of the image lists and menu that come with it.
+// The hidden utility window: home of the two keyed image lists every bar
+// button draws its picture from, and of the icon extraction that fills them.
+#include <string>
+#include <vector>
+
 #include "app/win32/Form.h"
 #include "app/win32/Handles.h"
+#include "catalogue/ProfileFile.h"
+#include "icons/ButtonPictures.h"
+#include "icons/IconCache.h"
 #include "icons/win32/KeyedImageList.h"
 
 namespace lark::win {
 
-// A square 32-bit drawing surface with alpha.
-struct DrawingSurface {
-    UniqueMemoryDc dc;
-    UniqueBitmap bitmap;
-    HGDIOBJ original = nullptr;
-    int sizePx = 0;
-
-    void Resize(int pixels);
-    void Release();
-};
-
-class f_Util : public Form {
+class f_Util : public Form, public IIconSource, private ICachePictures {
 public:
     explicit f_Util(FormRegistry& registry) : Form(registry) {}
-    ~f_Util() override;
 
     void Load();
-    // picLarge 32 x 32 pixels, picSmall 16 x 16.
-    void SizeDrawingSurfaces();
 
-    const DrawingSurface& picLarge() const { return picLarge_; }
-    const DrawingSurface& picSmall() const { return picSmall_; }
+    // Both lists emptied, the fallback pictures "no" and "folder" added,
+    // then the picture cache of settings.ini loaded into iconKeys.
+    void InitImageLists(std::vector<std::string>& iconKeys, const std::string& programFolder,
+                        IProfileFile& profile);
+
+    // The first icon of a file in both sizes; the handles are kept until
+    // their pictures are stored.
+    Found ExtractIcons(const std::string& path) override;
+    void StorePictures(const std::string& key) override;
 
     KeyedImageList imgSmall{16};
     KeyedImageList imlToolbarIcons{32};
 
 private:
-    DrawingSurface picLarge_;
-    DrawingSurface picSmall_;
+    bool FileExists(const std::string& path) override;
+    void AddToSmallList(const std::string& key, const std::string& file) override;
+    void AddToLargeList(const std::string& key, const std::string& file) override;
+
+    UniqueIcon largeIcon_;
+    UniqueIcon smallIcon_;
 };
+
+// An icon of the given size from a picture file (icon, cursor or bitmap);
+// raises 481 (invalid picture) when the file holds none.
+UniqueIcon LoadPictureFile(const std::string& file, int sizePx);
 
 }  // namespace lark::win
