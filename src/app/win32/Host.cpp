@@ -47,7 +47,9 @@ f_Util& Host::Util() {
 }
 
 f_Dock& Host::Dock() {
-    if (!dock_) dock_ = std::make_unique<f_Dock>(forms_, app(), BarImageLists{Util().imgSmall, Util().imlToolbarIcons});
+    if (!dock_)
+        dock_ = std::make_unique<f_Dock>(forms_, app(), BarImageLists{Util().imgSmall, Util().imlToolbarIcons},
+                                         static_cast<IBarHost&>(*this));
     dock_->Load();
     return *dock_;
 }
@@ -55,7 +57,7 @@ f_Dock& Host::Dock() {
 f_Float& Host::Float() {
     if (!float_)
         float_ = std::make_unique<f_Float>(forms_, app(), BarImageLists{Util().imgSmall, Util().imlToolbarIcons},
-                                           appIcon_);
+                                           static_cast<IBarHost&>(*this), appIcon_);
     float_->Load();
     return *float_;
 }
@@ -93,9 +95,24 @@ void Host::HideDock() { Dock().Hide(); }
 
 void Host::ShowFloat() { Float().PlaceAndShow(); }
 
-void Host::ShowConfiguredBar() {
-    // Seam: choosing and arranging the configured position arrives with the
-    // floating bar's position model; until then the bar stays floating.
+void Host::ShowConfiguredBar() { Arrangement().ShowConfiguredBar(); }
+
+frmMessage& Host::Message() {
+    if (!message_) message_ = std::make_unique<frmMessage>(forms_, app().platform.MousePointer);
+    return *message_;
 }
+
+BarArrangement& Host::Arrangement() {
+    if (!arrangement_)
+        arrangement_ = std::make_unique<BarArrangement>(app().state, Float(), Dock(), app().platform.AppBar, Message(),
+                                                        events_, app().platform.MousePointer, app().errors);
+    return *arrangement_;
+}
+
+void Host::LaunchButton(BarKind window, const ButtonTag& tag) { lark::LaunchButton(launcher_, window, tag); }
+
+void Host::FloatTimerTick() { Arrangement().FloatTimerTick(); }
+
+bool Host::PreTranslate(const MSG& msg) { return float_ && float_->PreTranslate(msg); }
 
 }  // namespace lark::win

@@ -9,13 +9,16 @@
 #include "app/win32/Handles.h"
 #include "bar/win32/f_Dock.h"
 #include "bar/win32/f_Float.h"
+#include "bar/BarArrangement.h"
+#include "bar/win32/ShellLauncherService.h"
 #include "dialogs/win32/frmAbout.h"
+#include "dialogs/win32/frmMessage.h"
 #include "icons/ButtonPictures.h"
 #include "icons/win32/f_Util.h"
 
 namespace lark::win {
 
-class Host : public IProgramHost {
+class Host : public IProgramHost, private IBarHost {
 public:
     Host();
     void Attach(App& app);
@@ -39,9 +42,15 @@ public:
     f_Float& Float();
     frmAbout& About();
     EventLoop& Events() { return events_; }
+    frmMessage& Message();
+    BarArrangement& Arrangement();
+    // Keyboard use of the bar windows, before the message is dispatched.
+    bool PreTranslate(const MSG& msg);
 
 private:
     App& app() { return *app_; }
+    void LaunchButton(BarKind window, const ButtonTag& tag) override;
+    void FloatTimerTick() override;
 
     App* app_ = nullptr;
     UniqueHandle instanceMutex_;
@@ -53,6 +62,9 @@ private:
     std::unique_ptr<frmAbout> about_;
     EventLoop events_;
     std::unique_ptr<ButtonPictures> pictures_;
+    std::unique_ptr<frmMessage> message_;
+    std::unique_ptr<BarArrangement> arrangement_;
+    ShellLauncherService launcher_;
 };
 
 }  // namespace lark::win

@@ -2,6 +2,7 @@
 // runs the message loop until the last window is gone.
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "app/Program.h"
 #include "app/win32/Host.h"
@@ -13,6 +14,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES |
                                                        ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
+    // The shell needs COM for some targets it opens.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
     lark::win::MessageBoxService messageBox;
     lark::win::MousePointerService pointer;
@@ -30,6 +33,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (host.PreTranslate(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

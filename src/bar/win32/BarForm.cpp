@@ -15,6 +15,25 @@ void BarForm::LayoutContent() {
 
 void BarForm::OnTabSelected(int32_t position) { ShowSectionToolbar(*content_, position); }
 
+void BarForm::OnButtonClick(int32_t toolbarIndex, const std::string& key) {
+    ButtonTag tag;
+    // A button without its tag has nothing to open.
+    if (!Guard([&] { tag = content_->GetButtonTag(toolbarIndex, key); })) return;
+    host_.LaunchButton(kind_, tag);
+}
+
+int32_t BarForm::TopTwips() const {
+    RECT r{};
+    GetWindowRect(Handle(), &r);
+    return r.top * app_.state.TwipsPerPixelY;
+}
+
+int32_t BarForm::LeftTwips() const {
+    RECT r{};
+    GetWindowRect(Handle(), &r);
+    return r.left * app_.state.TwipsPerPixelX;
+}
+
 LRESULT BarForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_NOTIFY: {

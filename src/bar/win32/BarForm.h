@@ -5,11 +5,20 @@
 
 #include "app/Program.h"
 #include "app/win32/Form.h"
+#include "bar/Launch.h"
 #include "bar/win32/BarContent.h"
 
 namespace lark::win {
 
 class KeyedImageList;
+
+// What the bar windows hand on to the rest of the program.
+class IBarHost {
+public:
+    virtual ~IBarHost() = default;
+    virtual void LaunchButton(BarKind window, const ButtonTag& tag) = 0;
+    virtual void FloatTimerTick() = 0;
+};
 
 struct BarImageLists {
     const KeyedImageList& small;
@@ -22,8 +31,8 @@ public:
     BarContent& Bar() { return *content_; }
 
 protected:
-    BarForm(FormRegistry& registry, App& app, BarImageLists lists)
-        : Form(registry), app_(app), lists_(lists) {}
+    BarForm(FormRegistry& registry, App& app, BarImageLists lists, IBarHost& host, BarKind kind)
+        : Form(registry), app_(app), host_(host), kind_(kind), lists_(lists) {}
 
     // Creates the tab strip and Toolbar1(0); call once the window exists.
     void CreateContent();
@@ -31,8 +40,15 @@ protected:
     void LayoutContent();
 
     void OnTabSelected(int32_t position) override;
+    void OnButtonClick(int32_t toolbarIndex, const std::string& key) override;
+
+    // Screen twips of the window's outer rectangle.
+    int32_t TopTwips() const;
+    int32_t LeftTwips() const;
 
     App& app_;
+    IBarHost& host_;
+    BarKind kind_;
 
 private:
     BarImageLists lists_;

@@ -20,9 +20,33 @@ void f_Dock::Load() {
     info.hWnd = reinterpret_cast<uintptr_t>(Handle());
 }
 
+void f_Dock::Show() { ShowWindow(Handle(), SW_SHOWNA); }
+
 void f_Dock::Hide() {
     Load();
     ShowWindow(Handle(), SW_HIDE);
+}
+
+void f_Dock::Place(int32_t x, int32_t y, int32_t width, int32_t height, Flags flags) {
+    SetWindowPos(Handle(), HWND_TOP, x, y, width, height,
+                 flags == Flags::ShowWindow ? SWP_SHOWWINDOW : SWP_NOACTIVATE);
+}
+
+void f_Dock::MakeTopmost() {
+    SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+namespace {
+constexpr UINT_PTR kHideTimer = 2;  // tmrHide
+constexpr UINT kHideTimerMs = 500;
+}  // namespace
+
+void f_Dock::EnableHideTimer(bool enabled) {
+    if (enabled) {
+        SetTimer(Handle(), kHideTimer, kHideTimerMs, nullptr);
+    } else {
+        KillTimer(Handle(), kHideTimer);
+    }
 }
 
 LRESULT f_Dock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

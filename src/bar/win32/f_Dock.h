@@ -1,17 +1,27 @@
 #pragma once
 // The docked bar: the appbar window at the top or bottom screen edge. It
 // carries the same sections and buttons as the floating window.
+#include "bar/BarArrangement.h"
 #include "bar/win32/BarForm.h"
 
 namespace lark::win {
 
-class f_Dock : public BarForm {
+class f_Dock : public BarForm, public IDockedBar {
 public:
-    f_Dock(FormRegistry& registry, App& app, BarImageLists lists) : BarForm(registry, app, lists) {}
+    f_Dock(FormRegistry& registry, App& app, BarImageLists lists, IBarHost& host)
+        : BarForm(registry, app, lists, host, BarKind::Docked) {}
 
     // Loads the window without showing it and prepares its appbar record.
     void Load();
-    void Hide();
+
+    // IDockedBar
+    int32_t TopTwips() const override { return BarForm::TopTwips(); }
+    int32_t LeftTwips() const override { return BarForm::LeftTwips(); }
+    void Show() override;
+    void Hide() override;
+    void Place(int32_t x, int32_t y, int32_t width, int32_t height, Flags flags) override;
+    void MakeTopmost() override;
+    void EnableHideTimer(bool enabled) override;
 
     // The message the shell's appbar notifications arrive with.
     static constexpr UINT kAppBarCallback = WM_APP + 1;

@@ -1,5 +1,7 @@
 #include "bar/win32/f_Float.h"
 
+#include <commctrl.h>
+
 #include "bar/BarInput.h"
 
 namespace lark::win {
@@ -7,6 +9,10 @@ namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
+constexpr UINT_PTR kMoveTimer = 1;  // tmrFloat
+constexpr UINT kMoveTimerMs = 500;
+
+bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
 }  // namespace
 
@@ -27,6 +33,45 @@ void f_Float::PlaceAndShow() {
     const int height = HeightTwips(s.IconSize) / s.TwipsPerPixelY;
     SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(Handle(), SW_SHOWNORMAL);
+    EnableMoveTimer(true);
+}
+
+int32_t f_Float::HeightTwips() const {
+    RECT r{};
+    GetWindowRect(Handle(), &r);
+    return (r.bottom - r.top) * app_.state.TwipsPerPixelY;
+}
+
+void f_Float::MoveTo(int32_t leftTwips, int32_t topTwips) {
+    SetWindowPos(Handle(), nullptr, leftTwips / app_.state.TwipsPerPixelX, topTwips / app_.state.TwipsPerPixelY, 0,
+                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void f_Float::Show() { ShowWindow(Handle(), SW_SHOW); }
+
+void f_Float::Hide() { ShowWindow(Handle(), SW_HIDE); }
+
+WindowPlacement f_Float::Placement() const {
+    WINDOWPLACEMENT native{};
+    native.length = sizeof native;
+    GetWindowPlacement(Handle(), &native);
+    WindowPlacement p;
+    p.length = app_.state.BarPlacement.length;
+    p.flags = native.flags;
+    p.showCmd = native.showCmd;
+    p.minPosition = PointPx{native.ptMinPosition.x, native.ptMinPosition.y};
+    p.maxPosition = PointPx{native.ptMaxPosition.x, native.ptMaxPosition.y};
+    const RECT& r = native.rcNormalPosition;
+    p.normalPosition = RectPx{r.left, r.top, r.right, r.bottom};
+    return p;
+}
+
+void f_Float::EnableMoveTimer(bool enabled) {
+    if (enabled) {
+        SetTimer(Handle(), kMoveTimer, kMoveTimerMs, nullptr);
+    } else {
+        KillTimer(Handle(), kMoveTimer);
+    }
 }
 
 void f_Float::EnforceHeight() {
@@ -47,9 +92,16 @@ LRESULT f_Float::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             Guard([&] { EnforceHeight(); });
             Guard([&] { LayoutContent(); });
             return 0;
+        case WM_TIMER:
+            if (wParam == kMoveTimer) {
+                host_.FloatTimerTick();
+                return 0;
+            }
+            break;
         default:
-            return BarForm::HandleMessage(message, wParam, lParam);
+            break;
     }
+    return BarForm::HandleMessage(message, wParam, lParam);
 }
 
 void f_Float::OnUnload(bool& cancel) {
@@ -66,6 +118,76 @@ void f_Float::OnUnload(bool& cancel) {
     }
     UnloadExtraToolbars(Content());
     if (!s.Quitting && !Shutdown(app_, false)) cancel = true;
+}
+
+// --- keyboard ---------------------------------------------------------------
+
+bool f_Float::PreTranslate(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || !Loaded()) return false;
+    if (msg.hwnd != Handle() && !IsChild(Handle(), msg.hwnd)) return false;
+    const bool ctrl = KeyDown(VK_CONTROL);
+    const bool shift = KeyDown(VK_SHIFT);
+    switch (msg.wParam) {
+        case VK_TAB:
+            if (ctrl) {
+                SwitchSection(shift ? -1 : 1);
+            } else {
+                MoveButtonFocus(shift ? -1 : 1);
+            }
+            return true;
+        case VK_RIGHT:
+        case VK_DOWN:
+            MoveButtonFocus(1);
+            return true;
+        case VK_LEFT:
+        case VK_UP:
+            MoveButtonFocus(-1);
+            return true;
+        case VK_RETURN:
+        case VK_SPACE:
+            LaunchFocusedButton();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void f_Float::SwitchSection(int step) {
+    ITabStrip& tabs = Content().TabControl1();
+    const int32_t count = tabs.TabCount();
+    if (count == 0) return;
+    const int32_t current = tabs.CurrentTab();
+    const int32_t next = ((current - 1 + step) % count + count) % count + 1;
+    Guard([&] { tabs.SelectTab(next); });
+}
+
+int32_t f_Float::VisibleToolbar() const {
+    auto& content = const_cast<f_Float*>(this)->Content();
+    for (int32_t index : content.ToolbarIndices())
+        if (content.ToolbarVisible(index)) return index;
+    return -1;
+}
+
+void f_Float::MoveButtonFocus(int step) {
+    const int32_t index = VisibleToolbar();
+    if (index < 0) return;
+    HWND toolbar = Bar().ToolbarHandle(index);
+    const auto count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
+    if (count == 0) return;
+    const auto hot = static_cast<int>(SendMessageW(toolbar, TB_GETHOTITEM, 0, 0));
+    const int next = hot < 0 ? (step > 0 ? 0 : count - 1) : ((hot + step) % count + count) % count;
+    SetFocus(toolbar);
+    SendMessageW(toolbar, TB_SETHOTITEM, static_cast<WPARAM>(next), 0);
+}
+
+void f_Float::LaunchFocusedButton() {
+    const int32_t index = VisibleToolbar();
+    if (index < 0) return;
+    HWND toolbar = Bar().ToolbarHandle(index);
+    const auto hot = static_cast<int>(SendMessageW(toolbar, TB_GETHOTITEM, 0, 0));
+    if (hot < 0) return;
+    const std::vector<std::string> keys = Content().ButtonKeys(index);
+    if (hot < static_cast<int>(keys.size())) OnButtonClick(index, keys[static_cast<size_t>(hot)]);
 }
 
 }  // namespace lark::win

@@ -1,21 +1,35 @@
 #pragma once
 // The floating bar: a small tool window the user drags about the screen.
+#include "bar/BarArrangement.h"
 #include "bar/win32/BarForm.h"
 
 namespace lark::win {
 
-class f_Float : public BarForm {
+class f_Float : public BarForm, public IFloatingBar {
 public:
-    f_Float(FormRegistry& registry, App& app, BarImageLists lists, HICON icon)
-        : BarForm(registry, app, lists), icon_(icon) {}
+    f_Float(FormRegistry& registry, App& app, BarImageLists lists, IBarHost& host, HICON icon)
+        : BarForm(registry, app, lists, host, BarKind::Floating), icon_(icon) {}
 
     void Load();
     // Moves the window to FloatLeft / FloatTop / FloatWidth (twips), height
-    // from the icon size, and shows it.
+    // from the icon size, shows it and starts tmrFloat.
     void PlaceAndShow();
 
     // Window height in twips for an icon size.
     static int32_t HeightTwips(int32_t iconSize) { return iconSize == 1 ? 1100 : 1350; }
+
+    // IFloatingBar
+    int32_t TopTwips() const override { return BarForm::TopTwips(); }
+    int32_t LeftTwips() const override { return BarForm::LeftTwips(); }
+    int32_t HeightTwips() const override;
+    void MoveTo(int32_t leftTwips, int32_t topTwips) override;
+    void Show() override;
+    void Hide() override;
+    WindowPlacement Placement() const override;
+    void EnableMoveTimer(bool enabled) override;
+
+    // Keyboard use of the bar; true when the key was taken.
+    bool PreTranslate(const MSG& msg);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -23,6 +37,10 @@ protected:
 
 private:
     void EnforceHeight();
+    void SwitchSection(int step);
+    void MoveButtonFocus(int step);
+    void LaunchFocusedButton();
+    int32_t VisibleToolbar() const;
 
     HICON icon_;
 };

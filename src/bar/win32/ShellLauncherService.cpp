@@ -1,0 +1,22 @@
+#include "bar/win32/ShellLauncherService.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/win32/Text.h"
+
+namespace lark::win {
+
+void ShellLauncherService::Execute(uintptr_t owner, const std::optional<std::string>& verb,
+                                        const std::string& file, const std::optional<std::string>& parameters,
+                                        const std::optional<std::string>& directory, int showCommand) {
+    const std::wstring wideVerb = verb ? Widen(*verb) : std::wstring();
+    const std::wstring wideFile = Widen(file);
+    const std::wstring wideParameters = parameters ? Widen(*parameters) : std::wstring();
+    const std::wstring wideDirectory = directory ? Widen(*directory) : std::wstring();
+    ShellExecuteW(reinterpret_cast<HWND>(owner), verb ? wideVerb.c_str() : nullptr, wideFile.c_str(),
+                  parameters ? wideParameters.c_str() : nullptr, directory ? wideDirectory.c_str() : nullptr,
+                  showCommand);
+}
+
+}  // namespace lark::win

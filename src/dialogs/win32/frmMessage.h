@@ -1,0 +1,26 @@
+#pragma once
+// Tells the user that a screen edge holds one auto-hide bar at most.
+#include "app/UiPorts.h"
+#include "app/win32/Form.h"
+#include "bar/BarArrangement.h"
+
+namespace lark::win {
+
+class frmMessage : public Form, public IEdgeTakenMessage {
+public:
+    frmMessage(FormRegistry& registry, IMousePointer& pointer) : Form(registry), pointer_(pointer) {}
+
+    // Loads the window afresh when it is not loaded, and shows it modeless.
+    void Show() override;
+
+    static constexpr const wchar_t* kCaption = L"Appbar Example";
+    static const wchar_t* Text();
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    IMousePointer& pointer_;
+};
+
+}  // namespace lark::win
