@@ -151,6 +151,25 @@ void BarArrangement::ArrangeDocked(bool force) {
     }
 }
 
+void BarArrangement::OnDisplayChanged(int32_t widthPx, int32_t heightPx) {
+    s_.ScreenWidthPx = widthPx;
+    s_.ScreenHeightPx = heightPx;
+    if (s_.BarPosition != kBarFloating) ArrangeBar(false);
+}
+
+void BarArrangement::OnShellRestarted() {
+    if (s_.BarPosition != kBarFloating) ArrangeBar(true);
+}
+
+void BarArrangement::OnFullScreenApp(bool opened) {
+    if (s_.BarPosition == kBarFloating) return;
+    if (opened) {
+        docked_.DropTopmost();
+    } else {
+        docked_.MakeTopmost();
+    }
+}
+
 int BarArrangement::RegisterAutoHide() {
     if (shell_.Send(ABM_GETAUTOHIDEBAR_, s_.AppBarInfo) != 0) return -1;
     s_.AppBarInfo.lParam = -1;

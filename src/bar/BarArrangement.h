@@ -37,7 +37,20 @@ public:
     // Pixels, above its siblings.
     virtual void Place(int32_t x, int32_t y, int32_t width, int32_t height, Flags flags) = 0;
     virtual void MakeTopmost() = 0;
+    // Behind other windows but not below the desktop, while a full-screen
+    // program covers the screen.
+    virtual void DropTopmost() = 0;
     virtual void EnableHideTimer(bool enabled) = 0;  // tmrHide
+    virtual int32_t WidthTwips() const = 0;
+    virtual int32_t HeightTwips() const = 0;
+    virtual void SetPlacement(const WindowPlacement& placement) = 0;
+};
+
+// The mouse cursor's screen position in pixels.
+class ICursor {
+public:
+    virtual ~ICursor() = default;
+    virtual PointPx Position() = 0;
 };
 
 // The message that an edge holds one auto-hide bar at most.
@@ -73,6 +86,14 @@ public:
     // tmrFloat: re-decides the position once the floating window has moved.
     void FloatTimerTick();
     void UnregisterAppBar(int32_t positionCode);
+
+    // The shell's news, as a docked bar answers it.
+    // The screen's size changed: measure again and take the edge anew.
+    void OnDisplayChanged(int32_t widthPx, int32_t heightPx);
+    // The shell restarted and forgot its appbars: register again.
+    void OnShellRestarted();
+    // A full-screen program opened (true) or closed on the bar's screen.
+    void OnFullScreenApp(bool opened);
 
     // Thickness of a docked bar in pixels for an icon size; other sizes
     // keep the given value.

@@ -5,6 +5,7 @@
 #include "FakeShell.h"
 #include "Fakes.h"
 #include "bar/BarArrangement.h"
+#include "bar/DockedInput.h"
 #include "bar/Launch.h"
 
 namespace lark::test {
@@ -45,8 +46,17 @@ public:
         height = h;
     }
     void MakeTopmost() override { topmost = true; }
+    void DropTopmost() override { topmost = false; }
     void EnableHideTimer(bool enabled) override { timer = enabled; }
+    int32_t WidthTwips() const override { return width * 15; }
+    int32_t HeightTwips() const override { return height * 15; }
+    void SetPlacement(const WindowPlacement& p) override {
+        placed = p;
+        x = p.normalPosition.left;
+        y = p.normalPosition.top;
+    }
 
+    WindowPlacement placed;
     int32_t x = 0, y = 0, width = 0, height = 0;
     bool visible = false, topmost = false, timer = false;
 };
@@ -252,6 +262,119 @@ TEST_F(ArrangementTest, FloatingAgainPutsTheWindowWhereTheDockedBarWas) {
     EXPECT_THAT(shell.log, ElementsAre("REMOVE"));
     EXPECT_EQ(s.FloatLastTop, 4500);
     EXPECT_TRUE(floating.timer);
+}
+
+TEST_F(ArrangementTest, TheShellsNewsIsAnsweredOnTheEdge) {
+    DockAt(kBarBottom, false);
+    arrangement.OnDisplayChanged(1280, 1024);
+    EXPECT_EQ(docked.y, 1024 - 70);
+    EXPECT_EQ(docked.width, 1280);
+    shell.registered.clear();  // a restarted shell knows no appbar
+    arrangement.OnShellRestarted();
+    EXPECT_EQ(shell.registered.count(0xD0C), 1u);
+    arrangement.OnFullScreenApp(true);
+    EXPECT_FALSE(docked.topmost);
+    arrangement.OnFullScreenApp(false);
+    EXPECT_TRUE(docked.topmost);
+}
+
+class FakeCursor : public ICursor {
+public:
+    PointPx Position() override { return at; }
+    PointPx at;
+};
+
+class DockedInputTest : public ArrangementTest {
+protected:
+    FakeCursor cursor;
+    DockedInput input{s, docked, cursor, arrangement, errors};
+};
+
+TEST_F(DockedInputTest, AnAutoHiddenTopBarShowsUnderTheMouseAndHidesPastItsRows) {
+    DockAt(kBarTop, true);
+    ASSERT_EQ(docked.y, -70);
+    input.Reveal();
+    EXPECT_EQ(docked.y, 0);
+    EXPECT_EQ(docked.height, 70);
+    EXPECT_TRUE(docked.timer);
+    cursor.at = {500, 70};
+    input.HideTimerTick();
+    EXPECT_EQ(docked.y, 0);  // still on its last row
+    cursor.at = {1500, 30};
+    input.HideTimerTick();
+    EXPECT_EQ(docked.y, 0);  // sideways off the bar, within its rows
+    cursor.at = {500, 71};
+    input.HideTimerTick();
+    EXPECT_EQ(docked.y, -70);
+    EXPECT_EQ(docked.height, 74);
+    EXPECT_FALSE(docked.timer);
+}
+
+TEST_F(DockedInputTest, AShownBarIsLeftAloneAndFixedBarsIgnoreTheMouse) {
+    DockAt(kBarTop, true);
+    input.Reveal();
+    docked.timer = false;
+    input.Reveal();  // top exactly 0: shown already
+    EXPECT_FALSE(docked.timer);
+
+    DockAt(kBarTop, false);
+    const int32_t y = docked.y;
+    input.Reveal();
+    EXPECT_EQ(docked.y, y);
+    EXPECT_FALSE(docked.timer);
+}
+
+TEST_F(DockedInputTest, TheBottomBarSlidesUpAndDownAgain) {
+    s.AutoHideOn = true;
+    s.BarPosition = kBarBottom;
+    arrangement.ShowConfiguredBar();
+    ASSERT_EQ(docked.y, 764);
+    input.Reveal();
+    EXPECT_EQ(docked.y, 768 - 70);
+    cursor.at = {10, 697};
+    input.HideTimerTick();
+    EXPECT_EQ(docked.y, 764);
+}
+
+TEST_F(DockedInputTest, FivePixelsIsAClickSixADrag) {
+    DockAt(kBarTop, false);
+    cursor.at = {100, 20};
+    input.TabMouseDown();
+    cursor.at = {105, 25};
+    input.TabMouseUp(1);
+    EXPECT_EQ(s.BarPosition, kBarTop);
+    EXPECT_TRUE(docked.visible);
+
+    cursor.at = {106, 20};
+    input.TabMouseUp(1);
+    // Dropped 20 pixels down (300 twips): still the top edge, arranged again.
+    EXPECT_EQ(s.BarPosition, kBarTop);
+    EXPECT_EQ(docked.placed.normalPosition.left, 106);
+    EXPECT_EQ(docked.placed.normalPosition.right, 106 + 1024);
+}
+
+TEST_F(DockedInputTest, ADropInTheMiddleFloatsTheBarThere) {
+    DockAt(kBarTop, false);
+    cursor.at = {100, 20};
+    input.TabMouseDown();
+    cursor.at = {300, 400};
+    input.TabMouseUp(4);  // the middle button drags too
+    EXPECT_EQ(s.BarPosition, kBarFloating);
+    EXPECT_FALSE(docked.visible);
+    EXPECT_TRUE(floating.visible);
+    EXPECT_EQ(floating.left, 300 * 15);
+    EXPECT_EQ(floating.top, 400 * 15);
+    EXPECT_THAT(shell.log, ::testing::Contains("REMOVE"));
+}
+
+TEST_F(DockedInputTest, TheRightButtonNeverDrags) {
+    DockAt(kBarTop, false);
+    cursor.at = {100, 20};
+    input.TabMouseDown();
+    cursor.at = {300, 400};
+    input.TabMouseUp(DockedInput::kRightButton);
+    EXPECT_EQ(s.BarPosition, kBarTop);
+    EXPECT_TRUE(docked.visible);
 }
 
 class FakeLauncher : public IShellLauncher {

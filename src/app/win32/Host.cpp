@@ -113,6 +113,25 @@ void Host::LaunchButton(BarKind window, const ButtonTag& tag) { lark::LaunchButt
 
 void Host::FloatTimerTick() { Arrangement().FloatTimerTick(); }
 
+DockedInput& Host::Docked() {
+    if (!dockedInput_)
+        dockedInput_ = std::make_unique<DockedInput>(app().state, Dock(), cursor_, Arrangement(), app().errors);
+    return *dockedInput_;
+}
+
+void Host::DockedReveal() { Docked().Reveal(); }
+void Host::DockedHideTimerTick() { Docked().HideTimerTick(); }
+void Host::DockedTabMouseDown() { Docked().TabMouseDown(); }
+void Host::DockedTabMouseUp(int16_t button) { Docked().TabMouseUp(button); }
+
+void Host::DisplayChanged() {
+    Arrangement().OnDisplayChanged(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
+void Host::ShellRestarted() { Arrangement().OnShellRestarted(); }
+void Host::FullScreenApp(bool opened) { Arrangement().OnFullScreenApp(opened); }
+void Host::EndSession() { Shutdown(app(), false); }
+
 bool Host::PreTranslate(const MSG& msg) { return float_ && float_->PreTranslate(msg); }
 
 }  // namespace lark::win

@@ -9,7 +9,9 @@
 #include "app/win32/Handles.h"
 #include "bar/win32/f_Dock.h"
 #include "bar/win32/f_Float.h"
+#include "app/win32/Services.h"
 #include "bar/BarArrangement.h"
+#include "bar/DockedInput.h"
 #include "bar/win32/ShellLauncherService.h"
 #include "dialogs/win32/frmAbout.h"
 #include "dialogs/win32/frmMessage.h"
@@ -51,6 +53,15 @@ private:
     App& app() { return *app_; }
     void LaunchButton(BarKind window, const ButtonTag& tag) override;
     void FloatTimerTick() override;
+    void DockedReveal() override;
+    void DockedHideTimerTick() override;
+    void DockedTabMouseDown() override;
+    void DockedTabMouseUp(int16_t button) override;
+    void DisplayChanged() override;
+    void ShellRestarted() override;
+    void FullScreenApp(bool opened) override;
+    void EndSession() override;
+    DockedInput& Docked();
 
     App* app_ = nullptr;
     UniqueHandle instanceMutex_;
@@ -65,6 +76,8 @@ private:
     std::unique_ptr<frmMessage> message_;
     std::unique_ptr<BarArrangement> arrangement_;
     ShellLauncherService launcher_;
+    CursorService cursor_;
+    std::unique_ptr<DockedInput> dockedInput_;
 };
 
 }  // namespace lark::win

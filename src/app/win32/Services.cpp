@@ -98,6 +98,12 @@ void RegistrySettingsStore::Write(const std::string& app, const std::string& sec
         Raise(kErrPermissionDenied);
 }
 
+PointPx CursorService::Position() {
+    POINT p{};
+    if (!GetCursorPos(&p)) Raise(kErrInvalidCall);
+    return PointPx{p.x, p.y};
+}
+
 bool FileSystemService::Exists(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

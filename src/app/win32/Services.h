@@ -5,6 +5,7 @@
 #include "app/FileSystem.h"
 #include "app/Settings.h"
 #include "app/UiPorts.h"
+#include "bar/BarArrangement.h"
 
 namespace lark::win {
 
@@ -30,6 +31,11 @@ public:
                                     const std::string& key) override;
     void Write(const std::string& app, const std::string& section, const std::string& key,
                const std::string& value) override;
+};
+
+class CursorService : public ICursor {
+public:
+    PointPx Position() override;
 };
 
 class FileSystemService : public IFileSystem {

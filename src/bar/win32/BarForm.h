@@ -18,6 +18,16 @@ public:
     virtual ~IBarHost() = default;
     virtual void LaunchButton(BarKind window, const ButtonTag& tag) = 0;
     virtual void FloatTimerTick() = 0;
+    // The docked bar's mouse and timer.
+    virtual void DockedReveal() = 0;
+    virtual void DockedHideTimerTick() = 0;
+    virtual void DockedTabMouseDown() = 0;
+    virtual void DockedTabMouseUp(int16_t button) = 0;
+    // The system's news.
+    virtual void DisplayChanged() = 0;
+    virtual void ShellRestarted() = 0;
+    virtual void FullScreenApp(bool opened) = 0;
+    virtual void EndSession() = 0;
 };
 
 struct BarImageLists {

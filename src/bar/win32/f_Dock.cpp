@@ -2,9 +2,16 @@
 
 #include <shellapi.h>
 
+#include "app/RuntimeError.h"
 #include "bar/BarInput.h"
 
 namespace lark::win {
+namespace {
+
+constexpr UINT_PTR kHideTimer = 2;  // tmrHide
+constexpr UINT kHideTimerMs = 500;
+
+}  // namespace
 
 void f_Dock::Load() {
     if (Loaded()) return;
@@ -36,10 +43,40 @@ void f_Dock::MakeTopmost() {
     SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-namespace {
-constexpr UINT_PTR kHideTimer = 2;  // tmrHide
-constexpr UINT kHideTimerMs = 500;
-}  // namespace
+void f_Dock::DropTopmost() {
+    SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+int32_t f_Dock::WidthTwips() const {
+    RECT r{};
+    GetWindowRect(Handle(), &r);
+    return (r.right - r.left) * app_.state.TwipsPerPixelX;
+}
+
+int32_t f_Dock::HeightTwips() const {
+    RECT r{};
+    GetWindowRect(Handle(), &r);
+    return (r.bottom - r.top) * app_.state.TwipsPerPixelY;
+}
+
+void f_Dock::SetPlacement(const WindowPlacement& placement) {
+    WINDOWPLACEMENT native{};
+    native.length = sizeof native;
+    native.flags = placement.flags;
+    native.showCmd = placement.showCmd == 0 ? SW_SHOWNA : placement.showCmd;
+    native.ptMinPosition = POINT{placement.minPosition.x, placement.minPosition.y};
+    native.ptMaxPosition = POINT{placement.maxPosition.x, placement.maxPosition.y};
+    const RectPx& r = placement.normalPosition;
+    native.rcNormalPosition = RECT{r.left, r.top, r.right, r.bottom};
+    if (!SetWindowPlacement(Handle(), &native)) Raise(kErrInvalidCall);
+}
+
+void f_Dock::OnTabMouseDown(const MouseArgs&) { host_.DockedTabMouseDown(); }
+void f_Dock::OnTabMouseUp(const MouseArgs& args) { host_.DockedTabMouseUp(args.button); }
+void f_Dock::OnTabMouseMove(const MouseArgs&) { host_.DockedReveal(); }
+void f_Dock::OnTabMouseEnter(const MouseArgs&) { host_.DockedReveal(); }
+void f_Dock::OnToolbarMouseMove(int32_t, const MouseArgs&) { host_.DockedReveal(); }
 
 void f_Dock::EnableHideTimer(bool enabled) {
     if (enabled) {
@@ -50,9 +87,26 @@ void f_Dock::EnableHideTimer(bool enabled) {
 }
 
 LRESULT f_Dock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SIZE) {
-        LayoutContent();
-        return 0;
+    static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    switch (message) {
+        case WM_SIZE:
+            LayoutContent();
+            return 0;
+        case WM_TIMER:
+            if (wParam == kHideTimer) {
+                host_.DockedHideTimerTick();
+                return 0;
+            }
+            break;
+        case kAppBarCallback:
+            if (wParam == ABN_FULLSCREENAPP) host_.FullScreenApp(lParam != 0);
+            return 0;
+        default:
+            if (message == taskbarCreated && taskbarCreated != 0) {
+                host_.ShellRestarted();
+                return 0;
+            }
+            break;
     }
     return BarForm::HandleMessage(message, wParam, lParam);
 }

@@ -21,7 +21,11 @@ public:
     void Hide() override;
     void Place(int32_t x, int32_t y, int32_t width, int32_t height, Flags flags) override;
     void MakeTopmost() override;
+    void DropTopmost() override;
     void EnableHideTimer(bool enabled) override;
+    int32_t WidthTwips() const override;
+    int32_t HeightTwips() const override;
+    void SetPlacement(const WindowPlacement& placement) override;
 
     // The message the shell's appbar notifications arrive with.
     static constexpr UINT kAppBarCallback = WM_APP + 1;
@@ -29,6 +33,12 @@ public:
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnUnload(bool& cancel) override;
+
+    void OnTabMouseDown(const MouseArgs& args) override;
+    void OnTabMouseUp(const MouseArgs& args) override;
+    void OnTabMouseMove(const MouseArgs& args) override;
+    void OnTabMouseEnter(const MouseArgs& args) override;
+    void OnToolbarMouseMove(int32_t toolbarIndex, const MouseArgs& args) override;
 };
 
 }  // namespace lark::win

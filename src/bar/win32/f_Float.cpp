@@ -98,6 +98,13 @@ LRESULT f_Float::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
+        case WM_DISPLAYCHANGE:
+            host_.DisplayChanged();
+            break;
+        case WM_ENDSESSION:
+            // Logging off or shutting down: give the edge back, keep the settings.
+            if (wParam) host_.EndSession();
+            return 0;
         default:
             break;
     }

@@ -1,0 +1,39 @@
+#pragma once
+// The docked bar under the mouse: an auto-hidden bar slides into view when
+// the mouse touches its strip and hides again once the cursor has left its
+// rows; a drag of its tab strip moves it to the other edge or floats it.
+#include "app/AppState.h"
+#include "app/ErrorReporter.h"
+#include "bar/BarArrangement.h"
+
+namespace lark {
+
+class DockedInput {
+public:
+    DockedInput(AppState& state, IDockedBar& docked, ICursor& cursor, BarArrangement& arrangement,
+                const ErrorReporter& errors)
+        : s_(state), docked_(docked), cursor_(cursor), arrangement_(arrangement), errors_(errors) {}
+
+    // Mouse moves over the tab strip or a toolbar.
+    void Reveal();
+    // tmrHide.
+    void HideTimerTick();
+    // Mouse down on the tab strip, any button.
+    void TabMouseDown();
+    // Mouse up on the tab strip; the right button belongs to the menu.
+    void TabMouseUp(int16_t button);
+
+    static constexpr int32_t kClickTolerancePx = 5;
+    static constexpr int16_t kRightButton = 2;
+
+private:
+    AppState& s_;
+    IDockedBar& docked_;
+    ICursor& cursor_;
+    BarArrangement& arrangement_;
+    const ErrorReporter& errors_;
+    int32_t mouseDownX_ = 0;
+    int32_t mouseDownY_ = 0;
+};
+
+}  // namespace lark
