@@ -37,7 +37,7 @@ bool Main(App& app) {
     IProgramHost& host = app.host;
     try {
         if (host.PreviousInstanceRunning()) {
-            app.platform.MessageBox.Show(kAlreadyRunning, kProductTitle, BoxIcon::Information, BoxButtons::Ok);
+            app.platform.Boxes.Show(kAlreadyRunning, kProductTitle, BoxIcon::Information, BoxButtons::Ok);
             app.errors.ShowError("", std::nullopt);
             return false;
         }

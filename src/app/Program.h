@@ -55,7 +55,7 @@ public:
 
 // Platform services shared by the rules.
 struct Platform {
-    IMessageBox& MessageBox;
+    IMessageBox& Boxes;
     IMousePointer& MousePointer;
     ISettingsStore& Settings;
     IFileSystem& Files;
@@ -66,7 +66,7 @@ struct Platform {
 // Everything one run of the program works with.
 struct App {
     App(Platform& services, IProgramHost& windows)
-        : platform(services), host(windows), errors(services.MessageBox, services.MousePointer) {}
+        : platform(services), host(windows), errors(services.Boxes, services.MousePointer) {}
 
     AppState state;
     Platform& platform;

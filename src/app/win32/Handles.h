@@ -74,6 +74,7 @@ using UniqueImageList = Owned<HIMAGELIST, ImageListTraits>;
 using UniqueFont = Owned<HFONT, GdiTraits<HFONT>>;
 using UniqueBitmap = Owned<HBITMAP, GdiTraits<HBITMAP>>;
 using UniqueBrush = Owned<HBRUSH, GdiTraits<HBRUSH>>;
+using UniquePen = Owned<HPEN, GdiTraits<HPEN>>;
 using UniqueKey = Owned<HKEY, KeyTraits>;
 using UniqueMemoryDc = Owned<HDC, MemoryDcTraits>;
 using UniqueWindow = Owned<HWND, WindowTraits>;

@@ -87,8 +87,38 @@ void Host::LoadCatalogue(const std::string& path) {
     lark::LoadCatalogue(load, path);
 }
 
-void Host::BuildMainMenu() {
-    // Seam: the popup menu is built here once the commands exist.
+void Host::BuildMainMenu() { Menu().BuildMainMenu(); }
+
+MainMenu& Host::Menu() {
+    if (!menu_) {
+        AppState& s = app().state;
+        presenter_ = std::make_unique<MenuPresenter>(Util().imgMenu, TwipScale{s.TwipsPerPixelX, s.TwipsPerPixelY});
+        editing_ = std::make_unique<EditingContext>(EditingContext{s, Float().Content(), Dock().Content(), inputBox_,
+                                                                   fileDialog_, app().platform.Boxes,
+                                                                   app().platform.Files, Util()});
+        menu_ = std::make_unique<MainMenu>(app(), *presenter_, Util(), *editing_, Arrangement(), Float(),
+                                           static_cast<ICommandWindows&>(*this));
+    }
+    return *menu_;
+}
+
+void Host::ToolbarRightClick(int32_t toolbarIndex, const std::string& buttonKey, HWND control, double x,
+                             double y) {
+    Menu().ToolbarRightClick(toolbarIndex, buttonKey, reinterpret_cast<uintptr_t>(control), x, y);
+}
+
+void Host::TabStripRightClick(HWND control, double x, double y) {
+    Menu().TabStripRightClick(reinterpret_cast<uintptr_t>(control), x, y);
+}
+
+bool Host::DockVisible() { return dock_ && IsWindowVisible(dock_->Handle()); }
+
+void Host::ShowAboutModal() {
+    // Seam: the About box's full content comes with the dialogs work.
+}
+
+void Host::ShowOptionsModal() {
+    // Seam: the Options dialog comes with the dialogs work.
 }
 
 void Host::HideDock() { Dock().Hide(); }

@@ -12,6 +12,9 @@
 #include "app/win32/Services.h"
 #include "bar/BarArrangement.h"
 #include "bar/DockedInput.h"
+#include "commands/MainMenu.h"
+#include "commands/win32/InputBox.h"
+#include "commands/win32/MenuPresenter.h"
 #include "bar/win32/ShellLauncherService.h"
 #include "dialogs/win32/frmAbout.h"
 #include "dialogs/win32/frmMessage.h"
@@ -20,7 +23,7 @@
 
 namespace lark::win {
 
-class Host : public IProgramHost, private IBarHost {
+class Host : public IProgramHost, private IBarHost, private ICommandWindows {
 public:
     Host();
     void Attach(App& app);
@@ -61,7 +64,14 @@ private:
     void ShellRestarted() override;
     void FullScreenApp(bool opened) override;
     void EndSession() override;
+    void ToolbarRightClick(int32_t toolbarIndex, const std::string& buttonKey, HWND control, double x,
+                           double y) override;
+    void TabStripRightClick(HWND control, double x, double y) override;
     DockedInput& Docked();
+    MainMenu& Menu();
+    bool DockVisible() override;
+    void ShowAboutModal() override;
+    void ShowOptionsModal() override;
 
     App* app_ = nullptr;
     UniqueHandle instanceMutex_;
@@ -78,6 +88,11 @@ private:
     ShellLauncherService launcher_;
     CursorService cursor_;
     std::unique_ptr<DockedInput> dockedInput_;
+    InputBox inputBox_;
+    FileDialog fileDialog_;
+    std::unique_ptr<MenuPresenter> presenter_;
+    std::unique_ptr<EditingContext> editing_;
+    std::unique_ptr<MainMenu> menu_;
 };
 
 }  // namespace lark::win

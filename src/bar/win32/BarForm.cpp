@@ -1,6 +1,7 @@
 #include "bar/win32/BarForm.h"
 
 #include "bar/BarInput.h"
+#include "commands/win32/MenuPresenter.h"
 
 namespace lark::win {
 
@@ -20,6 +21,27 @@ void BarForm::OnButtonClick(int32_t toolbarIndex, const std::string& key) {
     // A button without its tag has nothing to open.
     if (!Guard([&] { tag = content_->GetButtonTag(toolbarIndex, key); })) return;
     host_.LaunchButton(kind_, tag);
+}
+
+void BarForm::OnTabMouseUp(const MouseArgs& args) {
+    if (args.button == 2) host_.TabStripRightClick(content_->TabStripHandle(), args.x, args.y);
+}
+
+void BarForm::OnToolbarMouseUp(int32_t toolbarIndex, const MouseArgs& args) {
+    if (args.button != 2) return;
+    const TwipScale scale{app_.state.TwipsPerPixelX, app_.state.TwipsPerPixelY};
+    const std::string key = content_->ToolbarAt(toolbarIndex).ButtonKeyAt(args.x / scale.x, args.y / scale.y);
+    host_.ToolbarRightClick(toolbarIndex, key, content_->ToolbarHandle(toolbarIndex), args.x, args.y);
+}
+
+void BarForm::OnTabContextClick() {
+    // From the keyboard: the menu opens at the mouse pointer.
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    app_.state.CursorPos = PointPx{cursor.x, cursor.y};
+    ScreenToClient(content_->TabStripHandle(), &cursor);
+    host_.TabStripRightClick(content_->TabStripHandle(), static_cast<double>(cursor.x) * app_.state.TwipsPerPixelX,
+                             static_cast<double>(cursor.y) * app_.state.TwipsPerPixelY);
 }
 
 int32_t BarForm::TopTwips() const {
@@ -43,6 +65,10 @@ LRESULT BarForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_COMMAND:
             if (content_ && content_->HandleCommand(wParam, lParam)) return 0;
+            break;
+        case WM_MEASUREITEM:
+        case WM_DRAWITEM:
+            if (MenuPresenter::HandleMessage(message, lParam)) return TRUE;
             break;
         case WM_SETCURSOR:
             // A long operation's hourglass stays while the mouse moves over the bar.

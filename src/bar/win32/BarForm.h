@@ -23,6 +23,11 @@ public:
     virtual void DockedHideTimerTick() = 0;
     virtual void DockedTabMouseDown() = 0;
     virtual void DockedTabMouseUp(int16_t button) = 0;
+    // Right-clicks: the popup menu, owned by the clicked control; x and y
+    // in twips from its top left.
+    virtual void ToolbarRightClick(int32_t toolbarIndex, const std::string& buttonKey, HWND control, double x,
+                                   double y) = 0;
+    virtual void TabStripRightClick(HWND control, double x, double y) = 0;
     // The system's news.
     virtual void DisplayChanged() = 0;
     virtual void ShellRestarted() = 0;
@@ -51,6 +56,9 @@ protected:
 
     void OnTabSelected(int32_t position) override;
     void OnButtonClick(int32_t toolbarIndex, const std::string& key) override;
+    void OnTabMouseUp(const MouseArgs& args) override;
+    void OnToolbarMouseUp(int32_t toolbarIndex, const MouseArgs& args) override;
+    void OnTabContextClick() override;
 
     // Screen twips of the window's outer rectangle.
     int32_t TopTwips() const;

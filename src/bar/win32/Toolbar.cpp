@@ -153,6 +153,14 @@ void Toolbar::Place(int left, int top, int width) {
     SetWindowPos(hwnd_.get(), nullptr, left, top, place_.right, place_.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+std::string Toolbar::ButtonKeyAt(int x, int y) const {
+    if (!hwnd_ || !synced_) return {};
+    POINT at{x, y};
+    const auto hit = static_cast<int>(SendMessageW(hwnd_.get(), TB_HITTEST, 0, reinterpret_cast<LPARAM>(&at)));
+    if (hit < 0 || hit >= static_cast<int>(buttons_.size())) return {};
+    return buttons_[static_cast<size_t>(hit)].key;
+}
+
 bool Toolbar::HandleCommand(WPARAM wParam, LPARAM lParam) {
     if (!hwnd_ || reinterpret_cast<HWND>(lParam) != hwnd_.get()) return false;
     auto it = byId_.find(LOWORD(wParam));

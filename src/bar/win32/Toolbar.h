@@ -82,6 +82,9 @@ public:
     // Places the toolbar in its parent's client area at its own height.
     void Place(int left, int top, int width);
 
+    // The key of the button at a point of the toolbar (pixels), empty for none.
+    std::string ButtonKeyAt(int x, int y) const;
+
     // The parent's WM_COMMAND; true when it came from this toolbar.
     bool HandleCommand(WPARAM wParam, LPARAM lParam);
     // TTN_GETDISPINFOW from this toolbar's tooltip; true when answered.

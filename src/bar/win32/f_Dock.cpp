@@ -73,7 +73,10 @@ void f_Dock::SetPlacement(const WindowPlacement& placement) {
 }
 
 void f_Dock::OnTabMouseDown(const MouseArgs&) { host_.DockedTabMouseDown(); }
-void f_Dock::OnTabMouseUp(const MouseArgs& args) { host_.DockedTabMouseUp(args.button); }
+void f_Dock::OnTabMouseUp(const MouseArgs& args) {
+    BarForm::OnTabMouseUp(args);
+    host_.DockedTabMouseUp(args.button);
+}
 void f_Dock::OnTabMouseMove(const MouseArgs&) { host_.DockedReveal(); }
 void f_Dock::OnTabMouseEnter(const MouseArgs&) { host_.DockedReveal(); }
 void f_Dock::OnToolbarMouseMove(int32_t, const MouseArgs&) { host_.DockedReveal(); }

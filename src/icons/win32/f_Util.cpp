@@ -55,6 +55,19 @@ UniqueIcon LoadPictureFile(const std::string& file, int sizePx) {
 void f_Util::Load() {
     if (Loaded()) return;
     CreateFormWindow(WindowSpec{L"LarkspanUtil", WS_POPUP, WS_EX_TOOLWINDOW, L"Larkspan utility", RECT{0, 0, 0, 0}});
+    static const struct {
+        const char* key;
+        const wchar_t* resource;
+    } pictures[] = {{"addsection", L"ADDSECTION"}, {"delsection", L"DELSECTION"}, {"addbutton", L"ADDBUTTON"},
+                    {"delbutton", L"DELBUTTON"},   {"about", L"ABOUT"},           {"options", L"OPTIONS"},
+                    {"exit", L"EXIT"}};
+    for (const auto& picture : pictures) imgMenu.Add(picture.key, ResourceIcon(picture.resource, 16).get());
+}
+
+int32_t f_Util::IndexOf(const std::string& key) {
+    const int index = imgMenu.IndexOf(key);
+    if (index < 0) Raise(kErrInvalidCall);
+    return index;
 }
 
 void f_Util::InitImageLists(std::vector<std::string>& iconKeys, const std::string& programFolder,
@@ -63,6 +76,8 @@ void f_Util::InitImageLists(std::vector<std::string>& iconKeys, const std::strin
         list->Clear();
         list->Add("no", ResourceIcon(L"NA", list->Size()).get());
         list->Add("folder", ResourceIcon(L"FOLDER", list->Size()).get());
+        // Database documents added through the menu show this one.
+        list->Add("mdb", ResourceIcon(L"MDB", list->Size()).get());
     }
     LoadIconCache(iconKeys, programFolder, profile, *this);
 }

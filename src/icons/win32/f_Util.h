@@ -9,11 +9,12 @@
 #include "catalogue/ProfileFile.h"
 #include "icons/ButtonPictures.h"
 #include "icons/IconCache.h"
+#include "commands/MainMenu.h"
 #include "icons/win32/KeyedImageList.h"
 
 namespace lark::win {
 
-class f_Util : public Form, public IIconSource, private ICachePictures {
+class f_Util : public Form, public IIconSource, public IMenuImages, private ICachePictures {
 public:
     explicit f_Util(FormRegistry& registry) : Form(registry) {}
 
@@ -29,8 +30,12 @@ public:
     Found ExtractIcons(const std::string& path) override;
     void StorePictures(const std::string& key) override;
 
+    // IMenuImages: the menu pictures of imgMenu.
+    int32_t IndexOf(const std::string& key) override;
+
     KeyedImageList imgSmall{16};
     KeyedImageList imlToolbarIcons{32};
+    KeyedImageList imgMenu{16};
 
 private:
     bool FileExists(const std::string& path) override;

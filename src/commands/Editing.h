@@ -1,0 +1,34 @@
+#pragma once
+// Adding and deleting sections and program buttons: in the catalogue file
+// and in both bar windows alike.
+#include <string>
+
+#include "app/AppState.h"
+#include "app/FileSystem.h"
+#include "app/UiPorts.h"
+#include "bar/BarWindow.h"
+#include "commands/EditingPorts.h"
+#include "icons/ButtonPictures.h"
+
+namespace lark {
+
+struct EditingContext {
+    AppState& state;
+    IBarWindow& floating;
+    IBarWindow& docked;
+    IInputBox& input;
+    IFileDialog& fileDialog;
+    IMessageBox& messageBox;
+    IFileSystem& files;
+    IIconSource& icons;
+};
+
+// Raise on failure (the command's error report takes over), except
+// RemoveSection and DeleteButton, which skip failing steps.
+void CreateSection(EditingContext& c);
+void RemoveSection(EditingContext& c, int32_t tabPosition);
+void CreateButton(EditingContext& c, int32_t toolbarIndex, int32_t tabPosition);
+// The program button under the right-click, by toolbar index and key.
+void DeleteButton(EditingContext& c, int32_t toolbarIndex, const std::string& buttonKey);
+
+}  // namespace lark

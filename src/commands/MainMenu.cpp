@@ -1,0 +1,133 @@
+#include "commands/MainMenu.h"
+
+#include "app/Conversions.h"
+
+namespace lark {
+
+int32_t MainMenu::CommandOf(const std::string& key) {
+    static const struct {
+        const char* key;
+        int32_t command;
+    } table[] = {{"AutoHide", kCmdAutoHide}, {"Fixed", kCmdFixed},     {"AddSection", kCmdAddSection},
+                 {"DelSection", kCmdDelSection}, {"AddButton", kCmdAddButton}, {"DelButton", kCmdDelButton},
+                 {"About", kCmdAbout},       {"Options", kCmdOptions}, {"Exit", kCmdExit}};
+    for (const auto& entry : table)
+        if (key == entry.key) return entry.command;
+    return -1;
+}
+
+void MainMenu::BuildMainMenu() {
+    auto menu = std::make_shared<PMenu>(presenter_);
+    app_.state.MainPopup = menu;
+    menu->ShowImages(true);
+    menu->Colours().first = 0x804000;
+    menu->Colours().second = 0xFFFFFF;
+    menu->Colours().third = menu->Colours().first;
+    menu->ClearItems();
+    const bool autoHide = app_.state.AutoHideOn;
+    auto add = [&](const char* caption, const char* key, const char* image, bool checked) {
+        const int32_t index = image ? images_.IndexOf(image) : -1;
+        return menu->AddItem(caption, "", 0, 0, index, checked, true, key);
+    };
+    menu->SetHeader(add("Visibility", "", nullptr, false), true);
+    add("AutoHide", "AutoHide", nullptr, autoHide);
+    add("Fixed", "Fixed", nullptr, !autoHide);
+    menu->SetHeader(add("Sections", "", nullptr, false), true);
+    add("Add Section", "AddSection", "addsection", false);
+    add("Delete Section", "DelSection", "delsection", false);
+    add("-", "sep2", nullptr, false);
+    add("Add Program", "AddButton", "addbutton", false);
+    add("Delete Program", "DelButton", "delbutton", false);
+    menu->SetHeader(add("General", "", nullptr, false), true);
+    add("About ...", "About", "about", false);
+    add("Options", "Options", "options", false);
+    add("-", "sep1", nullptr, false);
+    add("Exit", "Exit", "exit", false);
+    menu->SaveMenu(kMainMenu);
+}
+
+void MainMenu::ShowMainMenu(const std::string& name, uintptr_t owner, double x, double y) {
+    // The menu object must outlive a command that quits the program.
+    const std::shared_ptr<PMenu> menu = app_.state.MainPopup;
+    if (!menu) Raise(kErrObjectNotSet);
+    menu->OwnerWindow(owner);
+    menu->LoadMenu(name);
+    menu->SetChecked(menu->ItemIndex("Fixed"), !app_.state.AutoHideOn);
+    menu->SetChecked(menu->ItemIndex("AutoHide"), app_.state.AutoHideOn);
+    const int32_t chosen = menu->Popup(static_cast<int32_t>(RoundHalfEven(x)), static_cast<int32_t>(RoundHalfEven(y)));
+    if (chosen > 0) {
+        const int32_t command = CommandOf(menu->ItemKey(chosen));
+        if (command >= 0) RunCommand(command);
+    }
+    menu->SaveMenu(name);
+}
+
+int32_t MainMenu::CurrentTab() {
+    return windows_.DockVisible() ? editing_.docked.TabControl1().CurrentTab()
+                                  : editing_.floating.TabControl1().CurrentTab();
+}
+
+void MainMenu::RunCommand(int32_t number) {
+    try {
+        switch (number) {
+            case kCmdExit:
+                Shutdown(app_, false);
+                break;
+            case kCmdAutoHide:
+            case kCmdFixed:
+                app_.state.AutoHideOn = number == kCmdAutoHide;
+                floating_.EnableMoveTimer(false);
+                arrangement_.ArrangeBar(true);
+                break;
+            case kCmdAddSection:
+                CreateSection(editing_);
+                break;
+            case kCmdDelSection:
+                RemoveSection(editing_, CurrentTab());
+                break;
+            case kCmdAbout:
+                windows_.ShowAboutModal();
+                break;
+            case kCmdOptions:
+                windows_.ShowOptionsModal();
+                break;
+            case kCmdAddButton:
+                CreateButton(editing_, app_.state.PopupToolbarIndex, CurrentTab());
+                break;
+            case kCmdDelButton:
+                if (!popupButtonKey_.empty()) DeleteButton(editing_, app_.state.PopupToolbarIndex, popupButtonKey_);
+                break;
+            default:
+                break;
+        }
+    } catch (...) {
+        app_.errors.ShowError("", CurrentError());
+    }
+}
+
+void MainMenu::SetProgramItems(bool enabled, bool deleteEnabled) {
+    PMenu& menu = *app_.state.MainPopup;
+    menu.LoadMenu(kMainMenu);
+    menu.SetEnabled(menu.ItemIndex("AddButton"), enabled);
+    menu.SetEnabled(menu.ItemIndex("DelButton"), deleteEnabled);
+    menu.SaveMenu(kMainMenu);
+}
+
+void MainMenu::ToolbarRightClick(int32_t toolbarIndex, const std::string& buttonKey, uintptr_t owner, double x,
+                                 double y) {
+    if (!app_.state.MainPopup) return;
+    app_.state.PopupToolbarIndex = toolbarIndex;
+    popupButtonKey_ = buttonKey;
+    // "Delete Program" needs a program under the mouse.
+    SetProgramItems(true, !buttonKey.empty());
+    ShowMainMenu(kMainMenu, owner, x, y);
+}
+
+void MainMenu::TabStripRightClick(uintptr_t owner, double x, double y) {
+    if (!app_.state.MainPopup) return;
+    popupButtonKey_.clear();
+    SetProgramItems(false, false);
+    ShowMainMenu(kMainMenu, owner, x, y);
+}
+
+}  // namespace lark

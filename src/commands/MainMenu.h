@@ -1,0 +1,88 @@
+#pragma once
+// The right-click menu and the numbered commands it runs.
+#include <memory>
+#include <string>
+
+#include "app/Program.h"
+#include "bar/BarArrangement.h"
+#include "commands/Editing.h"
+#include "commands/PMenu.h"
+
+namespace lark {
+
+// Command numbers.
+enum Command : int32_t {
+    kCmdExit = 0,
+    kCmdAutoHide = 1,
+    kCmdFixed = 2,
+    kCmdAddSection = 3,
+    kCmdDelSection = 4,
+    kCmdAbout = 5,
+    kCmdOptions = 6,
+    kCmdAddButton = 7,
+    kCmdDelButton = 8,
+};
+
+inline constexpr const char* kMainMenu = "MainMenu";
+
+// Pictures of the menu, by key ("addsection", ...).
+class IMenuImages {
+public:
+    virtual ~IMenuImages() = default;
+    // 0-based index; raises when the key is missing.
+    virtual int32_t IndexOf(const std::string& key) = 0;
+};
+
+// What the commands ask of the windows.
+class ICommandWindows {
+public:
+    virtual ~ICommandWindows() = default;
+    virtual bool DockVisible() = 0;
+    virtual void ShowAboutModal() = 0;
+    virtual void ShowOptionsModal() = 0;
+};
+
+class MainMenu {
+public:
+    MainMenu(App& app, IMenuPresenter& presenter, IMenuImages& images, EditingContext& editing,
+             BarArrangement& arrangement, IFloatingBar& floating, ICommandWindows& windows)
+        : app_(app),
+          presenter_(presenter),
+          images_(images),
+          editing_(editing),
+          arrangement_(arrangement),
+          floating_(floating),
+          windows_(windows) {}
+
+    // Creates MainPopup and stores its fourteen items as "MainMenu".
+    void BuildMainMenu();
+    // Pops the named menu up at x, y (twips from the owner's top left) and
+    // runs the chosen command.
+    void ShowMainMenu(const std::string& name, uintptr_t owner, double x, double y);
+    // Runs a command; a failure is reported and the bar goes on.
+    void RunCommand(int32_t number);
+
+    // Right button released over toolbar t; buttonKey is the program button
+    // under the mouse, empty for none.
+    void ToolbarRightClick(int32_t toolbarIndex, const std::string& buttonKey, uintptr_t owner, double x, double y);
+    // Right button released over a tab strip.
+    void TabStripRightClick(uintptr_t owner, double x, double y);
+
+    // The key of a menu command, or -1 when the key runs nothing.
+    static int32_t CommandOf(const std::string& key);
+
+private:
+    int32_t CurrentTab();
+    void SetProgramItems(bool enabled, bool deleteEnabled);
+
+    App& app_;
+    IMenuPresenter& presenter_;
+    IMenuImages& images_;
+    EditingContext& editing_;
+    BarArrangement& arrangement_;
+    IFloatingBar& floating_;
+    ICommandWindows& windows_;
+    std::string popupButtonKey_;
+};
+
+}  // namespace lark
