@@ -61,12 +61,6 @@ public:
     bool visible = false, topmost = false, timer = false;
 };
 
-class FakeEdgeTaken : public IEdgeTakenMessage {
-public:
-    void Show() override { ++shown; }
-    int shown = 0;
-};
-
 class ArrangementTest : public ::testing::Test {
 protected:
     void SetUp() override {

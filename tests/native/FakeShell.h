@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bar/AppBarShell.h"
+#include "bar/BarArrangement.h"
 
 namespace lark::test {
 
@@ -59,6 +60,12 @@ public:
     bool refuse = false;
     bool answerNothing = false;
     int32_t taskbarRows = 0;
+};
+
+class FakeEdgeTaken : public IEdgeTakenMessage {
+public:
+    void Show() override { ++shown; }
+    int shown = 0;
 };
 
 }  // namespace lark::test
