@@ -43,10 +43,14 @@ void BarArrangement::ChooseBarPosition(int32_t y) {
 }
 
 void BarArrangement::ShowConfiguredBar() {
+    const int32_t target = s_.BarPosition;
+    // The Options dialog stores the new code before the bar moves; the
+    // change is from what is on screen.
+    s_.BarPosition = shown_;
     int32_t y = 402;
-    if (s_.BarPosition == kBarTop) {
+    if (target == kBarTop) {
         y = 398;
-    } else if (s_.BarPosition == kBarBottom) {
+    } else if (target == kBarBottom) {
         y = static_cast<int32_t>(RoundHalfEven(static_cast<double>(s_.ScreenHeightPx) * s_.TwipsPerPixelY -
                                                kEdgeTwips + 2));
     }
@@ -76,6 +80,7 @@ void BarArrangement::ArrangeFloating() {
         s_.FloatLastTop = floating_.TopTwips();
         s_.FloatLastLeft = floating_.LeftTwips();
         floating_.EnableMoveTimer(true);
+        shown_ = kBarFloating;
     } catch (...) {
         errors_.ShowError("Error dimensioning floating form.", CurrentError());
     }
@@ -142,6 +147,7 @@ void BarArrangement::ArrangeDocked(bool force) {
         if (s_.BarPosition == kBarBottom) edgeTaken = PlaceBottom();
         docked_.Show();
         docked_.MakeTopmost();
+        shown_ = s_.BarPosition;
         if (edgeTaken) {
             events_.DoEvents();
             edgeTaken_.Show();

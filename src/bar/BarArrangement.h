@@ -81,7 +81,9 @@ public:
     // Shows the bar in the position BarPosition holds. Force renews the
     // appbar registration although the edge did not change.
     void ArrangeBar(bool force);
-    // Puts the bar into the configured BarPosition (start-up, Options).
+    // Puts the bar into the configured BarPosition (start-up, Options),
+    // coming from the position the screen shows, so that leaving an edge
+    // gives it back.
     void ShowConfiguredBar();
     // tmrFloat: re-decides the position once the floating window has moved.
     void FloatTimerTick();
@@ -121,6 +123,7 @@ private:
     IEventLoop& events_;
     IMousePointer& pointer_;
     const ErrorReporter& errors_;
+    int32_t shown_ = kBarFloating;  // the position the screen shows now
 };
 
 }  // namespace lark

@@ -258,6 +258,26 @@ TEST_F(ArrangementTest, FloatingAgainPutsTheWindowWhereTheDockedBarWas) {
     EXPECT_TRUE(floating.timer);
 }
 
+TEST_F(ArrangementTest, AConfiguredChangeComesFromWhatTheScreenShows) {
+    // The Options dialog stores the new code first, then asks for it.
+    DockAt(kBarTop, true);
+    shell.log.clear();
+    s.BarPosition = kBarFloating;
+    arrangement.ShowConfiguredBar();
+    EXPECT_TRUE(floating.visible);
+    EXPECT_FALSE(docked.visible);
+    EXPECT_THAT(shell.log, ElementsAre("SETAUTOHIDEBAR edge 1 off", "REMOVE"));
+    EXPECT_TRUE(shell.autoHide.empty());
+
+    DockAt(kBarTop, true);
+    shell.log.clear();
+    s.BarPosition = kBarBottom;
+    arrangement.ShowConfiguredBar();
+    EXPECT_EQ(shell.autoHide.count(1), 0u);
+    EXPECT_EQ(shell.autoHide.at(3), 0xD0Cu);
+    EXPECT_EQ(docked.y, 764);
+}
+
 TEST_F(ArrangementTest, TheShellsNewsIsAnsweredOnTheEdge) {
     DockAt(kBarBottom, false);
     arrangement.OnDisplayChanged(1280, 1024);

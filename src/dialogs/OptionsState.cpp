@@ -1,0 +1,78 @@
+#include "dialogs/OptionsState.h"
+
+namespace lark {
+
+void OptionsState::Load(const AppState& state) {
+    visibility_ = state.AutoHideOn ? kOptAutoHide : kOptFixed;
+    docking_ = state.BarPosition == kBarTop ? kOptTop : state.BarPosition == kBarBottom ? kOptBottom : kOptFloat;
+    dimension_ = state.IconSize == 1 ? kOptSmall : kOptLarge;
+    loadedPosition_ = state.BarPosition;
+    autoHideChoice_ = state.AutoHideOn;
+    positionChanged_ = false;
+    autoHideChanged_ = false;
+    applyEnabled_ = false;
+}
+
+void OptionsState::Click(int option) {
+    switch (option) {
+        case kOptAutoHide:
+        case kOptFixed: visibility_ = option; break;
+        case kOptTop:
+        case kOptFloat:
+        case kOptBottom: docking_ = option; break;
+        case kOptLarge:
+        case kOptSmall: dimension_ = option; break;
+        default: return;
+    }
+    applyEnabled_ = true;
+}
+
+bool OptionsState::Selected(int option) const {
+    return option == docking_ || option == visibility_ || option == dimension_;
+}
+
+void OptionsState::Apply(AppState& state) {
+    if (!applyEnabled_) return;
+    applyEnabled_ = false;
+    const int32_t position = docking_ == kOptFloat ? kBarFloating : docking_ == kOptTop ? kBarTop : kBarBottom;
+    positionChanged_ = false;
+    if (position != loadedPosition_) {
+        state.BarPosition = position;
+        positionChanged_ = true;
+    }
+    autoHideChanged_ = false;
+    if (visibility_ == kOptAutoHide && !autoHideChoice_) {
+        autoHideChanged_ = true;
+        autoHideChoice_ = true;
+    } else if (visibility_ == kOptFixed && autoHideChoice_) {
+        autoHideChanged_ = true;
+        autoHideChoice_ = false;
+    }
+    state.IconSize = dimension_ == kOptLarge ? 0 : 1;
+}
+
+OptionsState::OkResult OptionsState::Ok(AppState& state) {
+    Apply(state);
+    OkResult result;
+    result.showConfiguredBar = positionChanged_;
+    if (autoHideChanged_) result.command = autoHideChoice_ ? 1 : 2;
+    return result;
+}
+
+int32_t OptionsState::NextTab(int32_t current, int32_t count) {
+    if (count <= 0) return 0;
+    return current >= count ? 1 : current + 1;
+}
+
+std::vector<int32_t> OptionsState::AutoLoadFolders(int button) {
+    switch (button) {
+        case 0: return {23, 2};   // start menu programs: all users', then the user's
+        case 1: return {24};      // start-up programs
+        case 2: return {6};       // favourites
+        case 3: return {18};      // network
+        case 4: return {16, 25};  // desktop: the user's, then all users'
+        default: return {};
+    }
+}
+
+}  // namespace lark
