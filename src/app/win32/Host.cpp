@@ -118,7 +118,24 @@ void Host::ShowAboutModal() {
 }
 
 void Host::ShowOptionsModal() {
-    // Seam: the Options dialog comes with the dialogs work.
+    frmOptions::Actions actions;
+    actions.showConfiguredBar = [this] { Arrangement().ShowConfiguredBar(); };
+    actions.runCommand = [this](int32_t command) { Menu().RunCommand(command); };
+    actions.importFolder = [this](int32_t folder) { ImportShellFolder(folder, true); };
+    actions.reloadCatalogue = [this] {
+        const std::string path = app().state.CatalogueIni ? app().state.CatalogueIni->INIPath() : std::string();
+        LoadCatalogue(path);
+        for (HWND window : {Float().Handle(), Dock().Handle()}) RedrawWindow(window, nullptr, nullptr,
+                                                                              RDW_INVALIDATE | RDW_ALLCHILDREN);
+    };
+    actions.busy = [this](bool on) {
+        if (on) {
+            app().platform.MousePointer.SetBusy();
+        } else {
+            app().platform.MousePointer.SetDefault();
+        }
+    };
+    options_.ShowModal(app().state, actions);
 }
 
 void Host::HideDock() { Dock().Hide(); }

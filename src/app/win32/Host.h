@@ -18,6 +18,7 @@
 #include "bar/win32/ShellLauncherService.h"
 #include "dialogs/win32/frmAbout.h"
 #include "dialogs/win32/frmMessage.h"
+#include "dialogs/win32/frmOptions.h"
 #include "icons/ButtonPictures.h"
 #include "icons/win32/f_Util.h"
 
@@ -93,6 +94,7 @@ private:
     std::unique_ptr<MenuPresenter> presenter_;
     std::unique_ptr<EditingContext> editing_;
     std::unique_ptr<MainMenu> menu_;
+    frmOptions options_;
 };
 
 }  // namespace lark::win

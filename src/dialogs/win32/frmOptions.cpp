@@ -1,0 +1,198 @@
+#include "dialogs/win32/frmOptions.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "dialogs/win32/OptionsIds.h"
+
+namespace lark::win {
+namespace {
+
+const int kPage0[] = {IDC_FRAME1,    IDC_OPTION1_3, IDC_OPTION1_2, IDC_OPTION1_4, IDC_FRASAMPLE1, IDC_OPTION1_0,
+                      IDC_OPTION1_1, IDC_FRAME2,    IDC_OPTION1_6, IDC_OPTION1_7, IDC_LABEL1};
+const int kPage1[] = {IDC_FRASAMPLE2, IDC_CMDLOAD_0, IDC_CMDLOAD_1, IDC_CMDLOAD_2, IDC_CMDLOAD_3, IDC_CMDLOAD_4};
+const int kOptions[] = {kOptAutoHide, kOptFixed, kOptTop, kOptFloat, kOptBottom, kOptLarge, kOptSmall};
+const wchar_t* const kTips[] = {L"Set Options for Group 1", L"Set Options for Group 2"};
+
+int OptionId(int option) { return IDC_OPTION1_0 + option; }
+
+// Windows of this thread the dialog disables while it is up, as a modal
+// dialog does to its owner.
+std::vector<HWND> DisableThreadWindows(HWND except) {
+    std::vector<HWND> disabled;
+    struct Walk {
+        HWND except;
+        std::vector<HWND>* disabled;
+    } walk{except, &disabled};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM lParam) -> BOOL {
+            auto* w = reinterpret_cast<Walk*>(lParam);
+            if (hwnd != w->except && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
+                EnableWindow(hwnd, FALSE);
+                w->disabled->push_back(hwnd);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&walk));
+    return disabled;
+}
+
+}  // namespace
+
+void frmOptions::ShowModal(AppState& state, const Actions& actions) {
+    state_ = &state;
+    done_ = false;
+    ok_ = false;
+    autoLoad_ = -1;
+    dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPTIONS), nullptr,
+                                 &frmOptions::DialogProc, reinterpret_cast<LPARAM>(this));
+    if (!dialog_) return;
+    const std::vector<HWND> disabled = DisableThreadWindows(dialog_);
+    ShowWindow(dialog_, SW_SHOW);
+    SetForegroundWindow(dialog_);
+    MSG msg;
+    while (!done_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        // The dialog sees Ctrl+Tab before its controls do.
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && (GetKeyState(VK_CONTROL) & 0x8000) &&
+            !(GetKeyState(VK_SHIFT) & 0x8000) && !(GetKeyState(VK_MENU) & 0x8000) &&
+            (msg.hwnd == dialog_ || IsChild(dialog_, msg.hwnd))) {
+            HWND tabs = GetDlgItem(dialog_, IDC_TBSOPTIONS);
+            const auto current = static_cast<int32_t>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)) + 1;
+            const int32_t next = OptionsState::NextTab(current, 2);
+            SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(next - 1), 0);
+            ShowPage(next - 1);
+            continue;
+        }
+        if (IsDialogMessageW(dialog_, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (msg.message == WM_QUIT && done_ == false) PostQuitMessage(static_cast<int>(msg.wParam));
+    for (HWND hwnd : disabled) EnableWindow(hwnd, TRUE);
+    DestroyWindow(dialog_);
+    dialog_ = nullptr;
+
+    if (autoLoad_ >= 0) actions.busy(true);
+    if (ok_) {
+        const OptionsState::OkResult result = options_.Ok(state);
+        if (result.showConfiguredBar) actions.showConfiguredBar();
+        if (result.command) actions.runCommand(*result.command);
+    }
+    if (autoLoad_ >= 0) {
+        for (int32_t folder : OptionsState::AutoLoadFolders(autoLoad_)) actions.importFolder(folder);
+        actions.reloadCatalogue();
+        actions.busy(false);
+    }
+}
+
+INT_PTR CALLBACK frmOptions::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        reinterpret_cast<frmOptions*>(lParam)->dialog_ = dialog;
+    }
+    auto* self = reinterpret_cast<frmOptions*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    return self ? self->OnMessage(message, wParam, lParam) : FALSE;
+}
+
+INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG: {
+            RECT r{};
+            GetWindowRect(dialog_, &r);
+            const int width = r.right - r.left;
+            const int height = r.bottom - r.top;
+            SetWindowPos(dialog_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                         (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            HWND tabs = GetDlgItem(dialog_, IDC_TBSOPTIONS);
+            const wchar_t* captions[] = {L"General", L"Sections and Programs"};
+            for (int i = 0; i < 2; ++i) {
+                TCITEMW item{};
+                item.mask = TCIF_TEXT;
+                item.pszText = const_cast<wchar_t*>(captions[i]);
+                SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            }
+            // The strip lies beneath the pages' controls.
+            SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            options_.Load(*state_);
+            Refresh();
+            ShowPage(0);
+            return TRUE;
+        }
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            if (HIWORD(wParam) == BN_CLICKED && id >= IDC_OPTION1_0 && id <= IDC_OPTION1_7) {
+                options_.Click(id - IDC_OPTION1_0);
+                Refresh();
+                return TRUE;
+            }
+            if (id == IDC_CMDAPPLY) {
+                options_.Apply(*state_);
+                Refresh();
+                return TRUE;
+            }
+            if (id >= IDC_CMDLOAD_0 && id <= IDC_CMDLOAD_4) {
+                Close(id - IDC_CMDLOAD_0, true);
+                return TRUE;
+            }
+            if (id == IDOK) {
+                Close(-1, true);
+                return TRUE;
+            }
+            if (id == IDCANCEL) {
+                Close(-1, false);
+                return TRUE;
+            }
+            break;
+        }
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            HWND tabs = GetDlgItem(dialog_, IDC_TBSOPTIONS);
+            if (header->hwndFrom == tabs && header->code == TCN_SELCHANGE) {
+                ShowPage(static_cast<int32_t>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)));
+                return TRUE;
+            }
+            if (header->code == TTN_GETDISPINFOW &&
+                header->hwndFrom == reinterpret_cast<HWND>(SendMessageW(tabs, TCM_GETTOOLTIPS, 0, 0)) &&
+                header->idFrom < 2) {
+                reinterpret_cast<NMTTDISPINFOW*>(lParam)->lpszText = const_cast<wchar_t*>(kTips[header->idFrom]);
+                return TRUE;
+            }
+            break;
+        }
+        case WM_CLOSE:
+            Close(-1, false);
+            return TRUE;
+        default:
+            break;
+    }
+    return FALSE;
+}
+
+void frmOptions::ShowPage(int32_t page) {
+    for (int id : kPage0) {
+        ShowWindow(GetDlgItem(dialog_, id), page == 0 ? SW_SHOW : SW_HIDE);
+        EnableWindow(GetDlgItem(dialog_, id), page == 0);
+    }
+    for (int id : kPage1) {
+        ShowWindow(GetDlgItem(dialog_, id), page == 1 ? SW_SHOW : SW_HIDE);
+        EnableWindow(GetDlgItem(dialog_, id), page == 1);
+    }
+    // The hidden page's frames leave their outline behind otherwise.
+    RedrawWindow(dialog_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void frmOptions::Refresh() {
+    for (int option : kOptions)
+        CheckDlgButton(dialog_, OptionId(option), options_.Selected(option) ? BST_CHECKED : BST_UNCHECKED);
+    EnableWindow(GetDlgItem(dialog_, IDC_CMDAPPLY), options_.ApplyEnabled());
+}
+
+void frmOptions::Close(int autoLoad, bool ok) {
+    autoLoad_ = autoLoad;
+    ok_ = ok;
+    done_ = true;
+}
+
+}  // namespace lark::win

@@ -1,0 +1,42 @@
+#pragma once
+// The Options dialog: where the bar lives, fixed or auto-hide, the icon
+// size, and Auto Load from the shell's special folders.
+#include <windows.h>
+
+#include <functional>
+
+#include "app/AppState.h"
+#include "dialogs/OptionsState.h"
+
+namespace lark::win {
+
+class frmOptions {
+public:
+    // What the dialog's buttons set in motion once it has closed.
+    struct Actions {
+        std::function<void()> showConfiguredBar;
+        std::function<void(int32_t)> runCommand;
+        std::function<void(int32_t)> importFolder;
+        std::function<void()> reloadCatalogue;
+        std::function<void(bool)> busy;
+    };
+
+    // Modal: returns when the dialog has closed and its choice has run.
+    void ShowModal(AppState& state, const Actions& actions);
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void ShowPage(int32_t page);
+    void Refresh();
+    void Close(int autoLoad, bool ok);
+
+    HWND dialog_ = nullptr;
+    AppState* state_ = nullptr;
+    OptionsState options_;
+    bool done_ = false;
+    bool ok_ = false;
+    int autoLoad_ = -1;
+};
+
+}  // namespace lark::win
