@@ -2,6 +2,8 @@
 
 #include "app/win32/Text.h"
 #include "catalogue/CatalogueLoader.h"
+#include "icons/ShellImport.h"
+#include "icons/win32/ShellFolderTree.h"
 
 namespace lark::win {
 
@@ -72,10 +74,9 @@ void Host::LoadUtilityForm() { Util(); }
 void Host::Attach(App& app) { app_ = &app; }
 
 void Host::ImportShellFolder(int32_t folderNumber, bool showProgress) {
-    // Seam: the shell-folder import fills the new catalogue from the desktop
-    // once it exists; until then a first run starts with an empty catalogue.
-    (void)folderNumber;
-    (void)showProgress;
+    ShellFolderTree tree;
+    ImportContext context{app().state, tree, About(), events_};
+    lark::ImportShellFolder(context, folderNumber, showProgress);
 }
 
 void Host::InitImageLists() { Util().InitImageLists(app().state.IconKeys, ProgramFolder(), app().platform.Profile); }
