@@ -114,9 +114,7 @@ void Host::TabStripRightClick(HWND control, double x, double y) {
 
 bool Host::DockVisible() { return dock_ && IsWindowVisible(dock_->Handle()); }
 
-void Host::ShowAboutModal() {
-    // Seam: the About box's full content comes with the dialogs work.
-}
+void Host::ShowAboutModal() { About().ShowModal(launcher_, app().platform.Boxes); }
 
 void Host::ShowOptionsModal() {
     frmOptions::Actions actions;

@@ -29,7 +29,9 @@ std::wstring SettingsKeyPath(const std::string& app, const std::string& section)
 
 BoxAnswer MessageBoxService::Show(const std::string& text, const std::string& title, BoxIcon icon,
                                   BoxButtons buttons) {
-    UINT style = MB_TASKMODAL | MB_SETFOREGROUND;
+    // Topmost, so a box is never hidden behind the topmost progress window
+    // or the docked bar.
+    UINT style = MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST;
     switch (icon) {
         case BoxIcon::Critical: style |= MB_ICONERROR; break;
         case BoxIcon::Question: style |= MB_ICONQUESTION; break;

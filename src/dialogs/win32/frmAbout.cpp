@@ -2,41 +2,259 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cwchar>
+
+#include "app/RuntimeError.h"
+#include "app/win32/Services.h"
+#include "app/win32/Text.h"
+#include "dialogs/SysInfo.h"
+#include "dialogs/win32/RegistryReader.h"
+
 namespace lark::win {
 namespace {
 
-constexpr int kOk = 1;
-constexpr int kSysInfo = 2;
-constexpr int kWidth = 420;
-constexpr int kHeight = 200;
+constexpr int kClientWidth = 460;
+constexpr int kClientHeight = 260;
+constexpr int kMargin = 16;
+constexpr int kTextLeft = 80;  // beside the 48-pixel icon
+constexpr int kLogoSize = 64;
+// Windows' own link blue; some themes make the hot-tracking colour pale.
+constexpr COLORREF kLinkColour = RGB(0, 102, 204);
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
+
+constexpr const wchar_t* kDisclaimer =
+    L"Warning: this program is protected by copyright law and international treaties, and unauthorised "
+    L"copying or distribution of it, or of any part of it, may be prosecuted.";
 
 HFONT GuiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
-HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h, int id) {
-    HWND hwnd = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont()), FALSE);
+HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, RECT r, int id,
+           HFONT font = GuiFont()) {
+    HWND hwnd = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
+                                r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return hwnd;
+}
+
+// The GUI font changed by one twist: bolder and larger, or underlined.
+HFONT DerivedFont(int height, int weight, bool underline) {
+    LOGFONTW lf{};
+    GetObjectW(GuiFont(), sizeof lf, &lf);
+    if (height != 0) lf.lfHeight = height;
+    if (weight != 0) lf.lfWeight = weight;
+    lf.lfUnderline = underline ? TRUE : FALSE;
+    return CreateFontIndirectW(&lf);
+}
+
+int TextWidth(HWND window, HFONT font, const std::wstring& text) {
+    WindowDc dc(window);
+    SelectGuard select(dc.get(), font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+std::wstring OwnModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) return path.substr(0, n);
+        path.resize(path.size() * 2);
+    }
+}
+
+std::string VersionString(const void* data, const std::wstring& block, const wchar_t* name) {
+    wchar_t* text = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(data, (block + name).c_str(), reinterpret_cast<void**>(&text), &length) || !text) return {};
+    return Narrow(std::wstring(text, wcsnlen(text, length)));
+}
+
+// Starts a program as a double-click would, shown normally.
+class ProcessStarter : public IProgramStarter {
+public:
+    void Start(const std::string& path) override {
+        const std::wstring program = Widen(path);
+        std::wstring commandLine = L"\"" + program + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_SHOWNORMAL;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process))
+            Raise(kErrFileNotFound);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+};
+
+// The message box has no owner, so the topmost About box would cover it:
+// the box steps down from topmost while the message is up.
+class BoxBelowMessage : public IMessageBox {
+public:
+    BoxBelowMessage(IMessageBox& inner, HWND window) : inner_(inner), window_(window) {}
+    BoxAnswer Show(const std::string& text, const std::string& title, BoxIcon icon, BoxButtons buttons) override {
+        constexpr UINT kKeep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+        SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, kKeep);
+        const BoxAnswer answer = inner_.Show(text, title, icon, buttons);
+        if (IsWindow(window_)) SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, kKeep);
+        return answer;
+    }
+
+private:
+    IMessageBox& inner_;
+    HWND window_;
+};
+
+// Every enabled top-level window of the thread but the one kept.
+struct Disabling {
+    HWND keep;
+    std::vector<HWND>* disabled;
+};
+
+BOOL CALLBACK DisableWindow(HWND window, LPARAM param) {
+    auto* disabling = reinterpret_cast<Disabling*>(param);
+    if (window != disabling->keep && IsWindowEnabled(window)) {
+        EnableWindow(window, FALSE);
+        disabling->disabled->push_back(window);
+    }
+    return TRUE;
 }
 
 }  // namespace
 
+VersionInfo ReadVersionInfo(const std::wstring& modulePath) {
+    VersionInfo info;
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(modulePath.c_str(), &ignored);
+    if (size == 0) return info;
+    std::vector<BYTE> data(size);
+    if (!GetFileVersionInfoW(modulePath.c_str(), 0, size, data.data())) return info;
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed &&
+        length >= sizeof *fixed) {
+        // The build's three-part version fills the first three fields.
+        info.major = HIWORD(fixed->dwFileVersionMS);
+        info.minor = LOWORD(fixed->dwFileVersionMS);
+        info.revision = HIWORD(fixed->dwFileVersionLS);
+    }
+
+    // The texts of the first language listed, US English when none is.
+    WORD* translation = nullptr;
+    wchar_t block[64] = L"\\StringFileInfo\\040904B0\\";
+    if (VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                       &length) &&
+        translation && length >= 2 * sizeof(WORD))
+        swprintf(block, 64, L"\\StringFileInfo\\%04X%04X\\", translation[0], translation[1]);
+    info.productName = VersionString(data.data(), block, L"ProductName");
+    info.description = VersionString(data.data(), block, L"FileDescription");
+    info.copyright = VersionString(data.data(), block, L"LegalCopyright");
+    return info;
+}
+
+std::string VersionText(const VersionInfo& info) {
+    return "Version " + std::to_string(info.major) + "." + std::to_string(info.minor) + "." +
+           std::to_string(info.revision);
+}
+
+frmAbout::frmAbout(FormRegistry& registry, HICON icon, std::wstring resourceFile)
+    : Form(registry), icon_(icon), resourceFile_(std::move(resourceFile)) {}
+
+frmAbout::~frmAbout() {
+    EnableOtherWindows();
+    if (!resourceFile_.empty() && resources_) FreeLibrary(resources_);
+}
+
+void frmAbout::ReadResources() {
+    if (resourcesRead_) return;
+    resourcesRead_ = true;
+    if (resourceFile_.empty()) {
+        resources_ = GetModuleHandleW(nullptr);
+        version_ = ReadVersionInfo(OwnModulePath());
+    } else {
+        resources_ = LoadLibraryExW(resourceFile_.c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        version_ = ReadVersionInfo(resourceFile_);
+    }
+    if (resources_) {
+        image_.reset(static_cast<HICON>(LoadImageW(resources_, L"A", IMAGE_ICON, 48, 48, 0)));
+        logo_.reset(static_cast<HBITMAP>(LoadImageW(resources_, L"LOGO", IMAGE_BITMAP, 0, 0, 0)));
+    }
+    titleFont_.reset(DerivedFont(-20, FW_BOLD, false));
+    linkFont_.reset(DerivedFont(0, 0, true));
+}
+
 void frmAbout::Load() {
     if (Loaded()) return;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
-    CreateFormWindow(WindowSpec{L"LarkspanAbout", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME,
-                                L"About Larkspan", RECT{x, y, x + kWidth, y + kHeight}, nullptr, icon_});
+    ReadResources();
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    CreateFormWindow(WindowSpec{L"LarkspanAbout", kStyle, kExStyle, L"About " + Widen(version_.productName),
+                                RECT{x, y, x + width, y + height}, nullptr, icon_});
     RECT client{};
     GetClientRect(Handle(), &client);
-    const int w = client.right;
-    lblTitle_ = Child(Handle(), L"STATIC", L"Larkspan", SS_LEFT, 16, 16, w - 32, 20, 0);
-    progress_ = Child(Handle(), PROGRESS_CLASSW, L"", 0, 16, client.bottom - 80, w - 32, 18, 0);
-    ShowWindow(progress_, SW_HIDE);
-    cmdOK_ = Child(Handle(), L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, w - 112, client.bottom - 44, 96, 28, kOk);
-    cmdSysInfo_ = Child(Handle(), L"BUTTON", L"&System Info...", BS_PUSHBUTTON | WS_TABSTOP, w - 216,
-                        client.bottom - 44, 96, 28, kSysInfo);
+    CreateHeader(client.right);
+    CreateNotices(client.right);
+    CreateCommands(client.right, client.bottom);
     SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+// Image1, lblTitle, lblVersion, lblDescription, the link Label1 and the
+// logo picIcon.
+void frmAbout::CreateHeader(int width) {
+    HWND image1 = Child(Handle(), L"STATIC", nullptr, SS_ICON, RECT{kMargin, kMargin, kMargin + 48, kMargin + 48},
+                        kImage1);
+    SendMessageW(image1, STM_SETICON, reinterpret_cast<WPARAM>(image_.get()), 0);
+
+    const int right = width - kMargin - kLogoSize - kMargin;
+    Child(Handle(), L"STATIC", Widen(version_.productName).c_str(), SS_LEFT | SS_NOPREFIX,
+          RECT{kTextLeft, kMargin, right, kMargin + 28}, kLblTitle, titleFont_.get());
+    Child(Handle(), L"STATIC", Widen(VersionText(version_)).c_str(), SS_LEFT | SS_NOPREFIX,
+          RECT{kTextLeft, 48, right, 64}, kLblVersion);
+    Child(Handle(), L"STATIC", Widen(version_.description).c_str(), SS_LEFT | SS_NOPREFIX,
+          RECT{kTextLeft, 66, right, 82}, kLblDescription);
+
+    // Only the address itself answers the mouse, not the blank beside it.
+    const std::wstring address = Widen(kWebAddress);
+    const int linkWidth = std::min(TextWidth(Handle(), linkFont_.get(), address) + 6, right - kTextLeft);
+    label1_ = Child(Handle(), L"STATIC", address.c_str(), SS_LEFT | SS_NOPREFIX | SS_NOTIFY,
+                    RECT{kTextLeft, 86, kTextLeft + linkWidth, 102}, kLabel1, linkFont_.get());
+
+    const int logoLeft = width - kMargin - kLogoSize;
+    picIcon_ = Child(Handle(), L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY,
+                     RECT{logoLeft, kMargin, logoLeft + kLogoSize, kMargin + kLogoSize}, kPicIcon);
+    SendMessageW(picIcon_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
+}
+
+// Line1, lblCopy and lblDisclaimer.
+void frmAbout::CreateNotices(int width) {
+    Child(Handle(), L"STATIC", nullptr, SS_ETCHEDHORZ, RECT{kMargin, 114, width - kMargin, 116}, kLine1);
+    Child(Handle(), L"STATIC", Widen(version_.copyright).c_str(), SS_LEFT | SS_NOPREFIX,
+          RECT{kMargin, 126, width - kMargin, 142}, kLblCopy);
+    Child(Handle(), L"STATIC", kDisclaimer, SS_LEFT | SS_NOPREFIX, RECT{kMargin, 148, width - kMargin, 180},
+          kLblDisclaimer);
+}
+
+// ProgressBar1 (hidden until a load shows it), cmdOK and cmdSysInfo.
+void frmAbout::CreateCommands(int width, int height) {
+    progress_ = Child(Handle(), PROGRESS_CLASSW, L"", 0, RECT{kMargin, height - 70, width - kMargin, height - 54},
+                      kProgressBar1);
+    ShowWindow(progress_, SW_HIDE);
+    const int top = height - 44;
+    cmdOK_ = Child(Handle(), L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP,
+                   RECT{width - kMargin - 96, top, width - kMargin, top + 28}, kCmdOK);
+    cmdSysInfo_ = Child(Handle(), L"BUTTON", L"&System Info...", BS_PUSHBUTTON | WS_TABSTOP,
+                        RECT{width - kMargin - 200, top, width - kMargin - 104, top + 28}, kCmdSysInfo);
 }
 
 void frmAbout::ShowProgress(int32_t maximum) {
@@ -59,10 +277,104 @@ void frmAbout::SetProgress(int32_t value) {
     SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(value), 0);
 }
 
+void frmAbout::ShowModal(IShellLauncher& launcher, IMessageBox& boxes) {
+    if (modal_) return;
+    launcher_ = &launcher;
+    boxes_ = &boxes;
+    Unload();
+    Load();
+    modal_ = true;
+    DisableOtherWindows();
+    ShowWindow(Handle(), SW_SHOW);
+    SetForegroundWindow(Handle());
+    SetFocus(cmdOK_);
+    RunModalLoop();
+    EnableOtherWindows();
+    modal_ = false;
+}
+
+void frmAbout::RunModalLoop() {
+    MSG msg;
+    while (Loaded()) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            // The program is ending: leave the quit for the main loop.
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        // Gives the box the keys of a dialog: Enter, Esc, Tab and Alt+S.
+        if (IsDialogMessageW(Handle(), &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void frmAbout::DisableOtherWindows() {
+    Disabling disabling{Handle(), &disabled_};
+    EnumThreadWindows(GetCurrentThreadId(), &DisableWindow, reinterpret_cast<LPARAM>(&disabling));
+}
+
+void frmAbout::EnableOtherWindows() {
+    for (HWND window : disabled_)
+        if (IsWindow(window)) EnableWindow(window, TRUE);
+    disabled_.clear();
+}
+
+void frmAbout::OnUnload(bool& cancel) {
+    (void)cancel;
+    // Before the box goes, so activation returns to the program's window.
+    EnableOtherWindows();
+}
+
+void frmAbout::RunSysInfo() {
+    if (!boxes_) return;
+    RegistryReader registry;
+    FileSystemService files;
+    ProcessStarter starter;
+    BoxBelowMessage boxes(*boxes_, Handle());
+    StartSysInfo(registry, files, starter, boxes, version_.productName);
+}
+
+bool frmAbout::OnCommand(int id, int code) {
+    if (code != BN_CLICKED) return false;  // STN_CLICKED is the same code
+    switch (id) {
+        case kCmdOK:
+        case IDCANCEL:
+            Unload();
+            return true;
+        case kCmdSysInfo:
+            RunSysInfo();
+            return true;
+        case kLabel1:
+        case kPicIcon:
+            if (launcher_) OpenWithShell(*launcher_, reinterpret_cast<uintptr_t>(Handle()), kWebAddress);
+            return true;
+        default:
+            return false;
+    }
+}
+
 LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND && LOWORD(wParam) == kOk) {
-        Unload();
-        return 0;
+    switch (message) {
+        case WM_COMMAND:
+            if (OnCommand(LOWORD(wParam), HIWORD(wParam))) return 0;
+            break;
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == label1_) {
+                const HDC dc = reinterpret_cast<HDC>(wParam);
+                SetTextColor(dc, kLinkColour);
+                SetBkMode(dc, TRANSPARENT);
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+            break;
+        case WM_SETCURSOR:
+            if (reinterpret_cast<HWND>(wParam) == label1_ || reinterpret_cast<HWND>(wParam) == picIcon_) {
+                SetCursor(LoadCursorW(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
+        default:
+            break;
     }
     return Form::HandleMessage(message, wParam, lParam);
 }

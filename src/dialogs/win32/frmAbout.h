@@ -1,32 +1,104 @@
 #pragma once
 // The About box. While a catalogue loads or a folder is imported it serves
 // as the progress window: the bar visible, its buttons disabled, not modal.
+#include <string>
+#include <vector>
+
+#include "app/UiPorts.h"
 #include "app/win32/Form.h"
+#include "app/win32/Handles.h"
+#include "bar/Launch.h"
 #include "dialogs/ProgressWindow.h"
 
 namespace lark::win {
 
+// What the About box shows of a module's version information.
+struct VersionInfo {
+    std::string productName;
+    std::string description;
+    std::string copyright;
+    unsigned major = 0;
+    unsigned minor = 0;
+    unsigned revision = 0;
+};
+
+// The version information of the file at modulePath; empty texts and zero
+// numbers when it has none.
+VersionInfo ReadVersionInfo(const std::wstring& modulePath);
+// "Version " + major.minor.revision.
+std::string VersionText(const VersionInfo& info);
+
 class frmAbout : public Form, public IProgressWindow {
 public:
-    frmAbout(FormRegistry& registry, HICON icon) : Form(registry), icon_(icon) {}
+    enum ControlId : int {
+        kCmdOK = IDOK,
+        kCmdSysInfo = 100,
+        kLabel1,
+        kPicIcon,
+        kImage1,
+        kLblTitle,
+        kLblVersion,
+        kLblDescription,
+        kLblCopy,
+        kLblDisclaimer,
+        kLine1,
+        kProgressBar1,
+    };
+    static constexpr const char* kWebAddress = "https://www.brindlewick.example/larkspan";
+
+    // resourceFile: the module whose icon, logo and version information the
+    // box shows; empty for this program itself.
+    frmAbout(FormRegistry& registry, HICON icon, std::wstring resourceFile = {});
+    ~frmAbout() override;
 
     void ShowProgress(int32_t maximum) override;
     void SetProgress(int32_t value) override;
     void Unload() override { Form::Unload(); }
 
+    // Loads the box afresh and shows it until it is closed; the program's
+    // other windows are disabled meanwhile, their timers keep running. The
+    // link and the logo open the web address through launcher; System Info
+    // reports through boxes.
+    void ShowModal(IShellLauncher& launcher, IMessageBox& boxes);
+
     HWND ProgressBar1() const { return progress_; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnUnload(bool& cancel) override;
 
 private:
     void Load();
+    void ReadResources();
+    void CreateHeader(int width);
+    void CreateNotices(int width);
+    void CreateCommands(int width, int height);
+    bool OnCommand(int id, int code);
+    void RunSysInfo();
+    void DisableOtherWindows();
+    void EnableOtherWindows();
+    void RunModalLoop();
 
     HICON icon_;
+    std::wstring resourceFile_;
+    HMODULE resources_ = nullptr;
+    bool resourcesRead_ = false;
+    VersionInfo version_;
+    UniqueIcon image_;
+    UniqueBitmap logo_;
+    UniqueFont titleFont_;
+    UniqueFont linkFont_;
+
+    IShellLauncher* launcher_ = nullptr;
+    IMessageBox* boxes_ = nullptr;
+    bool modal_ = false;
+    std::vector<HWND> disabled_;
+
     HWND progress_ = nullptr;
     HWND cmdOK_ = nullptr;
     HWND cmdSysInfo_ = nullptr;
-    HWND lblTitle_ = nullptr;
+    HWND label1_ = nullptr;
+    HWND picIcon_ = nullptr;
     unsigned long long lastProgressTick_ = 0;
 };
 
