@@ -1,14 +1,22 @@
 // Measures a catalogue load into both bar windows: wall time and peak
 // memory. Not a test: run it under Wine and read the figures.
 //   load_bench [sections] [entries-per-section] [pump-interval-ms]
+//   load_bench icons [N] [pump-interval-ms]
+//                          N program buttons (default 2000) whose pictures
+//                          are extracted: larkspan-probe.exe beside the
+//                          bench, copied N times
 #include <windows.h>
 #include <psapi.h>
 
+#include <intrin.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/Program.h"
 #include "app/win32/Host.h"
@@ -146,9 +154,195 @@ private:
 
 double MiB(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
+// ------------------------------------------------------- extracted icons
+
+// GDI and USER objects of the process. Wine answers 0 to GetGuiResources,
+// so there the GDI handle table (the PEB's GdiSharedHandleTable, type byte
+// 14 of each 24-byte entry) and the live icons and windows are counted, as
+// tests/win32/PictureHandlesTest.cpp does.
+struct GuiObjects {
+    long gdi = 0;
+    long user = 0;
+};
+
+BOOL CALLBACK CountOwnWindow(HWND hwnd, LPARAM param) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == GetCurrentProcessId()) {
+        ++*reinterpret_cast<long*>(param);
+        EnumChildWindows(hwnd, CountOwnWindow, param);
+    }
+    return TRUE;
+}
+
+GuiObjects CountGuiObjects() {
+    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+        return {static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
+                static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS))};
+    GuiObjects n;
+    for (UINT_PTR handle = 0x20; handle < 0xFFF0; handle += 2) {
+        ICONINFO info{};
+        if (!GetIconInfo(reinterpret_cast<HICON>(handle), &info)) continue;
+        ++n.user;
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+    }
+    EnumWindows(CountOwnWindow, reinterpret_cast<LPARAM>(&n.user));
+    const auto* peb = reinterpret_cast<const BYTE*>(__readgsqword(0x60));
+    const auto* table = *reinterpret_cast<const BYTE* const*>(peb + 0xF8);
+    for (size_t i = 0; table && i < 0x10000; ++i) n.gdi += table[i * 24 + 14] != 0;
+    return n;
+}
+
+std::wstring ExeFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+double Since(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+constexpr int kButtonsPerSection = 50;
+
+// N entries, 50 to a section; target(i) names entry i's target.
+template <class Target>
+std::string MakeProgramCatalogue(int count, Target target) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        if (i % kButtonsPerSection == 0) text += "[Section " + std::to_string(i / kButtonsPerSection) + "]\r\n";
+        text += "Probe" + std::to_string(i) + "=" + target(i) + "\r\n";
+    }
+    return text;
+}
+
+// The real start-up path (Host, its f_Util and ButtonPictures) over a
+// catalogue of N copies of the probe, against the same catalogue with
+// folder targets, which need no file access.
+int RunIconsBench(int count, int pumpIntervalMs) {
+    const std::wstring probe = ExeFolder() + L"\\larkspan-probe.exe";
+    if (GetFileAttributesW(probe.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::fprintf(stderr, "load_bench: %s is missing\n", lark::win::Narrow(probe).c_str());
+        return 1;
+    }
+    wchar_t tempDir[MAX_PATH];
+    GetTempPathW(MAX_PATH, tempDir);
+    const std::wstring folder =
+        std::wstring(tempDir) + L"larkspan-bench-icons-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::vector<std::string> copies;
+    for (int i = 0; i < count; ++i) {
+        const std::wstring copy = folder + L"\\probe" + std::to_wstring(i) + L".exe";
+        if (!CopyFileW(probe.c_str(), copy.c_str(), FALSE)) {
+            std::fprintf(stderr, "load_bench: copying the probe failed (%lu)\n", GetLastError());
+            return 1;
+        }
+        copies.push_back(lark::win::Narrow(copy));
+    }
+    lark::win::FileSystemService files;
+    const std::string programs = lark::win::Narrow(folder) + "\\programs.ini";
+    const std::string folders = lark::win::Narrow(folder) + "\\folders.ini";
+    files.WriteAll(programs, MakeProgramCatalogue(count, [&](int i) { return copies[static_cast<size_t>(i)]; }));
+    files.WriteAll(folders, MakeProgramCatalogue(count, [](int i) {
+        return "C:\\Data\\Projects\\Folder" + std::to_string(i);
+    }));
+
+    lark::win::MessageBoxService messageBox;
+    lark::win::MousePointerService pointer;
+    lark::win::RegistrySettingsStore settings;
+    lark::win::ProfileFileService profile;
+    lark::win::AppBarShellService appBar;
+    lark::Platform platform{messageBox, pointer, settings, files, profile, appBar};
+    lark::win::Host host;
+    lark::App app(platform, host);
+    host.Attach(app);
+    app.state.TwipsPerPixelX = app.state.TwipsPerPixelY = 15;
+    app.state.IconSize = 1;
+    host.LoadUtilityForm();
+    host.InitImageLists();
+    host.HideDock();
+    if (pumpIntervalMs >= 0) host.Events().SetInterval(static_cast<unsigned>(pumpIntervalMs));
+    const GuiObjects start = CountGuiObjects();
+
+    // A first load, then the two measured ones, both reloads of the same shape.
+    host.LoadCatalogue(folders);
+    const GuiObjects afterFirst = CountGuiObjects();
+    auto clock = std::chrono::steady_clock::now();
+    host.LoadCatalogue(programs);
+    const double programSeconds = Since(clock);
+    const GuiObjects afterPrograms = CountGuiObjects();
+    clock = std::chrono::steady_clock::now();
+    host.LoadCatalogue(folders);
+    const double folderSeconds = Since(clock);
+    clock = std::chrono::steady_clock::now();
+    host.LoadCatalogue(programs);
+    const double programAgainSeconds = Since(clock);
+    const GuiObjects afterAll = CountGuiObjects();
+
+    // The two calls the picture rule makes per button, timed on their own
+    // under the keys the loads used.
+    lark::win::f_Util& util = host.Util();
+    std::vector<double> extractMs;
+    std::vector<double> storeMs;
+    int found = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::string key = "i_" + std::to_string(i / kButtonsPerSection + 1) + "_" +
+                                std::to_string(i % kButtonsPerSection + 1);
+        clock = std::chrono::steady_clock::now();
+        const lark::IIconSource::Found icons = util.ExtractIcons(copies[static_cast<size_t>(i)]);
+        extractMs.push_back(Since(clock) * 1000.0);
+        found += icons.small != 0 && icons.large != 0;
+        clock = std::chrono::steady_clock::now();
+        util.StorePictures(key);
+        storeMs.push_back(Since(clock) * 1000.0);
+    }
+    const GuiObjects end = CountGuiObjects();
+    // The median as well: on a busy machine a few slow calls lift the mean.
+    auto mean = [](const std::vector<double>& v) {
+        double sum = 0;
+        for (double x : v) sum += x;
+        return v.empty() ? 0.0 : sum / static_cast<double>(v.size());
+    };
+    auto median = [](std::vector<double> v) {
+        if (v.empty()) return 0.0;
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+
+    std::printf("catalogue: %d program buttons (%d sections of %d), targets copies of larkspan-probe.exe\n", count,
+                (count + kButtonsPerSection - 1) / kButtonsPerSection, kButtonsPerSection);
+    if (pumpIntervalMs >= 0) std::printf("pump interval: %d ms\n", pumpIntervalMs);
+    std::printf("load with extraction:          %.3f s (again: %.3f s)\n", programSeconds, programAgainSeconds);
+    std::printf("same catalogue, folder targets: %.3f s\n", folderSeconds);
+    std::printf("per extracted icon, load difference: %.3f ms\n",
+                (programSeconds - folderSeconds) * 1000.0 / count);
+    std::printf("per extracted icon, ExtractIcons + StorePictures: mean %.3f ms (%.3f + %.3f), "
+                "median %.3f + %.3f ms; icons found %d of %d\n",
+                mean(extractMs) + mean(storeMs), mean(extractMs), mean(storeMs), median(extractMs),
+                median(storeMs), found, count);
+    std::printf("pictures in the lists: %d small, %d large\n", util.imgSmall.Count(), util.imlToolbarIcons.Count());
+    std::printf("GDI / USER objects: %ld / %ld before, %ld / %ld after a folder load, %ld / %ld after the first "
+                "extracting load, %ld / %ld after two more loads, %ld / %ld after %d more extractions\n",
+                start.gdi, start.user, afterFirst.gdi, afterFirst.user, afterPrograms.gdi, afterPrograms.user,
+                afterAll.gdi, afterAll.user, end.gdi, end.user, count);
+
+    for (const std::string& copy : copies) DeleteFileW(lark::win::Widen(copy).c_str());
+    DeleteFileW(lark::win::Widen(programs).c_str());
+    DeleteFileW(lark::win::Widen(folders).c_str());
+    RemoveDirectoryW(folder.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "icons") {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+        InitCommonControlsEx(&controls);
+        return RunIconsBench(argc > 2 ? std::atoi(argv[2]) : 2000, argc > 3 ? std::atoi(argv[3]) : -1);
+    }
     const int sections = argc > 1 ? std::atoi(argv[1]) : 500;
     const int entries = argc > 2 ? std::atoi(argv[2]) : 64;
     const unsigned interval = argc > 3 ? static_cast<unsigned>(std::atoi(argv[3])) : 15;

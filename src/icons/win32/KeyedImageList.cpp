@@ -35,7 +35,9 @@ struct BlankPicture {
 
 KeyedImageList::KeyedImageList(int sizePx) : sizePx_(sizePx) {
     if (sizePx != 16 && sizePx != 32) Raise(kErrInvalidCall);
-    list_.reset(ImageList_Create(sizePx, sizePx, ILC_COLOR32 | ILC_MASK, 0, 16));
+    // Grows in large steps: a catalogue with thousands of program icons
+    // would otherwise copy the whole list over and over as it grows.
+    list_.reset(ImageList_Create(sizePx, sizePx, ILC_COLOR32 | ILC_MASK, 0, 256));
     if (!list_) Raise(kErrOutOfMemory);
 }
 

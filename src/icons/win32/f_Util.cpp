@@ -86,15 +86,18 @@ IIconSource::Found f_Util::ExtractIcons(const std::string& path) {
     largeIcon_.reset();
     smallIcon_.reset();
     const std::wstring file = Widen(path);
-    HICON large = nullptr;
-    HICON small = nullptr;
-    // When nothing is extracted the outputs may hold garbage: trust them
-    // only on success.
-    const UINT extracted = ExtractIconExW(file.c_str(), 0, &large, &small, 1);
-    if (extracted == 0 || extracted == UINT_MAX) return {};
-    largeIcon_.reset(large);
-    smallIcon_.reset(small);
-    return {reinterpret_cast<uintptr_t>(large), reinterpret_cast<uintptr_t>(small)};
+    // The first icon at each size on its own: a combined request may hand
+    // back the large frame shrunk where the file has a small one.
+    auto first = [&](int sizePx) {
+        HICON icon = nullptr;
+        UINT id = 0;
+        const UINT extracted = PrivateExtractIconsW(file.c_str(), 0, sizePx, sizePx, &icon, &id, 1, 0);
+        // On failure the output may hold garbage: trust it only on success.
+        return UniqueIcon(extracted == 1 && extracted != UINT_MAX ? icon : nullptr);
+    };
+    largeIcon_ = first(32);
+    smallIcon_ = first(16);
+    return {reinterpret_cast<uintptr_t>(largeIcon_.get()), reinterpret_cast<uintptr_t>(smallIcon_.get())};
 }
 
 void f_Util::StorePictures(const std::string& key) {

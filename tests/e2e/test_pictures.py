@@ -1,0 +1,173 @@
+#!/usr/bin/env python3
+"""End-to-end tests of button pictures: a program's own icon, the folder
+picture and a type picture from settings.ini's cache, at the small size and
+at the large one, which makes the buttons and the floating window taller.
+
+Each test installs, beside a fresh copy of larkspan.exe, two copies of the
+probe program (an icon of its own) in subfolders, a settings.ini whose
+[Files] maps HTM to a picture in the Icons folder, and a catalogue.
+Run under scripts/with-wine.sh, or directly:
+python3 tests/e2e/test_pictures.py [-v] [PictureTests.test_name].
+"""
+
+import shutil
+import sys
+from pathlib import Path
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+import harness  # noqa: E402
+from harness import (ABOUT_TITLE, FLOAT_CLASS, REPO, LarkspanTestCase, Registry,  # noqa: E402
+                     run, text, wait_until)
+
+LOAD_TIMEOUT = 20.0
+
+# The cached web picture: the database artwork, unlike every other picture.
+HTM_PICTURE = REPO / "resources" / "art" / "mdb.ico"
+
+# Index of the fallbacks in both image lists: "no" is added first, "folder"
+# second.
+NO_INDEX, FOLDER_INDEX = 0, 1
+
+# Colours of the pictures as the bar draws them; a picture is recognised by
+# which of these most of its pixels are close to.
+PALETTE = {
+    "probe": [(177, 246, 59), (120, 190, 40)],
+    "folder": [(252, 209, 82), (242, 178, 51), (183, 121, 31)],
+    "htm": [(184, 58, 75), (224, 106, 120), (122, 30, 43)],
+    "no": [(107, 114, 128), (138, 147, 160)],
+}
+NEAR = 40  # largest distance per channel to a palette colour
+
+# Tools: the probe twice, a folder (no "." anywhere in its path, or the text
+# after the last "." would be taken for a file type) and a web address.
+EXPECTED = ["probe", "probe", "folder", "htm"]
+
+
+def ppm_pixels(data: bytes) -> tuple:
+    """(width, height, [(r, g, b), ...]) of a binary PPM (P6, maxval 255)."""
+    fields, pos = [], 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        if data[pos:pos + 1] == b"#":
+            pos = data.index(b"\n", pos) + 1
+            continue
+        end = pos
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[pos:end])
+        pos = end
+    magic, width, height, maxval = fields[0], int(fields[1]), int(fields[2]), int(fields[3])
+    if magic != b"P6" or maxval != 255:
+        raise ValueError(f"unexpected PPM header {fields}")
+    body = data[pos + 1:pos + 1 + width * height * 3]
+    return width, height, [tuple(body[i:i + 3]) for i in range(0, len(body), 3)]
+
+
+def picture_kinds(screenshot: Path, rect) -> dict:
+    """How many pixels of the screen rectangle look like each palette entry."""
+    done = run(["convert", screenshot, "-crop", f"{rect.width}x{rect.height}+{rect.left}+{rect.top}",
+                "+repage", "ppm:-"], timeout=60)
+    if done.returncode != 0:
+        raise RuntimeError(f"convert failed: {text(done.stderr)}")
+    _, _, pixels = ppm_pixels(done.stdout)
+    counts = {kind: 0 for kind in PALETTE}
+    for pixel in pixels:
+        for kind, colours in PALETTE.items():
+            if any(all(abs(p - c) <= NEAR for p, c in zip(pixel, colour)) for colour in colours):
+                counts[kind] += 1
+                break
+    return counts
+
+
+class PictureTests(LarkspanTestCase):
+
+    def setUp(self):
+        super().setUp()
+        one, two = self.install_probe("one"), self.install_probe("two")
+        (self.install_dir / "Icons").mkdir()
+        shutil.copy2(HTM_PICTURE, self.install_dir / "Icons" / "htm.ico")
+        # Found only in the Icons folder, as the name is not beside the exe.
+        (self.install_dir / "settings.ini").write_bytes(b"[Files]\r\nHTM=htm.ico\r\n")
+        self.write_catalogue(
+            "[Tools]",
+            "Probe One=" + one.exe_win,
+            "Probe Two=" + two.exe_win,
+            r"Windows=C:\windows",
+            "Home=http://example.invalid/",
+        )
+
+    def start_and_wait(self):
+        program = self.start_program()
+        hwnd = self.wait_bar_window(program)
+        wait_until(lambda: self.driver.find_window(title=ABOUT_TITLE) is None, LOAD_TIMEOUT,
+                   "the About box to close after the load")
+        return program, hwnd
+
+    def button_images(self) -> dict:
+        """{control id: (visible, (width, height), [image index per button])}
+        of the floating window's toolbars."""
+        bars, current = {}, None
+        for line in self.driver.ok("button-images", "--class", FLOAT_CLASS).splitlines():
+            kind, *fields = line.split("\t")
+            if kind == "toolbar":
+                width, height = map(int, fields[3].split())
+                current = []
+                bars[int(fields[1])] = (fields[2] == "1", (width, height), current)
+            elif kind == "image":
+                current.append(int(fields[1]))
+        return bars
+
+    def check_bar(self, picture: int, shot_name: str):
+        """The first section's toolbar shows four buttons sized for
+        `picture`-pixel pictures, each drawing the expected picture; returns
+        the floating window's rectangle."""
+        program, hwnd = self.start_and_wait()
+        shown = [t for t in self.driver.toolbars(cls=FLOAT_CLASS) if t.visible]
+        self.assertEqual(len(shown), 1, f"toolbars shown: {shown}")
+        toolbar = shown[0]
+        self.assertEqual(toolbar.button_count, len(EXPECTED))
+        for n, rect in enumerate(toolbar.buttons, 1):
+            self.assertTrue(picture + 2 <= rect.height <= picture + 16,
+                            f"button {n} is {rect.width} x {rect.height} for {picture}-pixel pictures")
+            self.assertTrue(picture + 2 <= rect.width <= picture + 24,
+                            f"button {n} is {rect.width} x {rect.height} for {picture}-pixel pictures")
+        self.assertGreaterEqual(toolbar.rect.height, toolbar.buttons[0].height)
+
+        # Which pictures: the fallbacks come first in the lists, then the
+        # cached HTM, then each extracted program under its own key.
+        visible, size, images = self.button_images()[toolbar.control_id]
+        self.assertTrue(visible)
+        self.assertEqual(size, (toolbar.buttons[0].width, toolbar.buttons[0].height))
+        one, two, folder, web = images
+        self.assertEqual(folder, FOLDER_INDEX, f"image indices {images}")
+        self.assertNotIn(NO_INDEX, images, f"image indices {images}")
+        self.assertEqual(len({one, two, web, folder}), 4, f"image indices {images}")
+
+        window = self.driver.window_rect(hwnd)
+        shot = self.screenshot(shot_name)
+        print(f"\n[e2e] screenshot: {shot}", file=sys.stderr)
+        for n, (rect, expected) in enumerate(zip(toolbar.buttons, EXPECTED), 1):
+            kinds = picture_kinds(shot, rect)
+            seen = max(kinds, key=kinds.get)
+            self.assertEqual(seen, expected, f"button {n} at {rect} looks like {kinds}")
+            # Most of a picture is drawn in its own colours.
+            self.assertGreaterEqual(kinds[seen], picture * picture // 6, f"button {n}: {kinds}")
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+        return window
+
+    def test_small_then_large_pictures(self):
+        Registry.set_settings(Size="1")
+        small = self.check_bar(16, "pictures-16")
+        self.assertEqual(Registry.settings()["Size"].data, "1")
+
+        Registry.set_settings(Size="0")
+        large = self.check_bar(32, "pictures-32")
+        self.assertGreaterEqual(large.height - small.height, 12,
+                                f"floating window {small} with 16-pixel pictures, {large} with 32")
+
+
+if __name__ == "__main__":
+    harness.main()

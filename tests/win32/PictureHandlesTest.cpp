@@ -1,0 +1,575 @@
+// Button pictures over the real image lists: handles do not pile up over
+// repeated loads, a reload replaces what an earlier load stored under the
+// same key, picture files load at both sizes, and the lists' set-up reads
+// settings.ini's [Files] beside the program.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <intrin.h>
+#include <shellapi.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "app/RuntimeError.h"
+#include "app/win32/Form.h"
+#include "app/win32/Handles.h"
+#include "app/win32/Text.h"
+#include "bar/win32/BarContent.h"
+#include "catalogue/win32/ProfileFileService.h"
+#include "icons/ButtonPictures.h"
+#include "icons/win32/KeyedImageList.h"
+#include "icons/win32/f_Util.h"
+
+namespace lark::win {
+namespace {
+
+int ErrorOf(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const RuntimeError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+std::wstring ModuleFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+std::string ModulePath() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return Narrow(path);
+}
+
+// ------------------------------------------------------------ handle counts
+
+// GDI and USER objects of this process. GetGuiResources counts them on
+// Windows; Wine answers 0 there, so under Wine the GDI objects are read from
+// the process's GDI handle table (the PEB's GdiSharedHandleTable: 24-byte
+// entries, the object type in byte 14), and the USER objects counted are the
+// live icons and cursors (a 16-bit handle names one whatever its generation)
+// and the windows of the process.
+struct GuiObjects {
+    long gdi = 0;
+    long user = 0;
+};
+
+bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
+long WineGdiObjects() {
+    const auto* peb = reinterpret_cast<const BYTE*>(__readgsqword(0x60));
+    const auto* table = *reinterpret_cast<const BYTE* const*>(peb + 0xF8);
+    if (!table) return -1;
+    long count = 0;
+    for (size_t i = 0; i < 0x10000; ++i) count += table[i * 24 + 14] != 0;
+    return count;
+}
+
+BOOL CALLBACK CountOwnWindow(HWND hwnd, LPARAM param) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == GetCurrentProcessId()) {
+        ++*reinterpret_cast<long*>(param);
+        EnumChildWindows(hwnd, CountOwnWindow, param);
+    }
+    return TRUE;
+}
+
+long WineUserObjects() {
+    long count = 0;
+    for (UINT_PTR handle = 0x20; handle < 0xFFF0; handle += 2) {
+        ICONINFO info{};
+        if (!GetIconInfo(reinterpret_cast<HICON>(handle), &info)) continue;
+        ++count;
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+    }
+    long windows = 0;
+    EnumWindows(CountOwnWindow, reinterpret_cast<LPARAM>(&windows));
+    return count + windows;
+}
+
+GuiObjects CountGuiObjects() {
+    if (!UnderWine())
+        return {static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
+                static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS))};
+    const long user = WineUserObjects();
+    return {WineGdiObjects(), user};
+}
+
+// The counts must see a leak, or flat counts prove nothing.
+TEST(GuiObjectCountTest, LeakedBitmapsAndIconsShowInTheCounts) {
+    // The system's own icon is loaded and cached at its first use.
+    DestroyIcon(CopyIcon(LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION))));
+    const GuiObjects before = CountGuiObjects();
+    ASSERT_GT(before.gdi, 0);
+    ASSERT_GT(before.user, 0);
+    std::vector<HBITMAP> bitmaps;
+    std::vector<HICON> icons;
+    for (int i = 0; i < 10; ++i) {
+        bitmaps.push_back(CreateBitmap(16, 16, 1, 1, nullptr));
+        icons.push_back(CopyIcon(LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION))));
+    }
+    const GuiObjects during = CountGuiObjects();
+    for (HBITMAP b : bitmaps) DeleteObject(b);
+    for (HICON i : icons) DestroyIcon(i);
+    const GuiObjects after = CountGuiObjects();
+    EXPECT_GE(during.gdi - before.gdi, 10);
+    EXPECT_GE(during.user - before.user, 10);
+    EXPECT_LE(after.gdi - before.gdi, 1);
+    EXPECT_LE(after.user - before.user, 1);
+}
+
+// ----------------------------------------------------------------- pixels
+
+// One picture of a list drawn on a cleared 32-bit surface, row by row.
+std::vector<uint32_t> Pixels(const KeyedImageList& list, const std::string& key) {
+    const int size = list.Size();
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueBitmap surface(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    SelectGuard select(dc.get(), surface.get());
+    ImageList_Draw(list.Handle(), list.IndexOf(key), dc.get(), 0, 0, ILD_NORMAL);
+    GdiFlush();
+    const auto* p = static_cast<const uint32_t*>(bits);
+    std::vector<uint32_t> pixels(p, p + size * size);
+    for (uint32_t& px : pixels) px &= 0xFFFFFFu;
+    return pixels;
+}
+
+bool Blank(const std::vector<uint32_t>& pixels) {
+    for (uint32_t p : pixels)
+        if (p != 0) return false;
+    return true;
+}
+
+// An icon drawn on a white surface of its own size; BGR at (x, y).
+uint32_t IconPixel(HICON icon, int size, int x, int y) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueBitmap surface(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    SelectGuard select(dc.get(), surface.get());
+    PatBlt(dc.get(), 0, 0, size, size, WHITENESS);
+    DrawIconEx(dc.get(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    return static_cast<const uint32_t*>(bits)[y * size + x] & 0xFFFFFFu;
+}
+
+// The picture the lists would hold for a file, made the long way round.
+// The file's own first icon at that size, as a list stores it.
+std::vector<uint32_t> ReferencePixels(const std::string& file, int size) {
+    HICON icon = nullptr;
+    UINT id = 0;
+    EXPECT_EQ(PrivateExtractIconsW(Widen(file).c_str(), 0, size, size, &icon, &id, 1, 0), 1u) << file;
+    KeyedImageList list(size);
+    list.Add("ref", icon);
+    if (icon) DestroyIcon(icon);
+    return Pixels(list, "ref");
+}
+
+// --------------------------------------------------------- picture files
+
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kRed = 0xFF0000;    // 0xRRGGBB as the surfaces read back
+constexpr uint32_t kBlue = 0x0000FF;
+constexpr uint32_t kGreen = 0x00FF00;
+constexpr uint32_t kMagenta = 0xFF00FF;
+
+std::string Hex(uint32_t rgb) {
+    char text[16];
+    std::snprintf(text, sizeof text, "#%06X", static_cast<unsigned>(rgb));
+    return text;
+}
+
+void Put16(std::string& out, uint16_t v) { out.append(reinterpret_cast<const char*>(&v), 2); }
+void Put32(std::string& out, uint32_t v) { out.append(reinterpret_cast<const char*>(&v), 4); }
+
+// An icon file of 32-bit frames, one colour each, with a transparent
+// two-pixel edge.
+std::string IconFile(const std::vector<std::pair<int, uint32_t>>& frames) {
+    std::vector<std::string> images;
+    for (const auto& [size, rgb] : frames) {
+        std::string image;
+        Put32(image, 40);
+        Put32(image, static_cast<uint32_t>(size));
+        Put32(image, static_cast<uint32_t>(size * 2));
+        Put16(image, 1);
+        Put16(image, 32);
+        for (int i = 0; i < 6; ++i) Put32(image, 0);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const bool inside = x >= 2 && y >= 2 && x < size - 2 && y < size - 2;
+                Put32(image, inside ? (0xFF000000u | rgb) : 0u);
+            }
+        const int maskRow = ((size + 31) / 32) * 4;
+        for (int y = 0; y < size; ++y)
+            for (int b = 0; b < maskRow; ++b) {
+                uint8_t bits = 0;
+                for (int k = 0; k < 8; ++k) {
+                    const int x = b * 8 + k;
+                    const bool inside = x >= 2 && y >= 2 && x < size - 2 && y < size - 2;
+                    if (!inside) bits = static_cast<uint8_t>(bits | (0x80 >> k));
+                }
+                image += static_cast<char>(bits);
+            }
+        images.push_back(image);
+    }
+    std::string file;
+    Put16(file, 0);
+    Put16(file, 1);
+    Put16(file, static_cast<uint16_t>(frames.size()));
+    uint32_t offset = static_cast<uint32_t>(6 + 16 * frames.size());
+    for (size_t i = 0; i < frames.size(); ++i) {
+        const int size = frames[i].first;
+        file += static_cast<char>(size);
+        file += static_cast<char>(size);
+        file += '\0';
+        file += '\0';
+        Put16(file, 1);
+        Put16(file, 32);
+        Put32(file, static_cast<uint32_t>(images[i].size()));
+        Put32(file, offset);
+        offset += static_cast<uint32_t>(images[i].size());
+    }
+    for (const std::string& image : images) file += image;
+    return file;
+}
+
+// A 24-bit 20 x 20 bitmap: magenta ground (its top-left pixel, so the
+// transparent colour) around a green square.
+std::string BitmapFile() {
+    constexpr int kSize = 20;
+    constexpr int kRow = (kSize * 3 + 3) / 4 * 4;
+    std::string file = "BM";
+    Put32(file, 14 + 40 + kRow * kSize);
+    Put32(file, 0);
+    Put32(file, 14 + 40);
+    Put32(file, 40);
+    Put32(file, kSize);
+    Put32(file, kSize);
+    Put16(file, 1);
+    Put16(file, 24);
+    for (int i = 0; i < 6; ++i) Put32(file, 0);
+    for (int y = 0; y < kSize; ++y) {
+        std::string row;
+        for (int x = 0; x < kSize; ++x) {
+            const bool inside = x >= 5 && y >= 5 && x < 15 && y < 15;
+            const uint32_t rgb = inside ? kGreen : kMagenta;
+            row += static_cast<char>(rgb & 0xFF);
+            row += static_cast<char>((rgb >> 8) & 0xFF);
+            row += static_cast<char>((rgb >> 16) & 0xFF);
+        }
+        row.resize(kRow, '\0');
+        file += row;
+    }
+    return file;
+}
+
+// A folder of its own under %TEMP%, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder() {
+        wchar_t temp[MAX_PATH + 1] = {};
+        GetTempPathW(MAX_PATH + 1, temp);
+        path_ = std::wstring(temp) + L"larkspan-pictures-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(GetTickCount64());
+        CreateDirectoryW(path_.c_str(), nullptr);
+    }
+    ~TempFolder() { Remove(path_); }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::string Path() const { return Narrow(path_); }
+    std::string Write(const std::string& name, const std::string& bytes) const {
+        const std::wstring file = path_ + L"\\" + Widen(name);
+        const size_t slash = file.find_last_of(L'\\');
+        CreateDirectoryW(file.substr(0, slash).c_str(), nullptr);
+        HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(h, INVALID_HANDLE_VALUE) << name;
+        DWORD written = 0;
+        WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(h);
+        return Narrow(file);
+    }
+
+private:
+    static void Remove(const std::wstring& folder) {
+        WIN32_FIND_DATAW found{};
+        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..") continue;
+                const std::wstring full = folder + L"\\" + name;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    Remove(full);
+                else
+                    DeleteFileW(full.c_str());
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryW(folder.c_str());
+    }
+
+    std::wstring path_;
+};
+
+TEST(LoadPictureFileTest, IconsTakeTheFrameOfTheirSizeAndBitmapsAreScaled) {
+    TempFolder folder;
+    const std::string ico = folder.Write("two.ico", IconFile({{16, kRed}, {32, kBlue}}));
+    const std::string bmp = folder.Write("square.bmp", BitmapFile());
+    const std::string txt = folder.Write("notes.txt", "just some words\r\n");
+    const std::string fakeIco = folder.Write("text.ico", "not an icon at all\r\n");
+
+    for (const int size : {16, 32}) {
+        SCOPED_TRACE(size);
+        UniqueIcon icon = LoadPictureFile(ico, size);
+        ASSERT_TRUE(icon);
+        EXPECT_EQ(IconPixel(icon.get(), size, size / 2, size / 2), size == 16 ? kRed : kBlue);
+        EXPECT_EQ(IconPixel(icon.get(), size, 0, 0), kWhite);
+
+        UniqueIcon picture = LoadPictureFile(bmp, size);
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(IconPixel(picture.get(), size, size / 2, size / 2), kGreen);
+        EXPECT_EQ(IconPixel(picture.get(), size, 0, 0), kWhite);  // the ground colour is see-through
+        EXPECT_EQ(IconPixel(picture.get(), size, size - 1, size - 1), kWhite);
+
+        EXPECT_EQ(ErrorOf([&] { LoadPictureFile(txt, size); }), kErrInvalidPicture);
+        EXPECT_EQ(ErrorOf([&] { LoadPictureFile(fakeIco, size); }), kErrInvalidPicture);
+        EXPECT_EQ(ErrorOf([&] { LoadPictureFile(folder.Path() + "\\missing.ico", size); }), kErrInvalidPicture);
+    }
+}
+
+// ------------------------------------------------- the lists of the bar
+
+struct NoEvents : IBarContentEvents {};
+
+LRESULT CALLBACK PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+class PictureListsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        util_.Load();
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = PlainProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"LarkspanPictureListsTest";
+        RegisterClassExW(&wc);
+        parent_ = CreateWindowExW(0, wc.lpszClassName, L"PictureListsTest", WS_OVERLAPPEDWINDOW, 0, 0, 400, 120,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(parent_, nullptr);
+        state_.IconSize = 1;
+    }
+    void TearDown() override {
+        content_.reset();
+        DestroyWindow(parent_);
+    }
+    void InitLists(const std::string& programFolder) {
+        util_.InitImageLists(state_.IconKeys, programFolder, profile_);
+    }
+
+    FormRegistry registry_;
+    f_Util util_{registry_};
+    AppState state_;
+    ButtonPictures pictures_{util_, state_};
+    ProfileFileService profile_;
+    HWND parent_ = nullptr;
+    NoEvents events_;
+    std::unique_ptr<BarContent> content_;
+};
+
+struct Target {
+    std::string path;
+    bool hasIcon;
+};
+
+// Programs with icons (the probe beside this test, the bar itself, two of
+// the system's) and targets without: this test (no icon resource), a text
+// file, a missing program, a dotted folder.
+std::vector<Target> Targets(const TempFolder& folder) {
+    const std::string here = Narrow(ModuleFolder());
+    return {{here + "\\larkspan-probe.exe", true},
+            {here + "\\larkspan.exe", true},
+            {"C:\\windows\\notepad.exe", true},
+            {"C:\\windows\\regedit.exe", true},
+            {ModulePath(), false},
+            {folder.Write("readme.txt", "words\r\n"), false},
+            {folder.Path() + "\\missing.exe", false},
+            {folder.Path() + "\\v1.2", false}};
+}
+
+TEST_F(PictureListsTest, RepeatedLoadsKeepHandleCountsFlat) {
+    TempFolder folder;
+    CreateDirectoryW(Widen(folder.Path() + "\\v1.2").c_str(), nullptr);
+    InitLists(folder.Path());
+    const std::vector<Target> targets = Targets(folder);
+    content_ = std::make_unique<BarContent>(parent_, util_.imgSmall, util_.imlToolbarIcons, TwipScale{15, 15},
+                                            events_);
+
+    // A load as the loader makes it: every button's picture chosen and put
+    // on a toolbar bound to the list of the bar's size.
+    auto load = [&](int round) {
+        state_.IconSize = round % 2;
+        content_->ClearButtons(0);
+        content_->BindImageList(0, state_.IconSize == 0 ? ImageListSize::Large : ImageListSize::Small);
+        for (size_t i = 0; i < targets.size(); ++i) {
+            const auto button = static_cast<int16_t>(i + 1);
+            const ImageChoice choice = pictures_.ChooseButtonImage(targets[i].path, 1, button);
+            const std::string key = "i_1_" + std::to_string(button);
+            EXPECT_EQ(choice.key, targets[i].hasIcon ? key : "no") << targets[i].path;
+            content_->AddButton(0, "b" + std::to_string(button), choice.key);
+        }
+        ASSERT_NE(content_->ToolbarHandle(0), nullptr);
+    };
+
+    load(1);
+    load(0);
+    const GuiObjects first = CountGuiObjects();
+    for (int round = 1; round <= 10; ++round) load(round);
+    const GuiObjects last = CountGuiObjects();
+    EXPECT_LE(last.gdi - first.gdi, 8) << "GDI objects " << first.gdi << " -> " << last.gdi;
+    EXPECT_LE(last.user - first.user, 8) << "USER objects " << first.user << " -> " << last.user;
+    // Only one picture per button key, however often it was stored.
+    EXPECT_EQ(ImageList_GetImageCount(util_.imgSmall.Handle()), util_.imgSmall.Count());
+    EXPECT_EQ(ImageList_GetImageCount(util_.imlToolbarIcons.Handle()), util_.imlToolbarIcons.Count());
+}
+
+TEST_F(PictureListsTest, AReloadReplacesThePictureStoredUnderTheSameKey) {
+    TempFolder folder;
+    InitLists(folder.Path());
+    const std::string probe = Narrow(ModuleFolder()) + "\\larkspan-probe.exe";
+    const std::string notepad = "C:\\windows\\notepad.exe";
+
+    ASSERT_EQ(pictures_.ChooseButtonImage(notepad, 2, 3).key, "i_2_3");
+    const int small = util_.imgSmall.IndexOf("i_2_3");
+    const int large = util_.imlToolbarIcons.IndexOf("i_2_3");
+    const std::vector<uint32_t> notepadSmall = Pixels(util_.imgSmall, "i_2_3");
+    const std::vector<uint32_t> notepadLarge = Pixels(util_.imlToolbarIcons, "i_2_3");
+    EXPECT_EQ(notepadSmall, ReferencePixels(notepad, 16));
+    EXPECT_EQ(notepadLarge, ReferencePixels(notepad, 32));
+
+    // The same section and button numbers now hold another program.
+    ASSERT_EQ(pictures_.ChooseButtonImage(probe, 2, 3).key, "i_2_3");
+    EXPECT_EQ(util_.imgSmall.IndexOf("i_2_3"), small);  // buttons bound to it follow
+    EXPECT_EQ(util_.imlToolbarIcons.IndexOf("i_2_3"), large);
+    const std::vector<uint32_t> probeSmall = Pixels(util_.imgSmall, "i_2_3");
+    const std::vector<uint32_t> probeLarge = Pixels(util_.imlToolbarIcons, "i_2_3");
+    EXPECT_NE(probeSmall, notepadSmall);
+    EXPECT_NE(probeLarge, notepadLarge);
+    EXPECT_EQ(probeSmall, ReferencePixels(probe, 16));
+    EXPECT_EQ(probeLarge, ReferencePixels(probe, 32));
+
+    // A target without an icon leaves the key blank, not the old picture.
+    EXPECT_EQ(pictures_.ChooseButtonImage(folder.Path() + "\\gone.exe", 2, 3).key, "no");
+    EXPECT_TRUE(Blank(Pixels(util_.imgSmall, "i_2_3")));
+    EXPECT_TRUE(Blank(Pixels(util_.imlToolbarIcons, "i_2_3")));
+}
+
+// Each list gets the file's own frame of its size, not one scaled from the
+// other: a 16-pixel picture drawn for 16 pixels looks sharp.
+TEST_F(PictureListsTest, ExtractedPicturesTakeTheFramesOfTheirSizes) {
+    TempFolder folder;
+    InitLists(folder.Path());
+    const std::string icons = folder.Write("two.ico", IconFile({{16, kRed}, {32, kBlue}}));
+    ASSERT_EQ(pictures_.ChooseButtonImage(icons, 3, 1).key, "i_3_1");
+    EXPECT_EQ(Hex(Pixels(util_.imgSmall, "i_3_1")[8 * 16 + 8]), Hex(kRed));
+    EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "i_3_1")[16 * 32 + 16]), Hex(kBlue));
+}
+
+TEST_F(PictureListsTest, SettingsBesideTheProgramFillTheCache) {
+    TempFolder folder;
+    folder.Write("Icons\\txt.ico", IconFile({{16, kRed}, {32, kBlue}}));
+    folder.Write("htm.ico", IconFile({{16, kGreen}, {32, kGreen}}));
+    folder.Write("first.ico", IconFile({{16, kRed}, {32, kRed}}));
+    folder.Write("Icons\\second.ico", IconFile({{16, kBlue}, {32, kBlue}}));
+    folder.Write("words.txt", "no picture here\r\n");
+    folder.Write("settings.ini",
+                 "[Other]\r\n"
+                 "ZIP=first.ico\r\n"
+                 "[Files]\r\n"
+                 "txt=txt.ico\r\n"
+                 "Dup=first.ico\r\n"
+                 "DUP=second.ico\r\n"
+                 "GONE=missing.ico\r\n"
+                 "BAD=words.txt\r\n"
+                 "htm=" + folder.Path() + "\\htm.ico\r\n");
+    InitLists(folder.Path());
+
+    EXPECT_EQ(state_.IconKeys, (std::vector<std::string>{"", "TXT", "DUP", "HTM"}));
+    for (KeyedImageList* list : {&util_.imgSmall, &util_.imlToolbarIcons}) {
+        SCOPED_TRACE(list->Size());
+        EXPECT_EQ(list->IndexOf("no"), 0);
+        EXPECT_EQ(list->IndexOf("folder"), 1);
+        for (const char* key : {"TXT", "DUP", "HTM"}) EXPECT_TRUE(list->Contains(key)) << key;
+        for (const char* key : {"ZIP", "GONE", "BAD"}) EXPECT_FALSE(list->Contains(key)) << key;
+        const int middle = (list->Size() / 2) * list->Size() + list->Size() / 2;
+        // Each list takes the frame of its own size; the first DUP stays.
+        EXPECT_EQ(Pixels(*list, "TXT")[middle], list->Size() == 16 ? kRed : kBlue);
+        EXPECT_EQ(Pixels(*list, "DUP")[middle], kRed);
+        EXPECT_EQ(Pixels(*list, "HTM")[middle], kGreen);
+    }
+
+    // The picture rule sees the cache: documents of a cached type and web
+    // addresses are not extracted.
+    EXPECT_EQ(pictures_.ChooseButtonImage(folder.Path() + "\\words.txt", 1, 1).key, "TXT");
+    EXPECT_EQ(pictures_.ChooseButtonImage("HTTP://example.invalid/", 1, 2).key, "HTM");
+    EXPECT_FALSE(util_.imgSmall.Contains("i_1_1"));
+    EXPECT_FALSE(util_.imgSmall.Contains("i_1_2"));
+}
+
+// A blank before "=" belongs to the name, so "HTM " never serves a web
+// address, which then falls back to extraction and "no".
+TEST_F(PictureListsTest, TheKeyIsTheNameAsTheSectionReadGivesIt) {
+    // Whether a blank before "=" survives is the profile functions' call
+    // (Wine drops it); the cache keys the picture by the name as read, and
+    // the picture rule matches only that exact key.
+    TempFolder folder;
+    folder.Write("htm.ico", IconFile({{16, kGreen}, {32, kGreen}}));
+    folder.Write("settings.ini", "[Files]\r\nHTM =htm.ico\r\n");
+    InitLists(folder.Path());
+
+    ProfileFileService profile;
+    cINI settings(profile);
+    settings.INIPath(folder.Path() + "\\settings.ini");
+    const std::string line = settings.GetSection("Files");
+    const std::string key = UpperCase(line.substr(0, line.find('=')));
+    EXPECT_EQ(state_.IconKeys, (std::vector<std::string>{"", key}));
+    EXPECT_TRUE(util_.imgSmall.Contains(key));
+    EXPECT_EQ(pictures_.ChooseButtonImage("http://example.invalid/", 1, 1).key, key == "HTM" ? "HTM" : "no");
+}
+
+TEST_F(PictureListsTest, WithoutSettingsOnlyTheFallbacksAreThere) {
+    TempFolder folder;
+    InitLists(folder.Path());
+    EXPECT_EQ(state_.IconKeys, std::vector<std::string>{""});
+    for (KeyedImageList* list : {&util_.imgSmall, &util_.imlToolbarIcons}) {
+        EXPECT_EQ(list->IndexOf("no"), 0);
+        EXPECT_EQ(list->IndexOf("folder"), 1);
+    }
+    // Set up again (a second start in the same process): the lists start over.
+    ASSERT_EQ(pictures_.ChooseButtonImage("C:\\windows\\notepad.exe", 1, 1).key, "i_1_1");
+    InitLists(folder.Path());
+    EXPECT_FALSE(util_.imgSmall.Contains("i_1_1"));
+    EXPECT_FALSE(util_.imlToolbarIcons.Contains("i_1_1"));
+    EXPECT_EQ(util_.imgSmall.Count(), ImageList_GetImageCount(util_.imgSmall.Handle()));
+}
+
+}  // namespace
+}  // namespace lark::win
