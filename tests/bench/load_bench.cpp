@@ -20,6 +20,7 @@
 
 #include "app/Program.h"
 #include "app/win32/Host.h"
+#include "app/win32/RealPlatform.h"
 #include "app/win32/Services.h"
 #include "app/win32/Text.h"
 #include "bar/win32/AppBarShellService.h"
@@ -249,14 +250,9 @@ int RunIconsBench(int count, int pumpIntervalMs) {
         return "C:\\Data\\Projects\\Folder" + std::to_string(i);
     }));
 
-    lark::win::MessageBoxService messageBox;
-    lark::win::MousePointerService pointer;
-    lark::win::RegistrySettingsStore settings;
-    lark::win::ProfileFileService profile;
-    lark::win::AppBarShellService appBar;
-    lark::Platform platform{messageBox, pointer, settings, files, profile, appBar};
+    lark::win::RealPlatform real;
     lark::win::Host host;
-    lark::App app(platform, host);
+    lark::App app(real.platform, host);
     host.Attach(app);
     app.state.TwipsPerPixelX = app.state.TwipsPerPixelY = 15;
     app.state.IconSize = 1;
@@ -360,14 +356,9 @@ int main(int argc, char** argv) {
     size_t lines = 0;
     for (size_t i = 0; i + 1 < catalogue.size(); ++i) lines += catalogue[i] == '\r' && catalogue[i + 1] == '\n';
 
-    lark::win::MessageBoxService messageBox;
-    lark::win::MousePointerService pointer;
-    lark::win::RegistrySettingsStore settings;
-    lark::win::ProfileFileService profile;
-    lark::win::AppBarShellService appBar;
-    lark::Platform platform{messageBox, pointer, settings, files, profile, appBar};
+    lark::win::RealPlatform real;
     lark::win::Host host;
-    lark::App app(platform, host);
+    lark::App app(real.platform, host);
     host.Attach(app);
     app.state.TwipsPerPixelX = app.state.TwipsPerPixelY = 15;
     app.state.IconSize = 1;

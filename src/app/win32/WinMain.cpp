@@ -6,9 +6,7 @@
 
 #include "app/Program.h"
 #include "app/win32/Host.h"
-#include "app/win32/Services.h"
-#include "bar/win32/AppBarShellService.h"
-#include "catalogue/win32/ProfileFileService.h"
+#include "app/win32/RealPlatform.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES |
@@ -17,16 +15,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The shell needs COM for some targets it opens.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
-    lark::win::MessageBoxService messageBox;
-    lark::win::MousePointerService pointer;
-    lark::win::RegistrySettingsStore settings;
-    lark::win::FileSystemService files;
-    lark::win::ProfileFileService profile;
-    lark::win::AppBarShellService appBar;
-    lark::Platform platform{messageBox, pointer, settings, files, profile, appBar};
-
+    lark::win::RealPlatform real;
     lark::win::Host host;
-    lark::App app(platform, host);
+    lark::App app(real.platform, host);
     host.Attach(app);
 
     if (!lark::Main(app)) return 0;

@@ -1,0 +1,20 @@
+#pragma once
+// The real platform services, as one object a program's entry creates.
+#include "app/Program.h"
+#include "app/win32/Services.h"
+#include "bar/win32/AppBarShellService.h"
+#include "catalogue/win32/ProfileFileService.h"
+
+namespace lark::win {
+
+struct RealPlatform {
+    MessageBoxService messageBox;
+    MousePointerService pointer;
+    RegistrySettingsStore settings;
+    FileSystemService files;
+    ProfileFileService profile;
+    AppBarShellService appBar;
+    Platform platform{messageBox, pointer, settings, files, profile, appBar};
+};
+
+}  // namespace lark::win
