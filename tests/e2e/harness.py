@@ -11,11 +11,13 @@ Pieces:
 - wait_until(): polls a condition until a deadline; no fixed sleeps.
 - Driver: runs tests/e2e/driver (larkspan-driver.exe) under Wine.
 - Registry: `wine reg query/add/delete` for HKCU\\Software\\Larkspan\\Load.
-- Mouse: real pointer input through xdotool.
+- Mouse, Keyboard: real pointer and key input through xdotool.
 - Program: one larkspan.exe started in the background.
 - LarkspanTestCase: a fresh install folder per test (a copy of the exe
   alone in its folder), a clean settings key, screenshots, and a tearDown
   that kills only the processes this test started.
+- Probe: copies of larkspan-probe.exe, a program that appends its command
+  line to probe-log.txt in its own folder, to prove what a launch passed.
 """
 
 from __future__ import annotations
@@ -54,14 +56,18 @@ class Config:
     exe: Path
     driver: Path
     work: Path
+    probe: Path = Path()
 
     @staticmethod
     def from_env() -> "Config":
         bin_dir = REPO / "build" / "windows" / "bin"
+        exe = Path(os.environ.get("LARKSPAN_EXE", bin_dir / "larkspan.exe"))
         return Config(
-            exe=Path(os.environ.get("LARKSPAN_EXE", bin_dir / "larkspan.exe")),
+            exe=exe,
             driver=Path(os.environ.get("LARKSPAN_DRIVER", bin_dir / "larkspan-driver.exe")),
             work=Path(os.environ.get("LARKSPAN_E2E_DIR", REPO / "build" / "windows" / "e2e")),
+            # Built beside larkspan.exe.
+            probe=Path(os.environ.get("LARKSPAN_PROBE", exe.parent / "larkspan-probe.exe")),
         )
 
 
@@ -98,13 +104,29 @@ def wait_until(condition: Callable[[], T], timeout: float, what: str,
         time.sleep(interval)
 
 
-def run(args: list, timeout: float = 60) -> subprocess.CompletedProcess:
+def stays_true(condition: Callable[[], object], duration: float, what: str,
+               interval: float = 0.05) -> None:
+    """Checks condition() again and again for `duration` seconds: for what
+    must keep holding (a bar that must not move while a timer ticks), where
+    there is no event to wait for. Raises AssertionError naming `what` at
+    the first check that fails."""
+    deadline = time.monotonic() + duration
+    while True:
+        if not condition():
+            raise AssertionError(f"{what} stopped holding "
+                                 f"{duration - (deadline - time.monotonic()):.2f} s into the check")
+        if time.monotonic() >= deadline:
+            return
+        time.sleep(interval)
+
+
+def run(args: list, timeout: float = 60, env: Optional[dict] = None) -> subprocess.CompletedProcess:
     """Runs a command to its end, output captured in files rather than pipes:
     a Wine service process that inherits a pipe would keep it open long after
-    the command itself has ended."""
+    the command itself has ended. `env` replaces the environment."""
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         args = [str(a) for a in args]
-        process = subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+        process = subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=out, stderr=err, env=env)
         try:
             code = process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
@@ -327,6 +349,46 @@ class Driver:
         return [unescape(line.split("\t", 1)[1]) for line in text(done.stdout).splitlines()
                 if "\t" in line]
 
+    def rect(self, **select) -> Optional[Rect]:
+        """The window rectangle of the first matching window, or None; with
+        hidden=True also of a hidden one (the docked bar while floating)."""
+        done = self.call("window-rect", *self._select(timeout_ms=0, **select))
+        return Rect(*map(int, text(done.stdout).split()[:4])) if done.returncode == 0 else None
+
+    def wait_rect(self, rect: Rect, timeout_ms: int, tolerance: int = 0, **select) -> Optional[int]:
+        """Waits in the driver until the window's rectangle is `rect` (each
+        edge within `tolerance` px). Returns the milliseconds the driver
+        waited, or None on timeout."""
+        done = self.call("wait-rect", *self._select(timeout_ms=timeout_ms, **select),
+                         "--rect", f"{rect.left} {rect.top} {rect.right} {rect.bottom}",
+                         "--tolerance", str(tolerance), timeout=timeout_ms / 1000 + 60)
+        if done.returncode != 0:
+            return None
+        for line in text(done.stdout).splitlines():
+            if line.startswith("elapsed\t"):
+                return int(line.split("\t")[1])
+        raise DriverError(f"wait-rect printed no time: {text(done.stdout)!r}")
+
+    def focus(self) -> dict:
+        """{"foreground": hwnd, "focus": hwnd, "focus_class": class,
+        "hot": N} where the keyboard goes; hot (from 1, 0 for none) only when
+        the focus is a toolbar."""
+        info = {}
+        for line in self.ok("focus").splitlines():
+            kind, *fields = line.split("\t")
+            if kind == "foreground":
+                info["foreground"] = fields[0]
+            elif kind == "focus":
+                info["focus"], info["focus_class"] = fields[0], unescape(fields[1])
+            elif kind == "hot":
+                info["hot"] = int(fields[0])
+        return info
+
+    def close_window(self, **select) -> None:
+        """Posts WM_CLOSE to a window chosen by title, class or handle, hidden
+        ones included when hidden=True."""
+        self.ok("close", *self._select(**select))
+
     def list_windows(self, visible_only: bool = False) -> list:
         out = self.ok("list-windows", *(["--visible"] if visible_only else []))
         rows = []
@@ -359,6 +421,30 @@ class Mouse:
     def click(x: int, y: int, button: int = 1) -> None:
         Mouse.move(x, y)
         Mouse._xdotool("click", button)
+
+    @staticmethod
+    def drag(start: tuple, end: tuple, steps: int = 12, button: int = 1) -> None:
+        """Presses at start, moves to end in `steps` even steps, releases
+        there, as a hand would: Wine's move loop and the program's own drag
+        code see every intermediate position."""
+        (x0, y0), (x1, y1) = start, end
+        Mouse.move(x0, y0)
+        Mouse._xdotool("mousedown", button)
+        try:
+            for i in range(1, steps + 1):
+                Mouse.move(x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
+        finally:
+            Mouse._xdotool("mouseup", button)
+
+
+class Keyboard:
+    """Real key presses on the harness's display, to whatever window has the
+    keyboard focus."""
+
+    @staticmethod
+    def press(*keys: str) -> None:
+        """Each argument one xdotool key name or chord, e.g. "ctrl+Tab"."""
+        Mouse._xdotool("key", *keys)
 
 
 # ---------------------------------------------------------------- registry --
@@ -471,6 +557,36 @@ class Program:
             return ""
 
 
+# ------------------------------------------------------------------- probe --
+
+PROBE_NAME = "probe.exe"
+PROBE_LOG = "probe-log.txt"
+
+
+@dataclass(frozen=True)
+class Probe:
+    """One copy of larkspan-probe.exe in a folder of its own, so that its
+    probe-log.txt holds only the runs of this copy."""
+    exe: Path
+    exe_win: str
+
+    @property
+    def log(self) -> Path:
+        return self.exe.parent / PROBE_LOG
+
+    def wait_runs(self, count: int, timeout: float) -> list:
+        """Waits until the log holds `count` complete lines; returns each
+        line's bytes without its CR LF."""
+        def complete():
+            try:
+                data = self.log.read_bytes()
+            except FileNotFoundError:
+                return None
+            lines = data.split(b"\r\n")
+            return lines[:-1] if len(lines) > count and lines[-1] == b"" else None
+        return wait_until(complete, timeout, f"{count} run(s) logged in {self.log}")
+
+
 # --------------------------------------------------------------- test case --
 
 class LarkspanTestCase(unittest.TestCase):
@@ -575,6 +691,41 @@ class LarkspanTestCase(unittest.TestCase):
         self.driver.close(hwnd)
         return program.wait_exit(self.EXIT_TIMEOUT)
 
+    def install_probe(self, folder: str) -> Probe:
+        """Copies the probe into <install folder>/<folder>/probe.exe."""
+        if not self.config.probe.is_file():
+            raise AssertionError(f"{self.config.probe} is missing: build the windows preset first")
+        target = self.install_dir / folder / PROBE_NAME
+        target.parent.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(self.config.probe, target)
+        return Probe(target, wine_path(target))
+
+    def wait_docked_window(self, program: Program, timeout: Optional[float] = None) -> str:
+        """Waits for the visible docked bar; returns its HWND. Fails at once
+        when the program ends first."""
+        def found():
+            hwnd = self.driver.find_window(cls=DOCK_CLASS, timeout_ms=1000)
+            if hwnd is None and not program.running:
+                raise AssertionError(f"{program.exe.name} ended with code {program.returncode}; "
+                                     f"log:\n{program.log_text()}")
+            return hwnd
+        try:
+            hwnd = wait_until(found, timeout or self.START_TIMEOUT, "the docked bar", interval=0)
+        except AssertionError as e:
+            raise AssertionError(f"{e}\n{self.describe_screen()}") from None
+        self.driver.sync(hwnd)
+        return hwnd
+
+    def drag_caption(self, hwnd: str, left: int, top: int) -> Rect:
+        """Drags the floating window by its title bar so that its top-left
+        corner lands on (left, top); returns the rect it had before."""
+        before = self.driver.window_rect(hwnd)
+        client = self.driver.window_rect(hwnd, client=True)
+        # The middle of the title bar: below the frame, above the client area.
+        grab = ((before.left + before.right) // 2, (before.top + client.top) // 2 + 1)
+        Mouse.drag(grab, (grab[0] + left - before.left, grab[1] + top - before.top))
+        return before
+
     def screenshot(self, name: str) -> Path:
         """Saves the whole Xvfb screen as build/windows/e2e/screenshots/<name>.png."""
         path = self.config.work / "screenshots" / f"{name}.png"
@@ -617,3 +768,141 @@ class LarkspanTestCase(unittest.TestCase):
                     print(f"[e2e] {program.log_path}:\n{log}", file=sys.stderr)
         except Exception as e:  # diagnostics must not hide the real failure
             print(f"[e2e] could not record failure state: {e}", file=sys.stderr)
+
+
+# ------------------------------------------------ dialogs, typing, menus --
+
+POPUP_MENU_CLASS = "#32768"
+
+
+@dataclass(frozen=True)
+class ChildWindow:
+    hwnd: str
+    control_id: int
+    visible: bool
+    cls: str
+    rect: Rect
+    text: str
+
+    @property
+    def caption(self) -> str:
+        """The text without its mnemonic marks ("&Open" reads "Open")."""
+        return self.text.replace("&", "")
+
+
+def child_windows(driver: Driver, hwnd: str) -> list:
+    """The child windows of a window, in the order the system lists them."""
+    children = []
+    for line in driver.ok("list-children", "--hwnd", hwnd).splitlines():
+        if not line or line.startswith("#"):
+            continue
+        child, control_id, visible, cls, rect, caption = line.split("\t", 5)
+        children.append(ChildWindow(child, int(control_id), visible == "1", unescape(cls),
+                                    Rect.parse(rect), unescape(caption)))
+    return children
+
+
+def type_text(text: str) -> None:
+    """Types text on the keyboard, a key press per character."""
+    Mouse._xdotool("type", "--delay", 20, "--", text)
+
+
+def wait_edit_focus(driver: Driver, window: str, timeout: float = 10.0) -> str:
+    """Waits until `window` is in the foreground with an Edit control holding
+    the keyboard focus; returns that control's handle."""
+    def ready():
+        where = driver.focus()
+        if where.get("foreground") == window and where.get("focus_class", "").lower() == "edit":
+            return where["focus"]
+        return None
+    return wait_until(ready, timeout, f"an edit control of {window} to have the keyboard")
+
+
+def enter_text(driver: Driver, window: str, text: str, timeout: float = 10.0) -> None:
+    """Types text into the focused edit control of `window` and presses
+    Enter once the control shows exactly that text."""
+    edit = wait_edit_focus(driver, window, timeout)
+    type_text(text)
+    try:
+        wait_until(lambda: driver.window_text(edit) == text, timeout, f"{text!r} in the edit control")
+    except AssertionError as e:
+        raise AssertionError(f"{e}; it holds {driver.window_text(edit)!r}") from None
+    Keyboard.press("Return")
+
+
+def click_dialog_button(driver: Driver, dialog: str, caption: str) -> None:
+    """Clicks the middle of the dialog's button labelled `caption`."""
+    buttons = [c for c in child_windows(driver, dialog)
+               if c.cls.lower() == "button" and c.visible and c.caption == caption]
+    if not buttons:
+        raise AssertionError(f"no button {caption!r} in {dialog}: {child_windows(driver, dialog)}")
+    Mouse.click(*buttons[0].rect.centre)
+
+
+def open_popup_menu(driver: Driver, x: int, y: int, timeout: float = 10.0) -> tuple:
+    """Right-clicks at (x, y) and waits for the popup menu; returns its
+    (hwnd, Rect). The pointer then leaves the menu, so that no item is under
+    it and keyboard navigation starts from no selection."""
+    Mouse.click(x, y, button=3)
+    hwnd = driver.find_window(cls=POPUP_MENU_CLASS, timeout_ms=int(timeout * 1000))
+    if hwnd is None:
+        raise AssertionError(f"no popup menu after a right-click at {x},{y}")
+    rect = driver.window_rect(hwnd)
+    Mouse.move(rect.left - 8 if rect.left >= 8 else rect.right + 8, rect.top)
+    return hwnd, rect
+
+
+# ------------------------------------------ shell folders, dialog buttons --
+
+CSIDL_DESKTOPDIRECTORY = 16
+CSIDL_COMMON_DESKTOPDIRECTORY = 25
+
+
+def linux_path(windows_path: str) -> Path:
+    """The Linux path of a Windows path in the harness prefix (winepath -u)."""
+    done = run(["winepath", "-u", windows_path], timeout=30)
+    result = text(done.stdout).strip()
+    if done.returncode != 0 or not result:
+        raise RuntimeError(f"winepath -u {windows_path} failed: {text(done.stderr)}")
+    return Path(result)
+
+
+def special_folder(driver: Driver, csidl: int) -> tuple:
+    """(Windows path, Linux path) of a shell special folder of the prefix."""
+    folder = driver.ok("folder-path", "--csidl", csidl).strip()
+    return folder, linux_path(folder)
+
+
+def make_shortcut(driver: Driver, path: str, target: str, args: Optional[str] = None) -> None:
+    """Saves a shortcut (.lnk, Windows path) to target through the shell.
+
+    Wine's shell hands each saved shortcut to winemenubuilder, which in the
+    background puts a .desktop file for one on the desktop (the harness's
+    HOME) and icons under HOME; the driver runs without it."""
+    overrides = ";".join(filter(None, [os.environ.get("WINEDLLOVERRIDES"), "winemenubuilder.exe=d"]))
+    done = run(["wine", driver.exe, "make-shortcut", "--path", path, "--target", target,
+                *(["--args", args] if args else [])],
+               env={**os.environ, "WINEDLLOVERRIDES": overrides})
+    if done.returncode != 0:
+        raise DriverError(f"make-shortcut {path} failed ({done.returncode}): {text(done.stderr).strip()}")
+
+
+@dataclass(frozen=True)
+class ButtonState:
+    checked: bool
+    visible: bool
+    enabled: bool
+
+
+def button_state(driver: Driver, window: str, caption: str) -> ButtonState:
+    """Check mark, visibility and enabled state of the window's button
+    labelled `caption` (its "&" marks left out)."""
+    fields = dict(line.split("\t") for line in
+                  driver.ok("button-state", "--hwnd", window, "--text", caption).splitlines())
+    return ButtonState(fields["checked"] == "1", fields["visible"] == "1", fields["enabled"] == "1")
+
+
+def click_button(driver: Driver, window: str, caption: str) -> None:
+    """BM_CLICK on the window's button labelled `caption`: it presses and
+    releases itself as under the mouse; returns once the click is handled."""
+    driver.ok("click-button", "--hwnd", window, "--text", caption)

@@ -186,7 +186,11 @@ void frmOptions::ShowPage(int32_t page) {
 void frmOptions::Refresh() {
     for (int option : kOptions)
         CheckDlgButton(dialog_, OptionId(option), options_.Selected(option) ? BST_CHECKED : BST_UNCHECKED);
-    EnableWindow(GetDlgItem(dialog_, IDC_CMDAPPLY), options_.ApplyEnabled());
+    HWND apply = GetDlgItem(dialog_, IDC_CMDAPPLY);
+    // A disabled button that keeps the focus leaves the dialog deaf to Esc
+    // and Tab: hand the focus on first.
+    if (!options_.ApplyEnabled() && GetFocus() == apply) SendMessageW(dialog_, WM_NEXTDLGCTL, 0, FALSE);
+    EnableWindow(apply, options_.ApplyEnabled());
 }
 
 void frmOptions::Close(int autoLoad, bool ok) {

@@ -16,6 +16,8 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -697,6 +699,41 @@ int CmdToolbars(Options& o) {
     return kExitOk;
 }
 
+// Which picture each button shows: per toolbar (as `toolbars` orders them)
+// "toolbar\thwnd\tid\tvisible\twidth height" with the button size, then one
+// "image\tN\tI" per button (N from 1), I the button's image index in the
+// toolbar's image list (-2 for none). The list itself lives in the
+// program's process; its indices follow the order pictures were added.
+int CmdButtonImages(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    for (HWND bar : ChildrenOfClass(*h, TOOLBARCLASSNAMEW)) {
+        RemoteBuffer remote(bar, sizeof(TBBUTTON));
+        auto count = Ask(bar, TB_BUTTONCOUNT);
+        auto size = Ask(bar, TB_GETBUTTONSIZE);
+        if (!remote.Ok() || !count || !size) {
+            Err(L"cannot read toolbar " + HwndText(bar));
+            return kExitNotFound;
+        }
+        const bool visible = (GetWindowLongPtrW(bar, GWL_STYLE) & WS_VISIBLE) != 0;
+        Out(Fmt(L"toolbar\t%ls\t%ld\t%d\t%d %d", HwndText(bar).c_str(), static_cast<long>(GetDlgCtrlID(bar)),
+                visible ? 1 : 0,
+                static_cast<int>(LOWORD(*size)), static_cast<int>(HIWORD(*size))));
+        for (int i = 0; i < static_cast<int>(*count); ++i) {
+            TBBUTTON button{};
+            auto got = Ask(bar, TB_GETBUTTON, static_cast<WPARAM>(i), remote.Param());
+            if (!got || !*got || !remote.Read(0, &button, sizeof button)) {
+                Err(Fmt(L"cannot read button %d of toolbar ", i + 1) + HwndText(bar));
+                return kExitNotFound;
+            }
+            Out(Fmt(L"image\t%d\t%d", i + 1, button.iBitmap));
+        }
+    }
+    return kExitOk;
+}
+
 // Visible tooltip windows that show text: "hwnd\ttext" each. Waits up to
 // --timeout-ms (default 0) for one to appear.
 int CmdTooltip(Options& o) {
@@ -728,6 +765,195 @@ int CmdTooltip(Options& o) {
     }
 }
 
+// Where the keyboard goes: "foreground\thwnd\tclass", then
+// "focus\thwnd\tclass" for the focused window of the foreground window's
+// thread (hwnd 0x0 when none), then, when that is a toolbar, "hot\tN", its
+// hot button from 1 (0 for none), the one a keyboard user is on.
+int CmdFocus(Options& o) {
+    o.Done();
+    HWND foreground = GetForegroundWindow();
+    Out(L"foreground\t" + HwndText(foreground) + L"\t" + Escape(foreground ? ClassOf(foreground) : L""));
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    HWND focus = nullptr;
+    if (foreground && GetGUIThreadInfo(GetWindowThreadProcessId(foreground, nullptr), &info))
+        focus = info.hwndFocus;
+    Out(L"focus\t" + HwndText(focus) + L"\t" + Escape(focus ? ClassOf(focus) : L""));
+    if (focus && _wcsicmp(ClassOf(focus).c_str(), TOOLBARCLASSNAMEW) == 0) {
+        auto hot = Ask(focus, TB_GETHOTITEM);
+        if (!hot) {
+            Err(L"the focused toolbar does not answer");
+            return kExitNotFound;
+        }
+        Out(Fmt(L"hot\t%d", static_cast<int>(*hot) + 1));
+    }
+    return kExitOk;
+}
+
+// Waits until the window's rectangle is --rect "L T R B", each edge within
+// --tolerance pixels (default 0). Polls in this process, so the time it
+// prints, "elapsed\tMS" after the rect, is close to when the window got
+// there, counted from the start of the wait. On timeout the last rect goes
+// to stderr.
+int CmdWaitRect(Options& o) {
+    WindowQuery q = WindowQuery::From(o, 10000);
+    const std::wstring wanted_text = o.Require(L"rect");
+    const long tolerance = static_cast<long>(o.Number(L"tolerance", 0));
+    o.Done();
+    RECT wanted{};
+    if (swscanf(wanted_text.c_str(), L"%ld %ld %ld %ld", &wanted.left, &wanted.top, &wanted.right,
+                &wanted.bottom) != 4)
+        throw UsageError{L"--rect needs four numbers: left top right bottom"};
+    const DWORD start = GetTickCount();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    auto within = [tolerance](long a, long b) { return a - b <= tolerance && b - a <= tolerance; };
+    RECT r{};
+    for (;;) {
+        if (!GetWindowRect(*h, &r)) {
+            Err(L"the window is gone");
+            return kExitNotFound;
+        }
+        if (within(r.left, wanted.left) && within(r.top, wanted.top) && within(r.right, wanted.right) &&
+            within(r.bottom, wanted.bottom)) {
+            Out(RectText(r));
+            Out(Fmt(L"elapsed\t%lu", GetTickCount() - start));
+            return kExitOk;
+        }
+        if (GetTickCount() - start >= q.timeout_ms) {
+            Err(L"rect is " + RectText(r) + L", not " + RectText(wanted));
+            return kExitNotFound;
+        }
+        Sleep(kPollMs / 5);
+    }
+}
+
+// Has every child of class --child-class paint, as it would when its window
+// is shown: controls of a window that is not on screen (the hidden docked
+// bar) may hand their content to the native control only then. Prints how
+// many children it reached.
+int CmdPaintChildren(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    const std::wstring cls = o.Require(L"child-class");
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    int painted = 0;
+    for (HWND c : ChildrenOfClass(*h, cls.c_str())) {
+        if (!Ask(c, WM_PAINT)) {
+            Err(L"no answer from " + HwndText(c));
+            return kExitNotFound;
+        }
+        ++painted;
+    }
+    Out(Fmt(L"%d", painted));
+    return kExitOk;
+}
+
+// ------------------------------------------------ shell and dialog buttons ---
+
+// Saves a shortcut file to --target (with --args) at --path, as the
+// shell's "Create shortcut" does.
+int CmdMakeShortcut(Options& o) {
+    const std::wstring path = o.Require(L"path");
+    const std::wstring target = o.Require(L"target");
+    const auto args = o.Take(L"args");
+    o.Done();
+    auto failed = [](const wchar_t* step, HRESULT hr) {
+        Err(Fmt(L"%ls failed (0x%08lX)", step, static_cast<unsigned long>(hr)));
+        return kExitNotFound;
+    };
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(init)) return failed(L"CoInitializeEx", init);
+    // The objects are released before CoUninitialize, at the end of this block.
+    const int result = [&] {
+        IShellLinkW* link = nullptr;
+        HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                      reinterpret_cast<void**>(&link));
+        if (FAILED(hr)) return failed(L"CoCreateInstance(ShellLink)", hr);
+        int code = kExitOk;
+        IPersistFile* file = nullptr;
+        if (FAILED(hr = link->SetPath(target.c_str()))) code = failed(L"SetPath", hr);
+        else if (args && FAILED(hr = link->SetArguments(args->c_str()))) code = failed(L"SetArguments", hr);
+        else if (FAILED(hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))))
+            code = failed(L"QueryInterface(IPersistFile)", hr);
+        else if (FAILED(hr = file->Save(path.c_str(), TRUE))) code = failed(L"Save", hr);
+        if (file) file->Release();
+        link->Release();
+        return code;
+    }();
+    CoUninitialize();
+    return result;
+}
+
+// The path of a shell special folder, --csidl N (16 the user's desktop,
+// 25 the common desktop).
+int CmdFolderPath(Options& o) {
+    const int csidl = static_cast<int>(Options::ParseNumber(o.Require(L"csidl"), L"csidl"));
+    o.Done();
+    wchar_t path[MAX_PATH] = {};
+    const HRESULT hr = SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    if (FAILED(hr)) {
+        Err(Fmt(L"SHGetFolderPathW(%d) failed (0x%08lX)", csidl, static_cast<unsigned long>(hr)));
+        return kExitNotFound;
+    }
+    Out(path);
+    return kExitOk;
+}
+
+// The button of a window whose text, with or without its "&" marks, is
+// `text`; children of children included (a button in a group box).
+std::optional<HWND> ButtonByText(HWND window, const std::wstring& text) {
+    for (HWND c : ChildrenOfClass(window, L"Button")) {
+        std::wstring t = TextOf(c);
+        std::wstring plain;
+        for (wchar_t ch : t)
+            if (ch != L'&') plain += ch;
+        if (t == text || plain == text) return c;
+    }
+    Err(L"no button \"" + text + L"\"");
+    return std::nullopt;
+}
+
+// BM_CLICK on a window's button chosen by --text: the button presses and
+// releases itself, so a radio button checks itself and tells its parent,
+// as under a real click. Returns once the click has been handled.
+int CmdClickButton(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    const std::wstring text = o.Require(L"text");
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    auto button = ButtonByText(*h, text);
+    if (!button) return kExitNotFound;
+    if (!Ask(*button, BM_CLICK)) {
+        Err(L"the button did not finish the click within the timeout");
+        return kExitNotFound;
+    }
+    return kExitOk;
+}
+
+// One button of a window, chosen by --text: "checked\tN" (BM_GETCHECK:
+// 0 unchecked, 1 checked, 2 indeterminate), "visible\tN", "enabled\tN".
+int CmdButtonState(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    const std::wstring text = o.Require(L"text");
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    auto button = ButtonByText(*h, text);
+    if (!button) return kExitNotFound;
+    auto checked = Ask(*button, BM_GETCHECK);
+    if (!checked) {
+        Err(L"the button does not answer");
+        return kExitNotFound;
+    }
+    Out(Fmt(L"checked\t%d", static_cast<int>(*checked)));
+    Out(Fmt(L"visible\t%d", IsWindowVisible(*button) ? 1 : 0));
+    Out(Fmt(L"enabled\t%d", IsWindowEnabled(*button) ? 1 : 0));
+    return kExitOk;
+}
+
 int CmdHelp(Options& o);
 
 struct Command {
@@ -755,8 +981,16 @@ const Command kCommands[] = {
     {L"sync", L"SELECT  wait until the window's thread answers a message", CmdSync},
     {L"tabs", L"SELECT  the tab strip: selected position, then each tab's rect and caption", CmdTabs},
     {L"toolbars", L"SELECT  each toolbar: visible, rect, button count, then each button's rect", CmdToolbars},
+    {L"button-images", L"SELECT  each toolbar's button size, then each button's image index", CmdButtonImages},
     {L"tooltip", L"[--timeout-ms N]  text of the visible tooltip windows", CmdTooltip},
+    {L"wait-rect", L"SELECT --rect \"L T R B\" [--tolerance PX]  wait for the window's rect; print it and the ms taken", CmdWaitRect},
+    {L"focus", L" the foreground window, its focused window and, for a toolbar, its hot button", CmdFocus},
     {L"screen", L" screen width, height, DPI and work area", CmdScreen},
+    {L"paint-children", L"SELECT --child-class C  have the window's children of class C paint", CmdPaintChildren},
+    {L"make-shortcut", L"--path P.lnk --target T [--args A]  save a shortcut file", CmdMakeShortcut},
+    {L"folder-path", L"--csidl N  the path of a shell special folder", CmdFolderPath},
+    {L"click-button", L"SELECT --text T  BM_CLICK on the window's button with that text", CmdClickButton},
+    {L"button-state", L"SELECT --text T  the button's check state, visibility and enabled state", CmdButtonState},
     {L"help", L" this text", CmdHelp},
 };
 

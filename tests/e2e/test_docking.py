@@ -1,0 +1,263 @@
+#!/usr/bin/env python3
+"""End-to-end tests of docking: dragging the floating window to a screen
+edge, the docked bar at the top and bottom, auto-hide under the real mouse,
+and dragging the docked bar off its edge.
+
+Wine's shell keeps the appbar list but does not shrink the work area for
+it, so these tests judge the docked window's own rectangle, not the
+reserved one.
+
+Run under scripts/with-wine.sh, or directly:
+python3 tests/e2e/test_docking.py [-v] [DockingTests.test_name].
+"""
+
+import sys
+import time
+from pathlib import Path
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+import harness  # noqa: E402
+from harness import (ABOUT_TITLE, DOCK_CLASS, FLOAT_CLASS, LarkspanTestCase, Mouse, Rect,  # noqa: E402
+                     Registry, stays_true, wait_until)
+
+CATALOGUE = (
+    r"[Tools]",
+    r"Notepad=C:\windows\notepad.exe",
+    r"Calc=C:\windows\system32\calc.exe",
+    r"[Web]",
+    r"Home=http://example.invalid/",
+)
+SECTIONS = ["Tools", "Web"]
+
+LOAD_TIMEOUT = 20.0
+# The move timer ticks every 500 ms; docking follows the tick after a drop.
+ARRANGE_TIMEOUT_MS = 5000
+# An auto-hidden bar slides back on the hide timer's next tick (500 ms)
+# after the cursor has left its rows; this allows for one late tick and the
+# driver's start under Wine.
+HIDE_DEADLINE = 1.5
+
+WS_CAPTION = 0x00C00000
+WS_EX_TOOLWINDOW = 0x00000080
+WS_EX_TOPMOST = 0x00000008
+
+
+class DockingTests(LarkspanTestCase):
+
+    # -- helpers --
+
+    @property
+    def screen_rect(self):
+        return Rect(0, 0, self.screen["width"], self.screen["height"])
+
+    def thickness(self, icon_size):
+        """The docked bar's height in pixels: 1050 twips for large icons,
+        800 for small, the fraction dropped."""
+        return (1050 if icon_size == 0 else 800) // self.twips_per_pixel[1]
+
+    def top_rect(self, thickness):
+        return Rect(0, 0, self.screen["width"], thickness)
+
+    def bottom_rect(self, thickness):
+        return Rect(0, self.screen["height"] - thickness, self.screen["width"], self.screen["height"])
+
+    def wait_loaded(self):
+        wait_until(lambda: self.driver.find_window(title=ABOUT_TITLE) is None, LOAD_TIMEOUT,
+                   "the About box to close after the load")
+
+    def start_floating(self):
+        program = self.start_program()
+        hwnd = self.wait_bar_window(program)
+        self.wait_loaded()
+        return program, hwnd
+
+    def start_docked(self):
+        program = self.start_program()
+        hwnd = self.wait_docked_window(program)
+        self.wait_loaded()
+        return program, hwnd
+
+    def assert_dock_rect(self, expected, what):
+        if self.driver.wait_rect(expected, ARRANGE_TIMEOUT_MS, cls=DOCK_CLASS, hidden=True) is None:
+            self.fail(f"{what}: docked bar at {self.driver.rect(cls=DOCK_CLASS, hidden=True)}, "
+                      f"expected {expected}\n{self.describe_screen()}")
+
+    def assert_floating_hidden(self):
+        self.assertIsNone(self.driver.find_window(cls=FLOAT_CLASS), "the floating window is shown")
+
+    def wait_docked_after_drop(self, program):
+        """The docked bar once a drop has docked the bar; the floating window
+        hidden."""
+        dock = self.wait_docked_window(program, timeout=ARRANGE_TIMEOUT_MS / 1000)
+        wait_until(lambda: self.driver.find_window(cls=FLOAT_CLASS) is None,
+                   ARRANGE_TIMEOUT_MS / 1000, "the floating window to hide")
+        return dock
+
+    def strip_grab_point(self):
+        """A point on the docked bar's tab strip right of the last tab, where
+        pressing selects no tab."""
+        strip = self.driver.tabs(cls=DOCK_CLASS)
+        last = strip.tabs[-1].rect
+        x = last.right + 80
+        self.assertLess(x, self.screen["width"] - 10, f"no free strip right of the tabs {strip}")
+        return x, last.centre[1]
+
+    def quit_docked(self, program):
+        """Closes the docked window as the system would; its unload shuts the
+        program down."""
+        self.driver.close_window(cls=DOCK_CLASS, hidden=True)
+        self.assertEqual(program.wait_exit(self.EXIT_TIMEOUT), 0)
+
+    def window_row(self, hwnd):
+        rows = [r for r in self.driver.list_windows() if r["hwnd"] == hwnd]
+        self.assertEqual(len(rows), 1, f"window {hwnd}")
+        return rows[0]
+
+    # -- fixed at the top --
+
+    def test_dragging_floating_bar_to_top_edge_docks_it(self):
+        self.write_catalogue(*CATALOGUE)
+        Mouse.move(*self.screen_rect.centre)
+        program, floating = self.start_floating()
+        self.assertIsNone(self.driver.find_window(cls=DOCK_CLASS), "docked at start")
+
+        # A drop with the top 10 px (150 twips) from the screen's top.
+        before = self.drag_caption(floating, 100, 10)
+        dock = self.wait_docked_after_drop(program)
+        self.assert_dock_rect(self.top_rect(self.thickness(1)), "fixed top bar, small icons")
+
+        row = self.window_row(dock)
+        # WS_CAPTION is two bits, one of them the border the bar does have.
+        self.assertNotEqual(row["style"] & WS_CAPTION, WS_CAPTION, "the docked bar has a caption")
+        self.assertEqual(row["exstyle"] & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST),
+                         WS_EX_TOOLWINDOW | WS_EX_TOPMOST, f"exstyle 0x{row['exstyle']:08X}")
+        # It carries the sections, the selected one's toolbar inside the bar.
+        self.assertEqual(self.driver.tabs(cls=DOCK_CLASS).captions, SECTIONS)
+        shown = [t for t in self.driver.toolbars(cls=DOCK_CLASS) if t.visible]
+        self.assertEqual(len(shown), 1, f"toolbars shown: {shown}")
+        bar = self.driver.rect(cls=DOCK_CLASS)
+        for rect in (shown[0].rect, *shown[0].buttons):
+            self.assertTrue(bar.top <= rect.top and rect.bottom <= bar.bottom,
+                            f"{rect} sticks out of the docked bar {bar}")
+        self.screenshot("docked-fixed")
+
+        # The fixed bar stays where it is: there is no auto-hide.
+        Mouse.move(*self.screen_rect.centre)
+        stays_true(lambda: self.driver.rect(cls=DOCK_CLASS) == self.top_rect(self.thickness(1)), 1.2,
+                   "the fixed bar at the top")
+
+        self.quit_docked(program)
+        settings = Registry.settings()
+        self.assertEqual(settings["Position"].data, "1")
+        self.assertEqual(settings["Size"].data, "1")
+        self.assertEqual(settings["Autohide"].data, "False")
+        # The floating window keeps the place where it was dropped.
+        tpp_x, tpp_y = self.twips_per_pixel
+        self.assertLessEqual(abs(int(settings["Left"].data) - 100 * tpp_x), tpp_x)
+        self.assertLessEqual(abs(int(settings["Top"].data) - 10 * tpp_y), tpp_y)
+        self.assertEqual(int(settings["Width"].data), before.width * tpp_x)
+
+    # -- auto-hide --
+
+    def test_autohide_top_bar_slides_in_under_the_mouse_and_out_after_it(self):
+        self.write_catalogue(*CATALOGUE)
+        Registry.set_settings(Position="1", Autohide="True", Size="1")
+        middle = self.screen_rect.centre
+        Mouse.move(*middle)
+        program, dock = self.start_docked()
+        self.assert_floating_hidden()
+
+        thickness = self.thickness(1)
+        shown = self.top_rect(thickness)
+        # Above the screen but for a 4-pixel strip.
+        hidden = Rect(0, -thickness, self.screen["width"], 4)
+        self.assert_dock_rect(hidden, "auto-hidden top bar at start")
+
+        Mouse.move(middle[0], 1)
+        self.assert_dock_rect(shown, "top bar after the mouse touched its strip")
+        self.screenshot("docked-autohide-revealed")
+
+        # Anywhere within its rows, it stays.
+        Mouse.move(middle[0] // 2, thickness // 2)
+        stays_true(lambda: self.driver.rect(cls=DOCK_CLASS) == shown, 1.2,
+                   "the revealed bar while the mouse is over it")
+
+        Mouse.move(*middle)
+        started = time.monotonic()
+        waited = self.driver.wait_rect(hidden, int(HIDE_DEADLINE * 4000), cls=DOCK_CLASS, hidden=True)
+        took = time.monotonic() - started
+        print(f"\n[e2e] hidden {took:.2f} s after the mouse left (driver saw it after {waited} ms)",
+              file=sys.stderr)
+        self.assertIsNotNone(waited, f"the bar did not hide: {self.driver.rect(cls=DOCK_CLASS, hidden=True)}")
+        self.assertLessEqual(took, HIDE_DEADLINE, f"the bar hid only after {took:.2f} s")
+
+        # And again: revealing is not a one-off.
+        Mouse.move(middle[0], 1)
+        self.assert_dock_rect(shown, "top bar revealed a second time")
+
+        self.quit_docked(program)
+        settings = Registry.settings()
+        self.assertEqual(settings["Position"].data, "1")
+        self.assertEqual(settings["Autohide"].data, "True")
+
+    # -- dragging the docked bar --
+
+    def test_dragging_docked_bar_off_the_edge_floats_it_at_the_drop(self):
+        self.write_catalogue(*CATALOGUE)
+        Registry.set_settings(Position="1", Autohide="False", Size="1")
+        Mouse.move(*self.screen_rect.centre)
+        program, dock = self.start_docked()
+        self.assert_dock_rect(self.top_rect(self.thickness(1)), "fixed top bar at start")
+
+        drop = (300, 350)
+        Mouse.drag(self.strip_grab_point(), drop)
+        floating = self.driver.find_window(cls=FLOAT_CLASS, timeout_ms=ARRANGE_TIMEOUT_MS)
+        self.assertIsNotNone(floating, f"no floating window after the drop\n{self.describe_screen()}")
+        wait_until(lambda: self.driver.find_window(cls=DOCK_CLASS) is None, ARRANGE_TIMEOUT_MS / 1000,
+                   "the docked bar to hide")
+        rect = self.driver.window_rect(floating)
+        self.assertLessEqual(abs(rect.left - drop[0]), 1, f"floating window {rect}, drop {drop}")
+        self.assertLessEqual(abs(rect.top - drop[1]), 1, f"floating window {rect}, drop {drop}")
+
+        # Floating again, it docks again when dragged to the top.
+        self.drag_caption(floating, rect.left, 5)
+        self.wait_docked_after_drop(program)
+        self.assert_dock_rect(self.top_rect(self.thickness(1)), "top bar docked again")
+        self.quit_docked(program)
+        self.assertEqual(Registry.settings()["Position"].data, "1")
+
+    # -- the bottom edge --
+
+    def test_bottom_edge_docking_is_saved_and_restored(self):
+        self.write_catalogue(*CATALOGUE)
+        Mouse.move(*self.screen_rect.centre)
+        program, floating = self.start_floating()
+        # The window's bottom reaches within 400 twips of the screen's bottom.
+        height = self.driver.window_rect(floating).height
+        self.drag_caption(floating, 100, self.screen["height"] - height - 10)
+        self.wait_docked_after_drop(program)
+        self.assert_dock_rect(self.bottom_rect(self.thickness(1)), "fixed bottom bar, small icons")
+        self.quit_docked(program)
+        self.assertEqual(Registry.settings()["Position"].data, "2")
+
+        # The next run docks at the bottom from the start; large icons make
+        # a thicker bar.
+        Registry.set_settings(Size="0")
+        program, dock = self.start_docked()
+        self.assert_floating_hidden()
+        self.assert_dock_rect(self.bottom_rect(self.thickness(0)), "bottom bar at start, large icons")
+
+        # Dragged to the top edge, it moves there.
+        Mouse.drag(self.strip_grab_point(), (500, 5))
+        self.assert_dock_rect(self.top_rect(self.thickness(0)), "bar dragged from the bottom to the top")
+        self.assert_floating_hidden()
+        self.quit_docked(program)
+        settings = Registry.settings()
+        self.assertEqual(settings["Position"].data, "1")
+        self.assertEqual(settings["Size"].data, "0")
+
+
+if __name__ == "__main__":
+    harness.main()

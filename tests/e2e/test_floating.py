@@ -1,0 +1,191 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the floating bar: real clicks on tabs and program
+buttons, launching through the shell with and without arguments, the
+keyboard, and the window's place saved after the user dragged it.
+
+Launches are proved by copies of larkspan-probe.exe, each in a folder of its
+own, logging the command line they were given.
+
+Run under scripts/with-wine.sh, or directly:
+python3 tests/e2e/test_floating.py [-v] [FloatingTests.test_name].
+"""
+
+import sys
+from pathlib import Path
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+import harness  # noqa: E402
+from harness import (ABOUT_TITLE, DOCK_CLASS, FLOAT_CLASS, Keyboard, LarkspanTestCase, Mouse,  # noqa: E402
+                     Rect, Registry, stays_true, wait_until)
+
+LOAD_TIMEOUT = 20.0
+CLICK_TIMEOUT = 10.0
+LAUNCH_TIMEOUT = 20.0
+ARGUMENTS = '/x "a b" c'
+
+
+def shown(toolbars):
+    return [t for t in toolbars if t.visible]
+
+
+class FloatingTests(LarkspanTestCase):
+
+    def setUp(self):
+        super().setUp()
+        self.with_args = self.install_probe("with-args")
+        self.no_args = self.install_probe("no-args")
+        self.keys = self.install_probe("keys")
+
+    def write_launch_catalogue(self):
+        """Two sections: the first launches one probe with arguments and one
+        without, the second holds two buttons of a third probe, told apart
+        by their arguments."""
+        self.write_catalogue(
+            "[Launch]",
+            f'WithArgs="{self.with_args.exe_win}" {ARGUMENTS}',
+            f"NoArgs={self.no_args.exe_win}",
+            "[Keys]",
+            f'One="{self.keys.exe_win}" one',
+            f'Two="{self.keys.exe_win}" two',
+        )
+
+    def start_and_wait(self):
+        program = self.start_program()
+        hwnd = self.wait_bar_window(program)
+        wait_until(lambda: self.driver.find_window(title=ABOUT_TITLE) is None, LOAD_TIMEOUT,
+                   "the About box to close after the load")
+        return program, hwnd
+
+    def only_toolbar(self, buttons, other_than=None):
+        """The one toolbar shown, once it holds `buttons` buttons and is not
+        `other_than`; None until then."""
+        now = shown(self.driver.toolbars(cls=FLOAT_CLASS))
+        if (len(now) == 1 and now[0].button_count == buttons
+                and (other_than is None or now[0].hwnd != other_than.hwnd)):
+            return now[0]
+        return None
+
+    def wait_section(self, position, buttons, previous):
+        """Waits until tab `position` is selected and its toolbar alone shows."""
+        def switched():
+            return self.driver.tabs(cls=FLOAT_CLASS).selected == position and \
+                self.only_toolbar(buttons, other_than=previous)
+        try:
+            wait_until(switched, CLICK_TIMEOUT, f"section {position} to show")
+        except AssertionError as e:
+            raise AssertionError(f"{e}; tabs {self.driver.tabs(cls=FLOAT_CLASS)}, "
+                                 f"toolbars {self.driver.toolbars(cls=FLOAT_CLASS)}") from None
+        return self.only_toolbar(buttons)
+
+    def caption_point(self, hwnd):
+        rect = self.driver.window_rect(hwnd)
+        client = self.driver.window_rect(hwnd, client=True)
+        return (rect.left + rect.right) // 2, (rect.top + client.top) // 2 + 1
+
+    # -- the mouse --
+
+    def test_clicks_switch_sections_and_launch_with_the_entry_arguments(self):
+        self.write_launch_catalogue()
+        program, hwnd = self.start_and_wait()
+        self.assertEqual(self.driver.tabs(cls=FLOAT_CLASS).captions, ["Launch", "Keys"])
+        launch = self.only_toolbar(2)
+        self.assertIsNotNone(launch, f"toolbars: {self.driver.toolbars(cls=FLOAT_CLASS)}")
+
+        # The arguments arrive exactly as written after the closing quote.
+        Mouse.click(*launch.buttons[0].centre)
+        self.assertEqual(self.with_args.wait_runs(1, LAUNCH_TIMEOUT), [ARGUMENTS.encode()])
+        # No arguments: nothing at all after the program name.
+        Mouse.click(*launch.buttons[1].centre)
+        self.assertEqual(self.no_args.wait_runs(1, LAUNCH_TIMEOUT), [b""])
+
+        strip = self.driver.tabs(cls=FLOAT_CLASS)
+        Mouse.click(*strip.tabs[1].rect.centre)
+        keys = self.wait_section(2, 2, previous=launch)
+        # Its buttons lie where the first section's were.
+        self.assertEqual(keys.rect, launch.rect)
+        Mouse.move(*self.caption_point(hwnd))  # no hot button on the picture
+        shot = self.screenshot("floating-two-sections")
+        print(f"\n[e2e] screenshot: {shot}", file=sys.stderr)
+
+        # A click reaches the button of the toolbar now shown.
+        Mouse.click(*keys.buttons[1].centre)
+        self.assertEqual(self.keys.wait_runs(1, LAUNCH_TIMEOUT), [b"two"])
+
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+        # One click, one launch.
+        self.assertEqual(self.with_args.log.read_bytes(), ARGUMENTS.encode() + b"\r\n")
+        self.assertEqual(self.no_args.log.read_bytes(), b"\r\n")
+        self.assertEqual(self.keys.log.read_bytes(), b"two\r\n")
+
+    # -- the keyboard --
+
+    def test_keyboard_switches_sections_and_launches_the_focused_button(self):
+        self.write_launch_catalogue()
+        program, hwnd = self.start_and_wait()
+        launch = self.only_toolbar(2)
+        self.assertIsNotNone(launch, f"toolbars: {self.driver.toolbars(cls=FLOAT_CLASS)}")
+
+        # A click on the title bar gives the bar the keyboard.
+        Mouse.click(*self.caption_point(hwnd))
+        wait_until(lambda: self.driver.focus()["foreground"] == hwnd, CLICK_TIMEOUT,
+                   "the bar to become the foreground window")
+
+        Keyboard.press("ctrl+Tab")
+        keys = self.wait_section(2, 2, previous=launch)
+        # Both ways round, wrapping at the ends.
+        Keyboard.press("ctrl+Tab")
+        self.wait_section(1, 2, previous=keys)
+        Keyboard.press("ctrl+shift+Tab")
+        self.assertEqual(self.wait_section(2, 2, previous=launch).hwnd, keys.hwnd)
+
+        def on_button(n):
+            focus = self.driver.focus()
+            return focus.get("focus") == keys.hwnd and focus.get("hot") == n
+
+        Keyboard.press("Tab")
+        wait_until(lambda: on_button(1), CLICK_TIMEOUT, "the keyboard on the first button")
+        Keyboard.press("Right")
+        wait_until(lambda: on_button(2), CLICK_TIMEOUT, "the keyboard on the second button")
+        Keyboard.press("Return")
+        self.assertEqual(self.keys.wait_runs(1, LAUNCH_TIMEOUT), [b"two"])
+        Keyboard.press("Left")
+        wait_until(lambda: on_button(1), CLICK_TIMEOUT, "the keyboard back on the first button")
+        Keyboard.press("space")
+        self.assertEqual(self.keys.wait_runs(2, LAUNCH_TIMEOUT), [b"two", b"one"])
+
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+        self.assertFalse(self.with_args.log.exists(), "the first section's button was launched")
+        self.assertFalse(self.no_args.log.exists(), "the first section's button was launched")
+
+    # -- the dragged window --
+
+    def test_window_dragged_by_its_title_bar_saves_its_new_place(self):
+        tpp_x, tpp_y = self.twips_per_pixel
+        Registry.set_settings(Left=str(200 * tpp_x), Top=str(150 * tpp_y), Width=str(400 * tpp_x),
+                              Size="1", Position="5", Autohide="False")
+        program, hwnd = self.start_and_wait()
+        before = self.drag_caption(hwnd, 420, 300)
+        moved = Rect(420, 300, 420 + before.width, 300 + before.height)
+        if self.driver.wait_rect(moved, 5000, tolerance=1, hwnd=hwnd) is None:
+            self.fail(f"window at {self.driver.window_rect(hwnd)} after the drag, expected {moved}")
+        after = self.driver.window_rect(hwnd)
+
+        # Far from both edges the bar stays floating, tick after tick of the
+        # move timer.
+        stays_true(lambda: self.driver.find_window(cls=DOCK_CLASS) is None
+                   and self.driver.rect(hwnd=hwnd) == after, 1.5,
+                   "the floating window where it was dropped")
+
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+        settings = Registry.settings()
+        self.assertEqual(settings["Position"].data, "5")
+        for name, pixels, tpp in (("Left", after.left, tpp_x), ("Top", after.top, tpp_y),
+                                  ("Width", after.width, tpp_x)):
+            self.assertLessEqual(abs(int(settings[name].data) - pixels * tpp), tpp,
+                                 f"{name} = {settings[name].data}, window {after}")
+
+
+if __name__ == "__main__":
+    harness.main()

@@ -1,0 +1,331 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the first-run desktop import, the Options dialog and
+the About box.
+
+The first run reads real shortcuts (.lnk files saved through the shell) from
+the prefix's desktop folder, which is the harness's HOME; they are removed
+again after the test. The dialogs are opened from the popup menu with a
+right-click and the arrow keys, and driven by real clicks and keys, or by
+BM_CLICK where a click must be finished before the next look.
+
+Run under scripts/with-wine.sh, or directly:
+python3 tests/e2e/test_options.py [-v] [OptionsDialogTests.test_name].
+"""
+
+import re
+import shutil
+import sys
+from pathlib import Path
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+import harness  # noqa: E402
+from harness import (ABOUT_TITLE, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY,  # noqa: E402
+                     DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, REPO, Keyboard, LarkspanTestCase, Rect,
+                     Registry, button_state, child_windows, click_button, click_dialog_button,
+                     make_shortcut, open_popup_menu, special_folder, wait_until, windows_join)
+
+CATALOGUE = (
+    r"[Tools]",
+    r"Notepad=C:\windows\notepad.exe",
+    r"Calc=C:\windows\system32\calc.exe",
+)
+
+# The menu's items from the top; Down from no selection reaches the first
+# item, then every further item but a separator takes one press.
+MENU = ("Visibility", "AutoHide", "Fixed", "Sections", "Add Section", "Delete Section", "-",
+        "Add Program", "Delete Program", "General", "About ...", "Options", "-", "Exit")
+
+OPTIONS_TITLE = "Options"
+GENERAL_PAGE = ("Float", "Top", "Bottom", "AutoHide mode", "Fixed mode", "Large", "Small")
+AUTO_LOAD_PAGE = (" Start Menu Programs", " StartUp Programs", " Favorities", " Network", " Desktop")
+
+LOAD_TIMEOUT = 20.0
+UI_TIMEOUT = 10.0
+ARRANGE_TIMEOUT_MS = 5000
+
+WS_DISABLED = 0x08000000
+
+
+def steps_down(caption: str) -> int:
+    return sum(1 for item in MENU[:MENU.index(caption) + 1] if item != "-")
+
+
+def project_version() -> str:
+    """The version the build defines once, in the top CMakeLists.txt."""
+    match = re.search(r"project\(\s*Larkspan\s+VERSION\s+(\d+)\.(\d+)\.(\d+)",
+                      (REPO / "CMakeLists.txt").read_text())
+    if not match:
+        raise AssertionError("no project(Larkspan VERSION x.y.z) in CMakeLists.txt")
+    return ".".join(match.groups())
+
+
+class BarTestCase(LarkspanTestCase):
+    """Starting the bar and choosing from its popup menu."""
+
+    def start_and_wait(self):
+        program = self.start_program()
+        hwnd = self.wait_bar_window(program)
+        wait_until(lambda: self.driver.find_window(title=ABOUT_TITLE) is None, LOAD_TIMEOUT,
+                   "the About box to close after the load")
+        return program, hwnd
+
+    def tab_strip_spot(self):
+        """A point of the floating tab strip right of its last tab."""
+        last = self.driver.tabs(cls=FLOAT_CLASS).tabs[-1].rect
+        return last.right + 20, last.centre[1]
+
+    def choose(self, caption):
+        """Right-clicks the tab strip and chooses the menu item by keys."""
+        open_popup_menu(self.driver, *self.tab_strip_spot(), timeout=UI_TIMEOUT)
+        Keyboard.press(*["Down"] * steps_down(caption), "Return")
+
+    def wait_window(self, what, **select):
+        hwnd = self.driver.find_window(timeout_ms=int(UI_TIMEOUT * 1000), **select)
+        self.assertIsNotNone(hwnd, f"no {what}\n{self.describe_screen()}")
+        self.driver.sync(hwnd)
+        return hwnd
+
+    def wait_gone(self, hwnd, what):
+        done = self.driver.call("wait-gone", "--hwnd", hwnd, "--timeout-ms", str(int(UI_TIMEOUT * 1000)))
+        self.assertEqual(done.returncode, 0, f"{what} is still open\n{self.describe_screen()}")
+
+    def wait_foreground(self, hwnd, what):
+        wait_until(lambda: self.driver.focus().get("foreground") == hwnd, UI_TIMEOUT,
+                   f"{what} to have the keyboard")
+
+    def enabled(self, hwnd) -> bool:
+        """The window takes input: a modal window of the program disables it."""
+        style = self.driver.ok("window-info", "--hwnd", hwnd).split("\t")[4]
+        return not int(style, 16) & WS_DISABLED
+
+    def screenshot_noted(self, name):
+        shot = self.screenshot(name)
+        print(f"\n[e2e] screenshot: {shot}", file=sys.stderr)
+        return shot
+
+
+class FirstRunImportTests(BarTestCase):
+    """A first run (no catalogue beside the exe) fills the new catalogue from
+    the user's and the common desktop folders."""
+
+    SHORTCUTS = (
+        # (folder below the desktop, file name, target)
+        ("", "Notepad.lnk", r"C:\windows\notepad.exe"),
+        ("Tools", "Regedit.lnk", r"C:\windows\regedit.exe"),
+    )
+
+    def setUp(self):
+        super().setUp()
+        self.desktop_win, self.desktop = special_folder(self.driver, CSIDL_DESKTOPDIRECTORY)
+        _, common = special_folder(self.driver, CSIDL_COMMON_DESKTOPDIRECTORY)
+        # The import reads everything there: anything but ours would change
+        # the catalogue. Dot files are hidden from Windows programs.
+        self.addCleanup(self.remove_shortcuts)
+        self.remove_shortcuts()  # left by an interrupted run
+        for folder in (self.desktop, common):
+            others = sorted(p.name for p in folder.iterdir() if not p.name.startswith("."))
+            self.assertEqual(others, [], f"the desktop folder {folder} is not empty")
+
+    def remove_shortcuts(self):
+        for folder, name, _ in self.SHORTCUTS:
+            (self.desktop / folder / name).unlink(missing_ok=True)
+        shutil.rmtree(self.desktop / "Tools", ignore_errors=True)
+
+    def test_first_run_imports_desktop_shortcuts_into_sections_by_folder(self):
+        for folder, name, target in self.SHORTCUTS:
+            if folder:
+                (self.desktop / folder).mkdir(exist_ok=True)
+            make_shortcut(self.driver, windows_join(self.desktop_win, f"{folder}\\{name}" if folder else name),
+                          target)
+        self.assertFalse(self.catalogue.exists())
+
+        program, bar = self.start_and_wait()
+        # A section per folder: the desktop's own title for the shortcut on
+        # it, the subfolder's name for the one inside; both desktops are
+        # titled "Desktop" under Wine. Wine's profile writer rewrites the
+        # whole file, so the created empty line goes with the first entry.
+        expected = (b"[Desktop]\r\n"
+                    b"Notepad=C:\\windows\\notepad.exe\r\n"
+                    b"[Tools]\r\n"
+                    b"Regedit=C:\\windows\\regedit.exe\r\n")
+        self.assertEqual(self.catalogue.read_bytes(), expected, "the imported catalogue")
+
+        self.assertEqual(self.driver.tabs(cls=FLOAT_CLASS).captions, ["Desktop", "Tools"])
+        self.assertEqual(self.driver.tabs(cls=DOCK_CLASS, hidden=True).captions, ["Desktop", "Tools"])
+        shown = [t for t in self.driver.toolbars(cls=FLOAT_CLASS) if t.visible]
+        self.assertEqual([t.button_count for t in shown], [1], "the Desktop section's toolbar")
+        self.assertEqual(self.close_bar(program, bar), 0)
+        self.assertEqual(self.catalogue.read_bytes(), expected, "the catalogue after the run")
+
+
+class OptionsDialogTests(BarTestCase):
+    """The Options dialog, opened from the menu, changes the bar's mode and
+    the settings saved at shutdown."""
+
+    def open_options(self):
+        """Opens the dialog through the menu; returns its handle."""
+        self.choose("Options")
+        dialog = self.wait_window("Options dialog after choosing Options",
+                                  title=OPTIONS_TITLE, cls=DIALOG_CLASS)
+        self.wait_foreground(dialog, "the Options dialog")
+        return dialog
+
+    def checked(self, dialog):
+        """The captions of the General page's options that are checked."""
+        return [c for c in GENERAL_PAGE if button_state(self.driver, dialog, c).checked]
+
+    def wait_checked(self, dialog, expected, what):
+        try:
+            wait_until(lambda: self.checked(dialog) == expected, UI_TIMEOUT, what)
+        except AssertionError as e:
+            raise AssertionError(f"{e}: checked {self.checked(dialog)}") from None
+
+    def apply_enabled(self, dialog) -> bool:
+        return button_state(self.driver, dialog, "Apply").enabled
+
+    def quit_docked(self, program):
+        self.driver.close_window(cls=DOCK_CLASS, hidden=True)
+        self.assertEqual(program.wait_exit(self.EXIT_TIMEOUT), 0)
+
+    def shown_toolbar(self):
+        shown = [t for t in self.driver.toolbars(cls=FLOAT_CLASS) if t.visible]
+        self.assertEqual(len(shown), 1, f"toolbars shown: {shown}")
+        return shown[0]
+
+    def test_top_then_ok_docks_the_bar_at_the_top(self):
+        self.write_catalogue(*CATALOGUE)
+        program, bar = self.start_and_wait()
+        dialog = self.open_options()
+        # A fresh user: floating, fixed, small pictures; nothing to apply yet.
+        self.assertEqual(self.checked(dialog), ["Float", "Fixed mode", "Small"])
+        self.assertFalse(self.apply_enabled(dialog), "Apply before any change")
+        self.assertFalse(self.enabled(bar), "the bar stays usable under the modal dialog")
+        self.screenshot_noted("options-dialog")
+
+        click_dialog_button(self.driver, dialog, "Top")
+        self.wait_checked(dialog, ["Top", "Fixed mode", "Small"], "Top to be checked")
+        self.assertTrue(self.apply_enabled(dialog), "Apply after a change")
+        click_dialog_button(self.driver, dialog, "OK")
+        self.wait_gone(dialog, "the Options dialog after OK")
+
+        self.wait_docked_window(program, timeout=ARRANGE_TIMEOUT_MS / 1000)
+        thickness = 800 // self.twips_per_pixel[1]  # fixed, small pictures
+        top = Rect(0, 0, self.screen["width"], thickness)
+        self.assertIsNotNone(self.driver.wait_rect(top, ARRANGE_TIMEOUT_MS, cls=DOCK_CLASS),
+                             f"docked bar at {self.driver.rect(cls=DOCK_CLASS, hidden=True)}, expected {top}")
+        wait_until(lambda: self.driver.find_window(cls=FLOAT_CLASS) is None, ARRANGE_TIMEOUT_MS / 1000,
+                   "the floating window to hide")
+        self.quit_docked(program)
+        settings = Registry.settings()
+        self.assertEqual((settings["Position"].data, settings["Autohide"].data, settings["Size"].data),
+                         ("1", "False", "1"), "Position, Autohide, Size saved")
+
+    def test_top_apply_then_cancel_stores_the_position_without_moving_the_bar(self):
+        self.write_catalogue(*CATALOGUE)
+        program, bar = self.start_and_wait()
+        before = self.driver.window_rect(bar)
+        dialog = self.open_options()
+        click_button(self.driver, dialog, "Top")
+        self.assertTrue(self.apply_enabled(dialog), "Apply after a change")
+        click_dialog_button(self.driver, dialog, "Apply")
+        wait_until(lambda: not self.apply_enabled(dialog), UI_TIMEOUT, "Apply to disable itself")
+        self.assertEqual(self.checked(dialog), ["Top", "Fixed mode", "Small"])
+        # Esc is the dialog's Cancel, also once the clicked Apply is disabled.
+        Keyboard.press("Escape")
+        gone = self.driver.call("wait-gone", "--hwnd", dialog, "--timeout-ms", str(int(UI_TIMEOUT * 1000)))
+        if gone.returncode != 0:
+            self.fail(f"Esc left the Options dialog open; the keyboard: {self.driver.focus()}")
+
+        self.assertTrue(self.driver.sync(bar), "the bar does not answer")
+        self.assertIsNone(self.driver.find_window(cls=DOCK_CLASS), "Cancel docked the bar")
+        self.assertEqual(self.driver.window_rect(bar), before, "Cancel moved the floating window")
+        self.assertEqual(self.close_bar(program, bar), 0)
+        self.assertEqual(Registry.settings()["Position"].data, "1", "the applied position, saved")
+
+    def test_large_then_ok_takes_effect_at_the_next_start(self):
+        self.write_catalogue(*CATALOGUE)
+        program, bar = self.start_and_wait()
+        small_window = self.driver.window_rect(bar)
+        small_buttons = self.shown_toolbar().buttons
+        dialog = self.open_options()
+        click_button(self.driver, dialog, "Large")
+        self.assertEqual(self.checked(dialog), ["Float", "Fixed mode", "Large"])
+        click_button(self.driver, dialog, "OK")
+        self.wait_gone(dialog, "the Options dialog after OK")
+
+        # Only stored: this run's toolbars keep their pictures.
+        self.assertTrue(self.driver.sync(bar), "the bar does not answer")
+        self.assertEqual(self.shown_toolbar().buttons, small_buttons, "buttons right after OK")
+        self.assertEqual(self.driver.window_rect(bar), small_window, "window right after OK")
+        self.assertEqual(self.close_bar(program, bar), 0)
+        self.assertEqual(Registry.settings()["Size"].data, "0")
+
+        program, bar = self.start_and_wait()
+        large_window = self.driver.window_rect(bar)
+        self.assertEqual(large_window.height, 1350 // self.twips_per_pixel[1],
+                         f"floating window {large_window} with large pictures, {small_window} before")
+        for n, rect in enumerate(self.shown_toolbar().buttons, 1):
+            self.assertTrue(32 + 2 <= rect.height <= 32 + 16,
+                            f"button {n} is {rect.width} x {rect.height} for 32-pixel pictures")
+            self.assertGreater(rect.height, small_buttons[n - 1].height)
+        self.screenshot_noted("options-large-pictures")
+        self.assertEqual(self.close_bar(program, bar), 0)
+        self.assertEqual(Registry.settings()["Size"].data, "0")
+
+    def test_ctrl_tab_switches_pages_and_wraps(self):
+        self.write_catalogue(*CATALOGUE)
+        program, bar = self.start_and_wait()
+        dialog = self.open_options()
+
+        def page():
+            """The page shown, 1 or 2, when the tab strip and every control
+            of both pages agree on it; otherwise None."""
+            selected = self.driver.tabs(hwnd=dialog).selected
+            visible = {c.text: c.visible for c in child_windows(self.driver, dialog)}
+            general = {visible.get(c) for c in GENERAL_PAGE}
+            auto_load = {visible.get(c) for c in AUTO_LOAD_PAGE}
+            if selected == 1 and general == {True} and auto_load == {False}:
+                return 1
+            if selected == 2 and general == {False} and auto_load == {True}:
+                return 2
+            return None
+
+        self.assertEqual(self.driver.tabs(hwnd=dialog).captions, ["General", "Sections and Programs"])
+        self.assertEqual(page(), 1, "the page shown first")
+        Keyboard.press("ctrl+Tab")
+        wait_until(lambda: page() == 2, UI_TIMEOUT, "Ctrl+Tab to show Sections and Programs")
+        self.assertTrue(button_state(self.driver, dialog, " Desktop").enabled)
+        self.screenshot_noted("options-auto-load")
+        Keyboard.press("ctrl+Tab")
+        wait_until(lambda: page() == 1, UI_TIMEOUT, "Ctrl+Tab on the last tab to wrap to General")
+
+        click_dialog_button(self.driver, dialog, "Cancel")
+        self.wait_gone(dialog, "the Options dialog after Cancel")
+        self.assertEqual(self.close_bar(program, bar), 0)
+        self.assertEqual(Registry.settings()["Position"].data, "5", "Cancel changed the position")
+
+
+class AboutBoxTests(BarTestCase):
+
+    def test_about_box_shows_the_version_and_ok_closes_it(self):
+        self.write_catalogue(*CATALOGUE)
+        program, bar = self.start_and_wait()
+        self.choose("About ...")
+        about = self.wait_window(f"{ABOUT_TITLE!r} after choosing About ...", title=ABOUT_TITLE)
+        texts = [c.text for c in child_windows(self.driver, about) if c.cls.lower() == "static"]
+        self.assertIn(f"Version {project_version()}", texts, "the About box's labels")
+        self.assertIn("Larkspan", texts, "the About box's labels")
+        self.assertFalse(self.enabled(bar), "the bar stays usable under the modal About box")
+        self.screenshot_noted("about-box")
+
+        click_dialog_button(self.driver, about, "OK")
+        self.wait_gone(about, "the About box after OK")
+        self.assertTrue(self.driver.sync(bar), "the bar does not answer")
+        wait_until(lambda: self.enabled(bar), UI_TIMEOUT, "the bar to be enabled again")
+        self.assertEqual(self.close_bar(program, bar), 0)
+
+
+if __name__ == "__main__":
+    harness.main()
