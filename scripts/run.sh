@@ -32,8 +32,20 @@ bar=$!
 trap 'kill -TERM "$bar" 2>/dev/null; exit 130' INT
 trap 'kill -TERM "$bar" 2>/dev/null; exit 143' TERM
 
-if ! hwnd="$(wine "$driver" wait-window --title "$title" --exclude-class '#32770' \
-    --timeout-ms 30000)"; then
+# The bar shows as the floating window, or docked when the settings say so.
+wait_bar() {
+    local deadline=$((SECONDS + 30))
+    while ((SECONDS < deadline)); do
+        for cls in LarkspanFloat LarkspanDock; do
+            if wine "$driver" wait-window --class "$cls" --timeout-ms 1000 2>/dev/null; then
+                return 0
+            fi
+        done
+    done
+    return 1
+}
+
+if ! hwnd="$(wait_bar)"; then
     echo "run.sh: the bar's window did not appear; windows on screen:" >&2
     wine "$driver" list-windows --visible >&2 || true
     kill -TERM "$bar" 2>/dev/null || true

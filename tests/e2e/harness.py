@@ -641,6 +641,8 @@ class LarkspanTestCase(unittest.TestCase):
             # Killed windows vanish once wineserver has cleaned up after them.
             wait_until(lambda: self.driver.find_window(title=TITLE) is None, 15,
                        "the killed program's windows to go")
+        # The prefix is shared with scripts/run.sh: leave no test's settings behind.
+        Registry.delete_key(APP_KEY)
 
     # -- helpers for tests --
 
