@@ -29,6 +29,21 @@
 
 namespace {
 
+// The program's windows and services as start-up leaves them before the
+// catalogue is loaded: small icons, 15 twips per pixel.
+struct BenchProgram {
+    BenchProgram() {
+        host.Attach(app);
+        app.state.TwipsPerPixelX = app.state.TwipsPerPixelY = 15;
+        app.state.IconSize = 1;
+        host.LoadUtilityForm();
+        host.HideDock();
+    }
+    lark::win::RealPlatform real;
+    lark::win::Host host;
+    lark::App app{real.platform, host};
+};
+
 std::string MakeCatalogue(int sections, int entries) {
     std::string text;
     text.reserve(static_cast<size_t>(sections) * static_cast<size_t>(entries + 1) * 40);
@@ -250,15 +265,10 @@ int RunIconsBench(int count, int pumpIntervalMs) {
         return "C:\\Data\\Projects\\Folder" + std::to_string(i);
     }));
 
-    lark::win::RealPlatform real;
-    lark::win::Host host;
-    lark::App app(real.platform, host);
-    host.Attach(app);
-    app.state.TwipsPerPixelX = app.state.TwipsPerPixelY = 15;
-    app.state.IconSize = 1;
-    host.LoadUtilityForm();
+    BenchProgram bench;
+    lark::win::Host& host = bench.host;
+    lark::App& app = bench.app;
     host.InitImageLists();
-    host.HideDock();
     if (pumpIntervalMs >= 0) host.Events().SetInterval(static_cast<unsigned>(pumpIntervalMs));
     const GuiObjects start = CountGuiObjects();
 
@@ -356,14 +366,9 @@ int main(int argc, char** argv) {
     size_t lines = 0;
     for (size_t i = 0; i + 1 < catalogue.size(); ++i) lines += catalogue[i] == '\r' && catalogue[i + 1] == '\n';
 
-    lark::win::RealPlatform real;
-    lark::win::Host host;
-    lark::App app(real.platform, host);
-    host.Attach(app);
-    app.state.TwipsPerPixelX = app.state.TwipsPerPixelY = 15;
-    app.state.IconSize = 1;
-    host.LoadUtilityForm();
-    host.HideDock();
+    BenchProgram bench;
+    lark::win::Host& host = bench.host;
+    lark::App& app = bench.app;
     host.Events().SetInterval(interval);
 
     PROCESS_MEMORY_COUNTERS_EX before{};
