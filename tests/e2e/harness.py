@@ -328,8 +328,18 @@ class Driver:
 
     def toolbars(self, **select) -> list:
         """The toolbars of a bar window, ordered by control id (their creation order)."""
+        # A toolbar just shown hands its buttons to its control as it paints;
+        # a read that falls in between fails, and one a moment later does not.
+        for attempt in range(20):
+            try:
+                output = self.ok("toolbars", *self._select(**select))
+                break
+            except DriverError:
+                if attempt == 19:
+                    raise
+                time.sleep(0.05)
         bars = []
-        for line in self.ok("toolbars", *self._select(**select)).splitlines():
+        for line in output.splitlines():
             kind, *fields = line.split("\t")
             if kind == "toolbar":
                 hwnd, control_id, visible, rect, _count = fields
