@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "catalogue/cINI.h"
@@ -90,6 +91,9 @@ struct AppState {
     std::vector<uintptr_t> SmallIcons;
     // Upper-cased type keys of the icon cache; element 0 stays empty.
     std::vector<std::string> IconKeys{std::string()};
+    // Per-button picture keys handed out this run: a new button never takes
+    // one, so it cannot change another button's picture.
+    std::unordered_set<std::string> PictureKeys;
 
     int16_t ImportDepth = 0;
     std::string ImportSection;

@@ -12,7 +12,7 @@ int32_t TwipsPerPixel(int32_t dpi) {
 }
 
 void BindCatalogue(App& app) {
-    app.state.CatalogueIni = std::make_unique<cINI>(app.platform.Profile);
+    app.state.CatalogueIni = std::make_unique<cINI>(app.platform.Files, app.platform.CodePage);
     app.state.CatalogueIni->INIPath(app.state.CataloguePath);
 }
 
@@ -22,15 +22,30 @@ void BindCatalogue(App& app) {
 void SettleCatalogueFile(App& app, const std::string& programFolder) {
     AppState& s = app.state;
     if (app.platform.Files.Exists(s.CataloguePath)) return;
-    s.CataloguePath = DefaultCataloguePath(programFolder);
+    s.CataloguePath = DefaultCatalogueFile(app, programFolder);
     if (app.platform.Files.Exists(s.CataloguePath)) return;
-    app.platform.Files.WriteAll(s.CataloguePath, "\r\n");
+    app.platform.Files.SaveAtomically(s.CataloguePath, "\r\n", "");
     BindCatalogue(app);
     app.host.ImportShellFolder(kDesktopFolder, true);
     app.host.ImportShellFolder(kCommonDesktopFolder, true);
 }
 
 }  // namespace
+
+std::string DefaultCatalogueFile(App& app, const std::string& programFolder) {
+    IFileSystem& files = app.platform.Files;
+    const std::string beside = DefaultCataloguePath(programFolder);
+    if (files.Exists(beside)) return beside;
+    const std::string appData = app.host.AppDataFolder();
+    if (appData.empty()) return beside;
+    const std::string folder = appData + "\\" + kSettingsApp;
+    const std::string home = folder + "\\" + kDefaultCatalogueName;
+    if (files.Exists(home)) return home;
+    // A copy on a stick or in a folder of its own stays portable.
+    if (files.CanCreateFilesIn(programFolder)) return beside;
+    files.CreateFolder(folder);
+    return home;
+}
 
 bool Main(App& app) {
     AppState& s = app.state;
@@ -52,8 +67,8 @@ bool Main(App& app) {
 
         s.IconSize = 1;
         const std::string programFolder = host.ProgramFolder();
-        LoadSettings(s, app.platform.Settings, programFolder);
-        if (s.CataloguePath.empty()) s.CataloguePath = DefaultCataloguePath(programFolder);
+        LoadSettings(s, app.platform.Settings);
+        if (s.CataloguePath.empty()) s.CataloguePath = DefaultCatalogueFile(app, programFolder);
         SettleCatalogueFile(app, programFolder);
         BindCatalogue(app);
 

@@ -7,8 +7,8 @@
 #include "app/ErrorReporter.h"
 #include "app/FileSystem.h"
 #include "app/Settings.h"
+#include "app/TextFile.h"
 #include "app/UiPorts.h"
-#include "catalogue/ProfileFile.h"
 
 namespace lark {
 
@@ -37,6 +37,8 @@ public:
     virtual bool PreviousInstanceRunning() = 0;
     virtual ScreenMeasures MeasureScreen() = 0;
     virtual std::string ProgramFolder() = 0;
+    // The user's roaming application-data folder; empty when unknown.
+    virtual std::string AppDataFolder() = 0;
 
     virtual void LoadUtilityForm() = 0;
     virtual void ImportShellFolder(int32_t folderNumber, bool showProgress) = 0;
@@ -59,7 +61,7 @@ struct Platform {
     IMousePointer& MousePointer;
     ISettingsStore& Settings;
     IFileSystem& Files;
-    IProfileFile& Profile;
+    IAnsiCodePage& CodePage;
     IAppBarShell& AppBar;
 };
 
@@ -77,6 +79,11 @@ struct App {
 inline constexpr const char* kAlreadyRunning = "Application is already running!";
 inline constexpr int32_t kDesktopFolder = 16;        // the user's desktop
 inline constexpr int32_t kCommonDesktopFolder = 25;  // all users' desktop
+
+// Where the catalogue lives when no setting names one: beside the program,
+// unless that folder cannot be written (an installed copy), then in the
+// user's application data. A catalogue found in either place is kept there.
+std::string DefaultCatalogueFile(App& app, const std::string& programFolder);
 
 // Runs the start-up; true when the program is now running, false when it
 // ended (second instance or a start-up error, already reported).

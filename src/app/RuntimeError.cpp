@@ -13,6 +13,7 @@ std::string ErrorDescription(int32_t number) {
         case kErrTypeMismatch: return "Type mismatch";
         case kErrBadFileName: return "Bad file name or number";
         case kErrFileNotFound: return "File not found";
+        case kErrDiskFull: return "Disk full";
         case kErrPermissionDenied: return "Permission denied";
         case kErrPathFileAccess: return "Path/File access error";
         case kErrPathNotFound: return "Path not found";

@@ -16,6 +16,7 @@ enum ErrorNumber : int32_t {
     kErrTypeMismatch = 13,
     kErrBadFileName = 52,
     kErrFileNotFound = 53,
+    kErrDiskFull = 61,
     kErrPermissionDenied = 70,
     kErrPathFileAccess = 75,
     kErrPathNotFound = 76,

@@ -21,9 +21,9 @@ std::string DefaultCataloguePath(const std::string& programFolder) {
     return programFolder + "\\" + kDefaultCatalogueName;
 }
 
-void LoadSettings(AppState& state, ISettingsStore& store, const std::string& programFolder) {
+void LoadSettings(AppState& state, ISettingsStore& store) {
     // Each key on its own: a failing read or conversion skips only that key.
-    Guard([&] { state.CataloguePath = ReadSetting(store, "INI_Path", DefaultCataloguePath(programFolder)); });
+    Guard([&] { state.CataloguePath = ReadSetting(store, "INI_Path", ""); });
     Guard([&] { state.IconSize = ToInt16(ReadSetting(store, "Size", "1")); });
     Guard([&] {
         const double half = static_cast<double>(state.ScreenHeightPx) * state.TwipsPerPixelY / 2.0;

@@ -25,8 +25,9 @@ inline constexpr const char* kSettingsSection = "Load";
 inline constexpr const char* kDefaultCatalogueName = "zentrol.ini";
 
 // Reads every key with its default; a value that does not convert leaves its
-// field as it was.
-void LoadSettings(AppState& state, ISettingsStore& store, const std::string& programFolder);
+// field as it was. A missing "INI_Path" reads as empty: the program then
+// chooses where the catalogue lives.
+void LoadSettings(AppState& state, ISettingsStore& store);
 
 // Writes every key; the first failing write ends the save (it throws).
 void SaveSettings(const AppState& state, ISettingsStore& store);

@@ -52,7 +52,7 @@ private:
 
     // False when the file is empty.
     bool ReadLines(const std::string& path) {
-        const std::string content = load_.files.ReadText(path);
+        const std::string content = DecodeText(load_.files.ReadBytes(path), load_.codePage);
         const std::vector<std::string_view> lines = SplitCatalogueLines(content);
         if (lines.empty()) return false;
         const auto lastIndex = static_cast<int32_t>(lines.size() - 1);

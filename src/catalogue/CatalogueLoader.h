@@ -5,6 +5,7 @@
 
 #include "app/ErrorReporter.h"
 #include "app/FileSystem.h"
+#include "app/TextFile.h"
 #include "app/UiPorts.h"
 #include "bar/BarWindow.h"
 #include "dialogs/ProgressWindow.h"
@@ -16,6 +17,7 @@ struct CatalogueLoad {
     IBarWindow& dock;
     IBarWindow& floating;
     IFileSystem& files;
+    IAnsiCodePage& codePage;  // for a file without a byte-order mark
     IProgressWindow& progress;
     IEventLoop& events;
     IPictureRule& pictures;

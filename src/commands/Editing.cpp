@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/RuntimeError.h"
+#include "app/Unicode.h"
 #include "bar/BarInput.h"
 #include "icons/IconCache.h"
 
@@ -54,15 +55,20 @@ void CreateSection(EditingContext& c) {
     if (!answer || answer->empty()) return;
     const std::string& name = *answer;
     ITabStrip& tabs = c.floating.TabControl1();
-    for (int32_t position = 1; position <= tabs.TabCount(); ++position) {
-        if (tabs.TabKey(position) == name) {
-            c.messageBox.Show("Tab already exist!", "Create tab", BoxIcon::Information, BoxButtons::Ok);
-            return;
-        }
-    }
     cINI& catalogue = Catalogue(c);
+    // The file knows one section per name, whatever the letter case.
+    bool taken = catalogue.HasSection(name);
+    for (int32_t position = 1; position <= tabs.TabCount() && !taken; ++position)
+        taken = EqualsIgnoreCase(tabs.TabKey(position), name);
+    if (taken) {
+        c.messageBox.Show("Tab already exist!", "Create tab", BoxIcon::Information, BoxButtons::Ok);
+        return;
+    }
+    // The file first: a failed save leaves the bar as it was.
+    CatalogueBatch edit(catalogue);
     catalogue.Create(name, "_New", "");
     catalogue.DeleteKey(name, "_New");
+    edit.Commit();
 
     tabs.AddTab(name, -1, -1, name);
     c.docked.TabControl1().AddTab(name, -1, -1, name);
@@ -96,7 +102,8 @@ void RemoveSection(EditingContext& c, int32_t tabPosition) {
                                    BoxButtons::OkCancel);
     });
     if (answer == BoxAnswer::Cancel) return;
-    Guard([&] { Catalogue(c).DeleteSection(name); });
+    // A save that fails is reported and the section stays on the bar.
+    Catalogue(c).DeleteSection(name);
     Guard([&] { DiscardSectionToolbar(c.floating, name); });
     Guard([&] { DiscardSectionToolbar(c.docked, name); });
     Guard([&] { c.floating.TabControl1().RemoveTab(tabPosition); });
@@ -112,12 +119,19 @@ void CreateButton(EditingContext& c, int32_t toolbarIndex, int32_t tabPosition) 
     const std::optional<std::string> caption = c.input.Ask("Create caption for button", "Create button", file);
     if (!caption || caption->empty()) return;
 
+    const std::string section = c.floating.TabControl1().TabKey(tabPosition);
+    cINI& catalogue = Catalogue(c);
+    // Names as the file sees them: another letter case is the same entry.
+    bool taken = catalogue.HasKey(section, *caption);
     const std::vector<std::string> keys = c.floating.ButtonKeys(toolbarIndex);
-    if (std::find(keys.begin(), keys.end(), *caption) != keys.end()) {
+    for (const std::string& key : keys)
+        taken = taken || EqualsIgnoreCase(c.floating.GetButtonToolTip(toolbarIndex, key), *caption);
+    if (taken) {
         c.messageBox.Show("Button already exist!", "Add button", BoxIcon::Critical, BoxButtons::Ok);
         return;
     }
-    const auto number = static_cast<int32_t>(keys.size()) + 1;
+    // Keyed as the loader keys a button, so keys stay unique with names.
+    const std::string buttonKey = *caption + std::to_string(toolbarIndex);
 
     std::string image;
     if (file.size() >= 3 && UpperCase(file.substr(file.size() - 3)) == "MDB") {
@@ -126,20 +140,23 @@ void CreateButton(EditingContext& c, int32_t toolbarIndex, int32_t tabPosition) 
         const IIconSource::Found found = c.icons.ExtractIcons(file);
         c.state.LargeIcons.assign(1, found.large);
         c.state.SmallIcons.assign(1, found.small);
-        const std::string key = "i_" + std::to_string(tabPosition) + "_" + std::to_string(number);
-        // A key an earlier section left behind takes the new picture.
+        std::string key;
+        for (auto number = static_cast<int32_t>(keys.size()) + 1; key.empty(); ++number) {
+            const std::string candidate = "i_" + std::to_string(tabPosition) + "_" + std::to_string(number);
+            if (!c.state.PictureKeys.count(candidate)) key = candidate;
+        }
+        c.state.PictureKeys.insert(key);
         c.icons.StorePictures(key);
         image = (c.state.IconSize != 0 ? found.small : found.large) != 0 ? key : "no";
     }
 
-    c.floating.AddButton(toolbarIndex, *caption, image);
-    c.docked.AddButton(toolbarIndex, *caption, image);
+    catalogue.Create(section, *caption, file);
+    c.floating.AddButton(toolbarIndex, buttonKey, image);
+    c.docked.AddButton(toolbarIndex, buttonKey, image);
     for (IBarWindow* bar : {&c.floating, &c.docked}) {
-        bar->SetButtonTag(toolbarIndex, *caption, ButtonTag{file, ""});
-        bar->SetButtonToolTip(toolbarIndex, *caption, *caption);
+        bar->SetButtonTag(toolbarIndex, buttonKey, ButtonTag{file, ""});
+        bar->SetButtonToolTip(toolbarIndex, buttonKey, *caption);
     }
-    const std::string section = c.floating.TabControl1().TabKey(tabPosition);
-    Catalogue(c).Create(section, *caption, file);
 }
 
 void DeleteButton(EditingContext& c, int32_t toolbarIndex, const std::string& buttonKey) {
@@ -153,10 +170,11 @@ void DeleteButton(EditingContext& c, int32_t toolbarIndex, const std::string& bu
     if (c.messageBox.Show("Delete program: " + name + "?", "Deleting program", BoxIcon::Question,
                           BoxButtons::OkCancel) == BoxAnswer::Cancel)
         return;
+    // The tooltip is the entry's key; only that line of the section goes. A
+    // save that fails is reported and the button stays.
+    Catalogue(c).DeleteKey(section, name);
     Guard([&] { c.floating.RemoveButton(toolbarIndex, buttonKey); });
     Guard([&] { c.docked.RemoveButton(toolbarIndex, buttonKey); });
-    // The tooltip is the entry's key; only that line of the section goes.
-    Guard([&] { Catalogue(c).DeleteKey(section, name); });
 }
 
 }  // namespace lark

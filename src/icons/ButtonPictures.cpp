@@ -22,6 +22,7 @@ ImageChoice ButtonPictures::ChooseButtonImage(const std::string& target, int16_t
     if (IsCachedIcon(state_.IconKeys, type)) return {type, false};
 
     const std::string key = "i_" + std::to_string(sectionNumber) + "_" + std::to_string(buttonNumber);
+    state_.PictureKeys.insert(key);
     IIconSource::Found found;
     Guard([&] { found = source_.ExtractIcons(target); });
     state_.LargeIcons.assign(1, found.large);

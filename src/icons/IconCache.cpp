@@ -25,14 +25,15 @@ std::string UpperCase(std::string text) {
     return text;
 }
 
-void LoadIconCache(std::vector<std::string>& iconKeys, const std::string& programFolder, IProfileFile& profile,
-                   ICachePictures& pictures) {
+void LoadIconCache(std::vector<std::string>& iconKeys, const std::string& programFolder, IFileSystem& files,
+                   IAnsiCodePage& codePage, ICachePictures& pictures) {
     iconKeys.assign(1, std::string());
     const std::string settingsPath = programFolder + "\\settings.ini";
     if (!pictures.FileExists(settingsPath)) return;
-    cINI settings(profile);
+    cINI settings(files, codePage);
     settings.INIPath(settingsPath);
-    const std::string section = settings.GetSection("Files");
+    std::string section;
+    if (!Guard([&] { section = settings.GetSection("Files"); })) return;
     if (section.empty()) return;
 
     size_t start = 0;

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/ProfileFile.h"
+#include "app/FileSystem.h"
+#include "app/TextFile.h"
 
 namespace lark {
 
@@ -21,9 +22,10 @@ public:
 };
 
 // Fills iconKeys (element 0 empty, then the loaded keys in file order).
-// Nothing is ever reported: a line that cannot be used is skipped.
-void LoadIconCache(std::vector<std::string>& iconKeys, const std::string& programFolder, IProfileFile& profile,
-                   ICachePictures& pictures);
+// settings.ini may be ANSI, UTF-8 or UTF-16LE, as the catalogue. Nothing is
+// ever reported: a line that cannot be used is skipped.
+void LoadIconCache(std::vector<std::string>& iconKeys, const std::string& programFolder, IFileSystem& files,
+                   IAnsiCodePage& codePage, ICachePictures& pictures);
 
 // True when the key (already upper-cased) is one of the loaded keys.
 bool IsCachedIcon(const std::vector<std::string>& iconKeys, const std::string& key);

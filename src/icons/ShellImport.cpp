@@ -1,8 +1,10 @@
 #include "icons/ShellImport.h"
 
 #include <limits>
+#include <optional>
 
 #include "app/RuntimeError.h"
+#include "catalogue/cINI.h"
 
 namespace lark {
 namespace {
@@ -61,6 +63,8 @@ void ImportShellFolder(ImportContext& context, int32_t folderNumber, bool showPr
         Guard([&] { context.progress.ShowProgress(static_cast<int32_t>(items.size())); });
         Guard([&] { context.events.DoEvents(); });
     }
+    std::optional<CatalogueBatch> batch;
+    if (context.state.CatalogueIni) Guard([&] { batch.emplace(*context.state.CatalogueIni); });
     Guard([&] {
         if (!folder) Raise(kErrObjectNotSet);
         ImportItems(context, *folder, items, showProgress);
@@ -69,6 +73,13 @@ void ImportShellFolder(ImportContext& context, int32_t folderNumber, bool showPr
     if (showProgress) {
         Guard([&] { context.progress.Unload(); });
         Guard([&] { context.events.DoEvents(); });
+    }
+    if (batch) {
+        try {
+            batch->Commit();
+        } catch (...) {
+            context.errors.ShowError("", CurrentError());
+        }
     }
 }
 

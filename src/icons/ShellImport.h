@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/AppState.h"
+#include "app/ErrorReporter.h"
 #include "app/UiPorts.h"
 #include "dialogs/ProgressWindow.h"
 
@@ -51,11 +52,14 @@ struct ImportContext {
     IFolderTree& tree;
     IProgressWindow& progress;
     IEventLoop& events;
+    const ErrorReporter& errors;
     int32_t progressValue = 0;  // the progress display's value while it is shown
 };
 
-// Never raises and reports nothing: an error inside the walk ends the walk
-// of this folder, and the progress display is closed all the same.
+// Never raises: an error inside the walk ends the walk of this folder, and
+// the progress display is closed all the same. What the walk found reaches
+// the catalogue in one save; a save that fails is reported and leaves the
+// file as it was.
 void ImportShellFolder(ImportContext& context, int32_t folderNumber, bool showProgress);
 
 // Walks items of the folder `parent`; the progress display advances for

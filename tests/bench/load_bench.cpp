@@ -25,7 +25,6 @@
 #include "app/win32/Text.h"
 #include "bar/win32/AppBarShellService.h"
 #include "catalogue/CatalogueLoader.h"
-#include "catalogue/win32/ProfileFileService.h"
 
 namespace {
 
@@ -260,10 +259,11 @@ int RunIconsBench(int count, int pumpIntervalMs) {
     lark::win::FileSystemService files;
     const std::string programs = lark::win::Narrow(folder) + "\\programs.ini";
     const std::string folders = lark::win::Narrow(folder) + "\\folders.ini";
-    files.WriteAll(programs, MakeProgramCatalogue(count, [&](int i) { return copies[static_cast<size_t>(i)]; }));
-    files.WriteAll(folders, MakeProgramCatalogue(count, [](int i) {
+    files.SaveAtomically(programs, MakeProgramCatalogue(count, [&](int i) { return copies[static_cast<size_t>(i)]; }),
+                         "");
+    files.SaveAtomically(folders, MakeProgramCatalogue(count, [](int i) {
         return "C:\\Data\\Projects\\Folder" + std::to_string(i);
-    }));
+    }), "");
 
     BenchProgram bench;
     lark::win::Host& host = bench.host;
@@ -362,7 +362,8 @@ int main(int argc, char** argv) {
     const std::string path = lark::win::Narrow(tempDir) + "larkspan-bench.ini";
     lark::win::FileSystemService files;
     const std::string catalogue = MakeCatalogue(sections, entries);
-    files.WriteAll(path, catalogue);
+    files.SaveAtomically(path, catalogue, "");
+    lark::win::AnsiCodePageService codePage;
     size_t lines = 0;
     for (size_t i = 0; i + 1 < catalogue.size(); ++i) lines += catalogue[i] == '\r' && catalogue[i + 1] == '\n';
 
@@ -383,7 +384,8 @@ int main(int argc, char** argv) {
     TimedProgress timedProgress(progress, clock);
     TimedEvents timedEvents(host.Events(), clock);
     lark::LoadCatalogue(
-        lark::CatalogueLoad{dock, floating, files, timedProgress, timedEvents, pictures, app.errors, 1}, path);
+        lark::CatalogueLoad{dock, floating, files, codePage, timedProgress, timedEvents, pictures, app.errors, 1},
+        path);
     const auto end = std::chrono::steady_clock::now();
     PROCESS_MEMORY_COUNTERS_EX after{};
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&after), sizeof after);

@@ -1,5 +1,6 @@
 // libFuzzer target: arbitrary bytes as catalogue file content, through the
-// format's pieces and through LoadCatalogue into two in-memory bars.
+// decoders, the editor, the format's pieces and through LoadCatalogue into
+// two in-memory bars.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,9 @@
 #include "app/RuntimeError.h"
 #include "catalogue/CatalogueFormat.h"
 #include "catalogue/CatalogueLoader.h"
+#include "catalogue/IniDocument.h"
+#include "app/TextFile.h"
+#include "app/Unicode.h"
 
 namespace {
 
@@ -89,10 +93,33 @@ void CheckValue(std::string_view value) {
     Require(rest.find(parsed.arguments) != std::string_view::npos, "arguments are not from after the quote");
 }
 
+// The decoders give well-formed UTF-8 for any bytes, and the editor gives
+// back every byte it did not change.
+void CheckText(const std::string& content) {
+    FakeCodePage ansi;
+    const std::string text = DecodeText(content, ansi);
+    Require(SanitizeUtf8(text) == text, "decoded text is not well-formed UTF-8");
+    Require(Utf16LeToUtf8(Utf8ToUtf16Le(text)) == text, "UTF-16 round trip changed the text");
+
+    IniDocument document = IniDocument::Parse(content, ansi);
+    Require(document.Serialize(ansi) == content ||
+                (DetectEncoding(content) == TextEncoding::Utf16Le && content.size() % 2 != 0),
+            "an unchanged document is not its bytes");
+    const char letter = content.size() > 2 ? static_cast<char>('a' + static_cast<unsigned char>(content[1]) % 26) : 'k';
+    const std::string key(1, letter);
+    document.Set("Fuzz", key, "v");
+    document.DeleteKey("Other", "x");
+    const std::string saved = document.Serialize(ansi);
+    const IniDocument again = IniDocument::Parse(saved, ansi);
+    Require(again.Value("Fuzz", key) == std::optional<std::string>("v"), "a set value does not read back");
+    Require(again.Encoding() == document.Encoding(), "the written form is not the one reported");
+}
+
 void CheckLoad(const std::string& content) {
     const std::string path = "C:\\fuzz\\zentrol.ini";
     FakeBar dock, floating;
     FakeFileSystem files;
+    FakeCodePage codePage;
     files.files[path] = content;
     FakeProgress progress;
     FakeEvents events;
@@ -102,7 +129,7 @@ void CheckLoad(const std::string& content) {
     FakeMessageBox box;
     FakePointer pointer;
     ErrorReporter errors(box, pointer);
-    LoadCatalogue(CatalogueLoad{dock, floating, files, progress, events, pictures, errors, 1}, path);
+    LoadCatalogue(CatalogueLoad{dock, floating, files, codePage, progress, events, pictures, errors, 1}, path);
 
     Require(dock.tabs.Names() == floating.tabs.Names(), "bars differ in tabs");
     Require(dock.ToolbarIndices() == floating.ToolbarIndices(), "bars differ in toolbars");
@@ -118,7 +145,8 @@ void CheckLoad(const std::string& content) {
         }
     }
 
-    const std::vector<std::string_view> lines = SplitCatalogueLines(content);
+    const std::string text = DecodeText(content, codePage);
+    const std::vector<std::string_view> lines = SplitCatalogueLines(text);
     std::vector<std::string> headers;
     for (std::string_view line : lines)
         if (IsSectionHeader(line)) headers.emplace_back(SectionName(line));
@@ -163,6 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         EntryLine entry;
         if (SplitEntry(line, entry)) CheckValue(entry.value);
     }
+    CheckText(content);
     CheckLoad(content);
     return 0;
 }

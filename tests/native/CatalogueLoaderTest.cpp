@@ -21,7 +21,7 @@ protected:
         LoadCatalogue(Context(iconSize), kPath);
     }
     CatalogueLoad Context(int32_t iconSize = 1) {
-        return CatalogueLoad{dock, floating, files, progress, events, pictures, errors, iconSize};
+        return CatalogueLoad{dock, floating, files, codePage, progress, events, pictures, errors, iconSize};
     }
     // Both windows must always carry the same content.
     void ExpectBarsAlike() {
@@ -36,6 +36,7 @@ protected:
 
     FakeBar dock, floating;
     FakeFileSystem files;
+    FakeCodePage codePage;
     FakeProgress progress;
     FakeEvents events;
     FakePictures pictures;
@@ -43,6 +44,19 @@ protected:
     FakePointer pointer;
     ErrorReporter errors{box, pointer};
 };
+
+TEST_F(LoaderTest, UnicodeFilesAreReadByTheirByteOrderMarkWithTheSameLineRules) {
+    const std::string text = "[工具 🚀]\r\nNotes=C:\\笔记.exe\r\n[Docs]\r\n";
+    for (const std::string& bytes : {"\xEF\xBB\xBF" + text, "\xFF\xFE" + Utf8ToUtf16Le(text)}) {
+        Load(bytes);
+        EXPECT_THAT(dock.tabs.Names(), ElementsAre("工具 🚀", "Docs"));
+        EXPECT_EQ(floating.GetButtonTag(0, "Notes0").target, "C:\\笔记.exe");
+        ExpectBarsAlike();
+    }
+    // Without a mark the bytes are the code page's.
+    Load("[Caf\xE9]\r\n");
+    EXPECT_THAT(dock.tabs.Names(), ElementsAre("Café"));
+}
 
 TEST_F(LoaderTest, ASectionWithAProgramAndAFolder) {
     pictures.withIcons = {"C:\\Windows\\notepad.exe"};

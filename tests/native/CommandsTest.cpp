@@ -124,9 +124,9 @@ public:
 class CommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        w.files.files["C:\\Apps\\Larkspan\\zentrol.ini"] = "\r\n";
-        s.CatalogueIni = std::make_unique<cINI>(w.profile);
-        s.CatalogueIni->INIPath("C:\\Apps\\Larkspan\\zentrol.ini");
+        w.files.files[kCatalogue] = "\r\n";
+        s.CatalogueIni = std::make_unique<cINI>(w.files, w.codePage);
+        s.CatalogueIni->INIPath(kCatalogue);
         s.ScreenWidthPx = 1024;
         s.ScreenHeightPx = 768;
         s.TwipsPerPixelX = s.TwipsPerPixelY = 15;
@@ -135,10 +135,14 @@ protected:
         s.IconSize = 1;
         menu.BuildMainMenu();
     }
-    // Tabs and toolbars as a load of these sections leaves them.
+    // Tabs and toolbars as a load of these sections leaves them, and the
+    // catalogue they came from.
     void Sections(std::initializer_list<const char*> names) {
         int32_t index = 0;
+        std::string& file = w.files.files[kCatalogue];
+        file.clear();
         for (const char* name : names) {
+            file += "[" + std::string(name) + "]\r\n";
             for (FakeBar* bar : {&floating, &docked}) {
                 bar->tabs.AddTab(name, -1, -1, name);
                 if (index > 0) bar->CreateToolbar(index);
@@ -147,12 +151,17 @@ protected:
             ++index;
         }
     }
-    std::vector<std::string> Writes() {
-        std::vector<std::string> out;
-        for (const auto& write : w.profile.writes)
-            out.push_back(write.section + "|" + write.key.value_or("<null>") + "|" + write.value.value_or("<null>"));
-        return out;
+    std::string Catalogue() { return w.files.files.at(kCatalogue); }
+    // A loaded program button: keyed as the loader keys it, named by its tooltip.
+    void Program(int32_t toolbar, const std::string& name, const std::string& picture = "no") {
+        for (FakeBar* bar : {&floating, &docked}) {
+            bar->AddButton(toolbar, name + std::to_string(toolbar), picture);
+            bar->SetButtonToolTip(toolbar, name + std::to_string(toolbar), name);
+        }
+        if (picture.rfind("i_", 0) == 0) s.PictureKeys.insert(picture);
     }
+
+    static constexpr const char* kCatalogue = "C:\\Apps\\Larkspan\\zentrol.ini";
     PMenu& Popup() { return *s.MainPopup; }
 
     FakeWorld w;
@@ -275,25 +284,32 @@ TEST_F(CommandsTest, AddingSectionsWritesABareHeaderAndTakesFreeIndices) {
     EXPECT_EQ(floating.ToolbarTag(1), "Games");
     EXPECT_EQ(docked.ToolbarTag(1), "Games");
     EXPECT_EQ(floating.At(1).images, ImageListSize::Small);
-    EXPECT_THAT(Writes(), ElementsAre("B|<null>|<null>", "Games|_New|", "Games|_New|<null>"));
+    EXPECT_EQ(Catalogue(), "[A]\r\n[C]\r\n[Games]\r\n");
+    EXPECT_EQ(w.files.saves, 2);  // one save per command
+    EXPECT_EQ(w.files.files.at(std::string(kCatalogue) + ".bak"), "[A]\r\n[C]\r\n");
     EXPECT_TRUE(w.box.shown.size() == 1);  // only the deletion question
 }
 
-TEST_F(CommandsTest, SectionNamesAreCheckedExactlyAndCancelCreatesNothing) {
+TEST_F(CommandsTest, SectionNamesTakenInAnyLetterCaseAreRefusedAndCancelCreatesNothing) {
     Sections({"Tools"});
-    input.answers = {"Tools"};
-    menu.RunCommand(kCmdAddSection);
-    ASSERT_EQ(w.box.shown.size(), 1u);
+    // A section the file holds without a tab ("[ Web ]" is no header to the
+    // loader) is taken all the same.
+    w.files.files[kCatalogue] += "[ Web ]\r\n";
+    const std::string before = Catalogue();
+    for (const char* name : {"Tools", "tools", "WEB"}) {
+        input.answers = {name};
+        menu.RunCommand(kCmdAddSection);
+    }
+    ASSERT_EQ(w.box.shown.size(), 3u);
     EXPECT_EQ(w.box.shown[0].text, "Tab already exist!");
     EXPECT_EQ(w.box.shown[0].title, "Create tab");
-    input.answers = {"tools"};
-    menu.RunCommand(kCmdAddSection);
-    EXPECT_THAT(floating.tabs.Names(), ElementsAre("Tools", "tools"));
     input.answers = {std::nullopt};
     menu.RunCommand(kCmdAddSection);
     input.answers = {""};
     menu.RunCommand(kCmdAddSection);
-    EXPECT_EQ(floating.tabs.TabCount(), 2);
+    EXPECT_THAT(floating.tabs.Names(), ElementsAre("Tools"));
+    EXPECT_EQ(Catalogue(), before);
+    EXPECT_EQ(w.files.saves, 0);
 }
 
 TEST_F(CommandsTest, DeletingASectionAsksAndCancelChangesNothing) {
@@ -305,12 +321,13 @@ TEST_F(CommandsTest, DeletingASectionAsksAndCancelChangesNothing) {
     EXPECT_EQ(w.box.shown[0].text, "Delete section: B?");
     EXPECT_EQ(w.box.shown[0].title, "Deleting section");
     EXPECT_EQ(floating.tabs.TabCount(), 2);
-    EXPECT_TRUE(w.profile.writes.empty());
+    EXPECT_EQ(w.files.saves, 0);
     w.box.answer = BoxAnswer::Ok;
     menu.RunCommand(kCmdDelSection);
     EXPECT_THAT(floating.tabs.Names(), ElementsAre("A"));
     EXPECT_THAT(docked.tabs.Names(), ElementsAre("A"));
     EXPECT_THAT(floating.ToolbarIndices(), ElementsAre(0));
+    EXPECT_EQ(Catalogue(), "[A]\r\n");
 }
 
 TEST_F(CommandsTest, CommandsTakeTheCurrentTabOfTheVisibleWindow) {
@@ -351,13 +368,13 @@ TEST_F(CommandsTest, AddingAProgram) {
     menu.RunCommand(kCmdAddButton);
     EXPECT_THAT(fileDialog.opened, ElementsAre("Select file|Exe files|*.exe|MS Access files|*.mdb|All files|*.*||1"));
     EXPECT_THAT(input.asked, ElementsAre("Create caption for button|Create button|C:\\Tools\\calc.exe"));
-    EXPECT_THAT(floating.ButtonKeys(1), ElementsAre("x1", "Calculator"));
-    EXPECT_THAT(docked.ButtonKeys(1), ElementsAre("Calculator"));
-    EXPECT_EQ(floating.GetButtonImage(1, "Calculator"), "i_2_2");
-    EXPECT_EQ(docked.GetButtonTag(1, "Calculator").target, "C:\\Tools\\calc.exe");
-    EXPECT_EQ(docked.GetButtonToolTip(1, "Calculator"), "Calculator");
+    EXPECT_THAT(floating.ButtonKeys(1), ElementsAre("x1", "Calculator1"));
+    EXPECT_THAT(docked.ButtonKeys(1), ElementsAre("Calculator1"));
+    EXPECT_EQ(floating.GetButtonImage(1, "Calculator1"), "i_2_2");
+    EXPECT_EQ(docked.GetButtonTag(1, "Calculator1").target, "C:\\Tools\\calc.exe");
+    EXPECT_EQ(docked.GetButtonToolTip(1, "Calculator1"), "Calculator");
     EXPECT_THAT(icons.stored, ElementsAre("i_2_2"));
-    EXPECT_THAT(Writes(), ElementsAre("B|Calculator|C:\\Tools\\calc.exe"));
+    EXPECT_EQ(Catalogue(), "[A]\r\n[B]\r\nCalculator=C:\\Tools\\calc.exe\r\n");
 }
 
 TEST_F(CommandsTest, ProgramEditingStopsQuietlyOrWithItsMessage) {
@@ -374,14 +391,19 @@ TEST_F(CommandsTest, ProgramEditingStopsQuietlyOrWithItsMessage) {
     fileDialog.next = "C:\\a.exe";
     input.answers = {""};
     menu.RunCommand(kCmdAddButton);
-    floating.AddButton(0, "Dup", "no");
-    input.answers = {"Dup"};
+    // A name the section holds in any letter case, on the bar or only in
+    // the file, is refused; adding it would overwrite that entry's target.
+    Program(0, "Notepad");
+    w.files.files[kCatalogue] = "[A]\r\nNotepad=C:\\notepad.exe\r\nhidden=C:\\h.exe\r\n";
+    input.answers = {"notepad", "HIDDEN"};
     menu.RunCommand(kCmdAddButton);
-    ASSERT_EQ(w.box.shown.size(), 1u);
+    menu.RunCommand(kCmdAddButton);
+    ASSERT_EQ(w.box.shown.size(), 2u);
     EXPECT_EQ(w.box.shown[0].text, "Button already exist!");
     EXPECT_EQ(w.box.shown[0].title, "Add button");
     EXPECT_EQ(w.box.shown[0].icon, BoxIcon::Critical);
-    EXPECT_TRUE(w.profile.writes.empty());
+    EXPECT_EQ(w.files.saves, 0);
+    EXPECT_THAT(floating.ButtonKeys(0), ElementsAre("Notepad0"));
 }
 
 TEST_F(CommandsTest, PicturesForNewProgramsFollowTheSizeAndMdbFiles) {
@@ -391,28 +413,74 @@ TEST_F(CommandsTest, PicturesForNewProgramsFollowTheSizeAndMdbFiles) {
     fileDialog.next = "C:\\noicon.exe";
     input.answers = {"Plain", "Db"};
     menu.RunCommand(kCmdAddButton);
-    EXPECT_EQ(floating.GetButtonImage(0, "Plain"), "no");
+    EXPECT_EQ(floating.GetButtonImage(0, "Plain0"), "no");
     EXPECT_THAT(icons.stored, ElementsAre("i_1_1"));  // stored all the same
     fileDialog.next = "D:\\sales.Mdb";
     menu.RunCommand(kCmdAddButton);
-    EXPECT_EQ(floating.GetButtonImage(0, "Db"), "mdb");
+    EXPECT_EQ(floating.GetButtonImage(0, "Db0"), "mdb");
     EXPECT_EQ(icons.stored.size(), 1u);
+}
+
+TEST_F(CommandsTest, ANewProgramNeverTakesAPictureKeyAlreadyHandedOut) {
+    Sections({"A"});
+    Program(0, "One", "i_1_1");
+    Program(0, "Two", "i_1_2");
+    Program(0, "Three", "i_1_3");
+    for (FakeBar* bar : {&floating, &docked}) bar->RemoveButton(0, "Two0");
+    w.files.files["C:\\four.exe"] = "";
+    fileDialog.next = "C:\\four.exe";
+    input.answers = {"Four", "Five"};
+    menu.RunCommand(kCmdAddButton);
+    // Two buttons are left, but "i_1_3" is Three's picture.
+    EXPECT_EQ(floating.GetButtonImage(0, "Four0"), "i_1_4");
+    menu.RunCommand(kCmdAddButton);
+    EXPECT_EQ(floating.GetButtonImage(0, "Five0"), "i_1_5");
+    EXPECT_THAT(icons.stored, ElementsAre("i_1_4", "i_1_5"));
+}
+
+TEST_F(CommandsTest, ASaveThatFailsIsReportedWithTheFileAndChangesNothing) {
+    Sections({"A", "B"});
+    Program(1, "Calc");
+    w.files.files[kCatalogue] = "[A]\r\n[B]\r\nCalc=C:\\calc.exe\r\n";
+    w.files.files["C:\\new.exe"] = "";
+    const std::string before = Catalogue();
+    w.files.readOnlyFiles.insert(kCatalogue);
+    const std::string report =
+        "Cannot save C:\\Apps\\Larkspan\\zentrol.ini. Permission denied (70).";
+
+    input.answers = {"Games", "New"};
+    menu.RunCommand(kCmdAddSection);
+    EXPECT_EQ(w.box.shown.back().text, report);
+    s.PopupToolbarIndex = 1;
+    floating.tabs.current = 2;
+    fileDialog.next = "C:\\new.exe";
+    menu.RunCommand(kCmdAddButton);
+    EXPECT_EQ(w.box.shown.back().text, report);
+    presenter.choices = {9};  // "Delete Program", then OK to the question
+    menu.ToolbarRightClick(1, "Calc1", 0x55, 0, 0);
+    EXPECT_EQ(w.box.shown.back().text, report);
+    menu.RunCommand(kCmdDelSection);
+    EXPECT_EQ(w.box.shown.back().text, report);
+
+    EXPECT_THAT(floating.tabs.Names(), ElementsAre("A", "B"));
+    EXPECT_THAT(docked.tabs.Names(), ElementsAre("A", "B"));
+    EXPECT_THAT(floating.ButtonKeys(1), ElementsAre("Calc1"));
+    EXPECT_THAT(docked.ButtonKeys(1), ElementsAre("Calc1"));
+    EXPECT_EQ(Catalogue(), before);
 }
 
 TEST_F(CommandsTest, DeletingAProgramRemovesItsButtonsAndOnlyItsEntry) {
     Sections({"A", "B"});
-    for (FakeBar* bar : {&floating, &docked}) {
-        bar->AddButton(1, "Notepad1", "no");
-        bar->SetButtonToolTip(1, "Notepad1", "Notepad");
-        bar->AddButton(1, "Calc1", "no");
-    }
+    Program(1, "Notepad");
+    Program(1, "Calc");
+    w.files.files[kCatalogue] = "[A]\r\n[B]\r\nnotepad = C:\\n.exe\r\nCalc=C:\\calc.exe\r\n";
     presenter.choices = {9};  // "Delete Program"
     w.box.answer = BoxAnswer::Ok;
     menu.ToolbarRightClick(1, "Notepad1", 0x55, 0, 0);
     EXPECT_EQ(w.box.shown.back().text, "Delete program: Notepad?");
     EXPECT_THAT(floating.ButtonKeys(1), ElementsAre("Calc1"));
     EXPECT_THAT(docked.ButtonKeys(1), ElementsAre("Calc1"));
-    EXPECT_THAT(Writes(), ElementsAre("B|Notepad|<null>"));
+    EXPECT_EQ(Catalogue(), "[A]\r\n[B]\r\nCalc=C:\\calc.exe\r\n");
 }
 
 TEST_F(CommandsTest, AFailingCommandIsReportedWithoutContext) {

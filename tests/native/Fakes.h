@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,8 @@
 #include "app/Settings.h"
 #include "app/UiPorts.h"
 #include "bar/AppBarShell.h"
-#include "catalogue/ProfileFile.h"
+#include "app/TextFile.h"
+#include "app/Unicode.h"
 
 namespace lark::test {
 
@@ -78,48 +80,52 @@ public:
 class FakeFileSystem : public IFileSystem {
 public:
     bool Exists(const std::string& path) override { return files.count(path) != 0; }
-    void WriteAll(const std::string& path, const std::string& bytes) override {
-        if (readOnly) Raise(kErrPathFileAccess);
-        files[path] = bytes;
-        if (log) log->push_back("write:" + path);
-    }
-    std::string ReadText(const std::string& path) override {
+    std::string ReadBytes(const std::string& path) override {
         auto it = files.find(path);
         if (it == files.end()) Raise(kErrFileNotFound);
         return it->second;
     }
+    void SaveAtomically(const std::string& path, const std::string& bytes, const std::string& backupPath) override {
+        if (readOnly) Raise(kErrPathFileAccess);
+        if (readOnlyFiles.count(path)) Raise(kErrPermissionDenied);
+        auto old = files.find(path);
+        if (old != files.end() && !backupPath.empty()) files[backupPath] = old->second;
+        files[path] = bytes;
+        ++saves;
+        if (log) log->push_back("write:" + path);
+    }
+    bool CanCreateFilesIn(const std::string& folder) override { return !readOnly && !readOnlyFolders.count(folder); }
+    void CreateFolder(const std::string& folder) override {
+        if (readOnly) Raise(kErrPathFileAccess);
+        folders.insert(folder);
+    }
     std::map<std::string, std::string> files;
+    std::set<std::string> folders;
+    std::set<std::string> readOnlyFiles;
+    std::set<std::string> readOnlyFolders;
     bool readOnly = false;
+    int saves = 0;
     std::vector<std::string>* log = nullptr;
 };
 
-class FakeProfileFile : public IProfileFile {
+// A single-byte code page that holds exactly U+0000..U+00FF (Latin-1).
+class FakeCodePage : public IAnsiCodePage {
 public:
-    size_t GetString(const std::string&, const std::string&, const std::string&, std::string& buffer, size_t,
-                     const std::string&) override {
-        buffer = stringBuffer;
-        return stringCount;
+    std::string ToUtf8(std::string_view ansi) override {
+        std::string out;
+        for (char c : ansi) AppendUtf8(out, static_cast<unsigned char>(c));
+        return out;
     }
-    size_t GetSection(const std::string&, std::string& buffer, size_t, const std::string&) override {
-        buffer = sectionBuffer;
-        return sectionCount;
+    std::optional<std::string> FromUtf8(std::string_view utf8) override {
+        std::string out;
+        size_t pos = 0;
+        while (pos < utf8.size()) {
+            const char32_t c = NextCodePoint(utf8, pos);
+            if (c > 0xFF) return std::nullopt;
+            out += static_cast<char>(c);
+        }
+        return out;
     }
-    bool WriteString(const std::string& section, const std::optional<std::string>& key,
-                     const std::optional<std::string>& value, const std::string& path) override {
-        writes.push_back({section, key, value, path});
-        return true;
-    }
-    struct Write {
-        std::string section;
-        std::optional<std::string> key;
-        std::optional<std::string> value;
-        std::string path;
-    };
-    std::vector<Write> writes;
-    std::string stringBuffer;
-    size_t stringCount = 0;
-    std::string sectionBuffer;
-    size_t sectionCount = 0;
 };
 
 class FakeAppBarShell : public IAppBarShell {
@@ -157,6 +163,7 @@ public:
     bool PreviousInstanceRunning() override { return step("instance"), previousInstance; }
     ScreenMeasures MeasureScreen() override { return step("screen"), screen; }
     std::string ProgramFolder() override { return programFolder; }
+    std::string AppDataFolder() override { return appDataFolder; }
     void LoadUtilityForm() override { step("f_Util"); }
     void ImportShellFolder(int32_t folderNumber, bool showProgress) override {
         step("import:" + std::to_string(folderNumber) + (showProgress ? "+progress" : ""));
@@ -183,6 +190,7 @@ public:
     bool previousInstance = false;
     ScreenMeasures screen{1024, 768, 96, 96};
     std::string programFolder = "C:\\Apps\\Larkspan";
+    std::string appDataFolder = "C:\\Users\\Ann\\AppData\\Roaming";
     std::string failAt;
     int32_t failWith = kErrOutOfMemory;
 };
@@ -193,9 +201,9 @@ struct FakeWorld {
     FakePointer pointer;
     FakeSettingsStore settings;
     FakeFileSystem files;
-    FakeProfileFile profile;
+    FakeCodePage codePage;
     FakeAppBarShell appBar;
-    Platform platform{box, pointer, settings, files, profile, appBar};
+    Platform platform{box, pointer, settings, files, codePage, appBar};
     FakeHost host;
     App app{platform, host};
 };

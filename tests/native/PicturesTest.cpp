@@ -122,15 +122,20 @@ private:
 
 class IconCacheTest : public ::testing::Test {
 protected:
-    void Section(const std::string& lines) {
+    // settings.ini with these NUL-separated lines under [Files].
+    void Section(const std::string& lines, const std::string& bom = "") {
         pictures.files.insert("C:\\App\\settings.ini");
-        profile.sectionBuffer = lines + std::string(2, '\0');
-        profile.sectionCount = lines.size();
+        std::string text = "[Files]\r\n" + lines;
+        for (char& c : text)
+            if (c == '\0') c = '\n';
+        for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2) text.insert(at, "\r");
+        files.files["C:\\App\\settings.ini"] = bom.empty() ? text : bom + Utf8ToUtf16Le(text);
     }
-    void Load() { LoadIconCache(keys, "C:\\App", profile, pictures); }
+    void Load() { LoadIconCache(keys, "C:\\App", files, codePage, pictures); }
 
     std::vector<std::string> keys{"stale", "OLD"};
-    FakeProfileFile profile;
+    FakeFileSystem files;
+    FakeCodePage codePage;
     FakeCachePictures pictures;
 };
 
@@ -163,13 +168,12 @@ TEST_F(IconCacheTest, LinesThatNameNoPictureLoadNothing) {
     EXPECT_EQ(pictures.small.count("BAD"), 0u);
 }
 
-TEST_F(IconCacheTest, OnlyWhatTheSectionReadHoldsIsSeen) {
-    // The profile read stops at 2048 characters; a cut last entry is a line
-    // like any other.
-    pictures.files = {"C:\\App\\a.ico", "C:\\App\\a.i"};
-    Section(std::string("one=a.ico\0two=a.i\0", 18));
+TEST_F(IconCacheTest, AUnicodeSettingsFileIsReadLikeAnAnsiOne) {
+    pictures.files = {"C:\\App\\Документ.ico"};
+    Section("doc=Документ.ico", "\xFF\xFE");
     Load();
-    EXPECT_THAT(keys, ElementsAre("", "ONE", "TWO"));
+    EXPECT_THAT(keys, ElementsAre("", "DOC"));
+    EXPECT_EQ(pictures.small.at("DOC"), "C:\\App\\Документ.ico");
 }
 
 TEST_F(IconCacheTest, NoSettingsFileOrSectionLeavesOnlyTheEmptyKey) {

@@ -94,6 +94,46 @@ TEST_F(MainTest, AnEmptyStoredPathMeansTheDefault) {
     EXPECT_EQ(s.CataloguePath, kDefaultCatalogue);
 }
 
+TEST_F(MainTest, ACatalogueCannotLiveInAFolderItCannotWriteSoItGoesToTheUsersData) {
+    const std::string home = "C:\\Users\\Ann\\AppData\\Roaming\\Larkspan\\zentrol.ini";
+    w.files.readOnlyFolders.insert(w.host.programFolder);
+    ASSERT_TRUE(Main(w.app));
+    EXPECT_EQ(s.CataloguePath, home);
+    EXPECT_EQ(w.files.files.at(home), "\r\n");
+    EXPECT_TRUE(w.files.folders.count("C:\\Users\\Ann\\AppData\\Roaming\\Larkspan"));
+    EXPECT_THAT(w.host.log, ::testing::Contains("import:16+progress"));
+    EXPECT_EQ(s.CatalogueIni->INIPath(), home);
+
+    // Found there on the next start; a stored path to a missing file falls
+    // back to it too.
+    for (const char* stored : {"", "D:\\Gone\\mine.ini"}) {
+        FakeWorld again;
+        again.files.files[home] = "[Tools]\r\n";
+        again.files.readOnlyFolders.insert(again.host.programFolder);
+        again.settings.Set("INI_Path", stored);
+        ASSERT_TRUE(Main(again.app));
+        EXPECT_EQ(again.app.state.CataloguePath, home) << stored;
+        EXPECT_EQ(again.files.files.at(home), "[Tools]\r\n");
+    }
+}
+
+TEST_F(MainTest, ACatalogueFoundInEitherHomeStaysThere) {
+    // Beside the program, even where that folder cannot be written: a copy
+    // on a stick stays portable (its saves then report the failure).
+    w.files.readOnlyFolders.insert(w.host.programFolder);
+    w.files.files[kDefaultCatalogue] = "[Tools]\r\n";
+    ASSERT_TRUE(Main(w.app));
+    EXPECT_EQ(s.CataloguePath, kDefaultCatalogue);
+
+    // In the user's data, after the folder became writable.
+    FakeWorld moved;
+    const std::string home = "C:\\Users\\Ann\\AppData\\Roaming\\Larkspan\\zentrol.ini";
+    moved.files.files[home] = "[Tools]\r\n";
+    ASSERT_TRUE(Main(moved.app));
+    EXPECT_EQ(moved.app.state.CataloguePath, home);
+    EXPECT_FALSE(moved.files.Exists(kDefaultCatalogue));
+}
+
 TEST_F(MainTest, AStartUpErrorIsReportedWithoutContextAndEndsTheProgram) {
     w.files.readOnly = true;  // the new catalogue cannot be written
     w.settings.Set("Width", "8000");

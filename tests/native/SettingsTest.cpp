@@ -59,8 +59,8 @@ protected:
 };
 
 TEST_F(SettingsTest, AFreshUserGetsTheDefaults) {
-    LoadSettings(state, store, "C:\\Apps");
-    EXPECT_EQ(state.CataloguePath, "C:\\Apps\\zentrol.ini");
+    LoadSettings(state, store);
+    EXPECT_EQ(state.CataloguePath, "");  // the program chooses the catalogue's home
     EXPECT_EQ(state.IconSize, 1);
     EXPECT_EQ(state.FloatTop, 768 * 15 / 2);
     EXPECT_EQ(state.FloatLeft, 1024 * 15 / 2);
@@ -74,7 +74,7 @@ TEST_F(SettingsTest, AFreshUserGetsTheDefaults) {
 TEST_F(SettingsTest, HalfTwipDefaultsRoundToEven) {
     state.ScreenHeightPx = 767;  // 11505 twips: half is 5752.5
     state.ScreenWidthPx = 1023;  // 15345 twips: half is 7672.5
-    LoadSettings(state, store, "C:\\Apps");
+    LoadSettings(state, store);
     EXPECT_EQ(state.FloatTop, 5752);
     EXPECT_EQ(state.FloatLeft, 7672);
 }
@@ -87,7 +87,7 @@ TEST_F(SettingsTest, StoredValuesAreConverted) {
     store.Set("Width", "9000");
     store.Set("Position", "2");
     store.Set("Autohide", "1");
-    LoadSettings(state, store, "C:\\Apps");
+    LoadSettings(state, store);
     EXPECT_EQ(state.CataloguePath, "D:\\Cat\\mine.ini");
     EXPECT_EQ(state.IconSize, 0);
     EXPECT_EQ(state.FloatTop, 1200);
@@ -103,7 +103,7 @@ TEST_F(SettingsTest, AnUnreadableValueKeepsOnlyItsFieldUnchanged) {
     store.Set("Size", "99999");  // overflows 16 bits
     store.Set("Autohide", "True");
     store.Set("Position", "7");  // out of the known codes, kept as it is
-    LoadSettings(state, store, "C:\\Apps");
+    LoadSettings(state, store);
     EXPECT_EQ(state.FloatTop, 0);
     EXPECT_EQ(state.IconSize, 1);
     EXPECT_EQ(state.FloatLeft, 7680);
@@ -129,7 +129,7 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInItsOrderAndForm) {
 
     AppState reread;
     reread.IconSize = 1;
-    LoadSettings(reread, store, "C:\\Other");
+    LoadSettings(reread, store);
     EXPECT_EQ(reread.CataloguePath, state.CataloguePath);
     EXPECT_EQ(reread.IconSize, 0);
     EXPECT_EQ(reread.FloatLeft, -15);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "FakeBar.h"
+#include "Fakes.h"
 #include "icons/ShellImport.h"
 
 namespace lark::test {
@@ -81,62 +82,36 @@ public:
     std::map<int32_t, Node> specials;
 };
 
-// An INI file in memory: sections and keys in the order first written, a
-// key written again keeps its place and takes the new value.
-class MemoryProfile : public IProfileFile {
-public:
-    size_t GetString(const std::string&, const std::string&, const std::string&, std::string&, size_t,
-                     const std::string&) override {
-        return 0;
-    }
-    size_t GetSection(const std::string&, std::string&, size_t, const std::string&) override { return 0; }
-    bool WriteString(const std::string& section, const std::optional<std::string>& key,
-                     const std::optional<std::string>& value, const std::string& path) override {
-        if (key && *key == failOnKey) Raise(kErrPermissionDenied);
-        paths.push_back(path);
-        auto s = std::find_if(sections.begin(), sections.end(), [&](const auto& e) { return e.first == section; });
-        if (s == sections.end()) s = sections.insert(sections.end(), {section, {}});
-        auto k = std::find_if(s->second.begin(), s->second.end(), [&](const auto& e) { return e.first == *key; });
-        if (k == s->second.end()) {
-            s->second.push_back({*key, *value});
-        } else {
-            k->second = *value;
-        }
-        return true;
-    }
-
-    std::string Text() const {
-        std::string out;
-        for (const auto& [section, entries] : sections) {
-            out += "[" + section + "]\n";
-            for (const auto& [key, value] : entries) out += key + "=" + value + "\n";
-        }
-        return out;
-    }
-
-    std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> sections;
-    std::vector<std::string> paths;
-    std::string failOnKey = "\x01";
-};
-
 constexpr int32_t kDesktop = 16;
 constexpr int32_t kCommonDesktop = 25;
 
 class ShellImportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        state.CatalogueIni = std::make_unique<cINI>(profile);
-        state.CatalogueIni->INIPath("C:\\Larkspan\\zentrol.ini");
+        state.CatalogueIni = std::make_unique<cINI>(files, codePage);
+        state.CatalogueIni->INIPath(kPath);
     }
 
     void Import(int32_t number, bool showProgress = true) { ImportShellFolder(context, number, showProgress); }
+    // The catalogue with plain line feeds, for reading.
+    std::string Text() const {
+        auto it = files.files.find(kPath);
+        std::string text = it == files.files.end() ? "" : it->second;
+        for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, "\n");
+        return text;
+    }
 
+    static constexpr const char* kPath = "C:\\Larkspan\\zentrol.ini";
     AppState state;
-    MemoryProfile profile;
+    FakeFileSystem files;
+    FakeCodePage codePage;
+    FakeMessageBox box;
+    FakePointer pointer;
+    ErrorReporter errors{box, pointer};
     FakeTree tree;
     FakeProgress progress;
     FakeEvents events;
-    ImportContext context{state, tree, progress, events};
+    ImportContext context{state, tree, progress, events, errors};
 };
 
 TEST_F(ShellImportTest, SectionsNameUpToThreeFoldersAboveTheShortcutThenFollowThePreviousOne) {
@@ -156,7 +131,7 @@ TEST_F(ShellImportTest, SectionsNameUpToThreeFoldersAboveTheShortcutThenFollowTh
 
     // Sed and Awk (four and five levels down) follow Grep; Solo follows Awk,
     // the shortcut handled before it, although it lies under Games.
-    EXPECT_EQ(profile.Text(),
+    EXPECT_EQ(Text(),
               "[Desktop]\nNotes=C:\\notes.exe\n"
               "[Tools]\nHammer=C:\\hammer.exe\n"
               "[Tools\\Office]\nWord=C:\\word.exe\n"
@@ -164,7 +139,7 @@ TEST_F(ShellImportTest, SectionsNameUpToThreeFoldersAboveTheShortcutThenFollowTh
               "[Games]\nChess=C:\\chess.exe\n");
     EXPECT_EQ(state.ImportSection, "Games");
     EXPECT_EQ(state.ImportDepth, 0);
-    for (const std::string& path : profile.paths) EXPECT_EQ(path, "C:\\Larkspan\\zentrol.ini");
+    EXPECT_EQ(files.saves, 1);  // the whole import in one save
 }
 
 TEST_F(ShellImportTest, ADeepShortcutWithNoSectionYetIsSkippedButFollowsOneFromAnEarlierImport) {
@@ -173,12 +148,12 @@ TEST_F(ShellImportTest, ADeepShortcutWithNoSectionYetIsSkippedButFollowsOneFromA
     tree.specials[kCommonDesktop] = Folder("Public", {deep});
 
     Import(kDesktop);
-    EXPECT_EQ(profile.Text(), "[Tools]\nHammer=C:\\hammer.exe\n");
+    EXPECT_EQ(Text(), "[Tools]\nHammer=C:\\hammer.exe\n");
 
     // The section survives the import: the next one's first, deep shortcut
     // goes there.
     Import(kCommonDesktop);
-    EXPECT_EQ(profile.Text(), "[Tools]\nHammer=C:\\hammer.exe\nLost=C:\\lost.exe\n");
+    EXPECT_EQ(Text(), "[Tools]\nHammer=C:\\hammer.exe\nLost=C:\\lost.exe\n");
 }
 
 TEST_F(ShellImportTest, FoldersWithOneTitleShareASectionAndAReimportReplacesValues) {
@@ -187,11 +162,11 @@ TEST_F(ShellImportTest, FoldersWithOneTitleShareASectionAndAReimportReplacesValu
         Folder("Desktop", {Shortcut("Web", "C:\\public\\web.exe"), Shortcut("Maps", "C:\\maps.exe")});
     Import(kDesktop);
     Import(kCommonDesktop);
-    EXPECT_EQ(profile.Text(), "[Desktop]\nMail=C:\\mail.exe\nWeb=C:\\public\\web.exe\nMaps=C:\\maps.exe\n");
+    EXPECT_EQ(Text(), "[Desktop]\nMail=C:\\mail.exe\nWeb=C:\\public\\web.exe\nMaps=C:\\maps.exe\n");
 
     tree.specials[kDesktop].children[0].target = "D:\\mail2.exe";
     Import(kDesktop);
-    EXPECT_EQ(profile.Text(), "[Desktop]\nMail=D:\\mail2.exe\nWeb=C:\\web.exe\nMaps=C:\\maps.exe\n");
+    EXPECT_EQ(Text(), "[Desktop]\nMail=D:\\mail2.exe\nWeb=C:\\web.exe\nMaps=C:\\maps.exe\n");
 }
 
 TEST_F(ShellImportTest, ATargetWithABraceIsStoredAsTheShortcutsOwnPath) {
@@ -201,7 +176,7 @@ TEST_F(ShellImportTest, ATargetWithABraceIsStoredAsTheShortcutsOwnPath) {
                            Shortcut("Odd", "C:\\odd}dir\\odd.exe"),
                            Folder("Office", {Shortcut("Excel", "C:\\{guid}")})});
     Import(kDesktop);
-    EXPECT_EQ(profile.Text(),
+    EXPECT_EQ(Text(),
               "[Desktop]\nWord=C:\\Special16\\Word.lnk\nComputer=C:\\Special16\\Computer.lnk\n"
               "Odd=C:\\odd}dir\\odd.exe\n"
               "[Office]\nExcel=C:\\Special16\\Office\\Excel.lnk\n");
@@ -221,18 +196,27 @@ TEST_F(ShellImportTest, AnErrorEndsOnlyTheWalkOfItsOwnSpecialFolder) {
     Import(kCommonDesktop);
     Import(2);  // nothing there either; the earlier failures left no trace
 
-    EXPECT_EQ(profile.Text(), "[Desktop]\nFirst=C:\\first.exe\n[Tools]\nSaw=C:\\saw.exe\n");
+    EXPECT_EQ(Text(), "[Desktop]\nFirst=C:\\first.exe\n[Tools]\nSaw=C:\\saw.exe\n");
     EXPECT_EQ(progress.unloads, 4);
     EXPECT_FALSE(progress.shown);
     EXPECT_EQ(progress.max, 0);  // a folder that did not open counts no items
 
-    tree.specials[2] = Folder("Programs", {Shortcut("Ok", "C:\\ok.exe"), Shortcut("Refused", "C:\\no.exe"),
+    // What the walk found before its error is saved.
+    tree.specials[2] = Folder("Programs", {Shortcut("Ok", "C:\\ok.exe"), Unreadable(Shortcut("Refused", "")),
                                            Shortcut("Never", "C:\\never.exe")});
-    profile.failOnKey = "Refused";
     Import(2);
-    EXPECT_EQ(profile.sections.back().first, "Programs");
-    EXPECT_THAT(profile.sections.back().second, ElementsAre(std::pair<std::string, std::string>{"Ok", "C:\\ok.exe"}));
+    const std::string saved = "[Desktop]\nFirst=C:\\first.exe\n[Tools]\nSaw=C:\\saw.exe\n[Programs]\nOk=C:\\ok.exe\n";
+    EXPECT_EQ(Text(), saved);
     EXPECT_EQ(progress.unloads, 5);
+    EXPECT_TRUE(box.shown.empty());
+
+    // A catalogue that cannot be written is reported once and stays as it was.
+    files.readOnlyFiles.insert(kPath);
+    tree.specials[2].children = {Shortcut("Later", "C:\\later.exe")};
+    Import(2);
+    EXPECT_EQ(Text(), saved);
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].text, "Cannot save C:\\Larkspan\\zentrol.ini. Permission denied (70).");
 }
 
 TEST_F(ShellImportTest, ProgressCountsTheTopItemsAndAdvancesForTopFoldersOnly) {
@@ -245,7 +229,7 @@ TEST_F(ShellImportTest, ProgressCountsTheTopItemsAndAdvancesForTopFoldersOnly) {
     EXPECT_EQ(events.calls, 4);  // after showing, per top folder, after unloading
     EXPECT_EQ(progress.unloads, 1);
     EXPECT_FALSE(progress.shown);
-    EXPECT_EQ(profile.Text(), "[One\\Inner]\nIn=C:\\in.exe\n[One]\nMid=C:\\mid.exe\n[Desktop]\nTop=C:\\top.exe\n");
+    EXPECT_EQ(Text(), "[One\\Inner]\nIn=C:\\in.exe\n[One]\nMid=C:\\mid.exe\n[Desktop]\nTop=C:\\top.exe\n");
 
     // A later import starts its display from 0 again.
     Import(kDesktop);

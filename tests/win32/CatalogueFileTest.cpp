@@ -1,5 +1,6 @@
-// cINI over the real profile-string functions, on real files in a private
-// temporary folder.
+// cINI over the real file system and ANSI code page, on real files in a
+// private temporary folder: the layout a profile-function user expects, the
+// code page rule, and saves that complete or leave nothing.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,19 +10,21 @@
 
 #include "app/win32/Text.h"
 #include "catalogue/cINI.h"
-#include "catalogue/win32/ProfileFileService.h"
+#include "app/RuntimeError.h"
+#include "app/Unicode.h"
+#include "app/win32/Services.h"
 
 namespace lark::win {
 namespace {
 
 using namespace std::string_literals;
 
-class ProfileFileTest : public ::testing::Test {
+class CatalogueFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         wchar_t temp[MAX_PATH + 1] = {};
         ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
-        folder_ = std::wstring(temp) + L"larkspan-profile-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+        folder_ = std::wstring(temp) + L"larkspan-catalogue-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                   std::to_wstring(GetTickCount64());
         ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr)) << GetLastError();
         ini_.INIPath(PathOf("catalogue.ini"));
@@ -32,8 +35,13 @@ protected:
         HANDLE search = FindFirstFileW((folder_ + L"\\*").c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
             do {
-                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                    DeleteFileW((folder_ + L"\\" + found.cFileName).c_str());
+                const std::wstring path = folder_ + L"\\" + found.cFileName;
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    if (found.cFileName[0] != L'.') RemoveDirectoryW(path.c_str());
+                } else {
+                    DeleteFileW(path.c_str());
+                }
             } while (FindNextFileW(search, &found));
             FindClose(search);
         }
@@ -52,9 +60,10 @@ protected:
         ASSERT_TRUE(ok && written == bytes.size());
     }
 
-    // The file's raw bytes, or "<missing>" when there is no file.
-    std::string ReadBytes() const {
-        HANDLE file = CreateFileW(Widen(ini_.INIPath()).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    // A file's raw bytes, or "<missing>" when there is no file.
+    std::string ReadBytes() const { return ReadBytesOf(ini_.INIPath()); }
+    std::string ReadBytesOf(const std::string& path) const {
+        HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) return "<missing>";
         std::string bytes(GetFileSize(file, nullptr), '\0');
@@ -66,8 +75,9 @@ protected:
     }
 
     std::wstring folder_;
-    ProfileFileService profile_;
-    cINI ini_{profile_};
+    FileSystemService files_;
+    AnsiCodePageService codePage_;
+    cINI ini_{files_, codePage_};
 };
 
 std::vector<std::string> SplitAtNul(const std::string& list) {
@@ -81,7 +91,7 @@ std::vector<std::string> SplitAtNul(const std::string& list) {
     return out;
 }
 
-TEST_F(ProfileFileTest, GetValReadsAValueAndNothingForWhatIsMissingOrEmpty) {
+TEST_F(CatalogueFileTest, GetValReadsAValueAndNothingForWhatIsMissingOrEmpty) {
     WriteBytes("[Tools]\r\nNotepad=C:\\Windows\\notepad.exe\r\nBlank=\r\n");
     EXPECT_EQ(ini_.GetVal("Tools", "Notepad"), "C:\\Windows\\notepad.exe");
     EXPECT_EQ(ini_.GetVal("Tools", "Blank"), "");
@@ -91,15 +101,24 @@ TEST_F(ProfileFileTest, GetValReadsAValueAndNothingForWhatIsMissingOrEmpty) {
     EXPECT_EQ(ini_.GetVal("Tools", "Notepad"), "");
 }
 
-TEST_F(ProfileFileTest, GetValKeepsAtMost254CharactersOfALongValue) {
+TEST_F(CatalogueFileTest, LongValuesAndSectionsComeBackWhole) {
     std::string value;
     for (int i = 0; value.size() < 300; ++i) value += static_cast<char>('a' + i % 26);
-    WriteBytes("[S]\r\nLong=" + value + "\r\nExact=" + value.substr(0, 254) + "\r\n");
-    EXPECT_EQ(ini_.GetVal("S", "Long"), value.substr(0, 254));
-    EXPECT_EQ(ini_.GetVal("S", "Exact"), value.substr(0, 254));
+    std::string file = "[S]\r\nLong=" + value + "\r\n[Big]\r\n";
+    std::vector<std::string> entries;
+    for (int i = 0; i < 100; ++i) {
+        // 30 characters an entry: far beyond the old 2048-character buffer.
+        char line[64];
+        snprintf(line, sizeof line, "Key%03d=C:\\Programs\\target%03d.exe", i, i);
+        entries.push_back(line);
+        file += entries.back() + "\r\n";
+    }
+    WriteBytes(file);
+    EXPECT_EQ(ini_.GetVal("S", "Long"), value);
+    EXPECT_EQ(SplitAtNul(ini_.GetSection("Big")), entries);
 }
 
-TEST_F(ProfileFileTest, GetSectionListsEntriesEachEndingInOneNul) {
+TEST_F(CatalogueFileTest, GetSectionListsEntriesEachEndingInOneNul) {
     WriteBytes("[A]\r\nOne=1\r\nTwo=C:\\two.exe\r\n[Empty]\r\n[B]\r\nThree=3\r\n");
     EXPECT_EQ(ini_.GetSection("A"), "One=1\0Two=C:\\two.exe\0"s);
     EXPECT_EQ(ini_.GetSection("B"), "Three=3\0"s);
@@ -107,54 +126,27 @@ TEST_F(ProfileFileTest, GetSectionListsEntriesEachEndingInOneNul) {
     EXPECT_EQ(ini_.GetSection("Missing"), "");
 }
 
-TEST_F(ProfileFileTest, GetSectionOfALongSectionGivesTheTruncatedListStillNulTerminated) {
-    std::string file = "[Big]\r\n";
-    std::vector<std::string> entries;
-    for (int i = 0; i < 100; ++i) {
-        // 30 characters an entry: 100 entries are well past the buffer.
-        char line[64];
-        snprintf(line, sizeof line, "Key%03d=C:\\Programs\\target%03d.exe", i, i);
-        entries.push_back(line);
-        file += entries.back() + "\r\n";
-    }
-    WriteBytes(file);
-
-    const std::string list = ini_.GetSection("Big");
-    EXPECT_LE(list.size(), cINI::kSectionBuffer - 1);
-    ASSERT_FALSE(list.empty());
-    EXPECT_EQ(list.back(), '\0');
-    const std::vector<std::string> pieces = SplitAtNul(list);
-    ASSERT_GT(pieces.size(), 10u);
-    ASSERT_LT(pieces.size(), entries.size());
-    // Every piece but the last is a whole entry in file order; the last may be cut.
-    for (size_t i = 0; i + 1 < pieces.size(); ++i) EXPECT_EQ(pieces[i], entries[i]) << i;
-    EXPECT_EQ(entries[pieces.size() - 1].rfind(pieces.back(), 0), 0u) << pieces.back();
-}
-
-TEST_F(ProfileFileTest, CreateMakesAMissingFileAndEveryWriterAnswersFalse) {
+TEST_F(CatalogueFileTest, CreateMakesAMissingFileAndEveryWriterAnswersTrue) {
     ASSERT_EQ(ReadBytes(), "<missing>");
-    EXPECT_FALSE(ini_.Create("Tools", "Notepad", "C:\\Windows\\notepad.exe"));
-    EXPECT_EQ(ini_.GetVal("Tools", "Notepad"), "C:\\Windows\\notepad.exe");
-    EXPECT_NE(ReadBytes().find("[Tools]\r\nNotepad=C:\\Windows\\notepad.exe\r\n"), std::string::npos)
-        << ReadBytes();
-
-    EXPECT_FALSE(ini_.Create("Tools", "Notepad", "D:\\edit.exe"));
+    EXPECT_TRUE(ini_.Create("Tools", "Notepad", "C:\\Windows\\notepad.exe"));
+    EXPECT_EQ(ReadBytes(), "[Tools]\r\nNotepad=C:\\Windows\\notepad.exe\r\n");
+    EXPECT_TRUE(ini_.Create("Tools", "Notepad", "D:\\edit.exe"));
     EXPECT_EQ(ini_.GetVal("Tools", "Notepad"), "D:\\edit.exe");
-    EXPECT_FALSE(ini_.DeleteValue("Tools", "Notepad"));
-    EXPECT_FALSE(ini_.DeleteKey("Tools", "Notepad"));
-    EXPECT_FALSE(ini_.DeleteSection("Tools"));
+    EXPECT_TRUE(ini_.DeleteValue("Tools", "Notepad"));
+    EXPECT_TRUE(ini_.DeleteKey("Tools", "Notepad"));
+    EXPECT_TRUE(ini_.DeleteSection("Tools"));
     EXPECT_EQ(ini_.GetSection("Tools"), "");
     EXPECT_EQ(ReadBytes().find("[Tools]"), std::string::npos) << ReadBytes();
 }
 
-TEST_F(ProfileFileTest, CreateThenDeleteKeyLeavesTheBareHeader) {
+TEST_F(CatalogueFileTest, CreateThenDeleteKeyLeavesTheBareHeader) {
     ini_.Create("S", "_New", "");
     ini_.DeleteKey("S", "_New");
     EXPECT_EQ(ReadBytes(), "[S]\r\n");
     EXPECT_EQ(ini_.GetSection("S"), "");
 }
 
-TEST_F(ProfileFileTest, DeleteValueKeepsTheKeyWithNothingAfterItsEquals) {
+TEST_F(CatalogueFileTest, DeleteValueKeepsTheKeyWithNothingAfterItsEquals) {
     WriteBytes("[S]\r\nA=1\r\nB=2\r\n");
     ini_.DeleteValue("S", "A");
     EXPECT_EQ(ReadBytes(), "[S]\r\nA=\r\nB=2\r\n");
@@ -162,25 +154,72 @@ TEST_F(ProfileFileTest, DeleteValueKeepsTheKeyWithNothingAfterItsEquals) {
     EXPECT_EQ(ini_.GetSection("S"), "A=\0B=2\0"s);
 }
 
-TEST_F(ProfileFileTest, DeleteSectionRemovesOnlyThatSectionAndLeavesAFileWithoutItUntouched) {
+TEST_F(CatalogueFileTest, DeleteSectionRemovesOnlyThatSectionAndLeavesAFileWithoutItUntouched) {
     const std::string bytes = "[A]\r\nOne=1\r\n\r\n[B]\r\nTwo=2\r\n";
     WriteBytes(bytes);
     ini_.DeleteSection("Missing");
     EXPECT_EQ(ReadBytes(), bytes);
-
     ini_.DeleteSection("A");
-    EXPECT_EQ(ini_.GetSection("A"), "");
-    EXPECT_EQ(ini_.GetVal("B", "Two"), "2");
-    EXPECT_EQ(ReadBytes().find("One=1"), std::string::npos) << ReadBytes();
+    EXPECT_EQ(ReadBytes(), "[B]\r\nTwo=2\r\n");
 }
 
-TEST_F(ProfileFileTest, TextOutsideAsciiIsStoredInTheAnsiCodePage) {
+TEST_F(CatalogueFileTest, TheAnsiCodePageHoldsOnlyExactNamesElseTheFileTurnsUnicode) {
     if (GetACP() != 1252) GTEST_SKIP() << "expects Wine's default ANSI code page 1252, have " << GetACP();
     const std::string cafe = "Caf\xC3\xA9";  // UTF-8
     ini_.Create(cafe, cafe, cafe);
-    EXPECT_EQ(ReadBytes(), "[Caf\xE9]\r\nCaf\xE9=Caf\xE9\r\n");
-    EXPECT_EQ(ini_.GetVal(cafe, cafe), cafe);
+    const std::string ansi = "[Caf\xE9]\r\nCaf\xE9=Caf\xE9\r\n";
+    EXPECT_EQ(ReadBytes(), ansi);
     EXPECT_EQ(ini_.GetSection(cafe), cafe + "=" + cafe + "\0"s);
+
+    // A full-width equals sign would best-fit to "=" and split the line.
+    const std::string name = "a\xEF\xBC\x9D" "b";
+    ini_.Create(cafe, name, "C:\\x.exe");
+    EXPECT_EQ(ReadBytes(), "\xFF\xFE" + Utf8ToUtf16Le("[Café]\r\nCafé=Café\r\n" + name + "=C:\\x.exe\r\n"));
+    EXPECT_EQ(ReadBytesOf(ini_.BackupPath()), ansi);
+    EXPECT_EQ(ini_.GetVal(cafe, name), "C:\\x.exe");
+}
+
+TEST_F(CatalogueFileTest, ASaveReplacesTheFileInOneStepAndKeepsTheStateBefore) {
+    WriteBytes("[A]\r\n");
+    ini_.Create("A", "One", "1");
+    ini_.Create("A", "Two", "2");
+    EXPECT_EQ(ReadBytes(), "[A]\r\nOne=1\r\nTwo=2\r\n");
+    EXPECT_EQ(ReadBytesOf(ini_.BackupPath()), "[A]\r\nOne=1\r\n");
+    EXPECT_EQ(ReadBytesOf(ini_.INIPath() + ".new"), "<missing>");
+
+    // Refused saves leave the file as it was: read-only, then held open by
+    // another program that shares nothing.
+    ASSERT_TRUE(SetFileAttributesW(Widen(ini_.INIPath()).c_str(), FILE_ATTRIBUTE_READONLY));
+    try {
+        ini_.Create("A", "Three", "3");
+        ADD_FAILURE() << "saved into a read-only file";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.Number(), kErrPermissionDenied);
+        EXPECT_NE(e.Description().find(ini_.INIPath()), std::string::npos) << e.Description();
+    }
+    ASSERT_TRUE(SetFileAttributesW(Widen(ini_.INIPath()).c_str(), FILE_ATTRIBUTE_NORMAL));
+    HANDLE locked = CreateFileW(Widen(ini_.INIPath()).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    EXPECT_THROW(ini_.Create("A", "Three", "3"), RuntimeError);
+    CloseHandle(locked);
+    EXPECT_EQ(ReadBytes(), "[A]\r\nOne=1\r\nTwo=2\r\n");
+    EXPECT_EQ(ReadBytesOf(ini_.INIPath() + ".new"), "<missing>");
+}
+
+TEST_F(CatalogueFileTest, AFolderIsTestedByCreatingAFileAndMadeWithItsParents) {
+    EXPECT_TRUE(files_.CanCreateFilesIn(Narrow(folder_)));
+    EXPECT_FALSE(files_.CanCreateFilesIn(PathOf("missing")));
+    const std::string nested = PathOf("one\\two");
+    files_.CreateFolder(nested);
+    files_.CreateFolder(nested);  // there already: fine
+    EXPECT_TRUE(files_.CanCreateFilesIn(nested));
+    RemoveDirectoryW(Widen(nested).c_str());
+    // The probe leaves nothing behind.
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder_ + L"\\~larkspan*").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE);
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@
 #include "app/win32/Handles.h"
 #include "app/win32/Text.h"
 #include "bar/win32/BarContent.h"
-#include "catalogue/win32/ProfileFileService.h"
+#include "app/win32/Services.h"
 #include "icons/ButtonPictures.h"
 #include "icons/win32/KeyedImageList.h"
 #include "icons/win32/f_Util.h"
@@ -382,14 +382,15 @@ protected:
         DestroyWindow(parent_);
     }
     void InitLists(const std::string& programFolder) {
-        util_.InitImageLists(state_.IconKeys, programFolder, profile_);
+        util_.InitImageLists(state_.IconKeys, programFolder, files_, codePage_);
     }
 
     FormRegistry registry_;
     f_Util util_{registry_};
     AppState state_;
     ButtonPictures pictures_{util_, state_};
-    ProfileFileService profile_;
+    FileSystemService files_;
+    AnsiCodePageService codePage_;
     HWND parent_ = nullptr;
     NoEvents events_;
     std::unique_ptr<BarContent> content_;
@@ -537,16 +538,14 @@ TEST_F(PictureListsTest, SettingsBesideTheProgramFillTheCache) {
 // A blank before "=" belongs to the name, so "HTM " never serves a web
 // address, which then falls back to extraction and "no".
 TEST_F(PictureListsTest, TheKeyIsTheNameAsTheSectionReadGivesIt) {
-    // Whether a blank before "=" survives is the profile functions' call
-    // (Wine drops it); the cache keys the picture by the name as read, and
-    // the picture rule matches only that exact key.
+    // The cache keys the picture by the name as the section read gives it,
+    // and the picture rule matches only that exact key.
     TempFolder folder;
     folder.Write("htm.ico", IconFile({{16, kGreen}, {32, kGreen}}));
     folder.Write("settings.ini", "[Files]\r\nHTM =htm.ico\r\n");
     InitLists(folder.Path());
 
-    ProfileFileService profile;
-    cINI settings(profile);
+    cINI settings(files_, codePage_);
     settings.INIPath(folder.Path() + "\\settings.ini");
     const std::string line = settings.GetSection("Files");
     const std::string key = UpperCase(line.substr(0, line.find('=')));

@@ -145,7 +145,7 @@ TEST_F(SettingsStoreTest, SaveThenLoadRoundTripsAllSevenSettings) {
     loaded.ScreenWidthPx = 1024;
     loaded.ScreenHeightPx = 768;
     loaded.TwipsPerPixelX = loaded.TwipsPerPixelY = 15;
-    LoadSettings(loaded, renamed, "C:\\Program");
+    LoadSettings(loaded, renamed);
     EXPECT_EQ(loaded.CataloguePath, saved.CataloguePath);
     EXPECT_EQ(loaded.IconSize, 0);
     EXPECT_EQ(loaded.FloatTop, -120);

@@ -1,6 +1,6 @@
 // Auto Load through the real shell: shortcuts made with IShellLinkW in a
 // private folder tree (and on the prefix's desktop), imported into a real
-// catalogue file through the profile functions.
+// catalogue file in one save.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,7 +12,8 @@
 
 #include "app/RuntimeError.h"
 #include "app/win32/Text.h"
-#include "catalogue/win32/ProfileFileService.h"
+#include "app/ErrorReporter.h"
+#include "app/win32/Services.h"
 #include "icons/ShellImport.h"
 #include "icons/win32/ShellFolderTree.h"
 
@@ -123,7 +124,7 @@ protected:
                 std::to_wstring(GetTickCount64());
         ASSERT_TRUE(CreateDirectoryW(work_.c_str(), nullptr)) << GetLastError();
         ASSERT_TRUE(CreateDirectoryW((work_ + L"\\targets").c_str(), nullptr));
-        state_.CatalogueIni = std::make_unique<cINI>(profile_);
+        state_.CatalogueIni = std::make_unique<cINI>(files_, codePage_);
         state_.CatalogueIni->INIPath(Narrow(Catalogue()));
     }
 
@@ -152,12 +153,16 @@ protected:
     }
 
     void Import(IFolderTree& tree, int32_t number) {
-        ImportContext context{state_, tree, progress_, events_};
+        ImportContext context{state_, tree, progress_, events_, errors_};
         ImportShellFolder(context, number, true);
     }
 
     std::wstring work_;
-    ProfileFileService profile_;
+    FileSystemService files_;
+    AnsiCodePageService codePage_;
+    MessageBoxService boxes_;
+    MousePointerService pointer_;
+    ErrorReporter errors_{boxes_, pointer_};
     AppState state_;
     ShellFolderTree shell_;
     RecordingProgress progress_;

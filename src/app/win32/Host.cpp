@@ -1,5 +1,8 @@
 #include "app/win32/Host.h"
 
+#include <knownfolders.h>
+#include <shlobj.h>
+
 #include "app/win32/Text.h"
 #include "catalogue/CatalogueLoader.h"
 #include "icons/ShellImport.h"
@@ -42,6 +45,15 @@ std::string Host::ProgramFolder() {
     return Narrow(slash == std::wstring::npos ? path : path.substr(0, slash));
 }
 
+std::string Host::AppDataFolder() {
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &path)))
+        folder = Narrow(path);
+    CoTaskMemFree(path);
+    return folder;
+}
+
 f_Util& Host::Util() {
     if (!util_) util_ = std::make_unique<f_Util>(forms_);
     util_->Load();
@@ -75,16 +87,18 @@ void Host::Attach(App& app) { app_ = &app; }
 
 void Host::ImportShellFolder(int32_t folderNumber, bool showProgress) {
     ShellFolderTree tree;
-    ImportContext context{app().state, tree, About(), events_};
+    ImportContext context{app().state, tree, About(), events_, app().errors};
     lark::ImportShellFolder(context, folderNumber, showProgress);
 }
 
-void Host::InitImageLists() { Util().InitImageLists(app().state.IconKeys, ProgramFolder(), app().platform.Profile); }
+void Host::InitImageLists() {
+    Util().InitImageLists(app().state.IconKeys, ProgramFolder(), app().platform.Files, app().platform.CodePage);
+}
 
 void Host::LoadCatalogue(const std::string& path) {
     if (!pictures_) pictures_ = std::make_unique<ButtonPictures>(Util(), app().state);
-    const CatalogueLoad load{Dock().Content(), Float().Content(), app().platform.Files, About(), events_, *pictures_,
-                             app().errors, app().state.IconSize};
+    const CatalogueLoad load{Dock().Content(), Float().Content(), app().platform.Files, app().platform.CodePage,
+                             About(), events_, *pictures_, app().errors, app().state.IconSize};
     lark::LoadCatalogue(load, path);
 }
 

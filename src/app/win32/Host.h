@@ -32,6 +32,7 @@ public:
     bool PreviousInstanceRunning() override;
     ScreenMeasures MeasureScreen() override;
     std::string ProgramFolder() override;
+    std::string AppDataFolder() override;
     void LoadUtilityForm() override;
     void ImportShellFolder(int32_t folderNumber, bool showProgress) override;
     void InitImageLists() override;

@@ -3,7 +3,6 @@
 #include "app/Program.h"
 #include "app/win32/Services.h"
 #include "bar/win32/AppBarShellService.h"
-#include "catalogue/win32/ProfileFileService.h"
 
 namespace lark::win {
 
@@ -12,9 +11,9 @@ struct RealPlatform {
     MousePointerService pointer;
     RegistrySettingsStore settings;
     FileSystemService files;
-    ProfileFileService profile;
+    AnsiCodePageService codePage;
     AppBarShellService appBar;
-    Platform platform{messageBox, pointer, settings, files, profile, appBar};
+    Platform platform{messageBox, pointer, settings, files, codePage, appBar};
 };
 
 }  // namespace lark::win

@@ -1,5 +1,7 @@
 #include "app/win32/Services.h"
 
+#include <shlobj.h>
+
 #include "app/RuntimeError.h"
 #include "app/win32/Handles.h"
 #include "app/win32/Text.h"
@@ -19,6 +21,11 @@ std::wstring SettingsKeyPath(const std::string& app, const std::string& section)
         case ERROR_ACCESS_DENIED:
         case ERROR_SHARING_VIOLATION: Raise(kErrPermissionDenied);
         case ERROR_INVALID_NAME: Raise(kErrBadFileName);
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_WRITE_PROTECT: Raise(kErrPermissionDenied);
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL: Raise(kErrDiskFull);
+        case ERROR_FILENAME_EXCED_RANGE: Raise(kErrBadFileName);
         case ERROR_NOT_ENOUGH_MEMORY:
         case ERROR_OUTOFMEMORY: Raise(kErrOutOfMemory);
         default: Raise(kErrPathFileAccess);
@@ -111,17 +118,7 @@ bool FileSystemService::Exists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void FileSystemService::WriteAll(const std::string& path, const std::string& bytes) {
-    UniqueFile file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) RaiseFileError(GetLastError());
-    DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
-        RaiseFileError(GetLastError());
-}
-
-std::string FileSystemService::ReadText(const std::string& path) {
+std::string FileSystemService::ReadBytes(const std::string& path) {
     UniqueFile file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -137,7 +134,90 @@ std::string FileSystemService::ReadText(const std::string& path) {
     if (!bytes.empty() && !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
         RaiseFileError(GetLastError());
     bytes.resize(read);
-    return FromAnsi(bytes);
+    return bytes;
+}
+
+void FileSystemService::SaveAtomically(const std::string& path, const std::string& bytes,
+                                       const std::string& backupPath) {
+    const std::wstring target = Widen(path);
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY)) Raise(kErrPathFileAccess);
+    // The user made it read-only: that is a refusal, whoever may write it.
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) Raise(kErrPermissionDenied);
+
+    const std::wstring temp = target + L".new";
+    auto fail = [&](DWORD code) {
+        DeleteFileW(temp.c_str());
+        RaiseFileError(code);
+    };
+    {
+        UniqueFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+        if (!file) RaiseFileError(GetLastError());
+        DWORD written = 0;
+        if ((!bytes.empty() &&
+             (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+              written != bytes.size())) ||
+            !FlushFileBuffers(file.get())) {
+            const DWORD code = GetLastError();
+            file.reset();
+            fail(code);
+        }
+    }
+    if (!exists) {
+        if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            fail(GetLastError());
+        return;
+    }
+    const std::wstring backup = Widen(backupPath);
+    if (!ReplaceFileW(target.c_str(), temp.c_str(), backup.empty() ? nullptr : backup.c_str(),
+                      REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        const DWORD code = GetLastError();
+        // The old file went to the backup name but the new one could not
+        // take its place: the old one comes back.
+        if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && !backup.empty())
+            MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        fail(code);
+    }
+}
+
+bool FileSystemService::CanCreateFilesIn(const std::string& folder) {
+    const std::wstring probe = Widen(folder) + L"\\~larkspan-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    UniqueFile file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return static_cast<bool>(file);
+}
+
+void FileSystemService::CreateFolder(const std::string& folder) {
+    const int result = SHCreateDirectoryExW(nullptr, Widen(folder).c_str(), nullptr);
+    if (result != ERROR_SUCCESS && result != ERROR_ALREADY_EXISTS && result != ERROR_FILE_EXISTS)
+        RaiseFileError(static_cast<DWORD>(result));
+}
+
+std::string AnsiCodePageService::ToUtf8(std::string_view ansi) {
+    if (ansi.empty()) return {};
+    const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
+    return Narrow(wide);
+}
+
+std::optional<std::string> AnsiCodePageService::FromUtf8(std::string_view utf8) {
+    if (utf8.empty()) return std::string();
+    const std::wstring wide = Widen(std::string(utf8));
+    // A system set to UTF-8 holds every character.
+    if (GetACP() == CP_UTF8) return Narrow(wide);
+    BOOL usedDefault = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                      nullptr, 0, nullptr, &usedDefault);
+    if (n <= 0 || usedDefault) return std::nullopt;
+    std::string ansi(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), ansi.data(), n,
+                        nullptr, &usedDefault);
+    // Exact means the way back gives the same characters.
+    if (usedDefault || Widen(ToUtf8(ansi)) != wide) return std::nullopt;
+    return ansi;
 }
 
 }  // namespace lark::win

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/FileSystem.h"
+#include "app/TextFile.h"
 #include "app/Settings.h"
 #include "app/UiPorts.h"
 #include "bar/BarArrangement.h"
@@ -41,8 +42,18 @@ public:
 class FileSystemService : public IFileSystem {
 public:
     bool Exists(const std::string& path) override;
-    void WriteAll(const std::string& path, const std::string& bytes) override;
-    std::string ReadText(const std::string& path) override;
+    std::string ReadBytes(const std::string& path) override;
+    void SaveAtomically(const std::string& path, const std::string& bytes, const std::string& backupPath) override;
+    bool CanCreateFilesIn(const std::string& folder) override;
+    void CreateFolder(const std::string& folder) override;
+};
+
+// The system's ANSI code page; a character without an exact form there
+// (no best-fit look-alike, no default character) does not fit.
+class AnsiCodePageService : public IAnsiCodePage {
+public:
+    std::string ToUtf8(std::string_view ansi) override;
+    std::optional<std::string> FromUtf8(std::string_view utf8) override;
 };
 
 }  // namespace lark::win

@@ -26,7 +26,5 @@ std::string FromWide(const std::wstring& text, UINT codePage) {
 
 std::wstring Widen(const std::string& utf8) { return ToWide(utf8, CP_UTF8); }
 std::string Narrow(const std::wstring& wide) { return FromWide(wide, CP_UTF8); }
-std::string ToAnsi(const std::string& utf8) { return FromWide(ToWide(utf8, CP_UTF8), CP_ACP); }
-std::string FromAnsi(const std::string& ansi) { return FromWide(ToWide(ansi, CP_ACP), CP_UTF8); }
 
 }  // namespace lark::win

@@ -71,7 +71,7 @@ int32_t f_Util::IndexOf(const std::string& key) {
 }
 
 void f_Util::InitImageLists(std::vector<std::string>& iconKeys, const std::string& programFolder,
-                            IProfileFile& profile) {
+                            IFileSystem& files, IAnsiCodePage& codePage) {
     for (KeyedImageList* list : {&imgSmall, &imlToolbarIcons}) {
         list->Clear();
         list->Add("no", ResourceIcon(L"NA", list->Size()).get());
@@ -79,7 +79,7 @@ void f_Util::InitImageLists(std::vector<std::string>& iconKeys, const std::strin
         // Database documents added through the menu show this one.
         list->Add("mdb", ResourceIcon(L"MDB", list->Size()).get());
     }
-    LoadIconCache(iconKeys, programFolder, profile, *this);
+    LoadIconCache(iconKeys, programFolder, files, codePage, *this);
 }
 
 IIconSource::Found f_Util::ExtractIcons(const std::string& path) {

@@ -6,7 +6,8 @@
 
 #include "app/win32/Form.h"
 #include "app/win32/Handles.h"
-#include "catalogue/ProfileFile.h"
+#include "app/FileSystem.h"
+#include "app/TextFile.h"
 #include "icons/ButtonPictures.h"
 #include "icons/IconCache.h"
 #include "commands/MainMenu.h"
@@ -22,8 +23,8 @@ public:
 
     // Both lists emptied, the fallback pictures "no" and "folder" added,
     // then the picture cache of settings.ini loaded into iconKeys.
-    void InitImageLists(std::vector<std::string>& iconKeys, const std::string& programFolder,
-                        IProfileFile& profile);
+    void InitImageLists(std::vector<std::string>& iconKeys, const std::string& programFolder, IFileSystem& files,
+                        IAnsiCodePage& codePage);
 
     // The first icon of a file in both sizes; the handles are kept until
     // their pictures are stored.
