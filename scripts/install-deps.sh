@@ -13,6 +13,7 @@ packages=(
     wine wine64 fonts-wine        # runs the Windows tests
     xvfb xauth x11-utils xdotool  # a display for Wine, xdpyinfo, input
     imagemagick librsvg2-bin      # screenshots (import), SVG icon sources
+    fonts-wqy-microhei fonts-symbola  # Chinese and emoji in Wine's screenshots
 )
 
 installed() {

@@ -287,18 +287,132 @@ class EditingTests(LarkspanTestCase):
                          "Escape left the menu open")
         self.assert_bar(["Tools"], 1, "after the disabled items")
 
-        # Names compare with their letter case: "tools" makes a tab of its
-        # own, while the profile layer, blind to case, finds [Tools] for the
-        # header and so leaves the file as it was.
+        # Names as the file sees them: "tools" is [Tools] in any letter case,
+        # and "notepad" is Notepad, whose target adding it would overwrite.
         self.choose(self.blank_spot(tools), "Add Section")
         box = self.input_box("New Tab", "Create new Tab", "")
         enter_text(self.driver, box, "tools")
+        self.answer("Create tab", "Tab already exist!", "OK", bar)
+        self.add_program(self.blank_spot(tools), "notepad")
+        self.answer("Add button", "Button already exist!", "OK", bar)
+        self.assert_bar(["Tools"], 1, "after the names taken in another letter case")
+        self.assert_catalogue(written, "after the names taken in another letter case")
+
+        # A read-only catalogue: Add Program says so and changes nothing,
+        # on the bar and after a restart.
+        self.catalogue.chmod(0o444)
+        self.add_program(self.blank_spot(tools), CAPTION)
+        self.answer(harness.TITLE, f"Cannot save {self.catalogue_win}. Permission denied (70).", "OK", bar)
+        self.assert_bar(["Tools"], 1, "after the refused save")
+        self.assertEqual(self.close_bar(program, bar), 0)
+        self.assert_catalogue(written, "after the refused save")
+        program, bar = self.start_and_wait()
+        self.assert_bar(["Tools"], 1, "after a restart")
+        self.assertEqual(self.close_bar(program, bar), 0)
+
+    def test_names_outside_the_code_page_survive_a_restart(self):
+        # An ASCII catalogue in a layout of its own is left byte for byte.
+        start = self.write_catalogue("; my bar", "[Tools]", "Notepad = C:\\windows\\notepad.exe", "")
+        program, bar = self.start_and_wait()
+        self.assertEqual(self.close_bar(program, bar), 0)
+        self.assert_catalogue(start, "after a start and a close")
+        use_unicode_fonts(self)
+
+        # A plain name keeps the file ANSI: one line added, the rest as it was.
+        program, bar = self.start_and_wait()
+        tools, _ = self.shown_toolbars()
+        self.add_section(tools, "Games", bar)
+        ascii_edit = start + b"[Games]\r\n"
+        self.assert_catalogue(ascii_edit, "after adding Games")
+
+        # Chinese and emoji names: the file turns UTF-16LE, once, the ANSI
+        # bytes kept as the backup.
+        section, file_name, caption = "工具 ☕", "笔记🚀.exe", "笔记 ☕"
+        probe = self.install_probe("unicode")
+        target = probe.exe.parent / file_name
+        probe.exe.rename(target)
+        probe = harness.Probe(target, harness.wine_path(target))
+        self.add_section(tools, section, bar)
+        self.assertEqual(self.backup.read_bytes(), ascii_edit, "the backup after the conversion")
+        self.select_tab(3)
+        toolbar, _ = self.shown_toolbars()
+        self.add_program(self.blank_spot_or_left(toolbar), caption, probe.exe_win)
+        self.settle(bar)
+        text = (start + b"[Games]\r\n").decode("cp1252") + f"[{section}]\r\n{caption}={probe.exe_win}\r\n"
+        self.assert_catalogue(b"\xff\xfe" + text.encode("utf-16-le"), "after adding the program")
+        self.assertEqual(self.backup.read_bytes(), b"\xff\xfe" + (start.decode("cp1252") + "[Games]\r\n"
+                                                               f"[{section}]\r\n").encode("utf-16-le"),
+                         "the backup: the state before the last command")
+        self.assertEqual(self.close_bar(program, bar), 0)
+
+        # After a restart: the tab, the tooltip, and a click starts the file.
+        program, bar = self.start_and_wait()
+        self.assertEqual(self.tab_captions()[0], ["Tools", "Games", section])
+        self.select_tab(3)
+        toolbar, _ = self.shown_toolbars()
+        self.assertEqual(toolbar.button_count, 1)
+        Mouse.move(*toolbar.buttons[0].centre)
+        self.assertEqual(self.driver.tooltips(timeout_ms=int(UI_TIMEOUT * 1000)), [caption], "tooltip")
+        shot = self.screenshot("editing-unicode-names")
+        print(f"\n[e2e] screenshot: {shot}", file=sys.stderr)
+        Mouse.click(*toolbar.buttons[0].centre)
+        self.assertEqual(probe.wait_runs(1, UI_TIMEOUT), [b""], "the probe's run")
+        self.assertEqual(self.close_bar(program, bar), 0)
+
+    # -- steps shared by the tests above --
+
+    @property
+    def backup(self) -> Path:
+        return self.catalogue.with_name(self.catalogue.name + ".bak")
+
+    def add_section(self, toolbar, name, bar):
+        self.choose(self.blank_spot_or_left(toolbar), "Add Section")
+        box = self.input_box("New Tab", "Create new Tab", "")
+        enter_text(self.driver, box, name)
         self.wait_gone(box)
         self.settle(bar)
-        self.assertIsNone(self.driver.find_window(title="Create tab"), "\"tools\" was refused")
-        self.assert_bar(["Tools", "tools"], 1, "after adding \"tools\"")
-        self.assert_catalogue(written, "after adding \"tools\"")
-        self.assertEqual(self.close_bar(program, bar), 0)
+
+    def add_program(self, at, caption, file_win=None):
+        """Add Program at `at`: the file dialog takes the file, the caption
+        box the caption."""
+        file_win = file_win or self.program_win
+        self.choose(at, "Add Program")
+        dialog = self.wait_window("Select file", DIALOG_CLASS, "after choosing Add Program")
+        enter_text(self.driver, dialog, file_win)
+        self.wait_gone(dialog)
+        box = self.input_box("Create button", "Create caption for button", file_win)
+        enter_text(self.driver, box, caption)
+        self.wait_gone(box)
+
+    def select_tab(self, position):
+        tab = self.driver.tabs(cls=FLOAT_CLASS).tabs[position - 1]
+        Mouse.click(*tab.rect.centre)
+        wait_until(lambda: self.driver.tabs(cls=FLOAT_CLASS).selected == position, UI_TIMEOUT,
+                   f"tab {position} to be selected")
+
+    def blank_spot_or_left(self, toolbar):
+        """Right of the last button, or near the left of an empty toolbar."""
+        if toolbar.buttons:
+            return self.blank_spot(toolbar)
+        return toolbar.rect.left + 20, toolbar.rect.centre[1]
+
+
+FONT_REPLACEMENTS = r"HKCU\Software\Wine\Fonts\Replacements"
+FONT_LINKS = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink"
+
+
+def use_unicode_fonts(test):
+    """Lets Wine draw Chinese and the emoji of the BMP in the bar's message
+    font, for programs started from now to the end of the test: Tahoma is
+    replaced by a font with CJK glyphs, linked to Symbola. Wine's GDI draws
+    no character beyond the BMP, so names shown on screen use an emoji of
+    the BMP; the file round trip covers one beyond it."""
+    settings = ((FONT_REPLACEMENTS, "Tahoma", ["/d", "WenQuanYi Micro Hei"]),
+                (FONT_LINKS, "WenQuanYi Micro Hei", ["/t", "REG_MULTI_SZ", "/d", "Symbola_hint.ttf,Symbola"]))
+    for key, name, data in settings:
+        done = harness.run(["wine", "reg", "add", key, "/v", name, *data, "/f"], timeout=60)
+        test.assertEqual(done.returncode, 0, f"reg add {key} {name}: {harness.text(done.stderr)}")
+        test.addCleanup(harness.run, ["wine", "reg", "delete", key, "/v", name, "/f"], timeout=60)
 
 
 if __name__ == "__main__":
