@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/Conversions.h"
+#include "base/Conversions.h"
 
 namespace lark {
 namespace {

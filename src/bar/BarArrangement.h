@@ -4,63 +4,15 @@
 // and arrange the two bar windows for it.
 #include <cstdint>
 
-#include "app/AppState.h"
-#include "app/ErrorReporter.h"
-#include "app/UiPorts.h"
-#include "bar/AppBarShell.h"
+#include "base/AppBarShell.h"
+#include "base/AppState.h"
+#include "base/BarForms.h"
+#include "base/ErrorReporter.h"
+#include "base/UiPorts.h"
 
 namespace lark {
 
-// f_Float as the position rules use it. Twips are screen twips.
-class IFloatingBar {
-public:
-    virtual ~IFloatingBar() = default;
-    virtual int32_t TopTwips() const = 0;
-    virtual int32_t LeftTwips() const = 0;
-    virtual int32_t HeightTwips() const = 0;
-    virtual void MoveTo(int32_t leftTwips, int32_t topTwips) = 0;
-    virtual void Show() = 0;
-    virtual void Hide() = 0;
-    virtual WindowPlacement Placement() const = 0;
-    virtual void EnableMoveTimer(bool enabled) = 0;  // tmrFloat
-};
-
-// f_Dock as the position rules use it.
-class IDockedBar {
-public:
-    virtual ~IDockedBar() = default;
-    virtual int32_t TopTwips() const = 0;
-    virtual int32_t LeftTwips() const = 0;
-    virtual void Show() = 0;
-    virtual void Hide() = 0;
-    enum class Flags { NoActivate, ShowWindow };
-    // Pixels, above its siblings.
-    virtual void Place(int32_t x, int32_t y, int32_t width, int32_t height, Flags flags) = 0;
-    virtual void MakeTopmost() = 0;
-    // Behind other windows but not below the desktop, while a full-screen
-    // program covers the screen.
-    virtual void DropTopmost() = 0;
-    virtual void EnableHideTimer(bool enabled) = 0;  // tmrHide
-    virtual int32_t WidthTwips() const = 0;
-    virtual int32_t HeightTwips() const = 0;
-    virtual void SetPlacement(const WindowPlacement& placement) = 0;
-};
-
-// The mouse cursor's screen position in pixels.
-class ICursor {
-public:
-    virtual ~ICursor() = default;
-    virtual PointPx Position() = 0;
-};
-
-// The message that an edge holds one auto-hide bar at most.
-class IEdgeTakenMessage {
-public:
-    virtual ~IEdgeTakenMessage() = default;
-    virtual void Show() = 0;
-};
-
-class BarArrangement {
+class BarArrangement : public IBarArrangement {
 public:
     BarArrangement(AppState& state, IFloatingBar& floating, IDockedBar& docked, IAppBarShell& shell,
                    IEdgeTakenMessage& edgeTaken, IEventLoop& events, IMousePointer& pointer,
@@ -80,11 +32,11 @@ public:
     void ChooseBarPosition(int32_t y);
     // Shows the bar in the position BarPosition holds. Force renews the
     // appbar registration although the edge did not change.
-    void ArrangeBar(bool force);
+    void ArrangeBar(bool force) override;
     // Puts the bar into the configured BarPosition (start-up, Options),
     // coming from the position the screen shows, so that leaving an edge
     // gives it back.
-    void ShowConfiguredBar();
+    void ShowConfiguredBar() override;
     // tmrFloat: re-decides the position once the floating window has moved.
     void FloatTimerTick();
     void UnregisterAppBar(int32_t positionCode);

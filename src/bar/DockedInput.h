@@ -2,9 +2,9 @@
 // The docked bar under the mouse: an auto-hidden bar slides into view when
 // the mouse touches its strip and hides again once the cursor has left its
 // rows; a drag of its tab strip moves it to the other edge or floats it.
-#include "app/AppState.h"
-#include "app/ErrorReporter.h"
 #include "bar/BarArrangement.h"
+#include "base/AppState.h"
+#include "base/ErrorReporter.h"
 
 namespace lark {
 

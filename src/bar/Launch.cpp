@@ -11,8 +11,4 @@ void LaunchButton(IShellLauncher& shell, BarKind window, const ButtonTag& tag) {
     shell.Execute(0, verb, tag.target, parameters, std::nullopt, kShowNormal);
 }
 
-void OpenWithShell(IShellLauncher& shell, uintptr_t owner, const std::string& document) {
-    shell.Execute(owner, std::string("open"), document, std::string(), std::string(), kShow);
-}
-
 }  // namespace lark

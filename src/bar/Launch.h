@@ -3,31 +3,15 @@
 #include <optional>
 #include <string>
 
-#include "bar/BarWindow.h"
+#include "base/BarWindow.h"
+#include "base/ShellLauncher.h"
 
 namespace lark {
-
-class IShellLauncher {
-public:
-    virtual ~IShellLauncher() = default;
-    // A missing verb is the target's default verb; missing parameters or
-    // directory are none (a null pointer, not an empty string). The owner
-    // window is an opaque handle, 0 for none. The outcome is not reported.
-    virtual void Execute(uintptr_t owner, const std::optional<std::string>& verb, const std::string& file,
-                              const std::optional<std::string>& parameters,
-                              const std::optional<std::string>& directory, int showCommand) = 0;
-};
-
-inline constexpr int kShowNormal = 1;  // SW_SHOWNORMAL
-inline constexpr int kShow = 5;        // SW_SHOW
 
 enum class BarKind { Floating, Docked };
 
 // A click on a program button: its target with its arguments, the shell's
 // default verb in the floating window and "open" in the docked one.
 void LaunchButton(IShellLauncher& shell, BarKind window, const ButtonTag& tag);
-
-// Opens a document or address with "open", owned by the given window.
-void OpenWithShell(IShellLauncher& shell, uintptr_t owner, const std::string& document);
 
 }  // namespace lark

@@ -1,6 +1,6 @@
 #include "catalogue/CatalogueFormat.h"
 
-#include "app/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace lark {
 

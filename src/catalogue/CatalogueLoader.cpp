@@ -1,6 +1,6 @@
 #include "catalogue/CatalogueLoader.h"
 
-#include "bar/BarInput.h"
+#include "base/BarInput.h"
 #include "catalogue/CatalogueFormat.h"
 
 namespace lark {

@@ -3,13 +3,13 @@
 // the catalogue file, docked window first.
 #include <string>
 
-#include "app/ErrorReporter.h"
-#include "app/FileSystem.h"
-#include "app/TextFile.h"
-#include "app/UiPorts.h"
-#include "bar/BarWindow.h"
-#include "dialogs/ProgressWindow.h"
-#include "icons/PictureRule.h"
+#include "base/BarWindow.h"
+#include "base/ErrorReporter.h"
+#include "base/FileSystem.h"
+#include "base/PictureRule.h"
+#include "base/ProgressWindow.h"
+#include "base/TextFile.h"
+#include "base/UiPorts.h"
 
 namespace lark {
 

@@ -2,10 +2,9 @@
 
 #include <algorithm>
 
-#include "app/RuntimeError.h"
-#include "app/Unicode.h"
-#include "bar/BarInput.h"
-#include "icons/IconCache.h"
+#include "base/BarInput.h"
+#include "base/RuntimeError.h"
+#include "base/Unicode.h"
 
 namespace lark {
 namespace {

@@ -3,12 +3,12 @@
 // and in both bar windows alike.
 #include <string>
 
-#include "app/AppState.h"
-#include "app/FileSystem.h"
-#include "app/UiPorts.h"
-#include "bar/BarWindow.h"
-#include "commands/EditingPorts.h"
-#include "icons/ButtonPictures.h"
+#include "base/AppState.h"
+#include "base/BarWindow.h"
+#include "base/DialogPorts.h"
+#include "base/FileSystem.h"
+#include "base/IconSource.h"
+#include "base/UiPorts.h"
 
 namespace lark {
 

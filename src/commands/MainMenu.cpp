@@ -1,6 +1,6 @@
 #include "commands/MainMenu.h"
 
-#include "app/Conversions.h"
+#include "base/Conversions.h"
 
 namespace lark {
 
@@ -71,7 +71,7 @@ void MainMenu::RunCommand(int32_t number) {
     try {
         switch (number) {
             case kCmdExit:
-                Shutdown(app_, false);
+                windows_.Exit();
                 break;
             case kCmdAutoHide:
             case kCmdFixed:

@@ -3,8 +3,9 @@
 #include <memory>
 #include <string>
 
-#include "app/Program.h"
-#include "bar/BarArrangement.h"
+#include "base/App.h"
+#include "base/BarForms.h"
+#include "base/MenuImages.h"
 #include "commands/Editing.h"
 #include "commands/PMenu.h"
 
@@ -25,14 +26,6 @@ enum Command : int32_t {
 
 inline constexpr const char* kMainMenu = "MainMenu";
 
-// Pictures of the menu, by key ("addsection", ...).
-class IMenuImages {
-public:
-    virtual ~IMenuImages() = default;
-    // 0-based index; raises when the key is missing.
-    virtual int32_t IndexOf(const std::string& key) = 0;
-};
-
 // What the commands ask of the windows.
 class ICommandWindows {
 public:
@@ -40,12 +33,14 @@ public:
     virtual bool DockVisible() = 0;
     virtual void ShowAboutModal() = 0;
     virtual void ShowOptionsModal() = 0;
+    // The program's shutdown.
+    virtual void Exit() = 0;
 };
 
 class MainMenu {
 public:
     MainMenu(App& app, IMenuPresenter& presenter, IMenuImages& images, EditingContext& editing,
-             BarArrangement& arrangement, IFloatingBar& floating, ICommandWindows& windows)
+             IBarArrangement& arrangement, IFloatingBar& floating, ICommandWindows& windows)
         : app_(app),
           presenter_(presenter),
           images_(images),
@@ -79,7 +74,7 @@ private:
     IMenuPresenter& presenter_;
     IMenuImages& images_;
     EditingContext& editing_;
-    BarArrangement& arrangement_;
+    IBarArrangement& arrangement_;
     IFloatingBar& floating_;
     ICommandWindows& windows_;
     std::string popupButtonKey_;

@@ -1,6 +1,6 @@
 #include "commands/PMenu.h"
 
-#include "app/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace lark {
 

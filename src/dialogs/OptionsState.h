@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 
 namespace lark {
 

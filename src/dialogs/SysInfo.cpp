@@ -1,6 +1,6 @@
 #include "dialogs/SysInfo.h"
 
-#include "app/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace lark {
 namespace {

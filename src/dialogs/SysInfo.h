@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/FileSystem.h"
-#include "app/UiPorts.h"
+#include "base/FileSystem.h"
+#include "base/UiPorts.h"
 
 namespace lark {
 

@@ -1,6 +1,7 @@
 #include "icons/ButtonPictures.h"
 
-#include "app/RuntimeError.h"
+#include "base/RuntimeError.h"
+#include "base/Unicode.h"
 #include "icons/IconCache.h"
 
 namespace lark {

@@ -1,7 +1,8 @@
 #include "icons/IconCache.h"
 
-#include "app/RuntimeError.h"
-#include "catalogue/cINI.h"
+#include "base/cINI.h"
+#include "base/RuntimeError.h"
+#include "base/Unicode.h"
 
 namespace lark {
 namespace {
@@ -18,12 +19,6 @@ bool IsAbsolute(const std::string& path) {
 }
 
 }  // namespace
-
-std::string UpperCase(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
 
 void LoadIconCache(std::vector<std::string>& iconKeys, const std::string& programFolder, IFileSystem& files,
                    IAnsiCodePage& codePage, ICachePictures& pictures) {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/FileSystem.h"
-#include "app/TextFile.h"
+#include "base/FileSystem.h"
+#include "base/TextFile.h"
 
 namespace lark {
 
@@ -29,8 +29,5 @@ void LoadIconCache(std::vector<std::string>& iconKeys, const std::string& progra
 
 // True when the key (already upper-cased) is one of the loaded keys.
 bool IsCachedIcon(const std::vector<std::string>& iconKeys, const std::string& key);
-
-// Upper case as the cache and the picture rule compare names.
-std::string UpperCase(std::string text);
 
 }  // namespace lark

@@ -18,13 +18,13 @@
 #include <string>
 #include <vector>
 
-#include "app/Program.h"
 #include "app/win32/Host.h"
 #include "app/win32/RealPlatform.h"
-#include "app/win32/Services.h"
-#include "app/win32/Text.h"
 #include "bar/win32/AppBarShellService.h"
+#include "base/win32/Services.h"
+#include "base/win32/Text.h"
 #include "catalogue/CatalogueLoader.h"
+#include "startup/Program.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ struct BenchProgram {
     }
     lark::win::RealPlatform real;
     lark::win::Host host;
-    lark::App app{real.platform, host};
+    lark::App app{real.platform};
 };
 
 std::string MakeCatalogue(int sections, int entries) {

@@ -12,13 +12,13 @@
 
 #include "../native/FakeBar.h"
 #include "../native/Fakes.h"
-#include "app/ErrorReporter.h"
-#include "app/RuntimeError.h"
+#include "base/ErrorReporter.h"
+#include "base/IniDocument.h"
+#include "base/RuntimeError.h"
+#include "base/TextFile.h"
+#include "base/Unicode.h"
 #include "catalogue/CatalogueFormat.h"
 #include "catalogue/CatalogueLoader.h"
-#include "catalogue/IniDocument.h"
-#include "app/TextFile.h"
-#include "app/Unicode.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "FakeBar.h"
-#include "FakeShell.h"
 #include "Fakes.h"
+#include "FakeShell.h"
 #include "bar/BarArrangement.h"
 #include "bar/DockedInput.h"
 #include "bar/Launch.h"

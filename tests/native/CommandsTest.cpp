@@ -2,10 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 
 #include "FakeBar.h"
-#include "FakeShell.h"
 #include "Fakes.h"
+#include "FakeShell.h"
 #include "bar/BarArrangement.h"
 #include "commands/MainMenu.h"
 
@@ -89,7 +90,9 @@ public:
     bool DockVisible() override { return dockVisible; }
     void ShowAboutModal() override { ++about; }
     void ShowOptionsModal() override { ++options; }
+    void Exit() override { exit(); }
     bool dockVisible = false;
+    std::function<void()> exit;
     int about = 0, options = 0;
 };
 
@@ -133,6 +136,7 @@ protected:
         s.BarPosition = kBarTop;
         s.AppBarInfo.hWnd = 0xD0C;
         s.IconSize = 1;
+        windows.exit = [this] { Shutdown(w.app, w.host, false); };
         menu.BuildMainMenu();
     }
     // Tabs and toolbars as a load of these sections leaves them, and the

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/RuntimeError.h"
-#include "app/UiPorts.h"
-#include "bar/BarWindow.h"
-#include "dialogs/ProgressWindow.h"
-#include "icons/PictureRule.h"
+#include "base/BarWindow.h"
+#include "base/PictureRule.h"
+#include "base/ProgressWindow.h"
+#include "base/RuntimeError.h"
+#include "base/UiPorts.h"
 
 namespace lark::test {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "bar/AppBarShell.h"
 #include "bar/BarArrangement.h"
+#include "base/AppBarShell.h"
 
 namespace lark::test {
 

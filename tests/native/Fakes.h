@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "app/FileSystem.h"
-#include "app/Program.h"
-#include "app/RuntimeError.h"
-#include "app/Settings.h"
-#include "app/UiPorts.h"
-#include "bar/AppBarShell.h"
-#include "app/TextFile.h"
-#include "app/Unicode.h"
+#include "base/AppBarShell.h"
+#include "base/FileSystem.h"
+#include "base/RuntimeError.h"
+#include "base/TextFile.h"
+#include "base/UiPorts.h"
+#include "base/Unicode.h"
+#include "startup/Program.h"
+#include "startup/Settings.h"
 
 namespace lark::test {
 
@@ -205,7 +205,7 @@ struct FakeWorld {
     FakeAppBarShell appBar;
     Platform platform{box, pointer, settings, files, codePage, appBar};
     FakeHost host;
-    App app{platform, host};
+    App app{platform};
 };
 
 }  // namespace lark::test

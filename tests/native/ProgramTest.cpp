@@ -20,7 +20,7 @@ protected:
 TEST_F(MainTest, ASecondInstanceSaysSoAndTouchesNothing) {
     w.host.previousInstance = true;
     w.settings.Set("Size", "0");
-    EXPECT_FALSE(Main(w.app));
+    EXPECT_FALSE(Main(w.app, w.host));
     ASSERT_EQ(w.box.shown.size(), 1u);
     EXPECT_EQ(w.box.shown[0].text, "Application is already running!");
     EXPECT_EQ(w.box.shown[0].title, "Brindlewick Larkspan");
@@ -32,7 +32,7 @@ TEST_F(MainTest, ASecondInstanceSaysSoAndTouchesNothing) {
 }
 
 TEST_F(MainTest, AFirstRunCreatesTheCatalogueAndFillsItFromTheDesktop) {
-    EXPECT_TRUE(Main(w.app));
+    EXPECT_TRUE(Main(w.app, w.host));
     EXPECT_EQ(s.CataloguePath, kDefaultCatalogue);
     EXPECT_EQ(w.files.files.at(kDefaultCatalogue), "\r\n");
     EXPECT_THAT(w.host.log,
@@ -46,7 +46,7 @@ TEST_F(MainTest, AFirstRunCreatesTheCatalogueAndFillsItFromTheDesktop) {
 
 TEST_F(MainTest, MeasuresTheScreenAndDerivesTwipsPerPixel) {
     w.host.screen = ScreenMeasures{1280, 1024, 144, 120};
-    ASSERT_TRUE(Main(w.app));
+    ASSERT_TRUE(Main(w.app, w.host));
     EXPECT_EQ(s.ScreenWidthPx, 1280);
     EXPECT_EQ(s.ScreenHeightPx, 1024);
     EXPECT_EQ(s.TwipsPerPixelX, 10);
@@ -62,7 +62,7 @@ TEST_F(MainTest, MeasuresTheScreenAndDerivesTwipsPerPixel) {
 TEST_F(MainTest, AStoredCatalogueElsewhereIsUsedAndNothingIsCreated) {
     w.settings.Set("INI_Path", "D:\\Data\\mine.ini");
     w.files.files["D:\\Data\\mine.ini"] = "[Tools]\r\n";
-    ASSERT_TRUE(Main(w.app));
+    ASSERT_TRUE(Main(w.app, w.host));
     EXPECT_EQ(s.CataloguePath, "D:\\Data\\mine.ini");
     EXPECT_EQ(w.files.files.size(), 1u);
     EXPECT_EQ(s.CatalogueIni->INIPath(), "D:\\Data\\mine.ini");
@@ -71,7 +71,7 @@ TEST_F(MainTest, AStoredCatalogueElsewhereIsUsedAndNothingIsCreated) {
 
 TEST_F(MainTest, AStoredPathToAMissingFileFallsBackToTheDefault) {
     w.settings.Set("INI_Path", "D:\\Gone\\mine.ini");
-    ASSERT_TRUE(Main(w.app));
+    ASSERT_TRUE(Main(w.app, w.host));
     EXPECT_EQ(s.CataloguePath, kDefaultCatalogue);
     EXPECT_EQ(w.files.files.at(kDefaultCatalogue), "\r\n");
     EXPECT_FALSE(w.files.Exists("D:\\Gone\\mine.ini"));
@@ -80,7 +80,7 @@ TEST_F(MainTest, AStoredPathToAMissingFileFallsBackToTheDefault) {
 TEST_F(MainTest, AnExistingDefaultCatalogueIsKeptWhenTheStoredOneIsMissing) {
     w.settings.Set("INI_Path", "D:\\Gone\\mine.ini");
     w.files.files[kDefaultCatalogue] = "[Tools]\r\nNotepad=C:\\Windows\\notepad.exe\r\n";
-    ASSERT_TRUE(Main(w.app));
+    ASSERT_TRUE(Main(w.app, w.host));
     EXPECT_EQ(s.CataloguePath, kDefaultCatalogue);
     EXPECT_EQ(w.files.files.at(kDefaultCatalogue), "[Tools]\r\nNotepad=C:\\Windows\\notepad.exe\r\n");
     EXPECT_THAT(w.host.log, ::testing::Not(::testing::Contains("import:16+progress")));
@@ -90,14 +90,14 @@ TEST_F(MainTest, AnExistingDefaultCatalogueIsKeptWhenTheStoredOneIsMissing) {
 TEST_F(MainTest, AnEmptyStoredPathMeansTheDefault) {
     w.settings.Set("INI_Path", "");
     w.files.files[kDefaultCatalogue] = "\r\n";
-    ASSERT_TRUE(Main(w.app));
+    ASSERT_TRUE(Main(w.app, w.host));
     EXPECT_EQ(s.CataloguePath, kDefaultCatalogue);
 }
 
 TEST_F(MainTest, ACatalogueCannotLiveInAFolderItCannotWriteSoItGoesToTheUsersData) {
     const std::string home = "C:\\Users\\Ann\\AppData\\Roaming\\Larkspan\\zentrol.ini";
     w.files.readOnlyFolders.insert(w.host.programFolder);
-    ASSERT_TRUE(Main(w.app));
+    ASSERT_TRUE(Main(w.app, w.host));
     EXPECT_EQ(s.CataloguePath, home);
     EXPECT_EQ(w.files.files.at(home), "\r\n");
     EXPECT_TRUE(w.files.folders.count("C:\\Users\\Ann\\AppData\\Roaming\\Larkspan"));
@@ -111,7 +111,7 @@ TEST_F(MainTest, ACatalogueCannotLiveInAFolderItCannotWriteSoItGoesToTheUsersDat
         again.files.files[home] = "[Tools]\r\n";
         again.files.readOnlyFolders.insert(again.host.programFolder);
         again.settings.Set("INI_Path", stored);
-        ASSERT_TRUE(Main(again.app));
+        ASSERT_TRUE(Main(again.app, again.host));
         EXPECT_EQ(again.app.state.CataloguePath, home) << stored;
         EXPECT_EQ(again.files.files.at(home), "[Tools]\r\n");
     }
@@ -122,14 +122,14 @@ TEST_F(MainTest, ACatalogueFoundInEitherHomeStaysThere) {
     // on a stick stays portable (its saves then report the failure).
     w.files.readOnlyFolders.insert(w.host.programFolder);
     w.files.files[kDefaultCatalogue] = "[Tools]\r\n";
-    ASSERT_TRUE(Main(w.app));
+    ASSERT_TRUE(Main(w.app, w.host));
     EXPECT_EQ(s.CataloguePath, kDefaultCatalogue);
 
     // In the user's data, after the folder became writable.
     FakeWorld moved;
     const std::string home = "C:\\Users\\Ann\\AppData\\Roaming\\Larkspan\\zentrol.ini";
     moved.files.files[home] = "[Tools]\r\n";
-    ASSERT_TRUE(Main(moved.app));
+    ASSERT_TRUE(Main(moved.app, moved.host));
     EXPECT_EQ(moved.app.state.CataloguePath, home);
     EXPECT_FALSE(moved.files.Exists(kDefaultCatalogue));
 }
@@ -137,7 +137,7 @@ TEST_F(MainTest, ACatalogueFoundInEitherHomeStaysThere) {
 TEST_F(MainTest, AStartUpErrorIsReportedWithoutContextAndEndsTheProgram) {
     w.files.readOnly = true;  // the new catalogue cannot be written
     w.settings.Set("Width", "8000");
-    EXPECT_FALSE(Main(w.app));
+    EXPECT_FALSE(Main(w.app, w.host));
     ASSERT_EQ(w.box.shown.size(), 1u);
     EXPECT_EQ(w.box.shown[0].text, "Path/File access error (75).");
     EXPECT_EQ(w.box.shown[0].icon, BoxIcon::Critical);
@@ -150,7 +150,7 @@ TEST_F(MainTest, OutOfMemoryAtStartUpIsStillShown) {
     w.host.failAt = "menu";
     w.host.failWith = kErrOutOfMemory;
     w.files.files[kDefaultCatalogue] = "\r\n";
-    EXPECT_FALSE(Main(w.app));
+    EXPECT_FALSE(Main(w.app, w.host));
     ASSERT_EQ(w.box.shown.size(), 1u);
     EXPECT_EQ(w.box.shown[0].text, "Out of memory (7).");
 }
@@ -159,7 +159,7 @@ class ShutdownTest : public ::testing::Test {
 protected:
     void SetUp() override {
         w.files.files[kDefaultCatalogue] = "\r\n";
-        ASSERT_TRUE(Main(w.app));
+        ASSERT_TRUE(Main(w.app, w.host));
         w.host.log.clear();
         w.appBar.log = &w.host.log;
         w.settings.log = &w.host.log;
@@ -174,7 +174,7 @@ protected:
 TEST_F(ShutdownTest, WithdrawsTheAppBarThenUnloadsThenSaves) {
     s.AppBarInfo.hWnd = 0x1234;
     s.AppBarInfo.lParam = 1;
-    EXPECT_TRUE(Shutdown(w.app, false));
+    EXPECT_TRUE(Shutdown(w.app, w.host, false));
     EXPECT_THAT(w.host.log,
                 ElementsAre("appbar:8", "appbar:1", "unload:f_Util", "unload:f_Dock", "unload:f_Float",
                             "save:INI_Path", "save:Size", "save:Position", "save:Top", "save:Left", "save:Width",
@@ -185,12 +185,12 @@ TEST_F(ShutdownTest, WithdrawsTheAppBarThenUnloadsThenSaves) {
 }
 
 TEST_F(ShutdownTest, WithoutADockedWindowNoAppBarMessageIsSent) {
-    EXPECT_TRUE(Shutdown(w.app, false));
+    EXPECT_TRUE(Shutdown(w.app, w.host, false));
     EXPECT_TRUE(w.appBar.sent.empty());
 }
 
 TEST_F(ShutdownTest, NoSaveSkipsOnlyTheSettings) {
-    EXPECT_TRUE(Shutdown(w.app, true));
+    EXPECT_TRUE(Shutdown(w.app, w.host, true));
     EXPECT_THAT(w.settings.writes, IsEmpty());
     EXPECT_THAT(w.host.log, ::testing::Contains("unload:f_Float"));
 }
@@ -198,7 +198,7 @@ TEST_F(ShutdownTest, NoSaveSkipsOnlyTheSettings) {
 TEST_F(ShutdownTest, AFailingUnloadDoesNotStopTheRest) {
     w.host.forms[1].onUnload = [] { Raise(kErrObjectNotSet); };
     w.settings.failOnKey = "Top";
-    EXPECT_TRUE(Shutdown(w.app, false));
+    EXPECT_TRUE(Shutdown(w.app, w.host, false));
     EXPECT_THAT(w.host.log, ::testing::Contains("unload:f_Float"));
     EXPECT_THAT(w.settings.writes, ElementsAre("INI_Path", "Size", "Position"));
     EXPECT_FALSE(s.CatalogueIni);
@@ -207,7 +207,7 @@ TEST_F(ShutdownTest, AFailingUnloadDoesNotStopTheRest) {
 TEST_F(ShutdownTest, AFailureWithdrawingTheAppBarAbandonsTheShutdown) {
     s.AppBarInfo.hWnd = 0x1234;
     w.appBar.failOn = ABM_REMOVE_;
-    EXPECT_FALSE(Shutdown(w.app, false));
+    EXPECT_FALSE(Shutdown(w.app, w.host, false));
     EXPECT_FALSE(s.Quitting);
     EXPECT_THAT(w.host.log, ElementsAre("appbar:8"));
     EXPECT_THAT(w.settings.writes, IsEmpty());
@@ -217,7 +217,7 @@ TEST_F(ShutdownTest, AFailureWithdrawingTheAppBarAbandonsTheShutdown) {
 TEST_F(ShutdownTest, UnloadHandlersSeeQuittingSet) {
     bool quittingSeen = false;
     w.host.forms[2].onUnload = [&] { quittingSeen = s.Quitting; };
-    Shutdown(w.app, false);
+    Shutdown(w.app, w.host, false);
     EXPECT_TRUE(quittingSeen);
 }
 

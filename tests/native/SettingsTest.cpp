@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
-#include "app/Conversions.h"
+#include "base/Conversions.h"
 
 namespace lark::test {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "FakeBar.h"
 #include "Fakes.h"
-#include "icons/ShellImport.h"
+#include "catalogue/ShellImport.h"
 
 namespace lark::test {
 namespace {

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
-#include "app/TextFile.h"
-#include "app/Unicode.h"
+#include "base/TextFile.h"
+#include "base/Unicode.h"
 
 namespace lark::test {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
-#include "catalogue/cINI.h"
+#include "base/cINI.h"
 
 namespace lark::test {
 namespace {

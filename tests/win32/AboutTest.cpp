@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/RuntimeError.h"
-#include "app/win32/Text.h"
+#include "base/RuntimeError.h"
+#include "base/win32/Text.h"
 #include "dialogs/SysInfo.h"
-#include "dialogs/win32/RegistryReader.h"
 #include "dialogs/win32/frmAbout.h"
+#include "dialogs/win32/RegistryReader.h"
 
 namespace lark::win {
 namespace {

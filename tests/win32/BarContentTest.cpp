@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/RuntimeError.h"
 #include "bar/win32/BarContent.h"
-#include "icons/win32/KeyedImageList.h"
+#include "base/RuntimeError.h"
+#include "base/win32/KeyedImageList.h"
 
 namespace lark::win {
 namespace {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/win32/Text.h"
-#include "catalogue/cINI.h"
-#include "app/RuntimeError.h"
-#include "app/Unicode.h"
-#include "app/win32/Services.h"
+#include "base/cINI.h"
+#include "base/RuntimeError.h"
+#include "base/Unicode.h"
+#include "base/win32/Services.h"
+#include "base/win32/Text.h"
 
 namespace lark::win {
 namespace {

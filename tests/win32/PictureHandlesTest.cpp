@@ -15,15 +15,16 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
-#include "app/RuntimeError.h"
-#include "app/win32/Form.h"
-#include "app/win32/Handles.h"
-#include "app/win32/Text.h"
 #include "bar/win32/BarContent.h"
-#include "app/win32/Services.h"
+#include "base/AppState.h"
+#include "base/RuntimeError.h"
+#include "base/Unicode.h"
+#include "base/win32/Form.h"
+#include "base/win32/Handles.h"
+#include "base/win32/KeyedImageList.h"
+#include "base/win32/Services.h"
+#include "base/win32/Text.h"
 #include "icons/ButtonPictures.h"
-#include "icons/win32/KeyedImageList.h"
 #include "icons/win32/f_Util.h"
 
 namespace lark::win {

@@ -7,10 +7,10 @@
 #include <map>
 #include <string>
 
-#include "app/AppState.h"
-#include "app/Settings.h"
-#include "app/win32/Services.h"
-#include "app/win32/Text.h"
+#include "base/AppState.h"
+#include "base/win32/Services.h"
+#include "base/win32/Text.h"
+#include "startup/Settings.h"
 
 namespace lark::win {
 namespace {

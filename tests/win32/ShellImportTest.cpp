@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "app/RuntimeError.h"
-#include "app/win32/Text.h"
-#include "app/ErrorReporter.h"
-#include "app/win32/Services.h"
-#include "icons/ShellImport.h"
-#include "icons/win32/ShellFolderTree.h"
+#include "base/ErrorReporter.h"
+#include "base/RuntimeError.h"
+#include "base/win32/Services.h"
+#include "base/win32/Text.h"
+#include "catalogue/ShellImport.h"
+#include "catalogue/win32/ShellFolderTree.h"
 
 namespace lark::win {
 namespace {

@@ -3,10 +3,10 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
-#include "app/win32/Text.h"
+#include "base/win32/Text.h"
 #include "catalogue/CatalogueLoader.h"
-#include "icons/ShellImport.h"
-#include "icons/win32/ShellFolderTree.h"
+#include "catalogue/ShellImport.h"
+#include "catalogue/win32/ShellFolderTree.h"
 
 namespace lark::win {
 
@@ -190,7 +190,11 @@ void Host::DisplayChanged() {
 
 void Host::ShellRestarted() { Arrangement().OnShellRestarted(); }
 void Host::FullScreenApp(bool opened) { Arrangement().OnFullScreenApp(opened); }
-void Host::EndSession() { Shutdown(app(), false); }
+void Host::EndSession() { Shutdown(app(), *this, false); }
+
+bool Host::Quit() { return Shutdown(app(), *this, false); }
+
+bool Host::OwnerDraw(UINT message, LPARAM lParam) { return MenuPresenter::HandleMessage(message, lParam); }
 
 bool Host::PreTranslate(const MSG& msg) { return float_ && float_->PreTranslate(msg); }
 

@@ -3,24 +3,24 @@
 // the platform calls Main makes.
 #include <memory>
 
-#include "app/Program.h"
-#include "app/win32/Form.h"
-#include "app/win32/EventLoop.h"
-#include "app/win32/Handles.h"
-#include "bar/win32/f_Dock.h"
-#include "bar/win32/f_Float.h"
-#include "app/win32/Services.h"
 #include "bar/BarArrangement.h"
 #include "bar/DockedInput.h"
+#include "bar/win32/f_Dock.h"
+#include "bar/win32/f_Float.h"
+#include "bar/win32/ShellLauncherService.h"
+#include "base/win32/EventLoop.h"
+#include "base/win32/Form.h"
+#include "base/win32/Handles.h"
+#include "base/win32/Services.h"
 #include "commands/MainMenu.h"
 #include "commands/win32/InputBox.h"
 #include "commands/win32/MenuPresenter.h"
-#include "bar/win32/ShellLauncherService.h"
 #include "dialogs/win32/frmAbout.h"
 #include "dialogs/win32/frmMessage.h"
 #include "dialogs/win32/frmOptions.h"
 #include "icons/ButtonPictures.h"
 #include "icons/win32/f_Util.h"
+#include "startup/Program.h"
 
 namespace lark::win {
 
@@ -66,6 +66,9 @@ private:
     void ShellRestarted() override;
     void FullScreenApp(bool opened) override;
     void EndSession() override;
+    bool OwnerDraw(UINT message, LPARAM lParam) override;
+    bool Quit() override;
+    void Exit() override { Quit(); }
     void ToolbarRightClick(int32_t toolbarIndex, const std::string& buttonKey, HWND control, double x,
                            double y) override;
     void TabStripRightClick(HWND control, double x, double y) override;

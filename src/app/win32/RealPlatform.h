@@ -1,8 +1,8 @@
 #pragma once
 // The real platform services, as one object a program's entry creates.
-#include "app/Program.h"
-#include "app/win32/Services.h"
 #include "bar/win32/AppBarShellService.h"
+#include "base/win32/Services.h"
+#include "startup/Program.h"
 
 namespace lark::win {
 

@@ -4,9 +4,9 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/Program.h"
 #include "app/win32/Host.h"
 #include "app/win32/RealPlatform.h"
+#include "startup/Program.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES |
@@ -17,10 +17,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     lark::win::RealPlatform real;
     lark::win::Host host;
-    lark::App app(real.platform, host);
+    lark::App app(real.platform);
     host.Attach(app);
 
-    if (!lark::Main(app)) return 0;
+    if (!lark::Main(app, host)) return 0;
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -1,6 +1,6 @@
 #pragma once
 // The appbar protocol over SHAppBarMessage.
-#include "bar/AppBarShell.h"
+#include "base/AppBarShell.h"
 
 namespace lark::win {
 

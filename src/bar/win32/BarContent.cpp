@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/RuntimeError.h"
-#include "icons/win32/KeyedImageList.h"
+#include "base/RuntimeError.h"
+#include "base/win32/KeyedImageList.h"
 
 namespace lark::win {
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "bar/BarWindow.h"
 #include "bar/win32/TabControl.h"
 #include "bar/win32/Toolbar.h"
+#include "base/BarWindow.h"
 
 namespace lark::win {
 

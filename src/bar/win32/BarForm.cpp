@@ -1,7 +1,6 @@
 #include "bar/win32/BarForm.h"
 
-#include "bar/BarInput.h"
-#include "commands/win32/MenuPresenter.h"
+#include "base/BarInput.h"
 
 namespace lark::win {
 
@@ -68,7 +67,8 @@ LRESULT BarForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_MEASUREITEM:
         case WM_DRAWITEM:
-            if (MenuPresenter::HandleMessage(message, lParam)) return TRUE;
+            // An owner-drawn popup menu owned by this window.
+            if (host_.OwnerDraw(message, lParam)) return TRUE;
             break;
         case WM_SETCURSOR:
             // A long operation's hourglass stays while the mouse moves over the bar.

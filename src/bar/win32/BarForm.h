@@ -3,10 +3,10 @@
 // strip and toolbars), its layout, and the input both handle alike.
 #include <memory>
 
-#include "app/Program.h"
-#include "app/win32/Form.h"
 #include "bar/Launch.h"
 #include "bar/win32/BarContent.h"
+#include "base/App.h"
+#include "base/win32/Form.h"
 
 namespace lark::win {
 
@@ -33,6 +33,12 @@ public:
     virtual void ShellRestarted() = 0;
     virtual void FullScreenApp(bool opened) = 0;
     virtual void EndSession() = 0;
+    // WM_MEASUREITEM and WM_DRAWITEM that are not the bar's own; true when
+    // handled.
+    virtual bool OwnerDraw(UINT message, LPARAM lParam) = 0;
+    // Closing the window: the program's shutdown; false when it was
+    // abandoned and the window stays.
+    virtual bool Quit() = 0;
 };
 
 struct BarImageLists {

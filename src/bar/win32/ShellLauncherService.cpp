@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/win32/Text.h"
+#include "base/win32/Text.h"
 
 namespace lark::win {
 

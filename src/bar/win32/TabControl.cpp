@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "app/RuntimeError.h"
-#include "app/win32/Text.h"
+#include "base/RuntimeError.h"
+#include "base/win32/Text.h"
 
 namespace lark::win {
 namespace {

@@ -8,16 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/win32/Handles.h"
-#include "bar/BarWindow.h"
+#include "base/AppState.h"
+#include "base/BarWindow.h"
+#include "base/win32/Handles.h"
 
 namespace lark::win {
-
-// Whole twips per pixel on each axis (15 at 96 DPI).
-struct TwipScale {
-    int32_t x = 15;
-    int32_t y = 15;
-};
 
 // Mouse arguments as the bar's handlers take them.
 struct MouseArgs {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/RuntimeError.h"
-#include "app/win32/Text.h"
-#include "icons/win32/KeyedImageList.h"
+#include "base/RuntimeError.h"
+#include "base/win32/KeyedImageList.h"
+#include "base/win32/Text.h"
 
 namespace lark::win {
 namespace {

@@ -11,9 +11,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/win32/Handles.h"
-#include "bar/BarWindow.h"
 #include "bar/win32/TabControl.h"
+#include "base/BarWindow.h"
+#include "base/win32/Handles.h"
 
 namespace lark::win {
 

@@ -2,8 +2,8 @@
 
 #include <shellapi.h>
 
-#include "app/RuntimeError.h"
-#include "bar/BarInput.h"
+#include "base/BarInput.h"
+#include "base/RuntimeError.h"
 
 namespace lark::win {
 namespace {
@@ -116,7 +116,7 @@ LRESULT f_Dock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void f_Dock::OnUnload(bool& cancel) {
     UnloadExtraToolbars(Content());
-    if (!app_.state.Quitting && !Shutdown(app_, false)) cancel = true;
+    if (!app_.state.Quitting && !host_.Quit()) cancel = true;
 }
 
 }  // namespace lark::win

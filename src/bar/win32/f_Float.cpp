@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "bar/BarInput.h"
+#include "base/BarInput.h"
 
 namespace lark::win {
 namespace {
@@ -124,7 +124,7 @@ void f_Float::OnUnload(bool& cancel) {
         s.FloatWidth = (r.right - r.left) * s.TwipsPerPixelX;
     }
     UnloadExtraToolbars(Content());
-    if (!s.Quitting && !Shutdown(app_, false)) cancel = true;
+    if (!s.Quitting && !host_.Quit()) cancel = true;
 }
 
 // --- keyboard ---------------------------------------------------------------

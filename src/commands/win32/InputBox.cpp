@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/win32/Text.h"
+#include "base/win32/Text.h"
 
 namespace lark::win {
 namespace {

@@ -2,7 +2,7 @@
 // A small modal input box: prompt, title, default text, OK and Cancel.
 #include <windows.h>
 
-#include "commands/EditingPorts.h"
+#include "base/DialogPorts.h"
 
 namespace lark::win {
 

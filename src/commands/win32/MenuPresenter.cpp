@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "app/win32/Handles.h"
-#include "app/win32/Text.h"
+#include "base/win32/Handles.h"
+#include "base/win32/Text.h"
 
 namespace lark::win {
 namespace {

@@ -4,9 +4,9 @@
 // is the system menu's own (arrows, Enter, Esc).
 #include <windows.h>
 
-#include "bar/win32/TabControl.h"
+#include "base/AppState.h"
+#include "base/win32/KeyedImageList.h"
 #include "commands/PMenu.h"
-#include "icons/win32/KeyedImageList.h"
 
 namespace lark::win {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/win32/Text.h"
+#include "base/win32/Text.h"
 
 namespace lark::win {
 namespace {

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "app/RuntimeError.h"
-#include "app/win32/Services.h"
-#include "app/win32/Text.h"
+#include "base/RuntimeError.h"
+#include "base/win32/Services.h"
+#include "base/win32/Text.h"
 #include "dialogs/SysInfo.h"
 #include "dialogs/win32/RegistryReader.h"
 

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "app/UiPorts.h"
-#include "app/win32/Form.h"
-#include "app/win32/Handles.h"
-#include "bar/Launch.h"
-#include "dialogs/ProgressWindow.h"
+#include "base/ProgressWindow.h"
+#include "base/ShellLauncher.h"
+#include "base/UiPorts.h"
+#include "base/win32/Form.h"
+#include "base/win32/Handles.h"
 
 namespace lark::win {
 

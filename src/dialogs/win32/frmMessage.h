@@ -1,8 +1,8 @@
 #pragma once
 // Tells the user that a screen edge holds one auto-hide bar at most.
-#include "app/UiPorts.h"
-#include "app/win32/Form.h"
-#include "bar/BarArrangement.h"
+#include "base/BarForms.h"
+#include "base/UiPorts.h"
+#include "base/win32/Form.h"
 
 namespace lark::win {
 

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "dialogs/OptionsState.h"
 
 namespace lark::win {

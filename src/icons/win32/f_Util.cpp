@@ -2,8 +2,8 @@
 
 #include <shellapi.h>
 
-#include "app/RuntimeError.h"
-#include "app/win32/Text.h"
+#include "base/RuntimeError.h"
+#include "base/win32/Text.h"
 
 namespace lark::win {
 namespace {

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "app/win32/Form.h"
-#include "app/win32/Handles.h"
-#include "app/FileSystem.h"
-#include "app/TextFile.h"
+#include "base/FileSystem.h"
+#include "base/MenuImages.h"
+#include "base/TextFile.h"
+#include "base/win32/Form.h"
+#include "base/win32/Handles.h"
+#include "base/win32/KeyedImageList.h"
 #include "icons/ButtonPictures.h"
 #include "icons/IconCache.h"
-#include "commands/MainMenu.h"
-#include "icons/win32/KeyedImageList.h"
 
 namespace lark::win {
 

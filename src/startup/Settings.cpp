@@ -1,0 +1,51 @@
+#include "startup/Settings.h"
+
+#include "base/Conversions.h"
+#include "base/RuntimeError.h"
+
+namespace lark {
+namespace {
+
+std::string ReadSetting(ISettingsStore& store, const char* key, const std::string& fallback) {
+    std::optional<std::string> text = store.Read(kSettingsApp, kSettingsSection, key);
+    return text ? *text : fallback;
+}
+
+void WriteSetting(ISettingsStore& store, const char* key, const std::string& value) {
+    store.Write(kSettingsApp, kSettingsSection, key, value);
+}
+
+}  // namespace
+
+std::string DefaultCataloguePath(const std::string& programFolder) {
+    return programFolder + "\\" + kDefaultCatalogueName;
+}
+
+void LoadSettings(AppState& state, ISettingsStore& store) {
+    // Each key on its own: a failing read or conversion skips only that key.
+    Guard([&] { state.CataloguePath = ReadSetting(store, "INI_Path", ""); });
+    Guard([&] { state.IconSize = ToInt16(ReadSetting(store, "Size", "1")); });
+    Guard([&] {
+        const double half = static_cast<double>(state.ScreenHeightPx) * state.TwipsPerPixelY / 2.0;
+        state.FloatTop = ToInt32(ReadSetting(store, "Top", FormatNumber(half)));
+    });
+    Guard([&] {
+        const double half = static_cast<double>(state.ScreenWidthPx) * state.TwipsPerPixelX / 2.0;
+        state.FloatLeft = ToInt32(ReadSetting(store, "Left", FormatNumber(half)));
+    });
+    Guard([&] { state.FloatWidth = ToInt32(ReadSetting(store, "Width", "7500")); });
+    Guard([&] { state.BarPosition = ToInt16(ReadSetting(store, "Position", "5")); });
+    Guard([&] { state.AutoHideOn = ToBool(ReadSetting(store, "Autohide", "0")); });
+}
+
+void SaveSettings(const AppState& state, ISettingsStore& store) {
+    WriteSetting(store, "INI_Path", state.CataloguePath);
+    WriteSetting(store, "Size", std::to_string(state.IconSize));
+    WriteSetting(store, "Position", std::to_string(state.BarPosition));
+    WriteSetting(store, "Top", std::to_string(state.FloatTop));
+    WriteSetting(store, "Left", std::to_string(state.FloatLeft));
+    WriteSetting(store, "Width", std::to_string(state.FloatWidth));
+    WriteSetting(store, "Autohide", FormatBool(state.AutoHideOn));
+}
+
+}  // namespace lark

@@ -1,0 +1,23 @@
+#pragma once
+// The seven per-user settings, read once at start-up and written once when
+// the program quits.
+#include <optional>
+#include <string>
+
+#include "base/AppState.h"
+#include "base/SettingsStore.h"
+
+namespace lark {
+
+// Reads every key with its default; a value that does not convert leaves its
+// field as it was. A missing "INI_Path" reads as empty: the program then
+// chooses where the catalogue lives.
+void LoadSettings(AppState& state, ISettingsStore& store);
+
+// Writes every key; the first failing write ends the save (it throws).
+void SaveSettings(const AppState& state, ISettingsStore& store);
+
+// Program folder + "\zentrol.ini".
+std::string DefaultCataloguePath(const std::string& programFolder);
+
+}  // namespace lark
