@@ -39,7 +39,8 @@ if [[ "${1:-}" != --in-harness ]]; then
     fi
     bash scripts/install-deps.sh
     cmake --preset windows >/dev/null
-    cmake --build --preset windows --target larkspan larkspan-probe empty_window startup_bench load_bench >/dev/null
+    cmake --build --preset windows --target larkspan larkspan-probe empty_window empty_window_imports \
+        empty_window_imports_but_comdlg32 startup_bench load_bench >/dev/null
     unset LARKSPAN_USE_DISPLAY
     exec bash scripts/with-wine.sh bash "$repo/scripts/bench.sh" --in-harness "$mode" "$pairs"
 fi
@@ -69,13 +70,14 @@ measure() {
     printf '%s\t%s\trun=%d %s\n' "$label" "$round" "$run" "$line" >>"$results"
 }
 
-# reference LABEL ROUND [empty_window options]: the reference window, which
-# writes the time of its steps to logs/N.txt.
+# reference LABEL ROUND [EXE [empty_window options]]: the reference window
+# (EXE: a build of it, default empty_window), which writes the time of its
+# steps to logs/N.txt.
 reference() {
-    local label=$1 round=$2
-    shift 2
+    local label=$1 round=$2 exe=${3:-empty_window}
+    shift $(($# < 3 ? $# : 3))
     run=$((run + 1))
-    measure "$label" "$round" --exe "$(windows_path "$bin/empty_window.exe")" --class LarkspanBenchReference \
+    measure "$label" "$round" --exe "$(windows_path "$bin/$exe.exe")" --class LarkspanBenchReference \
         --settle-ms "$settle_ms" --args "$* --log $(windows_path "$work/logs/$run.txt")"
 }
 
@@ -131,36 +133,44 @@ if [[ "$mode" == costs ]]; then
     settle_ms=200
     targets 200
     catalogue "$work/200.ini" 10 20
-    # "name|empty_window options"; each start pairs with a plain reference start.
+    # "name|build of empty_window|its options"; each start pairs with a plain
+    # reference start.
+    imports=advapi32.dll,comctl32.dll,comdlg32.dll,gdi32.dll,ole32.dll,shell32.dll,version.dll
     variants=(
-        "comctl32 loaded|--load comctl32.dll"
-        "InitCommonControlsEx (the bar's classes)|--controls"
-        "ole32 loaded|--load ole32.dll"
-        "CoInitializeEx (apartment)|--com"
-        "OleInitialize|--ole"
-        "shell32 loaded|--load shell32.dll"
-        "comdlg32 loaded|--load comdlg32.dll"
-        "all the bar's imports loaded|--load advapi32.dll,comctl32.dll,comdlg32.dll,gdi32.dll,ole32.dll,shell32.dll,version.dll"
-        "the bar's imports but comdlg32|--load advapi32.dll,comctl32.dll,gdi32.dll,ole32.dll,shell32.dll,version.dll"
-        "tab strip (1 tab) and toolbar (20 buttons)|--tabs 1 --toolbar 20"
-        "3 more hidden top-level windows|--windows 3"
+        "the bar's imports, linked in|empty_window_imports|"
+        "the bar's imports but comdlg32, linked in|empty_window_imports_but_comdlg32|"
+        "comctl32 loaded|empty_window|--load comctl32.dll"
+        "InitCommonControlsEx (the bar's classes)|empty_window|--controls"
+        "ole32 loaded|empty_window|--load ole32.dll"
+        "CoInitializeEx (apartment)|empty_window|--com"
+        "OleInitialize|empty_window|--ole"
+        "shell32 loaded|empty_window|--load shell32.dll"
+        "comdlg32 loaded|empty_window|--load comdlg32.dll"
+        "the bar's imports loaded|empty_window|--load $imports"
+        "tab strip (1 tab) and toolbar (20 buttons)|empty_window|--tabs 1 --toolbar 20"
+        "3 more hidden top-level windows|empty_window|--windows 3"
     )
     echo "bench: warming up, then $pairs rounds of ${#variants[@]} pairs (plain reference, variant)" >&2
     reference plain 0
     for ((r = 1; r <= pairs; r++)); do
         for v in "${variants[@]}"; do
+            IFS='|' read -r name exe options <<<"$v"
             reference plain "$r"
             # shellcheck disable=SC2086 # the options split into words
-            reference "${v%%|*}" "$r" ${v#*|}
+            reference "$name" "$r" "$exe" $options
         done
     done
+    # Started as the bar is, so that its time to main compares with the
+    # reference's; it shows a LarkspanBenchDone window once its figures are
+    # written.
     echo "bench: the bar's start-up steps in-process (load_bench startup), five runs per catalogue" >&2
     for ini in empty 200; do
         for r in 1 2 3 4 5; do
             dir="$work/runs/steps-$ini-$r"
             install "$dir" "$work/$ini.ini" load_bench.exe
-            wine reg delete 'HKCU\Software\Larkspan' /f >/dev/null 2>&1 || true
-            (cd "$dir" && wine "$dir/load_bench.exe" startup) >"$work/steps-$ini-$r.txt"
+            wine "$bin/startup_bench.exe" --exe "$(windows_path "$dir/load_bench.exe")" --dir "$(windows_path "$dir")" \
+                --args "startup $(windows_path "$work/steps-$ini-$r.txt")" --class LarkspanBenchDone \
+                --fresh-settings 'Software\Larkspan' --settle-ms 0 >/dev/null
             rm -rf "$dir"
         done
     done

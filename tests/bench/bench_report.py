@@ -139,12 +139,13 @@ def costs_report(runs, work):
     paired = pairs_after(runs, "plain")
     header("start-up costs")
     plain = [r for ps in paired.values() for r, _ in ps]
-    plain_logs = [read_log(work, r) for r in plain]
+    plain_logs = [log for log in (read_log(work, r) for r in plain) if log]
     print("the reference window with one thing added, against the plain reference; "
           f"medians of {len(next(iter(paired.values()), []))} alternating pairs:")
     print("  own steps    the added steps, timed inside the variant")
-    print("  in-process   the variant's steps after main minus the plain one's: whatever starts the display")
-    print("               driver first pays for it, so some of the plain window's cost can move into a step")
+    print("  to main      difference in the time from process creation to wWinMain (the imports' share)")
+    print("  after main   difference in the steps after wWinMain: whatever starts the display driver first")
+    print("               pays for it, so some of the plain window's own cost can move into an added step")
     print("  visible      difference in start-to-visible time (noisy on a busy machine)")
     print("  working set  difference 0.2 s after visible")
     print()
@@ -153,18 +154,20 @@ def costs_report(runs, work):
           + ", ".join(f"{step} {med([log[step] for log in plain_logs if step in log]):.1f} ms"
                       for step in COMMON_STEPS))
     print()
-    print(f"  {'':46}{'own steps':>11}{'in-process':>12}{'visible':>10}{'working set':>13}")
+    print(f"  {'':44}{'own steps':>10}{'to main':>10}{'after main':>11}{'visible':>9}{'working set':>13}")
 
     def after_main(log):
         return sum(ms for step, ms in log.items() if step != "to_main")
 
     for label, ps in paired.items():
-        logs = [(read_log(work, r), read_log(work, v)) for r, v in ps]
+        # A start ended before its log was written has none: left out.
+        logs = [(lr, lv) for lr, lv in ((read_log(work, r), read_log(work, v)) for r, v in ps) if lr and lv]
         own = med([sum(ms for step, ms in v.items() if step not in COMMON_STEPS) for _, v in logs])
-        inside = med([after_main(v) - after_main(r) for r, v in logs])
+        to_main = med([v.get("to_main", 0) - r.get("to_main", 0) for r, v in logs])
+        after = med([after_main(v) - after_main(r) for r, v in logs])
         diff = med([v["visible_ms"] - r["visible_ms"] for r, v in ps])
         ws = med([v["ws_settled_kib"] - r["ws_settled_kib"] for r, v in ps])
-        print(f"  {label:46}{own:>8.1f} ms{inside:>+9.1f} ms{diff:>+7.0f} ms{mib(ws):>+9.1f} MiB")
+        print(f"  {label:44}{own:>7.1f} ms{to_main:>+7.0f} ms{after:>+8.0f} ms{diff:>+6.0f} ms{mib(ws):>+9.1f} MiB")
     for ini, what in (("empty", "empty catalogue"), ("200", "200 buttons")):
         files = sorted(f for f in os.listdir(work) if f.startswith(f"steps-{ini}-"))
         reports = [read_steps(os.path.join(work, f)) for f in files]

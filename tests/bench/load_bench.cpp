@@ -5,10 +5,14 @@
 //                          N program buttons (default 2000) whose pictures
 //                          are extracted: larkspan-probe.exe beside the
 //                          bench, copied N times
-//   load_bench startup     the program's start-up (Main) in this process,
+//   load_bench startup [FILE]
+//                          the program's start-up (Main) in this process,
 //                          each step timed with the working set after it;
 //                          copy the bench into an install folder, beside
-//                          the catalogue zentrol.ini, and run it there
+//                          the catalogue zentrol.ini, and run it there.
+//                          With FILE the figures go there, and then a
+//                          window of class LarkspanBenchDone shows until
+//                          the process is ended, for startup_bench to wait on
 #include <windows.h>
 #include <objbase.h>
 #include <psapi.h>
@@ -380,14 +384,14 @@ public:
     }
     // A step that has already happened, from a moment before the log began.
     void Before(const char* name, double ms) { rows_.push_back({name, ms, 0}); }
-    void Print() const {
+    void Print(FILE* out) const {
         double total = between_;
         for (const Row& row : rows_) {
             total += row.ms;
-            std::printf("  %-52s %8.1f ms %+6.1f MiB\n", row.name.c_str(), row.ms, MiB(row.bytes));
+            std::fprintf(out, "  %-52s %8.1f ms %+6.1f MiB\n", row.name.c_str(), row.ms, MiB(row.bytes));
         }
-        std::printf("  %-52s %8.1f ms\n", "Main's own work between the steps", between_);
-        std::printf("  %-52s %8.1f ms %6.1f MiB working set\n", "total", total, MiB(lastSet_));
+        std::fprintf(out, "  %-52s %8.1f ms\n", "Main's own work between the steps", between_);
+        std::fprintf(out, "  %-52s %8.1f ms %6.1f MiB working set\n", "total", total, MiB(lastSet_));
     }
 
 private:
@@ -468,9 +472,10 @@ public:
     void ShowConfiguredBar() override { log_.Step("ShowConfiguredBar", [&] { host_.ShowConfiguredBar(); }); }
     std::vector<lark::IForm*> LoadedForms() override { return host_.LoadedForms(); }
 
-    void PrintLoadParts() const {
-        std::printf("inside the load (progress window, event pumps, picture rule):\n");
-        for (const auto& [what, secs] : loadParts_) std::printf("  %-16s %8.1f ms\n", what.c_str(), secs * 1000);
+    void PrintLoadParts(FILE* out) const {
+        std::fprintf(out, "inside the load (progress window, event pumps, picture rule):\n");
+        for (const auto& [what, secs] : loadParts_)
+            std::fprintf(out, "  %-16s %8.1f ms\n", what.c_str(), secs * 1000);
     }
 
 private:
@@ -480,7 +485,24 @@ private:
     std::map<std::string, double> loadParts_;
 };
 
-int RunStartupSteps() {
+// Shown once the figures are written: the window startup_bench waits for.
+[[noreturn]] void ShowDoneAndWait() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"LarkspanBenchDone";
+    RegisterClassW(&wc);
+    ShowWindow(CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"done", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr,
+                               wc.hInstance, nullptr),
+               SW_SHOWNOACTIVATE);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    ExitProcess(0);
+}
+
+// Ends without Shutdown: nothing is saved. The program's objects are left
+// to the end of the process.
+int RunStartupSteps(const char* reportPath) {
     // From the process's creation to here: loading the imported DLLs and the
     // C and C++ run-time start.
     FILETIME created{}, unused{};
@@ -517,20 +539,28 @@ int RunStartupSteps() {
     }
     log.Step("first paint (messages until none left)", [&] { host->Events().PumpAll(); });
 
-    std::printf("start-up steps in this process (working set at main: %.1f MiB)\n", MiB(atMain));
-    log.Print();
-    timed.PrintLoadParts();
-    std::printf("tabs %d, toolbars %zu on the floating window\n", host->Float().Content().TabControl1().TabCount(),
-                host->Float().Content().ToolbarIndices().size());
-    // Ends without Shutdown: nothing is saved.
-    std::fflush(stdout);
-    ExitProcess(0);
+    FILE* out = reportPath ? std::fopen(reportPath, "w") : stdout;
+    if (!out) {
+        std::fprintf(stderr, "load_bench: cannot write %s\n", reportPath);
+        return 1;
+    }
+    std::fprintf(out, "start-up steps in this process (working set at main: %.1f MiB)\n", MiB(atMain));
+    log.Print(out);
+    timed.PrintLoadParts(out);
+    std::fprintf(out, "tabs %d, toolbars %zu on the floating window\n",
+                 host->Float().Content().TabControl1().TabCount(), host->Float().Content().ToolbarIndices().size());
+    if (!reportPath) {
+        std::fflush(stdout);
+        ExitProcess(0);
+    }
+    std::fclose(out);
+    ShowDoneAndWait();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::string(argv[1]) == "startup") return RunStartupSteps();
+    if (argc > 1 && std::string(argv[1]) == "startup") return RunStartupSteps(argc > 2 ? argv[2] : nullptr);
     if (argc > 1 && std::string(argv[1]) == "icons") {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);

@@ -9,8 +9,9 @@
 //
 // The moments, in milliseconds since process creation:
 //   visible   a visible top-level window of class C belonging to the
-//             process has answered a sent message: it is shown and its
-//             thread is back at a message loop, so its first paint is next.
+//             process has answered a sent message (its thread waits for
+//             messages again) and has no update region left: it is shown
+//             and has painted itself.
 //   usable    also a visible toolbar child holding N buttons (--buttons N).
 //             The bar hands a toolbar its buttons at its first paint, so
 //             this is the shown section's first paint. Without --buttons it
@@ -34,6 +35,9 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
+
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -212,6 +216,8 @@ PROCESS_MEMORY_COUNTERS Memory(HANDLE process) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // "\n" line ends, as the shell reading the figures expects.
+    _setmode(_fileno(stdout), _O_BINARY);
     const Options o = Parse(argc, argv);
     if (!o.freshSettings.empty()) RegDeleteTreeW(HKEY_CURRENT_USER, o.freshSettings.c_str());
 
@@ -244,7 +250,7 @@ int wmain(int argc, wchar_t** argv) {
     for (;;) {
         if (!in_time()) return give_up(L"no visible window answering");
         window = VisibleWindow(process.dwProcessId, o.windowClass);
-        if (window && Answers(window, o.timeoutMs)) {
+        if (window && Answers(window, o.timeoutMs) && !GetUpdateRect(window, nullptr, FALSE)) {
             visibleMs = clock.Ms();
             break;
         }
