@@ -175,13 +175,16 @@ def costs_report(runs, work):
             continue
         print()
         print(f"the bar's start-up steps in-process, {what} (load_bench startup; medians of {len(reports)} runs):")
-        for i, (name, _, _) in enumerate(reports[0]):
-            ms = med([r[i][1] for r in reports if i < len(r)])
-            mbs = [r[i][2] for r in reports if i < len(r) and r[i][2] is not None]
+        by_name = [{name: (ms, mb) for name, ms, mb in report} for report in reports]
+        for name, _, _ in reports[0]:
+            ms = med([r[name][0] for r in by_name if name in r])
+            mbs = [r[name][1] for r in by_name if name in r and r[name][1] is not None]
             memory = ""
             if mbs:
                 memory = f"{med(mbs):>7.1f} MiB" if name == "total" else f"{med(mbs):>+7.1f} MiB"
             print(f"  {name:52}{ms:>8.1f} ms{memory}")
+            if name == "total":
+                print("  inside the load:")
 
 
 def main():
