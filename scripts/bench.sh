@@ -4,7 +4,7 @@
 # one run:
 #   - start to visible window of the bar with an empty and with a 200-button
 #     catalogue, each as the median ratio to the empty reference window
-#     (tests/bench/empty_window.cpp) over PAIRS (default 7, at least 5)
+#     (tests/bench/empty_window.cpp) over PAIRS (default 9, at least 5)
 #     alternating pairs, after one warm-up round;
 #   - the working-set difference to the reference;
 #   - icon extraction time per icon (load_bench icons);
@@ -32,9 +32,9 @@ if [[ "${1:-}" != --in-harness ]]; then
         mode=costs
         shift
     fi
-    pairs="${1:-7}"
+    pairs="${1:-9}"
     if ! [[ "$pairs" =~ ^[0-9]+$ ]] || ((pairs < 5)); then
-        echo "usage: $0 [--costs] [PAIRS]   (PAIRS >= 5, default 7)" >&2
+        echo "usage: $0 [--costs] [PAIRS]   (PAIRS >= 5, default 9)" >&2
         exit 2
     fi
     bash scripts/install-deps.sh

@@ -58,8 +58,8 @@ def main_report(runs, work):
     count = len(paired.get("empty", []))
     header("start-up benchmark")
     print("reference: empty_window.exe, an empty tool window with the bar's manifest and static flags")
-    print(f"start to visible window (CreateProcess to the window shown and answering): medians of {count} "
-          "alternating pairs after a warm-up")
+    print("start to visible window, from CreateProcess to the window shown, answering and painted;")
+    print(f"medians of {count} alternating pairs after a warm-up round")
     print()
     print(f"  {'':26}{'reference':>10}{'bar':>9}{'ratio':>7}   ratio of each pair")
     names = {"empty": "empty catalogue", "b200": "200 buttons (10 x 20)"}
