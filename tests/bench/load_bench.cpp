@@ -5,7 +5,16 @@
 //                          N program buttons (default 2000) whose pictures
 //                          are extracted: larkspan-probe.exe beside the
 //                          bench, copied N times
+//   load_bench startup [FILE]
+//                          the program's start-up (Main) in this process,
+//                          each step timed with the working set after it;
+//                          copy the bench into an install folder, beside
+//                          the catalogue zentrol.ini, and run it there.
+//                          With FILE the figures go there, and then a
+//                          window of class LarkspanBenchDone shows until
+//                          the process is ended, for startup_bench to wait on
 #include <windows.h>
+#include <objbase.h>
 #include <psapi.h>
 
 #include <intrin.h>
@@ -24,6 +33,7 @@
 #include "base/win32/Services.h"
 #include "base/win32/Text.h"
 #include "catalogue/CatalogueLoader.h"
+#include "icons/ButtonPictures.h"
 #include "startup/Program.h"
 
 namespace {
@@ -111,6 +121,7 @@ public:
     void Report() const {
         for (const auto& [what, secs] : seconds_) std::printf("  %-16s %.3f s\n", what.c_str(), secs);
     }
+    const std::map<std::string, double>& Seconds() const { return seconds_; }
 
 private:
     class Tabs : public lark::ITabStrip {
@@ -341,9 +352,219 @@ int RunIconsBench(int count, int pumpIntervalMs) {
     return 0;
 }
 
+// ---------------------------------------------------------- start-up steps
+
+using Clocked = std::chrono::steady_clock::time_point;
+
+double MsBetween(Clocked from, Clocked to) { return std::chrono::duration<double, std::milli>(to - from).count(); }
+
+SIZE_T WorkingSet() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.WorkingSetSize;
+}
+
+// One row per step: its time and the working set it added. The spine's own
+// work between the steps (settings, the catalogue path) adds up in a row
+// of its own.
+class StepLog {
+public:
+    StepLog() : last_(std::chrono::steady_clock::now()), lastSet_(WorkingSet()) {}
+
+    template <class F>
+    auto Step(const char* name, F&& f) {
+        const Clocked start = std::chrono::steady_clock::now();
+        between_ += MsBetween(last_, start);
+        struct Finish {
+            StepLog& log;
+            const char* name;
+            Clocked start;
+            ~Finish() { log.Done(name, start); }
+        } finish{*this, name, start};
+        return f();
+    }
+    // A step that has already happened, from a moment before the log began.
+    void Before(const char* name, double ms) { rows_.push_back({name, ms, 0}); }
+    void Print(FILE* out) const {
+        double total = between_;
+        for (const Row& row : rows_) {
+            total += row.ms;
+            std::fprintf(out, "  %-52s %8.1f ms %+6.1f MiB\n", row.name.c_str(), row.ms, MiB(row.bytes));
+        }
+        std::fprintf(out, "  %-52s %8.1f ms\n", "Main's own work between the steps", between_);
+        std::fprintf(out, "  %-52s %8.1f ms %6.1f MiB working set\n", "total", total, MiB(lastSet_));
+    }
+
+private:
+    struct Row {
+        std::string name;
+        double ms;
+        long long bytes;
+    };
+    void Done(const char* name, Clocked start) {
+        last_ = std::chrono::steady_clock::now();
+        const SIZE_T set = WorkingSet();
+        rows_.push_back({name, MsBetween(start, last_),
+                         static_cast<long long>(set) - static_cast<long long>(lastSet_)});
+        lastSet_ = set;
+    }
+
+    Clocked last_;
+    SIZE_T lastSet_;
+    double between_ = 0;
+    std::vector<Row> rows_;
+};
+
+class TimedPictures : public lark::IPictureRule {
+public:
+    TimedPictures(lark::IPictureRule& inner, Clock& clock) : inner_(inner), clock_(clock) {}
+    lark::ImageChoice ChooseButtonImage(const std::string& t, int16_t s, int16_t b) override {
+        lark::ImageChoice choice;
+        clock_.Time("ChooseButtonImage", [&] { choice = inner_.ChooseButtonImage(t, s, b); });
+        return choice;
+    }
+
+private:
+    lark::IPictureRule& inner_;
+    Clock& clock_;
+};
+
+// The real window layer with every step the spine asks of it timed. The
+// catalogue load is Host::LoadCatalogue spelled out, to time its parts.
+class TimedHost : public lark::IProgramHost {
+public:
+    TimedHost(lark::win::Host& host, StepLog& log) : host_(host), log_(log) {}
+    void Attach(lark::App& app) { app_ = &app; }
+
+    bool PreviousInstanceRunning() override {
+        return log_.Step("PreviousInstanceRunning", [&] { return host_.PreviousInstanceRunning(); });
+    }
+    lark::ScreenMeasures MeasureScreen() override {
+        return log_.Step("MeasureScreen", [&] { return host_.MeasureScreen(); });
+    }
+    std::string ProgramFolder() override { return log_.Step("ProgramFolder", [&] { return host_.ProgramFolder(); }); }
+    std::string AppDataFolder() override { return log_.Step("AppDataFolder", [&] { return host_.AppDataFolder(); }); }
+    void LoadUtilityForm() override {
+        log_.Step("LoadUtilityForm (f_Util, menu pictures)", [&] { host_.LoadUtilityForm(); });
+    }
+    void ImportShellFolder(int32_t folder, bool progress) override {
+        log_.Step("ImportShellFolder", [&] { host_.ImportShellFolder(folder, progress); });
+    }
+    void InitImageLists() override { log_.Step("InitImageLists", [&] { host_.InitImageLists(); }); }
+    void LoadCatalogue(const std::string& path) override {
+        log_.Step("LoadCatalogue: f_Dock made", [&] { host_.Dock(); });
+        log_.Step("LoadCatalogue: f_Float made", [&] { host_.Float(); });
+        lark::ButtonPictures rule(host_.Util(), app_->state);
+        Clock clock;
+        TimedPictures pictures(rule, clock);
+        TimedProgress progress(host_.About(), clock);
+        TimedEvents events(host_.Events(), clock);
+        TimedBar dock(host_.Dock().Content());
+        TimedBar floating(host_.Float().Content());
+        log_.Step("LoadCatalogue: the load", [&] {
+            lark::LoadCatalogue(lark::CatalogueLoad{dock, floating, app_->platform.Files, app_->platform.CodePage,
+                                                    progress, events, pictures, app_->errors, app_->state.IconSize},
+                                path);
+        });
+        loadParts_ = clock.seconds;
+        for (const auto& [what, secs] : dock.Seconds()) loadParts_["f_Dock " + what] = secs;
+        for (const auto& [what, secs] : floating.Seconds()) loadParts_["f_Float " + what] = secs;
+    }
+    void BuildMainMenu() override { log_.Step("BuildMainMenu", [&] { host_.BuildMainMenu(); }); }
+    void HideDock() override { log_.Step("HideDock", [&] { host_.HideDock(); }); }
+    void ShowFloat() override { log_.Step("ShowFloat", [&] { host_.ShowFloat(); }); }
+    void ShowConfiguredBar() override { log_.Step("ShowConfiguredBar", [&] { host_.ShowConfiguredBar(); }); }
+    std::vector<lark::IForm*> LoadedForms() override { return host_.LoadedForms(); }
+
+    void PrintLoadParts(FILE* out) const {
+        std::fprintf(out, "inside the load (progress window, event pumps, picture rule, each window's calls):\n");
+        for (const auto& [what, secs] : loadParts_)
+            std::fprintf(out, "  %-24s %8.1f ms\n", what.c_str(), secs * 1000);
+    }
+
+private:
+    lark::win::Host& host_;
+    StepLog& log_;
+    lark::App* app_ = nullptr;
+    std::map<std::string, double> loadParts_;
+};
+
+// Shown once the figures are written: the window startup_bench waits for.
+[[noreturn]] void ShowDoneAndWait() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"LarkspanBenchDone";
+    RegisterClassW(&wc);
+    ShowWindow(CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"done", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr,
+                               wc.hInstance, nullptr),
+               SW_SHOWNOACTIVATE);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    ExitProcess(0);
+}
+
+// Ends without Shutdown: nothing is saved. The program's objects are left
+// to the end of the process.
+int RunStartupSteps(const char* reportPath) {
+    // From the process's creation to here: loading the imported DLLs and the
+    // C and C++ run-time start.
+    FILETIME created{}, unused{};
+    GetProcessTimes(GetCurrentProcess(), &created, &unused, &unused, &unused);
+    FILETIME now{};
+    GetSystemTimePreciseAsFileTime(&now);
+    auto ticks = [](FILETIME t) { return (static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    const double toMain = static_cast<double>(ticks(now) - ticks(created)) / 10000.0;
+    const SIZE_T atMain = WorkingSet();
+
+    StepLog log;
+    log.Before("process creation to main (DLLs, run-time)", toMain);
+    // What WinMain does before the spine.
+    log.Step("InitCommonControlsEx", [] {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES |
+                                                           ICC_PROGRESS_CLASS};
+        InitCommonControlsEx(&controls);
+    });
+    log.Step("CoInitializeEx", [] { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE); });
+    auto* real = log.Step("RealPlatform", [] { return new lark::win::RealPlatform; });
+    auto* host = log.Step("Host (application icon)", [] { return new lark::win::Host; });
+    // The program makes its first window in LoadUtilityForm; made here, the
+    // display driver's start is not counted against the utility window.
+    log.Step("first window of the process (every program pays it)", [] {
+        DestroyWindow(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
+    });
+    TimedHost timed(*host, log);
+    lark::App app(real->platform);
+    host->Attach(app);
+    timed.Attach(app);
+    if (!lark::Main(app, timed)) {
+        std::fprintf(stderr, "load_bench: the start-up ended early\n");
+        return 1;
+    }
+    log.Step("first paint (messages until none left)", [&] { host->Events().PumpAll(); });
+
+    FILE* out = reportPath ? std::fopen(reportPath, "w") : stdout;
+    if (!out) {
+        std::fprintf(stderr, "load_bench: cannot write %s\n", reportPath);
+        return 1;
+    }
+    std::fprintf(out, "start-up steps in this process (working set at main: %.1f MiB)\n", MiB(atMain));
+    log.Print(out);
+    timed.PrintLoadParts(out);
+    std::fprintf(out, "tabs %d, toolbars %zu on the floating window\n",
+                 host->Float().Content().TabControl1().TabCount(), host->Float().Content().ToolbarIndices().size());
+    if (!reportPath) {
+        std::fflush(stdout);
+        ExitProcess(0);
+    }
+    std::fclose(out);
+    ShowDoneAndWait();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "startup") return RunStartupSteps(argc > 2 ? argv[2] : nullptr);
     if (argc > 1 && std::string(argv[1]) == "icons") {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
