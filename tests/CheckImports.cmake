@@ -1,5 +1,6 @@
 cmake_minimum_required(VERSION 3.25)
-# Fails when the exe imports a DLL that is not part of Windows itself.
+# Fails when the exe imports a DLL that is not part of Windows itself, or
+# one that only a later action needs.
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${EXE}")
@@ -15,6 +16,12 @@ foreach(entry IN LISTS names)
   list(APPEND found ${dll})
   if(NOT dll IN_LIST system AND NOT dll MATCHES "^api-ms-win-")
     message(FATAL_ERROR "larkspan.exe imports ${dll}, which is not a system DLL")
+  endif()
+endforeach()
+# What only a later action needs is loaded then, not at every start.
+foreach(late comdlg32.dll version.dll)
+  if(late IN_LIST found)
+    message(FATAL_ERROR "larkspan.exe imports ${late} at start; it is loaded on first use")
   endif()
 endforeach()
 if(NOT "kernel32.dll" IN_LIST found)

@@ -264,9 +264,23 @@ protected:
     RecordingBoxes boxes_;
 };
 
-TEST_F(AboutBoxTest, TheProgressRoleShowsTheFullBoxWithTheBarAndNoButtons) {
+TEST_F(AboutBoxTest, TheProgressRoleShowsTheFullBoxWithTheBarAndNoButtonsOnceALoadTakesAWhile) {
+    // A quick load never makes the box.
+    about_.SetProgressDelay(100);
     about_.ShowProgress(10);
+    about_.SetProgress(1);
+    EXPECT_FALSE(about_.Loaded());
+    about_.Unload();
+    Sleep(150);
+    about_.SetProgress(2);
+    EXPECT_FALSE(about_.Loaded()) << "a progress step after the load ended";
+
+    about_.ShowProgress(10);
+    Sleep(150);
+    about_.SetProgress(3);
     ASSERT_TRUE(about_.Loaded());
+    EXPECT_EQ(SendMessageW(about_.ProgressBar1(), PBM_GETPOS, 0, 0), 3);
+    EXPECT_EQ(SendMessageW(about_.ProgressBar1(), PBM_GETRANGE, FALSE, 0), 10);
     EXPECT_EQ(TextOf(about_.Handle()), "About Larkspan");
     EXPECT_EQ(TextOf(Item(frmAbout::kLblTitle)), "Larkspan");
     EXPECT_EQ(TextOf(Item(frmAbout::kLblVersion)), "Version 1.0.0");

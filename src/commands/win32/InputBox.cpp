@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/win32/SystemLibrary.h"
 #include "base/win32/Text.h"
 
 namespace lark::win {
@@ -128,7 +129,8 @@ std::optional<std::string> FileDialog::OpenFile(const std::string& title, const 
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrTitle = wideTitle.c_str();
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
-    if (!GetOpenFileNameW(&ofn)) return std::nullopt;
+    static const auto open = SystemFunction<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    if (!open(&ofn)) return std::nullopt;
     return Narrow(file.data());
 }
 

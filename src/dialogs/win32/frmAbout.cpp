@@ -7,12 +7,20 @@
 
 #include "base/RuntimeError.h"
 #include "base/win32/Services.h"
+#include "base/win32/SystemLibrary.h"
 #include "base/win32/Text.h"
 #include "dialogs/SysInfo.h"
 #include "dialogs/win32/RegistryReader.h"
 
 namespace lark::win {
 namespace {
+
+// The version reader is loaded when the About box first needs it.
+BOOL QueryVersion(LPCVOID block, LPCWSTR path, void** value, UINT* length) {
+    static const auto query = SystemFunction<decltype(&VerQueryValueW)>(L"version.dll", "VerQueryValueW");
+    return query(block, path, value, length);
+}
+
 
 constexpr int kClientWidth = 460;
 constexpr int kClientHeight = 260;
@@ -69,7 +77,7 @@ std::wstring OwnModulePath() {
 std::string VersionString(const void* data, const std::wstring& block, const wchar_t* name) {
     wchar_t* text = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(data, (block + name).c_str(), reinterpret_cast<void**>(&text), &length) || !text) return {};
+    if (!QueryVersion(data, (block + name).c_str(), reinterpret_cast<void**>(&text), &length) || !text) return {};
     return Narrow(std::wstring(text, wcsnlen(text, length)));
 }
 
@@ -129,15 +137,18 @@ BOOL CALLBACK DisableWindow(HWND window, LPARAM param) {
 
 VersionInfo ReadVersionInfo(const std::wstring& modulePath) {
     VersionInfo info;
+    static const auto getSize =
+        SystemFunction<decltype(&GetFileVersionInfoSizeW)>(L"version.dll", "GetFileVersionInfoSizeW");
+    static const auto getInfo = SystemFunction<decltype(&GetFileVersionInfoW)>(L"version.dll", "GetFileVersionInfoW");
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(modulePath.c_str(), &ignored);
+    const DWORD size = getSize(modulePath.c_str(), &ignored);
     if (size == 0) return info;
     std::vector<BYTE> data(size);
-    if (!GetFileVersionInfoW(modulePath.c_str(), 0, size, data.data())) return info;
+    if (!getInfo(modulePath.c_str(), 0, size, data.data())) return info;
 
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    if (VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed &&
+    if (QueryVersion(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed &&
         length >= sizeof *fixed) {
         // The build's three-part version fills the first three fields.
         info.major = HIWORD(fixed->dwFileVersionMS);
@@ -148,7 +159,7 @@ VersionInfo ReadVersionInfo(const std::wstring& modulePath) {
     // The texts of the first language listed, US English when none is.
     WORD* translation = nullptr;
     wchar_t block[64] = L"\\StringFileInfo\\040904B0\\";
-    if (VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+    if (QueryVersion(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
                        &length) &&
         translation && length >= 2 * sizeof(WORD))
         swprintf(block, 64, L"\\StringFileInfo\\%04X%04X\\", translation[0], translation[1]);
@@ -258,23 +269,39 @@ void frmAbout::CreateCommands(int width, int height) {
 }
 
 void frmAbout::ShowProgress(int32_t maximum) {
-    Load();
-    SendMessageW(progress_, PBM_SETRANGE32, 0, maximum);
-    SendMessageW(progress_, PBM_SETPOS, 0, 0);
-    ShowWindow(progress_, SW_SHOW);
-    EnableWindow(cmdOK_, FALSE);
-    EnableWindow(cmdSysInfo_, FALSE);
-    ShowWindow(Handle(), SW_SHOWNOACTIVATE);
-    UpdateWindow(Handle());
+    progressPending_ = true;
+    progressMaximum_ = maximum;
+    progressStart_ = GetTickCount64();
+    if (progressDelayMs_ == 0) SetProgress(0);
 }
 
 void frmAbout::SetProgress(int32_t value) {
+    const unsigned long long now = GetTickCount64();
+    if (progressPending_) {
+        if (now - progressStart_ < progressDelayMs_) return;
+        progressPending_ = false;
+        Load();
+        SendMessageW(progress_, PBM_SETRANGE32, 0, progressMaximum_);
+        SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+        ShowWindow(progress_, SW_SHOW);
+        EnableWindow(cmdOK_, FALSE);
+        EnableWindow(cmdSysInfo_, FALSE);
+        ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+        UpdateWindow(Handle());
+        lastProgressTick_ = now;
+        return;
+    }
+    if (!Loaded()) return;
     // Each position repaints the bar at once; a few dozen a second look the
     // same as one per line and leave a long load its speed.
-    const unsigned long long now = GetTickCount64();
     if (now - lastProgressTick_ < 15) return;
     lastProgressTick_ = now;
     SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+}
+
+void frmAbout::Unload() {
+    progressPending_ = false;
+    Form::Unload();
 }
 
 void frmAbout::ShowModal(IShellLauncher& launcher, IMessageBox& boxes) {

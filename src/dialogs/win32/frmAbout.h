@@ -51,9 +51,13 @@ public:
     frmAbout(FormRegistry& registry, HICON icon, std::wstring resourceFile = {});
     ~frmAbout() override;
 
+    // A load shows the box only once it has run for the progress delay: a
+    // quick one would only flash it (and pay for making it) at every start.
     void ShowProgress(int32_t maximum) override;
     void SetProgress(int32_t value) override;
-    void Unload() override { Form::Unload(); }
+    void Unload() override;
+    void SetProgressDelay(unsigned milliseconds) { progressDelayMs_ = milliseconds; }
+    static constexpr unsigned kProgressDelayMs = 250;
 
     // Loads the box afresh and shows it until it is closed; the program's
     // other windows are disabled meanwhile, their timers keep running. The
@@ -100,6 +104,11 @@ private:
     HWND label1_ = nullptr;
     HWND picIcon_ = nullptr;
     unsigned long long lastProgressTick_ = 0;
+    unsigned progressDelayMs_ = kProgressDelayMs;
+    // Between ShowProgress and Unload: the range, and when the load began.
+    bool progressPending_ = false;
+    int32_t progressMaximum_ = 0;
+    unsigned long long progressStart_ = 0;
 };
 
 }  // namespace lark::win
