@@ -3,6 +3,7 @@
 // and an array of toolbars, one per section, found by their tags. Tab
 // positions count from 1, toolbar indices from 0.
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,11 @@ public:
     virtual std::string GetButtonImage(int32_t index, const std::string& key) const = 0;
     // Keys in display order.
     virtual std::vector<std::string> ButtonKeys(int32_t index) const = 0;
+
+    // Pictures have arrived: every button of every toolbar whose picture key
+    // is a key of `shown` takes the mapped key (itself, or a fallback) and
+    // shows its picture now.
+    virtual void ResolvePictures(const std::map<std::string, std::string>& shown) = 0;
 };
 
 }  // namespace lark

@@ -23,6 +23,11 @@ public:
     // under the key in the small and the large list, replacing what an
     // earlier load stored there, and lets the icon handles go.
     virtual void StorePictures(const std::string& key) = 0;
+    // Asks for the target's first icon in both sizes under the key without
+    // waiting for it: the key shows no picture until the pictures arrive
+    // (stored under the key, blank where none was found), and the source
+    // then tells its listener which it found.
+    virtual void RequestPictures(const std::string& target, const std::string& key) = 0;
 };
 
 }  // namespace lark

@@ -7,8 +7,8 @@ namespace lark {
 
 struct ImageChoice {
     std::string key;
-    // True when the target's own icons were extracted for the key (the
-    // folder picture and cached pictures need no file access).
+    // True when the key stands for the target's own icons (the folder
+    // picture and cached pictures need no file access).
     bool extracted = false;
 };
 

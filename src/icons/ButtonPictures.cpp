@@ -24,13 +24,13 @@ ImageChoice ButtonPictures::ChooseButtonImage(const std::string& target, int16_t
 
     const std::string key = "i_" + std::to_string(sectionNumber) + "_" + std::to_string(buttonNumber);
     state_.PictureKeys.insert(key);
-    IIconSource::Found found;
-    Guard([&] { found = source_.ExtractIcons(target); });
-    state_.LargeIcons.assign(1, found.large);
-    state_.SmallIcons.assign(1, found.small);
-    Guard([&] { source_.StorePictures(key); });
-    const bool present = (state_.IconSize == 0 ? found.large : found.small) != 0;
-    return {present ? key : "no", true};
+    // Extraction waits on the disk (or the network): the bar does not.
+    Guard([&] { source_.RequestPictures(target, key); });
+    return {key, true};
+}
+
+std::string ButtonPictures::ShownKey(const std::string& key, bool largeFound, bool smallFound) const {
+    return (state_.IconSize == 0 ? largeFound : smallFound) ? key : "no";
 }
 
 }  // namespace lark

@@ -14,11 +14,17 @@ namespace lark {
 
 class ButtonPictures : public IPictureRule {
 public:
-    // Reads IconKeys and IconSize, records the last extraction in
-    // LargeIcons and SmallIcons (element 0).
+    // Reads IconKeys and IconSize.
     ButtonPictures(IIconSource& source, AppState& state) : source_(source), state_(state) {}
 
+    // A target that shows its own icon gets its per-button key at once and
+    // its pictures are asked for; until they arrive the button shows none.
     ImageChoice ChooseButtonImage(const std::string& target, int16_t sectionNumber, int16_t buttonNumber) override;
+
+    // The key a button asked for with `key` shows once its pictures have
+    // arrived: the key itself when an icon of the bar's size was found,
+    // otherwise "no".
+    std::string ShownKey(const std::string& key, bool largeFound, bool smallFound) const;
 
     // The type a target's picture is chosen by: "HTM" for a web address,
     // the text after the last "." upper-cased, or empty.

@@ -111,6 +111,7 @@ public:
     }
     std::string GetButtonImage(int32_t i, const std::string& k) const override { return inner_.GetButtonImage(i, k); }
     std::vector<std::string> ButtonKeys(int32_t i) const override { return inner_.ButtonKeys(i); }
+    void ResolvePictures(const std::map<std::string, std::string>& shown) override { inner_.ResolvePictures(shown); }
 
     template <class F>
     void Time(const char* what, F&& f) {

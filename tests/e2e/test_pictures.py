@@ -10,6 +10,8 @@ Run under scripts/with-wine.sh, or directly:
 python3 tests/e2e/test_pictures.py [-v] [PictureTests.test_name].
 """
 
+import contextlib
+import os
 import shutil
 import sys
 from pathlib import Path
@@ -120,6 +122,15 @@ class PictureTests(LarkspanTestCase):
                 current.append(int(fields[1]))
         return bars
 
+    def wait_pictures(self, timeout: float = LOAD_TIMEOUT) -> dict:
+        """Waits until no button of a shown toolbar waits for its picture
+        (a negative image index); returns button_images()."""
+        def arrived():
+            bars = self.button_images()
+            waiting = [i for visible, _, images in bars.values() if visible for i in images if i < 0]
+            return None if waiting else bars
+        return wait_until(arrived, timeout, "every shown button's picture")
+
     def check_bar(self, picture: int, shot_name: str):
         """The first section's toolbar shows four buttons sized for
         `picture`-pixel pictures, each drawing the expected picture; returns
@@ -138,7 +149,7 @@ class PictureTests(LarkspanTestCase):
 
         # Which pictures: the fallbacks come first in the lists, then the
         # cached HTM, then each extracted program under its own key.
-        visible, size, images = self.button_images()[toolbar.control_id]
+        visible, size, images = self.wait_pictures()[toolbar.control_id]
         self.assertTrue(visible)
         self.assertEqual(size, (toolbar.buttons[0].width, toolbar.buttons[0].height))
         one, two, folder, web = images
@@ -167,6 +178,89 @@ class PictureTests(LarkspanTestCase):
         large = self.check_bar(32, "pictures-32")
         self.assertGreaterEqual(large.height - small.height, 12,
                                 f"floating window {small} with 16-pixel pictures, {large} with 32")
+
+    def test_pictures_arrive_after_the_bar_and_come_from_the_cache_next_time(self):
+        # Many programs with real icons: extracting them takes seconds.
+        folder = self.install_dir / "many"
+        folder.mkdir()
+        targets = []
+        for n in range(MANY):
+            target = folder / f"program{n:04}.exe"
+            os.link(self.config.probe, target)
+            targets.append(f"P{n:04}=" + harness.windows_join(harness.wine_path(folder), target.name))
+        self.write_catalogue("[Many]", *targets)
+        cache = self.picture_cache()
+        cache.unlink(missing_ok=True)
+        self.addCleanup(cache.unlink, missing_ok=True)
+
+        # The bar is up and usable while pictures are still on their way.
+        program, hwnd = self.start_and_wait()
+
+        def usable():
+            try:
+                bars = self.button_images()
+            except harness.DriverError:
+                return None  # read while the control was being filled
+            shown = [images for visible, _, images in bars.values() if visible]
+            return shown[0] if len(shown) == 1 and len(shown[0]) == MANY else None
+        images = wait_until(usable, 60, f"the shown toolbar to hold its {MANY} buttons")
+        waiting = sum(1 for i in images if i < 0)
+        self.assertGreater(waiting, 0, "every picture was in before the bar could be used")
+        print(f"\n[e2e] {waiting} of {MANY} buttons waited for their pictures at first sight", file=sys.stderr)
+        shot = self.screenshot("pictures-arriving")
+        print(f"[e2e] screenshot: {shot}", file=sys.stderr)
+        (_, _, images), = [bar for bar in self.wait_pictures(120).values() if bar[0]]
+        self.assertNotIn(NO_INDEX, images)
+        first = self.button_pixels()
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+        wait_until(cache.exists, LOAD_TIMEOUT, f"the picture cache {cache}")
+
+        # The next start takes every picture from the cache: nothing is
+        # extracted (Wine traces each extraction), and the pixels are the same.
+        with harness_env(WINEDEBUG="trace+icon"):
+            program, hwnd = self.start_and_wait()
+        self.wait_pictures(120)
+        self.assertEqual(self.button_pixels(), first, "pictures from the cache differ")
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+        extracted = [line for line in program.log_text().splitlines()
+                     if "PrivateExtractIconsW" in line and "program" in line]
+        self.assertEqual(extracted, [], "extracted again on the second start")
+
+    def picture_cache(self) -> Path:
+        """The picture cache file in the prefix's local application data."""
+        local = self.driver.ok("folder-path", "--csidl", "28").strip()
+        done = run(["winepath", "-u", local + "\\Larkspan\\pictures.cache"], timeout=30)
+        return Path(text(done.stdout).strip())
+
+    def button_pixels(self) -> bytes:
+        """The pixels of the shown toolbar's first buttons on screen."""
+        (toolbar,) = [t for t in self.driver.toolbars(cls=FLOAT_CLASS) if t.visible]
+        shot = self.screenshot("pictures-buttons")
+        crops = b""
+        for rect in toolbar.buttons[:12]:
+            done = run(["convert", shot, "-crop", f"{rect.width}x{rect.height}+{rect.left}+{rect.top}",
+                        "+repage", "ppm:-"], timeout=60)
+            crops += done.stdout
+        return crops
+
+
+# Enough programs that their pictures cannot all be in before the bar shows.
+MANY = 2000
+
+
+@contextlib.contextmanager
+def harness_env(**values):
+    """Environment values for the programs started inside the block."""
+    saved = {name: os.environ.get(name) for name in values}
+    os.environ.update(values)
+    try:
+        yield
+    finally:
+        for name, value in saved.items():
+            if value is None:
+                os.environ.pop(name, None)
+            else:
+                os.environ[name] = value
 
 
 if __name__ == "__main__":

@@ -81,6 +81,8 @@ public:
         // An image list that already holds the key must not refuse it.
         stored.push_back(key);
     }
+    void RequestPictures(const std::string&, const std::string& key) override { requested.push_back(key); }
+    std::vector<std::string> requested;
     Found last;
     std::vector<std::string> stored;
 };

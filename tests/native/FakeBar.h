@@ -137,6 +137,11 @@ public:
         for (const Button& b : At(index).buttons) out.push_back(b.key);
         return out;
     }
+    void ResolvePictures(const std::map<std::string, std::string>& shown) override {
+        for (auto& [index, toolbar] : toolbars)
+            for (Button& b : toolbar.buttons)
+                if (auto it = shown.find(b.image); it != shown.end()) b.image = it->second;
+    }
 
     Toolbar& At(int32_t index) {
         auto it = toolbars.find(index);

@@ -7,33 +7,40 @@
 #include "Fakes.h"
 #include "icons/ButtonPictures.h"
 #include "icons/IconCache.h"
+#include "icons/PictureCache.h"
+#include "icons/PictureQueue.h"
 
 namespace lark::test {
 namespace {
 
 using ::testing::ElementsAre;
 
-// Files with icons, by path; everything stored, by list and key.
+// Files with icons, by path; the pictures asked for, by key.
 class FakeIconSource : public IIconSource {
 public:
-    Found ExtractIcons(const std::string& path) override {
-        extracted.push_back(path);
-        auto it = icons.find(path);
-        last = it == icons.end() ? Found{} : it->second;
-        return last;
+    Found ExtractIcons(const std::string&) override { return {}; }
+    void StorePictures(const std::string&) override {}
+    void RequestPictures(const std::string& target, const std::string& key) override {
+        extracted.push_back(target);
+        requested[key] = target;
     }
-    void StorePictures(const std::string& key) override { stored[key] = last; }
 
     std::map<std::string, Found> icons;
     std::vector<std::string> extracted;
-    std::map<std::string, Found> stored;
-    Found last;
+    std::map<std::string, std::string> requested;
 };
 
 class PictureRuleTest : public ::testing::Test {
 protected:
+    // The key the button shows once the pictures asked for have arrived.
     ImageChoice Choose(const std::string& target, int16_t section = 1, int16_t button = 1) {
-        return rule.ChooseButtonImage(target, section, button);
+        ImageChoice choice = rule.ChooseButtonImage(target, section, button);
+        auto asked = source.requested.find(choice.key);
+        if (asked != source.requested.end()) {
+            const IIconSource::Found found = source.icons[asked->second];
+            choice.key = rule.ShownKey(choice.key, found.large != 0, found.small != 0);
+        }
+        return choice;
     }
     AppState state;
     FakeIconSource source;
@@ -73,19 +80,21 @@ TEST_F(PictureRuleTest, DocumentsTakeTheirCachedTypeWhateverTheCase) {
 TEST_F(PictureRuleTest, ProgramsWithIconsGetTheirPerButtonKeyAtTheBarsSize) {
     source.icons["C:\\app.exe"] = {0x100, 0x200};
     source.icons["C:\\bigonly.exe"] = {0x300, 0};
-    const ImageChoice choice = Choose("C:\\app.exe", 2, 7);
-    EXPECT_EQ(choice.key, "i_2_7");
-    EXPECT_TRUE(choice.extracted);
-    EXPECT_EQ(source.stored.count("i_2_7"), 1u);
-    EXPECT_EQ(state.SmallIcons, std::vector<uintptr_t>{0x200});
+    // The key is handed out at once; the pictures come later.
+    const ImageChoice asked = rule.ChooseButtonImage("C:\\app.exe", 2, 7);
+    EXPECT_EQ(asked.key, "i_2_7");
+    EXPECT_TRUE(asked.extracted);
+    EXPECT_EQ(source.requested.at("i_2_7"), "C:\\app.exe");
+    EXPECT_TRUE(state.PictureKeys.count("i_2_7"));
+    EXPECT_EQ(Choose("C:\\app.exe", 2, 7).key, "i_2_7");
 
     // Small bars need the small icon; large bars the large one.
     EXPECT_EQ(Choose("C:\\bigonly.exe", 1, 3).key, "no");
     state.IconSize = 0;
     EXPECT_EQ(Choose("C:\\bigonly.exe", 1, 3).key, "i_1_3");
-    // Pictures are stored even when nothing was found, under the key.
+    // Asked for even when nothing will be found, under the key.
     EXPECT_EQ(Choose("C:\\missing.exe", 1, 4).key, "no");
-    EXPECT_EQ(source.stored.count("i_1_4"), 1u);
+    EXPECT_EQ(source.requested.count("i_1_4"), 1u);
 }
 
 TEST_F(PictureRuleTest, ACachedProgramTypeIsNotExtracted) {
@@ -182,6 +191,84 @@ TEST_F(IconCacheTest, NoSettingsFileOrSectionLeavesOnlyTheEmptyKey) {
     pictures.files.insert("C:\\App\\settings.ini");
     Load();
     EXPECT_THAT(keys, ElementsAre(""));
+}
+
+// --- pictures kept between runs, and the order they are extracted in ---
+
+IconPixels Icon(int sizePx, uint32_t colour) {
+    IconPixels icon;
+    icon.sizePx = sizePx;
+    icon.colour.assign(static_cast<size_t>(sizePx * sizePx), colour);
+    icon.mask.assign(static_cast<size_t>((sizePx + 7) / 8 * sizePx), 0x0F);
+    return icon;
+}
+
+TargetPictures Pictures(uint64_t size, uint64_t time, bool large = true) {
+    TargetPictures p{size, time, 16, 32, Icon(16, 0xFF00FF00), std::nullopt};
+    if (large) p.large = Icon(32, 0x80123456);
+    return p;
+}
+
+TEST(PictureCacheTest, AnEntryServesOnlyAnUnchangedTargetAtItsSizes) {
+    PictureCache cache;
+    cache.Put("C:\\Tools\\App.exe", Pictures(1000, 77));
+    cache.Put("C:\\Tools\\NoBig.exe", Pictures(5, 6, false));
+    const PictureCache read = PictureCache::Parse(cache.Serialize());
+    PictureCache again = read;
+    const TargetPictures* hit = again.Find("c:\\tools\\app.EXE", 1000, 77, 16, 32);
+    ASSERT_NE(hit, nullptr);
+    EXPECT_EQ(hit->large->colour, Icon(32, 0x80123456).colour);
+    EXPECT_EQ(hit->small->mask, Icon(16, 0).mask);
+    EXPECT_FALSE(again.Find("C:\\Tools\\NoBig.exe", 5, 6, 16, 32)->large.has_value());
+    // A changed size or time, other pixel sizes, a target never seen.
+    EXPECT_EQ(again.Find("C:\\Tools\\App.exe", 1001, 77, 16, 32), nullptr);
+    EXPECT_EQ(again.Find("C:\\Tools\\App.exe", 1000, 78, 16, 32), nullptr);
+    EXPECT_EQ(again.Find("C:\\Tools\\App.exe", 1000, 77, 24, 48), nullptr);
+    EXPECT_EQ(again.Find("C:\\Other.exe", 1000, 77, 16, 32), nullptr);
+    // A gone target goes; one not asked for this run is not written again.
+    again.Forget("C:\\TOOLS\\app.exe");
+    EXPECT_TRUE(again.Changed());
+    PictureCache next = PictureCache::Parse(again.Serialize());
+    EXPECT_EQ(next.Size(), 1u);
+    EXPECT_EQ(next.Find("C:\\Tools\\App.exe", 1000, 77, 16, 32), nullptr);
+    EXPECT_NE(next.Find("C:\\Tools\\NoBig.exe", 5, 6, 16, 32), nullptr);
+}
+
+TEST(PictureCacheTest, ADamagedFileReadsAsAnEmptyCache) {
+    PictureCache cache;
+    cache.Put("C:\\a.exe", Pictures(1, 2));
+    cache.Put("C:\\b.exe", Pictures(3, 4, false));
+    const std::string good = cache.Serialize();
+    ASSERT_EQ(PictureCache::Parse(good).Size(), 2u);
+    // Every cut and every flipped byte: nothing read, nothing broken.
+    for (size_t n = 0; n < good.size(); ++n) EXPECT_EQ(PictureCache::Parse(good.substr(0, n)).Size(), 0u) << n;
+    for (size_t i = 0; i < good.size(); i += 7) {
+        std::string bad = good;
+        bad[i] = static_cast<char>(bad[i] ^ 0x5A);
+        EXPECT_EQ(PictureCache::Parse(bad).Size(), 0u) << i;
+    }
+    EXPECT_EQ(PictureCache::Parse(good + "x").Size(), 0u);
+    EXPECT_EQ(PictureCache::Parse("not a cache at all").Size(), 0u);
+    // Pictures that do not match their sizes are not kept.
+    TargetPictures odd = Pictures(1, 2);
+    odd.small->colour.pop_back();
+    cache.Put("C:\\odd.exe", odd);
+    EXPECT_EQ(PictureCache::Parse(cache.Serialize()).Size(), 2u);
+}
+
+TEST(PictureQueueTest, TheSectionOnScreenGoesFirstAndTheRestKeepTheirOrder) {
+    PictureQueue queue;
+    for (const char* key : {"i_1_1", "i_1_2", "i_2_1", "i_2_2", "i_3_1"}) queue.Push({std::string("C:\\") + key, key});
+    queue.Prioritize({"i_3_1", "i_2_2", "i_9_9"});
+    std::vector<std::string> order;
+    while (auto job = queue.Pop()) order.push_back(job->key);
+    EXPECT_THAT(order, ElementsAre("i_3_1", "i_2_2", "i_1_1", "i_1_2", "i_2_1"));
+
+    EXPECT_TRUE(IsNetworkPath("\\\\server\\share\\app.exe"));
+    EXPECT_TRUE(IsNetworkPath("\\\\?\\UNC\\server\\share\\app.exe"));
+    EXPECT_FALSE(IsNetworkPath("\\\\?\\C:\\app.exe"));
+    EXPECT_FALSE(IsNetworkPath("C:\\app.exe"));
+    EXPECT_FALSE(IsNetworkPath("\\app.exe"));
 }
 
 }  // namespace

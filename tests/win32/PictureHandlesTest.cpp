@@ -2,6 +2,7 @@
 // repeated loads, a reload replaces what an earlier load stored under the
 // same key, picture files load at both sizes, and the lists' set-up reads
 // settings.ini's [Files] beside the program.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -21,10 +22,12 @@
 #include "base/Unicode.h"
 #include "base/win32/Form.h"
 #include "base/win32/Handles.h"
+#include "base/win32/IconBits.h"
 #include "base/win32/KeyedImageList.h"
 #include "base/win32/Services.h"
 #include "base/win32/Text.h"
 #include "icons/ButtonPictures.h"
+#include "icons/win32/PictureWorker.h"
 #include "icons/win32/f_Util.h"
 
 namespace lark::win {
@@ -377,6 +380,9 @@ protected:
                                   nullptr, nullptr, wc.hInstance, nullptr);
         ASSERT_NE(parent_, nullptr);
         state_.IconSize = 1;
+        util_.OnPicturesArrived([this](const std::vector<f_Util::Arrival>& arrivals) {
+            for (const f_Util::Arrival& a : arrivals) arrived_[a.key] = pictures_.ShownKey(a.key, a.large, a.small);
+        });
     }
     void TearDown() override {
         content_.reset();
@@ -384,6 +390,31 @@ protected:
     }
     void InitLists(const std::string& programFolder) {
         util_.InitImageLists(state_.IconKeys, programFolder, files_, codePage_);
+    }
+    // Runs the bar's message loop until the pictures of these keys have
+    // arrived; the keys they show then.
+    std::vector<std::string> WaitForPictures(const std::vector<std::string>& keys) {
+        const ULONGLONG deadline = GetTickCount64() + 20000;
+        auto missing = [&] {
+            for (const std::string& key : keys)
+                if (!arrived_.count(key)) return true;
+            return false;
+        };
+        while (missing() && GetTickCount64() < deadline) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        }
+        std::vector<std::string> shown;
+        for (const std::string& key : keys) shown.push_back(arrived_.count(key) ? arrived_.at(key) : "<none>");
+        return shown;
+    }
+    // The key a button for the target shows once its pictures are in.
+    std::string Choose(const std::string& target, int16_t section, int16_t button) {
+        const std::string key = pictures_.ChooseButtonImage(target, section, button).key;
+        if (key.rfind("i_", 0) != 0) return key;
+        arrived_.erase(key);
+        return WaitForPictures({key})[0];
     }
 
     FormRegistry registry_;
@@ -395,6 +426,7 @@ protected:
     HWND parent_ = nullptr;
     NoEvents events_;
     std::unique_ptr<BarContent> content_;
+    std::map<std::string, std::string> arrived_;  // picture key -> key shown
 };
 
 struct Target {
@@ -431,12 +463,24 @@ TEST_F(PictureListsTest, RepeatedLoadsKeepHandleCountsFlat) {
         state_.IconSize = round % 2;
         content_->ClearButtons(0);
         content_->BindImageList(0, state_.IconSize == 0 ? ImageListSize::Large : ImageListSize::Small);
+        util_.RestartPictures();
+        arrived_.clear();
+        std::vector<std::string> asked;
         for (size_t i = 0; i < targets.size(); ++i) {
             const auto button = static_cast<int16_t>(i + 1);
             const ImageChoice choice = pictures_.ChooseButtonImage(targets[i].path, 1, button);
-            const std::string key = "i_1_" + std::to_string(button);
-            EXPECT_EQ(choice.key, targets[i].hasIcon ? key : "no") << targets[i].path;
+            if (choice.key.rfind("i_", 0) == 0) asked.push_back(choice.key);
             content_->AddButton(0, "b" + std::to_string(button), choice.key);
+        }
+        util_.LoadEnded();
+        const std::vector<std::string> shown = WaitForPictures(asked);
+        std::map<std::string, std::string> resolved;
+        for (size_t i = 0; i < asked.size(); ++i) resolved[asked[i]] = shown[i];
+        content_->ResolvePictures(resolved);
+        for (size_t i = 0; i < targets.size(); ++i) {
+            const std::string button = "b" + std::to_string(i + 1);
+            const std::string key = "i_1_" + std::to_string(i + 1);
+            EXPECT_EQ(content_->GetButtonImage(0, button), targets[i].hasIcon ? key : "no") << targets[i].path;
         }
         ASSERT_NE(content_->ToolbarHandle(0), nullptr);
     };
@@ -459,7 +503,7 @@ TEST_F(PictureListsTest, AReloadReplacesThePictureStoredUnderTheSameKey) {
     const std::string probe = Narrow(ModuleFolder()) + "\\larkspan-probe.exe";
     const std::string notepad = "C:\\windows\\notepad.exe";
 
-    ASSERT_EQ(pictures_.ChooseButtonImage(notepad, 2, 3).key, "i_2_3");
+    ASSERT_EQ(Choose(notepad, 2, 3), "i_2_3");
     const int small = util_.imgSmall.IndexOf("i_2_3");
     const int large = util_.imlToolbarIcons.IndexOf("i_2_3");
     const std::vector<uint32_t> notepadSmall = Pixels(util_.imgSmall, "i_2_3");
@@ -468,8 +512,9 @@ TEST_F(PictureListsTest, AReloadReplacesThePictureStoredUnderTheSameKey) {
     EXPECT_EQ(notepadLarge, ReferencePixels(notepad, 32));
 
     // The same section and button numbers now hold another program.
-    ASSERT_EQ(pictures_.ChooseButtonImage(probe, 2, 3).key, "i_2_3");
-    EXPECT_EQ(util_.imgSmall.IndexOf("i_2_3"), small);  // buttons bound to it follow
+    ASSERT_EQ(Choose(probe, 2, 3), "i_2_3");
+    // The place in the list is taken again, so the list does not grow.
+    EXPECT_EQ(util_.imgSmall.IndexOf("i_2_3"), small);
     EXPECT_EQ(util_.imlToolbarIcons.IndexOf("i_2_3"), large);
     const std::vector<uint32_t> probeSmall = Pixels(util_.imgSmall, "i_2_3");
     const std::vector<uint32_t> probeLarge = Pixels(util_.imlToolbarIcons, "i_2_3");
@@ -479,9 +524,96 @@ TEST_F(PictureListsTest, AReloadReplacesThePictureStoredUnderTheSameKey) {
     EXPECT_EQ(probeLarge, ReferencePixels(probe, 32));
 
     // A target without an icon leaves the key blank, not the old picture.
-    EXPECT_EQ(pictures_.ChooseButtonImage(folder.Path() + "\\gone.exe", 2, 3).key, "no");
+    EXPECT_EQ(Choose(folder.Path() + "\\gone.exe", 2, 3), "no");
     EXPECT_TRUE(Blank(Pixels(util_.imgSmall, "i_2_3")));
     EXPECT_TRUE(Blank(Pixels(util_.imlToolbarIcons, "i_2_3")));
+}
+
+// The next start takes unchanged targets' pictures from the cache, pixel
+// for pixel, and extracts only a target that changed.
+TEST_F(PictureListsTest, UnchangedTargetsComeFromTheCacheExactly) {
+    TempFolder folder;
+    InitLists(folder.Path());
+    const std::wstring cache = Widen(folder.Path() + "\\cache\\pictures.cache");
+    util_.SetPictureCacheFile(cache);
+    const std::string icons = folder.Write("two.ico", IconFile({{16, kRed}, {32, kBlue}}));
+    const std::vector<std::string> targets = {Narrow(ModuleFolder()) + "\\larkspan-probe.exe",
+                                              "C:\\windows\\notepad.exe", icons, ModulePath()};
+    auto load = [&](f_Util& util, ButtonPictures& rule) {
+        std::vector<std::string> keys;
+        for (size_t i = 0; i < targets.size(); ++i)
+            keys.push_back(rule.ChooseButtonImage(targets[i], 5, static_cast<int16_t>(i + 1)).key);
+        EXPECT_THAT(WaitForPictures(keys), ::testing::ElementsAre("i_5_1", "i_5_2", "i_5_3", "no"));
+        std::vector<std::vector<uint32_t>> pixels;
+        for (const std::string& key : keys) {
+            pixels.push_back(Pixels(util.imgSmall, key));
+            pixels.push_back(Pixels(util.imlToolbarIcons, key));
+        }
+        return pixels;
+    };
+    const auto extracted = load(util_, pictures_);
+    EXPECT_EQ(util_.PicturesExtracted(), targets.size());
+    WaitForPictures({});
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    while (GetFileAttributesW(cache.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < deadline) Sleep(20);
+    ASSERT_NE(GetFileAttributesW(cache.c_str()), INVALID_FILE_ATTRIBUTES) << "the cache was not written";
+
+    // A second start: another utility window, the same cache file.
+    FormRegistry registry;
+    f_Util next{registry};
+    next.Load();
+    next.InitImageLists(state_.IconKeys, folder.Path(), files_, codePage_);
+    next.SetPictureCacheFile(cache);
+    ButtonPictures rule{next, state_};
+    arrived_.clear();
+    next.OnPicturesArrived([&](const std::vector<f_Util::Arrival>& arrivals) {
+        for (const f_Util::Arrival& a : arrivals) arrived_[a.key] = rule.ShownKey(a.key, a.large, a.small);
+    });
+    EXPECT_EQ(load(next, rule), extracted);
+    EXPECT_EQ(next.PicturesExtracted(), 0u) << "a target known to hold no icon is not extracted again either";
+
+    // A changed target is extracted again.
+    folder.Write("two.ico", IconFile({{16, kGreen}, {32, kGreen}}));
+    arrived_.clear();
+    rule.ChooseButtonImage(icons, 5, 3);
+    WaitForPictures({"i_5_3"});
+    EXPECT_EQ(next.PicturesExtracted(), 1u);
+    EXPECT_EQ(Hex(Pixels(next.imgSmall, "i_5_3")[8 * 16 + 8]), Hex(kGreen));
+}
+
+// A target that does not answer (a network share that is gone) holds up
+// neither the bar nor the pictures of local programs. Wine answers at once
+// for any share, so the unanswering share is a stand-in extractor.
+TEST(PictureWorkerTest, ATargetThatDoesNotAnswerHoldsUpNoOtherPicture) {
+    UniqueHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    auto extract = [&](const std::wstring& file, int sizePx) {
+        if (file.rfind(L"\\\\", 0) == 0) WaitForSingleObject(release.get(), INFINITE);
+        IconPixels pixels;
+        pixels.sizePx = sizePx;
+        pixels.colour.assign(static_cast<size_t>(sizePx * sizePx), 0xFF102030);
+        pixels.mask.assign(static_cast<size_t>((sizePx + 7) / 8 * sizePx), 0);
+        return IconFromPixels(pixels);
+    };
+    PictureWorker worker(nullptr, WM_NULL, 16, 32, L"", extract);
+    worker.Request("\\\\gone\\share\\app.exe", "i_1_1");
+    worker.Request("\\\\gone\\share\\other.exe", "i_1_2");
+    for (int i = 3; i <= 6; ++i) worker.Request("C:\\local" + std::to_string(i) + ".exe", "i_1_" + std::to_string(i));
+    std::map<std::string, bool> arrived;
+    auto take = [&](size_t count) {
+        const ULONGLONG deadline = GetTickCount64() + 10000;
+        while (arrived.size() < count && GetTickCount64() < deadline) {
+            for (ArrivedPictures& p : worker.Take()) arrived[p.key] = p.HasSmall() && p.HasLarge();
+            Sleep(10);
+        }
+    };
+    take(4);
+    EXPECT_EQ(arrived.size(), 4u);
+    for (int i = 3; i <= 6; ++i) EXPECT_TRUE(arrived["i_1_" + std::to_string(i)]) << i;
+    EXPECT_FALSE(arrived.count("i_1_1"));
+    SetEvent(release.get());
+    take(6);
+    EXPECT_TRUE(arrived["i_1_1"]);
+    EXPECT_TRUE(arrived["i_1_2"]);
 }
 
 // Each list gets the file's own frame of its size, not one scaled from the
@@ -490,7 +622,7 @@ TEST_F(PictureListsTest, ExtractedPicturesTakeTheFramesOfTheirSizes) {
     TempFolder folder;
     InitLists(folder.Path());
     const std::string icons = folder.Write("two.ico", IconFile({{16, kRed}, {32, kBlue}}));
-    ASSERT_EQ(pictures_.ChooseButtonImage(icons, 3, 1).key, "i_3_1");
+    ASSERT_EQ(Choose(icons, 3, 1), "i_3_1");
     EXPECT_EQ(Hex(Pixels(util_.imgSmall, "i_3_1")[8 * 16 + 8]), Hex(kRed));
     EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "i_3_1")[16 * 32 + 16]), Hex(kBlue));
 }
@@ -552,7 +684,7 @@ TEST_F(PictureListsTest, TheKeyIsTheNameAsTheSectionReadGivesIt) {
     const std::string key = UpperCase(line.substr(0, line.find('=')));
     EXPECT_EQ(state_.IconKeys, (std::vector<std::string>{"", key}));
     EXPECT_TRUE(util_.imgSmall.Contains(key));
-    EXPECT_EQ(pictures_.ChooseButtonImage("http://example.invalid/", 1, 1).key, key == "HTM" ? "HTM" : "no");
+    EXPECT_EQ(Choose("http://example.invalid/", 1, 1), key == "HTM" ? "HTM" : "no");
 }
 
 TEST_F(PictureListsTest, WithoutSettingsOnlyTheFallbacksAreThere) {

@@ -54,11 +54,47 @@ std::string Host::AppDataFolder() {
     return folder;
 }
 
+namespace {
+
+// The picture keys of the buttons a window shows now.
+std::vector<std::string> ShownPictureKeys(IBarWindow& bar) {
+    std::vector<std::string> keys;
+    for (int32_t index : bar.ToolbarIndices()) {
+        if (!bar.ToolbarVisible(index)) continue;
+        for (const std::string& button : bar.ButtonKeys(index)) keys.push_back(bar.GetButtonImage(index, button));
+    }
+    return keys;
+}
+
+std::wstring PictureCacheFile() {
+    PWSTR folder = nullptr;
+    std::wstring file;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder)))
+        file = std::wstring(folder) + L"\\Larkspan\\pictures.cache";
+    CoTaskMemFree(folder);
+    return file;
+}
+
+}  // namespace
+
 f_Util& Host::Util() {
-    if (!util_) util_ = std::make_unique<f_Util>(forms_);
+    if (!util_) {
+        util_ = std::make_unique<f_Util>(forms_);
+        util_->SetPictureCacheFile(PictureCacheFile());
+        util_->OnPicturesArrived([this](const std::vector<f_Util::Arrival>& arrivals) {
+            if (!pictures_) return;
+            std::map<std::string, std::string> shown;
+            for (const f_Util::Arrival& arrival : arrivals)
+                shown[arrival.key] = pictures_->ShownKey(arrival.key, arrival.large, arrival.small);
+            if (dock_) dock_->Content().ResolvePictures(shown);
+            if (float_) float_->Content().ResolvePictures(shown);
+        });
+    }
     util_->Load();
     return *util_;
 }
+
+void Host::SectionShown(IBarWindow& content) { Util().PrioritizePictures(ShownPictureKeys(content)); }
 
 f_Dock& Host::Dock() {
     if (!dock_)
@@ -99,7 +135,11 @@ void Host::LoadCatalogue(const std::string& path) {
     if (!pictures_) pictures_ = std::make_unique<ButtonPictures>(Util(), app().state);
     const CatalogueLoad load{Dock().Content(), Float().Content(), app().platform.Files, app().platform.CodePage,
                              About(), events_, *pictures_, app().errors, app().state.IconSize};
+    Util().RestartPictures();
     lark::LoadCatalogue(load, path);
+    // The section on screen gets its pictures first.
+    Util().PrioritizePictures(ShownPictureKeys(DockVisible() ? Dock().Content() : Float().Content()));
+    Util().LoadEnded();
 }
 
 void Host::BuildMainMenu() { Menu().BuildMainMenu(); }

@@ -68,6 +68,7 @@ private:
     void EndSession() override;
     bool OwnerDraw(UINT message, LPARAM lParam) override;
     bool Quit() override;
+    void SectionShown(IBarWindow& content) override;
     void Exit() override { Quit(); }
     void ToolbarRightClick(int32_t toolbarIndex, const std::string& buttonKey, HWND control, double x,
                            double y) override;

@@ -100,6 +100,10 @@ std::string BarContent::GetButtonImage(int32_t index, const std::string& key) co
 
 std::vector<std::string> BarContent::ButtonKeys(int32_t index) const { return ToolbarAt(index).ButtonKeys(); }
 
+void BarContent::ResolvePictures(const std::map<std::string, std::string>& shown) {
+    for (auto& [index, toolbar] : toolbars_) toolbar->ResolvePictures(shown);
+}
+
 void BarContent::Layout() {
     RECT client{};
     GetClientRect(parent_, &client);

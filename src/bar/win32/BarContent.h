@@ -59,6 +59,7 @@ public:
     std::string GetButtonToolTip(int32_t index, const std::string& key) const override;
     std::string GetButtonImage(int32_t index, const std::string& key) const override;
     std::vector<std::string> ButtonKeys(int32_t index) const override;
+    void ResolvePictures(const std::map<std::string, std::string>& shown) override;
 
     // The tab strip fills the parent's client area; every toolbar sits at
     // the top left of the tab page, as wide as the page, at its own height.

@@ -13,7 +13,10 @@ void BarForm::LayoutContent() {
     if (content_ && !IsIconic(Handle())) content_->Layout();
 }
 
-void BarForm::OnTabSelected(int32_t position) { ShowSectionToolbar(*content_, position); }
+void BarForm::OnTabSelected(int32_t position) {
+    ShowSectionToolbar(*content_, position);
+    host_.SectionShown(*content_);
+}
 
 void BarForm::OnButtonClick(int32_t toolbarIndex, const std::string& key) {
     ButtonTag tag;

@@ -39,6 +39,8 @@ public:
     // Closing the window: the program's shutdown; false when it was
     // abandoned and the window stays.
     virtual bool Quit() = 0;
+    // A section came on screen: its pictures are wanted first.
+    virtual void SectionShown(IBarWindow& content) = 0;
 };
 
 struct BarImageLists {

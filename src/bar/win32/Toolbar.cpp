@@ -127,6 +127,21 @@ void Toolbar::BindImageList(const KeyedImageList* list) {
     FitButtons();
 }
 
+void Toolbar::ResolvePictures(const std::map<std::string, std::string>& shown) {
+    for (Button& button : buttons_) {
+        auto it = shown.find(button.imageKey);
+        if (it == shown.end()) continue;
+        button.imageKey = it->second;
+        // Buttons not yet handed to the control resolve their pictures then.
+        if (!hwnd_ || !synced_) continue;
+        TBBUTTONINFOW info{};
+        info.cbSize = sizeof info;
+        info.dwMask = TBIF_IMAGE;
+        info.iImage = ResolveImage(button.imageKey);
+        SendMessageW(hwnd_.get(), TB_SETBUTTONINFOW, static_cast<WPARAM>(button.id), reinterpret_cast<LPARAM>(&info));
+    }
+}
+
 void Toolbar::SetVisible(bool visible) {
     visible_ = visible;
     if (!visible && !hwnd_) return;

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -69,6 +70,9 @@ public:
     // them. Every button's picture key is looked up again; a key the list
     // does not hold shows no picture. The list must outlive the binding.
     void BindImageList(const KeyedImageList* list);
+    // Buttons whose picture key `shown` maps take the mapped key and are
+    // drawn with its picture (a key the list now holds).
+    void ResolvePictures(const std::map<std::string, std::string>& shown);
     const KeyedImageList* BoundImageList() const { return list_; }
 
     // A toolbar that is not on screen keeps its buttons in memory only;

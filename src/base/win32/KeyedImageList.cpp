@@ -1,6 +1,9 @@
 #include "base/win32/KeyedImageList.h"
 
+#include <algorithm>
+
 #include "base/RuntimeError.h"
+#include "base/win32/IconBits.h"
 
 namespace lark::win {
 namespace {
@@ -43,8 +46,20 @@ KeyedImageList::KeyedImageList(int sizePx) : sizePx_(sizePx) {
 
 void KeyedImageList::Add(const std::string& key, HICON icon) {
     if (indices_.count(key) != 0) Raise(kErrKeyNotUnique);
-    const int index = Store(-1, icon);
+    int place = -1;
+    if (!free_.empty()) {
+        place = free_.back();
+        free_.pop_back();
+    }
+    const int index = Store(place, icon);
     indices_.emplace(key, index);
+}
+
+void KeyedImageList::Forget(const std::string& key) {
+    auto it = indices_.find(key);
+    if (it == indices_.end()) return;
+    free_.push_back(it->second);
+    indices_.erase(it);
 }
 
 void KeyedImageList::Replace(const std::string& key, HICON icon) {
@@ -56,6 +71,67 @@ void KeyedImageList::Replace(const std::string& key, HICON icon) {
     Store(it->second, icon);
 }
 
+void KeyedImageList::ReplaceMany(const std::vector<Picture>& pictures) {
+    std::vector<const IconPixels*> batch;
+    std::vector<std::string> batchKeys;
+    for (const Picture& picture : pictures) {
+        const bool pixels = picture.pixels && picture.pixels->Valid() && picture.pixels->sizePx == sizePx_;
+        if (pixels && !indices_.count(picture.key) && free_.empty() &&
+            std::find(batchKeys.begin(), batchKeys.end(), picture.key) == batchKeys.end()) {
+            batch.push_back(picture.pixels);
+            batchKeys.push_back(picture.key);
+            continue;
+        }
+        if (pixels) {
+            UniqueIcon icon = IconFromPixels(*picture.pixels);
+            Replace(picture.key, icon.get());
+        } else {
+            Replace(picture.key, picture.icon);
+        }
+    }
+    if (batch.empty()) return;
+    const int first = Append(batch);
+    for (size_t i = 0; i < batchKeys.size(); ++i) indices_[batchKeys[i]] = first + static_cast<int>(i);
+}
+
+int KeyedImageList::Append(const std::vector<const IconPixels*>& pictures) {
+    const int size = sizePx_;
+    const int width = size * static_cast<int>(pictures.size());
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap colour(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!colour || !bits) Raise(kErrOutOfMemory);
+    // A monochrome bitmap's rows are padded to two bytes.
+    const size_t maskStride = (static_cast<size_t>(width) + 15) / 16 * 2;
+    std::vector<uint8_t> maskBits(maskStride * static_cast<size_t>(size), 0);
+    auto* out = static_cast<uint32_t*>(bits);
+    for (size_t n = 0; n < pictures.size(); ++n) {
+        const IconPixels& p = *pictures[n];
+        for (int y = 0; y < size; ++y) {
+            std::copy_n(p.colour.data() + static_cast<size_t>(y * size), size,
+                        out + static_cast<size_t>(y) * static_cast<size_t>(width) + n * static_cast<size_t>(size));
+            for (int x = 0; x < size; ++x) {
+                if (!(p.mask[static_cast<size_t>(y) * IconPixels::MaskRowBytes(size) + static_cast<size_t>(x / 8)] &
+                      (0x80 >> (x % 8))))
+                    continue;
+                const size_t bit = n * static_cast<size_t>(size) + static_cast<size_t>(x);
+                maskBits[static_cast<size_t>(y) * maskStride + bit / 8] |= static_cast<uint8_t>(0x80 >> (bit % 8));
+            }
+        }
+    }
+    UniqueBitmap mask(CreateBitmap(width, size, 1, 1, maskBits.data()));
+    if (!mask) Raise(kErrOutOfMemory);
+    const int first = ImageList_Add(list_.get(), colour.get(), mask.get());
+    if (first < 0) Raise(kErrOutOfMemory);
+    return first;
+}
+
 int KeyedImageList::IndexOf(const std::string& key) const {
     auto it = indices_.find(key);
     return it == indices_.end() ? -1 : it->second;
@@ -64,6 +140,7 @@ int KeyedImageList::IndexOf(const std::string& key) const {
 void KeyedImageList::Clear() {
     ImageList_RemoveAll(list_.get());
     indices_.clear();
+    free_.clear();
 }
 
 int KeyedImageList::Store(int index, HICON icon) {

@@ -7,7 +7,9 @@
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
+#include "base/IconPixels.h"
 #include "base/win32/Handles.h"
 
 namespace lark::win {
@@ -25,10 +27,23 @@ public:
     void Add(const std::string& key, HICON icon);
     // Puts the icon under the key, in place when the key exists.
     void Replace(const std::string& key, HICON icon);
+
+    // Many pictures at once, each as pixels of the list's size or else as
+    // an icon (neither: a blank picture). New keys go in one batch: one
+    // picture at a time costs the list a copy of the icon each.
+    struct Picture {
+        std::string key;
+        const IconPixels* pixels = nullptr;
+        HICON icon = nullptr;
+    };
+    void ReplaceMany(const std::vector<Picture>& pictures);
     // Index of the key's picture in Handle(), or -1.
     int IndexOf(const std::string& key) const;
     bool Contains(const std::string& key) const { return IndexOf(key) >= 0; }
     void Clear();
+    // The key shows no picture until it is stored again; its place in the
+    // list is taken by the next picture added.
+    void Forget(const std::string& key);
 
     HIMAGELIST Handle() const { return list_.get(); }
     // Edge length of the pictures in pixels.
@@ -39,10 +54,14 @@ private:
     // Stores the picture at index, or appends it when index is -1; returns
     // its index.
     int Store(int index, HICON icon);
+    // Appends these pictures (pixels of the list's size) in one go; returns
+    // the index of the first.
+    int Append(const std::vector<const IconPixels*>& pictures);
 
     int sizePx_;
     UniqueImageList list_;
     std::unordered_map<std::string, int> indices_;
+    std::vector<int> free_;  // places of forgotten keys
 };
 
 }  // namespace lark::win

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "base/RuntimeError.h"
 #include "base/win32/Text.h"
 
@@ -72,6 +74,9 @@ int32_t f_Util::IndexOf(const std::string& key) {
 
 void f_Util::InitImageLists(std::vector<std::string>& iconKeys, const std::string& programFolder,
                             IFileSystem& files, IAnsiCodePage& codePage) {
+    // The lists start over: pictures still on their way are for nobody.
+    if (worker_) worker_->Restart();
+    arriving_.clear();
     for (KeyedImageList* list : {&imgSmall, &imlToolbarIcons}) {
         list->Clear();
         list->Add("no", ResourceIcon(L"NA", list->Size()).get());
@@ -88,16 +93,94 @@ IIconSource::Found f_Util::ExtractIcons(const std::string& path) {
     const std::wstring file = Widen(path);
     // The first icon at each size on its own: a combined request may hand
     // back the large frame shrunk where the file has a small one.
-    auto first = [&](int sizePx) {
-        HICON icon = nullptr;
-        UINT id = 0;
-        const UINT extracted = PrivateExtractIconsW(file.c_str(), 0, sizePx, sizePx, &icon, &id, 1, 0);
-        // On failure the output may hold garbage: trust it only on success.
-        return UniqueIcon(extracted == 1 && extracted != UINT_MAX ? icon : nullptr);
-    };
-    largeIcon_ = first(32);
-    smallIcon_ = first(16);
+    largeIcon_ = ExtractFirstIcon(file, imlToolbarIcons.Size());
+    smallIcon_ = ExtractFirstIcon(file, imgSmall.Size());
     return {reinterpret_cast<uintptr_t>(largeIcon_.get()), reinterpret_cast<uintptr_t>(smallIcon_.get())};
+}
+
+namespace {
+constexpr UINT kPicturesArrived = WM_APP + 20;
+// Arrived pictures are stored on a timer, a slice at a time: timer and paint
+// messages come only when nothing else waits, so the bar paints and answers
+// the user while thousands of pictures stream in.
+constexpr UINT_PTR kStoreTimer = 1;
+constexpr UINT_PTR kReleaseTimer = 2;
+constexpr UINT kStoreEveryMs = 30;
+constexpr size_t kStorePerSlice = 200;
+}  // namespace
+
+void f_Util::RequestPictures(const std::string& target, const std::string& key) {
+    Load();
+    if (!worker_)
+        worker_ = std::make_unique<PictureWorker>(Handle(), kPicturesArrived, imgSmall.Size(),
+                                                  imlToolbarIcons.Size(), cacheFile_, ExtractFirstIcon, loading_);
+    // An earlier load's picture under the key must not show meanwhile.
+    imgSmall.Forget(key);
+    imlToolbarIcons.Forget(key);
+    worker_->Request(target, key);
+}
+
+void f_Util::RestartPictures() {
+    if (worker_) worker_->Restart();
+    if (worker_) worker_->Hold(true);
+    arriving_.clear();
+    loading_ = true;
+}
+
+void f_Util::LoadEnded() {
+    // Timers come only once nothing else waits, paints included: the bar
+    // is on screen before any picture is read, extracted or stored.
+    if (!SetTimer(Handle(), kReleaseTimer, 1, nullptr)) ReleasePictures();
+}
+
+void f_Util::ReleasePictures() {
+    KillTimer(Handle(), kReleaseTimer);
+    loading_ = false;
+    if (worker_) worker_->Hold(false);
+    if (worker_ && !storing_) storing_ = SetTimer(Handle(), kStoreTimer, kStoreEveryMs, nullptr) != 0;
+}
+
+void f_Util::PrioritizePictures(const std::vector<std::string>& keys) {
+    if (worker_) worker_->Prioritize(keys);
+}
+
+void f_Util::TakeArrivedPictures() {
+    if (!worker_ || loading_) return;
+    for (ArrivedPictures& pictures : worker_->Take()) arriving_.push_back(std::move(pictures));
+    // A slice at a time, the section on screen having come first.
+    const size_t count = std::min(arriving_.size(), kStorePerSlice);
+    std::vector<KeyedImageList::Picture> small, large;
+    std::vector<Arrival> arrivals;
+    for (size_t i = 0; i < count; ++i) {
+        const ArrivedPictures& p = arriving_[i];
+        small.push_back({p.key, p.smallPixels ? &*p.smallPixels : nullptr, p.small.get()});
+        large.push_back({p.key, p.largePixels ? &*p.largePixels : nullptr, p.large.get()});
+        arrivals.push_back({p.key, p.HasLarge(), p.HasSmall()});
+    }
+    Guard([&] { imgSmall.ReplaceMany(small); });
+    Guard([&] { imlToolbarIcons.ReplaceMany(large); });
+    arriving_.erase(arriving_.begin(), arriving_.begin() + static_cast<std::ptrdiff_t>(count));
+    if (arriving_.empty()) {
+        KillTimer(Handle(), kStoreTimer);
+        storing_ = false;
+    }
+    if (!arrivals.empty() && arrived_) arrived_(arrivals);
+}
+
+LRESULT f_Util::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kPicturesArrived) {
+        if (!storing_ && !loading_) storing_ = SetTimer(Handle(), kStoreTimer, kStoreEveryMs, nullptr) != 0;
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kStoreTimer) {
+        TakeArrivedPictures();
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kReleaseTimer) {
+        ReleasePictures();
+        return 0;
+    }
+    return Form::HandleMessage(message, wParam, lParam);
 }
 
 void f_Util::StorePictures(const std::string& key) {

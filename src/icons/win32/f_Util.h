@@ -1,6 +1,9 @@
 #pragma once
 // The hidden utility window: home of the two keyed image lists every bar
 // button draws its picture from, and of the icon extraction that fills them.
+#include <deque>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,7 @@
 #include "base/win32/KeyedImageList.h"
 #include "icons/ButtonPictures.h"
 #include "icons/IconCache.h"
+#include "icons/win32/PictureWorker.h"
 
 namespace lark::win {
 
@@ -30,6 +34,28 @@ public:
     // their pictures are stored.
     Found ExtractIcons(const std::string& path) override;
     void StorePictures(const std::string& key) override;
+    // Extracted on a worker, or taken from the picture cache in cacheFile
+    // (set before the first request; empty keeps none).
+    void RequestPictures(const std::string& target, const std::string& key) override;
+
+    // Which pictures arrived: whether a large and a small icon was found.
+    struct Arrival {
+        std::string key;
+        bool large = false;
+        bool small = false;
+    };
+    using ArrivalListener = std::function<void(const std::vector<Arrival>&)>;
+    void OnPicturesArrived(ArrivalListener listener) { arrived_ = std::move(listener); }
+    void SetPictureCacheFile(std::wstring file) { cacheFile_ = std::move(file); }
+    // A new load: what earlier requests still wait for is dropped, and
+    // pictures are not stored until the load has ended (it pumps messages,
+    // and would spend them on pictures).
+    void RestartPictures();
+    void LoadEnded();
+    // These keys' pictures are wanted first (the section on screen).
+    void PrioritizePictures(const std::vector<std::string>& keys);
+    // Targets extracted rather than taken from the picture cache this run.
+    size_t PicturesExtracted() const { return worker_ ? worker_->Extracted() : 0; }
 
     // IMenuImages: the menu pictures of imgMenu.
     int32_t IndexOf(const std::string& key) override;
@@ -38,13 +64,25 @@ public:
     KeyedImageList imlToolbarIcons{32};
     KeyedImageList imgMenu{16};
 
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
 private:
+    void TakeArrivedPictures();
+    void ReleasePictures();
     bool FileExists(const std::string& path) override;
     void AddToSmallList(const std::string& key, const std::string& file) override;
     void AddToLargeList(const std::string& key, const std::string& file) override;
 
     UniqueIcon largeIcon_;
     UniqueIcon smallIcon_;
+    std::wstring cacheFile_;
+    std::unique_ptr<PictureWorker> worker_;
+    ArrivalListener arrived_;
+    // Pictures taken from the worker, stored a time slice at a time.
+    std::deque<ArrivedPictures> arriving_;
+    bool storing_ = false;
+    bool loading_ = false;
 };
 
 // An icon of the given size from a picture file (icon, cursor or bitmap);
