@@ -71,6 +71,15 @@ class Config:
         )
 
 
+def project_version() -> str:
+    """The version the build defines once, in the top CMakeLists.txt."""
+    match = re.search(r"project\(\s*Larkspan\s+VERSION\s+(\d+)\.(\d+)\.(\d+)",
+                      (REPO / "CMakeLists.txt").read_text())
+    if not match:
+        raise AssertionError("no project(Larkspan VERSION x.y.z) in CMakeLists.txt")
+    return ".".join(match.groups())
+
+
 def in_harness() -> bool:
     return os.environ.get("LARKSPAN_WINE_HARNESS") == "1" and bool(os.environ.get("WINEPREFIX"))
 
