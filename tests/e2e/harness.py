@@ -841,9 +841,18 @@ def wait_edit_focus(driver: Driver, window: str, timeout: float = 10.0) -> str:
 
 def enter_text(driver: Driver, window: str, text: str, timeout: float = 10.0) -> None:
     """Types text into the focused edit control of `window` and presses
-    Enter once the control shows exactly that text."""
+    Enter once the control shows exactly that text.
+
+    Characters no key produces (Chinese, emoji) arrive as an input method
+    hands them over, WM_CHAR messages: xdotool would map a spare key to each
+    for one press, and Wine, reading its keyboard map when it gets to the
+    press, mostly finds that mapping gone and types nothing."""
     edit = wait_edit_focus(driver, window, timeout)
-    type_text(text)
+    for run_of_keys in re.findall(r"[ -~]+|[^ -~]+", text):
+        if " " <= run_of_keys[0] <= "~":
+            type_text(run_of_keys)
+        else:
+            driver.ok("send-chars", "--hwnd", edit, "--text", run_of_keys)
     try:
         wait_until(lambda: driver.window_text(edit) == text, timeout, f"{text!r} in the edit control")
     except AssertionError as e:
