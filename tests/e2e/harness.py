@@ -846,17 +846,28 @@ def enter_text(driver: Driver, window: str, text: str, timeout: float = 10.0) ->
     Characters no key produces (Chinese, emoji) arrive as an input method
     hands them over, WM_CHAR messages: xdotool would map a spare key to each
     for one press, and Wine, reading its keyboard map when it gets to the
-    press, mostly finds that mapping gone and types nothing."""
+    press, mostly finds that mapping gone and types nothing. Key presses
+    queue up while messages go straight in, so each part of the text is
+    waited for before the next."""
     edit = wait_edit_focus(driver, window, timeout)
-    for run_of_keys in re.findall(r"[ -~]+|[^ -~]+", text):
-        if " " <= run_of_keys[0] <= "~":
-            type_text(run_of_keys)
+
+    def shows(expected: str) -> bool:
+        try:
+            return driver.window_text(edit) == expected
+        except DriverError:
+            return False  # a read that failed has seen nothing yet
+
+    typed = ""
+    for part in re.findall(r"[ -~]+|[^ -~]+", text):
+        if " " <= part[0] <= "~":
+            type_text(part)
         else:
-            driver.ok("send-chars", "--hwnd", edit, "--text", run_of_keys)
-    try:
-        wait_until(lambda: driver.window_text(edit) == text, timeout, f"{text!r} in the edit control")
-    except AssertionError as e:
-        raise AssertionError(f"{e}; it holds {driver.window_text(edit)!r}") from None
+            driver.ok("send-chars", "--hwnd", edit, "--text", part)
+        typed += part
+        try:
+            wait_until(lambda: shows(typed), timeout, f"{typed!r} in the edit control")
+        except AssertionError as e:
+            raise AssertionError(f"{e}; it holds {driver.window_text(edit)!r}") from None
     Keyboard.press("Return")
 
 
