@@ -14,6 +14,7 @@ packages=(
     xvfb xauth x11-utils xdotool  # a display for Wine, xdpyinfo, input
     imagemagick librsvg2-bin      # screenshots (import), SVG icon sources
     fonts-wqy-microhei fonts-symbola  # Chinese and emoji in Wine's screenshots
+    nsis                          # the installer (scripts/release.sh)
 )
 
 installed() {

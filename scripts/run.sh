@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # run.sh: builds larkspan.exe (windows preset) and runs it under Wine in the
-# harness prefix (build/wine/prefix).
+# harness world of its own (build/wine-run: prefix, HOME), apart from the
+# tests'. Before the first start in that prefix it puts a few shortcuts on
+# its desktop, so that the first run's desktop import fills the bar.
 #   With $DISPLAY set: the bar appears on that display.
 #   Without: an Xvfb of 1024x768 is started; once the bar's window is up a
 #   screenshot is written (its path is printed).
@@ -23,10 +25,38 @@ if [[ "${1:-}" != --in-harness ]]; then
     else
         unset LARKSPAN_USE_DISPLAY
     fi
+    export LARKSPAN_WINE_ROOT="$repo/build/wine-run"
     exec bash scripts/with-wine.sh bash "$repo/scripts/run.sh" --in-harness
 fi
 
 # --- inside scripts/with-wine.sh --------------------------------------------
+# What a user's desktop would offer the first run: Wine's notepad, a folder
+# and a web address, and two tools in a folder of their own.
+place_sample_shortcuts() {
+    local stamp="$WINEPREFIX/.larkspan-samples-done"
+    [[ -e "$stamp" ]] && return 0
+    local desktop documents favorites
+    desktop="$(wine "$driver" folder-path --csidl 16 | tr -d '\r')"
+    documents="$(wine "$driver" folder-path --csidl 5 | tr -d '\r')"
+    favorites="$(wine "$driver" folder-path --csidl 6 | tr -d '\r')"
+    mkdir -p "$(winepath -u "$desktop")/Tools" "$(winepath -u "$favorites")"
+    printf '[InternetShortcut]\r\nURL=https://www.winehq.org/\r\n' >"$(winepath -u "$favorites")/WineHQ.url"
+    local shortcut
+    while IFS='|' read -r shortcut target; do
+        # No winemenubuilder: it would put .desktop files into HOME.
+        WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d" \
+            wine "$driver" make-shortcut --path "$desktop\\$shortcut" --target "$target" >/dev/null
+    done <<EOF_SHORTCUTS
+Notepad.lnk|C:\windows\notepad.exe
+Documents.lnk|$documents
+WineHQ.lnk|$favorites\WineHQ.url
+Tools\Registry Editor.lnk|C:\windows\regedit.exe
+Tools\File Manager.lnk|C:\windows\system32\winefile.exe
+EOF_SHORTCUTS
+    touch "$stamp"
+}
+place_sample_shortcuts
+
 wine "$exe" &
 bar=$!
 trap 'kill -TERM "$bar" 2>/dev/null; exit 130' INT

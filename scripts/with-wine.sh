@@ -3,7 +3,8 @@
 #
 # Runs CMD inside the test harness's own Wine world and tears that world down
 # afterwards, whatever happens:
-#   WINEPREFIX=<repo>/build/wine/prefix, HOME=<repo>/build/wine/home,
+#   WINEPREFIX=<repo>/build/wine/prefix, HOME=<repo>/build/wine/home
+#   (build/wine is LARKSPAN_WINE_ROOT when that is set),
 #   WINEDEBUG=-all, WINEDLLOVERRIDES="mscoree,mshtml=", WINEARCH=win64,
 #   LANG/LC_ALL=C.UTF-8, and an Xvfb of 1024x768x24 on a free display
 #   (or the caller's $DISPLAY when LARKSPAN_USE_DISPLAY=1).
@@ -28,7 +29,8 @@ if [[ "${LARKSPAN_WINE_HARNESS:-}" == 1 && -n "${WINEPREFIX:-}" ]]; then
 fi
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-wine_root="$repo/build/wine"
+# A caller with a world of its own (run.sh) names its folder.
+wine_root="${LARKSPAN_WINE_ROOT:-$repo/build/wine}"
 mkdir -p "$wine_root/home"
 
 export WINEPREFIX="$wine_root/prefix"

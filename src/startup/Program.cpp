@@ -42,8 +42,11 @@ std::string DefaultCatalogueFile(App& app, IProgramHost& host, const std::string
     const std::string folder = appData + "\\" + kSettingsApp;
     const std::string home = folder + "\\" + kDefaultCatalogueName;
     if (files.Exists(home)) return home;
-    // A copy on a stick or in a folder of its own stays portable.
-    if (files.CanCreateFilesIn(programFolder)) return beside;
+    // A copy on a stick or in a folder of its own stays portable; an
+    // installed one (its uninstaller beside it) keeps the user's data out of
+    // its install folder, even where the user may write there.
+    const bool installed = files.Exists(programFolder + "\\" + kUninstallerName);
+    if (!installed && files.CanCreateFilesIn(programFolder)) return beside;
     files.CreateFolder(folder);
     return home;
 }

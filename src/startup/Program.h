@@ -44,10 +44,13 @@ public:
 inline constexpr const char* kAlreadyRunning = "Application is already running!";
 inline constexpr int32_t kDesktopFolder = 16;        // the user's desktop
 inline constexpr int32_t kCommonDesktopFolder = 25;  // all users' desktop
+// What the installer leaves beside an installed copy of the program.
+inline constexpr const char* kUninstallerName = "Uninstall.exe";
 
 // Where the catalogue lives when no setting names one: beside the program,
-// unless that folder cannot be written (an installed copy), then in the
-// user's application data. A catalogue found in either place is kept there.
+// unless that folder cannot be written or holds the installer's uninstaller
+// (an installed copy), then in the user's application data. A catalogue found
+// in either place is kept there.
 std::string DefaultCatalogueFile(App& app, IProgramHost& host, const std::string& programFolder);
 
 // Runs the start-up; true when the program is now running, false when it

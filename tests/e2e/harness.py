@@ -71,6 +71,15 @@ class Config:
         )
 
 
+def project_version() -> str:
+    """The version the build defines once, in the top CMakeLists.txt."""
+    match = re.search(r"project\(\s*Larkspan\s+VERSION\s+(\d+)\.(\d+)\.(\d+)",
+                      (REPO / "CMakeLists.txt").read_text())
+    if not match:
+        raise AssertionError("no project(Larkspan VERSION x.y.z) in CMakeLists.txt")
+    return ".".join(match.groups())
+
+
 def in_harness() -> bool:
     return os.environ.get("LARKSPAN_WINE_HARNESS") == "1" and bool(os.environ.get("WINEPREFIX"))
 
@@ -832,13 +841,33 @@ def wait_edit_focus(driver: Driver, window: str, timeout: float = 10.0) -> str:
 
 def enter_text(driver: Driver, window: str, text: str, timeout: float = 10.0) -> None:
     """Types text into the focused edit control of `window` and presses
-    Enter once the control shows exactly that text."""
+    Enter once the control shows exactly that text.
+
+    Characters no key produces (Chinese, emoji) arrive as an input method
+    hands them over, WM_CHAR messages: xdotool would map a spare key to each
+    for one press, and Wine, reading its keyboard map when it gets to the
+    press, mostly finds that mapping gone and types nothing. Key presses
+    queue up while messages go straight in, so each part of the text is
+    waited for before the next."""
     edit = wait_edit_focus(driver, window, timeout)
-    type_text(text)
-    try:
-        wait_until(lambda: driver.window_text(edit) == text, timeout, f"{text!r} in the edit control")
-    except AssertionError as e:
-        raise AssertionError(f"{e}; it holds {driver.window_text(edit)!r}") from None
+
+    def shows(expected: str) -> bool:
+        try:
+            return driver.window_text(edit) == expected
+        except DriverError:
+            return False  # a read that failed has seen nothing yet
+
+    typed = ""
+    for part in re.findall(r"[ -~]+|[^ -~]+", text):
+        if " " <= part[0] <= "~":
+            type_text(part)
+        else:
+            driver.ok("send-chars", "--hwnd", edit, "--text", part)
+        typed += part
+        try:
+            wait_until(lambda: shows(typed), timeout, f"{typed!r} in the edit control")
+        except AssertionError as e:
+            raise AssertionError(f"{e}; it holds {driver.window_text(edit)!r}") from None
     Keyboard.press("Return")
 
 

@@ -368,22 +368,9 @@ class EditingTests(LarkspanTestCase):
     def add_section(self, toolbar, name, bar):
         self.choose(self.blank_spot_or_left(toolbar), "Add Section")
         box = self.input_box("New Tab", "Create new Tab", "")
-        self.enter(box, name)
+        enter_text(self.driver, box, name)
         self.wait_gone(box)
         self.settle(bar)
-
-    def enter(self, window, text):
-        """Types into the focused edit control of `window` and presses Enter.
-        Text beyond ASCII arrives as an input method sends it: xdotool remaps
-        a key for each such character, which a busy X server may deliver to
-        Wine after the mapping is gone."""
-        if text.isascii():
-            enter_text(self.driver, window, text)
-            return
-        edit = harness.wait_edit_focus(self.driver, window)
-        self.driver.ok("type-chars", "--hwnd", edit, "--text", text)
-        wait_until(lambda: self.driver.window_text(edit) == text, UI_TIMEOUT, f"{text!r} in the edit control")
-        Keyboard.press("Return")
 
     def add_program(self, at, caption, file_win=None):
         """Add Program at `at`: the file dialog takes the file, the caption
@@ -391,10 +378,10 @@ class EditingTests(LarkspanTestCase):
         file_win = file_win or self.program_win
         self.choose(at, "Add Program")
         dialog = self.wait_window("Select file", DIALOG_CLASS, "after choosing Add Program")
-        self.enter(dialog, file_win)
+        enter_text(self.driver, dialog, file_win)
         self.wait_gone(dialog)
         box = self.input_box("Create button", "Create caption for button", file_win)
-        self.enter(box, caption)
+        enter_text(self.driver, box, caption)
         self.wait_gone(box)
 
     def select_tab(self, position):

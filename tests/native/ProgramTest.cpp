@@ -117,6 +117,23 @@ TEST_F(MainTest, ACatalogueCannotLiveInAFolderItCannotWriteSoItGoesToTheUsersDat
     }
 }
 
+TEST_F(MainTest, AnInstalledCopyKeepsItsCatalogueInTheUsersDataThoughItMayWriteItsFolder) {
+    const std::string home = "C:\\Users\\Ann\\AppData\\Roaming\\Larkspan\\zentrol.ini";
+    w.files.files[w.host.programFolder + "\\Uninstall.exe"] = "MZ";
+    ASSERT_TRUE(Main(w.app, w.host));
+    EXPECT_EQ(s.CataloguePath, home);
+    EXPECT_EQ(w.files.files.at(home), "\r\n");
+    EXPECT_FALSE(w.files.Exists(kDefaultCatalogue));
+
+    // One the user put beside it stays the one it uses.
+    FakeWorld placed;
+    placed.files.files[placed.host.programFolder + "\\Uninstall.exe"] = "MZ";
+    placed.files.files[kDefaultCatalogue] = "[Tools]\r\n";
+    ASSERT_TRUE(Main(placed.app, placed.host));
+    EXPECT_EQ(placed.app.state.CataloguePath, kDefaultCatalogue);
+    EXPECT_FALSE(placed.files.Exists(home));
+}
+
 TEST_F(MainTest, ACatalogueFoundInEitherHomeStaysThere) {
     // Beside the program, even where that folder cannot be written: a copy
     // on a stick stays portable (its saves then report the failure).

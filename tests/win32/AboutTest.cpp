@@ -15,6 +15,7 @@
 #include "dialogs/SysInfo.h"
 #include "dialogs/win32/frmAbout.h"
 #include "dialogs/win32/RegistryReader.h"
+#include "version.h"
 
 namespace lark::win {
 namespace {
@@ -38,7 +39,7 @@ std::wstring OwnPath() {
 TEST(VersionInfoTest, TheProgramsOwnVersionInformationIsRead) {
     ASSERT_NE(GetFileAttributesW(ProgramPath().c_str()), INVALID_FILE_ATTRIBUTES) << "build larkspan.exe first";
     const VersionInfo info = ReadVersionInfo(ProgramPath());
-    EXPECT_EQ(VersionText(info), "Version 1.0.0");
+    EXPECT_EQ(VersionText(info), "Version " LARKSPAN_VERSION_STRING);
     EXPECT_EQ(info.productName, "Larkspan");
     EXPECT_EQ(info.description, "Larkspan application-launch bar");
     EXPECT_EQ(info.copyright, "Copyright (C) 2026 Brindlewick. All rights reserved.");
@@ -283,7 +284,7 @@ TEST_F(AboutBoxTest, TheProgressRoleShowsTheFullBoxWithTheBarAndNoButtonsOnceALo
     EXPECT_EQ(SendMessageW(about_.ProgressBar1(), PBM_GETRANGE, FALSE, 0), 10);
     EXPECT_EQ(TextOf(about_.Handle()), "About Larkspan");
     EXPECT_EQ(TextOf(Item(frmAbout::kLblTitle)), "Larkspan");
-    EXPECT_EQ(TextOf(Item(frmAbout::kLblVersion)), "Version 1.0.0");
+    EXPECT_EQ(TextOf(Item(frmAbout::kLblVersion)), "Version " LARKSPAN_VERSION_STRING);
     EXPECT_EQ(TextOf(Item(frmAbout::kLblDescription)), "Larkspan application-launch bar");
     EXPECT_EQ(TextOf(Item(frmAbout::kLblCopy)), "Copyright (C) 2026 Brindlewick. All rights reserved.");
     EXPECT_FALSE(TextOf(Item(frmAbout::kLblDisclaimer)).empty());

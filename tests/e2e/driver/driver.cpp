@@ -954,16 +954,20 @@ int CmdButtonState(Options& o) {
     return kExitOk;
 }
 
-// Characters typed into a window (an edit control) as an input method
-// delivers them: one WM_CHAR per UTF-16 unit, so any script and characters
-// beyond the BMP arrive whatever the keyboard layout of the X server.
-int CmdTypeChars(Options& o) {
+// Text as an input method hands it over: one WM_CHAR per UTF-16 unit (a
+// surrogate pair as two), each handled before the next.
+int CmdSendChars(Options& o) {
     WindowQuery q = WindowQuery::From(o);
     const std::wstring text = o.Require(L"text");
     o.Done();
     auto h = FindOne(q);
     if (!h) return kExitNotFound;
-    for (wchar_t c : text) PostMessageW(*h, WM_CHAR, c, 1);
+    for (wchar_t c : text) {
+        if (!Ask(*h, WM_CHAR, c, 1)) {
+            Err(L"the window did not take a character within the timeout");
+            return kExitNotFound;
+        }
+    }
     return kExitOk;
 }
 
@@ -1004,7 +1008,7 @@ const Command kCommands[] = {
     {L"folder-path", L"--csidl N  the path of a shell special folder", CmdFolderPath},
     {L"click-button", L"SELECT --text T  BM_CLICK on the window's button with that text", CmdClickButton},
     {L"button-state", L"SELECT --text T  the button's check state, visibility and enabled state", CmdButtonState},
-    {L"type-chars", L"SELECT --text T  post the text's characters as WM_CHAR, as an input method does", CmdTypeChars},
+    {L"send-chars", L"SELECT --text T  WM_CHAR for each character, as an input method sends them", CmdSendChars},
     {L"help", L" this text", CmdHelp},
 };
 
