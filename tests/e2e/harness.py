@@ -486,6 +486,14 @@ class Driver:
                 info["hot"] = int(fields[0])
         return info
 
+    def wait_pressed(self, timeout_ms: int = 10000, **select) -> None:
+        """Returns once a mouse press has reached the window's thread and
+        been handled: its thread has the mouse captured (a drag's move loop,
+        the tab strip's own capture) and is back taking messages."""
+        self.ok("wait-capture", *self._select(timeout_ms=timeout_ms, **select),
+                timeout=timeout_ms / 1000 + 60)
+        self.ok("sync", *self._select(**select))
+
     def close_window(self, **select) -> None:
         """Posts WM_CLOSE to a window chosen by title, class or handle, hidden
         ones included when hidden=True."""
@@ -537,14 +545,19 @@ class Mouse:
         Mouse._xdotool("click", button)
 
     @staticmethod
-    def drag(start: tuple, end: tuple, steps: int = 12, button: int = 1) -> None:
+    def drag(start: tuple, end: tuple, steps: int = 12, button: int = 1,
+             pressed: Optional[Callable[[], None]] = None) -> None:
         """Presses at start, moves to end in `steps` even steps, releases
         there, as a hand would: Wine's move loop and the program's own drag
-        code see every intermediate position."""
+        code see every intermediate position. `pressed` returns once the
+        program has taken the press: a busy program that read the pointer
+        only after the moves would take the drag for a click."""
         (x0, y0), (x1, y1) = start, end
         Mouse.move(x0, y0)
         Mouse._xdotool("mousedown", button)
         try:
+            if pressed:
+                pressed()
             for i in range(1, steps + 1):
                 Mouse.move(x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
         finally:
@@ -822,7 +835,8 @@ class LarkspanTestCase(unittest.TestCase):
         client = self.driver.window_rect(hwnd, client=True)
         # The middle of the title bar: below the frame, above the client area.
         grab = ((before.left + before.right) // 2, (before.top + client.top) // 2 + 1)
-        Mouse.drag(grab, (grab[0] + left - before.left, grab[1] + top - before.top))
+        Mouse.drag(grab, (grab[0] + left - before.left, grab[1] + top - before.top),
+                   pressed=lambda: self.driver.wait_pressed(hwnd=hwnd))
         return before
 
     def screenshot(self, name: str) -> Path:

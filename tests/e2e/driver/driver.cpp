@@ -816,6 +816,35 @@ int CmdFocus(Options& o) {
     return kExitOk;
 }
 
+// Waits until the thread of the window has the mouse captured: a press on
+// a caption has entered the move loop, a press on the tab strip has reached
+// its handler. Prints "capture\thwnd\tclass" and "movesize\t0|1".
+int CmdWaitCapture(Options& o) {
+    WindowQuery q = WindowQuery::From(o, 10000);
+    o.Done();
+    const DWORD start = GetTickCount();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    for (;;) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        if (!GetGUIThreadInfo(GetWindowThreadProcessId(*h, nullptr), &info)) {
+            Err(Fmt(L"GetGUIThreadInfo failed (%lu)", GetLastError()));
+            return kExitNotFound;
+        }
+        if (info.hwndCapture) {
+            Out(L"capture\t" + HwndText(info.hwndCapture) + L"\t" + Escape(ClassOf(info.hwndCapture)));
+            Out(Fmt(L"movesize\t%d", (info.flags & GUI_INMOVESIZE) ? 1 : 0));
+            return kExitOk;
+        }
+        if (GetTickCount() - start >= q.timeout_ms) {
+            Err(L"no window of the thread has the mouse:" + q.Describe());
+            return kExitNotFound;
+        }
+        Sleep(kPollMs / 5);
+    }
+}
+
 // Waits until the window's rectangle is --rect "L T R B", each edge within
 // --tolerance pixels (default 0). Polls in this process, so the time it
 // prints, "elapsed\tMS" after the rect, is close to when the window got
@@ -1187,6 +1216,7 @@ const Command kCommands[] = {
     {L"button-images", L"SELECT  each toolbar's button size, then each button's image index", CmdButtonImages},
     {L"tooltip", L"[--timeout-ms N]  text of the visible tooltip windows", CmdTooltip},
     {L"wait-rect", L"SELECT --rect \"L T R B\" [--tolerance PX]  wait for the window's rect; print it and the ms taken", CmdWaitRect},
+    {L"wait-capture", L"SELECT  wait until the window's thread has the mouse captured", CmdWaitCapture},
     {L"focus", L" the foreground window, its focused window and, for a toolbar, its hot button", CmdFocus},
     {L"screen", L" screen width, height, DPI and work area", CmdScreen},
     {L"paint-children", L"SELECT --child-class C  have the window's children of class C paint", CmdPaintChildren},
