@@ -142,6 +142,16 @@ def run(args: list, timeout: float = 60, env: Optional[dict] = None) -> subproce
         return subprocess.CompletedProcess(args, code, out.read(), err.read())
 
 
+def wine_world_note() -> str:
+    """Why Wine's processes may have ended at once, when that is the reason:
+    the harness's wineserver is gone (with-wine.sh names its pid)."""
+    pid = os.environ.get("LARKSPAN_WINESERVER_PID")
+    if pid and not Path(f"/proc/{pid}").exists():
+        return (f"; the harness's wineserver (pid {pid}) has ended: something outside the "
+                f"harness stopped Wine")
+    return ""
+
+
 def text(data: bytes) -> str:
     return data.decode("utf-8", errors="replace").replace("\r\n", "\n")
 
@@ -283,7 +293,7 @@ class Driver:
         wine_errors = text(self._errors.read()).strip()
         self._process = None
         return DriverError(f"the driver ended (exit {process.returncode}) during {' '.join(args)}"
-                           + (f": {wine_errors}" if wine_errors else ""))
+                           + (f": {wine_errors}" if wine_errors else "") + wine_world_note())
 
     def _read(self, process: subprocess.Popen, count: int, deadline: float, args) -> bytes:
         """`count` bytes of the answer, or up to the line end when count is None."""
@@ -609,7 +619,8 @@ class Registry:
         with the system's answer when the key stays."""
         shared_driver().ok("reg-delete", "--key", key)
         if Registry.query(key) is not None:
-            raise RuntimeError(f"{key} is back right after its deletion: a process still writes it")
+            raise RuntimeError(f"{key} is back right after its deletion: a process still writes "
+                               f"it, or a new wineserver read it from disk{wine_world_note()}")
 
     @staticmethod
     def settings() -> Optional[dict]:
@@ -781,7 +792,8 @@ class LarkspanTestCase(unittest.TestCase):
                                            timeout_ms=1000)
             if hwnd is None and not program.running:
                 raise AssertionError(f"{program.exe.name} ended with code {program.returncode} "
-                                     f"before its window appeared; log:\n{program.log_text()}")
+                                     f"before its window appeared{wine_world_note()}; "
+                                     f"log:\n{program.log_text()}")
             return hwnd
 
         try:
