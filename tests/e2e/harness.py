@@ -312,6 +312,7 @@ class Driver:
             remaining = deadline - time.monotonic()
             if remaining <= 0 or not select.select([fd], [], [], remaining)[0]:
                 process.kill()
+                process.wait()
                 self._process = None
                 raise DriverError(f"the driver did not answer {' '.join(args)} in time")
             chunk = os.read(fd, 65536)
@@ -337,6 +338,7 @@ class Driver:
         head = self._read(process, None, deadline, args).split()
         if len(head) != 4 or head[0] != b"=":
             process.kill()
+            process.wait()
             self._process = None
             raise DriverError(f"the driver answered {' '.join(args)} with {b' '.join(head)!r}")
         code, out_len, err_len = map(int, head[1:])
