@@ -91,10 +91,27 @@ else
     skip "windows: ctest under Wine"
 fi
 
+# Seconds per e2e file from a ctest JUnit file, one indented line each.
+e2e_times() {
+    python3 - "$@" <<'EOF'
+import sys, xml.etree.ElementTree as ET
+for path in sys.argv[1:]:
+    try:
+        root = ET.parse(path).getroot()
+    except (OSError, ET.ParseError):
+        continue
+    for case in root.iter("testcase"):
+        if case.get("name", "").startswith("e2e."):
+            print(f"        {case.get('name'):<16} {float(case.get('time', 0)):6.1f} s")
+EOF
+}
+
 # --- summary -----------------------------------------------------------------
 read -r passed failed_tests skipped < <(count_tests "${junit_files[@]}")
 printf '\n==> summary\n'
 printf '  %s\n' "${results[@]}"
+e2e_times "$windows_junit"
+printf '  total %d s\n' "$SECONDS"
 if [[ -d build/windows/e2e/screenshots ]]; then
     printf '  e2e screenshots: %s\n' "$repo/build/windows/e2e/screenshots"
 fi

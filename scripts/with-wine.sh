@@ -13,7 +13,8 @@
 # The exit code is CMD's.
 #
 # Exported to CMD: the variables above, DISPLAY, LARKSPAN_WINE_HARNESS=1,
-# LARKSPAN_REPO, LARKSPAN_SCREEN=1024x768 (or the existing display's size).
+# LARKSPAN_REPO, LARKSPAN_SCREEN=1024x768 (or the existing display's size),
+# LARKSPAN_WINESERVER_PID (the persistent server's pid).
 # Only one with-wine.sh uses the prefix at a time (a lock in build/wine).
 # Nested calls (CMD itself calling with-wine.sh) just run their command.
 set -euo pipefail
@@ -64,6 +65,10 @@ cleanup() {
     if [[ -n "$cmd_pid" ]] && kill -0 "$cmd_pid" 2>/dev/null; then
         kill -TERM "$cmd_pid" 2>/dev/null || true
         wait "$cmd_pid" 2>/dev/null || true
+    fi
+    if [[ -n "${server_pid:-}" ]] && ! kill -0 "$server_pid" 2>/dev/null; then
+        log "the wineserver (pid $server_pid) ended during the run: something outside" \
+            "the harness stopped it, and Wine's processes and unsaved registry went with it"
     fi
     # Only this prefix's server (WINEPREFIX is set); -k ends its processes.
     wineserver -k >/dev/null 2>&1 || true
@@ -143,6 +148,17 @@ if [[ "$(cat "$stamp" 2>/dev/null)" != "$setup_version" ]]; then
 fi
 # A persistent server for the whole run: every wine call after this is fast.
 wineserver -p 9>&-
+# Its pid, to tell afterwards whether it lived through the run: a server
+# ended from outside takes every Wine process of the prefix with it, and the
+# next one starts a new server from the registry last saved to disk.
+server_pid=""
+for p in $(pgrep -x wineserver64 || true) $(pgrep -x wineserver || true); do
+    if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+        server_pid=$p
+        break
+    fi
+done
+export LARKSPAN_WINESERVER_PID=$server_pid
 # Start Wine's own services (services.exe, explorer.exe /desktop, ...) now,
 # detached from CMD's output: otherwise the first Windows program that CMD
 # runs would start them holding its stdout, and a caller reading that pipe

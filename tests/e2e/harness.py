@@ -9,8 +9,10 @@ Pieces:
   (LARKSPAN_EXE, LARKSPAN_DRIVER, LARKSPAN_E2E_DIR; defaults under
   build/windows).
 - wait_until(): polls a condition until a deadline; no fixed sleeps.
-- Driver: runs tests/e2e/driver (larkspan-driver.exe) under Wine.
-- Registry: `wine reg query/add/delete` for HKCU\\Software\\Larkspan\\Load.
+- Driver: tests/e2e/driver (larkspan-driver.exe) under Wine, one `serve`
+  process per test file answering every look at a window.
+- Registry: the driver's reg-query/reg-set/reg-delete for
+  HKCU\\Software\\Larkspan\\Load.
 - Mouse, Keyboard: real pointer and key input through xdotool.
 - Program: one larkspan.exe started in the background.
 - LarkspanTestCase: a fresh install folder per test (a copy of the exe
@@ -22,9 +24,11 @@ Pieces:
 
 from __future__ import annotations
 
+import atexit
 import ntpath
 import os
 import re
+import select
 import shutil
 import subprocess
 import sys
@@ -147,6 +151,16 @@ def run(args: list, timeout: float = 60, env: Optional[dict] = None) -> subproce
         return subprocess.CompletedProcess(args, code, out.read(), err.read())
 
 
+def wine_world_note() -> str:
+    """Why Wine's processes may have ended at once, when that is the reason:
+    the harness's wineserver is gone (with-wine.sh names its pid)."""
+    pid = os.environ.get("LARKSPAN_WINESERVER_PID")
+    if pid and not Path(f"/proc/{pid}").exists():
+        return (f"; the harness's wineserver (pid {pid}) has ended: something outside the "
+                f"harness stopped Wine")
+    return ""
+
+
 def text(data: bytes) -> str:
     return data.decode("utf-8", errors="replace").replace("\r\n", "\n")
 
@@ -157,14 +171,10 @@ _winepath_cache: dict = {}
 
 
 def wine_path(path: Path) -> str:
-    """The Windows path of a Linux path in the harness prefix (winepath -w)."""
+    """The Windows path of a Linux path in the harness prefix (as winepath -w)."""
     key = str(Path(path).absolute())
     if key not in _winepath_cache:
-        done = run(["winepath", "-w", key], timeout=30)
-        result = text(done.stdout).strip()
-        if done.returncode != 0 or not result:
-            raise RuntimeError(f"winepath -w {key} failed: {text(done.stderr)}")
-        _winepath_cache[key] = result
+        _winepath_cache[key] = shared_driver().ok("dos-path", "--unix", key).strip()
     return _winepath_cache[key]
 
 
@@ -244,17 +254,108 @@ class DriverError(AssertionError):
     pass
 
 
+def _escape_field(field: str) -> str:
+    return (field.replace("\\", "\\\\").replace("\t", "\\t")
+            .replace("\n", "\\n").replace("\r", "\\r"))
+
+
 class Driver:
-    """larkspan-driver.exe under Wine. Exit 0 ok, 1 not found, 2 usage."""
+    """larkspan-driver.exe under Wine. Exit 0 ok, 1 not found, 2 usage.
+
+    Commands go to one `larkspan-driver serve` process, started on first use
+    and kept for the test file: a look at a window then costs a message, not
+    the start of a Windows process (a few hundred milliseconds each on a
+    busy machine, and most of what the suite used to spend)."""
 
     def __init__(self, exe: Path):
         self.exe = Path(exe)
+        self._process: Optional[subprocess.Popen] = None
+        self._errors = None  # the serving process's own stderr (Wine's messages)
+        self._pending = bytearray()
+
+    def _start(self) -> subprocess.Popen:
+        self._errors = tempfile.TemporaryFile()
+        self._pending = bytearray()
+        # Started after with-wine.sh has Wine's services running, so no
+        # service inherits these pipes.
+        self._process = subprocess.Popen(["wine", str(self.exe), "serve"], stdin=subprocess.PIPE,
+                                         stdout=subprocess.PIPE, stderr=self._errors)
+        return self._process
+
+    def stop(self) -> None:
+        """Ends the serving process (it ends at the end of its input)."""
+        process, self._process = self._process, None
+        if process is None:
+            return
+        try:
+            process.stdin.close()
+            process.wait(timeout=30)
+        except (OSError, subprocess.TimeoutExpired):
+            process.kill()
+            process.wait()
+        process.stdout.close()
+        self._errors.close()
+
+    def _died(self, process: subprocess.Popen, args) -> "DriverError":
+        process.wait()
+        self._errors.seek(0)
+        wine_errors = text(self._errors.read()).strip()
+        self._process = None
+        return DriverError(f"the driver ended (exit {process.returncode}) during {' '.join(args)}"
+                           + (f": {wine_errors}" if wine_errors else "") + wine_world_note())
+
+    def _read(self, process: subprocess.Popen, count: int, deadline: float, args) -> bytes:
+        """`count` bytes of the answer, or up to the line end when count is None."""
+        fd = process.stdout.fileno()
+        while True:
+            if count is None:
+                end = self._pending.find(b"\n")
+                if end >= 0:
+                    data = bytes(self._pending[:end + 1])
+                    del self._pending[:end + 1]
+                    return data
+            elif len(self._pending) >= count:
+                data = bytes(self._pending[:count])
+                del self._pending[:count]
+                return data
+            remaining = deadline - time.monotonic()
+            if remaining <= 0 or not select.select([fd], [], [], remaining)[0]:
+                process.kill()
+                process.wait()
+                self._process = None
+                raise DriverError(f"the driver did not answer {' '.join(args)} in time")
+            chunk = os.read(fd, 65536)
+            if not chunk:
+                raise self._died(process, args)
+            self._pending += chunk
 
     def call(self, *args, timeout: float = 60) -> subprocess.CompletedProcess:
-        done = run(["wine", self.exe, *args], timeout=timeout)
-        if done.returncode == 2:
-            raise DriverError(f"driver usage error: {args}: {text(done.stderr)}")
-        return done
+        """Runs one driver command; its exit code, output and error bytes.
+        `timeout` bounds the whole answer: a driver that hangs fails the test."""
+        args = [str(a) for a in args]
+        process = self._process if self._process and self._process.poll() is None else None
+        if process is None:
+            if self._process is not None:
+                raise self._died(self._process, args)
+            process = self._start()
+        deadline = time.monotonic() + timeout
+        try:
+            process.stdin.write(("\t".join(map(_escape_field, args)) + "\n").encode("utf-8"))
+            process.stdin.flush()
+        except BrokenPipeError:
+            raise self._died(process, args) from None
+        head = self._read(process, None, deadline, args).split()
+        if len(head) != 4 or head[0] != b"=":
+            process.kill()
+            process.wait()
+            self._process = None
+            raise DriverError(f"the driver answered {' '.join(args)} with {b' '.join(head)!r}")
+        code, out_len, err_len = map(int, head[1:])
+        out = self._read(process, out_len, deadline, args)
+        err = self._read(process, err_len, deadline, args)
+        if code == 2:
+            raise DriverError(f"driver usage error: {args}: {text(err)}")
+        return subprocess.CompletedProcess(["larkspan-driver", *args], code, out, err)
 
     def ok(self, *args, timeout: float = 60) -> str:
         """Runs a command that must succeed; returns its output."""
@@ -338,15 +439,18 @@ class Driver:
     def toolbars(self, **select) -> list:
         """The toolbars of a bar window, ordered by control id (their creation order)."""
         # A toolbar just shown hands its buttons to its control as it paints;
-        # a read that falls in between fails, and one a moment later does not.
-        for attempt in range(20):
-            try:
-                output = self.ok("toolbars", *self._select(**select))
+        # a read that falls in between fails, and one once it has painted
+        # does not: read until one succeeds, for as long as a busy machine
+        # may take to paint.
+        deadline = time.monotonic() + 10
+        while True:
+            done = self.call("toolbars", *self._select(**select))
+            if done.returncode == 0:
+                output = text(done.stdout)
                 break
-            except DriverError:
-                if attempt == 19:
-                    raise
-                time.sleep(0.05)
+            if time.monotonic() >= deadline:
+                raise DriverError(f"driver toolbars failed ({done.returncode}): {text(done.stderr).strip()}")
+            time.sleep(0.05)
         bars = []
         for line in output.splitlines():
             kind, *fields = line.split("\t")
@@ -403,6 +507,14 @@ class Driver:
                 info["hot"] = int(fields[0])
         return info
 
+    def wait_pressed(self, timeout_ms: int = 10000, **select) -> None:
+        """Returns once a mouse press has reached the window's thread and
+        been handled: its thread has the mouse captured (a drag's move loop,
+        the tab strip's own capture) and is back taking messages."""
+        self.ok("wait-capture", *self._select(timeout_ms=timeout_ms, **select),
+                timeout=timeout_ms / 1000 + 60)
+        self.ok("sync", *self._select(**select))
+
     def close_window(self, **select) -> None:
         """Posts WM_CLOSE to a window chosen by title, class or handle, hidden
         ones included when hidden=True."""
@@ -419,6 +531,18 @@ class Driver:
                          "exstyle": int(exstyle, 16), "style": int(style, 16), "class": cls,
                          "rect": Rect(*map(int, rect.split())), "title": title})
         return rows
+
+
+_shared_driver: Optional[Driver] = None
+
+
+def shared_driver() -> Driver:
+    """The test file's one driver (paths, registry and windows alike)."""
+    global _shared_driver
+    if _shared_driver is None:
+        _shared_driver = Driver(Config.from_env().driver)
+        atexit.register(_shared_driver.stop)
+    return _shared_driver
 
 
 # ------------------------------------------------------------------- mouse --
@@ -442,14 +566,19 @@ class Mouse:
         Mouse._xdotool("click", button)
 
     @staticmethod
-    def drag(start: tuple, end: tuple, steps: int = 12, button: int = 1) -> None:
+    def drag(start: tuple, end: tuple, steps: int = 12, button: int = 1,
+             pressed: Optional[Callable[[], None]] = None) -> None:
         """Presses at start, moves to end in `steps` even steps, releases
         there, as a hand would: Wine's move loop and the program's own drag
-        code see every intermediate position."""
+        code see every intermediate position. `pressed` returns once the
+        program has taken the press: a busy program that read the pointer
+        only after the moves would take the drag for a click."""
         (x0, y0), (x1, y1) = start, end
         Mouse.move(x0, y0)
         Mouse._xdotool("mousedown", button)
         try:
+            if pressed:
+                pressed()
             for i in range(1, steps + 1):
                 Mouse.move(x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
         finally:
@@ -475,50 +604,34 @@ class RegValue:
 
 
 class Registry:
-    """`wine reg` in the harness prefix."""
-
-    _LINE = re.compile(r"^ {4}(.*?) {4}(REG_[A-Z_]+)(?: {4}(.*))?$")
+    """The harness prefix's registry, read and written by the driver in the
+    same wineserver as the program."""
 
     @staticmethod
     def query(key: str) -> Optional[dict]:
         """{name: RegValue} of the key's own values, or None if the key is missing."""
-        done = run(["wine", "reg", "query", key])
+        done = shared_driver().call("reg-query", "--key", key)
         if done.returncode != 0:
             return None
         values = {}
-        in_key = False
         for line in text(done.stdout).splitlines():
-            if not line.strip():
-                continue
-            if not line.startswith(" "):
-                # A key line: ours first, then any subkeys (their values we skip).
-                in_key = line.strip().lower() == Registry._expand(key).lower()
-                continue
-            match = Registry._LINE.match(line)
-            if in_key and match:
-                name, kind, data = match.group(1), match.group(2), match.group(3) or ""
-                if name == "(Default)":
-                    name = ""
-                values[name] = RegValue(kind, data)
+            kind, name, type_name, data = line.split("\t")
+            if kind == "value":
+                values[unescape(name)] = RegValue(type_name, unescape(data))
         return values
 
     @staticmethod
-    def _expand(key: str) -> str:
-        root, _, rest = key.partition("\\")
-        roots = {"HKCU": "HKEY_CURRENT_USER", "HKLM": "HKEY_LOCAL_MACHINE"}
-        return roots.get(root.upper(), root) + ("\\" + rest if rest else "")
-
-    @staticmethod
     def add(key: str, name: str, data: str, kind: str = "REG_SZ") -> None:
-        done = run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"])
-        if done.returncode != 0:
-            raise RuntimeError(f"reg add {key} {name} failed: {text(done.stderr)}")
+        shared_driver().ok("reg-set", "--key", key, "--name", name, "--data", data, "--type", kind)
 
     @staticmethod
     def delete_key(key: str) -> None:
-        run(["wine", "reg", "delete", key, "/f"])  # a missing key is fine
+        """Deletes the key and all below it; a missing key is fine. Raises
+        with the system's answer when the key stays."""
+        shared_driver().ok("reg-delete", "--key", key)
         if Registry.query(key) is not None:
-            raise RuntimeError(f"could not delete {key}")
+            raise RuntimeError(f"{key} is back right after its deletion: a process still writes "
+                               f"it, or a new wineserver read it from disk{wine_world_note()}")
 
     @staticmethod
     def settings() -> Optional[dict]:
@@ -626,7 +739,7 @@ class LarkspanTestCase(unittest.TestCase):
         for path in (cls.config.exe, cls.config.driver):
             if not path.is_file():
                 raise AssertionError(f"{path} is missing: build the windows preset first")
-        cls.driver = Driver(cls.config.driver)
+        cls.driver = shared_driver()
         cls.screen = cls.driver.screen()
 
     def setUp(self) -> None:
@@ -690,7 +803,8 @@ class LarkspanTestCase(unittest.TestCase):
                                            timeout_ms=1000)
             if hwnd is None and not program.running:
                 raise AssertionError(f"{program.exe.name} ended with code {program.returncode} "
-                                     f"before its window appeared; log:\n{program.log_text()}")
+                                     f"before its window appeared{wine_world_note()}; "
+                                     f"log:\n{program.log_text()}")
             return hwnd
 
         try:
@@ -744,7 +858,8 @@ class LarkspanTestCase(unittest.TestCase):
         client = self.driver.window_rect(hwnd, client=True)
         # The middle of the title bar: below the frame, above the client area.
         grab = ((before.left + before.right) // 2, (before.top + client.top) // 2 + 1)
-        Mouse.drag(grab, (grab[0] + left - before.left, grab[1] + top - before.top))
+        Mouse.drag(grab, (grab[0] + left - before.left, grab[1] + top - before.top),
+                   pressed=lambda: self.driver.wait_pressed(hwnd=hwnd))
         return before
 
     def screenshot(self, name: str) -> Path:
@@ -900,12 +1015,8 @@ CSIDL_COMMON_DESKTOPDIRECTORY = 25
 
 
 def linux_path(windows_path: str) -> Path:
-    """The Linux path of a Windows path in the harness prefix (winepath -u)."""
-    done = run(["winepath", "-u", windows_path], timeout=30)
-    result = text(done.stdout).strip()
-    if done.returncode != 0 or not result:
-        raise RuntimeError(f"winepath -u {windows_path} failed: {text(done.stderr)}")
-    return Path(result)
+    """The Linux path of a Windows path in the harness prefix (as winepath -u)."""
+    return Path(shared_driver().ok("unix-path", "--path", windows_path).rstrip("\n"))
 
 
 def special_folder(driver: Driver, csidl: int) -> tuple:

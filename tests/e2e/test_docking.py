@@ -104,6 +104,11 @@ class DockingTests(LarkspanTestCase):
         self.assertLess(x, self.screen["width"] - 10, f"no free strip right of the tabs {strip}")
         return x, last.centre[1]
 
+    def strip_pressed(self):
+        """The docked bar has taken a press on its strip: it reads where the
+        drag started when it handles the press."""
+        self.driver.wait_pressed(cls=DOCK_CLASS)
+
     def quit_docked(self, program):
         """Closes the docked window as the system would; its unload shuts the
         program down."""
@@ -212,7 +217,7 @@ class DockingTests(LarkspanTestCase):
         self.assert_dock_rect(self.top_rect(self.thickness(1)), "fixed top bar at start")
 
         drop = (300, 350)
-        Mouse.drag(self.strip_grab_point(), drop)
+        Mouse.drag(self.strip_grab_point(), drop, pressed=self.strip_pressed)
         floating = self.driver.find_window(cls=FLOAT_CLASS, timeout_ms=ARRANGE_TIMEOUT_MS)
         self.assertIsNotNone(floating, f"no floating window after the drop\n{self.describe_screen()}")
         wait_until(lambda: self.driver.find_window(cls=DOCK_CLASS) is None, ARRANGE_TIMEOUT_MS / 1000,
@@ -250,7 +255,7 @@ class DockingTests(LarkspanTestCase):
         self.assert_dock_rect(self.bottom_rect(self.thickness(0)), "bottom bar at start, large icons")
 
         # Dragged to the top edge, it moves there.
-        Mouse.drag(self.strip_grab_point(), (500, 5))
+        Mouse.drag(self.strip_grab_point(), (500, 5), pressed=self.strip_pressed)
         self.assert_dock_rect(self.top_rect(self.thickness(0)), "bar dragged from the bottom to the top")
         self.assert_floating_hidden()
         self.quit_docked(program)

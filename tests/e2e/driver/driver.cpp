@@ -25,7 +25,9 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
+#include <cwctype>
 #include <map>
 #include <optional>
 #include <set>
@@ -54,8 +56,17 @@ std::string ToUtf8(const std::wstring& w) {
     return s;
 }
 
+// In a session (serve) each command's output is collected here and sent as
+// one framed answer; otherwise it goes straight to the stream.
+std::string* g_out = nullptr;
+std::string* g_err = nullptr;
+
 void Write(FILE* f, const std::wstring& text) {
     std::string s = ToUtf8(text);
+    if (std::string* sink = f == stdout ? g_out : g_err) {
+        *sink += s;
+        return;
+    }
     fwrite(s.data(), 1, s.size(), f);
     fflush(f);
 }
@@ -184,6 +195,21 @@ std::wstring Escape(const std::wstring& s) {
         else if (c == L'\r') r += L"\\r";
         else if (c == L'\n') r += L"\\n";
         else r += c;
+    }
+    return r;
+}
+
+std::wstring Unescape(const std::wstring& s) {
+    std::wstring r;
+    for (size_t i = 0; i < s.size(); ++i) {
+        wchar_t c = s[i];
+        if (c == L'\\' && i + 1 < s.size()) {
+            c = s[++i];
+            if (c == L't') c = L'\t';
+            else if (c == L'r') c = L'\r';
+            else if (c == L'n') c = L'\n';
+        }
+        r += c;
     }
     return r;
 }
@@ -790,6 +816,35 @@ int CmdFocus(Options& o) {
     return kExitOk;
 }
 
+// Waits until the thread of the window has the mouse captured: a press on
+// a caption has entered the move loop, a press on the tab strip has reached
+// its handler. Prints "capture\thwnd\tclass" and "movesize\t0|1".
+int CmdWaitCapture(Options& o) {
+    WindowQuery q = WindowQuery::From(o, 10000);
+    o.Done();
+    const DWORD start = GetTickCount();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    for (;;) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        if (!GetGUIThreadInfo(GetWindowThreadProcessId(*h, nullptr), &info)) {
+            Err(Fmt(L"GetGUIThreadInfo failed (%lu)", GetLastError()));
+            return kExitNotFound;
+        }
+        if (info.hwndCapture) {
+            Out(L"capture\t" + HwndText(info.hwndCapture) + L"\t" + Escape(ClassOf(info.hwndCapture)));
+            Out(Fmt(L"movesize\t%d", (info.flags & GUI_INMOVESIZE) ? 1 : 0));
+            return kExitOk;
+        }
+        if (GetTickCount() - start >= q.timeout_ms) {
+            Err(L"no window of the thread has the mouse:" + q.Describe());
+            return kExitNotFound;
+        }
+        Sleep(kPollMs / 5);
+    }
+}
+
 // Waits until the window's rectangle is --rect "L T R B", each edge within
 // --tolerance pixels (default 0). Polls in this process, so the time it
 // prints, "elapsed\tMS" after the rect, is close to when the window got
@@ -954,6 +1009,183 @@ int CmdButtonState(Options& o) {
     return kExitOk;
 }
 
+// ------------------------------------------------- registry and paths ---
+
+// The prefix's registry as `reg` sees it, read and written here so that a
+// test need not start reg.exe for every look.
+struct RegKey {
+    HKEY root;
+    std::wstring sub;
+};
+
+RegKey ParseKey(const std::wstring& key) {
+    const size_t slash = key.find(L'\\');
+    std::wstring root = key.substr(0, slash);
+    for (wchar_t& c : root) c = static_cast<wchar_t>(towupper(c));
+    const std::wstring sub = slash == std::wstring::npos ? L"" : key.substr(slash + 1);
+    if (root == L"HKCU" || root == L"HKEY_CURRENT_USER") return {HKEY_CURRENT_USER, sub};
+    if (root == L"HKLM" || root == L"HKEY_LOCAL_MACHINE") return {HKEY_LOCAL_MACHINE, sub};
+    throw UsageError{L"--key must start with HKCU\\ or HKLM\\"};
+}
+
+std::wstring RegTypeName(DWORD type) {
+    switch (type) {
+        case REG_NONE: return L"REG_NONE";
+        case REG_SZ: return L"REG_SZ";
+        case REG_EXPAND_SZ: return L"REG_EXPAND_SZ";
+        case REG_BINARY: return L"REG_BINARY";
+        case REG_DWORD: return L"REG_DWORD";
+        case REG_MULTI_SZ: return L"REG_MULTI_SZ";
+        case REG_QWORD: return L"REG_QWORD";
+        default: return Fmt(L"0x%lX", static_cast<unsigned long>(type));
+    }
+}
+
+// Strings up to their first NUL; numbers as reg shows them; anything else
+// as hex bytes.
+std::wstring RegDataText(DWORD type, const std::vector<BYTE>& data) {
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+        std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+        if (!text.empty()) memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+        text.resize(wcsnlen(text.c_str(), text.size()));
+        return text;
+    }
+    if (type == REG_DWORD && data.size() >= sizeof(DWORD)) {
+        DWORD n = 0;
+        memcpy(&n, data.data(), sizeof n);
+        return Fmt(L"0x%lx", static_cast<unsigned long>(n));
+    }
+    std::wstring hex;
+    for (BYTE b : data) hex += Fmt(L"%02X", b);
+    return hex;
+}
+
+// The key's own values: "value\tname\ttype\tdata" each (name and data
+// escaped; the default value has an empty name). Exit 1 when the key is
+// missing.
+int CmdRegQuery(Options& o) {
+    const RegKey key = ParseKey(o.Require(L"key"));
+    o.Done();
+    HKEY h = nullptr;
+    LSTATUS rc = RegOpenKeyExW(key.root, key.sub.c_str(), 0, KEY_QUERY_VALUE, &h);
+    if (rc != ERROR_SUCCESS) {
+        Err(Fmt(L"cannot open the key (%ld)", static_cast<long>(rc)));
+        return kExitNotFound;
+    }
+    DWORD max_name = 0, max_data = 0;
+    RegQueryInfoKeyW(h, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &max_name, &max_data,
+                     nullptr, nullptr);
+    for (DWORD i = 0;; ++i) {
+        std::wstring name(max_name + 1, L'\0');
+        std::vector<BYTE> data(max_data + sizeof(wchar_t));
+        DWORD name_len = static_cast<DWORD>(name.size()), data_len = static_cast<DWORD>(data.size()), type = 0;
+        rc = RegEnumValueW(h, i, name.data(), &name_len, nullptr, &type, data.data(), &data_len);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc != ERROR_SUCCESS) {
+            Err(Fmt(L"cannot read value %lu (%ld)", static_cast<unsigned long>(i), static_cast<long>(rc)));
+            RegCloseKey(h);
+            return kExitNotFound;
+        }
+        name.resize(name_len);
+        data.resize(data_len);
+        Out(L"value\t" + Escape(name) + L"\t" + RegTypeName(type) + L"\t" + Escape(RegDataText(type, data)));
+    }
+    RegCloseKey(h);
+    return kExitOk;
+}
+
+// Sets a string value (--type REG_SZ, the default, or REG_EXPAND_SZ),
+// creating the key.
+int CmdRegSet(Options& o) {
+    const RegKey key = ParseKey(o.Require(L"key"));
+    const std::wstring name = o.Require(L"name");
+    const std::wstring data = o.Require(L"data");
+    const std::wstring type_name = o.Take(L"type").value_or(L"REG_SZ");
+    o.Done();
+    DWORD type = REG_SZ;
+    if (type_name == L"REG_EXPAND_SZ") type = REG_EXPAND_SZ;
+    else if (type_name != L"REG_SZ") throw UsageError{L"--type must be REG_SZ or REG_EXPAND_SZ"};
+    HKEY h = nullptr;
+    LSTATUS rc = RegCreateKeyExW(key.root, key.sub.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr);
+    if (rc == ERROR_SUCCESS) {
+        rc = RegSetValueExW(h, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
+                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(h);
+    }
+    if (rc != ERROR_SUCCESS) {
+        Err(Fmt(L"cannot set the value (%ld)", static_cast<long>(rc)));
+        return kExitNotFound;
+    }
+    return kExitOk;
+}
+
+// Deletes the key with everything below it. Exit 0 once it is gone, printing
+// "deleted" or "missing"; exit 1 with the system's error code when it stays.
+int CmdRegDelete(Options& o) {
+    const RegKey key = ParseKey(o.Require(L"key"));
+    o.Done();
+    if (key.sub.empty()) throw UsageError{L"will not delete a root key"};
+    const LSTATUS rc = RegDeleteTreeW(key.root, key.sub.c_str());
+    if (rc == ERROR_FILE_NOT_FOUND) {
+        Out(L"missing");
+        return kExitOk;
+    }
+    if (rc != ERROR_SUCCESS) {
+        Err(Fmt(L"RegDeleteTree failed (%ld)", static_cast<long>(rc)));
+        return kExitNotFound;
+    }
+    Out(L"deleted");
+    return kExitOk;
+}
+
+// Wine's own conversions between Unix and Windows paths, as winepath makes
+// them, from kernel32's Wine exports.
+template <typename Fn>
+Fn WineExport(const char* name) {
+    FARPROC p = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name);
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(p));
+}
+
+int CmdDosPath(Options& o) {
+    const std::wstring unix_path = o.Require(L"unix");
+    o.Done();
+    auto convert = WineExport<WCHAR* (*)(LPCSTR)>("wine_get_dos_file_name");
+    if (!convert) {
+        Err(L"not running under Wine");
+        return kExitNotFound;
+    }
+    WCHAR* dos = convert(ToUtf8(unix_path).c_str());
+    if (!dos) {
+        Err(L"no Windows path for " + unix_path);
+        return kExitNotFound;
+    }
+    Out(dos);
+    HeapFree(GetProcessHeap(), 0, dos);
+    return kExitOk;
+}
+
+int CmdUnixPath(Options& o) {
+    const std::wstring path = o.Require(L"path");
+    o.Done();
+    auto convert = WineExport<char* (*)(LPCWSTR)>("wine_get_unix_file_name");
+    if (!convert) {
+        Err(L"not running under Wine");
+        return kExitNotFound;
+    }
+    char* unix_path = convert(path.c_str());
+    if (!unix_path) {
+        Err(L"no Unix path for " + path);
+        return kExitNotFound;
+    }
+    const int n = MultiByteToWideChar(CP_UTF8, 0, unix_path, -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, unix_path, -1, wide.data(), n);
+    wide.resize(wcslen(wide.c_str()));
+    HeapFree(GetProcessHeap(), 0, unix_path);
+    Out(wide);
+    return kExitOk;
+}
+
 // Text as an input method hands it over: one WM_CHAR per UTF-16 unit (a
 // surrogate pair as two), each handled before the next.
 int CmdSendChars(Options& o) {
@@ -1001,6 +1233,7 @@ const Command kCommands[] = {
     {L"button-images", L"SELECT  each toolbar's button size, then each button's image index", CmdButtonImages},
     {L"tooltip", L"[--timeout-ms N]  text of the visible tooltip windows", CmdTooltip},
     {L"wait-rect", L"SELECT --rect \"L T R B\" [--tolerance PX]  wait for the window's rect; print it and the ms taken", CmdWaitRect},
+    {L"wait-capture", L"SELECT  wait until the window's thread has the mouse captured", CmdWaitCapture},
     {L"focus", L" the foreground window, its focused window and, for a toolbar, its hot button", CmdFocus},
     {L"screen", L" screen width, height, DPI and work area", CmdScreen},
     {L"paint-children", L"SELECT --child-class C  have the window's children of class C paint", CmdPaintChildren},
@@ -1009,6 +1242,12 @@ const Command kCommands[] = {
     {L"click-button", L"SELECT --text T  BM_CLICK on the window's button with that text", CmdClickButton},
     {L"button-state", L"SELECT --text T  the button's check state, visibility and enabled state", CmdButtonState},
     {L"send-chars", L"SELECT --text T  WM_CHAR for each character, as an input method sends them", CmdSendChars},
+    {L"reg-query", L"--key K  the key's values: name, type, data", CmdRegQuery},
+    {L"reg-set", L"--key K --name N --data D [--type REG_SZ|REG_EXPAND_SZ]  set a string value", CmdRegSet},
+    {L"reg-delete", L"--key K  delete the key and all below it; prints deleted or missing", CmdRegDelete},
+    {L"dos-path", L"--unix P  the Windows path of a Unix path (winepath -w)", CmdDosPath},
+    {L"unix-path", L"--path W  the Unix path of a Windows path (winepath -u)", CmdUnixPath},
+    {L"serve", L" answer commands from standard input, one a line (see below)", nullptr},
     {L"help", L" this text", CmdHelp},
 };
 
@@ -1018,8 +1257,107 @@ int CmdHelp(Options& o) {
     Out(std::wstring(L"SELECT = ") + kSelect);
     for (const Command& c : kCommands) Out(std::wstring(L"  ") + c.name + L" " + c.synopsis);
     Out(L"exit: 0 ok, 1 not found / timeout / false, 2 usage");
+    Out(L"serve: each input line is a command and its arguments, tab-separated, escaped as");
+    Out(L"  the output is (\\\\ \\t \\n \\r); each answer is \"= EXIT OUTBYTES ERRBYTES\\n\"");
+    Out(L"  followed by the command's output and error bytes; it ends at the end of its input");
     return kExitOk;
 }
+
+// Runs one command line (args[0] the command); the exit code.
+int RunCommand(const std::vector<std::wstring>& args) {
+    std::vector<wchar_t*> argv;
+    for (const std::wstring& a : args) argv.push_back(const_cast<wchar_t*>(a.c_str()));
+    const std::wstring& name = args[0];
+    for (const Command& c : kCommands) {
+        if (name != c.name || !c.run) continue;
+        try {
+            Options o(static_cast<int>(argv.size()), argv.data(), 1);
+            return c.run(o);
+        } catch (const UsageError& e) {
+            Err(name + L": " + e.message);
+            Err(std::wstring(L"usage: ") + c.name + L" " + c.synopsis);
+            return kExitUsage;
+        }
+    }
+    Err(L"unknown command " + name + L" (try: help)");
+    return kExitUsage;
+}
+
+// ---------------------------------------------------------------- session ---
+
+// `serve`: one driver process answers a whole test's commands, so that a
+// look at a window costs a message rather than the start of a Windows
+// process.
+class Session {
+public:
+    Session() : in_(GetStdHandle(STD_INPUT_HANDLE)), out_(GetStdHandle(STD_OUTPUT_HANDLE)) {}
+
+    int Run() {
+        std::string line;
+        while (ReadLine(line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            std::vector<std::wstring> args;
+            std::wstring wide = FromUtf8(line);
+            for (size_t start = 0;;) {
+                const size_t tab = wide.find(L'\t', start);
+                args.push_back(Unescape(wide.substr(start, tab - start)));
+                if (tab == std::wstring::npos) break;
+                start = tab + 1;
+            }
+            std::string out, err;
+            g_out = &out;
+            g_err = &err;
+            const int code = args[0] == L"serve" ? (Err(L"already serving"), kExitUsage) : RunCommand(args);
+            g_out = g_err = nullptr;
+            const std::string head = "= " + std::to_string(code) + " " + std::to_string(out.size()) + " " +
+                                     std::to_string(err.size()) + "\n";
+            if (!WriteAll(head + out + err)) return kExitOk;  // the caller has gone
+        }
+        return kExitOk;
+    }
+
+private:
+    static std::wstring FromUtf8(const std::string& s) {
+        if (s.empty()) return {};
+        const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+        std::wstring w(static_cast<size_t>(n), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+        return w;
+    }
+
+    bool ReadLine(std::string& line) {
+        line.clear();
+        for (;;) {
+            if (next_ == end_) {
+                DWORD got = 0;
+                if (!ReadFile(in_, buffer_, sizeof buffer_, &got, nullptr) || got == 0) return false;
+                next_ = buffer_;
+                end_ = buffer_ + got;
+            }
+            const char c = *next_++;
+            if (c == '\n') return true;
+            line += c;
+        }
+    }
+
+    bool WriteAll(const std::string& data) {
+        size_t done = 0;
+        while (done < data.size()) {
+            DWORD wrote = 0;
+            if (!WriteFile(out_, data.data() + done, static_cast<DWORD>(data.size() - done), &wrote, nullptr) ||
+                wrote == 0)
+                return false;
+            done += wrote;
+        }
+        return true;
+    }
+
+    HANDLE in_;
+    HANDLE out_;
+    char buffer_[4096];
+    char* next_ = buffer_;
+    char* end_ = buffer_;
+};
 
 }  // namespace
 
@@ -1031,18 +1369,6 @@ int wmain(int argc, wchar_t** argv) {
         Err(L"no command (try: help)");
         return kExitUsage;
     }
-    std::wstring name = argv[1];
-    for (const Command& c : kCommands) {
-        if (name != c.name) continue;
-        try {
-            Options o(argc, argv, 2);
-            return c.run(o);
-        } catch (const UsageError& e) {
-            Err(name + L": " + e.message);
-            Err(std::wstring(L"usage: ") + c.name + L" " + c.synopsis);
-            return kExitUsage;
-        }
-    }
-    Err(L"unknown command " + name + L" (try: help)");
-    return kExitUsage;
+    if (std::wstring(argv[1]) == L"serve" && argc == 2) return Session().Run();
+    return RunCommand(std::vector<std::wstring>(argv + 1, argv + argc));
 }
