@@ -1172,17 +1172,28 @@ int CmdUnixPath(Options& o) {
         Err(L"not running under Wine");
         return kExitNotFound;
     }
-    char* unix_path = convert(path.c_str());
-    if (!unix_path) {
-        Err(L"no Unix path for " + path);
-        return kExitNotFound;
+    // Wine names only paths whose folders exist; as winepath does, a path
+    // further down is the Unix path of its nearest existing folder and the
+    // rest of its names.
+    std::wstring head = path, tail;
+    char* unix_path = nullptr;
+    while (!(unix_path = convert(head.c_str()))) {
+        const size_t slash = head.find_last_of(L'\\');
+        if (slash == std::wstring::npos || slash < 3) {
+            Err(L"no Unix path for " + path);
+            return kExitNotFound;
+        }
+        tail = L"/" + head.substr(slash + 1) + tail;
+        head.resize(slash);
     }
     const int n = MultiByteToWideChar(CP_UTF8, 0, unix_path, -1, nullptr, 0);
     std::wstring wide(static_cast<size_t>(n > 0 ? n : 1), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, unix_path, -1, wide.data(), n);
     wide.resize(wcslen(wide.c_str()));
     HeapFree(GetProcessHeap(), 0, unix_path);
-    Out(wide);
+    for (wchar_t& c : tail)
+        if (c == L'\\') c = L'/';
+    Out(wide + tail);
     return kExitOk;
 }
 
