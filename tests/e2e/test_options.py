@@ -12,7 +12,6 @@ Run under scripts/with-wine.sh, or directly:
 python3 tests/e2e/test_options.py [-v] [OptionsDialogTests.test_name].
 """
 
-import re
 import shutil
 import sys
 from pathlib import Path
@@ -22,7 +21,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
 from harness import (ABOUT_TITLE, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY,  # noqa: E402
-                     DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, REPO, Keyboard, LarkspanTestCase, Rect,
+                     DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, Keyboard, LarkspanTestCase, Rect,
                      Registry, button_state, child_windows, click_button, click_dialog_button,
                      make_shortcut, open_popup_menu, special_folder, wait_until, windows_join)
 
@@ -50,15 +49,6 @@ WS_DISABLED = 0x08000000
 
 def steps_down(caption: str) -> int:
     return sum(1 for item in MENU[:MENU.index(caption) + 1] if item != "-")
-
-
-def project_version() -> str:
-    """The version the build defines once, in the top CMakeLists.txt."""
-    match = re.search(r"project\(\s*Larkspan\s+VERSION\s+(\d+)\.(\d+)\.(\d+)",
-                      (REPO / "CMakeLists.txt").read_text())
-    if not match:
-        raise AssertionError("no project(Larkspan VERSION x.y.z) in CMakeLists.txt")
-    return ".".join(match.groups())
 
 
 class BarTestCase(LarkspanTestCase):
@@ -315,7 +305,7 @@ class AboutBoxTests(BarTestCase):
         self.choose("About ...")
         about = self.wait_window(f"{ABOUT_TITLE!r} after choosing About ...", title=ABOUT_TITLE)
         texts = [c.text for c in child_windows(self.driver, about) if c.cls.lower() == "static"]
-        self.assertIn(f"Version {project_version()}", texts, "the About box's labels")
+        self.assertIn(f"Version {harness.project_version()}", texts, "the About box's labels")
         self.assertIn("Larkspan", texts, "the About box's labels")
         self.assertFalse(self.enabled(bar), "the bar stays usable under the modal About box")
         self.screenshot_noted("about-box")

@@ -3,20 +3,16 @@
 #include <cstring>
 
 namespace lark::win {
-namespace {
-
-BITMAPINFO TopDown(int sizePx, WORD bits) {
+BITMAPINFO TopDownDib(int width, int height, WORD bits) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = sizePx;
-    info.bmiHeader.biHeight = -sizePx;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = bits;
     info.bmiHeader.biCompression = BI_RGB;
     return info;
 }
-
-}  // namespace
 
 bool PixelsFromIcon(HICON icon, int sizePx, IconPixels& pixels) {
     ICONINFO info{};
@@ -31,7 +27,7 @@ bool PixelsFromIcon(HICON icon, int sizePx, IconPixels& pixels) {
     if (!dc) return false;
     pixels.sizePx = sizePx;
     pixels.colour.assign(static_cast<size_t>(sizePx) * static_cast<size_t>(sizePx), 0);
-    BITMAPINFO colourInfo = TopDown(sizePx, 32);
+    BITMAPINFO colourInfo = TopDownDib(sizePx, sizePx, 32);
     if (GetDIBits(dc.get(), colour.get(), 0, static_cast<UINT>(sizePx), pixels.colour.data(), &colourInfo,
                   DIB_RGB_COLORS) != sizePx)
         return false;
@@ -39,7 +35,7 @@ bool PixelsFromIcon(HICON icon, int sizePx, IconPixels& pixels) {
     struct {
         BITMAPINFOHEADER header;
         RGBQUAD colours[2];
-    } maskInfo{TopDown(sizePx, 1).bmiHeader, {}};
+    } maskInfo{TopDownDib(sizePx, sizePx, 1).bmiHeader, {}};
     const size_t stride = (static_cast<size_t>(sizePx) + 31) / 32 * 4;
     std::vector<uint8_t> rows(stride * static_cast<size_t>(sizePx));
     if (GetDIBits(dc.get(), mask.get(), 0, static_cast<UINT>(sizePx), rows.data(),
@@ -55,7 +51,7 @@ bool PixelsFromIcon(HICON icon, int sizePx, IconPixels& pixels) {
 UniqueIcon IconFromPixels(const IconPixels& pixels) {
     if (!pixels.Valid()) return UniqueIcon();
     const int size = pixels.sizePx;
-    BITMAPINFO info = TopDown(size, 32);
+    BITMAPINFO info = TopDownDib(size, size, 32);
     void* bits = nullptr;
     UniqueBitmap colour(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!colour || !bits) return UniqueIcon();

@@ -7,6 +7,9 @@
 
 namespace lark::win {
 
+// The header of a top-down DIB of this size and depth.
+BITMAPINFO TopDownDib(int width, int height, WORD bits);
+
 // An icon's colour and mask; false for an icon of another size or without
 // colour.
 bool PixelsFromIcon(HICON icon, int sizePx, IconPixels& pixels);

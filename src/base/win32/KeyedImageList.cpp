@@ -15,13 +15,7 @@ struct BlankPicture {
     UniqueBitmap mask;
 
     explicit BlankPicture(int sizePx) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = sizePx;
-        info.bmiHeader.biHeight = -sizePx;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = TopDownDib(sizePx, sizePx, 32);
         void* bits = nullptr;
         colour.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         mask.reset(CreateBitmap(sizePx, sizePx, 1, 1, nullptr));
@@ -97,13 +91,7 @@ void KeyedImageList::ReplaceMany(const std::vector<Picture>& pictures) {
 int KeyedImageList::Append(const std::vector<const IconPixels*>& pictures) {
     const int size = sizePx_;
     const int width = size * static_cast<int>(pictures.size());
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -size;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownDib(width, size, 32);
     void* bits = nullptr;
     UniqueBitmap colour(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!colour || !bits) Raise(kErrOutOfMemory);
