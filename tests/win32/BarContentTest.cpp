@@ -104,7 +104,7 @@ protected:
         small_.Add("no", nullptr);
         small_.Add("app", AppIcon());
         large_.Add("app", AppIcon());
-        content_ = std::make_unique<BarContent>(parent_, small_, large_, TwipScale{15, 15}, events_);
+        content_ = std::make_unique<BarContent>(parent_, small_, large_, TwipScale{TwipsPerPixel(96), TwipsPerPixel(96)}, events_);
         g_content = content_.get();
         g_parentContextMenus = 0;
     }
@@ -326,7 +326,7 @@ TEST_F(BarContentTest, ToolTipsAndClicksAreAnsweredForTheRightToolbar) {
     SendMessageW(bar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
     SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, At(button));
     SendMessageW(bar, WM_LBUTTONUP, 0, At(button));
-    const MouseArgs up = MouseArgsFrom(WM_LBUTTONUP, 0, At(button), TwipScale{15, 15});
+    const MouseArgs up = MouseArgsFrom(WM_LBUTTONUP, 0, At(button), TwipScale{TwipsPerPixel(96), TwipsPerPixel(96)});
     EXPECT_EQ(events_.log, Log({"click 1 Calc1", Mouse("tbup 1", up)}));
     EXPECT_FALSE(content_->HandleCommand(MAKEWPARAM(1, 0), reinterpret_cast<LPARAM>(parent_)));
 }

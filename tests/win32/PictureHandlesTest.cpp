@@ -422,7 +422,7 @@ TEST_F(PictureListsTest, RepeatedLoadsKeepHandleCountsFlat) {
     CreateDirectoryW(Widen(folder.Path() + "\\v1.2").c_str(), nullptr);
     InitLists(folder.Path());
     const std::vector<Target> targets = Targets(folder);
-    content_ = std::make_unique<BarContent>(parent_, util_.imgSmall, util_.imlToolbarIcons, TwipScale{15, 15},
+    content_ = std::make_unique<BarContent>(parent_, util_.imgSmall, util_.imlToolbarIcons, TwipScale{TwipsPerPixel(96), TwipsPerPixel(96)},
                                             events_);
 
     // A load as the loader makes it: every button's picture chosen and put

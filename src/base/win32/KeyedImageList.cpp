@@ -34,7 +34,7 @@ struct BlankPicture {
 }  // namespace
 
 KeyedImageList::KeyedImageList(int sizePx) : sizePx_(sizePx) {
-    if (sizePx != 16 && sizePx != 32) Raise(kErrInvalidCall);
+    if (sizePx < 16 || sizePx > 256) Raise(kErrInvalidCall);
     // Grows in large steps: a catalogue with thousands of program icons
     // would otherwise copy the whole list over and over as it grows.
     list_.reset(ImageList_Create(sizePx, sizePx, ILC_COLOR32 | ILC_MASK, 0, 256));
@@ -43,8 +43,10 @@ KeyedImageList::KeyedImageList(int sizePx) : sizePx_(sizePx) {
 
 void KeyedImageList::Add(const std::string& key, HICON icon) {
     if (indices_.count(key) != 0) Raise(kErrKeyNotUnique);
+    keys_.reserve(keys_.size() + 1);
     const int index = Store(-1, icon);
     indices_.emplace(key, index);
+    keys_.push_back(key);
 }
 
 void KeyedImageList::Replace(const std::string& key, HICON icon) {
@@ -64,6 +66,20 @@ int KeyedImageList::IndexOf(const std::string& key) const {
 void KeyedImageList::Clear() {
     ImageList_RemoveAll(list_.get());
     indices_.clear();
+    keys_.clear();
+}
+
+void KeyedImageList::Resize(int sizePx, const Remake& remake) {
+    if (sizePx < 16 || sizePx > 256) Raise(kErrInvalidCall);
+    if (sizePx == sizePx_) return;
+    // Setting the size empties the list; the pictures go back in index order.
+    if (!ImageList_SetIconSize(list_.get(), sizePx, sizePx)) Raise(kErrOutOfMemory);
+    sizePx_ = sizePx;
+    for (const std::string& key : keys_) {
+        UniqueIcon icon;
+        Guard([&] { icon = remake(key, sizePx); });
+        Store(-1, icon.get());
+    }
 }
 
 int KeyedImageList::Store(int index, HICON icon) {

@@ -2,8 +2,11 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <vector>
 
+#include "base/win32/Barrier.h"
+#include "base/win32/Dpi.h"
 #include "base/win32/Text.h"
 
 namespace lark::win {
@@ -18,7 +21,7 @@ struct BoxState {
     std::wstring text;
 };
 
-LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleBoxMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* state = reinterpret_cast<BoxState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (message) {
         case WM_COMMAND:
@@ -46,11 +49,17 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h, int id,
+LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return Barrier([&] { return HandleBoxMessage(hwnd, message, wParam, lParam); },
+                   [&] { return DefWindowProcW(hwnd, message, wParam, lParam); });
+}
+
+HWND Child(HWND parent, HFONT font, const wchar_t* cls, const wchar_t* text, DWORD style, RECT r, int id,
            DWORD exStyle = 0) {
-    HWND hwnd = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    HWND hwnd = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
+                                r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return hwnd;
 }
 
@@ -71,24 +80,38 @@ std::optional<std::string> InputBox::Ask(const std::string& prompt, const std::s
         wc.lpszClassName = L"LarkspanInputBox";
         RegisterClassExW(&wc);
     }
-    const int width = 420;
-    const int height = 160;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 3;
     HWND owner = GetForegroundWindow();
-    HWND box = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, L"LarkspanInputBox", Widen(title).c_str(),
-                               WS_POPUP | WS_CAPTION | WS_SYSMENU, x, y, width, height, owner, nullptr, instance,
-                               nullptr);
+    // Laid out for 96 DPI and scaled to the DPI of the monitor it opens on,
+    // the one of the window that asks.
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const MonitorInfo monitor = owner ? MonitorOfWindow(owner) : MonitorAtPoint(cursor);
+    const UINT dpi = static_cast<UINT>(monitor.dpi);
+    auto px = [dpi](int at96) { return Scaled(at96, dpi); };
+    constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
+    const RECT frame = WindowRectForClient(RECT{0, 0, px(414), px(128)}, kStyle, kExStyle, dpi);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    POINT at = CentreOn(monitor, width, height);
+    at.y = std::max(static_cast<LONG>(monitor.work.top), at.y - height / 6);  // a little above the middle
+    HWND box = CreateWindowExW(kExStyle, L"LarkspanInputBox", Widen(title).c_str(), kStyle, at.x, at.y, width,
+                               height, owner, nullptr, instance, nullptr);
     if (!box) return std::nullopt;
+    const UniqueFont font = MessageFontForDpi(dpi);
     BoxState state;
     SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
     RECT client{};
     GetClientRect(box, &client);
-    Child(box, L"STATIC", Widen(prompt).c_str(), SS_LEFT, 12, 12, client.right - 120, 60, 0);
-    Child(box, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, client.right - 96, 12, 84, 26, IDOK);
-    Child(box, L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, client.right - 96, 44, 84, 26, IDCANCEL);
-    state.edit = Child(box, L"EDIT", Widen(defaultText).c_str(), ES_AUTOHSCROLL | WS_TABSTOP, 12,
-                       client.bottom - 36, client.right - 24, 24, kEdit, WS_EX_CLIENTEDGE);
+    const LONG right = client.right;
+    const LONG bottom = client.bottom;
+    Child(box, font.get(), L"STATIC", Widen(prompt).c_str(), SS_LEFT, RECT{px(12), px(12), right - px(108), px(72)}, 0);
+    Child(box, font.get(), L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP,
+          RECT{right - px(96), px(12), right - px(12), px(38)}, IDOK);
+    Child(box, font.get(), L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP,
+          RECT{right - px(96), px(44), right - px(12), px(70)}, IDCANCEL);
+    state.edit = Child(box, font.get(), L"EDIT", Widen(defaultText).c_str(), ES_AUTOHSCROLL | WS_TABSTOP,
+                       RECT{px(12), bottom - px(36), right - px(12), bottom - px(12)}, kEdit, WS_EX_CLIENTEDGE);
     SendMessageW(state.edit, EM_SETSEL, 0, -1);
 
     // Modal: the rest of the program waits, its timers still run.

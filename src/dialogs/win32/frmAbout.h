@@ -70,6 +70,9 @@ protected:
 private:
     void Load();
     void ReadResources();
+    // Fonts, icon and logo for dpi_.
+    void MakeDpiResources();
+    int Px(int at96) const;
     void CreateHeader(int width);
     void CreateNotices(int width);
     void CreateCommands(int width, int height);
@@ -86,6 +89,8 @@ private:
     VersionInfo version_;
     UniqueIcon image_;
     UniqueBitmap logo_;
+    UINT dpi_ = 96;
+    UniqueFont font_;
     UniqueFont titleFont_;
     UniqueFont linkFont_;
 

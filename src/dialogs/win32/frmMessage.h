@@ -3,6 +3,7 @@
 #include "base/BarForms.h"
 #include "base/UiPorts.h"
 #include "base/win32/Form.h"
+#include "base/win32/Handles.h"
 
 namespace lark::win {
 
@@ -21,6 +22,8 @@ protected:
 
 private:
     IMousePointer& pointer_;
+    UniqueFont font_;
+    UniqueIcon icon_;
 };
 
 }  // namespace lark::win
