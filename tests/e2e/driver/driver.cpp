@@ -954,6 +954,53 @@ int CmdButtonState(Options& o) {
     return kExitOk;
 }
 
+// Sends a message to the window and prints the answer: a number, or with
+// --registered the message registered under that name. Only messages
+// whose parameters are plain numbers (no pointers) travel between
+// processes.
+int CmdSendMessage(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    auto number = o.Take(L"message");
+    auto registered = o.Take(L"registered");
+    LPARAM wParam = 0, lParam = 0;
+    if (auto v = o.Take(L"wparam")) wParam = static_cast<LPARAM>(Options::ParseNumber(*v, L"wparam"));
+    if (auto v = o.Take(L"lparam")) lParam = static_cast<LPARAM>(Options::ParseNumber(*v, L"lparam"));
+    o.Done();
+    if (!number == !registered) throw UsageError{L"give --message N or --registered NAME"};
+    const UINT message = registered ? RegisterWindowMessageW(registered->c_str())
+                                    : static_cast<UINT>(Options::ParseNumber(*number, L"message"));
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(*h, message, static_cast<WPARAM>(wParam), lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                             &answer)) {
+        Err(L"window did not answer");
+        return kExitNotFound;
+    }
+    Out(Fmt(L"%llu", static_cast<unsigned long long>(answer)));
+    return kExitOk;
+}
+
+// How often larkspan's message loops woke up: "messages\tN" and
+// "timers\tN" (WM_TIMER among them), as the program counts them.
+int CmdMessageCounts(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    const UINT message = RegisterWindowMessageW(L"Brindlewick.Larkspan.MessageCounts");
+    DWORD_PTR counts[2] = {0, 0};
+    for (WPARAM which : {0, 1}) {
+        if (!SendMessageTimeoutW(*h, message, which, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &counts[which])) {
+            Err(L"window did not answer");
+            return kExitNotFound;
+        }
+    }
+    Out(Fmt(L"messages\t%llu", static_cast<unsigned long long>(counts[0])));
+    Out(Fmt(L"timers\t%llu", static_cast<unsigned long long>(counts[1])));
+    return kExitOk;
+}
+
 int CmdHelp(Options& o);
 
 struct Command {
@@ -991,6 +1038,8 @@ const Command kCommands[] = {
     {L"folder-path", L"--csidl N  the path of a shell special folder", CmdFolderPath},
     {L"click-button", L"SELECT --text T  BM_CLICK on the window's button with that text", CmdClickButton},
     {L"button-state", L"SELECT --text T  the button's check state, visibility and enabled state", CmdButtonState},
+    {L"send-message", L"SELECT (--message N | --registered NAME) [--wparam N] [--lparam N]  print the answer", CmdSendMessage},
+    {L"message-counts", L"SELECT  messages and timer messages larkspan's loops took from the queue", CmdMessageCounts},
     {L"help", L" this text", CmdHelp},
 };
 
