@@ -48,7 +48,7 @@ enum BarPositionCode : int32_t {
 struct AppState {
     std::string CataloguePath;
     std::unique_ptr<cINI> CatalogueIni;
-    int32_t IconSize = 1;  // 0 = 32 x 32 pictures, 1 = 16 x 16
+    int32_t IconSize = 1;  // 0 = large pictures, 1 = small (32 and 16 pixels at 96 DPI)
 
     int32_t FloatTop = 0;  // twips
     int32_t FloatLeft = 0;
