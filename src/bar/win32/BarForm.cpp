@@ -21,7 +21,9 @@ void BarForm::ApplyDpi(UINT dpi) {
 }
 
 void BarForm::AfterShow() {
-    const UINT dpi = DpiOfWindow(Handle());
+    // The monitor's DPI: a tool window that the system told nothing of its
+    // move has the old one still.
+    const auto dpi = static_cast<UINT>(MonitorOfWindow(Handle()).dpi);
     if (dpi != dpi_) {
         OnDpiChanged(dpi, nullptr);
     } else {
@@ -98,7 +100,7 @@ LRESULT BarForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DISPLAYCHANGE:
         case WM_SETTINGCHANGE: {
             // Tool windows may miss WM_DPICHANGED: look for a new DPI here too.
-            const UINT dpi = DpiOfWindow(Handle());
+            const auto dpi = static_cast<UINT>(MonitorOfWindow(Handle()).dpi);
             if (dpi != dpi_) OnDpiChanged(dpi, nullptr);
             break;
         }

@@ -3,6 +3,8 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "base/win32/Barrier.h"
@@ -19,6 +21,8 @@ struct BoxState {
     bool done = false;
     bool accepted = false;
     std::wstring text;
+    // Sizes the controls and gives them their font for a DPI.
+    std::function<void(UINT dpi)> layout;
 };
 
 LRESULT HandleBoxMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -43,6 +47,15 @@ LRESULT HandleBoxMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_CLOSE:
             if (state) state->done = true;
             return 0;
+        case WM_DPICHANGED: {
+            // On a monitor of another DPI: the system's rectangle, the controls
+            // laid out again.
+            const RECT& r = *reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            if (state && state->layout) state->layout(HIWORD(wParam));
+            return 0;
+        }
         default:
             break;
     }
@@ -54,13 +67,10 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
                    [&] { return DefWindowProcW(hwnd, message, wParam, lParam); });
 }
 
-HWND Child(HWND parent, HFONT font, const wchar_t* cls, const wchar_t* text, DWORD style, RECT r, int id,
-           DWORD exStyle = 0) {
-    HWND hwnd = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
-                                r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return hwnd;
+// Placed and given its font by the box's layout.
+HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, DWORD exStyle = 0) {
+    return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
 }  // namespace
@@ -98,20 +108,33 @@ std::optional<std::string> InputBox::Ask(const std::string& prompt, const std::s
     HWND box = CreateWindowExW(kExStyle, L"LarkspanInputBox", Widen(title).c_str(), kStyle, at.x, at.y, width,
                                height, owner, nullptr, instance, nullptr);
     if (!box) return std::nullopt;
-    const UniqueFont font = MessageFontForDpi(dpi);
     BoxState state;
     SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
-    RECT client{};
-    GetClientRect(box, &client);
-    const LONG right = client.right;
-    const LONG bottom = client.bottom;
-    Child(box, font.get(), L"STATIC", Widen(prompt).c_str(), SS_LEFT, RECT{px(12), px(12), right - px(108), px(72)}, 0);
-    Child(box, font.get(), L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP,
-          RECT{right - px(96), px(12), right - px(12), px(38)}, IDOK);
-    Child(box, font.get(), L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP,
-          RECT{right - px(96), px(44), right - px(12), px(70)}, IDCANCEL);
-    state.edit = Child(box, font.get(), L"EDIT", Widen(defaultText).c_str(), ES_AUTOHSCROLL | WS_TABSTOP,
-                       RECT{px(12), bottom - px(36), right - px(12), bottom - px(12)}, kEdit, WS_EX_CLIENTEDGE);
+    HWND label = Child(box, L"STATIC", Widen(prompt).c_str(), SS_LEFT, 0);
+    HWND ok = Child(box, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK);
+    HWND cancel = Child(box, L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL);
+    state.edit = Child(box, L"EDIT", Widen(defaultText).c_str(), ES_AUTOHSCROLL | WS_TABSTOP, kEdit, WS_EX_CLIENTEDGE);
+    UniqueFont font;
+    state.layout = [&](UINT newDpi) {
+        auto scaled = [newDpi](int at96) { return Scaled(at96, newDpi); };
+        UniqueFont fresh = MessageFontForDpi(newDpi);
+        RECT client{};
+        GetClientRect(box, &client);
+        const LONG right = client.right;
+        const LONG bottom = client.bottom;
+        const std::pair<HWND, RECT> places[] = {
+            {label, RECT{scaled(12), scaled(12), right - scaled(108), scaled(72)}},
+            {ok, RECT{right - scaled(96), scaled(12), right - scaled(12), scaled(38)}},
+            {cancel, RECT{right - scaled(96), scaled(44), right - scaled(12), scaled(70)}},
+            {state.edit, RECT{scaled(12), bottom - scaled(36), right - scaled(12), bottom - scaled(12)}}};
+        for (const auto& [control, r] : places) {
+            SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fresh.get()), TRUE);
+        }
+        font = std::move(fresh);  // the old one only once no control holds it
+    };
+    state.layout(dpi);
     SendMessageW(state.edit, EM_SETSEL, 0, -1);
 
     // Modal: the rest of the program waits, its timers still run.

@@ -387,6 +387,32 @@ bool frmAbout::OnCommand(int id, int code) {
     }
 }
 
+// Moved onto a monitor of another DPI: the system's rectangle, and every
+// control made again at the new DPI in the state it had.
+void frmAbout::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    const bool progressShown = IsWindowVisible(progress_) != FALSE;
+    PBRANGE range{};
+    SendMessageW(progress_, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    const auto position = static_cast<WPARAM>(SendMessageW(progress_, PBM_GETPOS, 0, 0));
+    const bool okEnabled = IsWindowEnabled(cmdOK_) != FALSE;
+    const bool sysInfoEnabled = IsWindowEnabled(cmdSysInfo_) != FALSE;
+    while (HWND child = GetWindow(Handle(), GW_CHILD)) DestroyWindow(child);
+    dpi_ = dpi;
+    MakeDpiResources();
+    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    CreateHeader(client.right);
+    CreateNotices(client.right);
+    CreateCommands(client.right, client.bottom);
+    SendMessageW(progress_, PBM_SETRANGE32, static_cast<WPARAM>(range.iLow), range.iHigh);
+    SendMessageW(progress_, PBM_SETPOS, position, 0);
+    ShowWindow(progress_, progressShown ? SW_SHOW : SW_HIDE);
+    EnableWindow(cmdOK_, okEnabled);
+    EnableWindow(cmdSysInfo_, sysInfoEnabled);
+}
+
 LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
@@ -400,6 +426,9 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
             }
             break;
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_SETCURSOR:
             if (reinterpret_cast<HWND>(wParam) == label1_ || reinterpret_cast<HWND>(wParam) == picIcon_) {
                 SetCursor(LoadCursorW(nullptr, IDC_HAND));

@@ -73,6 +73,7 @@ private:
     // Fonts, icon and logo for dpi_.
     void MakeDpiResources();
     int Px(int at96) const;
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
     void CreateHeader(int width);
     void CreateNotices(int width);
     void CreateCommands(int width, int height);

@@ -33,35 +33,48 @@ void frmMessage::Show() {
         POINT cursor{};
         GetCursorPos(&cursor);
         const MonitorInfo monitor = MonitorAtPoint(cursor);
-        const UINT dpi = static_cast<UINT>(monitor.dpi);
-        auto px = [dpi](int at96) { return Scaled(at96, dpi); };
-        const RECT frame = WindowRectForClient(RECT{0, 0, px(374), px(124)}, kStyle, kExStyle, dpi);
+        dpi_ = static_cast<UINT>(monitor.dpi);
+        const RECT frame = WindowRectForClient(RECT{0, 0, Scaled(374, dpi_), Scaled(124, dpi_)}, kStyle, kExStyle, dpi_);
         const int width = frame.right - frame.left;
         const int height = frame.bottom - frame.top;
         const POINT at = CentreOn(monitor, width, height);
         CreateFormWindow(WindowSpec{L"LarkspanMessage", kStyle, kExStyle, kCaption,
                                     RECT{at.x, at.y, at.x + width, at.y + height}});
-        font_ = MessageFontForDpi(dpi);
-        HFONT font = font_.get();
-        RECT client{};
-        GetClientRect(Handle(), &client);
-        const int iconPx = MetricForDpi(SM_CXICON, dpi);
-        HWND icon = Child(Handle(), font, L"STATIC", nullptr, SS_ICON | SS_REALSIZECONTROL,
-                          RECT{px(14), px(14), px(14) + iconPx, px(14) + iconPx}, 0);
-        icon_ = LoadIconAtSize(nullptr, MAKEINTRESOURCEW(32515) /* IDI_EXCLAMATION */, iconPx);
-        SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
-        Child(Handle(), font, L"STATIC", Text(), SS_LEFT,
-              RECT{px(28) + iconPx, px(14), client.right - px(14), client.bottom - px(50)}, 0);
-        Child(Handle(), font, L"BUTTON", L"&OK", BS_DEFPUSHBUTTON | WS_TABSTOP,
-              RECT{client.right - px(100), client.bottom - px(38), client.right - px(14), client.bottom - px(12)}, kOk);
+        CreateControls();
         SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     }
     ShowWindow(Handle(), SW_SHOW);
 }
 
+void frmMessage::CreateControls() {
+    auto px = [this](int at96) { return Scaled(at96, dpi_); };
+    font_ = MessageFontForDpi(dpi_);
+    HFONT font = font_.get();
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    const int iconPx = MetricForDpi(SM_CXICON, dpi_);
+    HWND icon = Child(Handle(), font, L"STATIC", nullptr, SS_ICON | SS_REALSIZECONTROL,
+                      RECT{px(14), px(14), px(14) + iconPx, px(14) + iconPx}, 0);
+    icon_ = LoadIconAtSize(nullptr, MAKEINTRESOURCEW(32515) /* IDI_EXCLAMATION */, iconPx);
+    SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
+    Child(Handle(), font, L"STATIC", Text(), SS_LEFT,
+          RECT{px(28) + iconPx, px(14), client.right - px(14), client.bottom - px(50)}, 0);
+    Child(Handle(), font, L"BUTTON", L"&OK", BS_DEFPUSHBUTTON | WS_TABSTOP,
+          RECT{client.right - px(100), client.bottom - px(38), client.right - px(14), client.bottom - px(12)}, kOk);
+}
+
 LRESULT frmMessage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND && LOWORD(wParam) == kOk) {
         Unload();
+        return 0;
+    }
+    if (message == WM_DPICHANGED) {
+        // On a monitor of another DPI: the system's rectangle, the controls anew.
+        const RECT& r = *reinterpret_cast<const RECT*>(lParam);
+        while (HWND child = GetWindow(Handle(), GW_CHILD)) DestroyWindow(child);
+        dpi_ = HIWORD(wParam);
+        SetWindowPos(Handle(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        CreateControls();
         return 0;
     }
     return Form::HandleMessage(message, wParam, lParam);

@@ -21,7 +21,10 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void CreateControls();
+
     IMousePointer& pointer_;
+    UINT dpi_ = 96;
     UniqueFont font_;
     UniqueIcon icon_;
 };
