@@ -409,24 +409,37 @@ protected:
     }
 };
 
-TEST_F(MonitorsTest, AWindowDroppedNearAnotherMonitorsEdgeDocksThere) {
+TEST_F(MonitorsTest, TheBarDocksOnTheEdgeOfTheMonitorItIsDroppedOn) {
+    // The primary's work area ends at 728: the bottom zone of a 1100-twip
+    // window begins at 728 - 27 - 73 = 628; the bar sits on the monitor's
+    // edge, the taskbar is the shell's to keep clear.
     s.IconSize = 1;
-    floating.rect = RectPx{1500, 500, 2250, 610};  // 1100 twips high at 144 DPI
+    floating.rect = RectPx{100, 626, 600, 699};
     arrangement.FloatMoved();
     EXPECT_EQ(s.BarPosition, kBarFloating);
-    floating.rect = RectPx{1500, 30, 2250, 140};  // 300 twips at 144 DPI
+    floating.rect = RectPx{100, 629, 600, 702};
+    arrangement.FloatMoved();
+    EXPECT_EQ(s.BarPosition, kBarBottom);
+    EXPECT_EQ(docked.y, 768 - 53);
+
+    // On the 150 % monitor: its edge, at its DPI's thickness.
+    FakeCursor cursor;
+    DockedInput input{s, docked, cursor, arrangement, errors};
+    cursor.at = {500, 740};
+    input.TabMouseDown();
+    cursor.at = {1500, 500};
+    input.TabMouseUp(1);
+    EXPECT_EQ(s.BarPosition, kBarFloating);
+    floating.rect = RectPx{1500, 30, 2250, 140};  // 300 twips from the top at 144 DPI
     arrangement.FloatMoved();
     EXPECT_EQ(s.BarPosition, kBarTop);
-    // Its own monitor's edge, at its DPI's thickness.
     EXPECT_EQ(docked.x, 1024);
     EXPECT_EQ(docked.y, 0);
     EXPECT_EQ(docked.width, 1920);
     EXPECT_EQ(docked.height, 80);
     EXPECT_EQ(shell.reserved[0xD0C].left, 1024);
 
-    // Dragged down onto the lower monitor's bottom edge.
-    FakeCursor cursor;
-    DockedInput input{s, docked, cursor, arrangement, errors};
+    // Dragged down onto the bottom edge of the monitor left of the origin.
     cursor.at = {1500, 20};
     input.TabMouseDown();
     cursor.at = {-300, 1750};
@@ -435,21 +448,6 @@ TEST_F(MonitorsTest, AWindowDroppedNearAnotherMonitorsEdgeDocksThere) {
     EXPECT_EQ(docked.x, -800);
     EXPECT_EQ(docked.width, 1280);
     EXPECT_EQ(docked.y, 1792 - 53);
-}
-
-TEST_F(MonitorsTest, TheBottomZoneIsTheWorkAreasBottom) {
-    // 728 rows of work area: the bottom zone of a 1100-twip window begins
-    // at 728 - 27 - 73 = 628.
-    s.IconSize = 1;
-    floating.rect = RectPx{100, 626, 600, 699};
-    arrangement.FloatMoved();
-    EXPECT_EQ(s.BarPosition, kBarFloating);
-    floating.rect = RectPx{100, 629, 600, 702};
-    arrangement.FloatMoved();
-    EXPECT_EQ(s.BarPosition, kBarBottom);
-    // The appbar itself sits on the monitor's edge; the taskbar is the
-    // shell's to keep clear.
-    EXPECT_EQ(docked.y, 768 - 53);
 }
 
 TEST_F(MonitorsTest, AStoredPlaceComesBackOnAMonitorThatIsThere) {
