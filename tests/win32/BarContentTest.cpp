@@ -473,22 +473,6 @@ TEST(KeyedImageListTest, KeysAddReplaceAndClear) {
     EXPECT_EQ(list.IndexOf("new"), 2);
     EXPECT_EQ(ImageList_GetImageCount(list.Handle()), 3);
 
-    // Another DPI: every picture made again at the new size, in place.
-    const HIMAGELIST handle = list.Handle();
-    std::vector<std::string> asked;
-    list.Resize(24, [&](const std::string& key, int size) {
-        asked.push_back(key + " " + std::to_string(size));
-        return UniqueIcon(key == "EXE" ? nullptr : CopyIcon(AppIcon()));
-    });
-    EXPECT_EQ(asked, (std::vector<std::string>{"blank 24", "EXE 24", "new 24"}));
-    EXPECT_EQ(list.Handle(), handle);
-    EXPECT_EQ(list.Size(), 24);
-    ImageList_GetIconSize(list.Handle(), &width, &height);
-    EXPECT_EQ(width, 24);
-    EXPECT_EQ(list.IndexOf("new"), 2);
-    EXPECT_EQ(ImageList_GetImageCount(list.Handle()), 3);
-    EXPECT_GT(OpaquePixels(list, 0), 16 * 16 / 4);
-    EXPECT_EQ(OpaquePixels(list, 1), 0);
     EXPECT_EQ(ErrorOf([] { KeyedImageList tiny(8); }), kErrInvalidCall);
 
     list.Clear();
