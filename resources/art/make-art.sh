@@ -18,6 +18,10 @@ ICONS="larkspan:larkspan na:na folder:folder a:larkspan
 addsection:addsection delsection:delsection addbutton:addbutton delbutton:delbutton
 about:about options:options exit:exit mdb:mdb"
 
+# Frames drawn from the large source; 16 px comes from the hinted one.
+LARGE_SIZES="20 24 32 40 48 64"
+FRAME_SIZES=" 16x16 20x20 24x24 32x32 40x40 48x48 64x64"
+
 # PNGs carry neither a time nor any text, so reruns compare equal.
 PNG_CLEAN="-strip -define png:exclude-chunks=date,time,tIME,tEXt,zTXt,iTXt +set date:create +set date:modify"
 
@@ -33,39 +37,49 @@ for pair in $ICONS; do
     small=$src/$name-16.svg
     [ -f "$small" ] || small=$src/$name.svg
     render "$small" 16 "$tmp/$out-16.png"
-    render "$src/$name.svg" 32 "$tmp/$out-32.png"
-    render "$src/$name.svg" 48 "$tmp/$out-48.png"
+    frames="PNG32:$tmp/$out-16.png"
+    # Every size a DPI asks for (100 % to 200 %), so none is stretched.
+    for size in $LARGE_SIZES; do
+        render "$src/$name.svg" "$size" "$tmp/$out-$size.png"
+        frames="$frames PNG32:$tmp/$out-$size.png"
+    done
     # shellcheck disable=SC2086
-    convert "PNG32:$tmp/$out-16.png" "PNG32:$tmp/$out-32.png" "PNG32:$tmp/$out-48.png" \
-        $PNG_CLEAN -type TrueColorAlpha "ICO:$here/$out.ico"
+    convert $frames $PNG_CLEAN -type TrueColorAlpha "ICO:$here/$out.ico"
 done
 
 # The logo: the product mark at 64 px, once with alpha and once flattened onto
-# white for the About box's picture control (24-bit, plain BITMAPINFOHEADER).
+# white for the About box's picture control (24-bit, plain BITMAPINFOHEADER);
+# also at 96 and 128 px for 150 % and 200 %.
 render "$src/larkspan.svg" 64 "$tmp/logo.png"
 # shellcheck disable=SC2086
 convert "$tmp/logo.png" $PNG_CLEAN -type TrueColorAlpha "PNG32:$here/logo.png"
 # shellcheck disable=SC2086
 convert "$tmp/logo.png" -background white -alpha remove -alpha off $PNG_CLEAN \
     -type TrueColor "BMP3:$here/logo.bmp"
+for size in 96 128; do
+    render "$src/larkspan.svg" "$size" "$tmp/logo-$size.png"
+    # shellcheck disable=SC2086
+    convert "$tmp/logo-$size.png" -background white -alpha remove -alpha off $PNG_CLEAN \
+        -type TrueColor "BMP3:$here/logo-$size.bmp"
+done
 
-# Every ICO must hold exactly 16, 32 and 48 px frames of 32 bits each. Read the
-# icon directory itself rather than trusting a decoder's summary.
+# Every ICO must hold exactly the frames of FRAME_SIZES, of 32 bits each. Read
+# the icon directory itself rather than trusting a decoder's summary.
 check_ico() { # file
     f=$1
     # Unquoted on purpose: one positional parameter per byte.
     # shellcheck disable=SC2046
-    set -- $(od -An -tu1 -N54 -v "$f")
+    set -- $(od -An -tu1 -N118 -v "$f")
     [ "$1 $2 $3 $4" = "0 0 1 0" ] || { echo "make-art: $f is not an icon file" >&2; exit 1; }
-    [ "$5 $6" = "3 0" ] || { echo "make-art: $f does not hold three frames" >&2; exit 1; }
+    [ "$5 $6" = "7 0" ] || { echo "make-art: $f does not hold seven frames" >&2; exit 1; }
     shift 6
     sizes=
-    for _ in 1 2 3; do
+    for _ in 1 2 3 4 5 6 7; do
         [ "$7 $8" = "32 0" ] || { echo "make-art: $f has a frame that is not 32-bit" >&2; exit 1; }
         sizes="$sizes $1x$2"
         shift 16
     done
-    [ "$sizes" = " 16x16 32x32 48x48" ] || { echo "make-art: $f has frames$sizes" >&2; exit 1; }
+    [ "$sizes" = "$FRAME_SIZES" ] || { echo "make-art: $f has frames$sizes" >&2; exit 1; }
 }
 for pair in $ICONS; do
     check_ico "$here/${pair%%:*}.ico"
@@ -106,8 +120,8 @@ for pair in $ICONS logo; do
     else
         # Take the frames back out of the ICO, so the sheet shows what was written.
         convert "$here/$out.ico[0]" "$r/f16.png"
-        convert "$here/$out.ico[1]" "$r/f32.png"
-        convert "$here/$out.ico[2]" "$r/f48.png"
+        convert "$here/$out.ico[3]" "$r/f32.png"
+        convert "$here/$out.ico[5]" "$r/f48.png"
         zoom "$r/f16.png" "$r/z.png"
         label "$out.ico" "$r/label.png"
     fi

@@ -1,6 +1,7 @@
 #include "bar/BarArrangement.h"
 
 #include <cmath>
+#include <utility>
 
 #include "base/Conversions.h"
 
@@ -14,10 +15,29 @@ constexpr uint32_t kEdgeBottom = 3;
 
 }  // namespace
 
-int32_t BarArrangement::Thickness(int32_t iconSize, int32_t twipsPerPixelY, int32_t previous) {
-    if (iconSize == 0) return 1050 / twipsPerPixelY;
-    if (iconSize == 1) return 800 / twipsPerPixelY;
+int32_t BarArrangement::Thickness(int32_t iconSize, const TwipsPerPixel& scale, int32_t previous) {
+    if (iconSize == 0) return scale.Pixels(1050);
+    if (iconSize == 1) return scale.Pixels(800);
     return previous;
+}
+
+RectPx BarArrangement::StoredFloatingRect(const AppState& s, const std::vector<MonitorInfo>& monitors) {
+    const int32_t left = s.TwipsPerPixelX.Pixels(s.FloatLeft);
+    const int32_t top = s.TwipsPerPixelY.Pixels(s.FloatTop);
+    const TwipsPerPixel scale(NearestMonitor(monitors, PointPx{left, top}).dpi);
+    const RectPx stored{left, top, left + scale.Pixels(s.FloatWidth), top + scale.Pixels(FloatingHeightTwips(s.IconSize))};
+    // A place on a monitor that is gone comes back on the nearest one.
+    return ClampInto(stored, NearestMonitor(monitors, stored).work);
+}
+
+std::vector<MonitorInfo> BarArrangement::Monitors() {
+    std::vector<MonitorInfo> monitors = monitors_.Monitors();
+    if (monitors.empty()) {
+        // A platform that names none: the primary screen as measured.
+        const RectPx screen{0, 0, s_.ScreenWidthPx, s_.ScreenHeightPx};
+        monitors.push_back(MonitorInfo{screen, screen, s_.TwipsPerPixelY.Dpi()});
+    }
+    return monitors;
 }
 
 void BarArrangement::ChooseBarPosition(int32_t y) {
@@ -30,9 +50,10 @@ void BarArrangement::ChooseBarPosition(int32_t y) {
         } else {
             // The floating window's height counts even while the docked bar
             // is the one being dragged.
-            const float a = static_cast<float>(floating_.HeightTwips()) + static_cast<float>(y);
-            const float b = static_cast<float>(s_.ScreenHeightPx) * static_cast<float>(s_.TwipsPerPixelY) -
-                            static_cast<float>(kEdgeTwips);
+            const TwipsPerPixel scale(s_.BarMonitor.dpi);
+            const float a = static_cast<float>(scale.Twips(Height(floating_.Bounds()))) + static_cast<float>(y);
+            const float b =
+                static_cast<float>(scale.Twips(Height(s_.BarMonitor.work))) - static_cast<float>(kEdgeTwips);
             if (b <= a) code = kBarBottom;
         }
         s_.BarPosition = code;
@@ -45,14 +66,22 @@ void BarArrangement::ChooseBarPosition(int32_t y) {
 void BarArrangement::ShowConfiguredBar() {
     const int32_t target = s_.BarPosition;
     // The Options dialog stores the new code before the bar moves; the
-    // change is from what is on screen.
+    // change is from what is on screen, on the monitor the bar is on.
     s_.BarPosition = shown_;
+    try {
+        const RectPx now = shown_ == kBarFloating ? floating_.Bounds() : s_.BarMonitor.bounds;
+        s_.BarMonitor = NearestMonitor(Monitors(), now);
+    } catch (...) {
+        errors_.ShowError("Error setting appbar position.", CurrentError());
+        return;
+    }
     int32_t y = 402;
     if (target == kBarTop) {
         y = 398;
     } else if (target == kBarBottom) {
-        y = static_cast<int32_t>(RoundHalfEven(static_cast<double>(s_.ScreenHeightPx) * s_.TwipsPerPixelY -
-                                               kEdgeTwips + 2));
+        const TwipsPerPixel scale(s_.BarMonitor.dpi);
+        y = static_cast<int32_t>(
+            RoundHalfEven(static_cast<double>(scale.Twips(Height(s_.BarMonitor.work))) - kEdgeTwips + 2));
     }
     ChooseBarPosition(y);
     ArrangeBar(false);
@@ -67,44 +96,75 @@ void BarArrangement::ArrangeBar(bool force) {
 }
 
 void BarArrangement::ArrangeFloating() {
+    // The drop point counts for this arrangement only.
+    const std::optional<PointPx> drop = std::exchange(drop_, std::nullopt);
     try {
         BusyPointer busy(pointer_);
+        const bool fromDock = s_.DockStateChanged;
         if (s_.DockStateChanged) {
-            // The floating window appears where the docked bar was dropped.
-            floating_.MoveTo(docked_.LeftTwips(), docked_.TopTwips());
+            // A docked bar dragged off its edge floats where it was dropped;
+            // otherwise the window comes back where it floated before.
+            if (drop) floating_.MoveTo(*drop);
             s_.DockStateChanged = false;
             UnregisterAppBar(s_.BarPosition);
         }
         docked_.Hide();
         floating_.Show();
-        s_.FloatLastTop = floating_.TopTwips();
-        s_.FloatLastLeft = floating_.LeftTwips();
-        floating_.EnableMoveTimer(true);
+        if (fromDock) KeepFloatingOnScreen();
+        RememberFloatingPlace();
+        floating_.EnableMoveDetection(true);
         shown_ = kBarFloating;
     } catch (...) {
         errors_.ShowError("Error dimensioning floating form.", CurrentError());
     }
 }
 
-void BarArrangement::FloatTimerTick() {
+void BarArrangement::KeepFloatingOnScreen() {
+    const RectPx now = floating_.Bounds();
+    const RectPx inside = ClampInto(now, NearestMonitor(Monitors(), now).work);
+    if (!(inside == now)) floating_.MoveTo(PointPx{inside.left, inside.top});
+}
+
+void BarArrangement::RememberFloatingPlace() {
+    const RectPx now = floating_.Bounds();
+    s_.FloatLastTop = s_.TwipsPerPixelY.Twips(now.top);
+    s_.FloatLastLeft = s_.TwipsPerPixelX.Twips(now.left);
+}
+
+void BarArrangement::FloatMoved() {
     try {
-        floating_.EnableMoveTimer(false);
+        floating_.EnableMoveDetection(false);
         s_.BarPlacement = floating_.Placement();
-        const int32_t top = s_.BarPlacement.normalPosition.top * s_.TwipsPerPixelY;
-        const int32_t left = s_.BarPlacement.normalPosition.left * s_.TwipsPerPixelX;
-        // Absolute values first: a window moved from -300 to 300 twips left
-        // counts as unmoved.
-        const bool unmoved = std::abs(std::abs(top) - std::abs(s_.FloatLastTop)) <= s_.TwipsPerPixelY &&
-                             std::abs(std::abs(left) - std::abs(s_.FloatLastLeft)) <= s_.TwipsPerPixelX;
+        const RectPx& place = s_.BarPlacement.normalPosition;
+        const int32_t top = s_.TwipsPerPixelY.Twips(place.top);
+        const int32_t left = s_.TwipsPerPixelX.Twips(place.left);
+        // A pixel either way is no move. Positions are compared, so a move
+        // from -300 to 300 twips is one.
+        const bool unmoved = std::abs(top - s_.FloatLastTop) <= s_.TwipsPerPixelY.Value() &&
+                             std::abs(left - s_.FloatLastLeft) <= s_.TwipsPerPixelX.Value();
         if (unmoved) {
-            floating_.EnableMoveTimer(true);
+            floating_.EnableMoveDetection(true);
             return;
         }
-        ChooseBarPosition(top);
+        s_.BarMonitor = NearestMonitor(Monitors(), place);
+        ChooseBarPosition(TwipsPerPixel(s_.BarMonitor.dpi).Twips(place.top - s_.BarMonitor.work.top));
         ArrangeBar(false);
     } catch (...) {
         errors_.ShowError("Error repositioning the floating form.", CurrentError());
     }
+}
+
+void BarArrangement::DropDockedBar(PointPx point) {
+    try {
+        s_.BarMonitor = NearestMonitor(Monitors(), point);
+    } catch (...) {
+        errors_.ShowError("Error setting appbar position.", CurrentError());
+        return;
+    }
+    ChooseBarPosition(TwipsPerPixel(s_.BarMonitor.dpi).Twips(point.y - s_.BarMonitor.work.top));
+    drop_ = point;
+    ArrangeBar(false);
+    drop_.reset();
 }
 
 void BarArrangement::UnregisterAppBar(int32_t positionCode) {
@@ -120,8 +180,13 @@ void BarArrangement::UnregisterAppBar(int32_t positionCode) {
             s_.AppBarInfo.lParam = 0;
             s_.AppBarInfo.hWnd = s_.AutoHideBarWindow;
             shell_.Send(ABM_SETAUTOHIDEBAR_, s_.AppBarInfo);
+            autoHideHeld_ = false;
         }
-        if (s_.AppBarInfo.hWnd != 0) shell_.Send(ABM_REMOVE_, s_.AppBarInfo);
+        if (s_.AppBarInfo.hWnd != 0) {
+            shell_.Send(ABM_REMOVE_, s_.AppBarInfo);
+            registered_ = false;
+            lastSet_.reset();
+        }
     } catch (...) {
         errors_.ShowError("Error unregistering docked appbar.", CurrentError());
     }
@@ -130,21 +195,28 @@ void BarArrangement::UnregisterAppBar(int32_t positionCode) {
 void BarArrangement::ArrangeDocked(bool force) {
     try {
         BusyPointer busy(pointer_);
-        floating_.EnableMoveTimer(false);
+        floating_.EnableMoveDetection(false);
         docked_.EnableHideTimer(false);
         if ((s_.BarPosition != s_.PreviousBarPosition && s_.PreviousBarPosition != kBarFloating) || force)
             UnregisterAppBar(force ? s_.BarPosition : s_.PreviousBarPosition);
         floating_.Hide();
         if (s_.DockStateChanged) {
-            floating_.EnableMoveTimer(false);
+            floating_.EnableMoveDetection(false);
             s_.DockStateChanged = false;
         }
         shell_.Send(ABM_NEW_, s_.AppBarInfo);
-        s_.AppBarInfo.rc = RectPx{0, 0, s_.ScreenWidthPx, s_.ScreenHeightPx};
-        s_.BarThickness = Thickness(s_.IconSize, s_.TwipsPerPixelY, s_.BarThickness);
+        registered_ = true;
+        s_.BarThickness = Thickness(s_.IconSize, TwipsPerPixel(s_.BarMonitor.dpi), s_.BarThickness);
         bool edgeTaken = false;
-        if (s_.BarPosition == kBarTop) edgeTaken = PlaceTop();
-        if (s_.BarPosition == kBarBottom) edgeTaken = PlaceBottom();
+        if (s_.BarPosition == kBarTop || s_.BarPosition == kBarBottom) {
+            const uint32_t edge = s_.BarPosition == kBarTop ? kEdgeTop : kEdgeBottom;
+            const int registered = s_.AutoHideOn ? RegisterAutoHide(edge) : 0;
+            // Refused: a fixed bar, and the choice is saved so.
+            if (registered != 1) s_.AutoHideOn = false;
+            edgeTaken = registered == -1;
+            autoHideHeld_ = registered == 1;
+            PlaceOnEdge(autoHideHeld_, false);
+        }
         docked_.Show();
         docked_.MakeTopmost();
         shown_ = s_.BarPosition;
@@ -157,27 +229,12 @@ void BarArrangement::ArrangeDocked(bool force) {
     }
 }
 
-void BarArrangement::OnDisplayChanged(int32_t widthPx, int32_t heightPx) {
-    s_.ScreenWidthPx = widthPx;
-    s_.ScreenHeightPx = heightPx;
-    if (s_.BarPosition != kBarFloating) ArrangeBar(false);
-}
-
-void BarArrangement::OnShellRestarted() {
-    if (s_.BarPosition != kBarFloating) ArrangeBar(true);
-}
-
-void BarArrangement::OnFullScreenApp(bool opened) {
-    if (s_.BarPosition == kBarFloating) return;
-    if (opened) {
-        docked_.DropTopmost();
-    } else {
-        docked_.MakeTopmost();
-    }
-}
-
-int BarArrangement::RegisterAutoHide() {
-    if (shell_.Send(ABM_GETAUTOHIDEBAR_, s_.AppBarInfo) != 0) return -1;
+int BarArrangement::RegisterAutoHide(uint32_t edge) {
+    s_.AppBarInfo.uEdge = edge;
+    const uintptr_t holder = shell_.Send(ABM_GETAUTOHIDEBAR_, s_.AppBarInfo);
+    // The shell names this bar itself while it holds the slot: that is no
+    // other bar, and registering again keeps it.
+    if (holder != 0 && holder != s_.AppBarInfo.hWnd) return -1;
     s_.AppBarInfo.lParam = -1;
     return shell_.Send(ABM_SETAUTOHIDEBAR_, s_.AppBarInfo) != 0 ? 1 : 0;
 }
@@ -189,55 +246,114 @@ void BarArrangement::RecordAutoHideBar() {
     s_.AutoHideBarWindow = answer != 0 ? answer : s_.AppBarInfo.hWnd;
 }
 
-bool BarArrangement::PlaceTop() {
+void BarArrangement::PlaceOnEdge(bool autoHide, bool onlyIfMoved) {
+    const bool top = s_.BarPosition == kBarTop;
+    const MonitorInfo& monitor = s_.BarMonitor;
+    const int32_t thickness = s_.BarThickness;
+    // An auto-hide bar reserves only the strip it keeps on the screen. The
+    // proposal starts from the monitor's edge, never from the work area,
+    // which already leaves out this bar's own strip.
+    const int32_t want = autoHide ? kAutoHideStripPx : thickness;
     RectPx& rc = s_.AppBarInfo.rc;
-    s_.AppBarInfo.uEdge = kEdgeTop;
-    rc.top = 0;
-    rc.left = 0;
-    rc.right = s_.ScreenWidthPx;
-    const int registered = s_.AutoHideOn ? RegisterAutoHide() : 0;
-    if (registered == 1) {
-        rc.bottom = rc.top + kAutoHideStripPx;
-        shell_.Send(ABM_SETPOS_, s_.AppBarInfo);
-        rc.top = 0;
-        RecordAutoHideBar();
-        docked_.Place(rc.left, rc.top - s_.BarThickness, rc.right - rc.left, s_.BarThickness + kAutoHideStripPx,
-                      IDockedBar::Flags::NoActivate);
+    s_.AppBarInfo.uEdge = top ? kEdgeTop : kEdgeBottom;
+    rc.left = monitor.bounds.left;
+    rc.right = monitor.bounds.right;
+    rc.top = top ? monitor.bounds.top : monitor.bounds.bottom - want;
+    rc.bottom = top ? monitor.bounds.top + want : monitor.bounds.bottom;
+    // The shell moves the proposal off other appbars' strips; the bar keeps
+    // its own thickness from the edge the shell left it.
+    shell_.Send(ABM_QUERYPOS_, s_.AppBarInfo);
+    if (top) {
+        rc.bottom = rc.top + want;
     } else {
-        s_.AutoHideOn = false;
-        rc.bottom = s_.BarThickness;
-        shell_.Send(ABM_SETPOS_, s_.AppBarInfo);
-        docked_.Place(rc.left, rc.top, rc.right - rc.left, s_.BarThickness, IDockedBar::Flags::NoActivate);
+        rc.top = rc.bottom - want;
+    }
+    if (onlyIfMoved && lastSet_ && *lastSet_ == rc) return;
+    shell_.Send(ABM_SETPOS_, s_.AppBarInfo);
+    lastSet_ = rc;
+    if (autoHide) RecordAutoHideBar();
+    docked_.EnableHideTimer(false);
+    const int32_t width = rc.right - rc.left;
+    if (top) {
+        s_.BarEdge = rc.top;
+        if (autoHide) {
+            // Above the edge but for its lowest rows.
+            docked_.Place(rc.left, rc.top - thickness, width, thickness + kAutoHideStripPx,
+                          IDockedBar::Flags::NoActivate);
+        } else {
+            docked_.Place(rc.left, rc.top, width, thickness, IDockedBar::Flags::NoActivate);
+        }
+    } else {
+        s_.BarEdge = rc.bottom;
+        if (autoHide) {
+            docked_.Place(rc.left, rc.bottom - kAutoHideStripPx, width, thickness + kAutoHideStripPx,
+                          IDockedBar::Flags::NoActivate);
+        } else {
+            docked_.Place(rc.left, rc.bottom - thickness, width, thickness, IDockedBar::Flags::NoActivate);
+        }
     }
     s_.BarLeft = rc.left;
     s_.BarRight = rc.right;
-    return registered == -1;
 }
 
-bool BarArrangement::PlaceBottom() {
-    RectPx& rc = s_.AppBarInfo.rc;
-    s_.AppBarInfo.uEdge = kEdgeBottom;
-    rc.left = 0;
-    rc.right = s_.ScreenWidthPx;
-    rc.bottom = s_.ScreenHeightPx;
-    const int registered = s_.AutoHideOn ? RegisterAutoHide() : 0;
-    if (registered == 1) {
-        rc.top = rc.bottom - kAutoHideStripPx;
-        shell_.Send(ABM_SETPOS_, s_.AppBarInfo);
-        rc.bottom = s_.ScreenHeightPx;
-        RecordAutoHideBar();
-        docked_.Place(rc.left, rc.top, rc.right - rc.left, s_.BarThickness + kAutoHideStripPx,
-                      IDockedBar::Flags::NoActivate);
-    } else {
-        s_.AutoHideOn = false;
-        rc.top = rc.bottom - s_.BarThickness;
-        shell_.Send(ABM_SETPOS_, s_.AppBarInfo);
-        rc.top = rc.bottom - s_.BarThickness;
-        docked_.Place(rc.left, rc.top, rc.right - rc.left, s_.BarThickness, IDockedBar::Flags::NoActivate);
+void BarArrangement::OnDisplayChanged() {
+    try {
+        const std::vector<MonitorInfo> monitors = Monitors();
+        s_.ScreenWidthPx = Width(monitors.front().bounds);
+        s_.ScreenHeightPx = Height(monitors.front().bounds);
+        if (shown_ == kBarFloating) {
+            KeepFloatingOnScreen();
+            RememberFloatingPlace();
+            return;
+        }
+        s_.BarMonitor = NearestMonitor(monitors, s_.BarMonitor.bounds);
+    } catch (...) {
+        errors_.ShowError("Error dimensioning docked appbar.", CurrentError());
+        return;
     }
-    s_.BarLeft = rc.left;
-    s_.BarRight = rc.right;
-    return registered == -1;
+    // Forced: the auto-hide slot is given back before the edge is asked for
+    // again, so the bar does not find itself holding it.
+    ArrangeBar(true);
+}
+
+void BarArrangement::OnShellRestarted() {
+    if (shown_ == kBarFloating) return;
+    ArrangeBar(true);
+}
+
+void BarArrangement::OnFullScreenApp(bool opened) {
+    if (shown_ == kBarFloating) return;
+    if (opened) {
+        docked_.DropTopmost();
+    } else {
+        docked_.MakeTopmost();
+    }
+}
+
+void BarArrangement::OnAppBarPosChanged() {
+    if (shown_ == kBarFloating || !registered_) return;
+    if (s_.BarPosition != kBarTop && s_.BarPosition != kBarBottom) return;
+    try {
+        PlaceOnEdge(autoHideHeld_, true);
+    } catch (...) {
+        errors_.ShowError("Error dimensioning docked appbar.", CurrentError());
+    }
+}
+
+void BarArrangement::OnDockActivated() {
+    if (registered_) Guard([&] { shell_.Send(ABM_ACTIVATE_, s_.AppBarInfo); });
+}
+
+void BarArrangement::OnDockWindowPosChanged() {
+    if (registered_) Guard([&] { shell_.Send(ABM_WINDOWPOSCHANGED_, s_.AppBarInfo); });
+}
+
+void BarArrangement::OnDockDpiChanged(int32_t dpi) {
+    if (dpi <= 0 || dpi == s_.BarMonitor.dpi) return;
+    s_.BarMonitor.dpi = dpi;
+    if (shown_ == kBarFloating) return;
+    // The same edge and registration, the thickness of the new DPI.
+    ArrangeBar(false);
 }
 
 }  // namespace lark

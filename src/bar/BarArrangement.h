@@ -1,13 +1,16 @@
 #pragma once
 // Where the bar is: floating, or docked as an appbar at the top or bottom
-// screen edge, fixed or auto-hiding. The rules that choose the position code
-// and arrange the two bar windows for it.
+// edge of a monitor, fixed or auto-hiding. The rules that choose the
+// position code and arrange the two bar windows for it.
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "base/AppBarShell.h"
 #include "base/AppState.h"
 #include "base/BarForms.h"
 #include "base/ErrorReporter.h"
+#include "base/Monitors.h"
 #include "base/UiPorts.h"
 
 namespace lark {
@@ -15,43 +18,64 @@ namespace lark {
 class BarArrangement : public IBarArrangement {
 public:
     BarArrangement(AppState& state, IFloatingBar& floating, IDockedBar& docked, IAppBarShell& shell,
-                   IEdgeTakenMessage& edgeTaken, IEventLoop& events, IMousePointer& pointer,
+                   IMonitors& monitors, IEdgeTakenMessage& edgeTaken, IEventLoop& events, IMousePointer& pointer,
                    const ErrorReporter& errors)
         : s_(state),
           floating_(floating),
           docked_(docked),
           shell_(shell),
+          monitors_(monitors),
           edgeTaken_(edgeTaken),
           events_(events),
           pointer_(pointer),
           errors_(errors) {}
 
-    // y in twips from the top of the screen: near the top docks at the
-    // top, near enough the bottom (with the floating window's height) at
-    // the bottom, anything else floats.
+    // y in twips (at the DPI of BarMonitor) from the top of BarMonitor's
+    // work area: near the top docks at the top, near enough the bottom
+    // (with the floating window's height) at the bottom, else it floats.
     void ChooseBarPosition(int32_t y);
     // Shows the bar in the position BarPosition holds. Force renews the
     // appbar registration although the edge did not change.
     void ArrangeBar(bool force) override;
-    // Puts the bar into the configured BarPosition (start-up, Options),
-    // coming from the position the screen shows, so that leaving an edge
-    // gives it back.
+    // Puts the bar into the configured BarPosition (start-up, Options) on
+    // the monitor it is on, coming from the position the screen shows, so
+    // that leaving an edge gives it back.
     void ShowConfiguredBar() override;
-    // tmrFloat: re-decides the position once the floating window has moved.
-    void FloatTimerTick();
+    // A move of the floating window has ended: once it has really moved,
+    // the position is decided again for the monitor it is on.
+    void FloatMoved();
+    // The docked bar was dragged and dropped at a point: the position that
+    // point asks for on its monitor; floating, the window appears there.
+    void DropDockedBar(PointPx point);
     void UnregisterAppBar(int32_t positionCode);
 
-    // The shell's news, as a docked bar answers it.
-    // The screen's size changed: measure again and take the edge anew.
-    void OnDisplayChanged(int32_t widthPx, int32_t heightPx);
+    // The system's and the shell's news.
+    // Monitors came, went or changed: a docked bar takes its edge anew (its
+    // auto-hide slot given back first, so it keeps it), a floating window
+    // comes back onto a monitor that is still there.
+    void OnDisplayChanged();
     // The shell restarted and forgot its appbars: register again.
     void OnShellRestarted();
     // A full-screen program opened (true) or closed on the bar's screen.
     void OnFullScreenApp(bool opened);
+    // Another appbar or the taskbar moved or changed its state: the bar
+    // takes its place again when the shell would now give it another one.
+    void OnAppBarPosChanged();
+    // What the shell asks of every appbar's window.
+    void OnDockActivated();
+    void OnDockWindowPosChanged();
+    // The docked window is now at this DPI: the same edge, the new thickness.
+    void OnDockDpiChanged(int32_t dpi);
 
     // Thickness of a docked bar in pixels for an icon size; other sizes
     // keep the given value.
-    static int32_t Thickness(int32_t iconSize, int32_t twipsPerPixelY, int32_t previous);
+    static int32_t Thickness(int32_t iconSize, const TwipsPerPixel& scale, int32_t previous);
+    // Height of the floating window in twips for an icon size.
+    static int32_t FloatingHeightTwips(int32_t iconSize) { return iconSize == 1 ? 1100 : 1350; }
+    // The floating window's rectangle for the stored place and width: left
+    // and top in the system's twips, width and height at the DPI of the
+    // monitor the place is on, the whole inside that monitor's work area.
+    static RectPx StoredFloatingRect(const AppState& state, const std::vector<MonitorInfo>& monitors);
 
     static constexpr int32_t kEdgeTwips = 400;
     static constexpr int32_t kAutoHideStripPx = 4;
@@ -59,23 +83,32 @@ public:
 private:
     void ArrangeFloating();
     void ArrangeDocked(bool force);
-    // Returns true when the auto-hide registration was refused because the
-    // edge has an auto-hide bar already.
-    bool PlaceTop();
-    bool PlaceBottom();
-    // Registers as the edge's auto-hide bar: 1 done, 0 refused, -1 taken.
-    int RegisterAutoHide();
+    // Registers as the edge's auto-hide bar: 1 done, 0 refused, -1 taken
+    // by another bar.
+    int RegisterAutoHide(uint32_t edge);
     void RecordAutoHideBar();
+    // Asks the shell for the edge's strip and moves the window there; with
+    // onlyIfMoved, nothing happens when the shell gives the strip set last.
+    void PlaceOnEdge(bool autoHide, bool onlyIfMoved);
+    // The floating window inside the work area of its monitor.
+    void KeepFloatingOnScreen();
+    void RememberFloatingPlace();
+    std::vector<MonitorInfo> Monitors();
 
     AppState& s_;
     IFloatingBar& floating_;
     IDockedBar& docked_;
     IAppBarShell& shell_;
+    IMonitors& monitors_;
     IEdgeTakenMessage& edgeTaken_;
     IEventLoop& events_;
     IMousePointer& pointer_;
     const ErrorReporter& errors_;
     int32_t shown_ = kBarFloating;  // the position the screen shows now
+    bool registered_ = false;       // ABM_NEW sent and not removed since
+    bool autoHideHeld_ = false;     // this bar is its edge's auto-hide bar
+    std::optional<RectPx> lastSet_;  // the strip ABM_SETPOS answered last
+    std::optional<PointPx> drop_;    // where a dragged docked bar was dropped
 };
 
 }  // namespace lark

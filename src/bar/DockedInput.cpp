@@ -1,8 +1,6 @@
 #include "bar/DockedInput.h"
 
-#include <cmath>
-
-#include "base/Conversions.h"
+#include <cstdlib>
 
 namespace lark {
 
@@ -10,15 +8,15 @@ void DockedInput::Reveal() {
     if (!s_.AutoHideOn) return;
     try {
         const int32_t width = s_.BarRight - s_.BarLeft;
-        const int32_t top = docked_.TopTwips();
+        const RectPx now = docked_.Bounds();
         if (s_.BarPosition == kBarTop) {
-            // A top of exactly 0 is a bar already shown.
-            if (top >= 0) return;
-            docked_.Place(s_.BarLeft, 0, width, s_.BarThickness, IDockedBar::Flags::ShowWindow);
+            // A top right on the edge is a bar already shown.
+            if (now.top >= s_.BarEdge) return;
+            docked_.Place(s_.BarLeft, s_.BarEdge, width, s_.BarThickness, IDockedBar::Flags::ShowWindow);
             docked_.EnableHideTimer(true);
         } else if (s_.BarPosition == kBarBottom) {
-            if (top / s_.TwipsPerPixelY + s_.BarThickness <= s_.ScreenHeightPx) return;
-            docked_.Place(s_.BarLeft, s_.ScreenHeightPx - s_.BarThickness, width, s_.BarThickness,
+            if (now.top + s_.BarThickness <= s_.BarEdge) return;
+            docked_.Place(s_.BarLeft, s_.BarEdge - s_.BarThickness, width, s_.BarThickness,
                           IDockedBar::Flags::ShowWindow);
             docked_.EnableHideTimer(true);
         }
@@ -30,17 +28,15 @@ void DockedInput::Reveal() {
 void DockedInput::HideTimerTick() {
     try {
         const PointPx cursor = cursor_.Position();
-        const int32_t top = docked_.TopTwips();
-        const int32_t firstRow = top / s_.TwipsPerPixelY;
-        const int32_t lastRow = (top + docked_.HeightTwips()) / s_.TwipsPerPixelY;
+        const RectPx now = docked_.Bounds();
         // Only the rows count: leaving sideways keeps the bar shown.
-        if (cursor.y <= lastRow && cursor.y >= firstRow) return;
+        if (cursor.y <= now.bottom && cursor.y >= now.top) return;
         const int32_t width = s_.BarRight - s_.BarLeft;
         const int32_t height = s_.BarThickness + BarArrangement::kAutoHideStripPx;
         if (s_.BarPosition == kBarTop) {
-            docked_.Place(s_.BarLeft, -s_.BarThickness, width, height, IDockedBar::Flags::NoActivate);
+            docked_.Place(s_.BarLeft, s_.BarEdge - s_.BarThickness, width, height, IDockedBar::Flags::NoActivate);
         } else if (s_.BarPosition == kBarBottom) {
-            docked_.Place(s_.BarLeft, s_.ScreenHeightPx - BarArrangement::kAutoHideStripPx, width, height,
+            docked_.Place(s_.BarLeft, s_.BarEdge - BarArrangement::kAutoHideStripPx, width, height,
                           IDockedBar::Flags::NoActivate);
         }
         docked_.EnableHideTimer(false);
@@ -61,18 +57,15 @@ void DockedInput::TabMouseUp(int16_t button) {
         s_.CursorPos = cursor_.Position();
         const int32_t x = s_.CursorPos.x;
         const int32_t y = s_.CursorPos.y;
-        if (std::abs(std::abs(y) - std::abs(mouseDownY_)) <= kClickTolerancePx &&
-            std::abs(std::abs(x) - std::abs(mouseDownX_)) <= kClickTolerancePx)
+        // Positions, not distances from the screen's corner: a bar on a
+        // monitor left of the primary one has negative coordinates.
+        if (std::abs(y - mouseDownY_) <= kClickTolerancePx && std::abs(x - mouseDownX_) <= kClickTolerancePx)
             return;  // a click
+        const RectPx now = docked_.Bounds();
         RectPx& r = s_.BarPlacement.normalPosition;
-        r.top = y;
-        r.left = x;
-        r.right = static_cast<int32_t>(RoundHalfEven(static_cast<double>(docked_.WidthTwips()) / s_.TwipsPerPixelX)) + x;
-        r.bottom =
-            static_cast<int32_t>(RoundHalfEven(static_cast<double>(docked_.HeightTwips()) / s_.TwipsPerPixelY)) + y;
+        r = RectPx{x, y, x + Width(now), y + Height(now)};
         docked_.SetPlacement(s_.BarPlacement);
-        arrangement_.ChooseBarPosition(y * s_.TwipsPerPixelY);
-        arrangement_.ArrangeBar(false);
+        arrangement_.DropDockedBar(PointPx{x, y});
     } catch (...) {
         errors_.ShowError("Error determining the cursor's position.", CurrentError());
     }

@@ -7,29 +7,14 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/Geometry.h"
+#include "base/Monitors.h"
+#include "base/Scale.h"
 #include "base/cINI.h"
 
 namespace lark {
 
 class PMenu;  // the popup menu object, built with the main menu
-
-struct PointPx {
-    int32_t x = 0;
-    int32_t y = 0;
-};
-
-struct RectPx {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-};
-
-// Whole twips per pixel on each axis (15 at 96 DPI).
-struct TwipScale {
-    int32_t x = 15;
-    int32_t y = 15;
-};
 
 // Mirrors the platform's WINDOWPLACEMENT, so rules can read and write it.
 struct WindowPlacement {
@@ -63,7 +48,7 @@ enum BarPositionCode : int32_t {
 struct AppState {
     std::string CataloguePath;
     std::unique_ptr<cINI> CatalogueIni;
-    int32_t IconSize = 1;  // 0 = 32 x 32 pictures, 1 = 16 x 16
+    int32_t IconSize = 1;  // 0 = large pictures, 1 = small (32 and 16 pixels at 96 DPI)
 
     int32_t FloatTop = 0;  // twips
     int32_t FloatLeft = 0;
@@ -77,17 +62,24 @@ struct AppState {
     bool AutoHideOn = false;
     bool Quitting = false;
 
+    // The primary screen, and the twips per pixel of the system's DPI that
+    // turn stored places ("Top", "Left") into desktop pixels and back.
     int32_t ScreenWidthPx = 0;
     int32_t ScreenHeightPx = 0;
-    int32_t TwipsPerPixelX = 0;
-    int32_t TwipsPerPixelY = 0;
+    TwipsPerPixel TwipsPerPixelX;
+    TwipsPerPixel TwipsPerPixelY;
 
     WindowPlacement BarPlacement;
     AppBarData AppBarInfo;
     uintptr_t AutoHideBarWindow = 0;
+    // The monitor the bar is arranged on; its DPI sizes the docked bar.
+    MonitorInfo BarMonitor;
     int32_t BarThickness = 0;  // pixels
     int32_t BarLeft = 0;
     int32_t BarRight = 0;
+    // The row of the screen edge a docked bar sits on, as the shell left it:
+    // the top of a top bar's rectangle, the bottom of a bottom bar's.
+    int32_t BarEdge = 0;
     PointPx CursorPos;
     int32_t PopupToolbarIndex = 0;
 

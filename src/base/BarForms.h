@@ -8,26 +8,26 @@
 
 namespace lark {
 
-// f_Float as the position rules use it. Twips are screen twips.
+// f_Float as the position rules use it. Places are desktop pixels.
 class IFloatingBar {
 public:
     virtual ~IFloatingBar() = default;
-    virtual int32_t TopTwips() const = 0;
-    virtual int32_t LeftTwips() const = 0;
-    virtual int32_t HeightTwips() const = 0;
-    virtual void MoveTo(int32_t leftTwips, int32_t topTwips) = 0;
+    // The window's outer rectangle.
+    virtual RectPx Bounds() const = 0;
+    virtual void MoveTo(PointPx topLeft) = 0;
     virtual void Show() = 0;
     virtual void Hide() = 0;
     virtual WindowPlacement Placement() const = 0;
-    virtual void EnableMoveTimer(bool enabled) = 0;  // tmrFloat
+    // While on, the end of each move of the window reaches the position
+    // rules (what tmrFloat polled for).
+    virtual void EnableMoveDetection(bool enabled) = 0;
 };
 
 // f_Dock as the position rules use it.
 class IDockedBar {
 public:
     virtual ~IDockedBar() = default;
-    virtual int32_t TopTwips() const = 0;
-    virtual int32_t LeftTwips() const = 0;
+    virtual RectPx Bounds() const = 0;
     virtual void Show() = 0;
     virtual void Hide() = 0;
     enum class Flags { NoActivate, ShowWindow };
@@ -38,8 +38,6 @@ public:
     // program covers the screen.
     virtual void DropTopmost() = 0;
     virtual void EnableHideTimer(bool enabled) = 0;  // tmrHide
-    virtual int32_t WidthTwips() const = 0;
-    virtual int32_t HeightTwips() const = 0;
     virtual void SetPlacement(const WindowPlacement& placement) = 0;
 };
 

@@ -15,7 +15,7 @@ struct ButtonTag {
     std::string arguments;
 };
 
-enum class ImageListSize { Small, Large };  // 16 x 16, 32 x 32
+enum class ImageListSize { Small, Large };  // 16 and 32 pixels at 96 DPI
 
 class ITabStrip {
 public:

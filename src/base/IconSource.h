@@ -13,8 +13,8 @@ public:
     // StorePictures, which releases them: afterwards they only tell whether
     // an icon was found.
     struct Found {
-        uintptr_t large = 0;  // 32 x 32
-        uintptr_t small = 0;  // 16 x 16
+        uintptr_t large = 0;  // at the large list's size (32 pixels at 96 DPI)
+        uintptr_t small = 0;  // at the small list's size (16 pixels at 96 DPI)
     };
     // Takes the first icon of the file in both sizes; nothing found for a
     // file that is missing, a folder, or holds no icons.

@@ -76,7 +76,7 @@ void MainMenu::RunCommand(int32_t number) {
             case kCmdAutoHide:
             case kCmdFixed:
                 app_.state.AutoHideOn = number == kCmdAutoHide;
-                floating_.EnableMoveTimer(false);
+                floating_.EnableMoveDetection(false);
                 arrangement_.ArrangeBar(true);
                 break;
             case kCmdAddSection:

@@ -26,11 +26,11 @@ void LoadSettings(AppState& state, ISettingsStore& store) {
     Guard([&] { state.CataloguePath = ReadSetting(store, "INI_Path", ""); });
     Guard([&] { state.IconSize = ToInt16(ReadSetting(store, "Size", "1")); });
     Guard([&] {
-        const double half = static_cast<double>(state.ScreenHeightPx) * state.TwipsPerPixelY / 2.0;
+        const double half = static_cast<double>(state.ScreenHeightPx) * state.TwipsPerPixelY.Value() / 2.0;
         state.FloatTop = ToInt32(ReadSetting(store, "Top", FormatNumber(half)));
     });
     Guard([&] {
-        const double half = static_cast<double>(state.ScreenWidthPx) * state.TwipsPerPixelX / 2.0;
+        const double half = static_cast<double>(state.ScreenWidthPx) * state.TwipsPerPixelX.Value() / 2.0;
         state.FloatLeft = ToInt32(ReadSetting(store, "Left", FormatNumber(half)));
     });
     Guard([&] { state.FloatWidth = ToInt32(ReadSetting(store, "Width", "7500")); });

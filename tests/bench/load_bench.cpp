@@ -43,7 +43,7 @@ namespace {
 struct BenchProgram {
     BenchProgram() {
         host.Attach(app);
-        app.state.TwipsPerPixelX = app.state.TwipsPerPixelY = 15;
+        app.state.TwipsPerPixelX = app.state.TwipsPerPixelY = lark::TwipsPerPixel(96);
         app.state.IconSize = 1;
         host.LoadUtilityForm();
         host.HideDock();

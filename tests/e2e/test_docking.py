@@ -11,6 +11,7 @@ Run under scripts/with-wine.sh, or directly:
 python3 tests/e2e/test_docking.py [-v] [DockingTests.test_name].
 """
 
+import os
 import sys
 import time
 from pathlib import Path
@@ -42,6 +43,13 @@ HIDE_DEADLINE = 1.5
 WS_CAPTION = 0x00C00000
 WS_EX_TOOLWINDOW = 0x00000080
 WS_EX_TOPMOST = 0x00000008
+WM_DISPLAYCHANGE = 0x007E
+APPBAR_CALLBACK = 0x8001  # WM_APP + 1, the docked window's appbar notifications
+ABN_STATECHANGE, ABN_POSCHANGED = 0, 1
+EDGE_MESSAGE_TITLE = "Appbar Example"
+# How long an idle bar is watched for timer messages (a minute for the
+# figures in a report: LARKSPAN_IDLE_SECONDS=60).
+IDLE_SECONDS = float(os.environ.get("LARKSPAN_IDLE_SECONDS", "3"))
 
 
 class DockingTests(LarkspanTestCase):
@@ -115,6 +123,34 @@ class DockingTests(LarkspanTestCase):
         self.driver.close_window(cls=DOCK_CLASS, hidden=True)
         self.assertEqual(program.wait_exit(self.EXIT_TIMEOUT), 0)
 
+    def message_counts(self, cls):
+        counts = dict(line.split("\t") for line in
+                      self.driver.ok("message-counts", "--class", cls, "--hidden").splitlines())
+        return int(counts["messages"]), int(counts["timers"])
+
+    def assert_idle(self, cls, what):
+        """Nothing wakes the bar while nobody touches it: no timer message
+        in IDLE_SECONDS, and the wake-ups per minute printed. Idle starts
+        once the start's own work is over: pictures arrive on timers for a
+        moment after the bar shows, so first a second without a timer."""
+        last = [self.message_counts(cls)[1], time.monotonic()]
+
+        def settled():
+            timers = self.message_counts(cls)[1]
+            if timers != last[0]:
+                last[:] = [timers, time.monotonic()]
+            return time.monotonic() - last[1] >= 1.0
+        wait_until(settled, 20.0, f"the timers to stop before checking that {what}", interval=0.2)
+        messages, timers = self.message_counts(cls)
+        started = time.monotonic()
+        stays_true(lambda: self.message_counts(cls)[1] == timers, IDLE_SECONDS, f"no timer while {what}",
+                   interval=0.5)
+        after_messages, after_timers = self.message_counts(cls)
+        minutes = (time.monotonic() - started) / 60
+        print(f"\n[e2e] {what}: {(after_messages - messages) / minutes:.1f} wake-ups and "
+              f"{(after_timers - timers) / minutes:.1f} timer messages a minute "
+              f"({IDLE_SECONDS:g} s watched)", file=sys.stderr)
+
     def window_row(self, hwnd):
         rows = [r for r in self.driver.list_windows() if r["hwnd"] == hwnd]
         self.assertEqual(len(rows), 1, f"window {hwnd}")
@@ -127,6 +163,7 @@ class DockingTests(LarkspanTestCase):
         Mouse.move(*self.screen_rect.centre)
         program, floating = self.start_floating()
         self.assertIsNone(self.driver.find_window(cls=DOCK_CLASS), "docked at start")
+        self.assert_idle(FLOAT_CLASS, "the floating bar is idle")
 
         # A drop with the top 10 px (150 twips) from the screen's top.
         before = self.drag_caption(floating, 100, 10)
@@ -180,6 +217,7 @@ class DockingTests(LarkspanTestCase):
         hidden = Rect(0, -thickness, self.screen["width"], 4)
         self.assert_dock_rect(hidden, "auto-hidden top bar at start")
 
+        _, timers_hidden = self.message_counts(DOCK_CLASS)
         Mouse.move(middle[0], 1)
         self.assert_dock_rect(shown, "top bar after the mouse touched its strip")
         self.screenshot("docked-autohide-revealed")
@@ -197,10 +235,32 @@ class DockingTests(LarkspanTestCase):
               file=sys.stderr)
         self.assertIsNotNone(waited, f"the bar did not hide: {self.driver.rect(cls=DOCK_CLASS, hidden=True)}")
         self.assertLessEqual(took, HIDE_DEADLINE, f"the bar hid only after {took:.2f} s")
+        # The hide timer ran while the bar was shown, and the count saw it.
+        self.assertGreater(self.message_counts(DOCK_CLASS)[1], timers_hidden, "no timer message counted")
 
         # And again: revealing is not a one-off.
         Mouse.move(middle[0], 1)
         self.assert_dock_rect(shown, "top bar revealed a second time")
+        Mouse.move(*middle)
+        self.assert_dock_rect(hidden, "top bar hidden a second time")
+        self.assert_idle(DOCK_CLASS, "the hidden auto-hide bar is idle")
+
+        # The system's news as it comes after a display change, a restart of
+        # the shell and another appbar's move: still auto-hide, on the same
+        # edge, with no message.
+        self.driver.ok("send-message", "--class", FLOAT_CLASS, "--hidden", "--message", str(WM_DISPLAYCHANGE),
+                       "--wparam", "32", "--lparam", str(self.screen["height"] << 16 | self.screen["width"]))
+        self.driver.ok("send-message", "--class", DOCK_CLASS, "--registered", "TaskbarCreated")
+        for news in (ABN_POSCHANGED, ABN_STATECHANGE):
+            self.driver.ok("send-message", "--class", DOCK_CLASS, "--message", str(APPBAR_CALLBACK),
+                           "--wparam", str(news))
+        self.assert_dock_rect(hidden, "auto-hidden top bar after the system's news")
+        self.assertIsNone(self.driver.find_window(title=EDGE_MESSAGE_TITLE),
+                          "the one-auto-hide-bar message after a display change")
+        # Elsewhere on the strip: Wine drops a move to where it saw the
+        # mouse last, and it does not see it over the empty desktop.
+        Mouse.move(middle[0] + 40, 1)
+        self.assert_dock_rect(shown, "top bar revealed after the system's news")
 
         self.quit_docked(program)
         settings = Registry.settings()

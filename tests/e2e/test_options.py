@@ -21,9 +21,10 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
 from harness import (ABOUT_TITLE, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY,  # noqa: E402
-                     DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, Keyboard, LarkspanTestCase, Rect,
-                     Registry, button_state, child_windows, click_button, click_dialog_button,
-                     make_shortcut, open_popup_menu, special_folder, wait_until, windows_join)
+                     DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, POPUP_MENU_CLASS, REPO, Keyboard,
+                     LarkspanTestCase, Mouse, Rect, Registry, button_state, child_windows, click_button,
+                     click_dialog_button, make_shortcut, open_popup_menu, special_folder, wait_until,
+                     windows_join)
 
 CATALOGUE = (
     r"[Tools]",
@@ -42,6 +43,9 @@ AUTO_LOAD_PAGE = (" Start Menu Programs", " StartUp Programs", " Favorities", " 
 
 LOAD_TIMEOUT = 20.0
 UI_TIMEOUT = 10.0
+# A catalogue whose load takes seconds: each program's picture is extracted.
+LONG_LOAD_PROGRAMS = 3000
+LONG_LOAD_TIMEOUT = 120.0
 ARRANGE_TIMEOUT_MS = 5000
 
 WS_DISABLED = 0x08000000
@@ -66,9 +70,10 @@ class BarTestCase(LarkspanTestCase):
         last = self.driver.tabs(cls=FLOAT_CLASS).tabs[-1].rect
         return last.right + 20, last.centre[1]
 
-    def choose(self, caption):
-        """Right-clicks the tab strip and chooses the menu item by keys."""
-        open_popup_menu(self.driver, *self.tab_strip_spot(), timeout=UI_TIMEOUT)
+    def choose(self, caption, spot=None):
+        """Right-clicks the tab strip (or the spot) and chooses the menu item
+        by keys."""
+        open_popup_menu(self.driver, *(spot or self.tab_strip_spot()), timeout=UI_TIMEOUT)
         Keyboard.press(*["Down"] * steps_down(caption), "Return")
 
     def wait_window(self, what, **select):
@@ -154,9 +159,9 @@ class OptionsDialogTests(BarTestCase):
     """The Options dialog, opened from the menu, changes the bar's mode and
     the settings saved at shutdown."""
 
-    def open_options(self):
+    def open_options(self, spot=None):
         """Opens the dialog through the menu; returns its handle."""
-        self.choose("Options")
+        self.choose("Options", spot)
         dialog = self.wait_window("Options dialog after choosing Options",
                                   title=OPTIONS_TITLE, cls=DIALOG_CLASS)
         self.wait_foreground(dialog, "the Options dialog")
@@ -263,6 +268,88 @@ class OptionsDialogTests(BarTestCase):
         self.screenshot_noted("options-large-pictures")
         self.assertEqual(self.close_bar(program, bar), 0)
         self.assertEqual(Registry.settings()["Size"].data, "0")
+
+    def test_float_from_a_hidden_top_bar_brings_the_window_back_where_it_floated(self):
+        self.write_catalogue(*CATALOGUE)
+        tpp_x, tpp_y = self.twips_per_pixel
+        Registry.set_settings(Position="1", Autohide="True", Size="1", Left=str(200 * tpp_x), Top=str(300 * tpp_y))
+        middle = (self.screen["width"] // 2, self.screen["height"] // 2)
+        Mouse.move(*middle)
+        program = self.start_program()
+        self.wait_docked_window(program)
+        wait_until(lambda: self.driver.find_window(title=ABOUT_TITLE) is None, LOAD_TIMEOUT,
+                   "the About box to close after the load")
+        thickness = 800 // tpp_y
+        hidden = Rect(0, -thickness, self.screen["width"], 4)
+        self.assertIsNotNone(self.driver.wait_rect(hidden, ARRANGE_TIMEOUT_MS, cls=DOCK_CLASS), "not hidden at start")
+
+        # Revealed under the mouse, its menu, Options, Float.
+        Mouse.move(middle[0], 1)
+        shown = Rect(0, 0, self.screen["width"], thickness)
+        self.assertIsNotNone(self.driver.wait_rect(shown, ARRANGE_TIMEOUT_MS, cls=DOCK_CLASS), "not revealed")
+        last = self.driver.tabs(cls=DOCK_CLASS).tabs[-1].rect
+        dialog = self.open_options(spot=(last.right + 20, last.centre[1]))
+        click_button(self.driver, dialog, "Float")
+        click_button(self.driver, dialog, "OK")
+        self.wait_gone(dialog, "the Options dialog after OK")
+
+        floating = self.wait_window("the floating window after Float", cls=FLOAT_CLASS)
+        rect = self.driver.window_rect(floating)
+        self.assertEqual((rect.left, rect.top), (200, 300), f"the floating window at {rect}")
+        self.assertTrue(0 <= rect.top and rect.bottom <= self.screen["height"] and 0 <= rect.left
+                        and rect.right <= self.screen["width"], f"the floating window {rect} is off the screen")
+        wait_until(lambda: self.driver.find_window(cls=DOCK_CLASS) is None, ARRANGE_TIMEOUT_MS / 1000,
+                   "the docked bar to hide")
+        self.screenshot_noted("options-float-from-hidden-top-bar")
+        self.assertEqual(self.close_bar(program, floating), 0)
+        settings = Registry.settings()
+        self.assertEqual((settings["Position"].data, settings["Left"].data, settings["Top"].data),
+                         ("5", str(200 * tpp_x), str(300 * tpp_y)))
+
+    def test_a_click_during_a_long_load_is_held_off(self):
+        # Enough programs, each with its own picture taken from the file,
+        # that the load Auto Load ends with runs for seconds.
+        probe = self.install_probe("probe")
+        self.write_catalogue("[Tools]", *[f"P{n}={probe.exe_win}" for n in range(LONG_LOAD_PROGRAMS)],
+                             "[Web]", "Home=http://example.invalid/")
+        # Below the progress window, which is centred on the screen.
+        tpp_x, tpp_y = self.twips_per_pixel
+        Registry.set_settings(Left=str(40 * tpp_x), Top=str((self.screen["height"] - 150) * tpp_y))
+        program = self.start_program()
+        bar = self.wait_bar_window(program)
+        wait_until(lambda: self.driver.find_window(title=ABOUT_TITLE) is None, LONG_LOAD_TIMEOUT,
+                   "the About box to close after the first load")
+        strip = self.tab_strip_spot()
+        button = self.shown_toolbar().buttons[0].centre
+
+        dialog = self.open_options()
+        Keyboard.press("ctrl+Tab")
+        wait_until(lambda: button_state(self.driver, dialog, " Desktop").visible, UI_TIMEOUT, "the Auto Load page")
+        click_button(self.driver, dialog, " Desktop")
+        progress = self.wait_window("the progress window of the load", title=ABOUT_TITLE)
+        bar_rect = self.driver.window_rect(bar)
+        self.assertGreaterEqual(bar_rect.top, self.driver.window_rect(progress).bottom, "the bar is under the box")
+        # The menu and a launch, asked for while the catalogue loads.
+        Mouse.click(*strip, button=3)
+        Mouse.click(*button)
+        Keyboard.press("ctrl+Tab")
+        for _ in range(2):  # the program has gone through its queue since
+            self.assertTrue(self.driver.sync(bar), "the bar does not answer during the load")
+        self.assertIsNotNone(self.driver.find_window(title=ABOUT_TITLE),
+                             "the load ended before the clicks reached the bar: make it longer")
+        self.assertIsNone(self.driver.find_window(cls=POPUP_MENU_CLASS), "the menu opened inside the load")
+        wait_until(lambda: self.driver.find_window(title=ABOUT_TITLE) is None, LONG_LOAD_TIMEOUT,
+                   "the load to end")
+
+        # Nothing of it ran afterwards either, and the bar is whole and usable.
+        self.assertTrue(self.driver.sync(bar), "the bar does not answer after the load")
+        self.assertIsNone(self.driver.find_window(cls=POPUP_MENU_CLASS), "the menu opened after the load")
+        self.assertFalse(probe.log.exists(), "a program started from a click during the load")
+        strip_after = self.driver.tabs(cls=FLOAT_CLASS)
+        self.assertEqual((strip_after.captions[:2], strip_after.selected), (["Tools", "Web"], 1))
+        self.assertEqual(self.shown_toolbar().button_count, LONG_LOAD_PROGRAMS)
+        self.assertTrue(self.enabled(bar), "the bar stays disabled after the load")
+        self.assertEqual(self.close_bar(program, bar), 0)
 
     def test_ctrl_tab_switches_pages_and_wraps(self):
         self.write_catalogue(*CATALOGUE)

@@ -13,52 +13,10 @@ namespace {
 
 using ::testing::ElementsAre;
 
-class FakeFloating : public IFloatingBar {
+class FakeCursor : public ICursor {
 public:
-    int32_t TopTwips() const override { return top; }
-    int32_t LeftTwips() const override { return left; }
-    int32_t HeightTwips() const override { return height; }
-    void MoveTo(int32_t l, int32_t t) override {
-        left = l;
-        top = t;
-    }
-    void Show() override { visible = true; }
-    void Hide() override { visible = false; }
-    WindowPlacement Placement() const override { return placement; }
-    void EnableMoveTimer(bool enabled) override { timer = enabled; }
-
-    int32_t top = 4500, left = 3000, height = 1100;
-    bool visible = true;
-    bool timer = true;
-    WindowPlacement placement;
-};
-
-class FakeDocked : public IDockedBar {
-public:
-    int32_t TopTwips() const override { return y * 15; }
-    int32_t LeftTwips() const override { return x * 15; }
-    void Show() override { visible = true; }
-    void Hide() override { visible = false; }
-    void Place(int32_t px, int32_t py, int32_t w, int32_t h, Flags) override {
-        x = px;
-        y = py;
-        width = w;
-        height = h;
-    }
-    void MakeTopmost() override { topmost = true; }
-    void DropTopmost() override { topmost = false; }
-    void EnableHideTimer(bool enabled) override { timer = enabled; }
-    int32_t WidthTwips() const override { return width * 15; }
-    int32_t HeightTwips() const override { return height * 15; }
-    void SetPlacement(const WindowPlacement& p) override {
-        placed = p;
-        x = p.normalPosition.left;
-        y = p.normalPosition.top;
-    }
-
-    WindowPlacement placed;
-    int32_t x = 0, y = 0, width = 0, height = 0;
-    bool visible = false, topmost = false, timer = false;
+    PointPx Position() override { return at; }
+    PointPx at;
 };
 
 class ArrangementTest : public ::testing::Test {
@@ -66,7 +24,7 @@ protected:
     void SetUp() override {
         s.ScreenWidthPx = 1024;
         s.ScreenHeightPx = 768;
-        s.TwipsPerPixelX = s.TwipsPerPixelY = 15;
+        s.BarMonitor = monitors.list.front();
         s.BarPosition = kBarFloating;
         s.IconSize = 0;
         s.AppBarInfo.hWnd = 0xD0C;
@@ -81,12 +39,13 @@ protected:
     FakeFloating floating;
     FakeDocked docked;
     FakeShell shell;
+    FakeMonitors monitors;
     FakeEdgeTaken edgeTaken;
     FakeEvents events;
     FakePointer pointer;
     FakeMessageBox box;
     ErrorReporter errors{box, pointer};
-    BarArrangement arrangement{s, floating, docked, shell, edgeTaken, events, pointer, errors};
+    BarArrangement arrangement{s, floating, docked, shell, monitors, edgeTaken, events, pointer, errors};
 };
 
 TEST_F(ArrangementTest, TheVerticalPositionChoosesTheCode) {
@@ -101,7 +60,7 @@ TEST_F(ArrangementTest, TheVerticalPositionChoosesTheCode) {
     EXPECT_EQ(s.PreviousBarPosition, kBarTop);
     EXPECT_TRUE(s.DockStateChanged);
     // 11520 twips of screen, a 1350-twip window: the bottom begins at 9770.
-    floating.height = 1350;
+    floating.rect.bottom = floating.rect.top + 90;
     arrangement.ChooseBarPosition(9769);
     EXPECT_EQ(s.BarPosition, kBarFloating);
     arrangement.ChooseBarPosition(9770);
@@ -115,52 +74,79 @@ TEST_F(ArrangementTest, TheConfiguredCodeIsReachedThroughASyntheticPosition) {
         arrangement.ShowConfiguredBar();
         EXPECT_EQ(s.BarPosition, kBarFloating) << foreign;
         EXPECT_TRUE(floating.visible);
-        EXPECT_TRUE(floating.timer);
+        EXPECT_TRUE(floating.detecting);
     }
     // A floating window so tall that 402 twips plus its height reaches the
     // bottom zone docks at the bottom.
-    floating.height = 11520 - 400 - 402;
+    floating.rect.bottom = floating.rect.top + (11520 - 400 - 402 + 14) / 15;
     s.BarPosition = kBarFloating;
     arrangement.ShowConfiguredBar();
     EXPECT_EQ(s.BarPosition, kBarBottom);
 }
 
-TEST_F(ArrangementTest, TheMoveTimerOnlyReactsToRealMoves) {
+TEST_F(ArrangementTest, MoveDetectionComparesPositionsNotMagnitudes) {
     s.FloatLastTop = 4500;
-    s.FloatLastLeft = -300;
-    floating.placement.normalPosition = RectPx{20, 301, 520, 374};  // 300 / 4515 twips: one pixel off
-    arrangement.FloatTimerTick();
-    EXPECT_TRUE(floating.timer);
-    EXPECT_EQ(s.FloatLastLeft, -300);
+    s.FloatLastLeft = 3000;
+    floating.rect = RectPx{201, 301, 701, 374};  // one pixel off both ways: no move
+    arrangement.FloatMoved();
+    EXPECT_TRUE(floating.detecting);
+    EXPECT_EQ(s.FloatLastLeft, 3000);
     EXPECT_EQ(s.BarPlacement.normalPosition.top, 301);
 
-    floating.placement.normalPosition = RectPx{22, 302, 522, 375};  // two pixels: moved
-    floating.top = 302 * 15;
-    floating.left = 22 * 15;
-    arrangement.FloatTimerTick();
+    // From -300 to 300 twips: the same distance from the left, a real move.
+    s.FloatLastLeft = -300;
+    floating.rect = RectPx{20, 301, 520, 374};
+    arrangement.FloatMoved();
     EXPECT_EQ(s.BarPosition, kBarFloating);
-    EXPECT_EQ(s.FloatLastTop, 302 * 15);
-    EXPECT_TRUE(floating.timer);
+    EXPECT_EQ(s.FloatLastLeft, 300);
+    EXPECT_EQ(s.FloatLastTop, 301 * 15);
+    EXPECT_TRUE(floating.detecting);
 
-    floating.placement.normalPosition = RectPx{22, 26, 522, 99};  // 390 twips: docks at the top
-    arrangement.FloatTimerTick();
+    floating.rect = RectPx{22, 26, 522, 99};  // 390 twips: docks at the top
+    arrangement.FloatMoved();
     EXPECT_EQ(s.BarPosition, kBarTop);
-    EXPECT_FALSE(floating.timer);
+    EXPECT_FALSE(floating.detecting);
     EXPECT_FALSE(floating.visible);
     EXPECT_TRUE(docked.visible);
 }
 
-TEST_F(ArrangementTest, ThicknessFollowsTheIconSizeAndTheDpi) {
-    EXPECT_EQ(BarArrangement::Thickness(0, 15, 0), 70);
-    EXPECT_EQ(BarArrangement::Thickness(1, 15, 0), 53);
-    EXPECT_EQ(BarArrangement::Thickness(0, 12, 0), 87);
-    EXPECT_EQ(BarArrangement::Thickness(1, 12, 0), 66);
-    EXPECT_EQ(BarArrangement::Thickness(5, 15, 61), 61);
+TEST(Scale, TwipsAndPicturesAtEveryCommonDpi) {
+    struct Row {
+        int32_t dpi;
+        int32_t largeBar, smallBar;      // 1050 and 800 twips, fraction dropped
+        int32_t smallPicture, largePicture;
+        int32_t widthPx;                 // 7500 twips
+    };
+    const Row rows[] = {{96, 70, 53, 16, 32, 500},
+                        {120, 87, 66, 20, 40, 625},
+                        {144, 105, 80, 24, 48, 750},
+                        {168, 122, 93, 24, 48, 875},
+                        {192, 140, 106, 32, 64, 1000}};
+    for (const Row& r : rows) {
+        const TwipsPerPixel scale(r.dpi);
+        EXPECT_EQ(BarArrangement::Thickness(0, scale, 0), r.largeBar) << r.dpi;
+        EXPECT_EQ(BarArrangement::Thickness(1, scale, 0), r.smallBar) << r.dpi;
+        EXPECT_EQ(BarArrangement::Thickness(5, scale, 61), 61) << r.dpi;
+        EXPECT_EQ(PictureSizePx(false, r.dpi), r.smallPicture) << r.dpi;
+        EXPECT_EQ(PictureSizePx(true, r.dpi), r.largePicture) << r.dpi;
+        EXPECT_EQ(scale.Pixels(7500), r.widthPx) << r.dpi;
+        // A place saved in twips comes back to the same pixel, at every
+        // pixel, on either side of the origin.
+        for (int32_t px : {-1917, -1, 0, 1, 3, 7, 1023, 2560})
+            EXPECT_EQ(scale.NearestPixels(scale.Twips(px)), px) << r.dpi << " " << px;
+    }
+    // Exact, not rounded: at 175 % a rounded 9 twips per pixel made a
+    // 5760-twip place 640 pixels instead of 672.
+    EXPECT_EQ(TwipsPerPixel(168).Pixels(5760), 672);
+    EXPECT_EQ(TwipsPerPixel(168).Twips(1), 9);  // 8.57 rounds up
+    EXPECT_EQ(TwipsPerPixel(192).Twips(3), 22);  // 22.5, halves to even
+    EXPECT_EQ(ScalePx(22, 144), 33);
+    EXPECT_THROW(TwipsPerPixel(0), RuntimeError);
 }
 
 TEST_F(ArrangementTest, AFixedTopBarReservesItsRowsAndIsTopmost) {
     DockAt(kBarTop, false);
-    EXPECT_THAT(shell.log, ElementsAre("NEW", "SETPOS edge 1"));
+    EXPECT_THAT(shell.log, ElementsAre("NEW", "QUERYPOS edge 1", "SETPOS edge 1"));
     EXPECT_EQ(shell.reserved[0xD0C].bottom, 70);
     EXPECT_EQ(docked.y, 0);
     EXPECT_EQ(docked.height, 70);
@@ -168,7 +154,7 @@ TEST_F(ArrangementTest, AFixedTopBarReservesItsRowsAndIsTopmost) {
     EXPECT_TRUE(docked.visible);
     EXPECT_TRUE(docked.topmost);
     EXPECT_FALSE(floating.visible);
-    EXPECT_FALSE(floating.timer);
+    EXPECT_FALSE(floating.detecting);
     EXPECT_EQ(s.BarRight, 1024);
 }
 
@@ -216,12 +202,31 @@ TEST_F(ArrangementTest, ARefusalForAnotherReasonGivesAFixedBarWithoutMessage) {
     EXPECT_EQ(edgeTaken.shown, 0);
 }
 
-TEST_F(ArrangementTest, AFixedBottomBarSitsAboveWhatTheShellKeeps) {
-    shell.taskbarRows = 30;
+TEST_F(ArrangementTest, TheShellsAnswerToTheProposalPlacesTheBar) {
+    // A taskbar on each edge: the shell moves each proposal off it, and the
+    // bar keeps its own thickness from there.
+    shell.Take(3, RectPx{0, 738, 1024, 768});
+    shell.Take(1, RectPx{0, 0, 1024, 40});
     s.IconSize = 1;
     DockAt(kBarBottom, false);
+    EXPECT_THAT(shell.log, ElementsAre("NEW", "QUERYPOS edge 3", "SETPOS edge 3"));
     EXPECT_EQ(docked.y, 768 - 30 - 53);
     EXPECT_EQ(docked.height, 53);
+    EXPECT_EQ(s.BarEdge, 738);
+
+    DockAt(kBarTop, true);
+    EXPECT_EQ(shell.reserved[0xD0C].top, 40);
+    EXPECT_EQ(shell.reserved[0xD0C].bottom, 44);
+    EXPECT_EQ(docked.y, 40 - 53);  // hidden behind the taskbar but for its strip
+
+    // Revealed and hidden again at the edge the shell gave, not at row 0.
+    FakeCursor cursor;
+    DockedInput input{s, docked, cursor, arrangement, errors};
+    input.Reveal();
+    EXPECT_EQ(docked.y, 40);
+    cursor.at = {500, 200};
+    input.HideTimerTick();
+    EXPECT_EQ(docked.y, 40 - 53);
 }
 
 TEST_F(ArrangementTest, MovingToTheOtherEdgeUnregistersFirst) {
@@ -229,7 +234,7 @@ TEST_F(ArrangementTest, MovingToTheOtherEdgeUnregistersFirst) {
     shell.log.clear();
     arrangement.ChooseBarPosition(11000);
     arrangement.ArrangeBar(false);
-    EXPECT_THAT(shell.log, ElementsAre("REMOVE", "NEW", "SETPOS edge 3"));
+    EXPECT_THAT(shell.log, ElementsAre("REMOVE", "NEW", "QUERYPOS edge 3", "SETPOS edge 3"));
 }
 
 TEST_F(ArrangementTest, AForcedArrangementRegistersAgainOnTheSameEdge) {
@@ -237,25 +242,36 @@ TEST_F(ArrangementTest, AForcedArrangementRegistersAgainOnTheSameEdge) {
     shell.log.clear();
     s.AutoHideOn = false;  // the Fixed command
     arrangement.ArrangeBar(true);
-    EXPECT_THAT(shell.log, ElementsAre("SETAUTOHIDEBAR edge 1 off", "REMOVE", "NEW", "SETPOS edge 1"));
+    EXPECT_THAT(shell.log,
+                ElementsAre("SETAUTOHIDEBAR edge 1 off", "REMOVE", "NEW", "QUERYPOS edge 1", "SETPOS edge 1"));
     EXPECT_EQ(docked.height, 70);
     EXPECT_TRUE(shell.autoHide.empty());
 }
 
-TEST_F(ArrangementTest, FloatingAgainPutsTheWindowWhereTheDockedBarWas) {
-    DockAt(kBarTop, false);
-    docked.x = 200;
-    docked.y = 300;
+TEST_F(ArrangementTest, FloatingAgainBringsTheWindowBackWhereItFloated) {
+    floating.rect = RectPx{150, 200, 650, 273};
+    DockAt(kBarTop, true);
+    ASSERT_EQ(docked.y, -70);  // hidden: the docked bar's place is off screen
     shell.log.clear();
-    arrangement.ChooseBarPosition(300 * 15);
-    arrangement.ArrangeBar(false);
-    EXPECT_EQ(floating.left, 3000);
-    EXPECT_EQ(floating.top, 4500);
+    s.BarPosition = kBarFloating;  // Options: Float
+    arrangement.ShowConfiguredBar();
+    EXPECT_EQ(floating.rect.left, 150);
+    EXPECT_EQ(floating.rect.top, 200);
     EXPECT_TRUE(floating.visible);
     EXPECT_FALSE(docked.visible);
-    EXPECT_THAT(shell.log, ElementsAre("REMOVE"));
-    EXPECT_EQ(s.FloatLastTop, 4500);
-    EXPECT_TRUE(floating.timer);
+    EXPECT_THAT(shell.log, ElementsAre("SETAUTOHIDEBAR edge 1 off", "REMOVE"));
+    EXPECT_EQ(s.FloatLastTop, 3000);
+    EXPECT_TRUE(floating.detecting);
+
+    // Where it floated before is on a monitor that has gone: it comes back
+    // inside the work area of the one left.
+    DockAt(kBarTop, false);
+    floating.rect = RectPx{1500, -400, 2000, -327};
+    s.BarPosition = kBarFloating;
+    arrangement.ShowConfiguredBar();
+    EXPECT_EQ(floating.rect.left, 1024 - 500);
+    EXPECT_EQ(floating.rect.top, 0);
+    EXPECT_EQ(s.FloatLastLeft, (1024 - 500) * 15);
 }
 
 TEST_F(ArrangementTest, AConfiguredChangeComesFromWhatTheScreenShows) {
@@ -266,7 +282,6 @@ TEST_F(ArrangementTest, AConfiguredChangeComesFromWhatTheScreenShows) {
     arrangement.ShowConfiguredBar();
     EXPECT_TRUE(floating.visible);
     EXPECT_FALSE(docked.visible);
-    EXPECT_THAT(shell.log, ElementsAre("SETAUTOHIDEBAR edge 1 off", "REMOVE"));
     EXPECT_TRUE(shell.autoHide.empty());
 
     DockAt(kBarTop, true);
@@ -280,9 +295,11 @@ TEST_F(ArrangementTest, AConfiguredChangeComesFromWhatTheScreenShows) {
 
 TEST_F(ArrangementTest, TheShellsNewsIsAnsweredOnTheEdge) {
     DockAt(kBarBottom, false);
-    arrangement.OnDisplayChanged(1280, 1024);
+    monitors.list = {FakeMonitors::Screen({0, 0, 1280, 1024})};
+    arrangement.OnDisplayChanged();
     EXPECT_EQ(docked.y, 1024 - 70);
     EXPECT_EQ(docked.width, 1280);
+    EXPECT_EQ(s.ScreenHeightPx, 1024);
     shell.registered.clear();  // a restarted shell knows no appbar
     arrangement.OnShellRestarted();
     EXPECT_EQ(shell.registered.count(0xD0C), 1u);
@@ -290,13 +307,187 @@ TEST_F(ArrangementTest, TheShellsNewsIsAnsweredOnTheEdge) {
     EXPECT_FALSE(docked.topmost);
     arrangement.OnFullScreenApp(false);
     EXPECT_TRUE(docked.topmost);
+
+    // Only a registered bar tells the shell of its activation and moves.
+    shell.log.clear();
+    arrangement.OnDockActivated();
+    arrangement.OnDockWindowPosChanged();
+    EXPECT_THAT(shell.log, ElementsAre("ACTIVATE", "WINDOWPOSCHANGED"));
+    s.BarPosition = kBarFloating;
+    arrangement.ShowConfiguredBar();
+    shell.log.clear();
+    arrangement.OnDockActivated();
+    arrangement.OnDockWindowPosChanged();
+    EXPECT_TRUE(shell.log.empty());
 }
 
-class FakeCursor : public ICursor {
-public:
-    PointPx Position() override { return at; }
-    PointPx at;
+TEST_F(ArrangementTest, AnAutoHideBarStaysAutoHideThroughDisplayAndDpiChangesAndShellRestarts) {
+    DockAt(kBarTop, true);
+    ASSERT_EQ(shell.autoHide.at(1), 0xD0Cu);
+    shell.log.clear();
+    arrangement.OnDisplayChanged();
+    // Its own slot is given back before the shell is asked who holds the edge.
+    EXPECT_THAT(shell.log, ElementsAre("SETAUTOHIDEBAR edge 1 off", "REMOVE", "NEW", "GETAUTOHIDEBAR edge 1",
+                                       "SETAUTOHIDEBAR edge 1 on", "QUERYPOS edge 1", "SETPOS edge 1",
+                                       "GETAUTOHIDEBAR edge 1"));
+    EXPECT_TRUE(s.AutoHideOn);
+    EXPECT_EQ(docked.y, -70);
+
+    // The shell names the bar itself as the edge's auto-hide bar: that is
+    // no other bar.
+    arrangement.ArrangeBar(false);
+    EXPECT_TRUE(s.AutoHideOn);
+    arrangement.OnDockDpiChanged(144);
+    EXPECT_TRUE(s.AutoHideOn);
+    EXPECT_EQ(s.BarThickness, 105);
+    EXPECT_EQ(docked.y, -105);
+    EXPECT_EQ(docked.height, 109);
+
+    shell.registered.clear();
+    shell.autoHide.clear();
+    arrangement.OnShellRestarted();
+    EXPECT_TRUE(s.AutoHideOn);
+    EXPECT_EQ(shell.autoHide.at(1), 0xD0Cu);
+    EXPECT_EQ(edgeTaken.shown, 0);
+    EXPECT_TRUE(box.shown.empty());
+}
+
+TEST_F(ArrangementTest, AnotherBarsMoveIsAnsweredOnlyWhenTheShellGivesAnotherPlace) {
+    DockAt(kBarTop, false);
+    shell.log.clear();
+    // The shell tells every appbar of every placement, its own included.
+    arrangement.OnAppBarPosChanged();
+    EXPECT_THAT(shell.log, ElementsAre("QUERYPOS edge 1"));
+    EXPECT_EQ(docked.y, 0);
+
+    // The taskbar moved to the top: the bar moves below it.
+    shell.Take(1, RectPx{0, 0, 1024, 30});
+    shell.log.clear();
+    arrangement.OnAppBarPosChanged();
+    EXPECT_THAT(shell.log, ElementsAre("QUERYPOS edge 1", "SETPOS edge 1"));
+    EXPECT_EQ(docked.y, 30);
+    EXPECT_EQ(docked.height, 70);
+    EXPECT_EQ(shell.reserved[0xD0C].top, 30);
+}
+
+TEST(Monitors, TheMonitorOfARectangleOrPoint) {
+    // Two side by side, the second left of the primary; a third above.
+    const MonitorInfo primary = FakeMonitors::Screen({0, 0, 1920, 1080});
+    const MonitorInfo left = FakeMonitors::Screen({-1280, 56, 0, 1080}, 120);
+    const MonitorInfo above = FakeMonitors::Screen({0, -1440, 2560, 0}, 144);
+    const std::vector<MonitorInfo> all{primary, left, above};
+    EXPECT_EQ(NearestMonitor(all, RectPx{-600, 300, -100, 373}), left);
+    EXPECT_EQ(NearestMonitor(all, RectPx{100, -300, 600, -227}), above);
+    // Across two: the larger share wins.
+    EXPECT_EQ(NearestMonitor(all, RectPx{-100, 300, 400, 373}), primary);
+    EXPECT_EQ(NearestMonitor(all, RectPx{-400, 300, 100, 373}), left);
+    // On none: the closest.
+    EXPECT_EQ(NearestMonitor(all, RectPx{-2000, 500, -1500, 573}), left);
+    EXPECT_EQ(NearestMonitor(all, RectPx{-200, 0, -100, 40}), left);  // left's top is 56
+    EXPECT_EQ(NearestMonitor(all, PointPx{-1, 500}), left);
+    EXPECT_EQ(NearestMonitor(all, PointPx{0, 500}), primary);
+    EXPECT_THROW(NearestMonitor({}, PointPx{0, 0}), RuntimeError);
+
+    const RectPx work{0, 0, 1920, 1040};
+    EXPECT_EQ(ClampInto(RectPx{100, 100, 600, 173}, work), (RectPx{100, 100, 600, 173}));
+    EXPECT_EQ(ClampInto(RectPx{1800, 1000, 2300, 1073}, work), (RectPx{1420, 967, 1920, 1040}));
+    EXPECT_EQ(ClampInto(RectPx{-700, -50, -200, 23}, work), (RectPx{0, 0, 500, 73}));
+    // Wider than the area: its left edge on the area.
+    EXPECT_EQ(ClampInto(RectPx{-10, 10, 2990, 83}, work), (RectPx{0, 10, 3000, 83}));
+}
+
+class MonitorsTest : public ArrangementTest {
+protected:
+    void SetUp() override {
+        ArrangementTest::SetUp();
+        // The primary with a taskbar; a second at 150 % right of it; a third
+        // below the primary, left of the origin.
+        monitors.list = {FakeMonitors::Screen({0, 0, 1024, 768}, 96, 40),
+                         FakeMonitors::Screen({1024, 0, 2944, 1080}, 144),
+                         FakeMonitors::Screen({-800, 768, 480, 1792}, 96)};
+        s.BarMonitor = monitors.list[0];
+    }
 };
+
+TEST_F(MonitorsTest, TheBarDocksOnTheEdgeOfTheMonitorItIsDroppedOn) {
+    // The primary's work area ends at 728: the bottom zone of a 1100-twip
+    // window begins at 728 - 27 - 73 = 628; the bar sits on the monitor's
+    // edge, the taskbar is the shell's to keep clear.
+    s.IconSize = 1;
+    floating.rect = RectPx{100, 626, 600, 699};
+    arrangement.FloatMoved();
+    EXPECT_EQ(s.BarPosition, kBarFloating);
+    floating.rect = RectPx{100, 629, 600, 702};
+    arrangement.FloatMoved();
+    EXPECT_EQ(s.BarPosition, kBarBottom);
+    EXPECT_EQ(docked.y, 768 - 53);
+
+    // On the 150 % monitor: its edge, at its DPI's thickness.
+    FakeCursor cursor;
+    DockedInput input{s, docked, cursor, arrangement, errors};
+    cursor.at = {500, 740};
+    input.TabMouseDown();
+    cursor.at = {1500, 500};
+    input.TabMouseUp(1);
+    EXPECT_EQ(s.BarPosition, kBarFloating);
+    floating.rect = RectPx{1500, 30, 2250, 140};  // 300 twips from the top at 144 DPI
+    arrangement.FloatMoved();
+    EXPECT_EQ(s.BarPosition, kBarTop);
+    EXPECT_EQ(docked.x, 1024);
+    EXPECT_EQ(docked.y, 0);
+    EXPECT_EQ(docked.width, 1920);
+    EXPECT_EQ(docked.height, 80);
+    EXPECT_EQ(shell.reserved[0xD0C].left, 1024);
+
+    // Dragged down onto the bottom edge of the monitor left of the origin.
+    cursor.at = {1500, 20};
+    input.TabMouseDown();
+    cursor.at = {-300, 1750};
+    input.TabMouseUp(1);
+    EXPECT_EQ(s.BarPosition, kBarBottom);
+    EXPECT_EQ(docked.x, -800);
+    EXPECT_EQ(docked.width, 1280);
+    EXPECT_EQ(docked.y, 1792 - 53);
+}
+
+TEST_F(MonitorsTest, AStoredPlaceComesBackOnAMonitorThatIsThere) {
+    s.IconSize = 1;
+    s.FloatWidth = 7500;
+    s.FloatLeft = 1400 * 15;  // on the 150 % monitor: its DPI sizes the window
+    s.FloatTop = 200 * 15;
+    EXPECT_EQ(BarArrangement::StoredFloatingRect(s, monitors.list), (RectPx{1400, 200, 2150, 310}));
+    s.FloatLeft = -600 * 15;
+    s.FloatTop = 1000 * 15;
+    EXPECT_EQ(BarArrangement::StoredFloatingRect(s, monitors.list), (RectPx{-600, 1000, -100, 1073}));
+    // That monitor is gone: the nearest work area, the primary's.
+    monitors.list.pop_back();
+    EXPECT_EQ(BarArrangement::StoredFloatingRect(s, monitors.list), (RectPx{0, 655, 500, 728}));
+}
+
+TEST_F(MonitorsTest, WhenAMonitorGoesTheBarComesBackOnOneThatIsLeft) {
+    floating.rect = RectPx{1200, 400, 1950, 510};
+    arrangement.FloatMoved();
+    ASSERT_EQ(s.BarPosition, kBarFloating);
+    monitors.list.resize(1);
+    arrangement.OnDisplayChanged();
+    EXPECT_EQ(floating.rect, (RectPx{274, 400, 1024, 510}));
+    EXPECT_EQ(s.FloatLastLeft, 274 * 15);
+    // The check after that move finds no move of the user's.
+    arrangement.FloatMoved();
+    EXPECT_EQ(s.BarPosition, kBarFloating);
+
+    // Docked on the second monitor, which goes: the edge of the primary.
+    monitors.list = {FakeMonitors::Screen({0, 0, 1024, 768}, 96, 40), FakeMonitors::Screen({1024, 0, 2944, 1080}, 144)};
+    floating.rect = RectPx{1500, 10, 2250, 120};
+    arrangement.FloatMoved();
+    ASSERT_EQ(docked.x, 1024);
+    monitors.list.resize(1);
+    arrangement.OnDisplayChanged();
+    EXPECT_EQ(docked.x, 0);
+    EXPECT_EQ(docked.width, 1024);
+    EXPECT_EQ(docked.height, 70);
+    EXPECT_EQ(shell.reserved[0xD0C].right, 1024);
+}
 
 class DockedInputTest : public ArrangementTest {
 protected:
@@ -376,8 +567,8 @@ TEST_F(DockedInputTest, ADropInTheMiddleFloatsTheBarThere) {
     EXPECT_EQ(s.BarPosition, kBarFloating);
     EXPECT_FALSE(docked.visible);
     EXPECT_TRUE(floating.visible);
-    EXPECT_EQ(floating.left, 300 * 15);
-    EXPECT_EQ(floating.top, 400 * 15);
+    EXPECT_EQ(floating.rect.left, 300);
+    EXPECT_EQ(floating.rect.top, 400);
     EXPECT_THAT(shell.log, ::testing::Contains("REMOVE"));
 }
 

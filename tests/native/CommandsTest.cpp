@@ -98,34 +98,6 @@ public:
     int about = 0, options = 0;
 };
 
-class NullFloating : public IFloatingBar {
-public:
-    int32_t TopTwips() const override { return 0; }
-    int32_t LeftTwips() const override { return 0; }
-    int32_t HeightTwips() const override { return 1100; }
-    void MoveTo(int32_t, int32_t) override {}
-    void Show() override {}
-    void Hide() override {}
-    WindowPlacement Placement() const override { return {}; }
-    void EnableMoveTimer(bool on) override { timer = on; }
-    bool timer = true;
-};
-
-class NullDocked : public IDockedBar {
-public:
-    int32_t TopTwips() const override { return 0; }
-    int32_t LeftTwips() const override { return 0; }
-    void Show() override {}
-    void Hide() override {}
-    void Place(int32_t, int32_t, int32_t, int32_t, Flags) override {}
-    void MakeTopmost() override {}
-    void DropTopmost() override {}
-    void EnableHideTimer(bool) override {}
-    int32_t WidthTwips() const override { return 0; }
-    int32_t HeightTwips() const override { return 0; }
-    void SetPlacement(const WindowPlacement&) override {}
-};
-
 class CommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -134,7 +106,6 @@ protected:
         s.CatalogueIni->INIPath(kCatalogue);
         s.ScreenWidthPx = 1024;
         s.ScreenHeightPx = 768;
-        s.TwipsPerPixelX = s.TwipsPerPixelY = 15;
         s.BarPosition = kBarTop;
         s.AppBarInfo.hWnd = 0xD0C;
         s.IconSize = 1;
@@ -179,13 +150,14 @@ protected:
     FakeWindows windows;
     ScriptedPresenter presenter;
     FakeMenuImages images;
-    NullFloating floatingBar;
-    NullDocked dockedBar;
+    FakeFloating floatingBar;
+    FakeDocked dockedBar;
     FakeShell shell;
+    FakeMonitors monitors;
     FakeEdgeTaken edgeTaken;
     FakeEvents events;
     EditingContext editing{s, floating, docked, input, fileDialog, w.box, w.files, icons};
-    BarArrangement arrangement{s, floatingBar, dockedBar, shell, edgeTaken, events, w.pointer, w.app.errors};
+    BarArrangement arrangement{s, floatingBar, dockedBar, shell, monitors, edgeTaken, events, w.pointer, w.app.errors};
     MainMenu menu{w.app, presenter, images, editing, arrangement, floatingBar, windows};
 };
 
@@ -267,7 +239,7 @@ TEST_F(CommandsTest, AutoHideAndFixedRenewTheRegistration) {
     presenter.choices = {2};  // "AutoHide"
     menu.TabStripRightClick(1, 0, 0);
     EXPECT_TRUE(s.AutoHideOn);
-    EXPECT_FALSE(floatingBar.timer);
+    EXPECT_FALSE(floatingBar.detecting);
     EXPECT_THAT(shell.log, ::testing::Contains("SETAUTOHIDEBAR edge 1 on"));
     menu.TabStripRightClick(1, 0, 0);
     EXPECT_TRUE(presenter.shown.back()[1].checked);

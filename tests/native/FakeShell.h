@@ -1,6 +1,8 @@
 #pragma once
-// A shell that keeps appbars the way the appbar protocol describes: one
-// auto-hide bar per edge, reserved rectangles it may trim.
+// A shell that keeps appbars the way the appbar protocol describes (one
+// auto-hide bar per edge, strips it moves off other bars' strips), the
+// monitors of a desktop, and the two bar windows as the position rules see
+// them.
 #include <map>
 #include <optional>
 #include <string>
@@ -8,6 +10,7 @@
 
 #include "bar/BarArrangement.h"
 #include "base/AppBarShell.h"
+#include "base/Monitors.h"
 
 namespace lark::test {
 
@@ -17,13 +20,14 @@ public:
         log.push_back(Describe(message, data));
         switch (message) {
             case ABM_NEW_: registered.insert_or_assign(data.hWnd, true); return 1;
-            case ABM_REMOVE_: registered.erase(data.hWnd); return 1;
+            case ABM_REMOVE_:
+                registered.erase(data.hWnd);
+                for (auto it = autoHide.begin(); it != autoHide.end();)
+                    it = it->second == data.hWnd ? autoHide.erase(it) : std::next(it);
+                return 1;
+            case ABM_QUERYPOS_: MoveOffTaken(data); return 1;
             case ABM_SETPOS_:
-                // A taskbar at the bottom keeps its rows.
-                if (data.uEdge == 3 && taskbarRows > 0) {
-                    data.rc.bottom -= taskbarRows;
-                    data.rc.top -= taskbarRows;
-                }
+                MoveOffTaken(data);
                 reserved[data.hWnd] = data.rc;
                 return 1;
             case ABM_GETAUTOHIDEBAR_: {
@@ -33,7 +37,8 @@ public:
             }
             case ABM_SETAUTOHIDEBAR_:
                 if (data.lParam != 0) {
-                    if (refuse || autoHide.count(data.uEdge)) return 0;
+                    auto it = autoHide.find(data.uEdge);
+                    if (refuse || (it != autoHide.end() && it->second != data.hWnd)) return 0;
                     autoHide[data.uEdge] = data.hWnd;
                     return 1;
                 }
@@ -47,25 +52,102 @@ public:
         static const char* names[] = {"NEW", "REMOVE", "QUERYPOS", "SETPOS", "GETSTATE", "GETTASKBARPOS",
                                       "ACTIVATE", "GETAUTOHIDEBAR", "SETAUTOHIDEBAR", "WINDOWPOSCHANGED"};
         std::string text = names[message];
-        if (message == ABM_SETAUTOHIDEBAR_ || message == ABM_GETAUTOHIDEBAR_ || message == ABM_SETPOS_)
+        if (message == ABM_SETAUTOHIDEBAR_ || message == ABM_GETAUTOHIDEBAR_ || message == ABM_SETPOS_ ||
+            message == ABM_QUERYPOS_)
             text += " edge " + std::to_string(data.uEdge);
         if (message == ABM_SETAUTOHIDEBAR_) text += data.lParam ? " on" : " off";
         return text;
     }
 
+    // Another bar's strip (a taskbar) on an edge: a proposal on that edge
+    // that reaches into it is moved off it.
+    void Take(uint32_t edge, RectPx strip) { taken.push_back({edge, strip}); }
+
     std::vector<std::string> log;
     std::map<uintptr_t, bool> registered;
     std::map<uintptr_t, RectPx> reserved;
     std::map<uint32_t, uintptr_t> autoHide;  // edge -> window
+    std::vector<std::pair<uint32_t, RectPx>> taken;
     bool refuse = false;
     bool answerNothing = false;
-    int32_t taskbarRows = 0;
+
+private:
+    void MoveOffTaken(AppBarData& data) const {
+        RectPx& rc = data.rc;
+        for (const auto& [edge, strip] : taken) {
+            if (edge != data.uEdge || rc.right <= strip.left || rc.left >= strip.right) continue;
+            if (edge == 1 && rc.top < strip.bottom) {
+                rc.bottom += strip.bottom - rc.top;
+                rc.top = strip.bottom;
+            }
+            if (edge == 3 && rc.bottom > strip.top) {
+                rc.top -= rc.bottom - strip.top;
+                rc.bottom = strip.top;
+            }
+        }
+    }
 };
 
 class FakeEdgeTaken : public IEdgeTakenMessage {
 public:
     void Show() override { ++shown; }
     int shown = 0;
+};
+
+// One 1024 x 768 monitor at 96 DPI unless a test says otherwise.
+class FakeMonitors : public IMonitors {
+public:
+    std::vector<MonitorInfo> Monitors() override { return list; }
+    static MonitorInfo Screen(RectPx bounds, int32_t dpi = 96, int32_t taskbarRows = 0) {
+        RectPx work = bounds;
+        work.bottom -= taskbarRows;
+        return MonitorInfo{bounds, work, dpi};
+    }
+    std::vector<MonitorInfo> list{Screen({0, 0, 1024, 768})};
+};
+
+// The floating window: its rectangle in desktop pixels.
+class FakeFloating : public IFloatingBar {
+public:
+    RectPx Bounds() const override { return rect; }
+    void MoveTo(PointPx p) override { rect = RectPx{p.x, p.y, p.x + Width(rect), p.y + Height(rect)}; }
+    void Show() override { visible = true; }
+    void Hide() override { visible = false; }
+    WindowPlacement Placement() const override {
+        WindowPlacement p;
+        p.normalPosition = rect;
+        return p;
+    }
+    void EnableMoveDetection(bool enabled) override { detecting = enabled; }
+
+    RectPx rect{200, 300, 700, 373};  // 1100 twips high at 96 DPI
+    bool visible = true;
+    bool detecting = true;
+};
+
+class FakeDocked : public IDockedBar {
+public:
+    RectPx Bounds() const override { return RectPx{x, y, x + width, y + height}; }
+    void Show() override { visible = true; }
+    void Hide() override { visible = false; }
+    void Place(int32_t px, int32_t py, int32_t w, int32_t h, Flags) override {
+        x = px;
+        y = py;
+        width = w;
+        height = h;
+    }
+    void MakeTopmost() override { topmost = true; }
+    void DropTopmost() override { topmost = false; }
+    void EnableHideTimer(bool enabled) override { timer = enabled; }
+    void SetPlacement(const WindowPlacement& p) override {
+        placed = p;
+        x = p.normalPosition.left;
+        y = p.normalPosition.top;
+    }
+
+    WindowPlacement placed;
+    int32_t x = 0, y = 0, width = 0, height = 0;
+    bool visible = false, topmost = false, timer = false;
 };
 
 }  // namespace lark::test

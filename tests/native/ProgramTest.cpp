@@ -49,8 +49,9 @@ TEST_F(MainTest, MeasuresTheScreenAndDerivesTwipsPerPixel) {
     ASSERT_TRUE(Main(w.app, w.host));
     EXPECT_EQ(s.ScreenWidthPx, 1280);
     EXPECT_EQ(s.ScreenHeightPx, 1024);
-    EXPECT_EQ(s.TwipsPerPixelX, 10);
-    EXPECT_EQ(s.TwipsPerPixelY, 12);
+    EXPECT_EQ(s.TwipsPerPixelX.Value(), 10.0);
+    EXPECT_EQ(s.TwipsPerPixelY.Value(), 12.0);
+    EXPECT_EQ(s.BarMonitor.bounds, (RectPx{0, 0, 1280, 1024}));
     // The default position is computed with the measured screen.
     EXPECT_EQ(s.FloatLeft, 1280 * 10 / 2);
     EXPECT_EQ(s.FloatTop, 1024 * 12 / 2);

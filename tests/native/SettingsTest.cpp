@@ -51,8 +51,7 @@ protected:
     void SetUp() override {
         state.ScreenWidthPx = 1024;
         state.ScreenHeightPx = 768;
-        state.TwipsPerPixelX = 15;
-        state.TwipsPerPixelY = 15;
+        state.TwipsPerPixelX = state.TwipsPerPixelY = TwipsPerPixel(96);  // 15 twips per pixel
     }
     AppState state;
     FakeSettingsStore store;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/RuntimeError.h"
+#include "base/win32/Dpi.h"
 #include "base/win32/Text.h"
 #include "dialogs/SysInfo.h"
 #include "dialogs/win32/frmAbout.h"
@@ -301,6 +302,25 @@ TEST_F(AboutBoxTest, TheProgressRoleShowsTheFullBoxWithTheBarAndNoButtonsOnceALo
     GetWindowRect(about_.Handle(), &box);
     EXPECT_NEAR((box.left + box.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
     EXPECT_NEAR((box.top + box.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+
+    // Moved onto a monitor at 150 %: the system's rectangle, every control
+    // made again at that DPI, the progress where it was.
+    about_.SetProgress(4);
+    RECT ok{};
+    GetWindowRect(Item(frmAbout::kCmdOK), &ok);
+    RECT larger{10, 20, 10 + (box.right - box.left) * 3 / 2, 20 + (box.bottom - box.top) * 3 / 2};
+    SendMessageW(about_.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&larger));
+    RECT moved{}, okAfter{};
+    GetWindowRect(about_.Handle(), &moved);
+    GetWindowRect(Item(frmAbout::kCmdOK), &okAfter);
+    EXPECT_EQ(moved.left, 10);
+    EXPECT_EQ(moved.bottom - moved.top, larger.bottom - larger.top);
+    EXPECT_EQ(okAfter.bottom - okAfter.top, (ok.bottom - ok.top) * 3 / 2);
+    EXPECT_EQ(TextOf(Item(frmAbout::kLblVersion)), "Version " LARKSPAN_VERSION_STRING);
+    EXPECT_NE(SendMessageW(Item(frmAbout::kPicIcon), STM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "the logo";
+    EXPECT_TRUE(IsWindowVisible(about_.ProgressBar1()));
+    EXPECT_EQ(SendMessageW(about_.ProgressBar1(), PBM_GETPOS, 0, 0), 4);
+    EXPECT_FALSE(IsWindowEnabled(Item(frmAbout::kCmdOK)));
 
     about_.Unload();
     EXPECT_FALSE(about_.Loaded());

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,6 +14,8 @@
 
 #include "bar/win32/BarContent.h"
 #include "base/RuntimeError.h"
+#include "base/win32/Barrier.h"
+#include "base/win32/Form.h"
 #include "base/win32/KeyedImageList.h"
 
 namespace lark::win {
@@ -28,7 +31,10 @@ std::string Mouse(const char* what, const MouseArgs& a) {
 struct Recorder : IBarContentEvents {
     void OnTabSelected(int32_t position) override { log.push_back("select " + std::to_string(position)); }
     void OnTabMouseDown(const MouseArgs& a) override { log.push_back(Mouse("down", a)); }
-    void OnTabMouseUp(const MouseArgs& a) override { log.push_back(Mouse("up", a)); }
+    void OnTabMouseUp(const MouseArgs& a) override {
+        log.push_back(Mouse("up", a));
+        if (onTabUp) onTabUp();
+    }
     void OnTabMouseMove(const MouseArgs& a) override { log.push_back(Mouse("move", a)); }
     void OnTabMouseEnter(const MouseArgs& a) override { log.push_back(Mouse("enter", a)); }
     void OnTabContextClick() override { log.push_back("context"); }
@@ -41,6 +47,7 @@ struct Recorder : IBarContentEvents {
     }
     Log log;
     std::function<void(int32_t)> onToolbarUp;
+    std::function<void()> onTabUp;
 };
 
 int ErrorOf(const std::function<void()>& step) {
@@ -104,7 +111,7 @@ protected:
         small_.Add("no", nullptr);
         small_.Add("app", AppIcon());
         large_.Add("app", AppIcon());
-        content_ = std::make_unique<BarContent>(parent_, small_, large_, TwipScale{15, 15}, events_);
+        content_ = std::make_unique<BarContent>(parent_, small_, large_, TwipScale{TwipsPerPixel(96), TwipsPerPixel(96)}, events_);
         g_content = content_.get();
         g_parentContextMenus = 0;
     }
@@ -130,6 +137,12 @@ protected:
         LRESULT result = -1;
         if (!content_->HandleNotify(&info.hdr, result) || !info.lpszText) return L"<unanswered>";
         return info.lpszText;
+    }
+    RECT ButtonRect(int32_t toolbar, int position) {
+        RECT r{};
+        SendMessageW(content_->ToolbarHandle(toolbar), TB_GETITEMRECT, static_cast<WPARAM>(position),
+                     reinterpret_cast<LPARAM>(&r));
+        return r;
     }
     RECT WindowRectIn(HWND child) {
         RECT r{};
@@ -326,7 +339,7 @@ TEST_F(BarContentTest, ToolTipsAndClicksAreAnsweredForTheRightToolbar) {
     SendMessageW(bar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
     SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, At(button));
     SendMessageW(bar, WM_LBUTTONUP, 0, At(button));
-    const MouseArgs up = MouseArgsFrom(WM_LBUTTONUP, 0, At(button), TwipScale{15, 15});
+    const MouseArgs up = MouseArgsFrom(WM_LBUTTONUP, 0, At(button), TwipScale{TwipsPerPixel(96), TwipsPerPixel(96)});
     EXPECT_EQ(events_.log, Log({"click 1 Calc1", Mouse("tbup 1", up)}));
     EXPECT_FALSE(content_->HandleCommand(MAKEWPARAM(1, 0), reinterpret_cast<LPARAM>(parent_)));
 }
@@ -460,12 +473,108 @@ TEST(KeyedImageListTest, KeysAddReplaceAndClear) {
     EXPECT_EQ(list.IndexOf("new"), 2);
     EXPECT_EQ(ImageList_GetImageCount(list.Handle()), 3);
 
+    EXPECT_EQ(ErrorOf([] { KeyedImageList tiny(8); }), kErrInvalidCall);
+
     list.Clear();
     EXPECT_EQ(list.Count(), 0);
     EXPECT_FALSE(list.Contains("blank"));
     EXPECT_EQ(ImageList_GetImageCount(list.Handle()), 0);
     list.Add("blank", nullptr);
     EXPECT_EQ(list.IndexOf("blank"), 0);
+}
+
+// A window of the program whose handler fails at its timer.
+class FailingForm : public Form {
+public:
+    explicit FailingForm(FormRegistry& registry) : Form(registry) {}
+    void Load() {
+        CreateFormWindow(WindowSpec{L"LarkspanFailingForm", WS_POPUP, WS_EX_TOOLWINDOW, L"", RECT{0, 0, 10, 10}});
+    }
+    int ticks = 0;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_TIMER) {
+            ++ticks;
+            throw RuntimeError(kErrObjectNotSet, "the timer's object is gone");
+        }
+        return Form::HandleMessage(message, wParam, lParam);
+    }
+};
+
+// No error unwinds through the system's frames: each is reported once, the
+// control's own handling still happens, and the program goes on.
+TEST_F(BarContentTest, AnErrorInAnyHandlerIsReportedOnceAndTheBarGoesOn) {
+    std::vector<std::string> reported;
+    SetEscapedErrorReporter([&](const RuntimeError& e) {
+        reported.push_back(std::to_string(e.Number()) + " " + e.Description());
+    });
+    AddTabs({"One", "Two"});
+    content_->AddButton(0, "a", "app");
+    events_.onToolbarUp = [](int32_t) { throw RuntimeError(kErrNoSuchControl, "toolbar handler"); };
+    events_.onTabUp = [] { throw RuntimeError(kErrIndexOutOfBounds, "tab strip handler"); };
+    const RECT button = ButtonRect(0, 0);
+    HWND toolbar = content_->ToolbarHandle(0);
+    for (int i = 0; i < 2; ++i) {
+        SendMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, At(button));
+        SendMessageW(toolbar, WM_LBUTTONUP, 0, At(button));
+        SendMessageW(content_->TabStripHandle(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    }
+    EXPECT_EQ(reported, (std::vector<std::string>{"340 toolbar handler", "35600 tab strip handler"}));
+    // The button's own click went through both times, before the failure.
+    EXPECT_EQ(std::count(events_.log.begin(), events_.log.end(), "click 0 a"), 2) << ::testing::PrintToString(events_.log);
+    EXPECT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 1);
+
+    // A timer of one of the program's windows.
+    FormRegistry registry;
+    FailingForm form(registry);
+    form.Load();
+    SetTimer(form.Handle(), 1, 10, nullptr);
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    MSG msg;
+    while (form.ticks < 2 && GetTickCount64() < deadline) {
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        }
+    }
+    KillTimer(form.Handle(), 1);
+    EXPECT_EQ(form.ticks, 2);
+    EXPECT_TRUE(IsWindow(form.Handle()));
+    ASSERT_EQ(reported.size(), 3u);
+    EXPECT_EQ(reported[2], "91 the timer's object is gone");
+    SetEscapedErrorReporter(nullptr);
+}
+
+// A new DPI: the tab strip's font and row, the buttons' room, and once the
+// lists hold larger pictures, the buttons made again to fit them.
+TEST_F(BarContentTest, AnotherDpiGrowsTheTabRowAndTheButtons) {
+    AddTabs({"One", "Two"});
+    content_->BindImageList(0, ImageListSize::Small);
+    content_->AddButton(0, "a", "app");
+    content_->AddButton(0, "b", "no");
+    auto buttonSize = [&] {
+        const auto size = static_cast<DWORD>(SendMessageW(content_->ToolbarHandle(0), TB_GETBUTTONSIZE, 0, 0));
+        return std::make_pair(static_cast<int>(LOWORD(size)), static_cast<int>(HIWORD(size)));
+    };
+    EXPECT_EQ(buttonSize(), std::make_pair(16 + 7, 16 + 6));
+    const int rowAt96 = content_->Tabs().ClientRectPx().top;
+
+    content_->SetDpi(144);
+    EXPECT_EQ(buttonSize(), std::make_pair(16 + 10, 16 + 9));
+    EXPECT_GT(content_->Tabs().ClientRectPx().top, rowAt96 + rowAt96 / 4);
+
+    small_.Resize(24, [](const std::string& key, int) {
+        return UniqueIcon(key == "no" ? nullptr : CopyIcon(AppIcon()));
+    });
+    content_->RefreshPictures();
+    EXPECT_EQ(buttonSize(), std::make_pair(24 + 10, 24 + 9));
+    EXPECT_EQ(ButtonRect(0, 1).bottom - ButtonRect(0, 1).top, 24 + 9);
+    EXPECT_EQ(NativeButton(0, 0).iBitmap, small_.IndexOf("app"));
+    EXPECT_EQ(content_->ButtonKeys(0), (std::vector<std::string>{"a", "b"}));
+    const RECT page = content_->Tabs().ClientRectPx();
+    EXPECT_EQ(WindowRectIn(content_->ToolbarHandle(0)).top, page.top);
 }
 
 }  // namespace

@@ -454,7 +454,7 @@ TEST_F(PictureListsTest, RepeatedLoadsKeepHandleCountsFlat) {
     CreateDirectoryW(Widen(folder.Path() + "\\v1.2").c_str(), nullptr);
     InitLists(folder.Path());
     const std::vector<Target> targets = Targets(folder);
-    content_ = std::make_unique<BarContent>(parent_, util_.imgSmall, util_.imlToolbarIcons, TwipScale{15, 15},
+    content_ = std::make_unique<BarContent>(parent_, util_.imgSmall, util_.imlToolbarIcons, TwipScale{TwipsPerPixel(96), TwipsPerPixel(96)},
                                             events_);
 
     // A load as the loader makes it: every button's picture chosen and put
@@ -618,13 +618,43 @@ TEST(PictureWorkerTest, ATargetThatDoesNotAnswerHoldsUpNoOtherPicture) {
 
 // Each list gets the file's own frame of its size, not one scaled from the
 // other: a 16-pixel picture drawn for 16 pixels looks sharp.
-TEST_F(PictureListsTest, ExtractedPicturesTakeTheFramesOfTheirSizes) {
+// At another DPI every picture is made again from where it came, at the new
+// size: a target's frame of that size, the cached file's, the resource's.
+TEST_F(PictureListsTest, ExtractedPicturesTakeTheFramesOfTheirSizesAtEveryDpi) {
     TempFolder folder;
+    folder.Write("txt.ico", IconFile({{16, kRed}, {24, kGreen}, {32, kBlue}, {48, kMagenta}}));
+    folder.Write("settings.ini", "[Files]\r\nTXT=txt.ico\r\n");
     InitLists(folder.Path());
-    const std::string icons = folder.Write("two.ico", IconFile({{16, kRed}, {32, kBlue}}));
+    const std::string icons = folder.Write("four.ico", IconFile({{16, kRed}, {24, kGreen}, {32, kBlue}, {48, kWhite}}));
     ASSERT_EQ(Choose(icons, 3, 1), "i_3_1");
     EXPECT_EQ(Hex(Pixels(util_.imgSmall, "i_3_1")[8 * 16 + 8]), Hex(kRed));
     EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "i_3_1")[16 * 32 + 16]), Hex(kBlue));
+    EXPECT_FALSE(util_.UsePictureSizes(16, 32));
+
+    const HIMAGELIST small = util_.imgSmall.Handle();
+    const int index = util_.imgSmall.IndexOf("i_3_1");
+    const int count = util_.imgSmall.Count();
+    const GuiObjects before = CountGuiObjects();
+    ASSERT_TRUE(util_.UsePictureSizes(24, 48));  // 150 %
+    EXPECT_EQ(util_.imgSmall.Handle(), small);    // bound toolbars keep their list
+    EXPECT_EQ(util_.imgSmall.IndexOf("i_3_1"), index);
+    EXPECT_EQ(util_.imgSmall.Count(), count);
+    EXPECT_EQ(ImageList_GetImageCount(small), count);
+    EXPECT_EQ(Hex(Pixels(util_.imgSmall, "i_3_1")[12 * 24 + 12]), Hex(kGreen));
+    EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "i_3_1")[24 * 48 + 24]), Hex(kWhite));
+    EXPECT_EQ(Hex(Pixels(util_.imgSmall, "TXT")[12 * 24 + 12]), Hex(kGreen));
+    EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "TXT")[24 * 48 + 24]), Hex(kMagenta));
+    // Back at 100 %, nothing kept of the larger pictures.
+    ASSERT_TRUE(util_.UsePictureSizes(16, 32));
+    EXPECT_EQ(Hex(Pixels(util_.imgSmall, "i_3_1")[8 * 16 + 8]), Hex(kRed));
+    const GuiObjects after = CountGuiObjects();
+    EXPECT_LE(after.gdi - before.gdi, 2) << "GDI objects " << before.gdi << " -> " << after.gdi;
+    EXPECT_LE(after.user - before.user, 2) << "USER objects " << before.user << " -> " << after.user;
+    // The menu's pictures at the size a menu asks for, under the same keys
+    // (the resources themselves are the program's, drawn in its e2e tests).
+    EXPECT_EQ(util_.MenuImages(24).Size(), 24);
+    EXPECT_EQ(util_.IndexOf("exit"), 6);
+    EXPECT_EQ(ImageList_GetImageCount(util_.imgMenu.Handle()), 7);
 }
 
 TEST_F(PictureListsTest, SettingsBesideTheProgramFillTheCache) {

@@ -144,7 +144,7 @@ TEST_F(SettingsStoreTest, SaveThenLoadRoundTripsAllSevenSettings) {
     AppState loaded;
     loaded.ScreenWidthPx = 1024;
     loaded.ScreenHeightPx = 768;
-    loaded.TwipsPerPixelX = loaded.TwipsPerPixelY = 15;
+    loaded.TwipsPerPixelX = loaded.TwipsPerPixelY = TwipsPerPixel(96);
     LoadSettings(loaded, renamed);
     EXPECT_EQ(loaded.CataloguePath, saved.CataloguePath);
     EXPECT_EQ(loaded.IconSize, 0);

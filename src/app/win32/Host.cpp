@@ -3,12 +3,30 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include <functional>
+
+#include "base/win32/Barrier.h"
 #include "base/win32/Text.h"
 #include "catalogue/CatalogueLoader.h"
 #include "catalogue/ShellImport.h"
 #include "catalogue/win32/ShellFolderTree.h"
 
 namespace lark::win {
+namespace {
+
+// Holds the bar's input for the life of a scope.
+class HeldInput {
+public:
+    HeldInput(std::function<void()> hold, std::function<void()> release) : release_(std::move(release)) { hold(); }
+    ~HeldInput() { release_(); }
+    HeldInput(const HeldInput&) = delete;
+    HeldInput& operator=(const HeldInput&) = delete;
+
+private:
+    std::function<void()> release_;
+};
+
+}  // namespace
 
 Host::Host() {
     appIcon_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0,
@@ -119,19 +137,54 @@ frmAbout& Host::About() {
 
 void Host::LoadUtilityForm() { Util(); }
 
-void Host::Attach(App& app) { app_ = &app; }
+void Host::Attach(App& app) {
+    app_ = &app;
+    // An error that escapes a window's handler is reported like any other,
+    // and the bar goes on.
+    SetEscapedErrorReporter([this](const RuntimeError& error) { app_->errors.ShowError("", error); });
+}
+
+void Host::HoldBarInput() {
+    if (inputHolds_++ > 0) return;
+    for (Form* form : {static_cast<Form*>(float_.get()), static_cast<Form*>(dock_.get())}) {
+        if (form && form->Loaded() && IsWindowEnabled(form->Handle())) {
+            heldWindows_.push_back(form->Handle());
+            EnableWindow(form->Handle(), FALSE);
+        }
+    }
+}
+
+void Host::ReleaseBarInput() {
+    if (inputHolds_ == 0 || --inputHolds_ > 0) return;
+    for (HWND window : heldWindows_)
+        if (IsWindow(window)) EnableWindow(window, TRUE);
+    heldWindows_.clear();
+}
 
 void Host::ImportShellFolder(int32_t folderNumber, bool showProgress) {
+    HeldInput held([this] { HoldBarInput(); }, [this] { ReleaseBarInput(); });
     ShellFolderTree tree;
     ImportContext context{app().state, tree, About(), events_, app().errors};
     lark::ImportShellFolder(context, folderNumber, showProgress);
 }
 
 void Host::InitImageLists() {
+    // Pictures at the size the DPI asks, where the bar will first show.
+    const std::vector<MonitorInfo> monitors = monitors_.Monitors();
+    const int32_t dpi = NearestMonitor(monitors, BarArrangement::StoredFloatingRect(app().state, monitors)).dpi;
+    Util().UsePictureSizes(PictureSizePx(false, dpi), PictureSizePx(true, dpi));
     Util().InitImageLists(app().state.IconKeys, ProgramFolder(), app().platform.Files, app().platform.CodePage);
 }
 
+void Host::ShownBarDpi(UINT dpi) {
+    const auto at = static_cast<int32_t>(dpi);
+    if (!Util().UsePictureSizes(PictureSizePx(false, at), PictureSizePx(true, at))) return;
+    if (float_ && float_->Loaded()) float_->Bar().RefreshPictures();
+    if (dock_ && dock_->Loaded()) dock_->Bar().RefreshPictures();
+}
+
 void Host::LoadCatalogue(const std::string& path) {
+    HeldInput held([this] { HoldBarInput(); }, [this] { ReleaseBarInput(); });
     if (!pictures_) pictures_ = std::make_unique<ButtonPictures>(Util(), app().state);
     const CatalogueLoad load{Dock().Content(), Float().Content(), app().platform.Files, app().platform.CodePage,
                              About(), events_, *pictures_, app().errors, app().state.IconSize};
@@ -147,7 +200,9 @@ void Host::BuildMainMenu() { Menu().BuildMainMenu(); }
 MainMenu& Host::Menu() {
     if (!menu_) {
         AppState& s = app().state;
-        presenter_ = std::make_unique<MenuPresenter>(Util().imgMenu, TwipScale{s.TwipsPerPixelX, s.TwipsPerPixelY});
+        presenter_ = std::make_unique<MenuPresenter>(
+            [this](int sizePx) -> const KeyedImageList& { return Util().MenuImages(sizePx); },
+            TwipScale{s.TwipsPerPixelX, s.TwipsPerPixelY});
         editing_ = std::make_unique<EditingContext>(EditingContext{s, Float().Content(), Dock().Content(), inputBox_,
                                                                    fileDialog_, app().platform.Boxes,
                                                                    app().platform.Files, Util()});
@@ -193,7 +248,14 @@ void Host::ShowOptionsModal() {
 
 void Host::HideDock() { Dock().Hide(); }
 
-void Host::ShowFloat() { Float().PlaceAndShow(); }
+void Host::ShowFloat() {
+    AppState& s = app().state;
+    const RectPx place = BarArrangement::StoredFloatingRect(s, monitors_.Monitors());
+    Float().PlaceAndShow(place);
+    // Where it really is: a place brought back onto a monitor is no move.
+    s.FloatLastTop = s.TwipsPerPixelY.Twips(place.top);
+    s.FloatLastLeft = s.TwipsPerPixelX.Twips(place.left);
+}
 
 void Host::ShowConfiguredBar() { Arrangement().ShowConfiguredBar(); }
 
@@ -204,14 +266,14 @@ frmMessage& Host::Message() {
 
 BarArrangement& Host::Arrangement() {
     if (!arrangement_)
-        arrangement_ = std::make_unique<BarArrangement>(app().state, Float(), Dock(), app().platform.AppBar, Message(),
-                                                        events_, app().platform.MousePointer, app().errors);
+        arrangement_ = std::make_unique<BarArrangement>(app().state, Float(), Dock(), app().platform.AppBar, monitors_,
+                                                        Message(), events_, app().platform.MousePointer, app().errors);
     return *arrangement_;
 }
 
 void Host::LaunchButton(BarKind window, const ButtonTag& tag) { lark::LaunchButton(launcher_, window, tag); }
 
-void Host::FloatTimerTick() { Arrangement().FloatTimerTick(); }
+void Host::FloatMoved() { Arrangement().FloatMoved(); }
 
 DockedInput& Host::Docked() {
     if (!dockedInput_)
@@ -224,9 +286,18 @@ void Host::DockedHideTimerTick() { Docked().HideTimerTick(); }
 void Host::DockedTabMouseDown() { Docked().TabMouseDown(); }
 void Host::DockedTabMouseUp(int16_t button) { Docked().TabMouseUp(button); }
 
-void Host::DisplayChanged() {
-    Arrangement().OnDisplayChanged(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+void Host::DisplayChanged() { Arrangement().OnDisplayChanged(); }
+// The docked window's news before the first arrangement concern no appbar.
+void Host::AppBarPosChanged() {
+    if (arrangement_) arrangement_->OnAppBarPosChanged();
 }
+void Host::DockActivated() {
+    if (arrangement_) arrangement_->OnDockActivated();
+}
+void Host::DockWindowPosChanged() {
+    if (arrangement_) arrangement_->OnDockWindowPosChanged();
+}
+void Host::DockDpiChanged(UINT dpi) { Arrangement().OnDockDpiChanged(static_cast<int32_t>(dpi)); }
 
 void Host::ShellRestarted() { Arrangement().OnShellRestarted(); }
 void Host::FullScreenApp(bool opened) { Arrangement().OnFullScreenApp(opened); }
@@ -236,6 +307,8 @@ bool Host::Quit() { return Shutdown(app(), *this, false); }
 
 bool Host::OwnerDraw(UINT message, LPARAM lParam) { return MenuPresenter::HandleMessage(message, lParam); }
 
-bool Host::PreTranslate(const MSG& msg) { return float_ && float_->PreTranslate(msg); }
+bool Host::PreTranslate(const MSG& msg) {
+    return Barrier([&] { return float_ && float_->PreTranslate(msg); }, [] { return true; });
+}
 
 }  // namespace lark::win

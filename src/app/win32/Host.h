@@ -8,6 +8,7 @@
 #include "bar/win32/f_Dock.h"
 #include "bar/win32/f_Float.h"
 #include "bar/win32/ShellLauncherService.h"
+#include "base/win32/Dpi.h"
 #include "base/win32/EventLoop.h"
 #include "base/win32/Form.h"
 #include "base/win32/Handles.h"
@@ -57,7 +58,7 @@ public:
 private:
     App& app() { return *app_; }
     void LaunchButton(BarKind window, const ButtonTag& tag) override;
-    void FloatTimerTick() override;
+    void FloatMoved() override;
     void DockedReveal() override;
     void DockedHideTimerTick() override;
     void DockedTabMouseDown() override;
@@ -66,6 +67,11 @@ private:
     void ShellRestarted() override;
     void FullScreenApp(bool opened) override;
     void EndSession() override;
+    void AppBarPosChanged() override;
+    void DockActivated() override;
+    void DockWindowPosChanged() override;
+    void DockDpiChanged(UINT dpi) override;
+    void ShownBarDpi(UINT dpi) override;
     bool OwnerDraw(UINT message, LPARAM lParam) override;
     bool Quit() override;
     void SectionShown(IBarWindow& content) override;
@@ -78,6 +84,10 @@ private:
     bool DockVisible() override;
     void ShowAboutModal() override;
     void ShowOptionsModal() override;
+    // While a load or an import runs the bar windows take no input: a
+    // click, a key or the menu would run inside it.
+    void HoldBarInput();
+    void ReleaseBarInput();
 
     App* app_ = nullptr;
     UniqueHandle instanceMutex_;
@@ -93,6 +103,9 @@ private:
     std::unique_ptr<BarArrangement> arrangement_;
     ShellLauncherService launcher_;
     CursorService cursor_;
+    MonitorService monitors_;
+    int inputHolds_ = 0;
+    std::vector<HWND> heldWindows_;
     std::unique_ptr<DockedInput> dockedInput_;
     InputBox inputBox_;
     FileDialog fileDialog_;

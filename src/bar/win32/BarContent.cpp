@@ -111,6 +111,17 @@ void BarContent::Layout() {
     for (auto& entry : toolbars_) PlaceOnTabPage(*entry.second);
 }
 
+void BarContent::SetDpi(UINT dpi) {
+    tabs_.SetDpi(dpi);
+    for (auto& entry : toolbars_) Guard([&] { entry.second->SetDpi(dpi); });
+    Layout();
+}
+
+void BarContent::RefreshPictures() {
+    for (auto& entry : toolbars_) Guard([&] { entry.second->Refit(); });
+    Layout();
+}
+
 bool BarContent::HandleNotify(const NMHDR* header, LRESULT& result) {
     if (!header) return false;
     if (tabs_.HandleNotify(header, result)) return true;

@@ -65,6 +65,12 @@ public:
     // the top left of the tab page, as wide as the page, at its own height.
     void Layout();
 
+    // The parent window is now at this DPI: the tab strip's font and the
+    // toolbars' metrics follow, then the layout.
+    void SetDpi(UINT dpi);
+    // The image lists' pictures changed size.
+    void RefreshPictures();
+
     // For the parent's WM_NOTIFY and WM_COMMAND; true when handled here.
     bool HandleNotify(const NMHDR* header, LRESULT& result);
     bool HandleCommand(WPARAM wParam, LPARAM lParam);

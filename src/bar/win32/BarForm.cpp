@@ -1,12 +1,34 @@
 #include "bar/win32/BarForm.h"
 
 #include "base/BarInput.h"
+#include "base/win32/Dpi.h"
+#include "base/win32/EventLoop.h"
 
 namespace lark::win {
 
 void BarForm::CreateContent() {
+    dpi_ = DpiOfWindow(Handle());
+    // Mouse positions go to the menu in the system's twips, which bring
+    // them back to the same pixels at any DPI.
     const TwipScale scale{app_.state.TwipsPerPixelX, app_.state.TwipsPerPixelY};
     content_ = std::make_unique<BarContent>(Handle(), lists_.small, lists_.large, scale, *this);
+}
+
+void BarForm::ApplyDpi(UINT dpi) {
+    dpi_ = dpi;
+    if (content_) content_->SetDpi(dpi);
+    if (IsWindowVisible(Handle())) host_.ShownBarDpi(dpi);
+}
+
+void BarForm::AfterShow() {
+    // The monitor's DPI: a tool window that the system told nothing of its
+    // move has the old one still.
+    const auto dpi = static_cast<UINT>(MonitorOfWindow(Handle()).dpi);
+    if (dpi != dpi_) {
+        OnDpiChanged(dpi, nullptr);
+    } else {
+        host_.ShownBarDpi(dpi);
+    }
 }
 
 void BarForm::LayoutContent() {
@@ -32,7 +54,8 @@ void BarForm::OnTabMouseUp(const MouseArgs& args) {
 void BarForm::OnToolbarMouseUp(int32_t toolbarIndex, const MouseArgs& args) {
     if (args.button != 2) return;
     const TwipScale scale{app_.state.TwipsPerPixelX, app_.state.TwipsPerPixelY};
-    const std::string key = content_->ToolbarAt(toolbarIndex).ButtonKeyAt(args.x / scale.x, args.y / scale.y);
+    const std::string key =
+        content_->ToolbarAt(toolbarIndex).ButtonKeyAt(scale.x.NearestPixels(args.x), scale.y.NearestPixels(args.y));
     host_.ToolbarRightClick(toolbarIndex, key, content_->ToolbarHandle(toolbarIndex), args.x, args.y);
 }
 
@@ -42,20 +65,14 @@ void BarForm::OnTabContextClick() {
     GetCursorPos(&cursor);
     app_.state.CursorPos = PointPx{cursor.x, cursor.y};
     ScreenToClient(content_->TabStripHandle(), &cursor);
-    host_.TabStripRightClick(content_->TabStripHandle(), static_cast<double>(cursor.x) * app_.state.TwipsPerPixelX,
-                             static_cast<double>(cursor.y) * app_.state.TwipsPerPixelY);
+    host_.TabStripRightClick(content_->TabStripHandle(), app_.state.TwipsPerPixelX.Twips(cursor.x),
+                             app_.state.TwipsPerPixelY.Twips(cursor.y));
 }
 
-int32_t BarForm::TopTwips() const {
+RectPx BarForm::WindowBounds() const {
     RECT r{};
     GetWindowRect(Handle(), &r);
-    return r.top * app_.state.TwipsPerPixelY;
-}
-
-int32_t BarForm::LeftTwips() const {
-    RECT r{};
-    GetWindowRect(Handle(), &r);
-    return r.left * app_.state.TwipsPerPixelX;
+    return RectPx{r.left, r.top, r.right, r.bottom};
 }
 
 LRESULT BarForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -80,7 +97,18 @@ LRESULT BarForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return TRUE;
             }
             break;
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case WM_DISPLAYCHANGE:
+        case WM_SETTINGCHANGE: {
+            // Tool windows may miss WM_DPICHANGED: look for a new DPI here too.
+            const auto dpi = static_cast<UINT>(MonitorOfWindow(Handle()).dpi);
+            if (dpi != dpi_) OnDpiChanged(dpi, nullptr);
+            break;
+        }
         default:
+            if (message == EventLoop::CountsMessage()) return static_cast<LRESULT>(EventLoop::CountOf(wParam));
             break;
     }
     return Form::HandleMessage(message, wParam, lParam);

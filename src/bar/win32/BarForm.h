@@ -17,7 +17,8 @@ class IBarHost {
 public:
     virtual ~IBarHost() = default;
     virtual void LaunchButton(BarKind window, const ButtonTag& tag) = 0;
-    virtual void FloatTimerTick() = 0;
+    // A move of the floating window has ended.
+    virtual void FloatMoved() = 0;
     // The docked bar's mouse and timer.
     virtual void DockedReveal() = 0;
     virtual void DockedHideTimerTick() = 0;
@@ -33,6 +34,14 @@ public:
     virtual void ShellRestarted() = 0;
     virtual void FullScreenApp(bool opened) = 0;
     virtual void EndSession() = 0;
+    // The docked window as an appbar: the shell's news of other appbars,
+    // and what the shell asks to hear of the window.
+    virtual void AppBarPosChanged() = 0;
+    virtual void DockActivated() = 0;
+    virtual void DockWindowPosChanged() = 0;
+    virtual void DockDpiChanged(UINT dpi) = 0;
+    // The bar window on screen is at this DPI: its pictures' size.
+    virtual void ShownBarDpi(UINT dpi) = 0;
     // WM_MEASUREITEM and WM_DRAWITEM that are not the bar's own; true when
     // handled.
     virtual bool OwnerDraw(UINT message, LPARAM lParam) = 0;
@@ -68,13 +77,20 @@ protected:
     void OnToolbarMouseUp(int32_t toolbarIndex, const MouseArgs& args) override;
     void OnTabContextClick() override;
 
-    // Screen twips of the window's outer rectangle.
-    int32_t TopTwips() const;
-    int32_t LeftTwips() const;
+    // The window's outer rectangle.
+    RectPx WindowBounds() const;
+    // Fonts, metrics and pictures of another DPI.
+    void ApplyDpi(UINT dpi);
+    // A window at another DPI: WM_DPICHANGED, or a new DPI found where the
+    // system sends none. suggested is the system's rectangle, if any.
+    virtual void OnDpiChanged(UINT dpi, const RECT* suggested) = 0;
+    // Shown: the window's DPI checked, its pictures' size made right.
+    void AfterShow();
 
     App& app_;
     IBarHost& host_;
     BarKind kind_;
+    UINT dpi_ = 96;
 
 private:
     BarImageLists lists_;

@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "base/RuntimeError.h"
+#include "base/win32/Barrier.h"
+#include "base/win32/Dpi.h"
 #include "base/win32/Text.h"
 
 namespace lark::win {
@@ -28,15 +30,6 @@ int16_t HeldButtons(WPARAM wParam) {
     if (wParam & MK_RBUTTON) button |= 2;
     if (wParam & MK_MBUTTON) button |= 4;
     return button;
-}
-
-// The message font, as dialogs and menus use it; the stock GUI font when
-// the system does not say.
-HFONT CreateMessageFont() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
-    return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
 }  // namespace
@@ -64,13 +57,13 @@ MouseArgs MouseArgsFrom(UINT message, WPARAM wParam, LPARAM lParam, TwipScale sc
             break;
     }
     args.shift = ShiftState(wParam);
-    args.x = GET_X_LPARAM(lParam) * scale.x;
-    args.y = GET_Y_LPARAM(lParam) * scale.y;
+    args.x = scale.x.Twips(GET_X_LPARAM(lParam));
+    args.y = scale.y.Twips(GET_Y_LPARAM(lParam));
     return args;
 }
 
 TabControl::TabControl(HWND parent, int controlId, TwipScale scale, ITabStripEvents& events)
-    : scale_(scale), events_(events), font_(CreateMessageFont()) {
+    : scale_(scale), events_(events) {
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES};
     InitCommonControlsEx(&classes);
     hwnd_.reset(CreateWindowExW(0, WC_TABCONTROLW, L"", kStyle, 0, 0, 0, 0, parent,
@@ -79,8 +72,16 @@ TabControl::TabControl(HWND parent, int controlId, TwipScale scale, ITabStripEve
     if (!hwnd_) Raise(kErrOutOfMemory);
     if (!SetWindowSubclass(hwnd_.get(), &TabControl::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this)))
         Raise(kErrOutOfMemory);
-    HFONT font = font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    SendMessageW(hwnd_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SetDpi(DpiOfWindow(parent));
+}
+
+void TabControl::SetDpi(UINT dpi) {
+    // The message font, as dialogs and menus use it; the stock GUI font when
+    // the system does not say.
+    UniqueFont font = MessageFontForDpi(dpi);
+    HFONT shown = font ? font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    SendMessageW(hwnd_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
+    font_ = std::move(font);  // the old one only once the control has let go of it
 }
 
 TabControl::~TabControl() {
@@ -198,19 +199,20 @@ RECT TabControl::ClientRectPx() const {
     return area;
 }
 
-int32_t TabControl::ClientLeft() const { return ClientRectPx().left * scale_.x; }
-int32_t TabControl::ClientTop() const { return ClientRectPx().top * scale_.y; }
+int32_t TabControl::ClientLeft() const { return scale_.x.Twips(ClientRectPx().left); }
+int32_t TabControl::ClientTop() const { return scale_.y.Twips(ClientRectPx().top); }
 int32_t TabControl::ClientWidth() const {
     const RECT area = ClientRectPx();
-    return (area.right - area.left) * scale_.x;
+    return scale_.x.Twips(area.right - area.left);
 }
 int32_t TabControl::ClientHeight() const {
     const RECT area = ClientRectPx();
-    return (area.bottom - area.top) * scale_.y;
+    return scale_.y.Twips(area.bottom - area.top);
 }
 
 void TabControl::Move(int32_t left, int32_t top, int32_t width, int32_t height) {
-    MovePx(left / scale_.x, top / scale_.y, width / scale_.x, height / scale_.y);
+    MovePx(scale_.x.NearestPixels(left), scale_.y.NearestPixels(top), scale_.x.NearestPixels(width),
+           scale_.y.NearestPixels(height));
 }
 
 void TabControl::MovePx(int left, int top, int width, int height) {
@@ -231,10 +233,10 @@ void TabControl::CheckPosition(int32_t position) const {
 }
 
 LRESULT CALLBACK TabControl::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                          DWORD_PTR self) {
-    (void)hwnd;
+                                       DWORD_PTR self) noexcept {
     (void)id;
-    return reinterpret_cast<TabControl*>(self)->OnMessage(message, wParam, lParam);
+    return Barrier([&] { return reinterpret_cast<TabControl*>(self)->OnMessage(message, wParam, lParam); },
+                   [&] { return DefSubclassProc(hwnd, message, wParam, lParam); });
 }
 
 // Listeners run last: one may open a modal menu, or rebuild the bar.
@@ -250,7 +252,7 @@ LRESULT TabControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
             // A drag that starts on the strip must see its release off it.
             if (GetCapture() != hwnd) SetCapture(hwnd);
-            events_.OnTabMouseDown(MouseArgsFrom(message, wParam, lParam, scale_));
+            Barrier([&] { events_.OnTabMouseDown(MouseArgsFrom(message, wParam, lParam, scale_)); });
             return result;
         }
         case WM_LBUTTONUP:
@@ -258,7 +260,7 @@ LRESULT TabControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MBUTTONUP: {
             const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
             if ((wParam & kButtonsHeld) == 0 && GetCapture() == hwnd) ReleaseCapture();
-            events_.OnTabMouseUp(MouseArgsFrom(message, wParam, lParam, scale_));
+            Barrier([&] { events_.OnTabMouseUp(MouseArgsFrom(message, wParam, lParam, scale_)); });
             return result;
         }
         case WM_MOUSEMOVE: {
@@ -271,9 +273,9 @@ LRESULT TabControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 track.hwndTrack = hwnd;
                 TrackMouseEvent(&track);
                 mouseInside_ = true;
-                events_.OnTabMouseEnter(args);
+                Barrier([&] { events_.OnTabMouseEnter(args); });
             }
-            events_.OnTabMouseMove(args);
+            Barrier([&] { events_.OnTabMouseMove(args); });
             return result;
         }
         case WM_MOUSELEAVE:
@@ -289,7 +291,7 @@ LRESULT TabControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CONTEXTMENU:
             // From the mouse it follows a right button's release, which the
             // listener has already heard about; it must not reach the parent.
-            if (lParam == -1) events_.OnTabContextClick();
+            if (lParam == -1) Barrier([&] { events_.OnTabContextClick(); });
             return 0;
         default:
             break;

@@ -80,9 +80,12 @@ public:
     // The parent's WM_NOTIFY from this strip; true when it was handled.
     bool HandleNotify(const NMHDR* header, LRESULT& result);
 
+    // The message font of this DPI; the row of tabs takes its height.
+    void SetDpi(UINT dpi);
+
 private:
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR self);
+                                         DWORD_PTR self) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CheckPosition(int32_t position) const;
     bool OnScreen() const { return IsWindowVisible(hwnd_.get()) != FALSE; }

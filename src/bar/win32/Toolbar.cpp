@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "base/RuntimeError.h"
+#include "base/win32/Barrier.h"
+#include "base/win32/Dpi.h"
 #include "base/win32/KeyedImageList.h"
 #include "base/win32/Text.h"
 
@@ -12,16 +14,21 @@ namespace {
 constexpr DWORD kStyle = WS_CHILD | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
                          CCS_NODIVIDER | CCS_NOPARENTALIGN;
 constexpr int kDefaultPicturePx = 16;
-// Room around a picture inside its button, as the control's own default.
+// At 96 DPI: room around a picture inside its button, as the control's own
+// default, and blank rows above and below the buttons.
 constexpr int kButtonPadX = 7;
 constexpr int kButtonPadY = 6;
-// Blank rows above and below the buttons.
 constexpr int kEdgePx = 2;
 
 }  // namespace
 
 Toolbar::Toolbar(HWND parent, int32_t index, int controlId, TwipScale scale, IToolbarEvents& events)
-    : parent_(parent), controlId_(controlId), index_(index), scale_(scale), events_(events) {}
+    : parent_(parent),
+      controlId_(controlId),
+      index_(index),
+      scale_(scale),
+      dpi_(DpiOfWindow(parent)),
+      events_(events) {}
 
 Toolbar::~Toolbar() {
     if (hwnd_) RemoveWindowSubclass(hwnd_.get(), &Toolbar::SubclassProc, 0);
@@ -158,8 +165,22 @@ void Toolbar::BringToFront() {
 }
 
 int Toolbar::HeightPx() const {
-    const int picture = list_ ? list_->Size() : kDefaultPicturePx;
-    return picture + kButtonPadY + 2 * kEdgePx;
+    const int picture = list_ ? list_->Size() : Scaled(kDefaultPicturePx, dpi_);
+    return picture + Scaled(kButtonPadY, dpi_) + 2 * Scaled(kEdgePx, dpi_);
+}
+
+void Toolbar::SetDpi(UINT dpi) {
+    dpi_ = dpi;
+    Refit();
+}
+
+void Toolbar::Refit() {
+    if (!hwnd_) return;  // made later, at the sizes of then
+    SendMessageW(hwnd_.get(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list_ ? list_->Handle() : nullptr));
+    FitButtons();
+    // Buttons keep their old size until they are added again.
+    synced_ = buttons_.empty();
+    if (OnScreen()) SyncButtons();
 }
 
 void Toolbar::Place(int left, int top, int width) {
@@ -259,9 +280,10 @@ int Toolbar::NextCommandId() {
 }
 
 void Toolbar::FitButtons() {
-    const int picture = list_ ? list_->Size() : kDefaultPicturePx;
+    const int picture = list_ ? list_->Size() : Scaled(kDefaultPicturePx, dpi_);
     SendMessageW(hwnd_.get(), TB_SETBITMAPSIZE, 0, MAKELPARAM(picture, picture));
-    SendMessageW(hwnd_.get(), TB_SETBUTTONSIZE, 0, MAKELPARAM(picture + kButtonPadX, picture + kButtonPadY));
+    SendMessageW(hwnd_.get(), TB_SETBUTTONSIZE, 0,
+                 MAKELPARAM(picture + Scaled(kButtonPadX, dpi_), picture + Scaled(kButtonPadY, dpi_)));
     SendMessageW(hwnd_.get(), TB_AUTOSIZE, 0, 0);
     // Keep the place and width; only the height follows the buttons.
     RECT r{};
@@ -271,10 +293,10 @@ void Toolbar::FitButtons() {
 }
 
 LRESULT CALLBACK Toolbar::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR self) {
-    (void)hwnd;
+                                       DWORD_PTR self) noexcept {
     (void)id;
-    return reinterpret_cast<Toolbar*>(self)->OnMessage(message, wParam, lParam);
+    return Barrier([&] { return reinterpret_cast<Toolbar*>(self)->OnMessage(message, wParam, lParam); },
+                   [&] { return DefSubclassProc(hwnd, message, wParam, lParam); });
 }
 
 // Listeners run last: a right button's release may open the popup menu,
@@ -291,12 +313,12 @@ LRESULT Toolbar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_RBUTTONUP:
         case WM_MBUTTONUP: {
             const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-            events.OnToolbarMouseUp(index, MouseArgsFrom(message, wParam, lParam, scale));
+            Barrier([&] { events.OnToolbarMouseUp(index, MouseArgsFrom(message, wParam, lParam, scale)); });
             return result;
         }
         case WM_MOUSEMOVE: {
             const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-            events.OnToolbarMouseMove(index, MouseArgsFrom(message, wParam, lParam, scale));
+            Barrier([&] { events.OnToolbarMouseMove(index, MouseArgsFrom(message, wParam, lParam, scale)); });
             return result;
         }
         case WM_PAINT:

@@ -83,6 +83,12 @@ public:
 
     // The height that fits one row of buttons.
     int HeightPx() const;
+
+    // Room around the pictures for this DPI.
+    void SetDpi(UINT dpi);
+    // The bound list's pictures changed size: the buttons are made again to
+    // fit them.
+    void Refit();
     // Places the toolbar in its parent's client area at its own height.
     void Place(int left, int top, int width);
 
@@ -105,7 +111,7 @@ private:
     };
 
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR self);
+                                         DWORD_PTR self) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     Button* Find(const std::string& key);
@@ -126,6 +132,7 @@ private:
     int controlId_;
     int32_t index_;
     TwipScale scale_;
+    UINT dpi_;
     IToolbarEvents& events_;
     mutable UniqueWindow hwnd_;
     bool visible_ = false;

@@ -27,7 +27,10 @@ void f_Dock::Load() {
     info.hWnd = reinterpret_cast<uintptr_t>(Handle());
 }
 
-void f_Dock::Show() { ShowWindow(Handle(), SW_SHOWNA); }
+void f_Dock::Show() {
+    ShowWindow(Handle(), SW_SHOWNA);
+    AfterShow();
+}
 
 void f_Dock::Hide() {
     Load();
@@ -46,18 +49,6 @@ void f_Dock::MakeTopmost() {
 void f_Dock::DropTopmost() {
     SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
-int32_t f_Dock::WidthTwips() const {
-    RECT r{};
-    GetWindowRect(Handle(), &r);
-    return (r.right - r.left) * app_.state.TwipsPerPixelX;
-}
-
-int32_t f_Dock::HeightTwips() const {
-    RECT r{};
-    GetWindowRect(Handle(), &r);
-    return (r.bottom - r.top) * app_.state.TwipsPerPixelY;
 }
 
 void f_Dock::SetPlacement(const WindowPlacement& placement) {
@@ -102,8 +93,21 @@ LRESULT f_Dock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case kAppBarCallback:
-            if (wParam == ABN_FULLSCREENAPP) host_.FullScreenApp(lParam != 0);
+            switch (wParam) {
+                case ABN_FULLSCREENAPP: host_.FullScreenApp(lParam != 0); break;
+                // The taskbar's auto-hide or always-on-top state changed:
+                // the room it keeps may have changed with it.
+                case ABN_STATECHANGE:
+                case ABN_POSCHANGED: host_.AppBarPosChanged(); break;
+                default: break;
+            }
             return 0;
+        case WM_ACTIVATE:
+            host_.DockActivated();
+            break;
+        case WM_WINDOWPOSCHANGED:
+            host_.DockWindowPosChanged();
+            break;
         default:
             if (message == taskbarCreated && taskbarCreated != 0) {
                 host_.ShellRestarted();
@@ -112,6 +116,14 @@ LRESULT f_Dock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
     }
     return BarForm::HandleMessage(message, wParam, lParam);
+}
+
+void f_Dock::OnDpiChanged(UINT dpi, const RECT* suggested) {
+    // An appbar's place is the shell's to give: not the suggested rectangle
+    // but its edge again, at the new thickness.
+    (void)suggested;
+    ApplyDpi(dpi);
+    host_.DockDpiChanged(dpi);
 }
 
 void f_Dock::OnUnload(bool& cancel) {

@@ -15,16 +15,13 @@ public:
     void Load();
 
     // IDockedBar
-    int32_t TopTwips() const override { return BarForm::TopTwips(); }
-    int32_t LeftTwips() const override { return BarForm::LeftTwips(); }
+    RectPx Bounds() const override { return WindowBounds(); }
     void Show() override;
     void Hide() override;
     void Place(int32_t x, int32_t y, int32_t width, int32_t height, Flags flags) override;
     void MakeTopmost() override;
     void DropTopmost() override;
     void EnableHideTimer(bool enabled) override;
-    int32_t WidthTwips() const override;
-    int32_t HeightTwips() const override;
     void SetPlacement(const WindowPlacement& placement) override;
 
     // The message the shell's appbar notifications arrive with.
@@ -33,6 +30,7 @@ public:
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnUnload(bool& cancel) override;
+    void OnDpiChanged(UINT dpi, const RECT* suggested) override;
 
     void OnTabMouseDown(const MouseArgs& args) override;
     void OnTabMouseUp(const MouseArgs& args) override;

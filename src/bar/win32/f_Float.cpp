@@ -3,14 +3,16 @@
 #include <commctrl.h>
 
 #include "base/BarInput.h"
+#include "base/win32/Dpi.h"
 
 namespace lark::win {
 namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
-constexpr UINT_PTR kMoveTimer = 1;  // tmrFloat
-constexpr UINT kMoveTimerMs = 500;
+// Posted when the window has moved outside a move of the user's: the check
+// runs once the move's own work is done.
+constexpr UINT kMovedMessage = WM_APP + 2;
 
 bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
@@ -24,30 +26,25 @@ void f_Float::Load() {
     SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void f_Float::PlaceAndShow() {
+void f_Float::PlaceAndShow(const RectPx& place) {
     Load();
-    const AppState& s = app_.state;
-    const int left = s.FloatLeft / s.TwipsPerPixelX;
-    const int top = s.FloatTop / s.TwipsPerPixelY;
-    const int width = s.FloatWidth / s.TwipsPerPixelX;
-    const int height = HeightTwips(s.IconSize) / s.TwipsPerPixelY;
-    SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    placing_ = true;
+    SetWindowPos(Handle(), nullptr, place.left, place.top, Width(place), Height(place), SWP_NOZORDER | SWP_NOACTIVATE);
+    placing_ = false;
+    EnforceHeight();
     ShowWindow(Handle(), SW_SHOWNORMAL);
-    EnableMoveTimer(true);
+    AfterShow();
+    EnableMoveDetection(true);
 }
 
-int32_t f_Float::HeightTwips() const {
-    RECT r{};
-    GetWindowRect(Handle(), &r);
-    return (r.bottom - r.top) * app_.state.TwipsPerPixelY;
+void f_Float::MoveTo(PointPx topLeft) {
+    SetWindowPos(Handle(), nullptr, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void f_Float::MoveTo(int32_t leftTwips, int32_t topTwips) {
-    SetWindowPos(Handle(), nullptr, leftTwips / app_.state.TwipsPerPixelX, topTwips / app_.state.TwipsPerPixelY, 0,
-                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+void f_Float::Show() {
+    ShowWindow(Handle(), SW_SHOW);
+    AfterShow();
 }
-
-void f_Float::Show() { ShowWindow(Handle(), SW_SHOW); }
 
 void f_Float::Hide() { ShowWindow(Handle(), SW_HIDE); }
 
@@ -66,22 +63,42 @@ WindowPlacement f_Float::Placement() const {
     return p;
 }
 
-void f_Float::EnableMoveTimer(bool enabled) {
-    if (enabled) {
-        SetTimer(Handle(), kMoveTimer, kMoveTimerMs, nullptr);
-    } else {
-        KillTimer(Handle(), kMoveTimer);
-    }
-}
+void f_Float::EnableMoveDetection(bool enabled) { moveDetection_ = enabled; }
 
 void f_Float::EnforceHeight() {
     if (IsIconic(Handle())) return;
     const AppState& s = app_.state;
     RECT r{};
     GetWindowRect(Handle(), &r);
-    const int height = HeightTwips(s.IconSize) / s.TwipsPerPixelY;
+    const int height = TwipsPerPixel(static_cast<int32_t>(dpi_)).Pixels(BarArrangement::FloatingHeightTwips(s.IconSize));
     if (r.bottom - r.top != height)
         SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void f_Float::OnDpiChanged(UINT dpi, const RECT* suggested) {
+    const UINT old = dpi_;
+    ApplyDpi(dpi);
+    RECT r{};
+    GetWindowRect(Handle(), &r);
+    if (suggested && inSizeMove_) {
+        // Dragged onto the other monitor: the system's rectangle keeps the
+        // window under the mouse.
+        SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (!placing_ && old != 0) {
+        // Where the program put it, as wide in inches as before.
+        SetWindowPos(Handle(), nullptr, 0, 0, MulDiv(r.right - r.left, static_cast<int>(dpi), static_cast<int>(old)),
+                     r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    EnforceHeight();
+}
+
+void f_Float::OnMoveEnded() {
+    // The system may not tell a tool window that it is now on a monitor of
+    // another DPI.
+    const UINT monitorDpi = static_cast<UINT>(MonitorOfWindow(Handle()).dpi);
+    if (monitorDpi != dpi_) OnDpiChanged(monitorDpi, nullptr);
+    if (moveDetection_) host_.FloatMoved();
 }
 
 LRESULT f_Float::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -92,12 +109,26 @@ LRESULT f_Float::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             Guard([&] { EnforceHeight(); });
             Guard([&] { LayoutContent(); });
             return 0;
-        case WM_TIMER:
-            if (wParam == kMoveTimer) {
-                host_.FloatTimerTick();
-                return 0;
+        case WM_ENTERSIZEMOVE:
+            inSizeMove_ = true;
+            break;
+        case WM_EXITSIZEMOVE:
+            inSizeMove_ = false;
+            OnMoveEnded();
+            break;
+        case WM_WINDOWPOSCHANGED: {
+            // Moved by other means than the user's drag (the keyboard, the
+            // system, another program): checked once the move is done.
+            const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+            if (moveDetection_ && !inSizeMove_ && !movePosted_ && !(pos->flags & SWP_NOMOVE)) {
+                movePosted_ = PostMessageW(Handle(), kMovedMessage, 0, 0) != FALSE;
             }
             break;
+        }
+        case kMovedMessage:
+            movePosted_ = false;
+            if (moveDetection_ && !inSizeMove_) OnMoveEnded();
+            return 0;
         case WM_DISPLAYCHANGE:
             host_.DisplayChanged();
             break;
@@ -114,14 +145,15 @@ LRESULT f_Float::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void f_Float::OnUnload(bool& cancel) {
     AppState& s = app_.state;
     // The restored rectangle, so a minimised window does not store the
-    // off-screen parking place as its position.
+    // off-screen parking place as its position. The place is in the
+    // system's twips, the width in the window's own.
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     if (GetWindowPlacement(Handle(), &placement)) {
         const RECT& r = placement.rcNormalPosition;
-        s.FloatLeft = r.left * s.TwipsPerPixelX;
-        s.FloatTop = r.top * s.TwipsPerPixelY;
-        s.FloatWidth = (r.right - r.left) * s.TwipsPerPixelX;
+        s.FloatLeft = s.TwipsPerPixelX.Twips(r.left);
+        s.FloatTop = s.TwipsPerPixelY.Twips(r.top);
+        s.FloatWidth = TwipsPerPixel(static_cast<int32_t>(dpi_)).Twips(r.right - r.left);
     }
     UnloadExtraToolbars(Content());
     if (!s.Quitting && !host_.Quit()) cancel = true;
@@ -130,7 +162,8 @@ void f_Float::OnUnload(bool& cancel) {
 // --- keyboard ---------------------------------------------------------------
 
 bool f_Float::PreTranslate(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN || !Loaded()) return false;
+    // A disabled bar (a load runs, a modal window is up) takes no keys.
+    if (msg.message != WM_KEYDOWN || !Loaded() || !IsWindowEnabled(Handle())) return false;
     if (msg.hwnd != Handle() && !IsChild(Handle(), msg.hwnd)) return false;
     const bool ctrl = KeyDown(VK_CONTROL);
     const bool shift = KeyDown(VK_SHIFT);

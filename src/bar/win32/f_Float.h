@@ -11,22 +11,17 @@ public:
         : BarForm(registry, app, lists, host, BarKind::Floating), icon_(icon) {}
 
     void Load();
-    // Moves the window to FloatLeft / FloatTop / FloatWidth (twips), height
-    // from the icon size, shows it and starts tmrFloat.
-    void PlaceAndShow();
-
-    // Window height in twips for an icon size.
-    static int32_t HeightTwips(int32_t iconSize) { return iconSize == 1 ? 1100 : 1350; }
+    // Moves the window to this rectangle (its height follows the icon size
+    // at the window's DPI), shows it and turns move detection on.
+    void PlaceAndShow(const RectPx& place);
 
     // IFloatingBar
-    int32_t TopTwips() const override { return BarForm::TopTwips(); }
-    int32_t LeftTwips() const override { return BarForm::LeftTwips(); }
-    int32_t HeightTwips() const override;
-    void MoveTo(int32_t leftTwips, int32_t topTwips) override;
+    RectPx Bounds() const override { return WindowBounds(); }
+    void MoveTo(PointPx topLeft) override;
     void Show() override;
     void Hide() override;
     WindowPlacement Placement() const override;
-    void EnableMoveTimer(bool enabled) override;
+    void EnableMoveDetection(bool enabled) override;
 
     // Keyboard use of the bar; true when the key was taken.
     bool PreTranslate(const MSG& msg);
@@ -34,15 +29,23 @@ public:
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnUnload(bool& cancel) override;
+    void OnDpiChanged(UINT dpi, const RECT* suggested) override;
 
 private:
     void EnforceHeight();
+    // A move has ended: a monitor of another DPI is taken on, then the
+    // position rules hear of it.
+    void OnMoveEnded();
     void SwitchSection(int step);
     void MoveButtonFocus(int step);
     void LaunchFocusedButton();
     int32_t VisibleToolbar() const;
 
     HICON icon_;
+    bool moveDetection_ = false;
+    bool inSizeMove_ = false;   // the user is dragging or sizing the window
+    bool movePosted_ = false;   // a check of the position is on its way
+    bool placing_ = false;      // the program puts the window at a given rectangle
 };
 
 }  // namespace lark::win

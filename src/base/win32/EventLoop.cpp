@@ -1,8 +1,19 @@
 #include "base/win32/EventLoop.h"
 
-#include <windows.h>
-
 namespace lark::win {
+namespace {
+
+struct Counts {
+    uint64_t messages = 0;
+    uint64_t timers = 0;
+};
+
+Counts& Counted() {
+    static Counts counts;
+    return counts;
+}
+
+}  // namespace
 
 void EventLoop::DoEvents() {
     if (intervalMs_ != 0 && GetTickCount64() - lastPump_ < intervalMs_) return;
@@ -17,10 +28,23 @@ void EventLoop::PumpAll() {
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
+        Count(msg);
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
     lastPump_ = GetTickCount64();
+}
+
+void EventLoop::Count(const MSG& msg) {
+    ++Counted().messages;
+    if (msg.message == WM_TIMER) ++Counted().timers;
+}
+
+uint64_t EventLoop::CountOf(WPARAM which) { return which == 1 ? Counted().timers : Counted().messages; }
+
+UINT EventLoop::CountsMessage() {
+    static const UINT message = RegisterWindowMessageW(L"Brindlewick.Larkspan.MessageCounts");
+    return message;
 }
 
 }  // namespace lark::win

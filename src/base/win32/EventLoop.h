@@ -2,6 +2,10 @@
 // Lets pending window messages run. Long loads call it after every step;
 // pumping is skipped while the last pump is more recent than the interval,
 // so the screen stays live without thousands of repaints slowing the load.
+#include <windows.h>
+
+#include <cstdint>
+
 #include "base/UiPorts.h"
 
 namespace lark::win {
@@ -14,6 +18,14 @@ public:
     void PumpAll();
     // 0 pumps on every call.
     void SetInterval(unsigned intervalMs) { intervalMs_ = intervalMs; }
+
+    // How often the program woke up: every message its loops took from the
+    // queue, and the timer messages among them. An idle bar takes none.
+    // Another program asks with CountsMessage(): wParam 0 for all messages,
+    // 1 for timer messages.
+    static void Count(const MSG& msg);
+    static uint64_t CountOf(WPARAM which);
+    static UINT CountsMessage();
 
 private:
     unsigned intervalMs_;

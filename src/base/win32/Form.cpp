@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/RuntimeError.h"
+#include "base/win32/Barrier.h"
 
 namespace lark::win {
 
@@ -65,7 +66,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     Form* form = nullptr;
     if (message == WM_NCCREATE) {
         form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
@@ -81,7 +82,8 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         form->registry_.Remove(form);
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
-    return form->HandleMessage(message, wParam, lParam);
+    return Barrier([&] { return form->HandleMessage(message, wParam, lParam); },
+                   [&] { return DefWindowProcW(hwnd, message, wParam, lParam); });
 }
 
 }  // namespace lark::win

@@ -54,7 +54,7 @@ protected:
     virtual void OnUnload(bool& cancel) { (void)cancel; }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     FormRegistry& registry_;
     HWND hwnd_ = nullptr;

@@ -31,7 +31,7 @@ struct BlankPicture {
 }  // namespace
 
 KeyedImageList::KeyedImageList(int sizePx) : sizePx_(sizePx) {
-    if (sizePx != 16 && sizePx != 32) Raise(kErrInvalidCall);
+    if (sizePx < 16 || sizePx > 256) Raise(kErrInvalidCall);
     // Grows in large steps: a catalogue with thousands of program icons
     // would otherwise copy the whole list over and over as it grows.
     list_.reset(ImageList_Create(sizePx, sizePx, ILC_COLOR32 | ILC_MASK, 0, 256));
@@ -44,15 +44,24 @@ void KeyedImageList::Add(const std::string& key, HICON icon) {
     if (!free_.empty()) {
         place = free_.back();
         free_.pop_back();
+    } else {
+        keys_.reserve(keys_.size() + 1);
     }
     const int index = Store(place, icon);
     indices_.emplace(key, index);
+    Remember(index, key);
+}
+
+void KeyedImageList::Remember(int index, const std::string& key) {
+    if (static_cast<size_t>(index) >= keys_.size()) keys_.resize(static_cast<size_t>(index) + 1);
+    keys_[static_cast<size_t>(index)] = key;
 }
 
 void KeyedImageList::Forget(const std::string& key) {
     auto it = indices_.find(key);
     if (it == indices_.end()) return;
     free_.push_back(it->second);
+    keys_[static_cast<size_t>(it->second)].clear();
     indices_.erase(it);
 }
 
@@ -85,7 +94,10 @@ void KeyedImageList::ReplaceMany(const std::vector<Picture>& pictures) {
     }
     if (batch.empty()) return;
     const int first = Append(batch);
-    for (size_t i = 0; i < batchKeys.size(); ++i) indices_[batchKeys[i]] = first + static_cast<int>(i);
+    for (size_t i = 0; i < batchKeys.size(); ++i) {
+        indices_[batchKeys[i]] = first + static_cast<int>(i);
+        Remember(first + static_cast<int>(i), batchKeys[i]);
+    }
 }
 
 int KeyedImageList::Append(const std::vector<const IconPixels*>& pictures) {
@@ -129,6 +141,21 @@ void KeyedImageList::Clear() {
     ImageList_RemoveAll(list_.get());
     indices_.clear();
     free_.clear();
+    keys_.clear();
+}
+
+void KeyedImageList::Resize(int sizePx, const Remake& remake) {
+    if (sizePx < 16 || sizePx > 256) Raise(kErrInvalidCall);
+    if (sizePx == sizePx_) return;
+    // Setting the size empties the list; the pictures go back in index order.
+    if (!ImageList_SetIconSize(list_.get(), sizePx, sizePx)) Raise(kErrOutOfMemory);
+    sizePx_ = sizePx;
+    for (const std::string& key : keys_) {
+        UniqueIcon icon;
+        // A forgotten place stays blank until a new key takes it.
+        if (!key.empty()) Guard([&] { icon = remake(key, sizePx); });
+        Store(-1, icon.get());
+    }
 }
 
 int KeyedImageList::Store(int index, HICON icon) {

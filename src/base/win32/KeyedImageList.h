@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -16,7 +17,7 @@ namespace lark::win {
 
 class KeyedImageList {
 public:
-    // Square pictures of this many pixels (16 or 32), 32-bit colour with alpha.
+    // Square pictures of this many pixels (16 to 256), 32-bit colour with alpha.
     explicit KeyedImageList(int sizePx);
     KeyedImageList(const KeyedImageList&) = delete;
     KeyedImageList& operator=(const KeyedImageList&) = delete;
@@ -45,6 +46,13 @@ public:
     // list is taken by the next picture added.
     void Forget(const std::string& key);
 
+    // Makes every picture again at another size, in place: the handle, the
+    // keys and their indices stay, so bound toolbars keep their pictures
+    // once they are told of the new size. remake gives a key's picture at
+    // the new size (null for a blank one).
+    using Remake = std::function<UniqueIcon(const std::string& key, int sizePx)>;
+    void Resize(int sizePx, const Remake& remake);
+
     HIMAGELIST Handle() const { return list_.get(); }
     // Edge length of the pictures in pixels.
     int Size() const { return sizePx_; }
@@ -61,7 +69,10 @@ private:
     int sizePx_;
     UniqueImageList list_;
     std::unordered_map<std::string, int> indices_;
-    std::vector<int> free_;  // places of forgotten keys
+    std::vector<int> free_;          // places of forgotten keys
+    std::vector<std::string> keys_;  // by index; empty at a forgotten place
+
+    void Remember(int index, const std::string& key);
 };
 
 }  // namespace lark::win

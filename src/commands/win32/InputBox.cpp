@@ -2,8 +2,13 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
+#include <functional>
+#include <utility>
 #include <vector>
 
+#include "base/win32/Barrier.h"
+#include "base/win32/Dpi.h"
 #include "base/win32/SystemLibrary.h"
 #include "base/win32/Text.h"
 
@@ -17,9 +22,11 @@ struct BoxState {
     bool done = false;
     bool accepted = false;
     std::wstring text;
+    // Sizes the controls and gives them their font for a DPI.
+    std::function<void(UINT dpi)> layout;
 };
 
-LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleBoxMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* state = reinterpret_cast<BoxState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (message) {
         case WM_COMMAND:
@@ -41,18 +48,30 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_CLOSE:
             if (state) state->done = true;
             return 0;
+        case WM_DPICHANGED: {
+            // On a monitor of another DPI: the system's rectangle, the controls
+            // laid out again.
+            const RECT& r = *reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            if (state && state->layout) state->layout(HIWORD(wParam));
+            return 0;
+        }
         default:
             break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h, int id,
-           DWORD exStyle = 0) {
-    HWND hwnd = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-    return hwnd;
+LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return Barrier([&] { return HandleBoxMessage(hwnd, message, wParam, lParam); },
+                   [&] { return DefWindowProcW(hwnd, message, wParam, lParam); });
+}
+
+// Placed and given its font by the box's layout.
+HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, DWORD exStyle = 0) {
+    return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
 }  // namespace
@@ -72,24 +91,51 @@ std::optional<std::string> InputBox::Ask(const std::string& prompt, const std::s
         wc.lpszClassName = L"LarkspanInputBox";
         RegisterClassExW(&wc);
     }
-    const int width = 420;
-    const int height = 160;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 3;
     HWND owner = GetForegroundWindow();
-    HWND box = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, L"LarkspanInputBox", Widen(title).c_str(),
-                               WS_POPUP | WS_CAPTION | WS_SYSMENU, x, y, width, height, owner, nullptr, instance,
-                               nullptr);
+    // Laid out for 96 DPI and scaled to the DPI of the monitor it opens on,
+    // the one of the window that asks.
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const MonitorInfo monitor = owner ? MonitorOfWindow(owner) : MonitorAtPoint(cursor);
+    const UINT dpi = static_cast<UINT>(monitor.dpi);
+    auto px = [dpi](int at96) { return Scaled(at96, dpi); };
+    constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
+    const RECT frame = WindowRectForClient(RECT{0, 0, px(414), px(128)}, kStyle, kExStyle, dpi);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    POINT at = CentreOn(monitor, width, height);
+    at.y = std::max(static_cast<LONG>(monitor.work.top), at.y - height / 6);  // a little above the middle
+    HWND box = CreateWindowExW(kExStyle, L"LarkspanInputBox", Widen(title).c_str(), kStyle, at.x, at.y, width,
+                               height, owner, nullptr, instance, nullptr);
     if (!box) return std::nullopt;
     BoxState state;
     SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
-    RECT client{};
-    GetClientRect(box, &client);
-    Child(box, L"STATIC", Widen(prompt).c_str(), SS_LEFT, 12, 12, client.right - 120, 60, 0);
-    Child(box, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, client.right - 96, 12, 84, 26, IDOK);
-    Child(box, L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, client.right - 96, 44, 84, 26, IDCANCEL);
-    state.edit = Child(box, L"EDIT", Widen(defaultText).c_str(), ES_AUTOHSCROLL | WS_TABSTOP, 12,
-                       client.bottom - 36, client.right - 24, 24, kEdit, WS_EX_CLIENTEDGE);
+    HWND label = Child(box, L"STATIC", Widen(prompt).c_str(), SS_LEFT, 0);
+    HWND ok = Child(box, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK);
+    HWND cancel = Child(box, L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL);
+    state.edit = Child(box, L"EDIT", Widen(defaultText).c_str(), ES_AUTOHSCROLL | WS_TABSTOP, kEdit, WS_EX_CLIENTEDGE);
+    UniqueFont font;
+    state.layout = [&](UINT newDpi) {
+        auto scaled = [newDpi](int at96) { return Scaled(at96, newDpi); };
+        UniqueFont fresh = MessageFontForDpi(newDpi);
+        RECT client{};
+        GetClientRect(box, &client);
+        const LONG right = client.right;
+        const LONG bottom = client.bottom;
+        const std::pair<HWND, RECT> places[] = {
+            {label, RECT{scaled(12), scaled(12), right - scaled(108), scaled(72)}},
+            {ok, RECT{right - scaled(96), scaled(12), right - scaled(12), scaled(38)}},
+            {cancel, RECT{right - scaled(96), scaled(44), right - scaled(12), scaled(70)}},
+            {state.edit, RECT{scaled(12), bottom - scaled(36), right - scaled(12), bottom - scaled(12)}}};
+        for (const auto& [control, r] : places) {
+            SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fresh.get()), TRUE);
+        }
+        font = std::move(fresh);  // the old one only once no control holds it
+    };
+    state.layout(dpi);
     SendMessageW(state.edit, EM_SETSEL, 0, -1);
 
     // Modal: the rest of the program waits, its timers still run.

@@ -4,25 +4,18 @@
 
 #include <algorithm>
 
+#include "base/win32/Dpi.h"
 #include "base/win32/Handles.h"
 #include "base/win32/Text.h"
 
 namespace lark::win {
 namespace {
 
-constexpr int kPicturePx = 16;
+// At 96 DPI.
 constexpr int kGutterPx = 24;  // picture or check mark column
 constexpr int kItemHeightPx = 22;
 constexpr int kSeparatorHeightPx = 7;
 constexpr int kPaddingPx = 8;
-
-HFONT MenuFont(bool bold) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    if (bold) metrics.lfMenuFont.lfWeight = FW_BOLD;
-    return CreateFontIndirectW(&metrics.lfMenuFont);
-}
 
 }  // namespace
 
@@ -47,8 +40,13 @@ int32_t MenuPresenter::Popup(const std::vector<MenuItem>& items, const MenuColou
         if (item.checked) flags |= MF_CHECKED;
         AppendMenuW(menu, flags, id, reinterpret_cast<LPCWSTR>(i));
     }
-    POINT at{x / scale_.x, y / scale_.y};
+    POINT at{scale_.x.NearestPixels(x), scale_.y.NearestPixels(y)};
     ClientToScreen(control, &at);
+    // Measured for the monitor it opens on, which the owner may not be on.
+    dpi_ = static_cast<UINT>(MonitorAtPoint(at).dpi);
+    font_ = MenuFontForDpi(dpi_, false);
+    boldFont_ = MenuFontForDpi(dpi_, true);
+    pictures_ = &images_(PictureSizePx(false, static_cast<int32_t>(dpi_)));
     items_ = &items;
     colours_ = colours;
     active_ = this;
@@ -59,12 +57,13 @@ int32_t MenuPresenter::Popup(const std::vector<MenuItem>& items, const MenuColou
     PostMessageW(window, WM_NULL, 0, 0);
     active_ = nullptr;
     items_ = nullptr;
+    pictures_ = nullptr;
     DestroyMenu(menu);
     return chosen;
 }
 
 bool MenuPresenter::HandleMessage(UINT message, LPARAM lParam) {
-    if (!active_ || !active_->items_) return false;
+    if (!active_ || !active_->items_ || !active_->pictures_) return false;
     if (message == WM_MEASUREITEM) {
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
         if (measure->CtlType != ODT_MENU) return false;
@@ -82,14 +81,16 @@ bool MenuPresenter::HandleMessage(UINT message, LPARAM lParam) {
 
 void MenuPresenter::Measure(MEASUREITEMSTRUCT& measure) const {
     const MenuItem& item = (*items_)[measure.itemData];
-    UniqueFont font(MenuFont(item.header));
     WindowDc dc(nullptr);
-    SelectGuard pick(dc.get(), font.get());
+    SelectGuard pick(dc.get(), item.header ? boldFont_.get() : font_.get());
     SIZE size{};
     const std::wstring text = Widen(item.caption);
     GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
-    measure.itemWidth = static_cast<UINT>(kGutterPx + kPaddingPx * 2 + size.cx);
-    measure.itemHeight = static_cast<UINT>(item.caption == "-" ? kSeparatorHeightPx : kItemHeightPx);
+    // Room for the text at this DPI even where the font grows faster than
+    // the DPI does.
+    const int itemHeight = std::max(Px(kItemHeightPx), static_cast<int>(size.cy) + Px(6));
+    measure.itemWidth = static_cast<UINT>(Px(kGutterPx) + Px(kPaddingPx) * 2 + size.cx);
+    measure.itemHeight = static_cast<UINT>(item.caption == "-" ? Px(kSeparatorHeightPx) : itemHeight);
 }
 
 void MenuPresenter::Draw(const DRAWITEMSTRUCT& draw) const {
@@ -107,26 +108,28 @@ void MenuPresenter::Draw(const DRAWITEMSTRUCT& draw) const {
     FillRect(dc, &r, brush.get());
 
     const int middle = (r.top + r.bottom) / 2;
+    const int picture = pictures_->Size();
     if (item.image >= 0) {
-        ImageList_Draw(images_.Handle(), item.image, dc, r.left + (kGutterPx - kPicturePx) / 2, middle - kPicturePx / 2,
-                       item.enabled ? ILD_TRANSPARENT : ILD_TRANSPARENT | ILD_BLEND50);
+        ImageList_Draw(pictures_->Handle(), item.image, dc, r.left + (Px(kGutterPx) - picture) / 2,
+                       middle - picture / 2, item.enabled ? ILD_TRANSPARENT : ILD_TRANSPARENT | ILD_BLEND50);
     } else if (item.checked) {
         // A check mark drawn as two strokes, in the text colour.
-        UniquePen pen(CreatePen(PS_SOLID, 2, fore));
+        UniquePen pen(CreatePen(PS_SOLID, Px(2), fore));
         SelectGuard pick(dc, pen.get());
-        const int left = r.left + 7;
+        const int left = r.left + Px(7);
         MoveToEx(dc, left, middle, nullptr);
-        LineTo(dc, left + 3, middle + 3);
-        LineTo(dc, left + 9, middle - 4);
+        LineTo(dc, left + Px(3), middle + Px(3));
+        LineTo(dc, left + Px(9), middle - Px(4));
     }
-    UniqueFont font(MenuFont(item.header));
-    SelectGuard pickFont(dc, font.get());
+    SelectGuard pickFont(dc, item.header ? boldFont_.get() : font_.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, fore);
     RECT text = r;
-    text.left += item.header ? kPaddingPx : kGutterPx + kPaddingPx;
+    text.left += item.header ? Px(kPaddingPx) : Px(kGutterPx) + Px(kPaddingPx);
     const std::wstring caption = Widen(item.caption);
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
 }
+
+int MenuPresenter::Px(int at96) const { return Scaled(at96, dpi_); }
 
 }  // namespace lark::win

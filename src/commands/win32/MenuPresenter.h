@@ -1,10 +1,14 @@
 #pragma once
 // The popup menu on screen: an owner-drawn Win32 popup with group headers
 // in their colours, pictures, check marks and disabled items. Keyboard use
-// is the system menu's own (arrows, Enter, Esc).
+// is the system menu's own (arrows, Enter, Esc). It is measured and drawn
+// at the DPI of the monitor where it opens.
 #include <windows.h>
 
-#include "base/AppState.h"
+#include <functional>
+
+#include "base/Scale.h"
+#include "base/win32/Handles.h"
 #include "base/win32/KeyedImageList.h"
 #include "commands/PMenu.h"
 
@@ -12,7 +16,11 @@ namespace lark::win {
 
 class MenuPresenter : public IMenuPresenter {
 public:
-    MenuPresenter(const KeyedImageList& images, TwipScale scale) : images_(images), scale_(scale) {}
+    // The menu's pictures at an edge length in pixels; the list must stay
+    // valid while the menu is up.
+    using ImagesAt = std::function<const KeyedImageList&(int sizePx)>;
+
+    MenuPresenter(ImagesAt images, TwipScale scale) : images_(std::move(images)), scale_(scale) {}
 
     int32_t Popup(const std::vector<MenuItem>& items, const MenuColours& colours, uintptr_t owner, int32_t x,
                   int32_t y) override;
@@ -24,11 +32,16 @@ public:
 private:
     void Measure(MEASUREITEMSTRUCT& measure) const;
     void Draw(const DRAWITEMSTRUCT& draw) const;
+    int Px(int at96) const;
 
-    const KeyedImageList& images_;
+    ImagesAt images_;
     TwipScale scale_;
     const std::vector<MenuItem>* items_ = nullptr;
+    const KeyedImageList* pictures_ = nullptr;
     MenuColours colours_;
+    UINT dpi_ = 96;
+    UniqueFont font_;
+    UniqueFont boldFont_;
     static MenuPresenter* active_;
 };
 

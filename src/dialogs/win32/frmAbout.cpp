@@ -6,6 +6,8 @@
 #include <cwchar>
 
 #include "base/RuntimeError.h"
+#include "base/win32/Barrier.h"
+#include "base/win32/Dpi.h"
 #include "base/win32/Services.h"
 #include "base/win32/SystemLibrary.h"
 #include "base/win32/Text.h"
@@ -21,11 +23,12 @@ BOOL QueryVersion(LPCVOID block, LPCWSTR path, void** value, UINT* length) {
     return query(block, path, value, length);
 }
 
-
+// At 96 DPI; the box is laid out at the DPI of the monitor it opens on.
 constexpr int kClientWidth = 460;
 constexpr int kClientHeight = 260;
 constexpr int kMargin = 16;
 constexpr int kTextLeft = 80;  // beside the 48-pixel icon
+constexpr int kIconSize = 48;
 constexpr int kLogoSize = 64;
 // Windows' own link blue; some themes make the hot-tracking colour pale.
 constexpr COLORREF kLinkColour = RGB(0, 102, 204);
@@ -36,10 +39,7 @@ constexpr const wchar_t* kDisclaimer =
     L"Warning: this program is protected by copyright law and international treaties, and unauthorised "
     L"copying or distribution of it, or of any part of it, may be prosecuted.";
 
-HFONT GuiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
-
-HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, RECT r, int id,
-           HFONT font = GuiFont()) {
+HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, RECT r, int id, HFONT font) {
     HWND hwnd = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
                                 r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 GetModuleHandleW(nullptr), nullptr);
@@ -47,14 +47,22 @@ HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, RE
     return hwnd;
 }
 
-// The GUI font changed by one twist: bolder and larger, or underlined.
-HFONT DerivedFont(int height, int weight, bool underline) {
+// A font changed by one twist: bolder and larger, or underlined.
+HFONT DerivedFont(HFONT base, int height, int weight, bool underline) {
     LOGFONTW lf{};
-    GetObjectW(GuiFont(), sizeof lf, &lf);
+    GetObjectW(base, sizeof lf, &lf);
     if (height != 0) lf.lfHeight = height;
     if (weight != 0) lf.lfWeight = weight;
     lf.lfUnderline = underline ? TRUE : FALSE;
     return CreateFontIndirectW(&lf);
+}
+
+// The logo bitmap that is the smallest at least this size, so that it is
+// drawn at its own size or shrunk, never blown up.
+const wchar_t* LogoFor(int sizePx) {
+    if (sizePx <= 64) return L"LOGO";
+    if (sizePx <= 96) return L"LOGO96";
+    return L"LOGO128";
 }
 
 int TextWidth(HWND window, HFONT font, const std::wstring& text) {
@@ -124,13 +132,15 @@ struct Disabling {
     std::vector<HWND>* disabled;
 };
 
-BOOL CALLBACK DisableWindow(HWND window, LPARAM param) {
+BOOL CALLBACK DisableWindow(HWND window, LPARAM param) noexcept {
     auto* disabling = reinterpret_cast<Disabling*>(param);
-    if (window != disabling->keep && IsWindowEnabled(window)) {
-        EnableWindow(window, FALSE);
+    if (window == disabling->keep || !IsWindowEnabled(window)) return TRUE;
+    // Noted first: a window that cannot be noted stays enabled.
+    return Barrier([&] {
         disabling->disabled->push_back(window);
-    }
-    return TRUE;
+        EnableWindow(window, FALSE);
+        return TRUE;
+    }, [] { return FALSE; });
 }
 
 }  // namespace
@@ -193,25 +203,39 @@ void frmAbout::ReadResources() {
                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         version_ = ReadVersionInfo(resourceFile_);
     }
-    if (resources_) {
-        image_.reset(static_cast<HICON>(LoadImageW(resources_, L"A", IMAGE_ICON, 48, 48, 0)));
-        logo_.reset(static_cast<HBITMAP>(LoadImageW(resources_, L"LOGO", IMAGE_BITMAP, 0, 0, 0)));
-    }
-    titleFont_.reset(DerivedFont(-20, FW_BOLD, false));
-    linkFont_.reset(DerivedFont(0, 0, true));
 }
+
+void frmAbout::MakeDpiResources() {
+    image_.reset();
+    logo_.reset();
+    if (resources_) {
+        image_ = LoadIconAtSize(resources_, L"A", Px(kIconSize));
+        const int logo = Px(kLogoSize);
+        logo_.reset(static_cast<HBITMAP>(LoadImageW(resources_, LogoFor(logo), IMAGE_BITMAP, logo, logo, 0)));
+    }
+    font_ = MessageFontForDpi(dpi_);
+    titleFont_.reset(DerivedFont(font_.get(), -Px(20), FW_BOLD, false));
+    linkFont_.reset(DerivedFont(font_.get(), 0, 0, true));
+}
+
+int frmAbout::Px(int at96) const { return Scaled(at96, dpi_); }
 
 void frmAbout::Load() {
     if (Loaded()) return;
     ReadResources();
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    // On the monitor of the window in front (the bar), else the mouse's.
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    HWND front = GetForegroundWindow();
+    const MonitorInfo monitor = front ? MonitorOfWindow(front) : MonitorAtPoint(cursor);
+    dpi_ = static_cast<UINT>(monitor.dpi);
+    MakeDpiResources();
+    const RECT frame = WindowRectForClient(RECT{0, 0, Px(kClientWidth), Px(kClientHeight)}, kStyle, kExStyle, dpi_);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    const POINT at = CentreOn(monitor, width, height);
     CreateFormWindow(WindowSpec{L"LarkspanAbout", kStyle, kExStyle, L"About " + Widen(version_.productName),
-                                RECT{x, y, x + width, y + height}, nullptr, icon_});
+                                RECT{at.x, at.y, at.x + width, at.y + height}, nullptr, icon_});
     RECT client{};
     GetClientRect(Handle(), &client);
     CreateHeader(client.right);
@@ -223,49 +247,57 @@ void frmAbout::Load() {
 // Image1, lblTitle, lblVersion, lblDescription, the link Label1 and the
 // logo picIcon.
 void frmAbout::CreateHeader(int width) {
-    HWND image1 = Child(Handle(), L"STATIC", nullptr, SS_ICON, RECT{kMargin, kMargin, kMargin + 48, kMargin + 48},
-                        kImage1);
+    HFONT font = font_.get();
+    const int margin = Px(kMargin);
+    HWND image1 = Child(Handle(), L"STATIC", nullptr, SS_ICON | SS_REALSIZECONTROL,
+                        RECT{margin, margin, margin + Px(kIconSize), margin + Px(kIconSize)}, kImage1, font);
     SendMessageW(image1, STM_SETICON, reinterpret_cast<WPARAM>(image_.get()), 0);
 
-    const int right = width - kMargin - kLogoSize - kMargin;
+    const int left = Px(kTextLeft);
+    const int right = width - margin - Px(kLogoSize) - margin;
     Child(Handle(), L"STATIC", Widen(version_.productName).c_str(), SS_LEFT | SS_NOPREFIX,
-          RECT{kTextLeft, kMargin, right, kMargin + 28}, kLblTitle, titleFont_.get());
+          RECT{left, margin, right, margin + Px(28)}, kLblTitle, titleFont_.get());
     Child(Handle(), L"STATIC", Widen(VersionText(version_)).c_str(), SS_LEFT | SS_NOPREFIX,
-          RECT{kTextLeft, 48, right, 64}, kLblVersion);
+          RECT{left, Px(48), right, Px(64)}, kLblVersion, font);
     Child(Handle(), L"STATIC", Widen(version_.description).c_str(), SS_LEFT | SS_NOPREFIX,
-          RECT{kTextLeft, 66, right, 82}, kLblDescription);
+          RECT{left, Px(66), right, Px(82)}, kLblDescription, font);
 
     // Only the address itself answers the mouse, not the blank beside it.
     const std::wstring address = Widen(kWebAddress);
-    const int linkWidth = std::min(TextWidth(Handle(), linkFont_.get(), address) + 6, right - kTextLeft);
+    const int linkWidth = std::min(TextWidth(Handle(), linkFont_.get(), address) + Px(6), right - left);
     label1_ = Child(Handle(), L"STATIC", address.c_str(), SS_LEFT | SS_NOPREFIX | SS_NOTIFY,
-                    RECT{kTextLeft, 86, kTextLeft + linkWidth, 102}, kLabel1, linkFont_.get());
+                    RECT{left, Px(86), left + linkWidth, Px(102)}, kLabel1, linkFont_.get());
 
-    const int logoLeft = width - kMargin - kLogoSize;
-    picIcon_ = Child(Handle(), L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY,
-                     RECT{logoLeft, kMargin, logoLeft + kLogoSize, kMargin + kLogoSize}, kPicIcon);
+    const int logoLeft = width - margin - Px(kLogoSize);
+    picIcon_ = Child(Handle(), L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY | SS_REALSIZECONTROL,
+                     RECT{logoLeft, margin, logoLeft + Px(kLogoSize), margin + Px(kLogoSize)}, kPicIcon, font);
     SendMessageW(picIcon_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
 }
 
 // Line1, lblCopy and lblDisclaimer.
 void frmAbout::CreateNotices(int width) {
-    Child(Handle(), L"STATIC", nullptr, SS_ETCHEDHORZ, RECT{kMargin, 114, width - kMargin, 116}, kLine1);
+    HFONT font = font_.get();
+    const int margin = Px(kMargin);
+    Child(Handle(), L"STATIC", nullptr, SS_ETCHEDHORZ, RECT{margin, Px(114), width - margin, Px(116)}, kLine1, font);
     Child(Handle(), L"STATIC", Widen(version_.copyright).c_str(), SS_LEFT | SS_NOPREFIX,
-          RECT{kMargin, 126, width - kMargin, 142}, kLblCopy);
-    Child(Handle(), L"STATIC", kDisclaimer, SS_LEFT | SS_NOPREFIX, RECT{kMargin, 148, width - kMargin, 180},
-          kLblDisclaimer);
+          RECT{margin, Px(126), width - margin, Px(142)}, kLblCopy, font);
+    Child(Handle(), L"STATIC", kDisclaimer, SS_LEFT | SS_NOPREFIX, RECT{margin, Px(148), width - margin, Px(180)},
+          kLblDisclaimer, font);
 }
 
 // ProgressBar1 (hidden until a load shows it), cmdOK and cmdSysInfo.
 void frmAbout::CreateCommands(int width, int height) {
-    progress_ = Child(Handle(), PROGRESS_CLASSW, L"", 0, RECT{kMargin, height - 70, width - kMargin, height - 54},
-                      kProgressBar1);
+    HFONT font = font_.get();
+    const int margin = Px(kMargin);
+    progress_ = Child(Handle(), PROGRESS_CLASSW, L"", 0,
+                      RECT{margin, height - Px(70), width - margin, height - Px(54)}, kProgressBar1, font);
     ShowWindow(progress_, SW_HIDE);
-    const int top = height - 44;
+    const int top = height - Px(44);
     cmdOK_ = Child(Handle(), L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP,
-                   RECT{width - kMargin - 96, top, width - kMargin, top + 28}, kCmdOK);
+                   RECT{width - margin - Px(96), top, width - margin, top + Px(28)}, kCmdOK, font);
     cmdSysInfo_ = Child(Handle(), L"BUTTON", L"&System Info...", BS_PUSHBUTTON | WS_TABSTOP,
-                        RECT{width - kMargin - 200, top, width - kMargin - 104, top + 28}, kCmdSysInfo);
+                        RECT{width - margin - Px(200), top, width - margin - Px(104), top + Px(28)}, kCmdSysInfo,
+                        font);
 }
 
 void frmAbout::ShowProgress(int32_t maximum) {
@@ -381,6 +413,32 @@ bool frmAbout::OnCommand(int id, int code) {
     }
 }
 
+// Moved onto a monitor of another DPI: the system's rectangle, and every
+// control made again at the new DPI in the state it had.
+void frmAbout::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    const bool progressShown = IsWindowVisible(progress_) != FALSE;
+    PBRANGE range{};
+    SendMessageW(progress_, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    const auto position = static_cast<WPARAM>(SendMessageW(progress_, PBM_GETPOS, 0, 0));
+    const bool okEnabled = IsWindowEnabled(cmdOK_) != FALSE;
+    const bool sysInfoEnabled = IsWindowEnabled(cmdSysInfo_) != FALSE;
+    while (HWND child = GetWindow(Handle(), GW_CHILD)) DestroyWindow(child);
+    dpi_ = dpi;
+    MakeDpiResources();
+    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    CreateHeader(client.right);
+    CreateNotices(client.right);
+    CreateCommands(client.right, client.bottom);
+    SendMessageW(progress_, PBM_SETRANGE32, static_cast<WPARAM>(range.iLow), range.iHigh);
+    SendMessageW(progress_, PBM_SETPOS, position, 0);
+    ShowWindow(progress_, progressShown ? SW_SHOW : SW_HIDE);
+    EnableWindow(cmdOK_, okEnabled);
+    EnableWindow(cmdSysInfo_, sysInfoEnabled);
+}
+
 LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
@@ -394,6 +452,9 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
             }
             break;
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_SETCURSOR:
             if (reinterpret_cast<HWND>(wParam) == label1_ || reinterpret_cast<HWND>(wParam) == picIcon_) {
                 SetCursor(LoadCursorW(nullptr, IDC_HAND));

@@ -74,6 +74,10 @@ protected:
 private:
     void Load();
     void ReadResources();
+    // Fonts, icon and logo for dpi_.
+    void MakeDpiResources();
+    int Px(int at96) const;
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
     void CreateHeader(int width);
     void CreateNotices(int width);
     void CreateCommands(int width, int height);
@@ -90,6 +94,8 @@ private:
     VersionInfo version_;
     UniqueIcon image_;
     UniqueBitmap logo_;
+    UINT dpi_ = 96;
+    UniqueFont font_;
     UniqueFont titleFont_;
     UniqueFont linkFont_;
 

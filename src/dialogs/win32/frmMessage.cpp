@@ -1,15 +1,20 @@
 #include "dialogs/win32/frmMessage.h"
 
+#include "base/win32/Dpi.h"
+
 namespace lark::win {
 namespace {
 
 constexpr int kOk = 1;
 
-HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, RECT r, int id) {
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
+
+HWND Child(HWND parent, HFONT font, const wchar_t* cls, const wchar_t* text, DWORD style, RECT r, int id) {
     HWND hwnd = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
                                 r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return hwnd;
 }
 
@@ -23,27 +28,53 @@ const wchar_t* frmMessage::Text() {
 void frmMessage::Show() {
     if (!Loaded()) {
         pointer_.SetDefault();
-        const int width = 380;
-        const int height = 150;
-        const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-        const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-        CreateFormWindow(WindowSpec{L"LarkspanMessage", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME,
-                                    kCaption, RECT{x, y, x + width, y + height}});
-        RECT client{};
-        GetClientRect(Handle(), &client);
-        HWND icon = Child(Handle(), L"STATIC", nullptr, SS_ICON, RECT{14, 14, 46, 46}, 0);
-        SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_EXCLAMATION)), 0);
-        Child(Handle(), L"STATIC", Text(), SS_LEFT, RECT{60, 14, client.right - 14, client.bottom - 50}, 0);
-        Child(Handle(), L"BUTTON", L"&OK", BS_DEFPUSHBUTTON | WS_TABSTOP,
-              RECT{client.right - 100, client.bottom - 38, client.right - 14, client.bottom - 12}, kOk);
+        // Laid out for 96 DPI, scaled to the monitor under the mouse, where
+        // the user just docked the bar.
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        const MonitorInfo monitor = MonitorAtPoint(cursor);
+        dpi_ = static_cast<UINT>(monitor.dpi);
+        const RECT frame = WindowRectForClient(RECT{0, 0, Scaled(374, dpi_), Scaled(124, dpi_)}, kStyle, kExStyle, dpi_);
+        const int width = frame.right - frame.left;
+        const int height = frame.bottom - frame.top;
+        const POINT at = CentreOn(monitor, width, height);
+        CreateFormWindow(WindowSpec{L"LarkspanMessage", kStyle, kExStyle, kCaption,
+                                    RECT{at.x, at.y, at.x + width, at.y + height}});
+        CreateControls();
         SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     }
     ShowWindow(Handle(), SW_SHOW);
 }
 
+void frmMessage::CreateControls() {
+    auto px = [this](int at96) { return Scaled(at96, dpi_); };
+    font_ = MessageFontForDpi(dpi_);
+    HFONT font = font_.get();
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    const int iconPx = MetricForDpi(SM_CXICON, dpi_);
+    HWND icon = Child(Handle(), font, L"STATIC", nullptr, SS_ICON | SS_REALSIZECONTROL,
+                      RECT{px(14), px(14), px(14) + iconPx, px(14) + iconPx}, 0);
+    icon_ = LoadIconAtSize(nullptr, MAKEINTRESOURCEW(32515) /* IDI_EXCLAMATION */, iconPx);
+    SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
+    Child(Handle(), font, L"STATIC", Text(), SS_LEFT,
+          RECT{px(28) + iconPx, px(14), client.right - px(14), client.bottom - px(50)}, 0);
+    Child(Handle(), font, L"BUTTON", L"&OK", BS_DEFPUSHBUTTON | WS_TABSTOP,
+          RECT{client.right - px(100), client.bottom - px(38), client.right - px(14), client.bottom - px(12)}, kOk);
+}
+
 LRESULT frmMessage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND && LOWORD(wParam) == kOk) {
         Unload();
+        return 0;
+    }
+    if (message == WM_DPICHANGED) {
+        // On a monitor of another DPI: the system's rectangle, the controls anew.
+        const RECT& r = *reinterpret_cast<const RECT*>(lParam);
+        while (HWND child = GetWindow(Handle(), GW_CHILD)) DestroyWindow(child);
+        dpi_ = HIWORD(wParam);
+        SetWindowPos(Handle(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        CreateControls();
         return 0;
     }
     return Form::HandleMessage(message, wParam, lParam);

@@ -3,6 +3,7 @@
 #include "base/BarForms.h"
 #include "base/UiPorts.h"
 #include "base/win32/Form.h"
+#include "base/win32/Handles.h"
 
 namespace lark::win {
 
@@ -20,7 +21,12 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void CreateControls();
+
     IMousePointer& pointer_;
+    UINT dpi_ = 96;
+    UniqueFont font_;
+    UniqueIcon icon_;
 };
 
 }  // namespace lark::win

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "base/win32/Barrier.h"
+#include "base/win32/Dpi.h"
 #include "dialogs/win32/OptionsIds.h"
 
 namespace lark::win {
@@ -27,13 +29,15 @@ std::vector<HWND> DisableThreadWindows(HWND except) {
     } walk{except, &disabled};
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
+        [](HWND hwnd, LPARAM lParam) noexcept -> BOOL {
             auto* w = reinterpret_cast<Walk*>(lParam);
-            if (hwnd != w->except && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
-                EnableWindow(hwnd, FALSE);
+            if (hwnd == w->except || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return TRUE;
+            // Noted first: a window that cannot be noted stays enabled.
+            return Barrier([&] {
                 w->disabled->push_back(hwnd);
-            }
-            return TRUE;
+                EnableWindow(hwnd, FALSE);
+                return TRUE;
+            }, [] { return FALSE; });
         },
         reinterpret_cast<LPARAM>(&walk));
     return disabled;
@@ -46,6 +50,7 @@ void frmOptions::ShowModal(AppState& state, const Actions& actions) {
     done_ = false;
     ok_ = false;
     autoLoad_ = -1;
+    opener_ = GetForegroundWindow();
     dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPTIONS), nullptr,
                                  &frmOptions::DialogProc, reinterpret_cast<LPARAM>(this));
     if (!dialog_) return;
@@ -87,24 +92,27 @@ void frmOptions::ShowModal(AppState& state, const Actions& actions) {
     }
 }
 
-INT_PTR CALLBACK frmOptions::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK frmOptions::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         reinterpret_cast<frmOptions*>(lParam)->dialog_ = dialog;
     }
     auto* self = reinterpret_cast<frmOptions*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    return self ? self->OnMessage(message, wParam, lParam) : FALSE;
+    if (!self) return FALSE;
+    return Barrier([&] { return self->OnMessage(message, wParam, lParam); }, [] { return INT_PTR{FALSE}; });
 }
 
 INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
+            // Centred on the monitor of the bar it was opened from.
             RECT r{};
             GetWindowRect(dialog_, &r);
-            const int width = r.right - r.left;
-            const int height = r.bottom - r.top;
-            SetWindowPos(dialog_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                         (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            POINT cursor{};
+            GetCursorPos(&cursor);
+            const MonitorInfo monitor = opener_ ? MonitorOfWindow(opener_) : MonitorAtPoint(cursor);
+            const POINT at = CentreOn(monitor, r.right - r.left, r.bottom - r.top);
+            SetWindowPos(dialog_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
             HWND tabs = GetDlgItem(dialog_, IDC_TBSOPTIONS);
             const wchar_t* captions[] = {L"General", L"Sections and Programs"};
             for (int i = 0; i < 2; ++i) {

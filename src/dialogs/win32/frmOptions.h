@@ -25,13 +25,14 @@ public:
     void ShowModal(AppState& state, const Actions& actions);
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ShowPage(int32_t page);
     void Refresh();
     void Close(int autoLoad, bool ok);
 
     HWND dialog_ = nullptr;
+    HWND opener_ = nullptr;  // the window in front when the dialog was asked for
     AppState* state_ = nullptr;
     OptionsState options_;
     bool done_ = false;

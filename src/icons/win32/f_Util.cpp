@@ -5,15 +5,24 @@
 #include <algorithm>
 
 #include "base/RuntimeError.h"
+#include "base/win32/Dpi.h"
 #include "base/win32/Text.h"
 
 namespace lark::win {
 namespace {
 
 UniqueIcon ResourceIcon(const wchar_t* name, int sizePx) {
-    return UniqueIcon(static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), name, IMAGE_ICON, sizePx, sizePx, LR_DEFAULTCOLOR)));
+    return LoadIconAtSize(GetModuleHandleW(nullptr), name, sizePx);
 }
+
+struct MenuPicture {
+    const char* key;
+    const wchar_t* resource;
+};
+constexpr MenuPicture kMenuPictures[] = {{"addsection", L"ADDSECTION"}, {"delsection", L"DELSECTION"},
+                                         {"addbutton", L"ADDBUTTON"},   {"delbutton", L"DELBUTTON"},
+                                         {"about", L"ABOUT"},           {"options", L"OPTIONS"},
+                                         {"exit", L"EXIT"}};
 
 // A bitmap as an icon: its top-left pixel's colour is transparent.
 UniqueIcon IconFromBitmap(HBITMAP source, int sizePx) {
@@ -57,13 +66,37 @@ UniqueIcon LoadPictureFile(const std::string& file, int sizePx) {
 void f_Util::Load() {
     if (Loaded()) return;
     CreateFormWindow(WindowSpec{L"LarkspanUtil", WS_POPUP, WS_EX_TOOLWINDOW, L"Larkspan utility", RECT{0, 0, 0, 0}});
-    static const struct {
-        const char* key;
-        const wchar_t* resource;
-    } pictures[] = {{"addsection", L"ADDSECTION"}, {"delsection", L"DELSECTION"}, {"addbutton", L"ADDBUTTON"},
-                    {"delbutton", L"DELBUTTON"},   {"about", L"ABOUT"},           {"options", L"OPTIONS"},
-                    {"exit", L"EXIT"}};
-    for (const auto& picture : pictures) imgMenu.Add(picture.key, ResourceIcon(picture.resource, 16).get());
+    for (const MenuPicture& picture : kMenuPictures)
+        imgMenu.Add(picture.key, ResourceIcon(picture.resource, imgMenu.Size()).get());
+}
+
+const KeyedImageList& f_Util::MenuImages(int sizePx) {
+    imgMenu.Resize(sizePx, [](const std::string& key, int size) {
+        for (const MenuPicture& picture : kMenuPictures)
+            if (key == picture.key) return ResourceIcon(picture.resource, size);
+        return UniqueIcon();
+    });
+    return imgMenu;
+}
+
+bool f_Util::UsePictureSizes(int smallPx, int largePx) {
+    if (imgSmall.Size() == smallPx && imlToolbarIcons.Size() == largePx) return false;
+    auto remake = [this](const std::string& key, int size) { return Remake(key, size); };
+    imgSmall.Resize(smallPx, remake);
+    imlToolbarIcons.Resize(largePx, remake);
+    return true;
+}
+
+UniqueIcon f_Util::Remake(const std::string& key, int sizePx) const {
+    auto it = origins_.find(key);
+    if (it == origins_.end()) return UniqueIcon();
+    const Origin& origin = it->second;
+    switch (origin.kind) {
+        case Origin::Kind::Resource: return ResourceIcon(origin.source.c_str(), sizePx);
+        case Origin::Kind::TargetIcon: return ExtractFirstIcon(origin.source, sizePx);
+        case Origin::Kind::PictureFile: return LoadPictureFile(Narrow(origin.source), sizePx);
+    }
+    return UniqueIcon();
 }
 
 int32_t f_Util::IndexOf(const std::string& key) {
@@ -77,24 +110,25 @@ void f_Util::InitImageLists(std::vector<std::string>& iconKeys, const std::strin
     // The lists start over: pictures still on their way are for nobody.
     if (worker_) worker_->Restart();
     arriving_.clear();
+    origins_.clear();
+    // Database documents added through the menu show "mdb".
+    const std::pair<const char*, const wchar_t*> fallbacks[] = {{"no", L"NA"}, {"folder", L"FOLDER"}, {"mdb", L"MDB"}};
     for (KeyedImageList* list : {&imgSmall, &imlToolbarIcons}) {
         list->Clear();
-        list->Add("no", ResourceIcon(L"NA", list->Size()).get());
-        list->Add("folder", ResourceIcon(L"FOLDER", list->Size()).get());
-        // Database documents added through the menu show this one.
-        list->Add("mdb", ResourceIcon(L"MDB", list->Size()).get());
+        for (const auto& [key, resource] : fallbacks) list->Add(key, ResourceIcon(resource, list->Size()).get());
     }
+    for (const auto& [key, resource] : fallbacks) origins_[key] = Origin{Origin::Kind::Resource, resource};
     LoadIconCache(iconKeys, programFolder, files, codePage, *this);
 }
 
 IIconSource::Found f_Util::ExtractIcons(const std::string& path) {
     largeIcon_.reset();
     smallIcon_.reset();
-    const std::wstring file = Widen(path);
+    extractedFrom_ = Widen(path);
     // The first icon at each size on its own: a combined request may hand
     // back the large frame shrunk where the file has a small one.
-    largeIcon_ = ExtractFirstIcon(file, imlToolbarIcons.Size());
-    smallIcon_ = ExtractFirstIcon(file, imgSmall.Size());
+    largeIcon_ = ExtractFirstIcon(extractedFrom_, imlToolbarIcons.Size());
+    smallIcon_ = ExtractFirstIcon(extractedFrom_, imgSmall.Size());
     return {reinterpret_cast<uintptr_t>(largeIcon_.get()), reinterpret_cast<uintptr_t>(smallIcon_.get())};
 }
 
@@ -117,6 +151,9 @@ void f_Util::RequestPictures(const std::string& target, const std::string& key) 
     // An earlier load's picture under the key must not show meanwhile.
     imgSmall.Forget(key);
     imlToolbarIcons.Forget(key);
+    // After a DPI change the picture is made again from its target; one
+    // still on its way then arrives at the old size and is scaled.
+    origins_[key] = Origin{Origin::Kind::TargetIcon, Widen(target)};
     worker_->Request(target, key);
 }
 
@@ -188,6 +225,7 @@ void f_Util::StorePictures(const std::string& key) {
     // nothing was found (the button then shows "no" anyway).
     Guard([&] { imgSmall.Replace(key, smallIcon_.get()); });
     Guard([&] { imlToolbarIcons.Replace(key, largeIcon_.get()); });
+    Guard([&] { origins_[key] = Origin{Origin::Kind::TargetIcon, extractedFrom_}; });
     largeIcon_.reset();
     smallIcon_.reset();
 }
@@ -200,11 +238,13 @@ bool f_Util::FileExists(const std::string& path) {
 void f_Util::AddToSmallList(const std::string& key, const std::string& file) {
     if (imgSmall.Contains(key)) Raise(kErrKeyNotUnique);
     imgSmall.Add(key, LoadPictureFile(file, imgSmall.Size()).get());
+    origins_[key] = Origin{Origin::Kind::PictureFile, Widen(file)};
 }
 
 void f_Util::AddToLargeList(const std::string& key, const std::string& file) {
     if (imlToolbarIcons.Contains(key)) Raise(kErrKeyNotUnique);
     imlToolbarIcons.Add(key, LoadPictureFile(file, imlToolbarIcons.Size()).get());
+    origins_[key] = Origin{Origin::Kind::PictureFile, Widen(file)};
 }
 
 }  // namespace lark::win

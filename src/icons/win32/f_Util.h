@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/FileSystem.h"
@@ -30,8 +31,8 @@ public:
     void InitImageLists(std::vector<std::string>& iconKeys, const std::string& programFolder, IFileSystem& files,
                         IAnsiCodePage& codePage);
 
-    // The first icon of a file in both sizes; the handles are kept until
-    // their pictures are stored.
+    // The first icon of a file at the sizes of both lists; the handles are
+    // kept until their pictures are stored.
     Found ExtractIcons(const std::string& path) override;
     void StorePictures(const std::string& key) override;
     // Extracted on a worker, or taken from the picture cache in cacheFile
@@ -57,9 +58,17 @@ public:
     // Targets extracted rather than taken from the picture cache this run.
     size_t PicturesExtracted() const { return worker_ ? worker_->Extracted() : 0; }
 
+    // Every button picture made again at these sizes (a DPI change), each
+    // from where it came: a resource, a target's icon or a picture file.
+    // False when the lists have these sizes already.
+    bool UsePictureSizes(int smallPx, int largePx);
+    // The menu's pictures at an edge length.
+    const KeyedImageList& MenuImages(int sizePx);
+
     // IMenuImages: the menu pictures of imgMenu.
     int32_t IndexOf(const std::string& key) override;
 
+    // Sized for 96 DPI until the program asks for another size.
     KeyedImageList imgSmall{16};
     KeyedImageList imlToolbarIcons{32};
     KeyedImageList imgMenu{16};
@@ -74,6 +83,13 @@ private:
     void AddToSmallList(const std::string& key, const std::string& file) override;
     void AddToLargeList(const std::string& key, const std::string& file) override;
 
+    // Where a picture came from, to make it again at another size.
+    struct Origin {
+        enum class Kind { Resource, TargetIcon, PictureFile } kind;
+        std::wstring source;
+    };
+    UniqueIcon Remake(const std::string& key, int sizePx) const;
+
     UniqueIcon largeIcon_;
     UniqueIcon smallIcon_;
     std::wstring cacheFile_;
@@ -83,6 +99,8 @@ private:
     std::deque<ArrivedPictures> arriving_;
     bool storing_ = false;
     bool loading_ = false;
+    std::wstring extractedFrom_;
+    std::unordered_map<std::string, Origin> origins_;
 };
 
 // An icon of the given size from a picture file (icon, cursor or bitmap);

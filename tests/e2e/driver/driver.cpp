@@ -1104,12 +1104,16 @@ int CmdRegSet(Options& o) {
     o.Done();
     DWORD type = REG_SZ;
     if (type_name == L"REG_EXPAND_SZ") type = REG_EXPAND_SZ;
-    else if (type_name != L"REG_SZ") throw UsageError{L"--type must be REG_SZ or REG_EXPAND_SZ"};
+    else if (type_name == L"REG_DWORD") type = REG_DWORD;
+    else if (type_name != L"REG_SZ") throw UsageError{L"--type must be REG_SZ, REG_EXPAND_SZ or REG_DWORD"};
+    const DWORD number = type == REG_DWORD ? static_cast<DWORD>(Options::ParseNumber(data, L"data")) : 0;
     HKEY h = nullptr;
     LSTATUS rc = RegCreateKeyExW(key.root, key.sub.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr);
     if (rc == ERROR_SUCCESS) {
-        rc = RegSetValueExW(h, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
-                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+        rc = type == REG_DWORD
+                 ? RegSetValueExW(h, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(&number), sizeof number)
+                 : RegSetValueExW(h, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
+                                  static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
         RegCloseKey(h);
     }
     if (rc != ERROR_SUCCESS) {
@@ -1214,6 +1218,53 @@ int CmdSendChars(Options& o) {
     return kExitOk;
 }
 
+// Sends a message to the window and prints the answer: a number, or with
+// --registered the message registered under that name. Only messages
+// whose parameters are plain numbers (no pointers) travel between
+// processes.
+int CmdSendMessage(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    auto number = o.Take(L"message");
+    auto registered = o.Take(L"registered");
+    LPARAM wParam = 0, lParam = 0;
+    if (auto v = o.Take(L"wparam")) wParam = static_cast<LPARAM>(Options::ParseNumber(*v, L"wparam"));
+    if (auto v = o.Take(L"lparam")) lParam = static_cast<LPARAM>(Options::ParseNumber(*v, L"lparam"));
+    o.Done();
+    if (!number == !registered) throw UsageError{L"give --message N or --registered NAME"};
+    const UINT message = registered ? RegisterWindowMessageW(registered->c_str())
+                                    : static_cast<UINT>(Options::ParseNumber(*number, L"message"));
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(*h, message, static_cast<WPARAM>(wParam), lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                             &answer)) {
+        Err(L"window did not answer");
+        return kExitNotFound;
+    }
+    Out(Fmt(L"%llu", static_cast<unsigned long long>(answer)));
+    return kExitOk;
+}
+
+// How often larkspan's message loops woke up: "messages\tN" and
+// "timers\tN" (WM_TIMER among them), as the program counts them.
+int CmdMessageCounts(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    const UINT message = RegisterWindowMessageW(L"Brindlewick.Larkspan.MessageCounts");
+    DWORD_PTR counts[2] = {0, 0};
+    for (WPARAM which : {0, 1}) {
+        if (!SendMessageTimeoutW(*h, message, which, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &counts[which])) {
+            Err(L"window did not answer");
+            return kExitNotFound;
+        }
+    }
+    Out(Fmt(L"messages\t%llu", static_cast<unsigned long long>(counts[0])));
+    Out(Fmt(L"timers\t%llu", static_cast<unsigned long long>(counts[1])));
+    return kExitOk;
+}
+
 int CmdHelp(Options& o);
 
 struct Command {
@@ -1252,9 +1303,11 @@ const Command kCommands[] = {
     {L"folder-path", L"--csidl N  the path of a shell special folder", CmdFolderPath},
     {L"click-button", L"SELECT --text T  BM_CLICK on the window's button with that text", CmdClickButton},
     {L"button-state", L"SELECT --text T  the button's check state, visibility and enabled state", CmdButtonState},
+    {L"send-message", L"SELECT (--message N | --registered NAME) [--wparam N] [--lparam N]  print the answer", CmdSendMessage},
+    {L"message-counts", L"SELECT  messages and timer messages larkspan's loops took from the queue", CmdMessageCounts},
     {L"send-chars", L"SELECT --text T  WM_CHAR for each character, as an input method sends them", CmdSendChars},
     {L"reg-query", L"--key K  the key's values: name, type, data", CmdRegQuery},
-    {L"reg-set", L"--key K --name N --data D [--type REG_SZ|REG_EXPAND_SZ]  set a string value", CmdRegSet},
+    {L"reg-set", L"--key K --name N --data D [--type REG_SZ|REG_EXPAND_SZ|REG_DWORD]  set a value", CmdRegSet},
     {L"reg-delete", L"--key K  delete the key and all below it; prints deleted or missing", CmdRegDelete},
     {L"dos-path", L"--unix P  the Windows path of a Unix path (winepath -w)", CmdDosPath},
     {L"unix-path", L"--path W  the Unix path of a Windows path (winepath -u)", CmdUnixPath},
