@@ -16,7 +16,8 @@ unset MAGICK_CONFIGURE_PATH MAGICK_FONT_PATH 2>/dev/null || true
 # output name : source name. The About icon is the product mark itself.
 ICONS="larkspan:larkspan na:na folder:folder a:larkspan
 addsection:addsection delsection:delsection addbutton:addbutton delbutton:delbutton
-about:about options:options exit:exit mdb:mdb"
+about:about options:options exit:exit mdb:mdb
+rename:rename properties:properties openlocation:openlocation runas:runas renamesection:renamesection"
 
 # PNGs carry neither a time nor any text, so reruns compare equal.
 PNG_CLEAN="-strip -define png:exclude-chunks=date,time,tIME,tEXt,zTXt,iTXt +set date:create +set date:modify"

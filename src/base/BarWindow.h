@@ -29,6 +29,8 @@ public:
     // 0 when no tab is selected.
     virtual int32_t CurrentTab() const = 0;
     virtual void SelectTab(int32_t position) = 0;
+    // Raises 35600 for a position that has no tab.
+    virtual void RenameTab(int32_t position, const std::string& caption, const std::string& name) = 0;
 };
 
 class IBarWindow {
@@ -67,6 +69,9 @@ public:
     virtual std::string GetButtonImage(int32_t index, const std::string& key) const = 0;
     // Keys in display order.
     virtual std::vector<std::string> ButtonKeys(int32_t index) const = 0;
+    // Moves the button to a 0-based place in display order (the end when
+    // past it); raises 35601 for a missing key.
+    virtual void MoveButton(int32_t index, const std::string& key, int32_t position) = 0;
 };
 
 }  // namespace lark

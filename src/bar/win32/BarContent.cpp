@@ -100,6 +100,16 @@ std::string BarContent::GetButtonImage(int32_t index, const std::string& key) co
 
 std::vector<std::string> BarContent::ButtonKeys(int32_t index) const { return ToolbarAt(index).ButtonKeys(); }
 
+void BarContent::MoveButton(int32_t index, const std::string& key, int32_t position) {
+    ToolbarAt(index).MoveButton(key, position);
+}
+
+int32_t BarContent::ShownToolbar() const {
+    for (const auto& entry : toolbars_)
+        if (entry.second->Visible()) return entry.first;
+    return -1;
+}
+
 void BarContent::Layout() {
     RECT client{};
     GetClientRect(parent_, &client);

@@ -60,7 +60,8 @@ void f_Util::Load() {
         const wchar_t* resource;
     } pictures[] = {{"addsection", L"ADDSECTION"}, {"delsection", L"DELSECTION"}, {"addbutton", L"ADDBUTTON"},
                     {"delbutton", L"DELBUTTON"},   {"about", L"ABOUT"},           {"options", L"OPTIONS"},
-                    {"exit", L"EXIT"}};
+                    {"exit", L"EXIT"},           {"rename", L"RENAME"},         {"properties", L"PROPERTIES"},
+                    {"openlocation", L"OPENLOCATION"}, {"runas", L"RUNAS"},    {"renamesection", L"RENAMESECTION"}};
     for (const auto& picture : pictures) imgMenu.Add(picture.key, ResourceIcon(picture.resource, 16).get());
 }
 
