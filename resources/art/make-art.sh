@@ -16,7 +16,8 @@ unset MAGICK_CONFIGURE_PATH MAGICK_FONT_PATH 2>/dev/null || true
 # output name : source name. The About icon is the product mark itself.
 ICONS="larkspan:larkspan na:na folder:folder a:larkspan
 addsection:addsection delsection:delsection addbutton:addbutton delbutton:delbutton
-about:about options:options exit:exit mdb:mdb"
+about:about options:options exit:exit mdb:mdb
+rename:rename properties:properties openlocation:openlocation runas:runas renamesection:renamesection"
 
 # Frames drawn from the large source; 16 px comes from the hinted one.
 LARGE_SIZES="20 24 32 40 48 64"

@@ -30,6 +30,8 @@ public:
     // 0 when no tab is selected.
     virtual int32_t CurrentTab() const = 0;
     virtual void SelectTab(int32_t position) = 0;
+    // Raises 35600 for a position that has no tab.
+    virtual void RenameTab(int32_t position, const std::string& caption, const std::string& name) = 0;
 };
 
 class IBarWindow {
@@ -73,6 +75,9 @@ public:
     // is a key of `shown` takes the mapped key (itself, or a fallback) and
     // shows its picture now.
     virtual void ResolvePictures(const std::map<std::string, std::string>& shown) = 0;
+    // Moves the button to a 0-based place in display order (the end when
+    // past it); raises 35601 for a missing key.
+    virtual void MoveButton(int32_t index, const std::string& key, int32_t position) = 0;
 };
 
 }  // namespace lark

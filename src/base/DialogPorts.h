@@ -22,4 +22,19 @@ public:
                                                 int filterIndex) = 0;
 };
 
+// A program button's properties as the user edits them.
+struct ProgramProperties {
+    std::string name;
+    std::string target;
+    std::string arguments;
+};
+
+class IPropertiesDialog {
+public:
+    virtual ~IPropertiesDialog() = default;
+    // Shows the values and the button's picture (its key in the button
+    // pictures); the values as left on OK, or nullopt when cancelled.
+    virtual std::optional<ProgramProperties> Edit(const ProgramProperties& values, const std::string& pictureKey) = 0;
+};
+
 }  // namespace lark

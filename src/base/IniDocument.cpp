@@ -1,5 +1,7 @@
 #include "base/IniDocument.h"
 
+#include <algorithm>
+
 #include "base/Unicode.h"
 
 namespace lark {
@@ -15,6 +17,12 @@ std::string_view Trim(std::string_view text) {
 
 // The key of an entry line: the text before "=" (the whole line without one).
 std::string_view KeyOf(std::string_view line) { return Trim(line.substr(0, line.find('='))); }
+
+// An entry whose key, as the catalogue loader reads it, is exactly `key`.
+bool IsEntryKeyed(std::string_view line, std::string_view key) {
+    const size_t eq = line.find('=');
+    return eq != std::string_view::npos && line.substr(0, eq) == key;
+}
 
 }  // namespace
 
@@ -66,6 +74,13 @@ long IniDocument::FindKey(size_t header, const std::string& key) const {
     return -1;
 }
 
+long IniDocument::FindEntry(size_t header, const std::string& key) const {
+    const size_t end = SectionEnd(header);
+    for (size_t i = header + 1; i < end; ++i)
+        if (IsEntryKeyed(lines_[i].text, key)) return static_cast<long>(i);
+    return FindKey(header, key);
+}
+
 bool IniDocument::HasSection(const std::string& section) const { return FindSection(section) >= 0; }
 
 bool IniDocument::HasKey(const std::string& section, const std::string& key) const {
@@ -109,18 +124,30 @@ bool IniDocument::OnlyBlankLines() const {
     return true;
 }
 
+size_t IniDocument::AppendSection(const std::string& section) {
+    // A new catalogue holds one empty line; a first section replaces it
+    // rather than follow it.
+    if (OnlyBlankLines()) lines_.clear();
+    // The file ends with a line end, then the new section follows.
+    if (lines_.empty() || !lines_.back().text.empty()) lines_.push_back(Line{{}, {}, true});
+    const size_t at = lines_.size() - 1;
+    Insert(at, "[" + std::string(Trim(section)) + "]");
+    return at;
+}
+
+size_t IniDocument::AfterLastEntry(size_t header) const {
+    size_t last = header;
+    const size_t end = SectionEnd(header);
+    for (size_t i = header + 1; i < end; ++i)
+        if (!Trim(lines_[i].text).empty()) last = i;
+    return last + 1;
+}
+
 void IniDocument::Set(const std::string& section, const std::string& key, const std::string& value) {
     const std::string entry = std::string(Trim(key)) + "=" + value;
     const long header = FindSection(section);
     if (header < 0) {
-        // A new catalogue holds one empty line; a first section replaces it
-        // rather than follow it.
-        if (OnlyBlankLines()) lines_.clear();
-        // The file ends with a line end, then the new section follows.
-        if (lines_.empty() || !lines_.back().text.empty()) lines_.push_back(Line{{}, {}, true});
-        const size_t at = lines_.size() - 1;
-        Insert(at, entry);
-        Insert(at, "[" + std::string(Trim(section)) + "]");
+        Insert(AppendSection(section) + 1, entry);
         return;
     }
     const long existing = FindKey(static_cast<size_t>(header), key);
@@ -129,11 +156,7 @@ void IniDocument::Set(const std::string& section, const std::string& key, const 
         Rewrite(static_cast<size_t>(existing), std::string(KeyOf(line)) + "=" + value);
         return;
     }
-    size_t last = static_cast<size_t>(header);
-    const size_t end = SectionEnd(last);
-    for (size_t i = last + 1; i < end; ++i)
-        if (!Trim(lines_[i].text).empty()) last = i;
-    Insert(last + 1, entry);
+    Insert(AfterLastEntry(static_cast<size_t>(header)), entry);
 }
 
 void IniDocument::DeleteKey(const std::string& section, const std::string& key) {
@@ -154,6 +177,74 @@ void IniDocument::DeleteSection(const std::string& section) {
     if (end == lines_.size() && lines_.back().text.empty() && header > 0) --end;
     lines_.erase(lines_.begin() + header, lines_.begin() + static_cast<std::ptrdiff_t>(end));
     changed_ = true;
+}
+
+void IniDocument::ArrangeSection(const std::string& section, const std::vector<std::string>& keys) {
+    const long header = FindSection(section);
+    if (header < 0) return;
+    const auto first = static_cast<size_t>(header) + 1;
+    const size_t end = SectionEnd(static_cast<size_t>(header));
+    std::vector<bool> taken(end - first, false);
+    // As FindEntry, among the lines not placed yet.
+    auto find = [&](const std::string& key) -> long {
+        for (const bool loose : {false, true}) {
+            for (size_t i = first; i < end; ++i) {
+                const std::string_view line = lines_[i].text;
+                if (taken[i - first]) continue;
+                if (loose ? !Trim(line).empty() && EqualsIgnoreCase(KeyOf(line), Trim(key))
+                          : IsEntryKeyed(line, key))
+                    return static_cast<long>(i);
+            }
+        }
+        return -1;
+    };
+    std::vector<size_t> picked;
+    for (const std::string& key : keys) {
+        const long at = find(key);
+        if (at < 0) continue;
+        taken[static_cast<size_t>(at) - first] = true;
+        picked.push_back(static_cast<size_t>(at));
+    }
+    std::vector<size_t> slots = picked;
+    std::sort(slots.begin(), slots.end());
+    if (slots == picked) return;
+    std::vector<Line> moved;
+    moved.reserve(picked.size());
+    for (size_t at : picked) moved.push_back(lines_[at]);
+    for (size_t i = 0; i < slots.size(); ++i) lines_[slots[i]] = std::move(moved[i]);
+    changed_ = true;
+}
+
+void IniDocument::MoveKey(const std::string& section, const std::string& key, const std::string& toSection) {
+    const long header = FindSection(section);
+    if (header < 0) return;
+    const long at = FindEntry(static_cast<size_t>(header), key);
+    if (at < 0) return;
+    // The line goes as it stands, bytes and all.
+    Line line = std::move(lines_[static_cast<size_t>(at)]);
+    lines_.erase(lines_.begin() + at);
+    changed_ = true;
+    long target = FindSection(toSection);
+    if (target < 0) target = static_cast<long>(AppendSection(toSection));
+    const size_t to = AfterLastEntry(static_cast<size_t>(target));
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(to), std::move(line));
+}
+
+void IniDocument::RenameKey(const std::string& section, const std::string& key, const std::string& newKey) {
+    const long header = FindSection(section);
+    if (header < 0) return;
+    const long at = FindEntry(static_cast<size_t>(header), key);
+    if (at < 0) return;
+    const std::string& text = lines_[static_cast<size_t>(at)].text;
+    const size_t eq = text.find('=');
+    // The whole text before "=" is the key the loader reads.
+    Rewrite(static_cast<size_t>(at), newKey + (eq == std::string::npos ? std::string("=") : text.substr(eq)));
+}
+
+void IniDocument::RenameSection(const std::string& section, const std::string& newName) {
+    const long header = FindSection(section);
+    if (header < 0) return;
+    Rewrite(static_cast<size_t>(header), "[" + newName + "]");
 }
 
 std::string IniDocument::Serialize(IAnsiCodePage& ansi) {

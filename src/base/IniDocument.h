@@ -36,6 +36,21 @@ public:
     void DeleteKey(const std::string& section, const std::string& key);
     void DeleteSection(const std::string& section);
 
+    // The operations below find an entry by its key exactly as written
+    // first, as the bar names it, and only then as the profile functions do.
+
+    // Puts the section's entries named in `keys` into that order, each line
+    // as it stands, in the places those entries held; every other line
+    // stays where it is.
+    void ArrangeSection(const std::string& section, const std::vector<std::string>& keys);
+    // Moves one entry's line, as it stands, to the end of another section
+    // (made at the end of the file when missing).
+    void MoveKey(const std::string& section, const std::string& key, const std::string& toSection);
+    // Changes only the key of one entry; the rest of its line stays.
+    void RenameKey(const std::string& section, const std::string& key, const std::string& newKey);
+    // Changes the name in the section's header line.
+    void RenameSection(const std::string& section, const std::string& newName);
+
     // The file's bytes. An ANSI file whose new lines the code page cannot
     // hold comes back as UTF-16LE with its byte-order mark, every line
     // re-encoded; `Encoding()` tells which form was written.
@@ -52,6 +67,12 @@ private:
     // One past the section's last line (the next header or the end).
     size_t SectionEnd(size_t header) const;
     long FindKey(size_t header, const std::string& key) const;
+    // The entry keyed exactly so (blanks and case included), else FindKey's.
+    long FindEntry(size_t header, const std::string& key) const;
+    // A new section's header at the end of the file; returns its index.
+    size_t AppendSection(const std::string& section);
+    // One past the section's last line that is not blank.
+    size_t AfterLastEntry(size_t header) const;
     void Insert(size_t at, std::string text);
     void Rewrite(size_t at, std::string text);
     bool OnlyBlankLines() const;

@@ -6,6 +6,9 @@
 
 namespace lark {
 
+inline constexpr int kShowNormal = 1;  // SW_SHOWNORMAL
+inline constexpr int kShow = 5;        // SW_SHOW
+
 class IShellLauncher {
 public:
     virtual ~IShellLauncher() = default;
@@ -15,10 +18,18 @@ public:
     virtual void Execute(uintptr_t owner, const std::optional<std::string>& verb, const std::string& file,
                          const std::optional<std::string>& parameters, const std::optional<std::string>& directory,
                          int showCommand) = 0;
+    // Starts a program elevated ("runas"); the shell itself reports a
+    // failure, and a declined prompt is none.
+    virtual void RunAsAdministrator(uintptr_t owner, const std::string& file,
+                                    const std::optional<std::string>& parameters) {
+        Execute(owner, std::string("runas"), file, parameters, std::nullopt, kShowNormal);
+    }
 };
 
-inline constexpr int kShowNormal = 1;  // SW_SHOWNORMAL
-inline constexpr int kShow = 5;        // SW_SHOW
+// An Explorer window on the file's folder with the file selected.
+inline void ShowInFolder(IShellLauncher& shell, const std::string& path) {
+    shell.Execute(0, std::string("open"), "explorer.exe", "/select,\"" + path + "\"", std::nullopt, kShowNormal);
+}
 
 // Opens a document or address with "open", owned by the given window.
 inline void OpenWithShell(IShellLauncher& shell, uintptr_t owner, const std::string& document) {

@@ -72,6 +72,22 @@ bool cINI::DeleteValue(std::string Section, std::string Key) {
     return Apply([&](IniDocument& d) { d.Set(Section, Key, std::string()); });
 }
 
+void cINI::ArrangeSection(const std::string& Section, const std::vector<std::string>& Keys) {
+    Apply([&](IniDocument& d) { d.ArrangeSection(Section, Keys); });
+}
+
+void cINI::MoveKey(const std::string& Section, const std::string& Key, const std::string& ToSection) {
+    Apply([&](IniDocument& d) { d.MoveKey(Section, Key, ToSection); });
+}
+
+void cINI::RenameKey(const std::string& Section, const std::string& Key, const std::string& NewKey) {
+    Apply([&](IniDocument& d) { d.RenameKey(Section, Key, NewKey); });
+}
+
+void cINI::RenameSection(const std::string& Section, const std::string& NewName) {
+    Apply([&](IniDocument& d) { d.RenameSection(Section, NewName); });
+}
+
 void cINI::BeginBatch() {
     if (batch_) Raise(kErrInvalidCall);
     batch_ = Current();

@@ -4,6 +4,7 @@
 // beside it as "<name>.bak"), unless a batch gathers several edits into one.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/FileSystem.h"
 #include "base/IniDocument.h"
@@ -30,6 +31,11 @@ public:
     bool DeleteSection(std::string Section);
     bool DeleteKey(std::string Section, std::string Key);
     bool DeleteValue(std::string Section, std::string Key);
+    // The bar's own edits: its order, a move and renames (IniDocument's).
+    void ArrangeSection(const std::string& Section, const std::vector<std::string>& Keys);
+    void MoveKey(const std::string& Section, const std::string& Key, const std::string& ToSection);
+    void RenameKey(const std::string& Section, const std::string& Key, const std::string& NewKey);
+    void RenameSection(const std::string& Section, const std::string& NewName);
 
     // Edits between BeginBatch and CommitBatch reach the file in one save.
     void BeginBatch();

@@ -39,10 +39,10 @@ void ImportShortcut(ImportContext& context, IFolder& parent, const FolderEntry& 
         // under an empty header would be dropped by the loader anyway.
         return;
     }
-    const std::string target = parent.ShortcutTarget(item);
     // Targets with a class id (advertised installs, shell objects) only open
-    // through the shortcut itself.
-    const std::string& value = target.find('{') != std::string::npos ? item.path : target;
+    // through the shortcut itself; arguments go with their target.
+    const LinkTarget target = LinkButtonTarget(parent.ShortcutTarget(item), item.path);
+    const std::string value = FormatEntryValue(target.target, target.arguments);
     if (!state.CatalogueIni) Raise(kErrObjectNotSet);
     state.CatalogueIni->Create(state.ImportSection, item.name, value);
 }

@@ -10,6 +10,7 @@
 #include "base/AppState.h"
 #include "base/ErrorReporter.h"
 #include "base/ProgressWindow.h"
+#include "base/Shortcuts.h"
 #include "base/UiPorts.h"
 
 namespace lark {
@@ -19,7 +20,7 @@ struct FolderEntry {
     std::string name;  // the shell's display name
     std::string path;
     bool isFolder = false;
-    bool isShortcut = false;
+    bool isShortcut = false;  // a shell link, or an internet shortcut (.url)
 };
 
 // A folder of the shell's tree. Failures (an unreadable folder or shortcut)
@@ -36,8 +37,10 @@ public:
     // The folder behind one of this folder's folder items; its Parent() is
     // this folder.
     virtual std::unique_ptr<IFolder> Open(const FolderEntry& folder) = 0;
-    // The target path of one of this folder's shortcuts.
-    virtual std::string ShortcutTarget(const FolderEntry& shortcut) = 0;
+    // What one of this folder's shortcuts opens: a link's target path and
+    // arguments (an empty path when the shell has none), an internet
+    // shortcut's address.
+    virtual LinkTarget ShortcutTarget(const FolderEntry& shortcut) = 0;
 };
 
 class IFolderTree {

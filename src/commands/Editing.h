@@ -8,6 +8,8 @@
 #include "base/DialogPorts.h"
 #include "base/FileSystem.h"
 #include "base/IconSource.h"
+#include "base/PictureRule.h"
+#include "base/ShellLauncher.h"
 #include "base/UiPorts.h"
 
 namespace lark {
@@ -21,6 +23,9 @@ struct EditingContext {
     IMessageBox& messageBox;
     IFileSystem& files;
     IIconSource& icons;
+    IPictureRule& pictures;
+    IPropertiesDialog& properties;
+    IShellLauncher& shell;
 };
 
 // Raise on failure (the command's error report takes over), except

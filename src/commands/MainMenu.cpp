@@ -1,6 +1,7 @@
 #include "commands/MainMenu.h"
 
 #include "base/Conversions.h"
+#include "commands/Arranging.h"
 
 namespace lark {
 
@@ -10,7 +11,9 @@ int32_t MainMenu::CommandOf(const std::string& key) {
         int32_t command;
     } table[] = {{"AutoHide", kCmdAutoHide}, {"Fixed", kCmdFixed},     {"AddSection", kCmdAddSection},
                  {"DelSection", kCmdDelSection}, {"AddButton", kCmdAddButton}, {"DelButton", kCmdDelButton},
-                 {"About", kCmdAbout},       {"Options", kCmdOptions}, {"Exit", kCmdExit}};
+                 {"About", kCmdAbout},       {"Options", kCmdOptions}, {"Exit", kCmdExit},
+                 {"Rename", kCmdRename}, {"Properties", kCmdProperties}, {"OpenLocation", kCmdOpenLocation},
+                 {"RunAsAdmin", kCmdRunAsAdmin}, {"RenameSection", kCmdRenameSection}};
     for (const auto& entry : table)
         if (key == entry.key) return entry.command;
     return -1;
@@ -43,6 +46,12 @@ void MainMenu::BuildMainMenu() {
     add("Options", "Options", "options", false);
     add("-", "sep1", nullptr, false);
     add("Exit", "Exit", "exit", false);
+    menu->SetHeader(add("Edit", "", nullptr, false), true);
+    add("Rename\u2026", "Rename", "rename", false);
+    add("Properties\u2026", "Properties", "properties", false);
+    add("Open file location", "OpenLocation", "openlocation", false);
+    add("Run as administrator", "RunAsAdmin", "runas", false);
+    add("Rename Section\u2026", "RenameSection", "renamesection", false);
     menu->SaveMenu(kMainMenu);
 }
 
@@ -97,6 +106,20 @@ void MainMenu::RunCommand(int32_t number) {
             case kCmdDelButton:
                 if (!popupButtonKey_.empty()) DeleteButton(editing_, app_.state.PopupToolbarIndex, popupButtonKey_);
                 break;
+            case kCmdRename:
+                if (!popupButtonKey_.empty()) RenameProgram(editing_, app_.state.PopupToolbarIndex, popupButtonKey_);
+                break;
+            case kCmdProperties:
+                if (!popupButtonKey_.empty())
+                    EditProgramProperties(editing_, app_.state.PopupToolbarIndex, popupButtonKey_);
+                break;
+            case kCmdOpenLocation:
+            case kCmdRunAsAdmin:
+                if (!popupButtonKey_.empty()) OpenButton(number);
+                break;
+            case kCmdRenameSection:
+                if (popupTab_ > 0) RenameSection(editing_, popupTab_);
+                break;
             default:
                 break;
         }
@@ -105,11 +128,30 @@ void MainMenu::RunCommand(int32_t number) {
     }
 }
 
-void MainMenu::SetProgramItems(bool enabled, bool deleteEnabled) {
+void MainMenu::OpenButton(int32_t command) {
+    const ButtonTag tag = editing_.floating.GetButtonTag(app_.state.PopupToolbarIndex, popupButtonKey_);
+    if (command == kCmdOpenLocation) {
+        if (IsFilePath(tag.target)) ShowInFolder(editing_.shell, tag.target);
+        return;
+    }
+    const std::optional<std::string> arguments =
+        tag.arguments.empty() ? std::nullopt : std::optional<std::string>(tag.arguments);
+    editing_.shell.RunAsAdministrator(0, tag.target, arguments);
+}
+
+void MainMenu::SetTargetItems(bool addProgram) {
     PMenu& menu = *app_.state.MainPopup;
+    ButtonTag tag;
+    const bool button =
+        !popupButtonKey_.empty() &&
+        Guard([&] { tag = editing_.floating.GetButtonTag(app_.state.PopupToolbarIndex, popupButtonKey_); });
     menu.LoadMenu(kMainMenu);
-    menu.SetEnabled(menu.ItemIndex("AddButton"), enabled);
-    menu.SetEnabled(menu.ItemIndex("DelButton"), deleteEnabled);
+    menu.SetEnabled(menu.ItemIndex("AddButton"), addProgram);
+    for (const char* key : {"DelButton", "Rename", "Properties"}) menu.SetEnabled(menu.ItemIndex(key), button);
+    // Explorer shows a file of a drive or a share; an address is no program.
+    menu.SetEnabled(menu.ItemIndex("OpenLocation"), button && IsFilePath(tag.target));
+    menu.SetEnabled(menu.ItemIndex("RunAsAdmin"), button && !tag.target.empty() && !IsAddress(tag.target));
+    menu.SetEnabled(menu.ItemIndex("RenameSection"), popupTab_ > 0);
     menu.SaveMenu(kMainMenu);
 }
 
@@ -118,15 +160,16 @@ void MainMenu::ToolbarRightClick(int32_t toolbarIndex, const std::string& button
     if (!app_.state.MainPopup) return;
     app_.state.PopupToolbarIndex = toolbarIndex;
     popupButtonKey_ = buttonKey;
-    // "Delete Program" needs a program under the mouse.
-    SetProgramItems(true, !buttonKey.empty());
+    popupTab_ = 0;
+    SetTargetItems(true);
     ShowMainMenu(kMainMenu, owner, x, y);
 }
 
-void MainMenu::TabStripRightClick(uintptr_t owner, double x, double y) {
+void MainMenu::TabStripRightClick(uintptr_t owner, double x, double y, int32_t tabPosition) {
     if (!app_.state.MainPopup) return;
     popupButtonKey_.clear();
-    SetProgramItems(false, false);
+    popupTab_ = tabPosition;
+    SetTargetItems(false);
     ShowMainMenu(kMainMenu, owner, x, y);
 }
 

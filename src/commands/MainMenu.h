@@ -22,6 +22,11 @@ enum Command : int32_t {
     kCmdOptions = 6,
     kCmdAddButton = 7,
     kCmdDelButton = 8,
+    kCmdRename = 9,
+    kCmdProperties = 10,
+    kCmdOpenLocation = 11,
+    kCmdRunAsAdmin = 12,
+    kCmdRenameSection = 13,
 };
 
 inline constexpr const char* kMainMenu = "MainMenu";
@@ -49,7 +54,8 @@ public:
           floating_(floating),
           windows_(windows) {}
 
-    // Creates MainPopup and stores its fourteen items as "MainMenu".
+    // Creates MainPopup and stores its items as "MainMenu": the fourteen of
+    // old, then the group that arranges the bar by hand.
     void BuildMainMenu();
     // Pops the named menu up at x, y (twips from the owner's top left) and
     // runs the chosen command.
@@ -60,15 +66,19 @@ public:
     // Right button released over toolbar t; buttonKey is the program button
     // under the mouse, empty for none.
     void ToolbarRightClick(int32_t toolbarIndex, const std::string& buttonKey, uintptr_t owner, double x, double y);
-    // Right button released over a tab strip.
-    void TabStripRightClick(uintptr_t owner, double x, double y);
+    // Right button released over a tab strip; tabPosition is the tab under
+    // the mouse, 0 for none.
+    void TabStripRightClick(uintptr_t owner, double x, double y, int32_t tabPosition = 0);
 
     // The key of a menu command, or -1 when the key runs nothing.
     static int32_t CommandOf(const std::string& key);
 
 private:
     int32_t CurrentTab();
-    void SetProgramItems(bool enabled, bool deleteEnabled);
+    // The items that need a program or a tab under the mouse.
+    void SetTargetItems(bool addProgram);
+    // "Open file location" or "Run as administrator" on the right-clicked button.
+    void OpenButton(int32_t command);
 
     App& app_;
     IMenuPresenter& presenter_;
@@ -78,6 +88,7 @@ private:
     IFloatingBar& floating_;
     ICommandWindows& windows_;
     std::string popupButtonKey_;
+    int32_t popupTab_ = 0;
 };
 
 }  // namespace lark

@@ -112,6 +112,7 @@ public:
     std::string GetButtonImage(int32_t i, const std::string& k) const override { return inner_.GetButtonImage(i, k); }
     std::vector<std::string> ButtonKeys(int32_t i) const override { return inner_.ButtonKeys(i); }
     void ResolvePictures(const std::map<std::string, std::string>& shown) override { inner_.ResolvePictures(shown); }
+    void MoveButton(int32_t i, const std::string& k, int32_t p) override { inner_.MoveButton(i, k, p); }
 
     template <class F>
     void Time(const char* what, F&& f) {
@@ -137,6 +138,9 @@ private:
         int32_t TabCount() const override { return bar_.inner_.TabControl1().TabCount(); }
         int32_t CurrentTab() const override { return bar_.inner_.TabControl1().CurrentTab(); }
         void SelectTab(int32_t p) override { bar_.inner_.TabControl1().SelectTab(p); }
+        void RenameTab(int32_t p, const std::string& c, const std::string& n) override {
+            bar_.inner_.TabControl1().RenameTab(p, c, n);
+        }
 
     private:
         TimedBar& bar_;

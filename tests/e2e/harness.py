@@ -1058,3 +1058,20 @@ def click_button(driver: Driver, window: str, caption: str) -> None:
     """BM_CLICK on the window's button labelled `caption`: it presses and
     releases itself as under the mouse; returns once the click is handled."""
     driver.ok("click-button", "--hwnd", window, "--text", caption)
+
+
+# ------------------------------------------- typing beyond the key map --
+
+def enter_unicode_text(driver: Driver, window: str, text: str, timeout: float = 10.0) -> None:
+    """enter_text for text beyond ASCII: pasted (Ctrl+V) over the control's
+    text from the clipboard. xdotool types such a character by binding it
+    to a spare key for the moment, and Wine reads that key before or after
+    the binding often enough to drop characters."""
+    edit = wait_edit_focus(driver, window, timeout)
+    driver.ok("set-clipboard", "--text", text)
+    Keyboard.press("End", "shift+Home", "ctrl+v")
+    try:
+        wait_until(lambda: driver.window_text(edit) == text, timeout, f"{text!r} in the edit control")
+    except AssertionError as e:
+        raise AssertionError(f"{e}; it holds {driver.window_text(edit)!r}") from None
+    Keyboard.press("Return")

@@ -31,7 +31,10 @@ CATALOGUE = (
 # item, then on to the next one that is not a separator: headers and
 # disabled items take a step too, but cannot be chosen.
 MENU = ("Visibility", "AutoHide", "Fixed", "Sections", "Add Section", "Delete Section", "-",
-        "Add Program", "Delete Program", "General", "About ...", "Options", "-", "Exit")
+        "Add Program", "Delete Program", "General", "About ...", "Options", "-", "Exit",
+        "Edit", "Rename\u2026", "Properties\u2026", "Open file location", "Run as administrator",
+        "Rename Section\u2026")
+MENU_ITEM_HEIGHT = 22  # pixels, each item but a separator
 
 PROGRAM_FILE = "My Tool.exe"  # a space in the name: the catalogue keeps it unquoted
 CAPTION = "MyTool"
@@ -228,15 +231,15 @@ class EditingTests(LarkspanTestCase):
         self.assertEqual(self.tab_captions(), (["Tools", "Web"], ["Tools", "Web"]),
                          "tabs after deleting Games")
 
-        # Back on Tools, then Exit, chosen with the mouse: the last item sits
-        # at the bottom of the menu.
+        # Back on Tools, then Exit, chosen with the mouse: below it sit only
+        # the six items of the Edit group.
         Mouse.click(*self.driver.tabs(cls=FLOAT_CLASS).tabs[0].rect.centre)
         wait_until(lambda: shown(self.driver.toolbars(cls=FLOAT_CLASS)), UI_TIMEOUT,
                    "the Tools toolbar to show")
         before_exit = (self.tab_captions(), self.button_counts())
         tools, _ = self.shown_toolbars()
         _, menu = open_popup_menu(self.driver, *self.blank_spot(tools), timeout=UI_TIMEOUT)
-        Mouse.click(menu.centre[0], menu.bottom - 8)
+        Mouse.click(menu.centre[0], menu.bottom - 8 - 6 * MENU_ITEM_HEIGHT)
         self.assertEqual(program.wait_exit(self.EXIT_TIMEOUT), 0, "exit code after Exit")
         self.assertIsNone(self.driver.find_window(title=TITLE), "a bar window outlived Exit")
         settings = Registry.settings() or {}
@@ -368,7 +371,7 @@ class EditingTests(LarkspanTestCase):
     def add_section(self, toolbar, name, bar):
         self.choose(self.blank_spot_or_left(toolbar), "Add Section")
         box = self.input_box("New Tab", "Create new Tab", "")
-        enter_text(self.driver, box, name)
+        harness.enter_unicode_text(self.driver, box, name)
         self.wait_gone(box)
         self.settle(bar)
 
@@ -378,10 +381,10 @@ class EditingTests(LarkspanTestCase):
         file_win = file_win or self.program_win
         self.choose(at, "Add Program")
         dialog = self.wait_window("Select file", DIALOG_CLASS, "after choosing Add Program")
-        enter_text(self.driver, dialog, file_win)
+        harness.enter_unicode_text(self.driver, dialog, file_win)
         self.wait_gone(dialog)
         box = self.input_box("Create button", "Create caption for button", file_win)
-        enter_text(self.driver, box, caption)
+        harness.enter_unicode_text(self.driver, box, caption)
         self.wait_gone(box)
 
     def select_tab(self, position):

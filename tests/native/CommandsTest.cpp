@@ -8,12 +8,14 @@
 #include "Fakes.h"
 #include "FakeShell.h"
 #include "bar/BarArrangement.h"
+#include "commands/Arranging.h"
 #include "commands/MainMenu.h"
 
 namespace lark::test {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::FieldsAre;
 using ::testing::IsEmpty;
 
 class ScriptedPresenter : public IMenuPresenter {
@@ -39,8 +41,9 @@ public:
 class FakeMenuImages : public IMenuImages {
 public:
     int32_t IndexOf(const std::string& key) override {
-        const std::vector<std::string> keys = {"addsection", "delsection", "addbutton", "delbutton",
-                                               "about",      "options",    "exit"};
+        const std::vector<std::string> keys = {"addsection", "delsection", "addbutton",    "delbutton",
+                                               "about",      "options",    "exit",         "rename",
+                                               "properties", "openlocation", "runas", "renamesection"};
         for (size_t i = 0; i < keys.size(); ++i)
             if (keys[i] == key) return static_cast<int32_t>(i);
         Raise(kErrInvalidCall);
@@ -87,6 +90,30 @@ public:
     std::vector<std::string> stored;
 };
 
+class FakeProperties : public IPropertiesDialog {
+public:
+    std::optional<ProgramProperties> Edit(const ProgramProperties& values, const std::string& picture) override {
+        shown.push_back(values);
+        pictures.push_back(picture);
+        if (answers.empty()) return std::nullopt;
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::deque<std::optional<ProgramProperties>> answers;
+    std::vector<ProgramProperties> shown;
+    std::vector<std::string> pictures;
+};
+
+class RecordingLauncher : public IShellLauncher {
+public:
+    void Execute(uintptr_t, const std::optional<std::string>& verb, const std::string& file,
+                 const std::optional<std::string>& parameters, const std::optional<std::string>&, int) override {
+        calls.push_back(verb.value_or("") + "|" + file + "|" + parameters.value_or("(none)"));
+    }
+    std::vector<std::string> calls;
+};
+
 class FakeWindows : public ICommandWindows {
 public:
     bool DockVisible() override { return dockVisible; }
@@ -129,6 +156,11 @@ protected:
         }
     }
     std::string Catalogue() { return w.files.files.at(kCatalogue); }
+    // Keys of a toolbar on both windows, which must agree.
+    std::vector<std::string> Keys(int32_t toolbar) {
+        EXPECT_EQ(floating.ButtonKeys(toolbar), docked.ButtonKeys(toolbar)) << "toolbar " << toolbar;
+        return floating.ButtonKeys(toolbar);
+    }
     // A loaded program button: keyed as the loader keys it, named by its tooltip.
     void Program(int32_t toolbar, const std::string& name, const std::string& picture = "no") {
         for (FakeBar* bar : {&floating, &docked}) {
@@ -156,20 +188,24 @@ protected:
     FakeMonitors monitors;
     FakeEdgeTaken edgeTaken;
     FakeEvents events;
-    EditingContext editing{s, floating, docked, input, fileDialog, w.box, w.files, icons};
+    FakePictures pictures;
+    FakeProperties properties;
+    RecordingLauncher launcher;
+    EditingContext editing{s,     floating, docked,   input,     fileDialog, w.box, w.files,
+                           icons, pictures, properties, launcher};
     BarArrangement arrangement{s, floatingBar, dockedBar, shell, monitors, edgeTaken, events, w.pointer, w.app.errors};
     MainMenu menu{w.app, presenter, images, editing, arrangement, floatingBar, windows};
 };
 
-TEST_F(CommandsTest, TheMenuHoldsItsFourteenItemsInThreeGroups) {
+TEST_F(CommandsTest, TheMenuHoldsItsFourteenItemsThenTheGroupThatArrangesTheBar) {
     PMenu& m = Popup();
-    ASSERT_EQ(m.ItemCount(), 14);
+    ASSERT_EQ(m.ItemCount(), 20);
     EXPECT_EQ(m.ItemIndex("Exit"), 14);
     EXPECT_EQ(m.ItemIndex("AddSection"), 5);
     EXPECT_EQ(m.ItemIndex("sep2"), 7);
     EXPECT_EQ(m.ItemIndex("sep1"), 13);
     EXPECT_EQ(m.ItemIndex(""), 0);  // headers are never found by key
-    for (int32_t p = 1; p <= 14; ++p) EXPECT_EQ(m.Item(p).header, p == 1 || p == 4 || p == 10) << p;
+    for (int32_t p = 1; p <= 20; ++p) EXPECT_EQ(m.Item(p).header, p == 1 || p == 4 || p == 10 || p == 15) << p;
     EXPECT_EQ(m.Item(4).caption, "Sections");
     EXPECT_EQ(m.Item(11).caption, "About ...");
     EXPECT_EQ(m.Item(5).image, 0);
@@ -180,6 +216,15 @@ TEST_F(CommandsTest, TheMenuHoldsItsFourteenItemsInThreeGroups) {
     EXPECT_EQ(m.Colours().first, 0x804000u);
     EXPECT_EQ(m.Colours().second, 0xFFFFFFu);
     EXPECT_EQ(m.Colours().third, 0x804000u);
+
+    const char* captions[] = {"Edit", "Rename\u2026", "Properties\u2026", "Open file location",
+                              "Run as administrator", "Rename Section\u2026"};
+    const char* keys[] = {"", "Rename", "Properties", "OpenLocation", "RunAsAdmin", "RenameSection"};
+    for (int32_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(m.Item(15 + i).caption, captions[i]);
+        EXPECT_EQ(m.Item(15 + i).key, keys[i]);
+        EXPECT_EQ(m.Item(15 + i).image, i == 0 ? -1 : 6 + i);
+    }
 }
 
 TEST_F(CommandsTest, NamedListsKeepCheckedAndEnabledStates) {
@@ -193,13 +238,15 @@ TEST_F(CommandsTest, NamedListsKeepCheckedAndEnabledStates) {
     EXPECT_TRUE(m.Item(2).checked);
     EXPECT_FALSE(m.Item(8).enabled);
     EXPECT_THROW(m.LoadMenu("Never"), RuntimeError);
-    EXPECT_THROW(m.SetChecked(15, true), RuntimeError);
+    EXPECT_THROW(m.SetChecked(21, true), RuntimeError);
 }
 
 TEST_F(CommandsTest, KeysMapToTheirCommandsAndTheRestRunNothing) {
     EXPECT_EQ(MainMenu::CommandOf("Exit"), kCmdExit);
     EXPECT_EQ(MainMenu::CommandOf("AddButton"), kCmdAddButton);
     EXPECT_EQ(MainMenu::CommandOf("DelButton"), kCmdDelButton);
+    EXPECT_EQ(MainMenu::CommandOf("Rename"), kCmdRename);
+    EXPECT_EQ(MainMenu::CommandOf("RenameSection"), kCmdRenameSection);
     EXPECT_EQ(MainMenu::CommandOf("sep1"), -1);
     EXPECT_EQ(MainMenu::CommandOf(""), -1);
     EXPECT_EQ(MainMenu::CommandOf("exit"), -1);  // exact case
@@ -219,19 +266,29 @@ TEST_F(CommandsTest, ADismissedMenuRunsNothingAndIsStillStored) {
     EXPECT_EQ(windows.about, 0);
 }
 
-TEST_F(CommandsTest, RightClicksSwitchTheProgramItems) {
+TEST_F(CommandsTest, RightClicksSwitchTheItemsOfWhatIsUnderTheMouse) {
     Sections({"A", "B", "C"});
-    floating.AddButton(2, "Calc2", "no");
+    Program(2, "Calc");
+    floating.SetButtonTag(2, "Calc2", ButtonTag{"C:\\calc.exe", ""});
+    Program(2, "Web");
+    floating.SetButtonTag(2, "Web2", ButtonTag{"http://example.com/", ""});
+    // Enabled: add, delete, rename, properties, open location, run as administrator, rename section.
+    auto enabled = [&] {
+        std::string out;
+        for (size_t i : {7, 8, 15, 16, 17, 18, 19}) out += presenter.shown.back()[i].enabled ? '1' : '0';
+        return out;
+    };
     menu.ToolbarRightClick(2, "Calc2", 0x55, 10, 10);
     EXPECT_EQ(s.PopupToolbarIndex, 2);
-    EXPECT_TRUE(presenter.shown.back()[7].enabled);
-    EXPECT_TRUE(presenter.shown.back()[8].enabled);
+    EXPECT_EQ(enabled(), "1111110");
+    menu.ToolbarRightClick(2, "Web2", 0x55, 10, 10);  // an address: no folder, no program to elevate
+    EXPECT_EQ(enabled(), "1111000");
     menu.ToolbarRightClick(2, "", 0x55, 10, 10);  // no program under the mouse
-    EXPECT_TRUE(presenter.shown.back()[7].enabled);
-    EXPECT_FALSE(presenter.shown.back()[8].enabled);
-    menu.TabStripRightClick(0x66, 10, 10);
-    EXPECT_FALSE(presenter.shown.back()[7].enabled);
-    EXPECT_FALSE(presenter.shown.back()[8].enabled);
+    EXPECT_EQ(enabled(), "1000000");
+    menu.TabStripRightClick(0x66, 10, 10, 2);
+    EXPECT_EQ(enabled(), "0000001");
+    menu.TabStripRightClick(0x66, 10, 10);  // beside the tabs
+    EXPECT_EQ(enabled(), "0000000");
     EXPECT_EQ(s.PopupToolbarIndex, 2);
 }
 
@@ -459,6 +516,162 @@ TEST_F(CommandsTest, DeletingAProgramRemovesItsButtonsAndOnlyItsEntry) {
     EXPECT_THAT(floating.ButtonKeys(1), ElementsAre("Calc1"));
     EXPECT_THAT(docked.ButtonKeys(1), ElementsAre("Calc1"));
     EXPECT_EQ(Catalogue(), "[A]\r\n[B]\r\nCalc=C:\\calc.exe\r\n");
+}
+
+TEST_F(CommandsTest, DraggingAlongTheToolbarWritesTheSectionInTheBarsOrder) {
+    Sections({"Tools"});
+    for (const char* name : {"One", "Two", "Three"}) Program(0, name);
+    w.files.files[kCatalogue] = "[Tools]\r\nOne=C:\\1.exe\r\nTwo = C:\\2.exe\r\n; mine\r\nThree=C:\\3.exe\r\n";
+    MoveProgram(editing, 0, "Three0", 0, 0);  // to the front
+    EXPECT_THAT(Keys(0), ElementsAre("Three0", "One0", "Two0"));
+    EXPECT_EQ(Catalogue(), "[Tools]\r\nThree=C:\\3.exe\r\nOne=C:\\1.exe\r\n; mine\r\nTwo = C:\\2.exe\r\n");
+    MoveProgram(editing, 0, "Three0", 0, 3);  // to the end
+    EXPECT_THAT(Keys(0), ElementsAre("One0", "Two0", "Three0"));
+    EXPECT_EQ(Catalogue(), "[Tools]\r\nOne=C:\\1.exe\r\nTwo = C:\\2.exe\r\n; mine\r\nThree=C:\\3.exe\r\n");
+    EXPECT_EQ(w.files.saves, 2);
+    // Onto itself, before or after: nothing moves, nothing is saved.
+    MoveProgram(editing, 0, "Two0", 0, 1);
+    MoveProgram(editing, 0, "Two0", 0, 2);
+    EXPECT_THAT(Keys(0), ElementsAre("One0", "Two0", "Three0"));
+    EXPECT_EQ(w.files.saves, 2);
+}
+
+TEST_F(CommandsTest, DraggingOntoAnotherSectionMovesItsLineUnlessTheNameIsTakenThere) {
+    Sections({"Tools", "Games", "Empty"});
+    Program(0, "One");
+    Program(0, "Two", "i_1_2");
+    Program(1, "Chess");
+    Program(1, "one");
+    for (FakeBar* bar : {&floating, &docked}) bar->SetButtonTag(0, "Two0", ButtonTag{"C:\\2.exe", "-x"});
+    w.files.files[kCatalogue] =
+        "[Tools]\r\nOne=C:\\1.exe\r\nTwo=\"C:\\2.exe\" -x\r\n[Games]\r\nChess=C:\\c.exe\r\none=C:\\o.exe\r\n[Empty]\r\n";
+    MoveProgram(editing, 0, "Two0", 2, -1);  // into an empty section, keyed for its toolbar
+    EXPECT_THAT(Keys(0), ElementsAre("One0"));
+    EXPECT_THAT(Keys(2), ElementsAre("Two2"));
+    EXPECT_EQ(docked.GetButtonTag(2, "Two2").arguments, "-x");
+    EXPECT_EQ(docked.GetButtonToolTip(2, "Two2"), "Two");
+    EXPECT_EQ(docked.GetButtonImage(2, "Two2"), "i_1_2");  // its picture goes with it
+    EXPECT_EQ(Catalogue(), "[Tools]\r\nOne=C:\\1.exe\r\n[Games]\r\nChess=C:\\c.exe\r\none=C:\\o.exe\r\n[Empty]\r\n"
+                           "Two=\"C:\\2.exe\" -x\r\n");
+    MoveProgram(editing, 2, "Two2", 1, 0);  // where it was dropped in a section shown
+    EXPECT_THAT(Keys(1), ElementsAre("Two1", "Chess1", "one1"));
+    EXPECT_EQ(Catalogue(), "[Tools]\r\nOne=C:\\1.exe\r\n[Games]\r\nTwo=\"C:\\2.exe\" -x\r\nChess=C:\\c.exe\r\n"
+                           "one=C:\\o.exe\r\n[Empty]\r\n");
+    EXPECT_EQ(w.files.saves, 2);
+
+    // Games holds "one": One cannot go there.
+    MoveProgram(editing, 0, "One0", 1, 0);
+    ASSERT_EQ(w.box.shown.size(), 1u);
+    EXPECT_EQ(w.box.shown[0].text, "Button already exist!");
+    EXPECT_THAT(Keys(0), ElementsAre("One0"));
+    EXPECT_EQ(w.files.saves, 2);
+}
+
+TEST_F(CommandsTest, DroppedProgramsLandInTheirOrderWhereTheyFellAndTakenNamesAreRefusedOnce) {
+    Sections({"Tools"});
+    Program(0, "One");
+    Program(0, "Two");
+    w.files.files[kCatalogue] = "[Tools]\r\nOne=C:\\1.exe\r\nTwo=C:\\2.exe\r\n";
+    pictures.withIcons = {"C:\\calc.exe"};
+    s.PictureKeys.insert("i_1_3");  // handed out before: the next free key is taken
+    AddPrograms(editing, 0, 1,
+                {{"Calc", "C:\\calc.exe", ""}, {"two", "C:\\x.exe", ""}, {"Docs", "D:\\Docs", ""},
+                 {"Ed", "C:\\ed.exe", "-n"}, {"calc", "C:\\again.exe", ""}});
+    ASSERT_EQ(w.box.shown.size(), 1u);
+    EXPECT_EQ(w.box.shown[0].text, "Button already exist!");
+    EXPECT_THAT(Keys(0), ElementsAre("One0", "Calc0", "Docs0", "Ed0", "Two0"));
+    EXPECT_EQ(docked.GetButtonImage(0, "Calc0"), "i_1_4");
+    EXPECT_EQ(docked.GetButtonImage(0, "Docs0"), "folder");
+    EXPECT_EQ(docked.GetButtonImage(0, "Ed0"), "no");  // as the loader shows an entry with arguments
+    EXPECT_EQ(docked.GetButtonTag(0, "Ed0").arguments, "-n");
+    EXPECT_EQ(Catalogue(), "[Tools]\r\nOne=C:\\1.exe\r\nCalc=C:\\calc.exe\r\nDocs=D:\\Docs\r\n"
+                           "Ed=\"C:\\ed.exe\" -n\r\nTwo=C:\\2.exe\r\n");
+    EXPECT_EQ(w.files.saves, 1);
+
+    // A save that fails leaves the bar as it was.
+    w.files.readOnlyFiles.insert(kCatalogue);
+    EXPECT_THROW(AddPrograms(editing, 0, -1, {{"New", "C:\\new.exe", ""}}), RuntimeError);
+    EXPECT_THAT(Keys(0), ElementsAre("One0", "Calc0", "Docs0", "Ed0", "Two0"));
+}
+
+TEST_F(CommandsTest, RenamesThroughTheMenuChangeOnlyThatKeyOrHeader) {
+    Sections({"Tools", "Games"});
+    Program(0, "One");
+    Program(0, "Two");
+    w.files.files[kCatalogue] = "[Tools]\r\nOne = C:\\1.exe\r\nTwo=C:\\2.exe\r\n[Games]\r\n";
+    auto rename = [&](const char* key, std::optional<std::string> answer) {
+        presenter.choices = {16};  // "Rename…"
+        input.answers = {std::move(answer)};
+        menu.ToolbarRightClick(0, key, 0x55, 0, 0);
+    };
+    rename("One0", " Uno ");
+    EXPECT_THAT(input.asked, ElementsAre("New name:|Rename Program|One"));
+    EXPECT_THAT(Keys(0), ElementsAre("Uno0", "Two0"));
+    EXPECT_EQ(docked.GetButtonToolTip(0, "Uno0"), "Uno");
+    EXPECT_EQ(Catalogue(), "[Tools]\r\nUno= C:\\1.exe\r\nTwo=C:\\2.exe\r\n[Games]\r\n");
+    rename("Uno0", "two");  // another's name
+    rename("Uno0", "a=b");
+    rename("Uno0", std::nullopt);
+    ASSERT_EQ(w.box.shown.size(), 2u);
+    EXPECT_EQ(w.box.shown[0].text, "Button already exist!");
+    EXPECT_EQ(w.box.shown[1].text, "A program name can't contain = or start with [.");
+    rename("Uno0", "UNO");  // its own name in another letter case
+    EXPECT_THAT(Keys(0), ElementsAre("UNO0", "Two0"));
+    EXPECT_EQ(w.files.saves, 2);
+
+    auto renameSection = [&](int32_t tab, const char* answer) {
+        presenter.choices = {20};  // "Rename Section…"
+        input.answers = {answer};
+        menu.TabStripRightClick(0x66, 0, 0, tab);
+    };
+    renameSection(2, "tools");
+    renameSection(2, "Play]");
+    renameSection(2, "Play");
+    EXPECT_EQ(w.box.shown[2].text, "Tab already exist!");
+    EXPECT_EQ(w.box.shown[3].text, "A section name can't contain ].");
+    EXPECT_THAT(floating.tabs.Names(), ElementsAre("Tools", "Play"));
+    EXPECT_THAT(docked.tabs.Names(), ElementsAre("Tools", "Play"));
+    EXPECT_EQ(docked.ToolbarTag(1), "Play");
+    EXPECT_EQ(Catalogue(), "[Tools]\r\nUNO= C:\\1.exe\r\nTwo=C:\\2.exe\r\n[Play]\r\n");
+}
+
+TEST_F(CommandsTest, PropertiesOpenAndStartWhatTheButtonHolds) {
+    Sections({"Tools"});
+    Program(0, "Ed", "i_1_1");
+    Program(0, "Two");
+    for (FakeBar* bar : {&floating, &docked}) bar->SetButtonTag(0, "Ed0", ButtonTag{"C:\\ed.exe", ""});
+    w.files.files[kCatalogue] = "[Tools]\r\nEd=C:\\ed.exe\r\nTwo=C:\\2.exe\r\n";
+    auto properties = [&] {
+        presenter.choices = {17};  // "Properties…"
+        menu.ToolbarRightClick(0, "Ed0", 0x55, 0, 0);
+    };
+    // A name taken shows the dialog again with what was typed.
+    this->properties.answers = {ProgramProperties{"two", "\"C:\\Program Files\\ed.exe\"", " -n "},
+                                ProgramProperties{"Editor", "\"C:\\Program Files\\ed.exe\"", " -n "}};
+    properties();
+    ASSERT_EQ(this->properties.shown.size(), 2u);
+    EXPECT_THAT(this->properties.shown[0], FieldsAre("Ed", "C:\\ed.exe", ""));
+    EXPECT_THAT(this->properties.shown[1], FieldsAre("two", "\"C:\\Program Files\\ed.exe\"", " -n "));
+    EXPECT_EQ(this->properties.pictures[0], "i_1_1");
+    EXPECT_EQ(w.box.shown.at(0).text, "Button already exist!");
+    EXPECT_THAT(Keys(0), ElementsAre("Editor0", "Two0"));
+    const ButtonTag tag = docked.GetButtonTag(0, "Editor0");
+    EXPECT_EQ(tag.target, "C:\\Program Files\\ed.exe");  // the quotes typed around it go
+    EXPECT_EQ(tag.arguments, "-n");
+    EXPECT_EQ(docked.GetButtonImage(0, "Editor0"), "no");
+    EXPECT_EQ(Catalogue(), "[Tools]\r\nEditor=\"C:\\Program Files\\ed.exe\" -n\r\nTwo=C:\\2.exe\r\n");
+    EXPECT_EQ(w.files.saves, 1);
+    this->properties.answers = {std::nullopt};
+    presenter.choices = {17};
+    menu.ToolbarRightClick(0, "Editor0", 0x55, 0, 0);
+    EXPECT_EQ(w.files.saves, 1);
+
+    presenter.choices = {18};  // "Open file location"
+    menu.ToolbarRightClick(0, "Editor0", 0x55, 0, 0);
+    presenter.choices = {19};  // "Run as administrator"
+    menu.ToolbarRightClick(0, "Editor0", 0x55, 0, 0);
+    EXPECT_THAT(launcher.calls, ElementsAre("open|explorer.exe|/select,\"C:\\Program Files\\ed.exe\"",
+                                            "runas|C:\\Program Files\\ed.exe|-n"));
 }
 
 TEST_F(CommandsTest, AFailingCommandIsReportedWithoutContext) {

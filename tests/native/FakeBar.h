@@ -44,6 +44,10 @@ public:
         Check(position);
         current = position;
     }
+    void RenameTab(int32_t position, const std::string& caption, const std::string& name) override {
+        Check(position);
+        tabs[static_cast<size_t>(position - 1)] = {caption, name};
+    }
     std::vector<std::string> Names() const {
         std::vector<std::string> out;
         for (const Tab& t : tabs) out.push_back(t.name);
@@ -114,8 +118,15 @@ public:
         auto it = std::find_if(bar.buttons.begin(), bar.buttons.end(), [&](const Button& b) { return b.key == key; });
         if (it == bar.buttons.end()) Raise(kErrElementNotFound);
         bar.buttons.erase(it);
-        bar.keys.clear();
-        for (size_t i = 0; i < bar.buttons.size(); ++i) bar.keys[bar.buttons[i].key] = i;
+        Reindex(bar);
+    }
+    void MoveButton(int32_t index, const std::string& key, int32_t position) override {
+        Toolbar& bar = At(index);
+        Button button = Must(index, key);
+        bar.buttons.erase(bar.buttons.begin() + static_cast<std::ptrdiff_t>(bar.keys.at(key)));
+        const size_t to = std::min(static_cast<size_t>(std::max(position, 0)), bar.buttons.size());
+        bar.buttons.insert(bar.buttons.begin() + static_cast<std::ptrdiff_t>(to), std::move(button));
+        Reindex(bar);
     }
     void SetButtonTag(int32_t index, const std::string& key, const ButtonTag& tag) override {
         Must(index, key).tag = tag;
@@ -154,6 +165,10 @@ public:
     std::map<int32_t, Toolbar> toolbars;
 
 private:
+    static void Reindex(Toolbar& bar) {
+        bar.keys.clear();
+        for (size_t i = 0; i < bar.buttons.size(); ++i) bar.keys[bar.buttons[i].key] = i;
+    }
     static Button* Find(Toolbar& bar, const std::string& key) {
         auto it = bar.keys.find(key);
         return it == bar.keys.end() ? nullptr : &bar.buttons[it->second];

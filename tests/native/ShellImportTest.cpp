@@ -21,6 +21,7 @@ struct Node {
     std::string target;
     bool unreadable = false;  // listing the folder or reading the shortcut raises
     std::vector<Node> children;
+    std::string arguments;
 };
 
 Node Folder(std::string name, std::vector<Node> children) {
@@ -54,10 +55,10 @@ public:
     std::unique_ptr<IFolder> Open(const FolderEntry& entry) override {
         return std::make_unique<FakeFolder>(Child(entry), this, entry.path);
     }
-    std::string ShortcutTarget(const FolderEntry& entry) override {
+    LinkTarget ShortcutTarget(const FolderEntry& entry) override {
         const Node& child = Child(entry);
         if (child.unreadable) Raise(kErrPathFileAccess);
-        return child.target;
+        return {child.target, child.arguments};
     }
 
 private:
@@ -169,16 +170,20 @@ TEST_F(ShellImportTest, FoldersWithOneTitleShareASectionAndAReimportReplacesValu
     EXPECT_EQ(Text(), "[Desktop]\nMail=D:\\mail2.exe\nWeb=C:\\web.exe\nMaps=C:\\maps.exe\n");
 }
 
-TEST_F(ShellImportTest, ATargetWithABraceIsStoredAsTheShortcutsOwnPath) {
+TEST_F(ShellImportTest, ShortcutsKeepTheirArgumentsAndThoseWithoutAPathTheirOwnFile) {
+    Node notes = Shortcut("Notes", "C:\\Program Files\\Ed\\ed.exe");
+    notes.arguments = " /r C:\\notes.txt ";
     tree.specials[kDesktop] =
         Folder("Desktop", {Shortcut("Word", "C:\\Windows\\Installer\\{90120000-0011}\\wordicon.exe"),
                            Shortcut("Computer", "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"),
-                           Shortcut("Odd", "C:\\odd}dir\\odd.exe"),
+                           Shortcut("Odd", "C:\\odd}dir\\odd.exe"), notes, Shortcut("Printer", ""),
+                           Shortcut("News", "http://news.example/?a=1"),  // an internet shortcut's address
                            Folder("Office", {Shortcut("Excel", "C:\\{guid}")})});
     Import(kDesktop);
     EXPECT_EQ(Text(),
               "[Desktop]\nWord=C:\\Special16\\Word.lnk\nComputer=C:\\Special16\\Computer.lnk\n"
-              "Odd=C:\\odd}dir\\odd.exe\n"
+              "Odd=C:\\odd}dir\\odd.exe\nNotes=\"C:\\Program Files\\Ed\\ed.exe\" /r C:\\notes.txt\n"
+              "Printer=C:\\Special16\\Printer.lnk\nNews=http://news.example/?a=1\n"
               "[Office]\nExcel=C:\\Special16\\Office\\Excel.lnk\n");
 }
 

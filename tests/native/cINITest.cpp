@@ -68,6 +68,33 @@ TEST_F(CiniTest, NewSectionsGoAtTheEndAfterALineEnd) {
     EXPECT_EQ(File(), "[A]\r\nk=v\r\nm=n\r\n[B]\r\nx=y\r\n");
 }
 
+TEST_F(CiniTest, TheBarsOwnEditsMoveLinesAsTheyStandAndTouchNothingElse) {
+    const std::string web = "[Web]\r\nHome=http://h\r\n";
+    const std::string b = "B=\"C:\\b.exe\" /x\r\n";
+    File() = "[Tools]\r\nA = C:\\a.exe\r\n; note\r\n" + b + "\r\nC=c\r\n" + web;
+    ini.ArrangeSection("tools", {"C", "A ", "B"});  // by the loader's key "A ", then in any spelling
+    EXPECT_EQ(File(), "[Tools]\r\nC=c\r\n; note\r\nA = C:\\a.exe\r\n\r\n" + b + web);
+    ini.ArrangeSection("Tools", {"C", "A", "B", "Gone"});  // already so: no save
+    EXPECT_EQ(files.saves, 1);
+
+    ini.MoveKey("Tools", "b", "Web");  // to the end of the other section
+    EXPECT_EQ(File(), "[Tools]\r\nC=c\r\n; note\r\nA = C:\\a.exe\r\n\r\n" + web + b);
+    ini.MoveKey("Tools", "C", "Games");  // a section not there is made at the end
+    EXPECT_EQ(File(), "[Tools]\r\n; note\r\nA = C:\\a.exe\r\n\r\n" + web + b + "[Games]\r\nC=c\r\n");
+
+    ini.RenameKey("Tools", "A ", "Editor");  // only the key: the value as written
+    ini.RenameSection("web", "Internet");
+    EXPECT_EQ(File(), "[Tools]\r\n; note\r\nEditor= C:\\a.exe\r\n\r\n[Internet]\r\nHome=http://h\r\n" + b +
+                          "[Games]\r\nC=c\r\n");
+    EXPECT_EQ(files.saves, 5);
+
+    // Two entries the loader tells apart by letter case: the one named exactly.
+    File() = "[S]\r\nmail=1\r\nMail=2\r\n";
+    ini.RenameKey("S", "Mail", "Post");
+    ini.ArrangeSection("S", {"Post", "mail"});
+    EXPECT_EQ(File(), "[S]\r\nPost=2\r\nmail=1\r\n");
+}
+
 TEST_F(CiniTest, ABatchIsOneSaveAndACancelledOneNone) {
     File() = "[A]\r\n";
     {

@@ -654,7 +654,7 @@ TEST_F(PictureListsTest, ExtractedPicturesTakeTheFramesOfTheirSizesAtEveryDpi) {
     // (the resources themselves are the program's, drawn in its e2e tests).
     EXPECT_EQ(util_.MenuImages(24).Size(), 24);
     EXPECT_EQ(util_.IndexOf("exit"), 6);
-    EXPECT_EQ(ImageList_GetImageCount(util_.imgMenu.Handle()), 7);
+    EXPECT_EQ(ImageList_GetImageCount(util_.imgMenu.Handle()), 12);
 }
 
 TEST_F(PictureListsTest, SettingsBesideTheProgramFillTheCache) {

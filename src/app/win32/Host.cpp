@@ -9,7 +9,8 @@
 #include "base/win32/Text.h"
 #include "catalogue/CatalogueLoader.h"
 #include "catalogue/ShellImport.h"
-#include "catalogue/win32/ShellFolderTree.h"
+#include "bar/DropList.h"
+#include "commands/Arranging.h"
 
 namespace lark::win {
 namespace {
@@ -183,11 +184,15 @@ void Host::ShownBarDpi(UINT dpi) {
     if (dock_ && dock_->Loaded()) dock_->Bar().RefreshPictures();
 }
 
+ButtonPictures& Host::Pictures() {
+    if (!pictures_) pictures_ = std::make_unique<ButtonPictures>(Util(), app().state);
+    return *pictures_;
+}
+
 void Host::LoadCatalogue(const std::string& path) {
     HeldInput held([this] { HoldBarInput(); }, [this] { ReleaseBarInput(); });
-    if (!pictures_) pictures_ = std::make_unique<ButtonPictures>(Util(), app().state);
     const CatalogueLoad load{Dock().Content(), Float().Content(), app().platform.Files, app().platform.CodePage,
-                             About(), events_, *pictures_, app().errors, app().state.IconSize};
+                             About(), events_, Pictures(), app().errors, app().state.IconSize};
     Util().RestartPictures();
     lark::LoadCatalogue(load, path);
     // The section on screen gets its pictures first.
@@ -203,9 +208,12 @@ MainMenu& Host::Menu() {
         presenter_ = std::make_unique<MenuPresenter>(
             [this](int sizePx) -> const KeyedImageList& { return Util().MenuImages(sizePx); },
             TwipScale{s.TwipsPerPixelX, s.TwipsPerPixelY});
+        const KeyedImageList& pictures = s.IconSize == 0 ? Util().imlToolbarIcons : Util().imgSmall;
+        properties_ = std::make_unique<PropertiesDialog>(pictures);
         editing_ = std::make_unique<EditingContext>(EditingContext{s, Float().Content(), Dock().Content(), inputBox_,
                                                                    fileDialog_, app().platform.Boxes,
-                                                                   app().platform.Files, Util()});
+                                                                   app().platform.Files, Util(), Pictures(),
+                                                                   *properties_, launcher_});
         menu_ = std::make_unique<MainMenu>(app(), *presenter_, Util(), *editing_, Arrangement(), Float(),
                                            static_cast<ICommandWindows&>(*this));
     }
@@ -217,8 +225,30 @@ void Host::ToolbarRightClick(int32_t toolbarIndex, const std::string& buttonKey,
     Menu().ToolbarRightClick(toolbarIndex, buttonKey, reinterpret_cast<uintptr_t>(control), x, y);
 }
 
-void Host::TabStripRightClick(HWND control, double x, double y) {
-    Menu().TabStripRightClick(reinterpret_cast<uintptr_t>(control), x, y);
+void Host::TabStripRightClick(HWND control, double x, double y, int32_t tab) {
+    Menu().TabStripRightClick(reinterpret_cast<uintptr_t>(control), x, y, tab);
+}
+
+template <class Edit>
+void Host::Arrange(Edit&& edit) {
+    Menu();
+    try {
+        edit(*editing_);
+    } catch (...) {
+        app().errors.ShowError("", CurrentError());
+    }
+}
+
+void Host::DropPrograms(int32_t toolbarIndex, int32_t position, const DroppedItems& items) {
+    Arrange([&](EditingContext& editing) {
+        const std::vector<NewEntry> entries =
+            DroppedEntries(items, shortcuts_, app().platform.Files, app().platform.CodePage);
+        AddPrograms(editing, toolbarIndex, position, entries);
+    });
+}
+
+void Host::MoveProgram(int32_t fromToolbar, const std::string& key, int32_t toToolbar, int32_t position) {
+    Arrange([&](EditingContext& editing) { lark::MoveProgram(editing, fromToolbar, key, toToolbar, position); });
 }
 
 bool Host::DockVisible() { return dock_ && IsWindowVisible(dock_->Handle()); }

@@ -13,9 +13,11 @@
 #include "base/win32/Form.h"
 #include "base/win32/Handles.h"
 #include "base/win32/Services.h"
+#include "catalogue/win32/ShellFolderTree.h"
 #include "commands/MainMenu.h"
 #include "commands/win32/InputBox.h"
 #include "commands/win32/MenuPresenter.h"
+#include "commands/win32/PropertiesDialog.h"
 #include "dialogs/win32/frmAbout.h"
 #include "dialogs/win32/frmMessage.h"
 #include "dialogs/win32/frmOptions.h"
@@ -78,7 +80,13 @@ private:
     void Exit() override { Quit(); }
     void ToolbarRightClick(int32_t toolbarIndex, const std::string& buttonKey, HWND control, double x,
                            double y) override;
-    void TabStripRightClick(HWND control, double x, double y) override;
+    void TabStripRightClick(HWND control, double x, double y, int32_t tab) override;
+    void DropPrograms(int32_t toolbarIndex, int32_t position, const DroppedItems& items) override;
+    void MoveProgram(int32_t fromToolbar, const std::string& key, int32_t toToolbar, int32_t position) override;
+    ButtonPictures& Pictures();
+    // Runs an edit of the bar by hand; a failure is reported.
+    template <class Edit>
+    void Arrange(Edit&& edit);
     DockedInput& Docked();
     MainMenu& Menu();
     bool DockVisible() override;
@@ -110,6 +118,8 @@ private:
     InputBox inputBox_;
     FileDialog fileDialog_;
     std::unique_ptr<MenuPresenter> presenter_;
+    std::unique_ptr<PropertiesDialog> properties_;
+    ShortcutReader shortcuts_;
     std::unique_ptr<EditingContext> editing_;
     std::unique_ptr<MainMenu> menu_;
     frmOptions options_;

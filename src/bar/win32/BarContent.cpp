@@ -104,6 +104,16 @@ void BarContent::ResolvePictures(const std::map<std::string, std::string>& shown
     for (auto& [index, toolbar] : toolbars_) toolbar->ResolvePictures(shown);
 }
 
+void BarContent::MoveButton(int32_t index, const std::string& key, int32_t position) {
+    ToolbarAt(index).MoveButton(key, position);
+}
+
+int32_t BarContent::ShownToolbar() const {
+    for (const auto& entry : toolbars_)
+        if (entry.second->Visible()) return entry.first;
+    return -1;
+}
+
 void BarContent::Layout() {
     RECT client{};
     GetClientRect(parent_, &client);

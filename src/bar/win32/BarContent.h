@@ -60,6 +60,7 @@ public:
     std::string GetButtonImage(int32_t index, const std::string& key) const override;
     std::vector<std::string> ButtonKeys(int32_t index) const override;
     void ResolvePictures(const std::map<std::string, std::string>& shown) override;
+    void MoveButton(int32_t index, const std::string& key, int32_t position) override;
 
     // The tab strip fills the parent's client area; every toolbar sits at
     // the top left of the tab page, as wide as the page, at its own height.
@@ -80,6 +81,8 @@ public:
     HWND ToolbarHandle(int32_t index) const;
     Toolbar& ToolbarAt(int32_t index);
     const Toolbar& ToolbarAt(int32_t index) const;
+    // The toolbar on screen, -1 when none is.
+    int32_t ShownToolbar() const;
 
 private:
     void AddToolbar(int32_t index);

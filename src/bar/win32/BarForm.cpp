@@ -1,10 +1,22 @@
 #include "bar/win32/BarForm.h"
 
+#include "bar/DropList.h"
 #include "base/BarInput.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/EventLoop.h"
 
 namespace lark::win {
+namespace {
+
+constexpr UINT_PTR kDragHoverTimer = 3;   // the float's and the dock's timers are 1 and 2
+constexpr UINT kRunDropsMessage = WM_APP + 3;  // + 1 is the docked bar's appbar message, + 2 the float's move
+
+bool Contains(HWND window, POINT screen) {
+    RECT r{};
+    return window && IsWindowVisible(window) && GetWindowRect(window, &r) && PtInRect(&r, screen);
+}
+
+}  // namespace
 
 void BarForm::CreateContent() {
     dpi_ = DpiOfWindow(Handle());
@@ -12,6 +24,7 @@ void BarForm::CreateContent() {
     // them back to the same pixels at any DPI.
     const TwipScale scale{app_.state.TwipsPerPixelX, app_.state.TwipsPerPixelY};
     content_ = std::make_unique<BarContent>(Handle(), lists_.small, lists_.large, scale, *this);
+    dropTarget_ = std::make_unique<DropRegistration>(Handle(), static_cast<IDropSite&>(*this));
 }
 
 void BarForm::ApplyDpi(UINT dpi) {
@@ -48,7 +61,10 @@ void BarForm::OnButtonClick(int32_t toolbarIndex, const std::string& key) {
 }
 
 void BarForm::OnTabMouseUp(const MouseArgs& args) {
-    if (args.button == 2) host_.TabStripRightClick(content_->TabStripHandle(), args.x, args.y);
+    if (args.button != 2) return;
+    const TwipScale scale{app_.state.TwipsPerPixelX, app_.state.TwipsPerPixelY};
+    const int32_t tab = content_->Tabs().TabAt(scale.x.NearestPixels(args.x), scale.y.NearestPixels(args.y));
+    host_.TabStripRightClick(content_->TabStripHandle(), args.x, args.y, tab);
 }
 
 void BarForm::OnToolbarMouseUp(int32_t toolbarIndex, const MouseArgs& args) {
@@ -65,8 +81,113 @@ void BarForm::OnTabContextClick() {
     GetCursorPos(&cursor);
     app_.state.CursorPos = PointPx{cursor.x, cursor.y};
     ScreenToClient(content_->TabStripHandle(), &cursor);
+    // The keyboard is on the selected tab.
     host_.TabStripRightClick(content_->TabStripHandle(), app_.state.TwipsPerPixelX.Twips(cursor.x),
-                             app_.state.TwipsPerPixelY.Twips(cursor.y));
+                             app_.state.TwipsPerPixelY.Twips(cursor.y), content_->TabControl1().CurrentTab());
+}
+
+void BarForm::OnButtonDrag(int32_t toolbarIndex, const std::string& key) {
+    // Modal until the button is dropped or the drag cancelled; it runs
+    // inside the toolbar's procedure, which no exception may leave.
+    Guard([&] { DragButton(ButtonDrag{toolbarIndex, key}); });
+}
+
+BarForm::DropPlace BarForm::PlaceAt(POINT screen) const {
+    DropPlace place = PlaceOnBarAt(screen);
+    // A toolbar of no section (an empty bar's) takes nothing: the loader
+    // reads no entry under a header without a name.
+    if (place.toolbar >= 0 && content_->ToolbarTag(place.toolbar).empty()) return DropPlace{};
+    return place;
+}
+
+BarForm::DropPlace BarForm::PlaceOnBarAt(POINT screen) const {
+    DropPlace place;
+    const int32_t shown = content_->ShownToolbar();
+    if (shown >= 0) {
+        const Toolbar& toolbar = content_->ToolbarAt(shown);
+        if (Contains(toolbar.Handle(), screen)) {
+            POINT at = screen;
+            ScreenToClient(toolbar.Handle(), &at);
+            place.toolbar = shown;
+            place.position = toolbar.DropPositionAt(at.x, at.y);
+            return place;
+        }
+    }
+    HWND strip = content_->TabStripHandle();
+    if (!Contains(strip, screen)) return place;
+    POINT at = screen;
+    ScreenToClient(strip, &at);
+    if (const int32_t tab = content_->Tabs().TabAt(at.x, at.y); tab > 0) {
+        // A tab stands for its section: the end of its toolbar.
+        const std::string section = content_->Tabs().TabKey(tab);
+        for (int32_t index : content_->ToolbarIndices()) {
+            if (content_->ToolbarTag(index) != section) continue;
+            place.toolbar = index;
+            place.tab = tab;
+            return place;
+        }
+        return place;
+    }
+    // Below the buttons: the end of the section shown.
+    place.toolbar = shown;
+    return place;
+}
+
+void BarForm::ShowDropPlace(const DropPlace& place) {
+    for (int32_t index : content_->ToolbarIndices()) {
+        Toolbar& toolbar = content_->ToolbarAt(index);
+        const bool here = index == place.toolbar && place.tab == 0;
+        const auto end = static_cast<int32_t>(toolbar.ButtonKeys().size());
+        toolbar.SetInsertMark(here ? (place.position < 0 ? end : place.position) : -1);
+    }
+    content_->Tabs().HighlightTab(place.tab);
+    // Resting on another section's tab shows that section after a moment,
+    // so a drop can land in its place there.
+    const int32_t rest = place.tab != content_->TabControl1().CurrentTab() ? place.tab : 0;
+    if (rest == hoverTab_) return;
+    hoverTab_ = rest;
+    if (rest > 0) {
+        UINT hover = 400;
+        SystemParametersInfoW(SPI_GETMOUSEHOVERTIME, 0, &hover, 0);
+        SetTimer(Handle(), kDragHoverTimer, hover, nullptr);
+    } else {
+        KillTimer(Handle(), kDragHoverTimer);
+    }
+}
+
+DWORD BarForm::DragOver(POINT screen, const DragPayload& payload, DWORD allowed) {
+    OnDragOverBar();
+    const DropPlace place = payload.button || CanDrop(payload.items) ? PlaceAt(screen) : DropPlace{};
+    ShowDropPlace(place);
+    if (place.toolbar < 0) return DROPEFFECT_NONE;
+    // A button moves; what comes from outside is linked to, never moved.
+    if (payload.button) return allowed & DROPEFFECT_MOVE;
+    if (allowed & DROPEFFECT_LINK) return DROPEFFECT_LINK;
+    return allowed & DROPEFFECT_COPY;
+}
+
+void BarForm::DragLeave() { ShowDropPlace(DropPlace{}); }
+
+DWORD BarForm::Drop(POINT screen, const DragPayload& payload, DWORD allowed) {
+    const DWORD effect = DragOver(screen, payload, allowed);
+    const DropPlace place = PlaceAt(screen);
+    ShowDropPlace(DropPlace{});
+    if (effect == DROPEFFECT_NONE) return effect;
+    pendingDrops_.emplace_back(place, payload);
+    PostMessageW(Handle(), kRunDropsMessage, 0, 0);
+    return effect;
+}
+
+void BarForm::RunPendingDrops() {
+    std::vector<std::pair<DropPlace, DragPayload>> drops;
+    drops.swap(pendingDrops_);
+    for (const auto& [place, payload] : drops) {
+        if (payload.button) {
+            host_.MoveProgram(payload.button->toolbar, payload.button->key, place.toolbar, place.position);
+        } else {
+            host_.DropPrograms(place.toolbar, place.position, payload.items);
+        }
+    }
 }
 
 RectPx BarForm::WindowBounds() const {
@@ -89,6 +210,18 @@ LRESULT BarForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DRAWITEM:
             // An owner-drawn popup menu owned by this window.
             if (host_.OwnerDraw(message, lParam)) return TRUE;
+            break;
+        case WM_TIMER:
+            if (wParam != kDragHoverTimer) break;
+            KillTimer(Handle(), kDragHoverTimer);
+            if (hoverTab_ > 0) Guard([&] { content_->TabControl1().SelectTab(hoverTab_); });
+            hoverTab_ = 0;
+            return 0;
+        case kRunDropsMessage:
+            RunPendingDrops();
+            return 0;
+        case WM_DESTROY:
+            if (dropTarget_) dropTarget_->Revoke();
             break;
         case WM_SETCURSOR:
             // A long operation's hourglass stays while the mouse moves over the bar.

@@ -5,7 +5,9 @@
 
 #include "bar/Launch.h"
 #include "bar/win32/BarContent.h"
+#include "bar/win32/DragDrop.h"
 #include "base/App.h"
+#include "base/DropData.h"
 #include "base/win32/Form.h"
 
 namespace lark::win {
@@ -28,7 +30,12 @@ public:
     // in twips from its top left.
     virtual void ToolbarRightClick(int32_t toolbarIndex, const std::string& buttonKey, HWND control, double x,
                                    double y) = 0;
-    virtual void TabStripRightClick(HWND control, double x, double y) = 0;
+    // tab: the tab under the mouse, 0 for none.
+    virtual void TabStripRightClick(HWND control, double x, double y, int32_t tab) = 0;
+    // Drops on a toolbar, before the button at a position (-1: at the end):
+    // programs brought from outside, or a button of the bar moved there.
+    virtual void DropPrograms(int32_t toolbarIndex, int32_t position, const DroppedItems& items) = 0;
+    virtual void MoveProgram(int32_t fromToolbar, const std::string& key, int32_t toToolbar, int32_t position) = 0;
     // The system's news.
     virtual void DisplayChanged() = 0;
     virtual void ShellRestarted() = 0;
@@ -57,7 +64,7 @@ struct BarImageLists {
     const KeyedImageList& large;
 };
 
-class BarForm : public Form, public IBarContentEvents {
+class BarForm : public Form, public IBarContentEvents, private IDropSite {
 public:
     IBarWindow& Content() { return *content_; }
     BarContent& Bar() { return *content_; }
@@ -76,6 +83,9 @@ protected:
     void OnTabMouseUp(const MouseArgs& args) override;
     void OnToolbarMouseUp(int32_t toolbarIndex, const MouseArgs& args) override;
     void OnTabContextClick() override;
+    void OnButtonDrag(int32_t toolbarIndex, const std::string& key) override;
+    // A drag over the window (the docked bar shows itself).
+    virtual void OnDragOverBar() {}
 
     // The window's outer rectangle.
     RectPx WindowBounds() const;
@@ -93,8 +103,28 @@ protected:
     UINT dpi_ = 96;
 
 private:
+    // Where a drop at a point lands: a toolbar and a place on it (-1: the
+    // end), reached through a tab when `tab` is set.
+    struct DropPlace {
+        int32_t toolbar = -1;
+        int32_t position = -1;
+        int32_t tab = 0;
+    };
+    DropPlace PlaceAt(POINT screen) const;
+    DropPlace PlaceOnBarAt(POINT screen) const;
+    void ShowDropPlace(const DropPlace& place);
+    void RunPendingDrops();
+    DWORD DragOver(POINT screen, const DragPayload& payload, DWORD allowed) override;
+    void DragLeave() override;
+    DWORD Drop(POINT screen, const DragPayload& payload, DWORD allowed) override;
+
     BarImageLists lists_;
     std::unique_ptr<BarContent> content_;
+    std::unique_ptr<DropRegistration> dropTarget_;
+    // Drops wait for the drag to end: the source is not held up by the
+    // bar's work, nor by a message it shows.
+    std::vector<std::pair<DropPlace, DragPayload>> pendingDrops_;
+    int32_t hoverTab_ = 0;  // the tab a drag rests on, shown after a moment
 };
 
 }  // namespace lark::win

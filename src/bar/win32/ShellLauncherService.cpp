@@ -19,4 +19,20 @@ void ShellLauncherService::Execute(uintptr_t owner, const std::optional<std::str
                   showCommand);
 }
 
+void ShellLauncherService::RunAsAdministrator(uintptr_t owner, const std::string& file,
+                                              const std::optional<std::string>& parameters) {
+    const std::wstring wideFile = Widen(file);
+    const std::wstring wideParameters = parameters ? Widen(*parameters) : std::wstring();
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOASYNC;
+    info.hwnd = reinterpret_cast<HWND>(owner);
+    info.lpVerb = L"runas";
+    info.lpFile = wideFile.c_str();
+    info.lpParameters = parameters ? wideParameters.c_str() : nullptr;
+    info.nShow = SW_SHOWNORMAL;
+    // A declined prompt (ERROR_CANCELLED) is the user's answer, not a failure.
+    ShellExecuteExW(&info);
+}
+
 }  // namespace lark::win

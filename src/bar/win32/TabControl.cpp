@@ -94,6 +94,7 @@ void TabControl::ClearTabs() {
     names_.clear();
     captions_.clear();
     selected_ = 0;
+    highlighted_ = 0;
     synced_ = true;
 }
 
@@ -169,6 +170,34 @@ void TabControl::SelectTab(int32_t position) {
         selected_ = position;
     }
     events_.OnTabSelected(position);
+}
+
+void TabControl::RenameTab(int32_t position, const std::string& caption, const std::string& name) {
+    CheckPosition(position);
+    names_[static_cast<size_t>(position - 1)] = name;
+    captions_[static_cast<size_t>(position - 1)] = caption;
+    // Out of sync, the control holds the first tab alone.
+    if (!synced_ && position != 1) return;
+    std::wstring text = Widen(caption);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text.data();
+    SendMessageW(hwnd_.get(), TCM_SETITEMW, static_cast<WPARAM>(position - 1), reinterpret_cast<LPARAM>(&item));
+}
+
+int32_t TabControl::TabAt(int x, int y) const {
+    if (!synced_) return 0;
+    TCHITTESTINFO hit{};
+    hit.pt = POINT{x, y};
+    const LRESULT index = SendMessageW(hwnd_.get(), TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    return index < 0 ? 0 : static_cast<int32_t>(index) + 1;
+}
+
+void TabControl::HighlightTab(int32_t position) {
+    if (position == highlighted_) return;
+    if (highlighted_ > 0) SendMessageW(hwnd_.get(), TCM_HIGHLIGHTITEM, static_cast<WPARAM>(highlighted_ - 1), FALSE);
+    highlighted_ = position > 0 && synced_ && position <= TabCount() ? position : 0;
+    if (highlighted_ > 0) SendMessageW(hwnd_.get(), TCM_HIGHLIGHTITEM, static_cast<WPARAM>(highlighted_ - 1), TRUE);
 }
 
 std::string TabControl::TabCaption(int32_t position) const {

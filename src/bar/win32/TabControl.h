@@ -61,8 +61,13 @@ public:
     int32_t CurrentTab() const override;
     // Reports the tab as selected when the selection changes.
     void SelectTab(int32_t position) override;
+    void RenameTab(int32_t position, const std::string& caption, const std::string& name) override;
 
     std::string TabCaption(int32_t position) const;
+    // The tab at a point of the strip (pixels), 0 for none.
+    int32_t TabAt(int x, int y) const;
+    // Marks one tab as a drag's target (0: none).
+    void HighlightTab(int32_t position);
     HWND Handle() const { return hwnd_.get(); }
 
     // The display area below the tabs, in the parent's client coordinates.
@@ -104,6 +109,7 @@ private:
     std::vector<std::string> names_;
     std::vector<std::string> captions_;
     int32_t selected_ = 0;  // while not synced
+    int32_t highlighted_ = 0;
     bool synced_ = true;
     bool mouseInside_ = false;
 };

@@ -1,6 +1,7 @@
 #include "bar/win32/Toolbar.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "base/RuntimeError.h"
 #include "base/win32/Barrier.h"
@@ -83,6 +84,18 @@ void Toolbar::RemoveButton(const std::string& key) {
         if (position >= 0) SendMessageW(hwnd_.get(), TB_DELETEBUTTON, static_cast<WPARAM>(position), 0);
     }
     buttons_.erase(buttons_.begin() + (&button - buttons_.data()));
+    Reindex();
+}
+
+void Toolbar::MoveButton(const std::string& key, int32_t position) {
+    const Button& button = Must(key);
+    const auto from = static_cast<size_t>(&button - buttons_.data());
+    const size_t to = std::min(static_cast<size_t>(std::max(position, 0)), buttons_.size() - 1);
+    if (from == to) return;
+    if (synced_ && hwnd_) SendMessageW(hwnd_.get(), TB_MOVEBUTTON, from, to);
+    Button moved = std::move(buttons_[from]);
+    buttons_.erase(buttons_.begin() + static_cast<std::ptrdiff_t>(from));
+    buttons_.insert(buttons_.begin() + static_cast<std::ptrdiff_t>(to), std::move(moved));
     Reindex();
 }
 
@@ -197,6 +210,73 @@ std::string Toolbar::ButtonKeyAt(int x, int y) const {
     return buttons_[static_cast<size_t>(hit)].key;
 }
 
+int32_t Toolbar::DropPositionAt(int x, int y) const {
+    (void)y;  // one row of buttons
+    if (!hwnd_ || !synced_) return static_cast<int32_t>(buttons_.size());
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        RECT r{};
+        if (!SendMessageW(hwnd_.get(), TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r))) break;
+        if (x < (r.left + r.right) / 2) return static_cast<int32_t>(i);
+    }
+    return static_cast<int32_t>(buttons_.size());
+}
+
+void Toolbar::SetInsertMark(int32_t position) {
+    if (position == insertMark_) return;
+    insertMark_ = position;
+    if (hwnd_) InvalidateRect(hwnd_.get(), nullptr, TRUE);
+}
+
+// A bar with short crossbars in the highlight colour, in the gap before
+// the button (or after the last one), drawn over the control's own paint.
+void Toolbar::DrawInsertMark() const {
+    if (insertMark_ < 0 || !hwnd_ || buttons_.empty()) return;
+    const bool after = insertMark_ >= static_cast<int32_t>(buttons_.size());
+    const WPARAM button = after ? buttons_.size() - 1 : static_cast<WPARAM>(insertMark_);
+    RECT r{};
+    if (!SendMessageW(hwnd_.get(), TB_GETITEMRECT, button, reinterpret_cast<LPARAM>(&r))) return;
+    // Inside the control: the first button starts at its left edge.
+    const int x = std::max<int>(after ? r.right : r.left, 1);
+    WindowDc dc(hwnd_.get());
+    UniqueBrush brush(CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT)));
+    const RECT bar{x - 1, r.top, x + 1, r.bottom};
+    const RECT top{std::max(x - 3, 0), r.top, x + 3, r.top + 2};
+    const RECT bottom{std::max(x - 3, 0), r.bottom - 2, x + 3, r.bottom};
+    for (const RECT& part : {bar, top, bottom}) FillRect(dc.get(), &part, brush.get());
+}
+
+bool Toolbar::TrackDrag(UINT message, WPARAM wParam, LPARAM lParam) {
+    const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    switch (message) {
+        case WM_LBUTTONDOWN:
+            pressedKey_ = ButtonKeyAt(at.x, at.y);
+            pressedAt_ = at;
+            return false;
+        case WM_MOUSEMOVE: {
+            if (pressedKey_.empty()) return false;
+            if (!(wParam & MK_LBUTTON)) {
+                pressedKey_.clear();
+                return false;
+            }
+            // Within the system's drag distance the press is still a click.
+            if (std::abs(at.x - pressedAt_.x) < GetSystemMetrics(SM_CXDRAG) &&
+                std::abs(at.y - pressedAt_.y) < GetSystemMetrics(SM_CYDRAG))
+                return false;
+            const std::string key = std::move(pressedKey_);
+            pressedKey_.clear();
+            // The control lets go of the pressed button without a click; no
+            // mouse moves reach it while the drag runs, so it shows none hot.
+            ReleaseCapture();
+            SendMessageW(hwnd_.get(), TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+            events_.OnButtonDrag(index_, key);
+            return true;
+        }
+        default:
+            pressedKey_.clear();
+            return false;
+    }
+}
+
 bool Toolbar::HandleCommand(WPARAM wParam, LPARAM lParam) {
     if (!hwnd_ || reinterpret_cast<HWND>(lParam) != hwnd_.get()) return false;
     auto it = byId_.find(LOWORD(wParam));
@@ -309,21 +389,32 @@ LRESULT Toolbar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const int32_t index = index_;
     const TwipScale scale = scale_;
     switch (message) {
+        case WM_LBUTTONDOWN: {
+            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            TrackDrag(message, wParam, lParam);
+            return result;
+        }
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_MBUTTONUP: {
+            TrackDrag(message, wParam, lParam);
             const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
             Barrier([&] { events.OnToolbarMouseUp(index, MouseArgsFrom(message, wParam, lParam, scale)); });
             return result;
         }
         case WM_MOUSEMOVE: {
+            // A drag runs to its end inside; nothing of this object is read after it.
+            if (TrackDrag(message, wParam, lParam)) return 0;
             const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
             Barrier([&] { events.OnToolbarMouseMove(index, MouseArgsFrom(message, wParam, lParam, scale)); });
             return result;
         }
-        case WM_PAINT:
+        case WM_PAINT: {
             SyncButtons();
-            break;
+            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            DrawInsertMark();
+            return result;
+        }
         case WM_CONTEXTMENU:
             // The right button's release has been reported; no second menu.
             if (lParam != -1) return 0;

@@ -35,6 +35,12 @@ public:
         (void)toolbarIndex;
         (void)args;
     }
+    // The left button pressed on a button went beyond the system's drag
+    // distance: a drag of that button begins, and no click follows.
+    virtual void OnButtonDrag(int32_t toolbarIndex, const std::string& key) {
+        (void)toolbarIndex;
+        (void)key;
+    }
 };
 
 class Toolbar {
@@ -57,6 +63,8 @@ public:
     void RemoveButton(const std::string& key);
     void ClearButtons();
     std::vector<std::string> ButtonKeys() const;  // in display order
+    // To a 0-based place in display order (the end when past it).
+    void MoveButton(const std::string& key, int32_t position);
     void SetButtonTag(const std::string& key, const ButtonTag& tag);
     ButtonTag GetButtonTag(const std::string& key) const;
     void SetButtonToolTip(const std::string& key, const std::string& text);
@@ -94,6 +102,13 @@ public:
 
     // The key of the button at a point of the toolbar (pixels), empty for none.
     std::string ButtonKeyAt(int x, int y) const;
+    // Where a drop at a point of the toolbar (pixels) goes: before the
+    // button whose middle lies right of it, else at the end.
+    int32_t DropPositionAt(int x, int y) const;
+    // Shows the drop mark before the button at a position (the end for the
+    // button count), or none for -1.
+    void SetInsertMark(int32_t position);
+    int32_t InsertMark() const { return insertMark_; }
 
     // The parent's WM_COMMAND; true when it came from this toolbar.
     bool HandleCommand(WPARAM wParam, LPARAM lParam);
@@ -127,6 +142,9 @@ private:
     // Hands every button to the control if it does not hold them yet.
     void SyncButtons();
     void Reindex();
+    void DrawInsertMark() const;
+    // Starts a button drag once the pressed mouse moved far enough.
+    bool TrackDrag(UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND parent_;
     int controlId_;
@@ -144,6 +162,9 @@ private:
     std::unordered_map<int, size_t> byId_;
     bool synced_ = true;  // the control holds exactly buttons_
     int lastId_ = 0;
+    int32_t insertMark_ = -1;
+    std::string pressedKey_;  // the button under a left press that may become a drag
+    POINT pressedAt_{0, 0};
 };
 
 }  // namespace lark::win

@@ -71,6 +71,8 @@ void f_Dock::OnTabMouseUp(const MouseArgs& args) {
 void f_Dock::OnTabMouseMove(const MouseArgs&) { host_.DockedReveal(); }
 void f_Dock::OnTabMouseEnter(const MouseArgs&) { host_.DockedReveal(); }
 void f_Dock::OnToolbarMouseMove(int32_t, const MouseArgs&) { host_.DockedReveal(); }
+// A drag brings no mouse moves: an auto-hidden bar shows itself to it.
+void f_Dock::OnDragOverBar() { host_.DockedReveal(); }
 
 void f_Dock::EnableHideTimer(bool enabled) {
     if (enabled) {

@@ -37,6 +37,7 @@ protected:
     void OnTabMouseMove(const MouseArgs& args) override;
     void OnTabMouseEnter(const MouseArgs& args) override;
     void OnToolbarMouseMove(int32_t toolbarIndex, const MouseArgs& args) override;
+    void OnDragOverBar() override;
 };
 
 }  // namespace lark::win

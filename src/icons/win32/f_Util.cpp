@@ -22,7 +22,9 @@ struct MenuPicture {
 constexpr MenuPicture kMenuPictures[] = {{"addsection", L"ADDSECTION"}, {"delsection", L"DELSECTION"},
                                          {"addbutton", L"ADDBUTTON"},   {"delbutton", L"DELBUTTON"},
                                          {"about", L"ABOUT"},           {"options", L"OPTIONS"},
-                                         {"exit", L"EXIT"}};
+                                         {"exit", L"EXIT"},             {"rename", L"RENAME"},
+                                         {"properties", L"PROPERTIES"}, {"openlocation", L"OPENLOCATION"},
+                                         {"runas", L"RUNAS"},           {"renamesection", L"RENAMESECTION"}};
 
 // A bitmap as an icon: its top-left pixel's colour is transparent.
 UniqueIcon IconFromBitmap(HBITMAP source, int sizePx) {

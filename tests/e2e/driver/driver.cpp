@@ -32,6 +32,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -1265,6 +1266,188 @@ int CmdMessageCounts(Options& o) {
     return kExitOk;
 }
 
+// ------------------------------------------------------------ drag source ---
+
+class SimpleDropSource : public IDropSource {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = nullptr;
+        if (iid != IID_IUnknown && iid != IID_IDropSource) return E_NOINTERFACE;
+        *out = this;
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
+        if (escape) return DRAGDROP_S_CANCEL;
+        return (keys & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
+    }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+};
+
+std::string WideBytes(const std::wstring& text) {
+    return std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));
+}
+
+// The shell's own data object for files of one folder, as Explorer drags them.
+IDataObject* ShellFilesObject(const std::vector<std::wstring>& paths) {
+    std::vector<PIDLIST_ABSOLUTE> absolute;
+    for (const std::wstring& path : paths) {
+        PIDLIST_ABSOLUTE pidl = nullptr;
+        if (FAILED(SHParseDisplayName(path.c_str(), nullptr, &pidl, 0, nullptr))) {
+            Err(L"cannot parse " + path);
+            return nullptr;
+        }
+        absolute.push_back(pidl);
+    }
+    IShellFolder* parent = nullptr;
+    std::vector<PCUITEMID_CHILD> children;
+    for (PIDLIST_ABSOLUTE pidl : absolute) {
+        PCUITEMID_CHILD child = nullptr;
+        IShellFolder* folder = nullptr;
+        if (SUCCEEDED(SHBindToParent(pidl, IID_IShellFolder, reinterpret_cast<void**>(&folder), &child))) {
+            if (!parent) parent = folder;
+            else folder->Release();
+            children.push_back(child);
+        }
+    }
+    IDataObject* data = nullptr;
+    if (parent) {
+        parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(), IID_IDataObject,
+                              nullptr, reinterpret_cast<void**>(&data));
+        parent->Release();
+    }
+    for (PIDLIST_ABSOLUTE pidl : absolute) CoTaskMemFree(pidl);
+    return data;
+}
+
+// Puts each format's bytes on the clipboard; false when one is refused.
+bool PutOnClipboard(const std::vector<std::pair<UINT, std::string>>& formats) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    bool ok = true;
+    for (const auto& [format, bytes] : formats) {
+        HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+        if (g) {
+            memcpy(GlobalLock(g), bytes.data(), bytes.size());
+            GlobalUnlock(g);
+        }
+        if (!g || !SetClipboardData(format, g)) {
+            if (g) GlobalFree(g);
+            ok = false;
+        }
+    }
+    CloseClipboard();
+    return ok;
+}
+
+// A link as a browser drags it: its address, the page's title as a file
+// name, and the address as text, offered by the clipboard's data object.
+IDataObject* UrlObject(const std::wstring& url, const std::wstring& title) {
+    FILEGROUPDESCRIPTORW group{};
+    group.cItems = 1;
+    group.fgd[0].dwFlags = FD_ATTRIBUTES;
+    wcsncpy(group.fgd[0].cFileName, (title + L".url").c_str(), MAX_PATH - 1);
+    IDataObject* data = nullptr;
+    if (!PutOnClipboard({{RegisterClipboardFormatW(L"UniformResourceLocatorW"), WideBytes(url)},
+                         {RegisterClipboardFormatW(L"FileGroupDescriptorW"),
+                          std::string(reinterpret_cast<const char*>(&group), sizeof group)},
+                         {CF_UNICODETEXT, WideBytes(url)}}) ||
+        FAILED(OleGetClipboard(&data)))
+        return nullptr;
+    return data;
+}
+
+struct DragSourceState {
+    IDataObject* data = nullptr;
+    DWORD effect = DROPEFFECT_NONE;
+    HRESULT result = E_FAIL;
+    bool dragged = false;
+};
+
+LRESULT CALLBACK DragSourceProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<DragSourceState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_LBUTTONDOWN && state && !state->dragged) {
+        state->dragged = true;
+        SimpleDropSource source;
+        state->result = DoDragDrop(state->data, &source, DROPEFFECT_COPY | DROPEFFECT_LINK, &state->effect);
+        PostQuitMessage(0);
+        return 0;
+    }
+    if (message == WM_TIMER) {
+        PostQuitMessage(1);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// A window titled "Larkspan drag source" at --x --y (120 x 60); a left
+// press in it starts a drag of --files (paths separated by "|", one
+// folder's files, through the shell's data object) or of --url with
+// --title. Prints "effect<TAB>N" (the DROPEFFECT) once the drag ends.
+int CmdDragSource(Options& o) {
+    const auto files = o.Take(L"files");
+    const auto url = o.Take(L"url");
+    const std::wstring title = o.Take(L"title").value_or(L"");
+    const int x = static_cast<int>(o.Number(L"x", 0));
+    const int y = static_cast<int>(o.Number(L"y", 0));
+    const UINT timeout = static_cast<UINT>(o.Number(L"timeout-ms", 60000));
+    o.Done();
+    if (!files == !url) throw UsageError{L"give --files or --url"};
+    if (FAILED(OleInitialize(nullptr))) {
+        Err(L"OleInitialize failed");
+        return kExitNotFound;
+    }
+    DragSourceState state;
+    if (files) {
+        std::vector<std::wstring> paths;
+        for (size_t start = 0; start <= files->size();) {
+            size_t bar = files->find(L'|', start);
+            if (bar == std::wstring::npos) bar = files->size();
+            if (bar > start) paths.push_back(files->substr(start, bar - start));
+            start = bar + 1;
+        }
+        state.data = ShellFilesObject(paths);
+    } else {
+        state.data = UrlObject(*url, title);
+    }
+    int code = kExitNotFound;
+    if (state.data) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DragSourceProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_HIGHLIGHT + 1);
+        wc.lpszClassName = L"LarkspanDragSource";
+        RegisterClassW(&wc);
+        HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"Larkspan drag source",
+                                      WS_POPUP | WS_BORDER | WS_VISIBLE, x, y, 120, 60, nullptr, nullptr,
+                                      wc.hInstance, nullptr);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
+        SetTimer(window, 1, timeout, nullptr);
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+        DestroyWindow(window);
+        if (state.dragged) {
+            Out(Fmt(L"effect\t%lu", state.effect));
+            code = state.result == DRAGDROP_S_DROP ? kExitOk : kExitNotFound;
+        } else {
+            Err(L"no drag started before the timeout");
+        }
+        state.data->Release();
+    }
+    OleUninitialize();
+    return code;
+}
+
+// Puts --text on the clipboard as Unicode text, for a paste (Ctrl+V) of
+// what xdotool cannot type reliably.
+int CmdSetClipboard(Options& o) {
+    const std::wstring text = o.Require(L"text");
+    o.Done();
+    return PutOnClipboard({{CF_UNICODETEXT, WideBytes(text)}}) ? kExitOk : kExitNotFound;
+}
+
 int CmdHelp(Options& o);
 
 struct Command {
@@ -1312,6 +1495,9 @@ const Command kCommands[] = {
     {L"dos-path", L"--unix P  the Windows path of a Unix path (winepath -w)", CmdDosPath},
     {L"unix-path", L"--path W  the Unix path of a Windows path (winepath -u)", CmdUnixPath},
     {L"serve", L" answer commands from standard input, one a line (see below)", nullptr},
+    {L"drag-source", L"(--files \"P|P\" | --url U [--title T]) [--x X --y Y] [--timeout-ms N]  a window to drag them from",
+     CmdDragSource},
+    {L"set-clipboard", L"--text T  put the text on the clipboard", CmdSetClipboard},
     {L"help", L" this text", CmdHelp},
 };
 
