@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/KeyChord.h"
 #include "base/cINI.h"
 
 namespace lark {
@@ -105,6 +106,9 @@ struct AppState {
     std::string ImportSection;
 
     std::shared_ptr<PMenu> MainPopup;
+
+    // The global hotkey that brings the bar forward; none when its key is 0.
+    KeyChord Hotkey = kDefaultHotkey;
 };
 
 }  // namespace lark
