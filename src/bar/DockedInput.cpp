@@ -28,6 +28,7 @@ void DockedInput::Reveal() {
 }
 
 void DockedInput::HideTimerTick() {
+    if (held_) return;
     try {
         const PointPx cursor = cursor_.Position();
         const int32_t top = docked_.TopTwips();
