@@ -28,19 +28,12 @@ public:
     WindowPlacement Placement() const override;
     void EnableMoveTimer(bool enabled) override;
 
-    // Keyboard use of the bar; true when the key was taken.
-    bool PreTranslate(const MSG& msg);
-
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnUnload(bool& cancel) override;
 
 private:
     void EnforceHeight();
-    void SwitchSection(int step);
-    void MoveButtonFocus(int step);
-    void LaunchFocusedButton();
-    int32_t VisibleToolbar() const;
 
     HICON icon_;
 };
