@@ -39,7 +39,7 @@ REPO = Path(__file__).resolve().parents[2]
 TITLE = "Brindlewick Larkspan"
 APP_KEY = r"HKCU\Software\Larkspan"
 SETTINGS_KEY = APP_KEY + r"\Load"
-SETTING_NAMES = ("INI_Path", "Size", "Top", "Left", "Width", "Position", "Autohide")
+SETTING_NAMES = ("INI_Path", "Size", "Top", "Left", "Width", "Position", "Autohide", "Hotkey")
 CATALOGUE_NAME = "zentrol.ini"
 DIALOG_CLASS = "#32770"
 FLOAT_CLASS = "LarkspanFloat"
@@ -814,9 +814,9 @@ def child_windows(driver: Driver, hwnd: str) -> list:
     return children
 
 
-def type_text(text: str) -> None:
+def type_text(text: str, delay_ms: int = 20) -> None:
     """Types text on the keyboard, a key press per character."""
-    Mouse._xdotool("type", "--delay", 20, "--", text)
+    Mouse._xdotool("type", "--delay", delay_ms, "--", text)
 
 
 def wait_edit_focus(driver: Driver, window: str, timeout: float = 10.0) -> str:
@@ -832,13 +832,29 @@ def wait_edit_focus(driver: Driver, window: str, timeout: float = 10.0) -> str:
 
 def enter_text(driver: Driver, window: str, text: str, timeout: float = 10.0) -> None:
     """Types text into the focused edit control of `window` and presses
-    Enter once the control shows exactly that text."""
+    Enter once the control shows exactly that text.
+
+    xdotool types a character outside the keyboard map by mapping it to a
+    spare key for the moment (for the delay), and Wine drops a key it reads
+    only after the map is back: such characters go one at a time, slowly,
+    each typed again while the control still lacks it."""
     edit = wait_edit_focus(driver, window, timeout)
-    type_text(text)
-    try:
-        wait_until(lambda: driver.window_text(edit) == text, timeout, f"{text!r} in the edit control")
-    except AssertionError as e:
-        raise AssertionError(f"{e}; it holds {driver.window_text(edit)!r}") from None
+    shown = ""
+    for part in re.findall(r"[\x20-\x7e]+|.", text, re.S):
+        for attempt in range(1, 6):
+            type_text(part, 20 if part.isascii() else 250)
+            try:
+                wait_until(lambda: driver.window_text(edit) != shown, timeout if part.isascii() else 3.0,
+                           f"{part!r} in the edit control")
+                break
+            except AssertionError:
+                if part.isascii() or attempt == 5:
+                    raise AssertionError(f"{text!r} never arrived; the control holds {shown!r}") from None
+        shown += part
+        try:
+            wait_until(lambda: driver.window_text(edit) == shown, timeout, f"{shown!r} in the edit control")
+        except AssertionError as e:
+            raise AssertionError(f"{e}; it holds {driver.window_text(edit)!r}") from None
     Keyboard.press("Return")
 
 
