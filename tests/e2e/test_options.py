@@ -24,7 +24,8 @@ import harness  # noqa: E402
 from harness import (ABOUT_TITLE, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY,  # noqa: E402
                      DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, REPO, Keyboard, LarkspanTestCase, Rect,
                      Registry, button_state, child_windows, click_button, click_dialog_button,
-                     make_shortcut, open_popup_menu, special_folder, wait_until, windows_join)
+                     make_shortcut, open_popup_menu, run, same_windows_path, special_folder, wait_until,
+                     windows_join)
 
 CATALOGUE = (
     r"[Tools]",
@@ -40,6 +41,9 @@ MENU = ("Visibility", "AutoHide", "Fixed", "Sections", "Add Section", "Delete Se
 OPTIONS_TITLE = "Options"
 GENERAL_PAGE = ("Float", "Top", "Bottom", "AutoHide mode", "Fixed mode", "Large", "Small")
 AUTO_LOAD_PAGE = (" Start Menu Programs", " StartUp Programs", " Favorities", " Network", " Desktop")
+
+RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+START_WITH_WINDOWS = "Start with Windows"
 
 LOAD_TIMEOUT = 20.0
 UI_TIMEOUT = 10.0
@@ -305,6 +309,64 @@ class OptionsDialogTests(BarTestCase):
         self.wait_gone(dialog, "the Options dialog after Cancel")
         self.assertEqual(self.close_bar(program, bar), 0)
         self.assertEqual(Registry.settings()["Position"].data, "5", "Cancel changed the position")
+
+    # -- Start with Windows: the logon Run value "Larkspan", written or
+    # removed when Apply or OK takes the box, which shows what is there --
+
+    def run_value(self):
+        values = Registry.query(RUN_KEY) or {}
+        return values["Larkspan"].data if "Larkspan" in values else None
+
+    def remove_run_value(self):
+        run(["wine", "reg", "delete", RUN_KEY, "/v", "Larkspan", "/f"])  # a missing value is fine
+
+    def ticked(self, dialog):
+        return button_state(self.driver, dialog, START_WITH_WINDOWS).checked
+
+    def test_ticking_writes_the_run_value_and_unticking_removes_it(self):
+        self.addCleanup(self.remove_run_value)
+        self.remove_run_value()
+        self.write_catalogue(*CATALOGUE)
+        program, bar = self.start_and_wait()
+        exe_win = windows_join(self.install_dir_win, "larkspan.exe")
+
+        # Ticked, then Cancel: nothing is written.
+        dialog = self.open_options()
+        self.assertFalse(self.ticked(dialog))
+        click_button(self.driver, dialog, START_WITH_WINDOWS)
+        self.assertTrue(self.apply_enabled(dialog), "Apply after ticking")
+        click_dialog_button(self.driver, dialog, "Cancel")
+        self.wait_gone(dialog, "the Options dialog after Cancel")
+        self.assertIsNone(self.run_value(), "Cancel wrote the Run value")
+
+        # Ticked, then Apply: the quoted path of this very program.
+        dialog = self.open_options()
+        click_button(self.driver, dialog, START_WITH_WINDOWS)
+        click_dialog_button(self.driver, dialog, "Apply")
+        wait_until(lambda: not self.apply_enabled(dialog), UI_TIMEOUT, "Apply to disable itself")
+        value = self.run_value()
+        self.assertIsNotNone(value, "Apply wrote no Run value")
+        self.assertTrue(value.startswith('"') and value.endswith('"') and same_windows_path(value[1:-1], exe_win),
+                        f"Run value {value!r}, the program is {exe_win!r}")
+        self.assertTrue(self.ticked(dialog))
+        self.screenshot_noted("options-start-and-hotkey")
+
+        # Unticked, then OK: gone again.
+        click_button(self.driver, dialog, START_WITH_WINDOWS)
+        click_dialog_button(self.driver, dialog, "OK")
+        self.wait_gone(dialog, "the Options dialog after OK")
+        self.assertIsNone(self.run_value(), "OK left the Run value")
+
+        # Another copy's value: shown unticked and left alone.
+        other = '"C:\\Other\\larkspan.exe"'
+        Registry.add(RUN_KEY, "Larkspan", other)
+        dialog = self.open_options()
+        self.assertFalse(self.ticked(dialog), "another copy's value shown as this program's")
+        click_button(self.driver, dialog, "Large")
+        click_dialog_button(self.driver, dialog, "OK")
+        self.wait_gone(dialog, "the Options dialog after OK")
+        self.assertEqual(self.run_value(), other)
+        self.assertEqual(self.close_bar(program, bar), 0)
 
 
 class AboutBoxTests(BarTestCase):
