@@ -310,62 +310,46 @@ class OptionsDialogTests(BarTestCase):
         self.assertEqual(self.close_bar(program, bar), 0)
         self.assertEqual(Registry.settings()["Position"].data, "5", "Cancel changed the position")
 
-    # -- Start with Windows: the logon Run value "Larkspan", written or
-    # removed when Apply or OK takes the box, which shows what is there --
+    def test_start_with_windows_writes_the_run_value_at_apply_and_removes_it_at_ok(self):
+        def run_value():
+            return (Registry.query(RUN_KEY) or {}).get("Larkspan")
 
-    def run_value(self):
-        values = Registry.query(RUN_KEY) or {}
-        return values["Larkspan"].data if "Larkspan" in values else None
+        def close_with(dialog, button):
+            click_dialog_button(self.driver, dialog, button)
+            self.wait_gone(dialog, f"the Options dialog after {button}")
 
-    def remove_run_value(self):
-        run(["wine", "reg", "delete", RUN_KEY, "/v", "Larkspan", "/f"])  # a missing value is fine
-
-    def ticked(self, dialog):
-        return button_state(self.driver, dialog, START_WITH_WINDOWS).checked
-
-    def test_ticking_writes_the_run_value_and_unticking_removes_it(self):
-        self.addCleanup(self.remove_run_value)
-        self.remove_run_value()
+        remove = ["wine", "reg", "delete", RUN_KEY, "/v", "Larkspan", "/f"]
+        run(remove)
+        self.addCleanup(run, remove)
         self.write_catalogue(*CATALOGUE)
         program, bar = self.start_and_wait()
-        exe_win = windows_join(self.install_dir_win, "larkspan.exe")
 
-        # Ticked, then Cancel: nothing is written.
         dialog = self.open_options()
-        self.assertFalse(self.ticked(dialog))
         click_button(self.driver, dialog, START_WITH_WINDOWS)
-        self.assertTrue(self.apply_enabled(dialog), "Apply after ticking")
-        click_dialog_button(self.driver, dialog, "Cancel")
-        self.wait_gone(dialog, "the Options dialog after Cancel")
-        self.assertIsNone(self.run_value(), "Cancel wrote the Run value")
+        close_with(dialog, "Cancel")
+        self.assertIsNone(run_value(), "Cancel wrote the Run value")
 
-        # Ticked, then Apply: the quoted path of this very program.
+        # Apply: the quoted path of this very program.
         dialog = self.open_options()
         click_button(self.driver, dialog, START_WITH_WINDOWS)
         click_dialog_button(self.driver, dialog, "Apply")
         wait_until(lambda: not self.apply_enabled(dialog), UI_TIMEOUT, "Apply to disable itself")
-        value = self.run_value()
-        self.assertIsNotNone(value, "Apply wrote no Run value")
-        self.assertTrue(value.startswith('"') and value.endswith('"') and same_windows_path(value[1:-1], exe_win),
-                        f"Run value {value!r}, the program is {exe_win!r}")
-        self.assertTrue(self.ticked(dialog))
+        value = run_value().data
+        self.assertTrue(value[0] == value[-1] == '"' and same_windows_path(value[1:-1], windows_join(
+            self.install_dir_win, "larkspan.exe")), f"Run value {value!r}")
+        self.assertTrue(button_state(self.driver, dialog, START_WITH_WINDOWS).checked)
         self.screenshot_noted("options-start-and-hotkey")
-
-        # Unticked, then OK: gone again.
         click_button(self.driver, dialog, START_WITH_WINDOWS)
-        click_dialog_button(self.driver, dialog, "OK")
-        self.wait_gone(dialog, "the Options dialog after OK")
-        self.assertIsNone(self.run_value(), "OK left the Run value")
+        close_with(dialog, "OK")
+        self.assertIsNone(run_value(), "OK left the Run value")
 
-        # Another copy's value: shown unticked and left alone.
-        other = '"C:\\Other\\larkspan.exe"'
-        Registry.add(RUN_KEY, "Larkspan", other)
+        # Another copy's value shows unticked and stays.
+        Registry.add(RUN_KEY, "Larkspan", '"C:\\Other\\larkspan.exe"')
         dialog = self.open_options()
-        self.assertFalse(self.ticked(dialog), "another copy's value shown as this program's")
+        self.assertFalse(button_state(self.driver, dialog, START_WITH_WINDOWS).checked)
         click_button(self.driver, dialog, "Large")
-        click_dialog_button(self.driver, dialog, "OK")
-        self.wait_gone(dialog, "the Options dialog after OK")
-        self.assertEqual(self.run_value(), other)
+        close_with(dialog, "OK")
+        self.assertEqual(run_value().data, '"C:\\Other\\larkspan.exe"')
         self.assertEqual(self.close_bar(program, bar), 0)
 
 
