@@ -23,6 +23,7 @@ from harness import (ABOUT_TITLE, DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, Keyboar
 
 TIMEOUT = 20.0
 HOTKEY = "super+alt+l"
+WS_MINIMIZE = 0x20000000
 
 
 class KeyboardTests(LarkspanTestCase):
@@ -81,11 +82,18 @@ class KeyboardTests(LarkspanTestCase):
     def screenshot_noted(self, name):
         print(f"\n[e2e] screenshot: {self.screenshot(name)}", file=sys.stderr)
 
+    def minimised(self, window):
+        return int(self.driver.ok("window-info", "--hwnd", window).split("\t")[4], 16) & WS_MINIMIZE != 0
+
     def test_hotkey_brings_the_bar_typing_finds_enter_launches_escape_hands_back(self):
         program, bar = self.start()
         notepad = self.start_notepad()
-        Keyboard.press(HOTKEY)
+        self.driver.ok("show-window", "--hwnd", bar, "--cmd", "6")
+        wait_until(lambda: self.minimised(bar), TIMEOUT, "the bar to minimise")
+        self.wait_keyboard(notepad)
+        Keyboard.press(HOTKEY)  # restores the minimised bar
         self.wait_keyboard(bar, toolbar=True)
+        self.assertFalse(self.minimised(bar), "the bar stayed minimised")
         Keyboard.press(HOTKEY)  # again: back where it came from
         self.wait_keyboard(notepad)
 

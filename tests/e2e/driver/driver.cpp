@@ -954,6 +954,18 @@ int CmdButtonState(Options& o) {
     return kExitOk;
 }
 
+// ShowWindowAsync with --cmd N (an SW_* value: 6 minimises), as a shell
+// would, without waiting for the window's thread.
+int CmdShowWindow(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    const auto cmd = static_cast<int>(o.Number(L"cmd", SW_SHOW));
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    ShowWindowAsync(*h, cmd);
+    return kExitOk;
+}
+
 // The chord a window's hotkey control (msctls_hotkey32) holds: "key\tVK"
 // and "flags\tF" (HOTKEYF_* bits), both decimal, as HKM_GETHOTKEY gives them.
 int CmdHotkeyControl(Options& o) {
@@ -1034,6 +1046,7 @@ const Command kCommands[] = {
     {L"folder-path", L"--csidl N  the path of a shell special folder", CmdFolderPath},
     {L"click-button", L"SELECT --text T  BM_CLICK on the window's button with that text", CmdClickButton},
     {L"button-state", L"SELECT --text T  the button's check state, visibility and enabled state", CmdButtonState},
+    {L"show-window", L"SELECT --cmd N  ShowWindowAsync with an SW_* value", CmdShowWindow},
     {L"hotkey-control", L"SELECT  the key and flags of the window's hotkey control", CmdHotkeyControl},
     {L"hold-hotkey", L"--modifiers N --key N [--timeout-ms N]  register a global hotkey and keep it", CmdHoldHotkey},
     {L"help", L" this text", CmdHelp},
