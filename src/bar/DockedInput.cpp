@@ -26,6 +26,7 @@ void DockedInput::Reveal() {
 }
 
 void DockedInput::HideTimerTick() {
+    if (held_) return;
     try {
         const PointPx cursor = cursor_.Position();
         const RectPx now = docked_.Bounds();

@@ -18,6 +18,9 @@ public:
     void Reveal();
     // tmrHide.
     void HideTimerTick();
+    // While held (the bar has the keyboard) a shown auto-hide bar stays,
+    // wherever the mouse is; tmrHide hides it once released.
+    void HoldShown(bool held) { held_ = held; }
     // Mouse down on the tab strip, any button.
     void TabMouseDown();
     // Mouse up on the tab strip; the right button belongs to the menu.
@@ -34,6 +37,7 @@ private:
     const ErrorReporter& errors_;
     int32_t mouseDownX_ = 0;
     int32_t mouseDownY_ = 0;
+    bool held_ = false;
 };
 
 }  // namespace lark

@@ -14,4 +14,12 @@ enum class BarKind { Floating, Docked };
 // default verb in the floating window and "open" in the docked one.
 void LaunchButton(IShellLauncher& shell, BarKind window, const ButtonTag& tag);
 
+// Whether "Run as administrator" applies to the target: programs, scripts,
+// consoles and shortcuts to them, not documents, folders or addresses.
+bool OffersRunAsAdministrator(const ButtonTag& tag);
+
+// Shift+Enter on such a button: the shell's "runas" verb, which asks for
+// consent before the target starts elevated.
+void LaunchButtonElevated(IShellLauncher& shell, const ButtonTag& tag);
+
 }  // namespace lark

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Geometry.h"
+#include "base/KeyChord.h"
 #include "base/Monitors.h"
 #include "base/Scale.h"
 #include "base/cINI.h"
@@ -97,6 +98,9 @@ struct AppState {
     std::string ImportSection;
 
     std::shared_ptr<PMenu> MainPopup;
+
+    // The global hotkey that brings the bar forward; none when its key is 0.
+    KeyChord Hotkey = kDefaultHotkey;
 };
 
 }  // namespace lark

@@ -7,6 +7,26 @@ bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
 bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
+struct BaseLetters {
+    char32_t first;
+    char32_t last;
+    const char* letters;
+};
+
+// The letters under the accented ones of Latin-1 and Latin Extended-A.
+constexpr BaseLetters kBaseLetters[] = {
+    {0xC0, 0xC5, "a"},   {0xC6, 0xC6, "ae"},  {0xC7, 0xC7, "c"},   {0xC8, 0xCB, "e"},   {0xCC, 0xCF, "i"},
+    {0xD0, 0xD0, "d"},   {0xD1, 0xD1, "n"},   {0xD2, 0xD6, "o"},   {0xD8, 0xD8, "o"},   {0xD9, 0xDC, "u"},
+    {0xDD, 0xDD, "y"},   {0xDE, 0xDE, "th"},  {0xDF, 0xDF, "ss"},  {0xE0, 0xE5, "a"},   {0xE6, 0xE6, "ae"},
+    {0xE7, 0xE7, "c"},   {0xE8, 0xEB, "e"},   {0xEC, 0xEF, "i"},   {0xF0, 0xF0, "d"},   {0xF1, 0xF1, "n"},
+    {0xF2, 0xF6, "o"},   {0xF8, 0xF8, "o"},   {0xF9, 0xFC, "u"},   {0xFD, 0xFD, "y"},   {0xFE, 0xFE, "th"},
+    {0xFF, 0xFF, "y"},   {0x100, 0x105, "a"}, {0x106, 0x10D, "c"}, {0x10E, 0x111, "d"}, {0x112, 0x11B, "e"},
+    {0x11C, 0x123, "g"}, {0x124, 0x127, "h"}, {0x128, 0x131, "i"}, {0x132, 0x133, "ij"}, {0x134, 0x135, "j"},
+    {0x136, 0x138, "k"}, {0x139, 0x142, "l"}, {0x143, 0x14B, "n"}, {0x14C, 0x151, "o"}, {0x152, 0x153, "oe"},
+    {0x154, 0x159, "r"}, {0x15A, 0x161, "s"}, {0x162, 0x167, "t"}, {0x168, 0x173, "u"}, {0x174, 0x175, "w"},
+    {0x176, 0x178, "y"}, {0x179, 0x17E, "z"}, {0x17F, 0x17F, "s"},
+};
+
 }  // namespace
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -150,6 +170,27 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     while (i < a.size() && j < b.size())
         if (FoldCase(NextCodePoint(a, i)) != FoldCase(NextCodePoint(b, j))) return false;
     return i == a.size() && j == b.size();
+}
+
+void AppendSearchFold(std::string& out, char32_t c) {
+    if (c >= 0x300 && c <= 0x36F) return;  // a combining accent
+    if (c >= 0xC0 && c <= 0x17F) {
+        for (const BaseLetters& b : kBaseLetters) {
+            if (c >= b.first && c <= b.last) {
+                out += b.letters;
+                return;
+            }
+        }
+    }
+    AppendUtf8(out, FoldCase(c));
+}
+
+std::string FoldForSearch(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    size_t pos = 0;
+    while (pos < utf8.size()) AppendSearchFold(out, NextCodePoint(utf8, pos));
+    return out;
 }
 
 std::string UpperCase(std::string text) {

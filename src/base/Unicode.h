@@ -33,6 +33,13 @@ char32_t FoldCase(char32_t c);
 std::string FoldCase(std::string_view utf8);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
+// One code point as a search compares it: case folded and accents dropped
+// (Latin-1, Latin Extended-A, combining marks), so "É" finds "e"; a few
+// letters become two ("ß" is "ss", "Æ" is "ae"). Appends nothing for a
+// combining mark.
+void AppendSearchFold(std::string& out, char32_t c);
+std::string FoldForSearch(std::string_view utf8);
+
 // ASCII letters upper-cased, as file types and cached picture names compare.
 std::string UpperCase(std::string text);
 

@@ -2,7 +2,12 @@
 
 namespace lark {
 
-void OptionsState::Load(const AppState& state) {
+void OptionsState::Load(const AppState& state, IAtHandServices& atHand) {
+    atHand_ = &atHand;
+    startWithWindows_ = atHand.StartsWithWindows();
+    hotkey_ = state.Hotkey;
+    hotkeyStatus_ = atHand.HotkeyTaken() ? kHotkeyTakenText : "";
+    hotkeyRefused_ = false;
     visibility_ = state.AutoHideOn ? kOptAutoHide : kOptFixed;
     docking_ = state.BarPosition == kBarTop ? kOptTop : state.BarPosition == kBarBottom ? kOptBottom : kOptFloat;
     dimension_ = state.IconSize == 1 ? kOptSmall : kOptLarge;
@@ -24,6 +29,17 @@ void OptionsState::Click(int option) {
         case kOptSmall: dimension_ = option; break;
         default: return;
     }
+    applyEnabled_ = true;
+}
+
+void OptionsState::TickStartWithWindows(bool on) {
+    startWithWindows_ = on;
+    applyEnabled_ = true;
+}
+
+void OptionsState::ChooseHotkey(const KeyChord& chord) {
+    hotkey_ = chord;
+    hotkeyStatus_ = KeyChordProblem(chord);
     applyEnabled_ = true;
 }
 
@@ -49,6 +65,25 @@ void OptionsState::Apply(AppState& state) {
         autoHideChoice_ = false;
     }
     state.IconSize = dimension_ == kOptLarge ? 0 : 1;
+
+    if (!atHand_) return;
+    if (startWithWindows_ != atHand_->StartsWithWindows()) atHand_->SetStartWithWindows(startWithWindows_);
+    // The box shows what the registry holds, whatever became of the wish.
+    startWithWindows_ = atHand_->StartsWithWindows();
+
+    hotkeyRefused_ = false;
+    const bool changed = hotkey_ != state.Hotkey;
+    if (!changed && !atHand_->HotkeyTaken()) return;
+    hotkeyStatus_ = KeyChordProblem(hotkey_);
+    if (!hotkeyStatus_.empty()) {
+        hotkeyRefused_ = changed;
+        return;
+    }
+    // A taken chord is tried again: its holder may have gone meanwhile.
+    state.Hotkey = hotkey_;
+    const bool registered = atHand_->UseHotkey(hotkey_);
+    hotkeyStatus_ = registered ? "" : kHotkeyTakenText;
+    hotkeyRefused_ = changed && !registered;
 }
 
 OptionsState::OkResult OptionsState::Ok(AppState& state) {

@@ -4,11 +4,32 @@
 // waits for the next catalogue load.
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "base/AppState.h"
+#include "base/KeyChord.h"
 
 namespace lark {
+
+// Start with Windows and the global hotkey: what the General page shows of
+// them and what Apply carries out at once (not at shutdown, unlike the
+// settings).
+class IAtHandServices {
+public:
+    virtual ~IAtHandServices() = default;
+    // The logon Run value is there and starts this program.
+    virtual bool StartsWithWindows() = 0;
+    // Adds or removes the Run value; reports a failure itself.
+    virtual void SetStartWithWindows(bool on) = 0;
+    // Registers the chord in place of the one in use (none: no hotkey);
+    // false when another program holds it and the bar has none.
+    virtual bool UseHotkey(const KeyChord& chord) = 0;
+    // The chord in use was refused because another program holds it.
+    virtual bool HotkeyTaken() = 0;
+};
+
+inline constexpr const char* kHotkeyTakenText = "This hotkey is in use by another program.";
 
 // Option buttons by their index; 5 does not exist.
 enum OptionIndex : int {
@@ -23,14 +44,28 @@ enum OptionIndex : int {
 
 class OptionsState {
 public:
-    // Form load: the options from the settings, Apply disabled.
-    void Load(const AppState& state);
+    // Form load: the options from the settings, Apply disabled. The
+    // services outlive the dialog.
+    void Load(const AppState& state, IAtHandServices& atHand);
     // A click on an option button: selects it within its frame, enables Apply.
     void Click(int option);
     bool Selected(int option) const;
     bool ApplyEnabled() const { return applyEnabled_; }
 
-    // Stores the choices in memory (only while Apply is enabled).
+    // The "Start with Windows" box and the hotkey control; both enable Apply.
+    void TickStartWithWindows(bool on);
+    bool StartWithWindows() const { return startWithWindows_; }
+    void ChooseHotkey(const KeyChord& chord);
+    const KeyChord& Hotkey() const { return hotkey_; }
+    // What the dialog says under the hotkey: why a chord cannot serve, or
+    // that another program holds it; empty when all is well.
+    const std::string& HotkeyStatus() const { return hotkeyStatus_; }
+    // The last Apply could not take the newly chosen chord: OK keeps the
+    // dialog open once, so the user can choose another.
+    bool HotkeyRefused() const { return hotkeyRefused_; }
+
+    // Stores the choices in memory (only while Apply is enabled); writes or
+    // removes the Run value and registers a new hotkey now.
     void Apply(AppState& state);
 
     struct OkResult {
@@ -54,6 +89,11 @@ private:
     bool autoHideChoice_ = false;
     bool positionChanged_ = false;
     bool autoHideChanged_ = false;
+    IAtHandServices* atHand_ = nullptr;
+    bool startWithWindows_ = false;
+    KeyChord hotkey_;
+    std::string hotkeyStatus_;
+    bool hotkeyRefused_ = false;
 };
 
 }  // namespace lark

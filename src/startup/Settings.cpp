@@ -36,6 +36,12 @@ void LoadSettings(AppState& state, ISettingsStore& store) {
     Guard([&] { state.FloatWidth = ToInt32(ReadSetting(store, "Width", "7500")); });
     Guard([&] { state.BarPosition = ToInt16(ReadSetting(store, "Position", "5")); });
     Guard([&] { state.AutoHideOn = ToBool(ReadSetting(store, "Autohide", "0")); });
+    Guard([&] {
+        const std::string text = ReadSetting(store, "Hotkey", FormatKeyChord(kDefaultHotkey));
+        const std::optional<KeyChord> chord = ParseKeyChord(text);
+        // A chord that could never arrive reads as unreadable.
+        if (chord && KeyChordProblem(*chord).empty()) state.Hotkey = *chord;
+    });
 }
 
 void SaveSettings(const AppState& state, ISettingsStore& store) {
@@ -46,6 +52,7 @@ void SaveSettings(const AppState& state, ISettingsStore& store) {
     WriteSetting(store, "Left", std::to_string(state.FloatLeft));
     WriteSetting(store, "Width", std::to_string(state.FloatWidth));
     WriteSetting(store, "Autohide", FormatBool(state.AutoHideOn));
+    WriteSetting(store, "Hotkey", FormatKeyChord(state.Hotkey));
 }
 
 }  // namespace lark

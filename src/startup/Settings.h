@@ -1,6 +1,7 @@
 #pragma once
-// The seven per-user settings, read once at start-up and written once when
-// the program quits.
+// The per-user settings, read once at start-up and written once when the
+// program quits. "Hotkey" is the text form of a key chord ("Win+Alt+L", ""
+// for none) that older copies of the program simply do not read.
 #include <optional>
 #include <string>
 

@@ -43,7 +43,7 @@ REPO = Path(__file__).resolve().parents[2]
 TITLE = "Brindlewick Larkspan"
 APP_KEY = r"HKCU\Software\Larkspan"
 SETTINGS_KEY = APP_KEY + r"\Load"
-SETTING_NAMES = ("INI_Path", "Size", "Top", "Left", "Width", "Position", "Autohide")
+SETTING_NAMES = ("INI_Path", "Size", "Top", "Left", "Width", "Position", "Autohide", "Hotkey")
 CATALOGUE_NAME = "zentrol.ini"
 DIALOG_CLASS = "#32770"
 FLOAT_CLASS = "LarkspanFloat"
@@ -938,9 +938,9 @@ def child_windows(driver: Driver, hwnd: str) -> list:
     return children
 
 
-def type_text(text: str) -> None:
+def type_text(text: str, delay_ms: int = 20) -> None:
     """Types text on the keyboard, a key press per character."""
-    Mouse._xdotool("type", "--delay", 20, "--", text)
+    Mouse._xdotool("type", "--delay", delay_ms, "--", text)
 
 
 def wait_edit_focus(driver: Driver, window: str, timeout: float = 10.0) -> str:

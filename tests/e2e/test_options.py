@@ -23,7 +23,8 @@ import harness  # noqa: E402
 from harness import (ABOUT_TITLE, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY,  # noqa: E402
                      DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, POPUP_MENU_CLASS, REPO, Keyboard,
                      LarkspanTestCase, Mouse, Rect, Registry, button_state, child_windows, click_button,
-                     click_dialog_button, make_shortcut, open_popup_menu, special_folder, wait_until,
+                     click_dialog_button, make_shortcut, open_popup_menu, run, same_windows_path,
+                     special_folder, wait_until,
                      windows_join)
 
 CATALOGUE = (
@@ -41,9 +42,12 @@ OPTIONS_TITLE = "Options"
 GENERAL_PAGE = ("Float", "Top", "Bottom", "AutoHide mode", "Fixed mode", "Large", "Small")
 AUTO_LOAD_PAGE = (" Start Menu Programs", " StartUp Programs", " Favorities", " Network", " Desktop")
 
+RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+START_WITH_WINDOWS = "Start with Windows"
+
 LOAD_TIMEOUT = 20.0
 UI_TIMEOUT = 10.0
-# A catalogue whose load takes seconds: each program's picture is extracted.
+# A catalogue whose load takes seconds (pictures come after it).
 LONG_LOAD_PROGRAMS = 3000
 LONG_LOAD_TIMEOUT = 120.0
 ARRANGE_TIMEOUT_MS = 5000
@@ -382,6 +386,48 @@ class OptionsDialogTests(BarTestCase):
         self.wait_gone(dialog, "the Options dialog after Cancel")
         self.assertEqual(self.close_bar(program, bar), 0)
         self.assertEqual(Registry.settings()["Position"].data, "5", "Cancel changed the position")
+
+    def test_start_with_windows_writes_the_run_value_at_apply_and_removes_it_at_ok(self):
+        def run_value():
+            return (Registry.query(RUN_KEY) or {}).get("Larkspan")
+
+        def close_with(dialog, button):
+            click_dialog_button(self.driver, dialog, button)
+            self.wait_gone(dialog, f"the Options dialog after {button}")
+
+        remove = ["wine", "reg", "delete", RUN_KEY, "/v", "Larkspan", "/f"]
+        run(remove)
+        self.addCleanup(run, remove)
+        self.write_catalogue(*CATALOGUE)
+        program, bar = self.start_and_wait()
+
+        dialog = self.open_options()
+        click_button(self.driver, dialog, START_WITH_WINDOWS)
+        close_with(dialog, "Cancel")
+        self.assertIsNone(run_value(), "Cancel wrote the Run value")
+
+        # Apply: the quoted path of this very program.
+        dialog = self.open_options()
+        click_button(self.driver, dialog, START_WITH_WINDOWS)
+        click_dialog_button(self.driver, dialog, "Apply")
+        wait_until(lambda: not self.apply_enabled(dialog), UI_TIMEOUT, "Apply to disable itself")
+        value = run_value().data
+        self.assertTrue(value[0] == value[-1] == '"' and same_windows_path(value[1:-1], windows_join(
+            self.install_dir_win, "larkspan.exe")), f"Run value {value!r}")
+        self.assertTrue(button_state(self.driver, dialog, START_WITH_WINDOWS).checked)
+        self.screenshot_noted("options-start-and-hotkey")
+        click_button(self.driver, dialog, START_WITH_WINDOWS)
+        close_with(dialog, "OK")
+        self.assertIsNone(run_value(), "OK left the Run value")
+
+        # Another copy's value shows unticked and stays.
+        Registry.add(RUN_KEY, "Larkspan", '"C:\\Other\\larkspan.exe"')
+        dialog = self.open_options()
+        self.assertFalse(button_state(self.driver, dialog, START_WITH_WINDOWS).checked)
+        click_button(self.driver, dialog, "Large")
+        close_with(dialog, "OK")
+        self.assertEqual(run_value().data, '"C:\\Other\\larkspan.exe"')
+        self.assertEqual(self.close_bar(program, bar), 0)
 
 
 class AboutBoxTests(BarTestCase):

@@ -76,6 +76,7 @@ class StartupTests(LarkspanTestCase):
         self.assertEqual(settings["Position"].data, "5")
         self.assertEqual(settings["Width"].data, "7500")
         self.assertEqual(settings["Autohide"].data, "False")
+        self.assertEqual(settings["Hotkey"].data, "Win+Alt+L")
         self.assert_settings_path(settings, self.catalogue_win)
 
         # Top and Left: the floating window's place in twips when it closed...

@@ -509,6 +509,11 @@ TEST_F(DockedInputTest, AnAutoHiddenTopBarShowsUnderTheMouseAndHidesPastItsRows)
     input.HideTimerTick();
     EXPECT_EQ(docked.y, 0);  // sideways off the bar, within its rows
     cursor.at = {500, 71};
+    input.HoldShown(true);  // the bar has the keyboard: it stays
+    input.HideTimerTick();
+    EXPECT_EQ(docked.y, 0);
+    EXPECT_TRUE(docked.timer);
+    input.HoldShown(false);
     input.HideTimerTick();
     EXPECT_EQ(docked.y, -70);
     EXPECT_EQ(docked.height, 74);
@@ -620,6 +625,15 @@ TEST(Launching, ArgumentsAndVerbsPerWindow) {
     EXPECT_EQ(shell.calls[3].owner, 0x42u);
     EXPECT_EQ(shell.calls[3].parameters, "");
     EXPECT_EQ(shell.calls[3].show, kShow);
+
+    LaunchButtonElevated(shell, ButtonTag{"C:\\Tools\\setup.cmd", "/q"});
+    EXPECT_EQ(shell.calls[4].verb, "runas");
+    EXPECT_EQ(shell.calls[4].parameters, "/q");
+    EXPECT_EQ(shell.calls[4].show, kShowNormal);
+    for (const char* runnable : {"C:\\app.exe", "x.BAT", "C:\\a b\\tool.Cmd", "C:\\Links\\Ed.lnk", "compmgmt.msc"})
+        EXPECT_TRUE(OffersRunAsAdministrator(ButtonTag{runnable, ""})) << runnable;
+    for (const char* other : {"C:\\Docs\\a.txt", "C:\\Tools", "C:\\v1.2\\tools", "http://host/setup.exe", "notepad"})
+        EXPECT_FALSE(OffersRunAsAdministrator(ButtonTag{other, ""})) << other;
 }
 
 }  // namespace

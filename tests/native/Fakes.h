@@ -9,6 +9,7 @@
 
 #include "base/AppBarShell.h"
 #include "base/FileSystem.h"
+#include "base/RunKey.h"
 #include "base/RuntimeError.h"
 #include "base/TextFile.h"
 #include "base/UiPorts.h"
@@ -75,6 +76,25 @@ public:
     std::vector<std::string> writes;
     std::string failOnKey;
     std::vector<std::string>* log = nullptr;
+};
+
+class FakeRunKey : public IRunKey {
+public:
+    std::optional<std::string> Read(const std::string& name) override {
+        auto it = values.find(name);
+        if (it == values.end()) return std::nullopt;
+        return it->second;
+    }
+    void Write(const std::string& name, const std::string& command) override {
+        if (refuse) Raise(kErrPermissionDenied);
+        values[name] = command;
+    }
+    void Remove(const std::string& name) override {
+        if (refuse) Raise(kErrPermissionDenied);
+        values.erase(name);
+    }
+    std::map<std::string, std::string> values;
+    bool refuse = false;
 };
 
 class FakeFileSystem : public IFileSystem {

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "dialogs/OptionsState.h"
@@ -5,15 +6,37 @@
 namespace lark::test {
 namespace {
 
+class FakeAtHand : public IAtHandServices {
+public:
+    bool StartsWithWindows() override { return runValue; }
+    void SetStartWithWindows(bool on) override {
+        log.push_back(on ? "run on" : "run off");
+        if (!refuse) runValue = on;
+    }
+    bool UseHotkey(const KeyChord& chord) override {
+        log.push_back("hotkey " + FormatKeyChord(chord));
+        taken = !chord.None() && chord == held;
+        return !taken;
+    }
+    bool HotkeyTaken() override { return taken; }
+
+    bool runValue = false;
+    bool refuse = false;
+    bool taken = false;
+    KeyChord held{kModCtrl | kModAlt, 'T'};  // another program's
+    std::vector<std::string> log;
+};
+
 class OptionsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         s.BarPosition = kBarFloating;
         s.IconSize = 1;
         s.AutoHideOn = false;
-        options.Load(s);
+        options.Load(s, atHand);
     }
     AppState s;
+    FakeAtHand atHand;
     OptionsState options;
 };
 
@@ -25,7 +48,7 @@ TEST_F(OptionsTest, LoadShowsTheSettingsAndLeavesApplyOff) {
     s.BarPosition = 4;  // unknown codes and sizes show as Float and Large
     s.IconSize = 9;
     s.AutoHideOn = true;
-    options.Load(s);
+    options.Load(s, atHand);
     EXPECT_TRUE(options.Selected(kOptFloat));
     EXPECT_TRUE(options.Selected(kOptLarge));
     EXPECT_TRUE(options.Selected(kOptAutoHide));
@@ -64,7 +87,7 @@ TEST_F(OptionsTest, AutoHideRunsOnceAndNotWhenAppliedTwice) {
     options.Apply(s);
     EXPECT_EQ(options.Ok(s).command, 1);
 
-    options.Load(s);  // AutoHideOn is still false: the command did not run here
+    options.Load(s, atHand);  // AutoHideOn is still false: the command did not run here
     options.Click(kOptAutoHide);
     options.Apply(s);
     options.Click(kOptFixed);
@@ -75,7 +98,7 @@ TEST_F(OptionsTest, AutoHideRunsOnceAndNotWhenAppliedTwice) {
 
 TEST_F(OptionsTest, FixedRunsTheFixedCommand) {
     s.AutoHideOn = true;
-    options.Load(s);
+    options.Load(s, atHand);
     options.Click(kOptFixed);
     EXPECT_EQ(options.Ok(s).command, 2);
 }
@@ -93,11 +116,73 @@ TEST_F(OptionsTest, ASecondOpeningChangesNothing) {
     options.Click(kOptAutoHide);
     options.Ok(s);
     s.AutoHideOn = true;  // what the command did
-    options.Load(s);
+    options.Load(s, atHand);
     const OptionsState::OkResult result = options.Ok(s);
     EXPECT_FALSE(result.showConfiguredBar);
     EXPECT_FALSE(result.command);
     EXPECT_EQ(s.BarPosition, kBarBottom);
+}
+
+TEST_F(OptionsTest, StartWithWindowsShowsTheRegistryAndChangesItAtApply) {
+    atHand.runValue = true;
+    options.Load(s, atHand);
+    EXPECT_TRUE(options.StartWithWindows());
+    options.TickStartWithWindows(false);
+    EXPECT_TRUE(options.ApplyEnabled());
+    EXPECT_TRUE(atHand.log.empty());  // a wish until Apply (Cancel keeps the value)
+    options.Apply(s);
+    options.TickStartWithWindows(true);
+    options.Ok(s);
+    EXPECT_THAT(atHand.log, ::testing::ElementsAre("run off", "run on"));
+    EXPECT_TRUE(atHand.runValue);
+
+    // A refused write: the box shows what the registry still holds.
+    atHand.refuse = true;
+    options.TickStartWithWindows(false);
+    options.Apply(s);
+    EXPECT_TRUE(options.StartWithWindows());
+    // Apply writes only what differs from the registry.
+    atHand.log.clear();
+    options.Click(kOptTop);
+    options.Apply(s);
+    EXPECT_TRUE(atHand.log.empty());
+}
+
+TEST_F(OptionsTest, TheHotkeyIsTakenAtApplyOrTheDialogSaysWhyNot) {
+    EXPECT_EQ(options.Hotkey(), kDefaultHotkey);
+    EXPECT_EQ(options.HotkeyStatus(), "");
+
+    options.ChooseHotkey(KeyChord{kModWin, 'L'});
+    EXPECT_NE(options.HotkeyStatus(), "");  // said at once, while choosing
+    options.Apply(s);
+    EXPECT_TRUE(options.HotkeyRefused());
+    EXPECT_EQ(s.Hotkey, kDefaultHotkey);
+    EXPECT_TRUE(atHand.log.empty());
+
+    // Another program's chord: kept as the setting, the bar runs without.
+    options.ChooseHotkey(atHand.held);
+    options.Apply(s);
+    EXPECT_TRUE(options.HotkeyRefused());
+    EXPECT_EQ(options.HotkeyStatus(), kHotkeyTakenText);
+    EXPECT_EQ(s.Hotkey, atHand.held);
+
+    // Opened again, it says so; an Apply of something else tries the chord
+    // again without refusing anything.
+    options.Load(s, atHand);
+    EXPECT_EQ(options.HotkeyStatus(), kHotkeyTakenText);
+    options.Click(kOptTop);
+    options.Apply(s);
+    EXPECT_FALSE(options.HotkeyRefused());
+
+    options.ChooseHotkey(KeyChord{kModCtrl | kModShift, 0x20});
+    options.Ok(s);
+    EXPECT_FALSE(options.HotkeyRefused());
+    EXPECT_EQ(options.HotkeyStatus(), "");
+    options.ChooseHotkey(KeyChord{});  // none: no hotkey at all
+    options.Apply(s);
+    EXPECT_TRUE(s.Hotkey.None());
+    EXPECT_THAT(atHand.log, ::testing::ElementsAre("hotkey Ctrl+Alt+T", "hotkey Ctrl+Alt+T",
+                                                   "hotkey Ctrl+Shift+Space", "hotkey "));
 }
 
 TEST(OptionsTabs, CtrlTabWrapsAndAutoLoadFoldersAreInOrder) {

@@ -2,6 +2,7 @@
 
 #include "Fakes.h"
 #include "base/Conversions.h"
+#include "startup/StartWithWindows.h"
 
 namespace lark::test {
 namespace {
@@ -66,8 +67,9 @@ TEST_F(SettingsTest, AFreshUserGetsTheDefaults) {
     EXPECT_EQ(state.FloatWidth, 7500);
     EXPECT_EQ(state.BarPosition, 5);
     EXPECT_FALSE(state.AutoHideOn);
+    EXPECT_EQ(state.Hotkey, (KeyChord{kModWin | kModAlt, 'L'}));
     EXPECT_EQ(store.reads, (std::vector<std::string>{"INI_Path", "Size", "Top", "Left", "Width", "Position",
-                                                     "Autohide"}));
+                                                     "Autohide", "Hotkey"}));
 }
 
 TEST_F(SettingsTest, HalfTwipDefaultsRoundToEven) {
@@ -86,6 +88,7 @@ TEST_F(SettingsTest, StoredValuesAreConverted) {
     store.Set("Width", "9000");
     store.Set("Position", "2");
     store.Set("Autohide", "1");
+    store.Set("Hotkey", " ctrl + SHIFT+f12 ");
     LoadSettings(state, store);
     EXPECT_EQ(state.CataloguePath, "D:\\Cat\\mine.ini");
     EXPECT_EQ(state.IconSize, 0);
@@ -94,6 +97,11 @@ TEST_F(SettingsTest, StoredValuesAreConverted) {
     EXPECT_EQ(state.FloatWidth, 9000);
     EXPECT_EQ(state.BarPosition, 2);
     EXPECT_TRUE(state.AutoHideOn);
+    EXPECT_EQ(state.Hotkey, (KeyChord{kModCtrl | kModShift, 0x7B}));
+    // An empty value is no hotkey at all.
+    store.Set("Hotkey", "");
+    LoadSettings(state, store);
+    EXPECT_TRUE(state.Hotkey.None());
 }
 
 TEST_F(SettingsTest, AnUnreadableValueKeepsOnlyItsFieldUnchanged) {
@@ -102,12 +110,50 @@ TEST_F(SettingsTest, AnUnreadableValueKeepsOnlyItsFieldUnchanged) {
     store.Set("Size", "99999");  // overflows 16 bits
     store.Set("Autohide", "True");
     store.Set("Position", "7");  // out of the known codes, kept as it is
+    store.Set("Hotkey", "Hyper+L");
     LoadSettings(state, store);
     EXPECT_EQ(state.FloatTop, 0);
     EXPECT_EQ(state.IconSize, 1);
     EXPECT_EQ(state.FloatLeft, 7680);
     EXPECT_EQ(state.BarPosition, 7);
     EXPECT_TRUE(state.AutoHideOn);
+    EXPECT_EQ(state.Hotkey, kDefaultHotkey);
+    // Chords that could never arrive are unreadable too.
+    for (const char* never : {"Win+L", "Shift+A", "K", "Ctrl+Alt", "Ctrl+Alt+Shift"}) {
+        state.Hotkey = KeyChord{kModCtrl, 'Q'};
+        store.Set("Hotkey", never);
+        LoadSettings(state, store);
+        EXPECT_EQ(state.Hotkey, (KeyChord{kModCtrl, 'Q'})) << never;
+    }
+}
+
+TEST(KeyChordText, EveryChordTheControlCanMakeRoundTrips) {
+    EXPECT_EQ(FormatKeyChord(kDefaultHotkey), "Win+Alt+L");
+    EXPECT_EQ(FormatKeyChord(KeyChord{kModShift | kModAlt | kModCtrl | kModWin, 0x70}), "Win+Ctrl+Alt+Shift+F1");
+    EXPECT_EQ(FormatKeyChord(KeyChord{}), "");
+    for (uint32_t key = 1; key <= 0xFE; ++key) {
+        for (uint32_t modifiers : {kModCtrl | kModAlt, kModWin | kModShift}) {
+            const KeyChord chord{modifiers, key};
+            const std::optional<KeyChord> back = ParseKeyChord(FormatKeyChord(chord));
+            const bool modifierKey = (key >= 0x10 && key <= 0x12) || key == 0x5B || key == 0x5C ||
+                                     (key >= 0xA0 && key <= 0xA5);
+            if (modifierKey) {
+                EXPECT_FALSE(back) << FormatKeyChord(chord);
+            } else {
+                EXPECT_EQ(back, chord) << FormatKeyChord(chord);
+            }
+        }
+    }
+    EXPECT_EQ(ParseKeyChord("control+alt+pageup"), (KeyChord{kModCtrl | kModAlt, 0x21}));
+    EXPECT_EQ(ParseKeyChord("Win+Alt+num7"), (KeyChord{kModWin | kModAlt, 0x67}));
+    EXPECT_EQ(ParseKeyChord("Alt+Ctrl+0xba"), (KeyChord{kModCtrl | kModAlt, 0xBA}));
+    for (const char* bad : {"Win+", "+L", "Ctrl+F25", "Ctrl+0x100", "Ctrl+LL", "Ctrl+Alt+Win"})
+        EXPECT_FALSE(ParseKeyChord(bad)) << bad;
+    // Plain Win+L locks the session below every registration.
+    EXPECT_NE(KeyChordProblem(KeyChord{kModWin, 'L'}), "");
+    EXPECT_EQ(KeyChordProblem(KeyChord{kModWin | kModShift, 'L'}), "");
+    EXPECT_NE(KeyChordProblem(KeyChord{kModShift, 'L'}), "");
+    EXPECT_EQ(KeyChordProblem(KeyChord{}), "");
 }
 
 TEST_F(SettingsTest, SaveWritesEveryKeyInItsOrderAndForm) {
@@ -118,9 +164,11 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInItsOrderAndForm) {
     state.FloatLeft = -15;
     state.FloatWidth = 7500;
     state.AutoHideOn = true;
+    state.Hotkey = KeyChord{kModCtrl | kModAlt, ' '};
     SaveSettings(state, store);
     EXPECT_EQ(store.writes, (std::vector<std::string>{"INI_Path", "Size", "Position", "Top", "Left", "Width",
-                                                      "Autohide"}));
+                                                      "Autohide", "Hotkey"}));
+    EXPECT_EQ(store.Get("Hotkey"), "Ctrl+Alt+Space");
     EXPECT_EQ(store.Get("Size"), "0");
     EXPECT_EQ(store.Get("Position"), "2");
     EXPECT_EQ(store.Get("Left"), "-15");
@@ -133,12 +181,48 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInItsOrderAndForm) {
     EXPECT_EQ(reread.IconSize, 0);
     EXPECT_EQ(reread.FloatLeft, -15);
     EXPECT_TRUE(reread.AutoHideOn);
+    EXPECT_EQ(reread.Hotkey, state.Hotkey);
 }
 
 TEST_F(SettingsTest, AFailingWriteEndsTheSave) {
     store.failOnKey = "Top";
     EXPECT_THROW(SaveSettings(state, store), RuntimeError);
     EXPECT_EQ(store.writes, (std::vector<std::string>{"INI_Path", "Size", "Position"}));
+}
+
+TEST(StartWithWindows, TheBoxShowsWhetherTheValueStartsThisVeryProgram) {
+    FakeRunKey run;
+    const std::string exe = "C:\\Program Files\\Larkspan\\larkspan.exe";
+    EXPECT_FALSE(StartsWithWindows(run, exe));
+    SetStartWithWindows(run, exe, true);
+    EXPECT_EQ(run.values["Larkspan"], "\"C:\\Program Files\\Larkspan\\larkspan.exe\"");
+    EXPECT_TRUE(StartsWithWindows(run, exe));
+    // Forms the shell reads as this program, too.
+    for (const char* command : {" \"c:/program files/larkspan/LARKSPAN.EXE\" /min",
+                                "C:\\Program Files\\Larkspan\\larkspan.exe",
+                                "C:\\Program Files\\Larkspan\\larkspan.exe -x"}) {
+        run.values["Larkspan"] = command;
+        EXPECT_TRUE(StartsWithWindows(run, exe)) << command;
+    }
+    // Another copy, another program, nothing.
+    for (const char* command : {"\"D:\\Stick\\larkspan.exe\"", "\"C:\\Program Files\\Larkspan\\larkspan.exe.old\"",
+                                "C:\\Program Files\\Larkspan\\larkspan.exe2", "\"", ""}) {
+        run.values["Larkspan"] = command;
+        EXPECT_FALSE(StartsWithWindows(run, exe)) << command;
+    }
+
+    // Unticking leaves another copy's value alone; ticking takes it over.
+    run.values["Larkspan"] = "\"D:\\Stick\\larkspan.exe\"";
+    SetStartWithWindows(run, exe, false);
+    EXPECT_EQ(run.values["Larkspan"], "\"D:\\Stick\\larkspan.exe\"");
+    SetStartWithWindows(run, exe, true);
+    EXPECT_TRUE(StartsWithWindows(run, exe));
+    SetStartWithWindows(run, exe, false);
+    EXPECT_EQ(run.values.count("Larkspan"), 0u);
+
+    run.refuse = true;
+    EXPECT_THROW(SetStartWithWindows(run, exe, true), RuntimeError);
+    EXPECT_FALSE(StartsWithWindows(run, exe));
 }
 
 }  // namespace

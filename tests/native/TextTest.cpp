@@ -73,5 +73,21 @@ TEST(TextTest, LetterCaseIsIgnoredAsTheFileIgnoresIt) {
     EXPECT_FALSE(EqualsIgnoreCase("e", "é"));
 }
 
+TEST(TextTest, SearchFoldingDropsCaseAndAccents) {
+    // Every accented letter of Latin-1 and Latin Extended-A lands on ASCII.
+    for (char32_t c = 0xC0; c <= 0x17F; ++c) {
+        if (c == 0xD7 || c == 0xF7) continue;  // × and ÷ are no letters
+        std::string folded;
+        AppendSearchFold(folded, c);
+        ASSERT_FALSE(folded.empty()) << std::hex << static_cast<uint32_t>(c);
+        for (char b : folded)
+            EXPECT_TRUE(b >= 'a' && b <= 'z') << std::hex << static_cast<uint32_t>(c) << " -> " << folded;
+    }
+    EXPECT_EQ(FoldForSearch("Crème BRÛLÉE"), "creme brulee");
+    EXPECT_EQ(FoldForSearch("Łódź Œuvre Straße Æsir Þór"), "lodz oeuvre strasse aesir thor");
+    EXPECT_EQ(FoldForSearch("Cre\xCC\x80me"), "creme");  // a combining grave accent
+    EXPECT_EQ(FoldForSearch("Ωμέγα 工具 ×"), FoldCase("Ωμέγα 工具 ×"));
+}
+
 }  // namespace
 }  // namespace lark::test

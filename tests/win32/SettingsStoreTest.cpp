@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/AppState.h"
+#include "base/win32/RunKeyService.h"
 #include "base/win32/Services.h"
 #include "base/win32/Text.h"
 #include "startup/Settings.h"
@@ -117,7 +118,7 @@ TEST_F(SettingsStoreTest, ReadsAStringWithoutItsNulWholeAndANumberAsNothing) {
     EXPECT_EQ(store_.Read(app_, "Load", "Left"), "");
 }
 
-TEST_F(SettingsStoreTest, SaveThenLoadRoundTripsAllSevenSettings) {
+TEST_F(SettingsStoreTest, SaveThenLoadRoundTripsEverySetting) {
     AppState saved;
     saved.CataloguePath = "D:\\Bar\\Caf\xC3\xA9.ini";
     saved.IconSize = 0;
@@ -126,6 +127,7 @@ TEST_F(SettingsStoreTest, SaveThenLoadRoundTripsAllSevenSettings) {
     saved.FloatWidth = 9000;
     saved.BarPosition = 2;
     saved.AutoHideOn = true;
+    saved.Hotkey = KeyChord{kModWin | kModShift, 0xBA};
     RenamedStore renamed(store_, app_);
     SaveSettings(saved, renamed);
 
@@ -133,7 +135,7 @@ TEST_F(SettingsStoreTest, SaveThenLoadRoundTripsAllSevenSettings) {
     const std::map<std::wstring, std::wstring> expected = {
         {L"INI_Path", L"D:\\Bar\\Caf\u00E9.ini"}, {L"Size", L"0"},      {L"Position", L"2"},
         {L"Top", L"-120"},                         {L"Left", L"4500"}, {L"Width", L"9000"},
-        {L"Autohide", L"True"}};
+        {L"Autohide", L"True"},                    {L"Hotkey", L"Win+Shift+;"}};
     ASSERT_EQ(raw.size(), expected.size());
     for (const auto& [name, text] : expected) {
         ASSERT_EQ(raw.count(name), 1u) << Narrow(name);  // the name exactly as written, case included
@@ -153,6 +155,27 @@ TEST_F(SettingsStoreTest, SaveThenLoadRoundTripsAllSevenSettings) {
     EXPECT_EQ(loaded.FloatWidth, 9000);
     EXPECT_EQ(loaded.BarPosition, 2);
     EXPECT_TRUE(loaded.AutoHideOn);
+    EXPECT_EQ(loaded.Hotkey, saved.Hotkey);
+}
+
+TEST_F(SettingsStoreTest, TheRunListWritesReadsExpandsAndRemovesItsValue) {
+    const std::wstring key = L"Software\\" + Widen(app_) + L"\\Run";
+    RunKeyService run(key);
+    EXPECT_EQ(run.Read(kRunValueName), std::nullopt);  // no key at all yet
+    run.Remove(kRunValueName);                          // nothing to remove is no failure
+    run.Write(kRunValueName, "\"C:\\Caf\xC3\xA9\\larkspan.exe\"");
+    EXPECT_EQ(run.Read(kRunValueName), "\"C:\\Caf\xC3\xA9\\larkspan.exe\"");
+    // An installer's "%SystemRoot%" reads as the folder it stands for.
+    const std::wstring expand = L"%SystemRoot%\\x.exe";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Other", REG_EXPAND_SZ, expand.c_str(),
+                              static_cast<DWORD>((expand.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    wchar_t root[MAX_PATH];
+    ASSERT_GT(GetEnvironmentVariableW(L"SystemRoot", root, MAX_PATH), 0u);
+    EXPECT_EQ(run.Read("Other"), Narrow(root) + "\\x.exe");
+    run.Remove(kRunValueName);
+    EXPECT_EQ(run.Read(kRunValueName), std::nullopt);
+    EXPECT_TRUE(run.Read("Other"));  // only its own value goes
 }
 
 }  // namespace

@@ -273,7 +273,7 @@ void Host::ShowOptionsModal() {
             app().platform.MousePointer.SetDefault();
         }
     };
-    options_.ShowModal(app().state, actions);
+    options_.ShowModal(app().state, actions, Keys());
 }
 
 void Host::HideDock() { Dock().Hide(); }
@@ -304,6 +304,15 @@ BarArrangement& Host::Arrangement() {
 void Host::LaunchButton(BarKind window, const ButtonTag& tag) { lark::LaunchButton(launcher_, window, tag); }
 
 void Host::FloatMoved() { Arrangement().FloatMoved(); }
+void Host::LaunchButtonElevated(const ButtonTag& tag) { lark::LaunchButtonElevated(launcher_, tag); }
+
+AtHand& Host::Keys() {
+    if (!keys_)
+        keys_ = std::make_unique<AtHand>(
+            app(), AtHand::Parts{[this] { return float_.get(); }, [this] { return dock_.get(); },
+                                 [this]() -> DockedInput& { return Docked(); }});
+    return *keys_;
+}
 
 DockedInput& Host::Docked() {
     if (!dockedInput_)
@@ -338,7 +347,8 @@ bool Host::Quit() { return Shutdown(app(), *this, false); }
 bool Host::OwnerDraw(UINT message, LPARAM lParam) { return MenuPresenter::HandleMessage(message, lParam); }
 
 bool Host::PreTranslate(const MSG& msg) {
-    return Barrier([&] { return float_ && float_->PreTranslate(msg); }, [] { return true; });
+    return Barrier([&] { return (float_ && float_->PreTranslate(msg)) || (dock_ && dock_->PreTranslate(msg)); },
+                   [] { return true; });
 }
 
 }  // namespace lark::win

@@ -3,6 +3,7 @@
 // the platform calls Main makes.
 #include <memory>
 
+#include "app/win32/AtHand.h"
 #include "bar/BarArrangement.h"
 #include "bar/DockedInput.h"
 #include "bar/win32/f_Dock.h"
@@ -56,11 +57,20 @@ public:
     BarArrangement& Arrangement();
     // Keyboard use of the bar windows, before the message is dispatched.
     bool PreTranslate(const MSG& msg);
+    // The hotkey, "Start with Windows" and the keyboard's trip to the bar.
+    AtHand& Keys();
 
 private:
     App& app() { return *app_; }
     void LaunchButton(BarKind window, const ButtonTag& tag) override;
     void FloatMoved() override;
+    void LaunchButtonElevated(const ButtonTag& tag) override;
+    void HotkeyPressed() override { Keys().Focus().HotkeyPressed(); }
+    void LeaveBar() override { Keys().Focus().Leave(); }
+    // Windows unloading at the end of the run deactivate too: nothing to hand back then.
+    void BarDeactivated() override {
+        if (!app().state.Quitting) Keys().Focus().Deactivated();
+    }
     void DockedReveal() override;
     void DockedHideTimerTick() override;
     void DockedTabMouseDown() override;
@@ -123,6 +133,7 @@ private:
     std::unique_ptr<EditingContext> editing_;
     std::unique_ptr<MainMenu> menu_;
     frmOptions options_;
+    std::unique_ptr<AtHand> keys_;
 };
 
 }  // namespace lark::win

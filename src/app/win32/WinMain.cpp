@@ -25,6 +25,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     host.Attach(app);
 
     if (!lark::Main(app, host)) return 0;
+    // A chord another program holds leaves the bar without one; Options says so.
+    host.Keys().UseHotkey(app.state.Hotkey);
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

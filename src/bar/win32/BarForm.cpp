@@ -25,6 +25,8 @@ void BarForm::CreateContent() {
     const TwipScale scale{app_.state.TwipsPerPixelX, app_.state.TwipsPerPixelY};
     content_ = std::make_unique<BarContent>(Handle(), lists_.small, lists_.large, scale, *this);
     dropTarget_ = std::make_unique<DropRegistration>(Handle(), static_cast<IDropSite&>(*this));
+    findBox_ = std::make_unique<FindBox>(Handle());
+    find_ = std::make_unique<TypeToFind>(*content_, static_cast<IFindView&>(*this));
 }
 
 void BarForm::ApplyDpi(UINT dpi) {
@@ -45,7 +47,10 @@ void BarForm::AfterShow() {
 }
 
 void BarForm::LayoutContent() {
-    if (content_ && !IsIconic(Handle())) content_->Layout();
+    if (content_ && !IsIconic(Handle())) {
+        content_->Layout();
+        PlaceFindBox();
+    }
 }
 
 void BarForm::OnTabSelected(int32_t position) {
@@ -223,6 +228,26 @@ LRESULT BarForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY:
             if (dropTarget_) dropTarget_->Revoke();
             break;
+        // What these set in motion is skipped, never thrown through the window procedure.
+        case WM_HOTKEY:
+            Guard([&] { host_.HotkeyPressed(); });
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                Guard([&] { ClearFind(); });
+                Guard([&] { host_.BarDeactivated(); });
+            }
+            break;
+        case WM_SYSCOMMAND:
+            // An Alt release alone enters menu mode, which eats the keys
+            // typed next. The hotkey's own Alt goes down in the window the
+            // hotkey came from and up here: that is no tap of the user's.
+            if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == 0) return 0;
+            break;
+        case WM_SETFOCUS:
+            // The frame itself does nothing with keys: the section does.
+            Guard([&] { FocusSection(); });
+            return 0;
         case WM_SETCURSOR:
             // A long operation's hourglass stays while the mouse moves over the bar.
             if (app_.platform.MousePointer.Busy()) {

@@ -4,8 +4,10 @@
 #include <memory>
 
 #include "bar/Launch.h"
+#include "bar/TypeToFind.h"
 #include "bar/win32/BarContent.h"
 #include "bar/win32/DragDrop.h"
+#include "bar/win32/FindBox.h"
 #include "base/App.h"
 #include "base/DropData.h"
 #include "base/win32/Form.h"
@@ -21,6 +23,14 @@ public:
     virtual void LaunchButton(BarKind window, const ButtonTag& tag) = 0;
     // A move of the floating window has ended.
     virtual void FloatMoved() = 0;
+    // Shift+Enter on a button whose target can run as administrator.
+    virtual void LaunchButtonElevated(const ButtonTag& tag) = 0;
+    // The global hotkey (registered on the floating window).
+    virtual void HotkeyPressed() = 0;
+    // Escape with nothing typed: the keyboard goes back where it came from.
+    virtual void LeaveBar() = 0;
+    // A bar window lost the keyboard to another window.
+    virtual void BarDeactivated() = 0;
     // The docked bar's mouse and timer.
     virtual void DockedReveal() = 0;
     virtual void DockedHideTimerTick() = 0;
@@ -64,10 +74,20 @@ struct BarImageLists {
     const KeyedImageList& large;
 };
 
-class BarForm : public Form, public IBarContentEvents, private IDropSite {
+class BarForm : public Form, public IBarContentEvents, private IDropSite, private IFindView {
 public:
     IBarWindow& Content() { return *content_; }
     BarContent& Bar() { return *content_; }
+
+    // Keyboard use of the bar, before the message is dispatched: sections,
+    // buttons, launching and type to find. True when the key was taken.
+    bool PreTranslate(const MSG& msg);
+    // The keyboard on the shown section's toolbar.
+    void FocusSection();
+    // Forgets the text typed to find a program.
+    void ClearFind() {
+        if (find_) find_->Clear();
+    }
 
 protected:
     BarForm(FormRegistry& registry, App& app, BarImageLists lists, IBarHost& host, BarKind kind)
@@ -118,6 +138,18 @@ private:
     void DragLeave() override;
     DWORD Drop(POINT screen, const DragPayload& payload, DWORD allowed) override;
 
+    // IFindView
+    void SelectButton(const FoundButton& found) override;
+    void ShowFindText(const std::string& text, bool matched) override;
+
+    bool OnKeyDown(WPARAM key);
+    bool OnChar(WPARAM unit);
+    void SwitchSection(int step);
+    void MoveButtonFocus(int step);
+    void LaunchFocusedButton(bool elevated);
+    int32_t VisibleToolbar() const;
+    void PlaceFindBox();
+
     BarImageLists lists_;
     std::unique_ptr<BarContent> content_;
     std::unique_ptr<DropRegistration> dropTarget_;
@@ -125,6 +157,9 @@ private:
     // bar's work, nor by a message it shows.
     std::vector<std::pair<DropPlace, DragPayload>> pendingDrops_;
     int32_t hoverTab_ = 0;  // the tab a drag rests on, shown after a moment
+    std::unique_ptr<FindBox> findBox_;
+    std::unique_ptr<TypeToFind> find_;
+    wchar_t highSurrogate_ = 0;  // the first half of a typed character
 };
 
 }  // namespace lark::win

@@ -14,8 +14,6 @@ constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
 // runs once the move's own work is done.
 constexpr UINT kMovedMessage = WM_APP + 2;
 
-bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
-
 }  // namespace
 
 void f_Float::Load() {
@@ -157,77 +155,6 @@ void f_Float::OnUnload(bool& cancel) {
     }
     UnloadExtraToolbars(Content());
     if (!s.Quitting && !host_.Quit()) cancel = true;
-}
-
-// --- keyboard ---------------------------------------------------------------
-
-bool f_Float::PreTranslate(const MSG& msg) {
-    // A disabled bar (a load runs, a modal window is up) takes no keys.
-    if (msg.message != WM_KEYDOWN || !Loaded() || !IsWindowEnabled(Handle())) return false;
-    if (msg.hwnd != Handle() && !IsChild(Handle(), msg.hwnd)) return false;
-    const bool ctrl = KeyDown(VK_CONTROL);
-    const bool shift = KeyDown(VK_SHIFT);
-    switch (msg.wParam) {
-        case VK_TAB:
-            if (ctrl) {
-                SwitchSection(shift ? -1 : 1);
-            } else {
-                MoveButtonFocus(shift ? -1 : 1);
-            }
-            return true;
-        case VK_RIGHT:
-        case VK_DOWN:
-            MoveButtonFocus(1);
-            return true;
-        case VK_LEFT:
-        case VK_UP:
-            MoveButtonFocus(-1);
-            return true;
-        case VK_RETURN:
-        case VK_SPACE:
-            LaunchFocusedButton();
-            return true;
-        default:
-            return false;
-    }
-}
-
-void f_Float::SwitchSection(int step) {
-    ITabStrip& tabs = Content().TabControl1();
-    const int32_t count = tabs.TabCount();
-    if (count == 0) return;
-    const int32_t current = tabs.CurrentTab();
-    const int32_t next = ((current - 1 + step) % count + count) % count + 1;
-    Guard([&] { tabs.SelectTab(next); });
-}
-
-int32_t f_Float::VisibleToolbar() const {
-    auto& content = const_cast<f_Float*>(this)->Content();
-    for (int32_t index : content.ToolbarIndices())
-        if (content.ToolbarVisible(index)) return index;
-    return -1;
-}
-
-void f_Float::MoveButtonFocus(int step) {
-    const int32_t index = VisibleToolbar();
-    if (index < 0) return;
-    HWND toolbar = Bar().ToolbarHandle(index);
-    const auto count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
-    if (count == 0) return;
-    const auto hot = static_cast<int>(SendMessageW(toolbar, TB_GETHOTITEM, 0, 0));
-    const int next = hot < 0 ? (step > 0 ? 0 : count - 1) : ((hot + step) % count + count) % count;
-    SetFocus(toolbar);
-    SendMessageW(toolbar, TB_SETHOTITEM, static_cast<WPARAM>(next), 0);
-}
-
-void f_Float::LaunchFocusedButton() {
-    const int32_t index = VisibleToolbar();
-    if (index < 0) return;
-    HWND toolbar = Bar().ToolbarHandle(index);
-    const auto hot = static_cast<int>(SendMessageW(toolbar, TB_GETHOTITEM, 0, 0));
-    if (hot < 0) return;
-    const std::vector<std::string> keys = Content().ButtonKeys(index);
-    if (hot < static_cast<int>(keys.size())) OnButtonClick(index, keys[static_cast<size_t>(hot)]);
 }
 
 }  // namespace lark::win

@@ -23,9 +23,6 @@ public:
     WindowPlacement Placement() const override;
     void EnableMoveDetection(bool enabled) override;
 
-    // Keyboard use of the bar; true when the key was taken.
-    bool PreTranslate(const MSG& msg);
-
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnUnload(bool& cancel) override;
@@ -36,10 +33,6 @@ private:
     // A move has ended: a monitor of another DPI is taken on, then the
     // position rules hear of it.
     void OnMoveEnded();
-    void SwitchSection(int step);
-    void MoveButtonFocus(int step);
-    void LaunchFocusedButton();
-    int32_t VisibleToolbar() const;
 
     HICON icon_;
     bool moveDetection_ = false;

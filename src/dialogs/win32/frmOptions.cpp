@@ -6,18 +6,37 @@
 
 #include "base/win32/Barrier.h"
 #include "base/win32/Dpi.h"
+#include "base/win32/Text.h"
 #include "dialogs/win32/OptionsIds.h"
 
 namespace lark::win {
 namespace {
 
 const int kPage0[] = {IDC_FRAME1,    IDC_OPTION1_3, IDC_OPTION1_2, IDC_OPTION1_4, IDC_FRASAMPLE1, IDC_OPTION1_0,
-                      IDC_OPTION1_1, IDC_FRAME2,    IDC_OPTION1_6, IDC_OPTION1_7, IDC_LABEL1};
+                      IDC_OPTION1_1, IDC_FRAME2,    IDC_OPTION1_6, IDC_OPTION1_7, IDC_LABEL1,
+                      IDC_FRAME3, IDC_CHKSTARTWITHWINDOWS, IDC_LBLHOTKEY, IDC_HOTKEY, IDC_CHKHOTKEYWIN,
+                      IDC_LBLHOTKEYSTATUS};
 const int kPage1[] = {IDC_FRASAMPLE2, IDC_CMDLOAD_0, IDC_CMDLOAD_1, IDC_CMDLOAD_2, IDC_CMDLOAD_3, IDC_CMDLOAD_4};
 const int kOptions[] = {kOptAutoHide, kOptFixed, kOptTop, kOptFloat, kOptBottom, kOptLarge, kOptSmall};
 const wchar_t* const kTips[] = {L"Set Options for Group 1", L"Set Options for Group 2"};
 
 int OptionId(int option) { return IDC_OPTION1_0 + option; }
+
+// The hotkey control knows Shift, Ctrl and Alt by flags of its own; the
+// Windows key has a box beside it.
+struct ModifierFlag {
+    uint32_t modifier;
+    BYTE flag;
+};
+const ModifierFlag kModifierFlags[] = {
+    {kModShift, HOTKEYF_SHIFT}, {kModCtrl, HOTKEYF_CONTROL}, {kModAlt, HOTKEYF_ALT}};
+
+// Keys the control shows by their name only with the extended flag, not
+// as their number-pad twins.
+bool IsExtendedKey(uint32_t key) {
+    return (key >= VK_PRIOR && key <= VK_DOWN) || key == VK_INSERT || key == VK_DELETE || key == VK_DIVIDE ||
+           key == VK_NUMLOCK;
+}
 
 // Windows of this thread the dialog disables while it is up, as a modal
 // dialog does to its owner.
@@ -45,8 +64,9 @@ std::vector<HWND> DisableThreadWindows(HWND except) {
 
 }  // namespace
 
-void frmOptions::ShowModal(AppState& state, const Actions& actions) {
+void frmOptions::ShowModal(AppState& state, const Actions& actions, IAtHandServices& atHand) {
     state_ = &state;
+    atHand_ = &atHand;
     done_ = false;
     ok_ = false;
     autoLoad_ = -1;
@@ -123,7 +143,8 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             // The strip lies beneath the pages' controls.
             SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-            options_.Load(*state_);
+            options_.Load(*state_, *atHand_);
+            ShowHotkey(options_.Hotkey());
             Refresh();
             ShowPage(0);
             return TRUE;
@@ -132,6 +153,17 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             const int id = LOWORD(wParam);
             if (HIWORD(wParam) == BN_CLICKED && id >= IDC_OPTION1_0 && id <= IDC_OPTION1_7) {
                 options_.Click(id - IDC_OPTION1_0);
+                Refresh();
+                return TRUE;
+            }
+            if (id == IDC_CHKSTARTWITHWINDOWS && HIWORD(wParam) == BN_CLICKED) {
+                options_.TickStartWithWindows(IsDlgButtonChecked(dialog_, id) == BST_CHECKED);
+                Refresh();
+                return TRUE;
+            }
+            if ((id == IDC_HOTKEY && HIWORD(wParam) == EN_CHANGE) ||
+                (id == IDC_CHKHOTKEYWIN && HIWORD(wParam) == BN_CLICKED)) {
+                options_.ChooseHotkey(ReadHotkey());
                 Refresh();
                 return TRUE;
             }
@@ -145,6 +177,16 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return TRUE;
             }
             if (id == IDOK) {
+                // A new hotkey that cannot be had keeps the dialog open
+                // once, saying why, for another choice.
+                const bool applying = options_.ApplyEnabled();
+                options_.Apply(*state_);
+                if (applying && options_.HotkeyRefused()) {
+                    Refresh();
+                    SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog_, IDC_HOTKEY)),
+                                 TRUE);
+                    return TRUE;
+                }
                 Close(-1, true);
                 return TRUE;
             }
@@ -194,11 +236,32 @@ void frmOptions::ShowPage(int32_t page) {
 void frmOptions::Refresh() {
     for (int option : kOptions)
         CheckDlgButton(dialog_, OptionId(option), options_.Selected(option) ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog_, IDC_CHKSTARTWITHWINDOWS, options_.StartWithWindows() ? BST_CHECKED : BST_UNCHECKED);
+    SetDlgItemTextW(dialog_, IDC_LBLHOTKEYSTATUS, Widen(options_.HotkeyStatus()).c_str());
     HWND apply = GetDlgItem(dialog_, IDC_CMDAPPLY);
     // A disabled button that keeps the focus leaves the dialog deaf to Esc
     // and Tab: hand the focus on first.
     if (!options_.ApplyEnabled() && GetFocus() == apply) SendMessageW(dialog_, WM_NEXTDLGCTL, 0, FALSE);
     EnableWindow(apply, options_.ApplyEnabled());
+}
+
+void frmOptions::ShowHotkey(const KeyChord& chord) {
+    BYTE flags = 0;
+    for (const ModifierFlag& m : kModifierFlags)
+        if (chord.modifiers & m.modifier) flags |= m.flag;
+    if (IsExtendedKey(chord.key)) flags |= HOTKEYF_EXT;
+    SendMessageW(GetDlgItem(dialog_, IDC_HOTKEY), HKM_SETHOTKEY, MAKEWORD(chord.key & 0xFF, flags), 0);
+    CheckDlgButton(dialog_, IDC_CHKHOTKEYWIN, chord.modifiers & kModWin ? BST_CHECKED : BST_UNCHECKED);
+}
+
+KeyChord frmOptions::ReadHotkey() const {
+    const auto value = static_cast<WORD>(SendMessageW(GetDlgItem(dialog_, IDC_HOTKEY), HKM_GETHOTKEY, 0, 0));
+    KeyChord chord;
+    chord.key = LOBYTE(value);
+    for (const ModifierFlag& m : kModifierFlags)
+        if (HIBYTE(value) & m.flag) chord.modifiers |= m.modifier;
+    if (IsDlgButtonChecked(dialog_, IDC_CHKHOTKEYWIN) == BST_CHECKED) chord.modifiers |= kModWin;
+    return chord;
 }
 
 void frmOptions::Close(int autoLoad, bool ok) {

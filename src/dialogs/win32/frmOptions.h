@@ -22,18 +22,22 @@ public:
     };
 
     // Modal: returns when the dialog has closed and its choice has run.
-    void ShowModal(AppState& state, const Actions& actions);
+    void ShowModal(AppState& state, const Actions& actions, IAtHandServices& atHand);
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ShowPage(int32_t page);
     void Refresh();
+    // The hotkey control and its Win box, to and from a key chord.
+    void ShowHotkey(const KeyChord& chord);
+    KeyChord ReadHotkey() const;
     void Close(int autoLoad, bool ok);
 
     HWND dialog_ = nullptr;
     HWND opener_ = nullptr;  // the window in front when the dialog was asked for
     AppState* state_ = nullptr;
+    IAtHandServices* atHand_ = nullptr;
     OptionsState options_;
     bool done_ = false;
     bool ok_ = false;

@@ -1448,6 +1448,61 @@ int CmdSetClipboard(Options& o) {
     return PutOnClipboard({{CF_UNICODETEXT, WideBytes(text)}}) ? kExitOk : kExitNotFound;
 }
 
+// ShowWindowAsync with --cmd N (an SW_* value: 6 minimises), as a shell
+// would, without waiting for the window's thread.
+int CmdShowWindow(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    const auto cmd = static_cast<int>(o.Number(L"cmd", SW_SHOW));
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    ShowWindowAsync(*h, cmd);
+    return kExitOk;
+}
+
+// The chord a window's hotkey control (msctls_hotkey32) holds: "key\tVK"
+// and "flags\tF" (HOTKEYF_* bits), both decimal, as HKM_GETHOTKEY gives them.
+int CmdHotkeyControl(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    HWND control = FindWindowExW(*h, nullptr, HOTKEY_CLASSW, nullptr);
+    auto value = control ? Ask(control, HKM_GETHOTKEY) : std::nullopt;
+    if (!value) {
+        Err(L"no hotkey control that answers");
+        return kExitNotFound;
+    }
+    Out(Fmt(L"key\t%d", static_cast<int>(LOBYTE(static_cast<WORD>(*value)))));
+    Out(Fmt(L"flags\t%d", static_cast<int>(HIBYTE(static_cast<WORD>(*value)))));
+    return kExitOk;
+}
+
+// Holds a global hotkey as another program would: registers --modifiers N
+// (MOD_* bits) with --key N (a virtual-key code), prints "held", and keeps
+// it until --timeout-ms (default 60000) has passed or the process is
+// killed. Exit 1 with the error number when the chord is taken already.
+int CmdHoldHotkey(Options& o) {
+    const auto modifiers = static_cast<UINT>(o.Number(L"modifiers", 0));
+    const auto key = static_cast<UINT>(o.Number(L"key", 0));
+    const DWORD timeout = static_cast<DWORD>(o.Number(L"timeout-ms", 60000));
+    o.Done();
+    if (!RegisterHotKey(nullptr, 1, modifiers, key)) {
+        Err(Fmt(L"RegisterHotKey failed: error %lu", GetLastError()));
+        return kExitNotFound;
+    }
+    Out(L"held");
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - start < timeout) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        Sleep(kPollMs);
+    }
+    UnregisterHotKey(nullptr, 1);
+    return kExitOk;
+}
+
 int CmdHelp(Options& o);
 
 struct Command {
@@ -1498,6 +1553,9 @@ const Command kCommands[] = {
     {L"drag-source", L"(--files \"P|P\" | --url U [--title T]) [--x X --y Y] [--timeout-ms N]  a window to drag them from",
      CmdDragSource},
     {L"set-clipboard", L"--text T  put the text on the clipboard", CmdSetClipboard},
+    {L"show-window", L"SELECT --cmd N  ShowWindowAsync with an SW_* value", CmdShowWindow},
+    {L"hotkey-control", L"SELECT  the key and flags of the window's hotkey control", CmdHotkeyControl},
+    {L"hold-hotkey", L"--modifiers N --key N [--timeout-ms N]  register a global hotkey and keep it", CmdHoldHotkey},
     {L"help", L" this text", CmdHelp},
 };
 

@@ -1,0 +1,166 @@
+// The keyboard on a bar window: Ctrl+Tab switches sections, Tab and the
+// arrows move over the buttons, Enter or Space opens one, and typed letters
+// find a program in any section.
+#include "bar/win32/BarForm.h"
+
+#include <commctrl.h>
+
+#include "base/RuntimeError.h"
+
+namespace lark::win {
+namespace {
+
+bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+}  // namespace
+
+bool BarForm::PreTranslate(const MSG& msg) {
+    // A disabled bar (a load runs, a modal window is up) takes no keys.
+    if (!Loaded() || !content_ || !IsWindowEnabled(Handle())) return false;
+    if (msg.message != WM_KEYDOWN && msg.message != WM_CHAR) return false;
+    if (msg.hwnd != Handle() && !IsChild(Handle(), msg.hwnd)) return false;
+    bool taken = false;
+    // A key must never take the program down with it.
+    Guard([&] { taken = msg.message == WM_CHAR ? OnChar(msg.wParam) : OnKeyDown(msg.wParam); });
+    return taken;
+}
+
+bool BarForm::OnKeyDown(WPARAM key) {
+    const bool ctrl = KeyDown(VK_CONTROL);
+    const bool shift = KeyDown(VK_SHIFT);
+    switch (key) {
+        case VK_TAB:
+            find_->Clear();
+            if (ctrl) {
+                SwitchSection(shift ? -1 : 1);
+            } else {
+                MoveButtonFocus(shift ? -1 : 1);
+            }
+            return true;
+        case VK_RIGHT:
+        case VK_DOWN:
+            find_->Clear();
+            MoveButtonFocus(1);
+            return true;
+        case VK_LEFT:
+        case VK_UP:
+            find_->Clear();
+            MoveButtonFocus(-1);
+            return true;
+        case VK_RETURN:
+            LaunchFocusedButton(shift);
+            return true;
+        case VK_SPACE:
+            // Inside a typed name a blank is part of it.
+            if (find_->Active()) return false;
+            LaunchFocusedButton(false);
+            return true;
+        case VK_BACK:
+            return find_->Backspace();
+        case VK_ESCAPE:
+            if (!find_->Clear()) host_.LeaveBar();
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool BarForm::OnChar(WPARAM unit) {
+    const auto u = static_cast<wchar_t>(unit);
+    if (u >= 0xD800 && u <= 0xDBFF) {
+        highSurrogate_ = u;
+        return true;
+    }
+    char32_t c = u;
+    if (u >= 0xDC00 && u <= 0xDFFF) {
+        if (highSurrogate_ == 0) return true;  // half a character: nothing to find with
+        c = 0x10000 + ((static_cast<char32_t>(highSurrogate_) - 0xD800) << 10) + (u - 0xDC00);
+    }
+    highSurrogate_ = 0;
+    return find_->Type(c);
+}
+
+void BarForm::FocusSection() {
+    const int32_t index = VisibleToolbar();
+    if (index >= 0) SetFocus(Bar().ToolbarHandle(index));
+}
+
+void BarForm::SwitchSection(int step) {
+    ITabStrip& tabs = Content().TabControl1();
+    const int32_t count = tabs.TabCount();
+    if (count == 0) return;
+    const int32_t current = tabs.CurrentTab();
+    const int32_t next = ((current - 1 + step) % count + count) % count + 1;
+    Guard([&] { tabs.SelectTab(next); });
+}
+
+int32_t BarForm::VisibleToolbar() const {
+    for (int32_t index : content_->ToolbarIndices())
+        if (content_->ToolbarVisible(index)) return index;
+    return -1;
+}
+
+void BarForm::MoveButtonFocus(int step) {
+    const int32_t index = VisibleToolbar();
+    if (index < 0) return;
+    HWND toolbar = Bar().ToolbarHandle(index);
+    const auto count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
+    if (count == 0) return;
+    const auto hot = static_cast<int>(SendMessageW(toolbar, TB_GETHOTITEM, 0, 0));
+    const int next = hot < 0 ? (step > 0 ? 0 : count - 1) : ((hot + step) % count + count) % count;
+    SetFocus(toolbar);
+    SendMessageW(toolbar, TB_SETHOTITEM, static_cast<WPARAM>(next), 0);
+}
+
+void BarForm::LaunchFocusedButton(bool elevated) {
+    // Typed text that names nothing leaves no button to open.
+    if (find_->Active() && !find_->Matched()) {
+        MessageBeep(MB_OK);
+        return;
+    }
+    const int32_t index = VisibleToolbar();
+    if (index < 0) return;
+    HWND toolbar = Bar().ToolbarHandle(index);
+    const auto hot = static_cast<int>(SendMessageW(toolbar, TB_GETHOTITEM, 0, 0));
+    if (hot < 0) return;
+    const std::vector<std::string> keys = Content().ButtonKeys(index);
+    if (hot >= static_cast<int>(keys.size())) return;
+    find_->Clear();
+    const std::string& key = keys[static_cast<size_t>(hot)];
+    if (!elevated) {
+        OnButtonClick(index, key);
+        return;
+    }
+    ButtonTag tag;
+    if (!Guard([&] { tag = content_->GetButtonTag(index, key); })) return;
+    // Where "Run as administrator" does not apply, Shift+Enter opens as Enter does.
+    if (OffersRunAsAdministrator(tag)) {
+        host_.LaunchButtonElevated(tag);
+    } else {
+        host_.LaunchButton(kind_, tag);
+    }
+}
+
+void BarForm::SelectButton(const FoundButton& found) {
+    Guard([&] { Content().TabControl1().SelectTab(found.tab); });
+    HWND toolbar = Bar().ToolbarHandle(found.toolbarIndex);
+    SetFocus(toolbar);
+    SendMessageW(toolbar, TB_SETHOTITEM, static_cast<WPARAM>(found.button), 0);
+}
+
+void BarForm::ShowFindText(const std::string& text, bool matched) {
+    PlaceFindBox();
+    findBox_->Show(text, matched);
+}
+
+void BarForm::PlaceFindBox() {
+    if (!findBox_) return;
+    // The right end of the toolbar row, where the buttons seldom reach.
+    RECT page = Bar().Tabs().ClientRectPx();
+    const int32_t index = VisibleToolbar();
+    const int height = Bar().ToolbarAt(index >= 0 ? index : 0).HeightPx();
+    if (page.bottom > page.top + height) page.bottom = page.top + height;
+    findBox_->Place(page);
+}
+
+}  // namespace lark::win

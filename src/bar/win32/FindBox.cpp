@@ -1,0 +1,117 @@
+#include "bar/win32/FindBox.h"
+
+#include <algorithm>
+
+#include "base/RuntimeError.h"
+#include "base/win32/Text.h"
+
+namespace lark::win {
+namespace {
+
+constexpr wchar_t kClassName[] = L"LarkspanFind";
+constexpr int kPadPx = 4;
+constexpr int kMinWidthPx = 60;
+
+HFONT CreateMessageFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+}  // namespace
+
+FindBox::FindBox(HWND parent) : font_(CreateMessageFont()) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExW(instance, kClassName, &wc)) {
+        wc = WNDCLASSEXW{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &FindBox::WindowProc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
+        wc.lpszClassName = kClassName;
+        if (!RegisterClassExW(&wc)) Raise(kErrOutOfMemory);
+    }
+    hwnd_.reset(CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_BORDER, 0, 0, 0, 0, parent,
+                                nullptr, instance, this));
+    if (!hwnd_) Raise(kErrOutOfMemory);
+}
+
+FindBox::~FindBox() {
+    if (hwnd_) SetWindowLongPtrW(hwnd_.get(), GWLP_USERDATA, 0);
+}
+
+void FindBox::Show(const std::string& text, bool matched) {
+    text_ = Widen(text);
+    matched_ = matched;
+    SetWindowTextW(hwnd_.get(), text_.c_str());  // for whoever reads the bar from outside
+    if (text_.empty()) {
+        ShowWindow(hwnd_.get(), SW_HIDE);
+        return;
+    }
+    Fit();
+    InvalidateRect(hwnd_.get(), nullptr, TRUE);
+    ShowWindow(hwnd_.get(), SW_SHOWNA);
+}
+
+void FindBox::Place(const RECT& area) {
+    area_ = area;
+    Fit();
+}
+
+void FindBox::Fit() {
+    WindowDc dc(hwnd_.get());
+    SelectGuard font(dc.get(), font_ ? static_cast<HGDIOBJ>(font_.get()) : GetStockObject(DEFAULT_GUI_FONT));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc.get(), text_.c_str(), static_cast<int>(text_.size()), &extent);
+    const int areaWidth = std::max<int>(area_.right - area_.left, 0);
+    const int areaHeight = std::max<int>(area_.bottom - area_.top, 0);
+    // Long text keeps its end in view; the box never covers more than half
+    // the bar.
+    const int width = std::min(std::max<int>(extent.cx + 2 * kPadPx + 2, kMinWidthPx), areaWidth / 2);
+    const int height = std::min<int>(extent.cy + kPadPx + 2, areaHeight);
+    const int left = area_.right - width - kPadPx;
+    const int top = area_.top + (areaHeight - height) / 2;
+    SetWindowPos(hwnd_.get(), HWND_TOP, left, top, width, height, SWP_NOACTIVATE);
+}
+
+void FindBox::Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_.get(), &ps);
+    RECT client{};
+    GetClientRect(hwnd_.get(), &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+    SelectGuard font(dc, font_ ? static_cast<HGDIOBJ>(font_.get()) : GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(matched_ ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+    RECT text = client;
+    InflateRect(&text, -kPadPx, 0);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text_.c_str(), static_cast<int>(text_.size()), &extent);
+    // Text too long for the box shows its end, where the typing is.
+    const UINT align = extent.cx > text.right - text.left ? DT_RIGHT : DT_LEFT;
+    DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &text,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | align);
+    EndPaint(hwnd_.get(), &ps);
+}
+
+LRESULT CALLBACK FindBox::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* self = reinterpret_cast<FindBox*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self && message == WM_PAINT) {
+        try {
+            self->Paint();
+        } catch (...) {
+            ValidateRect(hwnd, nullptr);  // drawing failed: nothing else to do
+        }
+        return 0;
+    }
+    if (self && message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace lark::win
