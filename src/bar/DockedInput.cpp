@@ -46,16 +46,16 @@ void DockedInput::HideTimerTick() {
     }
 }
 
-void DockedInput::TabMouseDown() {
-    s_.CursorPos = cursor_.Position();
+void DockedInput::TabMouseDown(PointPx at) {
+    s_.CursorPos = at;
     mouseDownX_ = s_.CursorPos.x;
     mouseDownY_ = s_.CursorPos.y;
 }
 
-void DockedInput::TabMouseUp(int16_t button) {
+void DockedInput::TabMouseUp(int16_t button, PointPx at) {
     if (button == kRightButton) return;
     try {
-        s_.CursorPos = cursor_.Position();
+        s_.CursorPos = at;
         const int32_t x = s_.CursorPos.x;
         const int32_t y = s_.CursorPos.y;
         // Positions, not distances from the screen's corner: a bar on a

@@ -21,10 +21,11 @@ public:
     // While held (the bar has the keyboard) a shown auto-hide bar stays,
     // wherever the mouse is; tmrHide hides it once released.
     void HoldShown(bool held) { held_ = held; }
-    // Mouse down on the tab strip, any button.
-    void TabMouseDown();
+    // Mouse down on the tab strip, any button, at a screen point: where the
+    // press happened, not where the pointer has gone since.
+    void TabMouseDown(PointPx at);
     // Mouse up on the tab strip; the right button belongs to the menu.
-    void TabMouseUp(int16_t button);
+    void TabMouseUp(int16_t button, PointPx at);
 
     static constexpr int32_t kClickTolerancePx = 5;
     static constexpr int16_t kRightButton = 2;

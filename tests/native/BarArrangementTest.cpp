@@ -425,10 +425,8 @@ TEST_F(MonitorsTest, TheBarDocksOnTheEdgeOfTheMonitorItIsDroppedOn) {
     // On the 150 % monitor: its edge, at its DPI's thickness.
     FakeCursor cursor;
     DockedInput input{s, docked, cursor, arrangement, errors};
-    cursor.at = {500, 740};
-    input.TabMouseDown();
-    cursor.at = {1500, 500};
-    input.TabMouseUp(1);
+    input.TabMouseDown({500, 740});
+    input.TabMouseUp(1, {1500, 500});
     EXPECT_EQ(s.BarPosition, kBarFloating);
     floating.rect = RectPx{1500, 30, 2250, 140};  // 300 twips from the top at 144 DPI
     arrangement.FloatMoved();
@@ -440,10 +438,8 @@ TEST_F(MonitorsTest, TheBarDocksOnTheEdgeOfTheMonitorItIsDroppedOn) {
     EXPECT_EQ(shell.reserved[0xD0C].left, 1024);
 
     // Dragged down onto the bottom edge of the monitor left of the origin.
-    cursor.at = {1500, 20};
-    input.TabMouseDown();
-    cursor.at = {-300, 1750};
-    input.TabMouseUp(1);
+    input.TabMouseDown({1500, 20});
+    input.TabMouseUp(1, {-300, 1750});
     EXPECT_EQ(s.BarPosition, kBarBottom);
     EXPECT_EQ(docked.x, -800);
     EXPECT_EQ(docked.width, 1280);
@@ -548,15 +544,12 @@ TEST_F(DockedInputTest, TheBottomBarSlidesUpAndDownAgain) {
 
 TEST_F(DockedInputTest, FivePixelsIsAClickSixADrag) {
     DockAt(kBarTop, false);
-    cursor.at = {100, 20};
-    input.TabMouseDown();
-    cursor.at = {105, 25};
-    input.TabMouseUp(1);
+    input.TabMouseDown({100, 20});
+    input.TabMouseUp(1, {105, 25});
     EXPECT_EQ(s.BarPosition, kBarTop);
     EXPECT_TRUE(docked.visible);
 
-    cursor.at = {106, 20};
-    input.TabMouseUp(1);
+    input.TabMouseUp(1, {106, 20});
     // Dropped 20 pixels down (300 twips): still the top edge, arranged again.
     EXPECT_EQ(s.BarPosition, kBarTop);
     EXPECT_EQ(docked.placed.normalPosition.left, 106);
@@ -565,10 +558,11 @@ TEST_F(DockedInputTest, FivePixelsIsAClickSixADrag) {
 
 TEST_F(DockedInputTest, ADropInTheMiddleFloatsTheBarThere) {
     DockAt(kBarTop, false);
-    cursor.at = {100, 20};
-    input.TabMouseDown();
-    cursor.at = {300, 400};
-    input.TabMouseUp(4);  // the middle button drags too
+    input.TabMouseDown({100, 20});
+    // Where the button came up, not where the pointer is by the time the
+    // message is handled.
+    cursor.at = {0, 0};
+    input.TabMouseUp(4, {300, 400});  // the middle button drags too
     EXPECT_EQ(s.BarPosition, kBarFloating);
     EXPECT_FALSE(docked.visible);
     EXPECT_TRUE(floating.visible);
@@ -579,10 +573,8 @@ TEST_F(DockedInputTest, ADropInTheMiddleFloatsTheBarThere) {
 
 TEST_F(DockedInputTest, TheRightButtonNeverDrags) {
     DockAt(kBarTop, false);
-    cursor.at = {100, 20};
-    input.TabMouseDown();
-    cursor.at = {300, 400};
-    input.TabMouseUp(DockedInput::kRightButton);
+    input.TabMouseDown({100, 20});
+    input.TabMouseUp(DockedInput::kRightButton, {300, 400});
     EXPECT_EQ(s.BarPosition, kBarTop);
     EXPECT_TRUE(docked.visible);
 }

@@ -322,8 +322,8 @@ DockedInput& Host::Docked() {
 
 void Host::DockedReveal() { Docked().Reveal(); }
 void Host::DockedHideTimerTick() { Docked().HideTimerTick(); }
-void Host::DockedTabMouseDown() { Docked().TabMouseDown(); }
-void Host::DockedTabMouseUp(int16_t button) { Docked().TabMouseUp(button); }
+void Host::DockedTabMouseDown(PointPx at) { Docked().TabMouseDown(at); }
+void Host::DockedTabMouseUp(int16_t button, PointPx at) { Docked().TabMouseUp(button, at); }
 
 void Host::DisplayChanged() { Arrangement().OnDisplayChanged(); }
 // The docked window's news before the first arrangement concern no appbar.

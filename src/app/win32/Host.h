@@ -73,8 +73,8 @@ private:
     }
     void DockedReveal() override;
     void DockedHideTimerTick() override;
-    void DockedTabMouseDown() override;
-    void DockedTabMouseUp(int16_t button) override;
+    void DockedTabMouseDown(PointPx at) override;
+    void DockedTabMouseUp(int16_t button, PointPx at) override;
     void DisplayChanged() override;
     void ShellRestarted() override;
     void FullScreenApp(bool opened) override;

@@ -34,8 +34,9 @@ public:
     // The docked bar's mouse and timer.
     virtual void DockedReveal() = 0;
     virtual void DockedHideTimerTick() = 0;
-    virtual void DockedTabMouseDown() = 0;
-    virtual void DockedTabMouseUp(int16_t button) = 0;
+    // At the message's screen point.
+    virtual void DockedTabMouseDown(PointPx at) = 0;
+    virtual void DockedTabMouseUp(int16_t button, PointPx at) = 0;
     // Right-clicks: the popup menu, owned by the clicked control; x and y
     // in twips from its top left.
     virtual void ToolbarRightClick(int32_t toolbarIndex, const std::string& buttonKey, HWND control, double x,

@@ -1,6 +1,7 @@
 #include "bar/win32/f_Dock.h"
 
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include "base/BarInput.h"
 #include "base/RuntimeError.h"
@@ -63,10 +64,19 @@ void f_Dock::SetPlacement(const WindowPlacement& placement) {
     if (!SetWindowPlacement(Handle(), &native)) Raise(kErrInvalidCall);
 }
 
-void f_Dock::OnTabMouseDown(const MouseArgs&) { host_.DockedTabMouseDown(); }
+namespace {
+// The screen point of the message being handled: under load the pointer may
+// have moved on before the press or release is read.
+PointPx MessagePoint() {
+    const DWORD at = GetMessagePos();
+    return PointPx{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+}
+}  // namespace
+
+void f_Dock::OnTabMouseDown(const MouseArgs&) { host_.DockedTabMouseDown(MessagePoint()); }
 void f_Dock::OnTabMouseUp(const MouseArgs& args) {
     BarForm::OnTabMouseUp(args);
-    host_.DockedTabMouseUp(args.button);
+    host_.DockedTabMouseUp(args.button, MessagePoint());
 }
 void f_Dock::OnTabMouseMove(const MouseArgs&) { host_.DockedReveal(); }
 void f_Dock::OnTabMouseEnter(const MouseArgs&) { host_.DockedReveal(); }
