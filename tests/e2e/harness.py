@@ -871,6 +871,18 @@ class LarkspanTestCase(unittest.TestCase):
             raise RuntimeError(f"import failed: {text(done.stderr)}")
         return path
 
+    def wait_window(self, what: str, timeout: float = 10.0, **select) -> str:
+        """The window that `select` finds within `timeout`, its thread back
+        in its message loop; fails naming `what` and the screen."""
+        hwnd = self.driver.find_window(timeout_ms=int(timeout * 1000), **select)
+        self.assertIsNotNone(hwnd, f"no {what}\n{self.describe_screen()}")
+        self.driver.sync(hwnd)
+        return hwnd
+
+    def wait_gone(self, hwnd: str, what: str = "the window", timeout: float = 10.0) -> None:
+        done = self.driver.call("wait-gone", "--hwnd", hwnd, "--timeout-ms", str(int(timeout * 1000)))
+        self.assertEqual(done.returncode, 0, f"{what} {hwnd} is still open\n{self.describe_screen()}")
+
     def describe_screen(self) -> str:
         try:
             rows = self.driver.list_windows(visible_only=True)

@@ -138,18 +138,9 @@ class ArrangingTests(LarkspanTestCase):
         open_popup_menu(self.driver, *at, timeout=UI_TIMEOUT)
         Keyboard.press(*["Down"] * steps_down(caption), "Return")
 
-    def wait_window(self, title, cls, what):
-        hwnd = self.driver.find_window(title=title, cls=cls, timeout_ms=int(UI_TIMEOUT * 1000))
-        self.assertIsNotNone(hwnd, f"no window {title!r} {what}\n{self.describe_screen()}")
-        return hwnd
-
-    def wait_gone(self, hwnd):
-        done = self.driver.call("wait-gone", "--hwnd", hwnd, "--timeout-ms", str(int(UI_TIMEOUT * 1000)))
-        self.assertEqual(done.returncode, 0, f"window {hwnd} is still open\n{self.describe_screen()}")
-
     def rename(self, at, caption, title, old, new, bar):
         self.choose(at, caption)
-        box = self.wait_window(title, INPUT_BOX_CLASS, f"after {caption}")
+        box = self.wait_window(f"input box after {caption}", title=title, cls=INPUT_BOX_CLASS)
         edits = [c.text for c in child_windows(self.driver, box) if c.cls.lower() == "edit"]
         self.assertEqual(edits, [old], f"the name {title!r} offers")
         enter_text(self.driver, box, new)  # over the name, which starts selected
@@ -266,7 +257,7 @@ class ArrangingTests(LarkspanTestCase):
 
         # Properties: the arguments typed reach the program.
         self.choose(tools.buttons[0].centre, "Properties\u2026")
-        dialog = self.wait_window("One Properties", DIALOG_CLASS, "after Properties")
+        dialog = self.wait_window("Properties dialog", title="One Properties", cls=DIALOG_CLASS)
         edits = [c for c in child_windows(self.driver, dialog) if c.cls.lower() == "edit"]
         self.assertEqual([e.text for e in edits], ["One", self.probes["One"].exe_win, ""],
                          "name, target and arguments shown")

@@ -126,18 +126,9 @@ class EditingTests(LarkspanTestCase):
         open_popup_menu(self.driver, *at, timeout=UI_TIMEOUT)
         Keyboard.press(*["Down"] * steps_down(caption), "Return")
 
-    def wait_window(self, title, cls, what):
-        hwnd = self.driver.find_window(title=title, cls=cls, timeout_ms=int(UI_TIMEOUT * 1000))
-        self.assertIsNotNone(hwnd, f"no window {title!r} {what}\n{self.describe_screen()}")
-        return hwnd
-
-    def wait_gone(self, hwnd):
-        done = self.driver.call("wait-gone", "--hwnd", hwnd, "--timeout-ms", str(int(UI_TIMEOUT * 1000)))
-        self.assertEqual(done.returncode, 0, f"window {hwnd} is still open\n{self.describe_screen()}")
-
     def input_box(self, title, prompt, default):
         """Waits for the input box; checks its prompt and default text."""
-        box = self.wait_window(title, INPUT_BOX_CLASS, "for the input box")
+        box = self.wait_window("input box", title=title, cls=INPUT_BOX_CLASS)
         children = child_windows(self.driver, box)
         self.assertIn(prompt, [c.text for c in children if c.cls.lower() == "static"], f"prompt of {title!r}")
         self.assertEqual([c.text for c in children if c.cls.lower() == "edit"], [default],
@@ -189,7 +180,7 @@ class EditingTests(LarkspanTestCase):
 
         # Add Program on the Tools toolbar: the file dialog, then the caption.
         self.choose(self.blank_spot(tools), "Add Program")
-        dialog = self.wait_window("Select file", DIALOG_CLASS, "after choosing Add Program")
+        dialog = self.wait_window("file dialog", title="Select file", cls=DIALOG_CLASS)
         filters = [c.text for c in child_windows(self.driver, dialog) if c.cls.lower() == "combobox"]
         self.assertIn("Exe files", filters, "the file dialog's file type")
         shot = self.screenshot("editing-file-dialog")
@@ -380,7 +371,7 @@ class EditingTests(LarkspanTestCase):
         box the caption."""
         file_win = file_win or self.program_win
         self.choose(at, "Add Program")
-        dialog = self.wait_window("Select file", DIALOG_CLASS, "after choosing Add Program")
+        dialog = self.wait_window("file dialog", title="Select file", cls=DIALOG_CLASS)
         harness.enter_unicode_text(self.driver, dialog, file_win)
         self.wait_gone(dialog)
         box = self.input_box("Create button", "Create caption for button", file_win)

@@ -80,16 +80,6 @@ class BarTestCase(LarkspanTestCase):
         open_popup_menu(self.driver, *(spot or self.tab_strip_spot()), timeout=UI_TIMEOUT)
         Keyboard.press(*["Down"] * steps_down(caption), "Return")
 
-    def wait_window(self, what, **select):
-        hwnd = self.driver.find_window(timeout_ms=int(UI_TIMEOUT * 1000), **select)
-        self.assertIsNotNone(hwnd, f"no {what}\n{self.describe_screen()}")
-        self.driver.sync(hwnd)
-        return hwnd
-
-    def wait_gone(self, hwnd, what):
-        done = self.driver.call("wait-gone", "--hwnd", hwnd, "--timeout-ms", str(int(UI_TIMEOUT * 1000)))
-        self.assertEqual(done.returncode, 0, f"{what} is still open\n{self.describe_screen()}")
-
     def wait_foreground(self, hwnd, what):
         wait_until(lambda: self.driver.focus().get("foreground") == hwnd, UI_TIMEOUT,
                    f"{what} to have the keyboard")
