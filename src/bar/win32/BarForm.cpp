@@ -9,6 +9,9 @@ namespace lark::win {
 namespace {
 
 constexpr UINT_PTR kDragHoverTimer = 3;   // the float's and the dock's timers are 1 and 2
+// Timers come after paints: OLE and the drop target are set up once the
+// bar is on screen, not before its first paint.
+constexpr UINT_PTR kDropTargetTimer = 4;
 constexpr UINT kRunDropsMessage = WM_APP + 3;  // + 1 is the docked bar's appbar message, + 2 the float's move
 
 bool Contains(HWND window, POINT screen) {
@@ -24,9 +27,13 @@ void BarForm::CreateContent() {
     // them back to the same pixels at any DPI.
     const TwipScale scale{app_.state.TwipsPerPixelX, app_.state.TwipsPerPixelY};
     content_ = std::make_unique<BarContent>(Handle(), lists_.small, lists_.large, scale, *this);
-    dropTarget_ = std::make_unique<DropRegistration>(Handle(), static_cast<IDropSite&>(*this));
+    if (!SetTimer(Handle(), kDropTargetTimer, 1, nullptr)) RegisterDropTarget();
     findBox_ = std::make_unique<FindBox>(Handle());
     find_ = std::make_unique<TypeToFind>(*content_, static_cast<IFindView&>(*this));
+}
+
+void BarForm::RegisterDropTarget() {
+    if (!dropTarget_) dropTarget_ = std::make_unique<DropRegistration>(Handle(), static_cast<IDropSite&>(*this));
 }
 
 void BarForm::ApplyDpi(UINT dpi) {
@@ -217,6 +224,11 @@ LRESULT BarForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (host_.OwnerDraw(message, lParam)) return TRUE;
             break;
         case WM_TIMER:
+            if (wParam == kDropTargetTimer) {
+                KillTimer(Handle(), kDropTargetTimer);
+                RegisterDropTarget();
+                return 0;
+            }
             if (wParam != kDragHoverTimer) break;
             KillTimer(Handle(), kDragHoverTimer);
             if (hoverTab_ > 0) Guard([&] { content_->TabControl1().SelectTab(hoverTab_); });

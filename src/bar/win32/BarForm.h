@@ -135,6 +135,7 @@ private:
     DropPlace PlaceOnBarAt(POINT screen) const;
     void ShowDropPlace(const DropPlace& place);
     void RunPendingDrops();
+    void RegisterDropTarget();
     DWORD DragOver(POINT screen, const DragPayload& payload, DWORD allowed) override;
     void DragLeave() override;
     DWORD Drop(POINT screen, const DragPayload& payload, DWORD allowed) override;
