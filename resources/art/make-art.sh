@@ -13,15 +13,25 @@ trap 'rm -rf "$tmp"' EXIT INT TERM
 export LC_ALL=C TZ=UTC SOURCE_DATE_EPOCH=0
 unset MAGICK_CONFIGURE_PATH MAGICK_FONT_PATH 2>/dev/null || true
 
-# output name : source name. The About icon is the product mark itself.
-ICONS="larkspan:larkspan na:na folder:folder a:larkspan
+# output name : source name.
+ICONS="larkspan:larkspan na:na folder:folder
 addsection:addsection delsection:delsection addbutton:addbutton delbutton:delbutton
 about:about options:options exit:exit mdb:mdb
 rename:rename properties:properties openlocation:openlocation runas:runas renamesection:renamesection"
 
-# Frames drawn from the large source; 16 px comes from the hinted one.
+# Frames drawn from the large source; 16 px comes from the hinted one. A
+# button picture takes 16 to 64 px from 100 % to 200 %; a menu picture is
+# a small picture, 16 to 32 px, so the menu's icons carry only those.
 LARGE_SIZES="20 24 32 40 48 64"
 FRAME_SIZES=" 16x16 20x20 24x24 32x32 40x40 48x48 64x64"
+MENU_ICONS="addsection delsection addbutton delbutton about options exit rename properties openlocation runas renamesection"
+MENU_LARGE_SIZES="20 24 32"
+MENU_FRAME_SIZES=" 16x16 20x20 24x24 32x32"
+
+is_menu_icon() { # name
+    case " $MENU_ICONS " in *" $1 "*) return 0 ;; esac
+    return 1
+}
 
 # PNGs carry neither a time nor any text, so reruns compare equal.
 PNG_CLEAN="-strip -define png:exclude-chunks=date,time,tIME,tEXt,zTXt,iTXt +set date:create +set date:modify"
@@ -40,7 +50,9 @@ for pair in $ICONS; do
     render "$small" 16 "$tmp/$out-16.png"
     frames="PNG32:$tmp/$out-16.png"
     # Every size a DPI asks for (100 % to 200 %), so none is stretched.
-    for size in $LARGE_SIZES; do
+    sizes=$LARGE_SIZES
+    if is_menu_icon "$out"; then sizes=$MENU_LARGE_SIZES; fi
+    for size in $sizes; do
         render "$src/$name.svg" "$size" "$tmp/$out-$size.png"
         frames="$frames PNG32:$tmp/$out-$size.png"
     done
@@ -64,26 +76,37 @@ for size in 96 128; do
         -type TrueColor "BMP3:$here/logo-$size.bmp"
 done
 
-# Every ICO must hold exactly the frames of FRAME_SIZES, of 32 bits each. Read
-# the icon directory itself rather than trusting a decoder's summary.
-check_ico() { # file
+# Every ICO must hold exactly its frames (FRAME_SIZES, or MENU_FRAME_SIZES
+# for the menu's), of 32 bits each. Read the icon directory itself rather
+# than trusting a decoder's summary.
+check_ico() { # file expected-sizes
     f=$1
-    # Unquoted on purpose: one positional parameter per byte.
+    expected=$2
+    # Unquoted on purpose: one count, then one positional parameter per byte.
+    # shellcheck disable=SC2086
+    count=$(set -- $expected; echo $#)
     # shellcheck disable=SC2046
     set -- $(od -An -tu1 -N118 -v "$f")
     [ "$1 $2 $3 $4" = "0 0 1 0" ] || { echo "make-art: $f is not an icon file" >&2; exit 1; }
-    [ "$5 $6" = "7 0" ] || { echo "make-art: $f does not hold seven frames" >&2; exit 1; }
+    [ "$5 $6" = "$count 0" ] || { echo "make-art: $f does not hold $count frames" >&2; exit 1; }
     shift 6
     sizes=
-    for _ in 1 2 3 4 5 6 7; do
+    i=0
+    while [ "$i" -lt "$count" ]; do
         [ "$7 $8" = "32 0" ] || { echo "make-art: $f has a frame that is not 32-bit" >&2; exit 1; }
         sizes="$sizes $1x$2"
         shift 16
+        i=$((i + 1))
     done
-    [ "$sizes" = "$FRAME_SIZES" ] || { echo "make-art: $f has frames$sizes" >&2; exit 1; }
+    [ "$sizes" = "$expected" ] || { echo "make-art: $f has frames$sizes" >&2; exit 1; }
 }
 for pair in $ICONS; do
-    check_ico "$here/${pair%%:*}.ico"
+    out=${pair%%:*}
+    if is_menu_icon "$out"; then
+        check_ico "$here/$out.ico" "$MENU_FRAME_SIZES"
+    else
+        check_ico "$here/$out.ico" "$FRAME_SIZES"
+    fi
 done
 
 # The contact sheet: every output at 16, 32 and 48 px, plus the 16 px frame
@@ -122,7 +145,12 @@ for pair in $ICONS logo; do
         # Take the frames back out of the ICO, so the sheet shows what was written.
         convert "$here/$out.ico[0]" "$r/f16.png"
         convert "$here/$out.ico[3]" "$r/f32.png"
-        convert "$here/$out.ico[5]" "$r/f48.png"
+        # A menu icon's largest frame is 32 px: its cell shows that.
+        if is_menu_icon "$out"; then
+            convert "$here/$out.ico[3]" "$r/f48.png"
+        else
+            convert "$here/$out.ico[5]" "$r/f48.png"
+        fi
         zoom "$r/f16.png" "$r/z.png"
         label "$out.ico" "$r/label.png"
     fi

@@ -290,7 +290,7 @@ TEST_F(AboutBoxTest, TheProgressRoleShowsTheFullBoxWithTheBarAndNoButtonsOnceALo
     EXPECT_EQ(TextOf(Item(frmAbout::kLblCopy)), "Copyright (C) 2026 Brindlewick. All rights reserved.");
     EXPECT_FALSE(TextOf(Item(frmAbout::kLblDisclaimer)).empty());
     EXPECT_EQ(TextOf(Item(frmAbout::kLabel1)), "https://www.brindlewick.example/larkspan");
-    EXPECT_NE(SendMessageW(Item(frmAbout::kImage1), STM_GETICON, 0, 0), 0) << "icon resource A";
+    EXPECT_NE(SendMessageW(Item(frmAbout::kImage1), STM_GETICON, 0, 0), 0) << "the program's icon";
     EXPECT_NE(SendMessageW(Item(frmAbout::kPicIcon), STM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "the logo";
     EXPECT_TRUE(Topmost(about_.Handle()));
     EXPECT_TRUE(IsWindowVisible(about_.ProgressBar1()));

@@ -209,7 +209,8 @@ void frmAbout::MakeDpiResources() {
     image_.reset();
     logo_.reset();
     if (resources_) {
-        image_ = LoadIconAtSize(resources_, L"A", Px(kIconSize));
+        // The program's own mark, its icon resource 1.
+        image_ = LoadIconAtSize(resources_, MAKEINTRESOURCEW(1), Px(kIconSize));
         const int logo = Px(kLogoSize);
         logo_.reset(static_cast<HBITMAP>(LoadImageW(resources_, LogoFor(logo), IMAGE_BITMAP, logo, logo, 0)));
     }
