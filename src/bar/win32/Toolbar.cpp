@@ -154,10 +154,19 @@ void Toolbar::ResolvePictures(const std::map<std::string, std::string>& shown) {
         button.imageKey = it->second;
         // Buttons not yet handed to the control resolve their pictures then.
         if (!hwnd_ || !synced_) continue;
+        // TB_CHANGEBITMAP only redraws the button; TB_SETBUTTONINFO lays the
+        // whole toolbar out again, which thousands of arriving pictures on
+        // a large section turn into seconds of a bar that does not answer.
+        // It takes the index as a word: "none" still goes the long way.
+        const int image = ResolveImage(button.imageKey);
+        if (image >= 0) {
+            SendMessageW(hwnd_.get(), TB_CHANGEBITMAP, static_cast<WPARAM>(button.id), MAKELPARAM(image, 0));
+            continue;
+        }
         TBBUTTONINFOW info{};
         info.cbSize = sizeof info;
         info.dwMask = TBIF_IMAGE;
-        info.iImage = ResolveImage(button.imageKey);
+        info.iImage = image;
         SendMessageW(hwnd_.get(), TB_SETBUTTONINFOW, static_cast<WPARAM>(button.id), reinterpret_cast<LPARAM>(&info));
     }
 }
