@@ -1,5 +1,7 @@
 #include "app/win32/AtHand.h"
 
+#include "base/win32/Services.h"
+#include "base/win32/Text.h"
 #include "startup/StartWithWindows.h"
 
 namespace lark::win {
@@ -27,11 +29,11 @@ HWND ModalWindow(HWND disabled) {
 
 }  // namespace
 
-bool AtHand::StartsWithWindows() { return lark::StartsWithWindows(run_, RunningProgramPath()); }
+bool AtHand::StartsWithWindows() { return lark::StartsWithWindows(run_, Narrow(RunningProgramPath())); }
 
 void AtHand::SetStartWithWindows(bool on) {
     try {
-        lark::SetStartWithWindows(run_, RunningProgramPath(), on);
+        lark::SetStartWithWindows(run_, Narrow(RunningProgramPath()), on);
     } catch (...) {
         app_.errors.ShowError("Error setting Start with Windows.", CurrentError());
     }

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "base/win32/Barrier.h"
+#include "base/win32/Services.h"
 #include "base/win32/Text.h"
 #include "catalogue/CatalogueLoader.h"
 #include "catalogue/ShellImport.h"
@@ -51,15 +52,7 @@ ScreenMeasures Host::MeasureScreen() {
 }
 
 std::string Host::ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = RunningProgramPath();
     const size_t slash = path.find_last_of(L"\\/");
     return Narrow(slash == std::wstring::npos ? path : path.substr(0, slash));
 }

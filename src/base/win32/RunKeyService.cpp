@@ -61,17 +61,4 @@ void RunKeyService::Remove(const std::string& name) {
     if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) Raise(kErrPermissionDenied);
 }
 
-std::string RunningProgramPath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return Narrow(path);
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 }  // namespace lark::win

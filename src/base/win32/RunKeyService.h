@@ -20,7 +20,5 @@ private:
     std::wstring keyPath_;
 };
 
-// The full path of the running program.
-std::string RunningProgramPath();
 
 }  // namespace lark::win

@@ -220,4 +220,17 @@ std::optional<std::string> AnsiCodePageService::FromUtf8(std::string_view utf8) 
     return ansi;
 }
 
+std::wstring RunningProgramPath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
 }  // namespace lark::win

@@ -56,4 +56,7 @@ public:
     std::optional<std::string> FromUtf8(std::string_view utf8) override;
 };
 
+// The full path of the running program, however long.
+std::wstring RunningProgramPath();
+
 }  // namespace lark::win

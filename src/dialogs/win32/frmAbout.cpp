@@ -73,15 +73,6 @@ int TextWidth(HWND window, HFONT font, const std::wstring& text) {
     return size.cx;
 }
 
-std::wstring OwnModulePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) return path.substr(0, n);
-        path.resize(path.size() * 2);
-    }
-}
-
 std::string VersionString(const void* data, const std::wstring& block, const wchar_t* name) {
     wchar_t* text = nullptr;
     UINT length = 0;
@@ -197,7 +188,7 @@ void frmAbout::ReadResources() {
     resourcesRead_ = true;
     if (resourceFile_.empty()) {
         resources_ = GetModuleHandleW(nullptr);
-        version_ = ReadVersionInfo(OwnModulePath());
+        version_ = ReadVersionInfo(RunningProgramPath());
     } else {
         resources_ = LoadLibraryExW(resourceFile_.c_str(), nullptr,
                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
