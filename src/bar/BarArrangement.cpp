@@ -195,6 +195,7 @@ void BarArrangement::UnregisterAppBar(int32_t positionCode) {
 void BarArrangement::ArrangeDocked(bool force) {
     try {
         BusyPointer busy(pointer_);
+        docked_.Create();
         floating_.EnableMoveDetection(false);
         docked_.EnableHideTimer(false);
         if ((s_.BarPosition != s_.PreviousBarPosition && s_.PreviousBarPosition != kBarFloating) || force)

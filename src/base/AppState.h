@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
+#include "base/BarModel.h"
 #include "base/Geometry.h"
 #include "base/KeyChord.h"
 #include "base/Monitors.h"
@@ -84,15 +84,16 @@ struct AppState {
     PointPx CursorPos;
     int32_t PopupToolbarIndex = 0;
 
+    // What the bar holds: its sections and buttons, and the section shown.
+    // Every bar window shows it.
+    BarModel Bar;
+
     // Handles of the last extracted icon pair (element 0), 0 for none; once
     // their pictures are stored they only tell whether an icon was found.
     std::vector<uintptr_t> LargeIcons;
     std::vector<uintptr_t> SmallIcons;
     // Upper-cased type keys of the icon cache; element 0 stays empty.
     std::vector<std::string> IconKeys{std::string()};
-    // Per-button picture keys handed out this run: a new button never takes
-    // one, so it cannot change another button's picture.
-    std::unordered_set<std::string> PictureKeys;
 
     int16_t ImportDepth = 0;
     std::string ImportSection;

@@ -27,6 +27,8 @@ public:
 class IDockedBar {
 public:
     virtual ~IDockedBar() = default;
+    // Makes the window if it is not there yet: the appbar record names it.
+    virtual void Create() {}
     virtual RectPx Bounds() const = 0;
     virtual void Show() = 0;
     virtual void Hide() = 0;

@@ -1,6 +1,5 @@
 #include "catalogue/CatalogueLoader.h"
 
-#include "base/BarInput.h"
 #include "catalogue/CatalogueFormat.h"
 
 namespace lark {
@@ -28,11 +27,13 @@ private:
 
 class Loader {
 public:
-    explicit Loader(const CatalogueLoad& load) : load_(load), bars_{&load.dock, &load.floating} {}
+    explicit Loader(const CatalogueLoad& load) : load_(load), model_(load.model) {}
 
     void Run(const std::string& path) {
         try {
-            EmptyBars();
+            model_.Clear();
+            if (load_.iconSize == 0 || load_.iconSize == 1)
+                model_.ChooseImageSize(load_.iconSize == 0 ? ImageListSize::Large : ImageListSize::Small);
             if (!path.empty() && !ReadLines(path)) return;  // an empty file: nothing more happens
         } catch (...) {
             const RuntimeError error = CurrentError();
@@ -42,14 +43,6 @@ public:
     }
 
 private:
-    void EmptyBars() {
-        for (IBarWindow* bar : bars_) {
-            bar->ClearButtons(0);
-            bar->TabControl1().ClearTabs();
-        }
-        for (IBarWindow* bar : bars_) UnloadExtraToolbars(*bar);
-    }
-
     // False when the file is empty.
     bool ReadLines(const std::string& path) {
         const std::string content = DecodeText(load_.files.ReadBytes(path), load_.codePage);
@@ -74,72 +67,58 @@ private:
 
     void Header(std::string_view name) {
         currentSection_ = std::string(name);
-        buttonCount_ = 0;
-        for (IBarWindow* bar : bars_) bar->TabControl1().AddTab(currentSection_, -1, -1, currentSection_);
-        if (sectionCount_ > 0) {
-            for (IBarWindow* bar : bars_) {
-                Guard([&] { bar->CreateToolbar(sectionCount_); });  // 360: it is there already
-                Guard([&] { bar->ClearButtons(sectionCount_); });
-            }
-        }
         mode_.Stop();
-        for (IBarWindow* bar : bars_) bar->SetToolbarTag(sectionCount_, currentSection_);
-        if (load_.iconSize == 0 || load_.iconSize == 1) {
-            const ImageListSize size = load_.iconSize == 0 ? ImageListSize::Large : ImageListSize::Small;
-            for (IBarWindow* bar : bars_) bar->BindImageList(sectionCount_, size);
-        }
-        ++sectionCount_;
+        toolbar_ = sectionCount_++;
+        model_.AddSection(currentSection_, toolbar_);
     }
 
     void Entry(const EntryLine& line) {
-        const std::string key(line.key);
+        BarButton button;
+        button.name = std::string(line.key);
         EntryValue value = ParseEntryValue(line.value);
-        std::string imageKey;
         if (value.arguments.empty()) {
-            ++buttonCount_;
             value.target = std::string(line.value);
             mode_.Ignore();
-            const ImageChoice choice = load_.pictures.ChooseButtonImage(value.target, sectionCount_, buttonCount_);
-            imageKey = choice.key;
+            const ImageChoice choice = load_.pictures.ChooseButtonImage(value.target);
+            button.picture = choice.key;
+            button.extracted = choice.extracted;
             if (choice.extracted) mode_.Stop();
         } else {
-            imageKey = "no";
+            button.picture = "no";
         }
-        const int32_t toolbar = sectionCount_ - 1;
-        const std::string buttonKey = key + std::to_string(toolbar);
-        bool added[2] = {false, false};
-        for (int b = 0; b < 2; ++b)
-            mode_.Run([&] {
-                bars_[b]->AddButton(toolbar, buttonKey, imageKey);
-                added[b] = true;
-            });
+        button.target = std::move(value.target);
+        button.arguments = std::move(value.arguments);
         // A button whose add was skipped is not there; the earlier button
         // under the same key keeps its own target.
-        for (int b = 0; b < 2; ++b) {
-            if (!added[b]) continue;
-            mode_.Run([&] { bars_[b]->SetButtonTag(toolbar, buttonKey, ButtonTag{value.target, value.arguments}); });
-            mode_.Run([&] { bars_[b]->SetButtonToolTip(toolbar, buttonKey, key); });
-        }
+        mode_.Run([&] { model_.AddButton(toolbar_, std::move(button)); });
         // Each entry starts in stop mode: a failure in a later entry is
         // reported rather than skipped because an earlier one needed no icon.
         mode_.Stop();
     }
 
     void Finish() {
-        for (IBarWindow* bar : bars_) Guard([&] { bar->SetToolbarVisible(0, true); });
+        Guard([&] { model_.ShowSection(1); });
         Guard([&] { load_.progress.Unload(); });
     }
 
     const CatalogueLoad& load_;
-    IBarWindow* bars_[2];
+    BarModel& model_;
     ErrorMode mode_;
     std::string currentSection_;
     int16_t sectionCount_ = 0;
-    int16_t buttonCount_ = 0;
+    int32_t toolbar_ = 0;
 };
 
 }  // namespace
 
 void LoadCatalogue(const CatalogueLoad& load, const std::string& path) { Loader(load).Run(path); }
+
+void ReloadCatalogue(const CatalogueLoad& load, const std::string& path) {
+    BarModel fresh;
+    LoadCatalogue(CatalogueLoad{fresh, load.files, load.codePage, load.progress, load.events, load.pictures,
+                                load.errors, load.iconSize},
+                  path);
+    load.model.Take(fresh);
+}
 
 }  // namespace lark

@@ -6,6 +6,7 @@
 
 #include "FakeBar.h"
 #include "Fakes.h"
+#include "base/BarWindowView.h"
 #include "FakeShell.h"
 #include "bar/BarArrangement.h"
 #include "commands/Arranging.h"
@@ -138,6 +139,8 @@ protected:
         s.IconSize = 1;
         windows.exit = [this] { Shutdown(w.app, w.host, false); };
         menu.BuildMainMenu();
+        s.Bar.Attach(floatingView);
+        s.Bar.Attach(dockedView);
     }
     // Tabs and toolbars as a load of these sections leaves them, and the
     // catalogue they came from.
@@ -147,13 +150,9 @@ protected:
         file.clear();
         for (const char* name : names) {
             file += "[" + std::string(name) + "]\r\n";
-            for (FakeBar* bar : {&floating, &docked}) {
-                bar->tabs.AddTab(name, -1, -1, name);
-                if (index > 0) bar->CreateToolbar(index);
-                bar->SetToolbarTag(index, name);
-            }
-            ++index;
+            s.Bar.AddSection(name, index++);
         }
+        s.Bar.ShowSection(1);
     }
     std::string Catalogue() { return w.files.files.at(kCatalogue); }
     // Keys of a toolbar on both windows, which must agree.
@@ -162,12 +161,9 @@ protected:
         return floating.ButtonKeys(toolbar);
     }
     // A loaded program button: keyed as the loader keys it, named by its tooltip.
-    void Program(int32_t toolbar, const std::string& name, const std::string& picture = "no") {
-        for (FakeBar* bar : {&floating, &docked}) {
-            bar->AddButton(toolbar, name + std::to_string(toolbar), picture);
-            bar->SetButtonToolTip(toolbar, name + std::to_string(toolbar), name);
-        }
-        if (picture.rfind("i_", 0) == 0) s.PictureKeys.insert(picture);
+    void Program(int32_t toolbar, const std::string& name, const std::string& picture = "no",
+                 const std::string& target = "", const std::string& arguments = "") {
+        s.Bar.AddButton(toolbar, BarButton{"", name, target, arguments, picture, false});
     }
 
     static constexpr const char* kCatalogue = "C:\\Apps\\Larkspan\\zentrol.ini";
@@ -176,6 +172,7 @@ protected:
     FakeWorld w;
     AppState& s = w.app.state;
     FakeBar floating, docked;
+    BarWindowView floatingView{floating}, dockedView{docked};
     FakeInput input;
     FakeFileDialog fileDialog;
     FakeIcons icons;
@@ -191,8 +188,7 @@ protected:
     FakePictures pictures;
     FakeProperties properties;
     RecordingLauncher launcher;
-    EditingContext editing{s,     floating, docked,   input,     fileDialog, w.box, w.files,
-                           icons, pictures, properties, launcher};
+    EditingContext editing{s, s.Bar, input, fileDialog, w.box, w.files, icons, pictures, properties, launcher};
     BarArrangement arrangement{s, floatingBar, dockedBar, shell, monitors, edgeTaken, events, w.pointer, w.app.errors};
     MainMenu menu{w.app, presenter, images, editing, arrangement, floatingBar, windows};
 };
@@ -268,10 +264,8 @@ TEST_F(CommandsTest, ADismissedMenuRunsNothingAndIsStillStored) {
 
 TEST_F(CommandsTest, RightClicksSwitchTheItemsOfWhatIsUnderTheMouse) {
     Sections({"A", "B", "C"});
-    Program(2, "Calc");
-    floating.SetButtonTag(2, "Calc2", ButtonTag{"C:\\calc.exe", ""});
-    Program(2, "Web");
-    floating.SetButtonTag(2, "Web2", ButtonTag{"http://example.com/", ""});
+    Program(2, "Calc", "no", "C:\\calc.exe");
+    Program(2, "Web", "no", "http://example.com/");
     // Enabled: add, delete, rename, properties, open location, run as administrator, rename section.
     auto enabled = [&] {
         std::string out;
@@ -349,8 +343,7 @@ TEST_F(CommandsTest, SectionNamesTakenInAnyLetterCaseAreRefusedAndCancelCreatesN
 
 TEST_F(CommandsTest, DeletingASectionAsksAndCancelChangesNothing) {
     Sections({"A", "B"});
-    floating.tabs.SelectTab(2);
-    docked.tabs.SelectTab(2);
+    s.Bar.ShowSection(2);
     w.box.answer = BoxAnswer::Cancel;
     menu.RunCommand(kCmdDelSection);
     EXPECT_EQ(w.box.shown[0].text, "Delete section: B?");
@@ -365,23 +358,22 @@ TEST_F(CommandsTest, DeletingASectionAsksAndCancelChangesNothing) {
     EXPECT_EQ(Catalogue(), "[A]\r\n");
 }
 
-TEST_F(CommandsTest, CommandsTakeTheCurrentTabOfTheVisibleWindow) {
+TEST_F(CommandsTest, CommandsTakeTheSectionShownInEveryWindow) {
     Sections({"A", "B"});
-    floating.tabs.current = 1;
-    docked.tabs.current = 2;
-    windows.dockVisible = true;
+    s.Bar.ShowSection(2);
+    EXPECT_EQ(floating.tabs.current, 2);
+    EXPECT_EQ(docked.tabs.current, 2);
     w.box.answer = BoxAnswer::Cancel;
     menu.RunCommand(kCmdDelSection);
     EXPECT_EQ(w.box.shown.back().text, "Delete section: B?");
-    windows.dockVisible = false;
+    s.Bar.ShowSection(1);
     menu.RunCommand(kCmdDelSection);
     EXPECT_EQ(w.box.shown.back().text, "Delete section: A?");
 }
 
 TEST_F(CommandsTest, DeletingTheFirstToolbarsSectionLeavesNoStaleButtons) {
     Sections({"A", "B"});
-    floating.AddButton(0, "Old0", "no");
-    docked.AddButton(0, "Old0", "no");
+    Program(0, "Old");
     RemoveSection(editing, 1);
     RemoveSection(editing, 1);
     input.answers = {"Fresh"};
@@ -399,16 +391,16 @@ TEST_F(CommandsTest, AddingAProgram) {
     fileDialog.next = "C:\\Tools\\calc.exe";
     input.answers = {"Calculator"};
     s.PopupToolbarIndex = 1;
-    floating.tabs.current = 2;
+    s.Bar.ShowSection(2);
     menu.RunCommand(kCmdAddButton);
     EXPECT_THAT(fileDialog.opened, ElementsAre("Select file|Exe files|*.exe|MS Access files|*.mdb|All files|*.*||1"));
     EXPECT_THAT(input.asked, ElementsAre("Create caption for button|Create button|C:\\Tools\\calc.exe"));
     EXPECT_THAT(floating.ButtonKeys(1), ElementsAre("x1", "Calculator1"));
     EXPECT_THAT(docked.ButtonKeys(1), ElementsAre("Calculator1"));
-    EXPECT_EQ(floating.GetButtonImage(1, "Calculator1"), "i_2_2");
+    EXPECT_EQ(floating.GetButtonImage(1, "Calculator1"), "i_C:\\Tools\\calc.exe");
     EXPECT_EQ(docked.GetButtonTag(1, "Calculator1").target, "C:\\Tools\\calc.exe");
     EXPECT_EQ(docked.GetButtonToolTip(1, "Calculator1"), "Calculator");
-    EXPECT_THAT(icons.stored, ElementsAre("i_2_2"));
+    EXPECT_THAT(icons.stored, ElementsAre("i_C:\\Tools\\calc.exe"));
     EXPECT_EQ(Catalogue(), "[A]\r\n[B]\r\nCalculator=C:\\Tools\\calc.exe\r\n");
 }
 
@@ -449,28 +441,29 @@ TEST_F(CommandsTest, PicturesForNewProgramsFollowTheSizeAndMdbFiles) {
     input.answers = {"Plain", "Db"};
     menu.RunCommand(kCmdAddButton);
     EXPECT_EQ(floating.GetButtonImage(0, "Plain0"), "no");
-    EXPECT_THAT(icons.stored, ElementsAre("i_1_1"));  // stored all the same
+    EXPECT_THAT(icons.stored, ElementsAre("i_C:\\noicon.exe"));  // stored all the same
     fileDialog.next = "D:\\sales.Mdb";
     menu.RunCommand(kCmdAddButton);
     EXPECT_EQ(floating.GetButtonImage(0, "Db0"), "mdb");
     EXPECT_EQ(icons.stored.size(), 1u);
 }
 
-TEST_F(CommandsTest, ANewProgramNeverTakesAPictureKeyAlreadyHandedOut) {
+TEST_F(CommandsTest, ANewProgramsPictureIsItsTargetsAndChangesNoOtherButtons) {
     Sections({"A"});
-    Program(0, "One", "i_1_1");
-    Program(0, "Two", "i_1_2");
-    Program(0, "Three", "i_1_3");
-    for (FakeBar* bar : {&floating, &docked}) bar->RemoveButton(0, "Two0");
+    Program(0, "One", "i_C:\\1.exe", "C:\\1.exe");
+    Program(0, "Three", "i_C:\\3.exe", "C:\\3.exe");
     w.files.files["C:\\four.exe"] = "";
+    w.files.files["C:\\3.exe"] = "";
     fileDialog.next = "C:\\four.exe";
-    input.answers = {"Four", "Five"};
+    input.answers = {"Four", "Again"};
     menu.RunCommand(kCmdAddButton);
-    // Two buttons are left, but "i_1_3" is Three's picture.
-    EXPECT_EQ(floating.GetButtonImage(0, "Four0"), "i_1_4");
+    EXPECT_EQ(floating.GetButtonImage(0, "Four0"), "i_C:\\four.exe");
+    // A second button of a target shows the same picture.
+    fileDialog.next = "C:\\3.exe";
     menu.RunCommand(kCmdAddButton);
-    EXPECT_EQ(floating.GetButtonImage(0, "Five0"), "i_1_5");
-    EXPECT_THAT(icons.stored, ElementsAre("i_1_4", "i_1_5"));
+    EXPECT_EQ(floating.GetButtonImage(0, "Again0"), "i_C:\\3.exe");
+    EXPECT_EQ(floating.GetButtonImage(0, "One0"), "i_C:\\1.exe");
+    EXPECT_THAT(icons.stored, ElementsAre("i_C:\\four.exe", "i_C:\\3.exe"));
 }
 
 TEST_F(CommandsTest, ASaveThatFailsIsReportedWithTheFileAndChangesNothing) {
@@ -487,7 +480,7 @@ TEST_F(CommandsTest, ASaveThatFailsIsReportedWithTheFileAndChangesNothing) {
     menu.RunCommand(kCmdAddSection);
     EXPECT_EQ(w.box.shown.back().text, report);
     s.PopupToolbarIndex = 1;
-    floating.tabs.current = 2;
+    s.Bar.ShowSection(2);
     fileDialog.next = "C:\\new.exe";
     menu.RunCommand(kCmdAddButton);
     EXPECT_EQ(w.box.shown.back().text, report);
@@ -539,10 +532,9 @@ TEST_F(CommandsTest, DraggingAlongTheToolbarWritesTheSectionInTheBarsOrder) {
 TEST_F(CommandsTest, DraggingOntoAnotherSectionMovesItsLineUnlessTheNameIsTakenThere) {
     Sections({"Tools", "Games", "Empty"});
     Program(0, "One");
-    Program(0, "Two", "i_1_2");
+    Program(0, "Two", "i_1_2", "C:\\2.exe", "-x");
     Program(1, "Chess");
     Program(1, "one");
-    for (FakeBar* bar : {&floating, &docked}) bar->SetButtonTag(0, "Two0", ButtonTag{"C:\\2.exe", "-x"});
     w.files.files[kCatalogue] =
         "[Tools]\r\nOne=C:\\1.exe\r\nTwo=\"C:\\2.exe\" -x\r\n[Games]\r\nChess=C:\\c.exe\r\none=C:\\o.exe\r\n[Empty]\r\n";
     MoveProgram(editing, 0, "Two0", 2, -1);  // into an empty section, keyed for its toolbar
@@ -573,14 +565,13 @@ TEST_F(CommandsTest, DroppedProgramsLandInTheirOrderWhereTheyFellAndTakenNamesAr
     Program(0, "Two");
     w.files.files[kCatalogue] = "[Tools]\r\nOne=C:\\1.exe\r\nTwo=C:\\2.exe\r\n";
     pictures.withIcons = {"C:\\calc.exe"};
-    s.PictureKeys.insert("i_1_3");  // handed out before: the next free key is taken
     AddPrograms(editing, 0, 1,
                 {{"Calc", "C:\\calc.exe", ""}, {"two", "C:\\x.exe", ""}, {"Docs", "D:\\Docs", ""},
                  {"Ed", "C:\\ed.exe", "-n"}, {"calc", "C:\\again.exe", ""}});
     ASSERT_EQ(w.box.shown.size(), 1u);
     EXPECT_EQ(w.box.shown[0].text, "Button already exist!");
     EXPECT_THAT(Keys(0), ElementsAre("One0", "Calc0", "Docs0", "Ed0", "Two0"));
-    EXPECT_EQ(docked.GetButtonImage(0, "Calc0"), "i_1_4");
+    EXPECT_EQ(docked.GetButtonImage(0, "Calc0"), "i_C:\\calc.exe");
     EXPECT_EQ(docked.GetButtonImage(0, "Docs0"), "folder");
     EXPECT_EQ(docked.GetButtonImage(0, "Ed0"), "no");  // as the loader shows an entry with arguments
     EXPECT_EQ(docked.GetButtonTag(0, "Ed0").arguments, "-n");
@@ -637,9 +628,8 @@ TEST_F(CommandsTest, RenamesThroughTheMenuChangeOnlyThatKeyOrHeader) {
 
 TEST_F(CommandsTest, PropertiesOpenAndStartWhatTheButtonHolds) {
     Sections({"Tools"});
-    Program(0, "Ed", "i_1_1");
+    Program(0, "Ed", "i_1_1", "C:\\ed.exe");
     Program(0, "Two");
-    for (FakeBar* bar : {&floating, &docked}) bar->SetButtonTag(0, "Ed0", ButtonTag{"C:\\ed.exe", ""});
     w.files.files[kCatalogue] = "[Tools]\r\nEd=C:\\ed.exe\r\nTwo=C:\\2.exe\r\n";
     auto properties = [&] {
         presenter.choices = {17};  // "Properties…"

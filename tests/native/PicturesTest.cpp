@@ -5,6 +5,7 @@
 #include <set>
 
 #include "Fakes.h"
+#include "base/BarModel.h"
 #include "icons/ButtonPictures.h"
 #include "icons/IconCache.h"
 #include "icons/PictureCache.h"
@@ -32,9 +33,14 @@ public:
 
 class PictureRuleTest : public ::testing::Test {
 protected:
-    // The key the button shows once the pictures asked for have arrived.
-    ImageChoice Choose(const std::string& target, int16_t section = 1, int16_t button = 1) {
-        ImageChoice choice = rule.ChooseButtonImage(target, section, button);
+    PictureRuleTest() { bar.Attach(requests); }
+    // The key the button shows once the pictures its button asked for on
+    // coming onto the bar have arrived.
+    ImageChoice Choose(const std::string& target) {
+        ImageChoice choice = rule.ChooseButtonImage(target);
+        bar.Clear();
+        bar.AddSection("S", 0);
+        bar.AddButton(0, BarButton{"", "B", target, "", choice.key, choice.extracted});
         auto asked = source.requested.find(choice.key);
         if (asked != source.requested.end()) {
             const IIconSource::Found found = source.icons[asked->second];
@@ -44,7 +50,9 @@ protected:
     }
     AppState state;
     FakeIconSource source;
-    ButtonPictures rule{source, state};
+    ButtonPictures rule{state};
+    BarModel bar;
+    PictureRequests requests{source};
 };
 
 TEST_F(PictureRuleTest, WebAddressesTakeTheCachedHtmPictureOrEndWithNo) {
@@ -77,24 +85,25 @@ TEST_F(PictureRuleTest, DocumentsTakeTheirCachedTypeWhateverTheCase) {
     EXPECT_EQ(Choose("D:\\readme.md").key, "no");  // a text file holds no icon
 }
 
-TEST_F(PictureRuleTest, ProgramsWithIconsGetTheirPerButtonKeyAtTheBarsSize) {
+TEST_F(PictureRuleTest, ProgramsWithIconsGetTheirTargetsKeyAtTheBarsSize) {
     source.icons["C:\\app.exe"] = {0x100, 0x200};
     source.icons["C:\\bigonly.exe"] = {0x300, 0};
-    // The key is handed out at once; the pictures come later.
-    const ImageChoice asked = rule.ChooseButtonImage("C:\\app.exe", 2, 7);
-    EXPECT_EQ(asked.key, "i_2_7");
+    // The key is handed out at once and asks for nothing; the button asks
+    // for its pictures when it comes onto the bar, and they come later.
+    const ImageChoice asked = rule.ChooseButtonImage("C:\\app.exe");
+    EXPECT_EQ(asked.key, "i_C:\\app.exe");
     EXPECT_TRUE(asked.extracted);
-    EXPECT_EQ(source.requested.at("i_2_7"), "C:\\app.exe");
-    EXPECT_TRUE(state.PictureKeys.count("i_2_7"));
-    EXPECT_EQ(Choose("C:\\app.exe", 2, 7).key, "i_2_7");
+    EXPECT_TRUE(source.requested.empty());
+    EXPECT_EQ(Choose("C:\\app.exe").key, "i_C:\\app.exe");
+    EXPECT_EQ(source.requested.at("i_C:\\app.exe"), "C:\\app.exe");
 
     // Small bars need the small icon; large bars the large one.
-    EXPECT_EQ(Choose("C:\\bigonly.exe", 1, 3).key, "no");
+    EXPECT_EQ(Choose("C:\\bigonly.exe").key, "no");
     state.IconSize = 0;
-    EXPECT_EQ(Choose("C:\\bigonly.exe", 1, 3).key, "i_1_3");
+    EXPECT_EQ(Choose("C:\\bigonly.exe").key, "i_C:\\bigonly.exe");
     // Asked for even when nothing will be found, under the key.
-    EXPECT_EQ(Choose("C:\\missing.exe", 1, 4).key, "no");
-    EXPECT_EQ(source.requested.count("i_1_4"), 1u);
+    EXPECT_EQ(Choose("C:\\missing.exe").key, "no");
+    EXPECT_EQ(source.requested.count("i_C:\\missing.exe"), 1u);
 }
 
 TEST_F(PictureRuleTest, ACachedProgramTypeIsNotExtracted) {

@@ -409,18 +409,27 @@ protected:
         for (const std::string& key : keys) shown.push_back(arrived_.count(key) ? arrived_.at(key) : "<none>");
         return shown;
     }
+    // The picture a button for the target takes, asked for as the bar
+    // asks when the button comes onto it.
+    static ImageChoice Ask(ButtonPictures& rule, f_Util& util, const std::string& target) {
+        const ImageChoice choice = rule.ChooseButtonImage(target);
+        if (choice.extracted) util.RequestPictures(target, choice.key);
+        return choice;
+    }
+    ImageChoice Ask(const std::string& target) { return Ask(pictures_, util_, target); }
     // The key a button for the target shows once its pictures are in.
-    std::string Choose(const std::string& target, int16_t section, int16_t button) {
-        const std::string key = pictures_.ChooseButtonImage(target, section, button).key;
+    std::string Choose(const std::string& target) {
+        const std::string key = pictures_.ChooseButtonImage(target).key;
         if (key.rfind("i_", 0) != 0) return key;
         arrived_.erase(key);
+        Ask(target);
         return WaitForPictures({key})[0];
     }
 
     FormRegistry registry_;
     f_Util util_{registry_};
     AppState state_;
-    ButtonPictures pictures_{util_, state_};
+    ButtonPictures pictures_{state_};
     FileSystemService files_;
     AnsiCodePageService codePage_;
     HWND parent_ = nullptr;
@@ -468,7 +477,7 @@ TEST_F(PictureListsTest, RepeatedLoadsKeepHandleCountsFlat) {
         std::vector<std::string> asked;
         for (size_t i = 0; i < targets.size(); ++i) {
             const auto button = static_cast<int16_t>(i + 1);
-            const ImageChoice choice = pictures_.ChooseButtonImage(targets[i].path, 1, button);
+            const ImageChoice choice = Ask(targets[i].path);
             if (choice.key.rfind("i_", 0) == 0) asked.push_back(choice.key);
             content_->AddButton(0, "b" + std::to_string(button), choice.key);
         }
@@ -479,7 +488,7 @@ TEST_F(PictureListsTest, RepeatedLoadsKeepHandleCountsFlat) {
         content_->ResolvePictures(resolved);
         for (size_t i = 0; i < targets.size(); ++i) {
             const std::string button = "b" + std::to_string(i + 1);
-            const std::string key = "i_1_" + std::to_string(i + 1);
+            const std::string key = "i_" + targets[i].path;
             EXPECT_EQ(content_->GetButtonImage(0, button), targets[i].hasIcon ? key : "no") << targets[i].path;
         }
         ASSERT_NE(content_->ToolbarHandle(0), nullptr);
@@ -497,36 +506,42 @@ TEST_F(PictureListsTest, RepeatedLoadsKeepHandleCountsFlat) {
     EXPECT_EQ(ImageList_GetImageCount(util_.imlToolbarIcons.Handle()), util_.imlToolbarIcons.Count());
 }
 
-TEST_F(PictureListsTest, AReloadReplacesThePictureStoredUnderTheSameKey) {
+TEST_F(PictureListsTest, ATargetThatChangedReplacesItsPictureInItsPlace) {
     TempFolder folder;
     InitLists(folder.Path());
     const std::string probe = Narrow(ModuleFolder()) + "\\larkspan-probe.exe";
     const std::string notepad = "C:\\windows\\notepad.exe";
+    // One path whose file is replaced, as an update does.
+    const std::string target = folder.Path() + "\\tool.exe";
+    const std::string key = "i_" + target;
+    ASSERT_TRUE(CopyFileW(Widen(notepad).c_str(), Widen(target).c_str(), FALSE));
 
-    ASSERT_EQ(Choose(notepad, 2, 3), "i_2_3");
-    const int small = util_.imgSmall.IndexOf("i_2_3");
-    const int large = util_.imlToolbarIcons.IndexOf("i_2_3");
-    const std::vector<uint32_t> notepadSmall = Pixels(util_.imgSmall, "i_2_3");
-    const std::vector<uint32_t> notepadLarge = Pixels(util_.imlToolbarIcons, "i_2_3");
+    ASSERT_EQ(Choose(target), key);
+    const int small = util_.imgSmall.IndexOf(key);
+    const int large = util_.imlToolbarIcons.IndexOf(key);
+    const std::vector<uint32_t> notepadSmall = Pixels(util_.imgSmall, key);
+    const std::vector<uint32_t> notepadLarge = Pixels(util_.imlToolbarIcons, key);
     EXPECT_EQ(notepadSmall, ReferencePixels(notepad, 16));
     EXPECT_EQ(notepadLarge, ReferencePixels(notepad, 32));
 
-    // The same section and button numbers now hold another program.
-    ASSERT_EQ(Choose(probe, 2, 3), "i_2_3");
+    // The same path now holds another program.
+    ASSERT_TRUE(CopyFileW(Widen(probe).c_str(), Widen(target).c_str(), FALSE));
+    ASSERT_EQ(Choose(target), key);
     // The place in the list is taken again, so the list does not grow.
-    EXPECT_EQ(util_.imgSmall.IndexOf("i_2_3"), small);
-    EXPECT_EQ(util_.imlToolbarIcons.IndexOf("i_2_3"), large);
-    const std::vector<uint32_t> probeSmall = Pixels(util_.imgSmall, "i_2_3");
-    const std::vector<uint32_t> probeLarge = Pixels(util_.imlToolbarIcons, "i_2_3");
+    EXPECT_EQ(util_.imgSmall.IndexOf(key), small);
+    EXPECT_EQ(util_.imlToolbarIcons.IndexOf(key), large);
+    const std::vector<uint32_t> probeSmall = Pixels(util_.imgSmall, key);
+    const std::vector<uint32_t> probeLarge = Pixels(util_.imlToolbarIcons, key);
     EXPECT_NE(probeSmall, notepadSmall);
     EXPECT_NE(probeLarge, notepadLarge);
     EXPECT_EQ(probeSmall, ReferencePixels(probe, 16));
     EXPECT_EQ(probeLarge, ReferencePixels(probe, 32));
 
-    // A target without an icon leaves the key blank, not the old picture.
-    EXPECT_EQ(Choose(folder.Path() + "\\gone.exe", 2, 3), "no");
-    EXPECT_TRUE(Blank(Pixels(util_.imgSmall, "i_2_3")));
-    EXPECT_TRUE(Blank(Pixels(util_.imlToolbarIcons, "i_2_3")));
+    // A target without an icon any more leaves the key blank, not the old picture.
+    folder.Write("tool.exe", "no program\r\n");
+    EXPECT_EQ(Choose(target), "no");
+    EXPECT_TRUE(Blank(Pixels(util_.imgSmall, key)));
+    EXPECT_TRUE(Blank(Pixels(util_.imlToolbarIcons, key)));
 }
 
 // The next start takes unchanged targets' pictures from the cache, pixel
@@ -542,8 +557,9 @@ TEST_F(PictureListsTest, UnchangedTargetsComeFromTheCacheExactly) {
     auto load = [&](f_Util& util, ButtonPictures& rule) {
         std::vector<std::string> keys;
         for (size_t i = 0; i < targets.size(); ++i)
-            keys.push_back(rule.ChooseButtonImage(targets[i], 5, static_cast<int16_t>(i + 1)).key);
-        EXPECT_THAT(WaitForPictures(keys), ::testing::ElementsAre("i_5_1", "i_5_2", "i_5_3", "no"));
+            keys.push_back(Ask(rule, util, targets[i]).key);
+        EXPECT_THAT(WaitForPictures(keys), ::testing::ElementsAre("i_" + targets[0], "i_" + targets[1],
+                                                                  "i_" + targets[2], "no"));
         std::vector<std::vector<uint32_t>> pixels;
         for (const std::string& key : keys) {
             pixels.push_back(Pixels(util.imgSmall, key));
@@ -564,7 +580,7 @@ TEST_F(PictureListsTest, UnchangedTargetsComeFromTheCacheExactly) {
     next.Load();
     next.InitImageLists(state_.IconKeys, folder.Path(), files_, codePage_);
     next.SetPictureCacheFile(cache);
-    ButtonPictures rule{next, state_};
+    ButtonPictures rule{state_};
     arrived_.clear();
     next.OnPicturesArrived([&](const std::vector<f_Util::Arrival>& arrivals) {
         for (const f_Util::Arrival& a : arrivals) arrived_[a.key] = rule.ShownKey(a.key, a.large, a.small);
@@ -575,10 +591,10 @@ TEST_F(PictureListsTest, UnchangedTargetsComeFromTheCacheExactly) {
     // A changed target is extracted again.
     folder.Write("two.ico", IconFile({{16, kGreen}, {32, kGreen}}));
     arrived_.clear();
-    rule.ChooseButtonImage(icons, 5, 3);
-    WaitForPictures({"i_5_3"});
+    Ask(rule, next, icons);
+    WaitForPictures({"i_" + icons});
     EXPECT_EQ(next.PicturesExtracted(), 1u);
-    EXPECT_EQ(Hex(Pixels(next.imgSmall, "i_5_3")[8 * 16 + 8]), Hex(kGreen));
+    EXPECT_EQ(Hex(Pixels(next.imgSmall, "i_" + icons)[8 * 16 + 8]), Hex(kGreen));
 }
 
 // A target that does not answer (a network share that is gone) holds up
@@ -626,27 +642,28 @@ TEST_F(PictureListsTest, ExtractedPicturesTakeTheFramesOfTheirSizesAtEveryDpi) {
     folder.Write("settings.ini", "[Files]\r\nTXT=txt.ico\r\n");
     InitLists(folder.Path());
     const std::string icons = folder.Write("four.ico", IconFile({{16, kRed}, {24, kGreen}, {32, kBlue}, {48, kWhite}}));
-    ASSERT_EQ(Choose(icons, 3, 1), "i_3_1");
-    EXPECT_EQ(Hex(Pixels(util_.imgSmall, "i_3_1")[8 * 16 + 8]), Hex(kRed));
-    EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "i_3_1")[16 * 32 + 16]), Hex(kBlue));
+    const std::string key = "i_" + icons;
+    ASSERT_EQ(Choose(icons), key);
+    EXPECT_EQ(Hex(Pixels(util_.imgSmall, key)[8 * 16 + 8]), Hex(kRed));
+    EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, key)[16 * 32 + 16]), Hex(kBlue));
     EXPECT_FALSE(util_.UsePictureSizes(16, 32));
 
     const HIMAGELIST small = util_.imgSmall.Handle();
-    const int index = util_.imgSmall.IndexOf("i_3_1");
+    const int index = util_.imgSmall.IndexOf(key);
     const int count = util_.imgSmall.Count();
     const GuiObjects before = CountGuiObjects();
     ASSERT_TRUE(util_.UsePictureSizes(24, 48));  // 150 %
     EXPECT_EQ(util_.imgSmall.Handle(), small);    // bound toolbars keep their list
-    EXPECT_EQ(util_.imgSmall.IndexOf("i_3_1"), index);
+    EXPECT_EQ(util_.imgSmall.IndexOf(key), index);
     EXPECT_EQ(util_.imgSmall.Count(), count);
     EXPECT_EQ(ImageList_GetImageCount(small), count);
-    EXPECT_EQ(Hex(Pixels(util_.imgSmall, "i_3_1")[12 * 24 + 12]), Hex(kGreen));
-    EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "i_3_1")[24 * 48 + 24]), Hex(kWhite));
+    EXPECT_EQ(Hex(Pixels(util_.imgSmall, key)[12 * 24 + 12]), Hex(kGreen));
+    EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, key)[24 * 48 + 24]), Hex(kWhite));
     EXPECT_EQ(Hex(Pixels(util_.imgSmall, "TXT")[12 * 24 + 12]), Hex(kGreen));
     EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "TXT")[24 * 48 + 24]), Hex(kMagenta));
     // Back at 100 %, nothing kept of the larger pictures.
     ASSERT_TRUE(util_.UsePictureSizes(16, 32));
-    EXPECT_EQ(Hex(Pixels(util_.imgSmall, "i_3_1")[8 * 16 + 8]), Hex(kRed));
+    EXPECT_EQ(Hex(Pixels(util_.imgSmall, key)[8 * 16 + 8]), Hex(kRed));
     const GuiObjects after = CountGuiObjects();
     EXPECT_LE(after.gdi - before.gdi, 2) << "GDI objects " << before.gdi << " -> " << after.gdi;
     EXPECT_LE(after.user - before.user, 2) << "USER objects " << before.user << " -> " << after.user;
@@ -692,10 +709,10 @@ TEST_F(PictureListsTest, SettingsBesideTheProgramFillTheCache) {
 
     // The picture rule sees the cache: documents of a cached type and web
     // addresses are not extracted.
-    EXPECT_EQ(pictures_.ChooseButtonImage(folder.Path() + "\\words.txt", 1, 1).key, "TXT");
-    EXPECT_EQ(pictures_.ChooseButtonImage("HTTP://example.invalid/", 1, 2).key, "HTM");
-    EXPECT_FALSE(util_.imgSmall.Contains("i_1_1"));
-    EXPECT_FALSE(util_.imgSmall.Contains("i_1_2"));
+    EXPECT_EQ(Ask(folder.Path() + "\\words.txt").key, "TXT");
+    EXPECT_EQ(Ask("HTTP://example.invalid/").key, "HTM");
+    EXPECT_FALSE(util_.imgSmall.Contains("i_" + folder.Path() + "\\words.txt"));
+    EXPECT_FALSE(util_.imgSmall.Contains("i_HTTP://example.invalid/"));
 }
 
 // A blank before "=" belongs to the name, so "HTM " never serves a web
@@ -714,7 +731,7 @@ TEST_F(PictureListsTest, TheKeyIsTheNameAsTheSectionReadGivesIt) {
     const std::string key = UpperCase(line.substr(0, line.find('=')));
     EXPECT_EQ(state_.IconKeys, (std::vector<std::string>{"", key}));
     EXPECT_TRUE(util_.imgSmall.Contains(key));
-    EXPECT_EQ(Choose("http://example.invalid/", 1, 1), key == "HTM" ? "HTM" : "no");
+    EXPECT_EQ(Choose("http://example.invalid/"), key == "HTM" ? "HTM" : "no");
 }
 
 TEST_F(PictureListsTest, WithoutSettingsOnlyTheFallbacksAreThere) {
@@ -726,10 +743,11 @@ TEST_F(PictureListsTest, WithoutSettingsOnlyTheFallbacksAreThere) {
         EXPECT_EQ(list->IndexOf("folder"), 1);
     }
     // Set up again (a second start in the same process): the lists start over.
-    ASSERT_EQ(pictures_.ChooseButtonImage("C:\\windows\\notepad.exe", 1, 1).key, "i_1_1");
+    ASSERT_EQ(Choose("C:\\windows\\notepad.exe"), "i_C:\\windows\\notepad.exe");
+    ASSERT_TRUE(util_.imgSmall.Contains("i_C:\\windows\\notepad.exe"));
     InitLists(folder.Path());
-    EXPECT_FALSE(util_.imgSmall.Contains("i_1_1"));
-    EXPECT_FALSE(util_.imlToolbarIcons.Contains("i_1_1"));
+    EXPECT_FALSE(util_.imgSmall.Contains("i_C:\\windows\\notepad.exe"));
+    EXPECT_FALSE(util_.imlToolbarIcons.Contains("i_C:\\windows\\notepad.exe"));
     EXPECT_EQ(util_.imgSmall.Count(), ImageList_GetImageCount(util_.imgSmall.Handle()));
 }
 

@@ -68,13 +68,11 @@ std::string Host::AppDataFolder() {
 
 namespace {
 
-// The picture keys of the buttons a window shows now.
-std::vector<std::string> ShownPictureKeys(IBarWindow& bar) {
+// The picture keys of the buttons of the section shown.
+std::vector<std::string> ShownPictureKeys(const BarModel& bar) {
     std::vector<std::string> keys;
-    for (int32_t index : bar.ToolbarIndices()) {
-        if (!bar.ToolbarVisible(index)) continue;
-        for (const std::string& button : bar.ButtonKeys(index)) keys.push_back(bar.GetButtonImage(index, button));
-    }
+    if (const BarSection* section = bar.ShownSection())
+        for (const BarButton& button : section->buttons) keys.push_back(button.picture);
     return keys;
 }
 
@@ -98,15 +96,14 @@ f_Util& Host::Util() {
             std::map<std::string, std::string> shown;
             for (const f_Util::Arrival& arrival : arrivals)
                 shown[arrival.key] = pictures_->ShownKey(arrival.key, arrival.large, arrival.small);
-            if (dock_) dock_->Content().ResolvePictures(shown);
-            if (float_) float_->Content().ResolvePictures(shown);
+            app().state.Bar.ResolvePictures(shown);
         });
     }
     util_->Load();
     return *util_;
 }
 
-void Host::SectionShown(IBarWindow& content) { Util().PrioritizePictures(ShownPictureKeys(content)); }
+void Host::SectionShown() { Util().PrioritizePictures(ShownPictureKeys(app().state.Bar)); }
 
 f_Dock& Host::Dock() {
     if (!dock_)
@@ -178,19 +175,35 @@ void Host::ShownBarDpi(UINT dpi) {
 }
 
 ButtonPictures& Host::Pictures() {
-    if (!pictures_) pictures_ = std::make_unique<ButtonPictures>(Util(), app().state);
+    if (!pictures_) {
+        pictures_ = std::make_unique<ButtonPictures>(app().state);
+        // Every button that comes onto the bar asks for its own pictures.
+        requests_ = std::make_unique<PictureRequests>(Util());
+        app().state.Bar.Attach(*requests_);
+    }
     return *pictures_;
+}
+
+CatalogueLoad Host::Load() {
+    return CatalogueLoad{app().state.Bar, app().platform.Files, app().platform.CodePage, About(), events_,
+                         Pictures(), app().errors, app().state.IconSize};
 }
 
 void Host::LoadCatalogue(const std::string& path) {
     HeldInput held([this] { HoldBarInput(); }, [this] { ReleaseBarInput(); });
-    const CatalogueLoad load{Dock().Content(), Float().Content(), app().platform.Files, app().platform.CodePage,
-                             About(), events_, Pictures(), app().errors, app().state.IconSize};
+    const CatalogueLoad load = Load();
     Util().RestartPictures();
     lark::LoadCatalogue(load, path);
     // The section on screen gets its pictures first.
-    Util().PrioritizePictures(ShownPictureKeys(DockVisible() ? Dock().Content() : Float().Content()));
+    Util().PrioritizePictures(ShownPictureKeys(app().state.Bar));
     Util().LoadEnded();
+}
+
+void Host::ReloadCatalogue(const std::string& path) {
+    HeldInput held([this] { HoldBarInput(); }, [this] { ReleaseBarInput(); });
+    // Pictures still on their way are for buttons that stay.
+    lark::ReloadCatalogue(Load(), path);
+    Util().PrioritizePictures(ShownPictureKeys(app().state.Bar));
 }
 
 void Host::BuildMainMenu() { Menu().BuildMainMenu(); }
@@ -203,10 +216,9 @@ MainMenu& Host::Menu() {
             TwipScale{s.TwipsPerPixelX, s.TwipsPerPixelY});
         const KeyedImageList& pictures = s.IconSize == 0 ? Util().imlToolbarIcons : Util().imgSmall;
         properties_ = std::make_unique<PropertiesDialog>(pictures);
-        editing_ = std::make_unique<EditingContext>(EditingContext{s, Float().Content(), Dock().Content(), inputBox_,
-                                                                   fileDialog_, app().platform.Boxes,
-                                                                   app().platform.Files, Util(), Pictures(),
-                                                                   *properties_, launcher_});
+        editing_ = std::make_unique<EditingContext>(EditingContext{s, s.Bar, inputBox_, fileDialog_,
+                                                                   app().platform.Boxes, app().platform.Files,
+                                                                   Util(), Pictures(), *properties_, launcher_});
         menu_ = std::make_unique<MainMenu>(app(), *presenter_, Util(), *editing_, Arrangement(), Float(),
                                            static_cast<ICommandWindows&>(*this));
     }
@@ -255,9 +267,7 @@ void Host::ShowOptionsModal() {
     actions.importFolder = [this](int32_t folder) { ImportShellFolder(folder, true); };
     actions.reloadCatalogue = [this] {
         const std::string path = app().state.CatalogueIni ? app().state.CatalogueIni->INIPath() : std::string();
-        LoadCatalogue(path);
-        for (HWND window : {Float().Handle(), Dock().Handle()}) RedrawWindow(window, nullptr, nullptr,
-                                                                              RDW_INVALIDATE | RDW_ALLCHILDREN);
+        ReloadCatalogue(path);
     };
     actions.busy = [this](bool on) {
         if (on) {
@@ -269,7 +279,10 @@ void Host::ShowOptionsModal() {
     options_.ShowModal(app().state, actions, Keys());
 }
 
-void Host::HideDock() { Dock().Hide(); }
+// The docked window is made when the bar first docks, not before.
+void Host::HideDock() {
+    if (dock_) dock_->Hide();
+}
 
 void Host::ShowFloat() {
     AppState& s = app().state;
@@ -289,7 +302,7 @@ frmMessage& Host::Message() {
 
 BarArrangement& Host::Arrangement() {
     if (!arrangement_)
-        arrangement_ = std::make_unique<BarArrangement>(app().state, Float(), Dock(), app().platform.AppBar, monitors_,
+        arrangement_ = std::make_unique<BarArrangement>(app().state, Float(), dockProxy_, app().platform.AppBar, monitors_,
                                                         Message(), events_, app().platform.MousePointer, app().errors);
     return *arrangement_;
 }
@@ -309,7 +322,7 @@ AtHand& Host::Keys() {
 
 DockedInput& Host::Docked() {
     if (!dockedInput_)
-        dockedInput_ = std::make_unique<DockedInput>(app().state, Dock(), cursor_, Arrangement(), app().errors);
+        dockedInput_ = std::make_unique<DockedInput>(app().state, dockProxy_, cursor_, Arrangement(), app().errors);
     return *dockedInput_;
 }
 

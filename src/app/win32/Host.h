@@ -14,6 +14,7 @@
 #include "base/win32/Form.h"
 #include "base/win32/Handles.h"
 #include "base/win32/Services.h"
+#include "catalogue/CatalogueLoader.h"
 #include "catalogue/win32/ShellFolderTree.h"
 #include "commands/MainMenu.h"
 #include "commands/win32/InputBox.h"
@@ -86,7 +87,7 @@ private:
     void ShownBarDpi(UINT dpi) override;
     bool OwnerDraw(UINT message, LPARAM lParam) override;
     bool Quit() override;
-    void SectionShown(IBarWindow& content) override;
+    void SectionShown() override;
     void Exit() override { Quit(); }
     void ToolbarRightClick(int32_t toolbarIndex, const std::string& buttonKey, HWND control, double x,
                            double y) override;
@@ -94,6 +95,10 @@ private:
     void DropPrograms(int32_t toolbarIndex, int32_t position, const DroppedItems& items) override;
     void MoveProgram(int32_t fromToolbar, const std::string& key, int32_t toToolbar, int32_t position) override;
     ButtonPictures& Pictures();
+    CatalogueLoad Load();
+    // The file again, applied as the difference: what did not change keeps
+    // its pictures, the section shown stays.
+    void ReloadCatalogue(const std::string& path);
     // Runs an edit of the bar by hand; a failure is reported.
     template <class Edit>
     void Arrange(Edit&& edit);
@@ -107,7 +112,33 @@ private:
     void HoldBarInput();
     void ReleaseBarInput();
 
+    // f_Dock as the position rules see it: made on its first use but for
+    // hiding, which a window not yet made needs not.
+    class LazyDock : public IDockedBar {
+    public:
+        explicit LazyDock(Host& host) : host_(host) {}
+        void Create() override { host_.Dock(); }
+        RectPx Bounds() const override { return host_.dock_ ? host_.dock_->Bounds() : RectPx{}; }
+        void Show() override { host_.Dock().Show(); }
+        void Hide() override {
+            if (host_.dock_) host_.dock_->Hide();
+        }
+        void Place(int32_t x, int32_t y, int32_t width, int32_t height, Flags flags) override {
+            host_.Dock().Place(x, y, width, height, flags);
+        }
+        void MakeTopmost() override { host_.Dock().MakeTopmost(); }
+        void DropTopmost() override { host_.Dock().DropTopmost(); }
+        void EnableHideTimer(bool enabled) override {
+            if (enabled || host_.dock_) host_.Dock().EnableHideTimer(enabled);
+        }
+        void SetPlacement(const WindowPlacement& placement) override { host_.Dock().SetPlacement(placement); }
+
+    private:
+        Host& host_;
+    };
+
     App* app_ = nullptr;
+    LazyDock dockProxy_{*this};
     UniqueHandle instanceMutex_;
     HICON appIcon_ = nullptr;  // shared resource icon, never destroyed
     FormRegistry forms_;
@@ -117,6 +148,7 @@ private:
     std::unique_ptr<frmAbout> about_;
     EventLoop events_;
     std::unique_ptr<ButtonPictures> pictures_;
+    std::unique_ptr<PictureRequests> requests_;
     std::unique_ptr<frmMessage> message_;
     std::unique_ptr<BarArrangement> arrangement_;
     ShellLauncherService launcher_;

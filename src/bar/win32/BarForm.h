@@ -9,6 +9,7 @@
 #include "bar/win32/DragDrop.h"
 #include "bar/win32/FindBox.h"
 #include "base/App.h"
+#include "base/BarWindowView.h"
 #include "base/DropData.h"
 #include "base/win32/Form.h"
 
@@ -67,7 +68,7 @@ public:
     // abandoned and the window stays.
     virtual bool Quit() = 0;
     // A section came on screen: its pictures are wanted first.
-    virtual void SectionShown(IBarWindow& content) = 0;
+    virtual void SectionShown() = 0;
 };
 
 struct BarImageLists {
@@ -93,8 +94,10 @@ public:
 protected:
     BarForm(FormRegistry& registry, App& app, BarImageLists lists, IBarHost& host, BarKind kind)
         : Form(registry), app_(app), host_(host), kind_(kind), lists_(lists) {}
+    ~BarForm() override;
 
-    // Creates the tab strip and Toolbar1(0); call once the window exists.
+    // Creates the tab strip and Toolbar1(0) and shows the bar's model in
+    // them; call once the window exists.
     void CreateContent();
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void LayoutContent();
@@ -154,6 +157,8 @@ private:
 
     BarImageLists lists_;
     std::unique_ptr<BarContent> content_;
+    // The window as a view of the bar's model, attached while it exists.
+    std::unique_ptr<BarWindowView> view_;
     std::unique_ptr<DropRegistration> dropTarget_;
     // Drops wait for the drag to end: the source is not held up by the
     // bar's work, nor by a message it shows.

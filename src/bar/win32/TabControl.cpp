@@ -117,6 +117,26 @@ void TabControl::AddTab(const std::string& caption, int16_t image, int32_t tag, 
     captions_.push_back(caption);
 }
 
+void TabControl::InsertTab(int32_t position, const std::string& caption, const std::string& name) {
+    CheckPosition(position);
+    const auto index = static_cast<size_t>(position - 1);
+    if (synced_ && OnScreen()) {
+        // The control moves its selection along with the tab it was on.
+        InsertNative(index, caption);
+    } else {
+        if (synced_) selected_ = CurrentTab();
+        synced_ = false;
+        if (selected_ >= position) ++selected_;
+        // Out of sync the control holds the first tab alone.
+        if (index == 0) {
+            SendMessageW(hwnd_.get(), TCM_DELETEALLITEMS, 0, 0);
+            InsertNative(0, caption);
+        }
+    }
+    names_.insert(names_.begin() + static_cast<std::ptrdiff_t>(index), name);
+    captions_.insert(captions_.begin() + static_cast<std::ptrdiff_t>(index), caption);
+}
+
 void TabControl::InsertNative(size_t index, const std::string& caption) {
     std::wstring text = Widen(caption);
     TCITEMW item{};

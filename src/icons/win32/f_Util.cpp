@@ -150,9 +150,8 @@ void f_Util::RequestPictures(const std::string& target, const std::string& key) 
     if (!worker_)
         worker_ = std::make_unique<PictureWorker>(Handle(), kPicturesArrived, imgSmall.Size(),
                                                   imlToolbarIcons.Size(), cacheFile_, ExtractFirstIcon, loading_);
-    // An earlier load's picture under the key must not show meanwhile.
-    imgSmall.Forget(key);
-    imlToolbarIcons.Forget(key);
+    // A key is its target's: a picture already under it is this target's
+    // and shows meanwhile.
     // After a DPI change the picture is made again from its target; one
     // still on its way then arrives at the old size and is scaled.
     origins_[key] = Origin{Origin::Kind::TargetIcon, Widen(target)};
