@@ -25,6 +25,18 @@ private:
     bool ignore_ = false;
 };
 
+class NoProgress : public IProgressWindow {
+public:
+    void ShowProgress(int32_t) override {}
+    void SetProgress(int32_t) override {}
+    void Unload() override {}
+};
+
+class NoEvents : public IEventLoop {
+public:
+    void DoEvents() override {}
+};
+
 class Loader {
 public:
     explicit Loader(const CatalogueLoad& load) : load_(load), model_(load.model) {}
@@ -113,10 +125,42 @@ private:
 
 void LoadCatalogue(const CatalogueLoad& load, const std::string& path) { Loader(load).Run(path); }
 
-void ReloadCatalogue(const CatalogueLoad& load, const std::string& path) {
+void ReloadCatalogue(const CatalogueLoad& load, const std::string& path,
+                     const std::function<void(bool)>& holdInput) {
+    size_t lines = 0;
+    Guard([&] { lines = SplitCatalogueLines(DecodeText(load.files.ReadBytes(path), load.codePage)).size(); });
     BarModel fresh;
-    LoadCatalogue(CatalogueLoad{fresh, load.files, load.codePage, load.progress, load.events, load.pictures,
-                                load.errors, load.iconSize},
+    if (lines <= kQuietReloadLines) {
+        NoProgress progress;
+        NoEvents events;
+        LoadCatalogue(CatalogueLoad{fresh, load.files, load.codePage, progress, events, load.pictures, load.errors,
+                                    load.iconSize},
+                      path);
+        load.model.Take(fresh);
+        return;
+    }
+    struct Held {
+        const std::function<void(bool)>& hold;
+        explicit Held(const std::function<void(bool)>& h) : hold(h) { hold(true); }
+        ~Held() { hold(false); }
+    } held(holdInput);
+    // The progress window goes once the bar shows the file, not before.
+    class LastUnload : public IProgressWindow {
+    public:
+        explicit LastUnload(IProgressWindow& inner) : inner_(inner) {}
+        void ShowProgress(int32_t maximum) override { inner_.ShowProgress(maximum); }
+        void SetProgress(int32_t value) override { inner_.SetProgress(value); }
+        void Unload() override { unloaded_ = true; }
+        ~LastUnload() override {
+            if (unloaded_) Guard([&] { inner_.Unload(); });
+        }
+
+    private:
+        IProgressWindow& inner_;
+        bool unloaded_ = false;
+    } progress(load.progress);
+    LoadCatalogue(CatalogueLoad{fresh, load.files, load.codePage, progress, load.events, load.pictures, load.errors,
+                                load.iconSize},
                   path);
     load.model.Take(fresh);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // LoadCatalogue: rebuilds the bar's model - and with it every view - from
 // the catalogue file.
+#include <functional>
 #include <string>
 
 #include "base/BarModel.h"
@@ -28,9 +29,15 @@ struct CatalogueLoad {
 // finishes: the first section shown (or none), the progress window closed.
 void LoadCatalogue(const CatalogueLoad& load, const std::string& path);
 
+// A reload of at most these lines shows no progress, lets no event run and
+// holds no input: it is over in a blink.
+inline constexpr size_t kQuietReloadLines = 2000;
+
 // Loads the file into a model of its own, then makes `load.model` hold the
 // same by the fewest changes (BarModel::Take): what did not change keeps its
-// pictures, the section shown stays.
-void ReloadCatalogue(const CatalogueLoad& load, const std::string& path);
+// pictures, the section shown stays. A longer file shows progress and lets
+// events run, with the bar's input held (holdInput(true), then false).
+void ReloadCatalogue(const CatalogueLoad& load, const std::string& path,
+                     const std::function<void(bool)>& holdInput);
 
 }  // namespace lark

@@ -851,6 +851,27 @@ class LarkspanTestCase(unittest.TestCase):
         self.driver.sync(hwnd)
         return hwnd
 
+    def button_images(self, cls: str) -> dict:
+        """{control id: [picture index of each button]} of a bar window's
+        toolbars, shown or not (each paints first: a toolbar that is not on
+        screen hands its buttons to its control then)."""
+        self.driver.ok("paint-children", "--class", cls, "--hidden", "--child-class", "ToolbarWindow32")
+        bars, current = {}, None
+        for line in self.driver.ok("button-images", "--class", cls, "--hidden").splitlines():
+            kind, *fields = line.split("\t")
+            if kind == "toolbar":
+                current = bars.setdefault(int(fields[1]), [])
+            else:
+                current.append(int(fields[1]))
+        return bars
+
+    def shown_pictures(self, cls: str) -> list:
+        """The picture indices of the buttons of the section a bar window shows."""
+        shown = [t for t in self.driver.toolbars(cls=cls, hidden=True) if t.visible]
+        if len(shown) != 1:
+            raise AssertionError(f"toolbars shown in {cls}: {shown}")
+        return self.button_images(cls)[shown[0].control_id]
+
     def drag_caption(self, hwnd: str, left: int, top: int) -> Rect:
         """Drags the floating window by its title bar so that its top-left
         corner lands on (left, top); returns the rect it had before."""

@@ -258,6 +258,42 @@ TEST_F(LoaderTest, ReloadingReplacesEverythingAndTheLargeSizeBindsLargePictures)
     EXPECT_EQ(dock.At(0).images, ImageListSize::Large);
 }
 
+TEST_F(LoaderTest, AReloadAppliesTheDifferenceAndASmallOneHoldsNothing) {
+    pictures.withIcons = {"C:\\a.exe", "C:\\b.exe"};
+    Load("[A]\r\nx=C:\\a.exe\r\n[B]\r\ny=C:\\b.exe\r\n");
+    model.ShowSection(2);
+    model.ResolvePictures({{"i_C:\\b.exe", "no"}});
+    progress = FakeProgress{};
+    events.calls = 0;
+    std::vector<bool> holds;
+    files.files[kPath] = "[New]\r\n[A]\r\nx=C:\\a.exe\r\n[B]\r\ny=C:\\b.exe\r\nz=C:\\b.exe\r\n";
+    ReloadCatalogue(Context(), kPath, [&](bool hold) { holds.push_back(hold); });
+    EXPECT_THAT(dock.tabs.Names(), ElementsAre("New", "A", "B"));
+    // B kept its toolbar, its picture and the tab shown; its new button
+    // asks for the same target's picture, which the bar has.
+    EXPECT_THAT(dock.ButtonKeys(1), ElementsAre("y1", "z1"));
+    EXPECT_EQ(dock.GetButtonImage(1, "y1"), "no");
+    EXPECT_EQ(dock.tabs.current, 3);
+    EXPECT_TRUE(dock.ToolbarVisible(1));
+    EXPECT_EQ(dock.ToolbarTag(2), "New");
+    ExpectBarsAlike();
+    EXPECT_TRUE(holds.empty());
+    EXPECT_FALSE(progress.shown);
+    EXPECT_EQ(progress.unloads, 0);
+    EXPECT_EQ(events.calls, 0);
+
+    // A long file shows its progress, with the bar's input held meanwhile.
+    std::string content = "[A]\r\n";
+    for (size_t i = 0; i < kQuietReloadLines; ++i) content += "k" + std::to_string(i) + "=C:\\d\r\n";
+    files.files[kPath] = content;
+    ReloadCatalogue(Context(), kPath, [&](bool hold) { holds.push_back(hold); });
+    EXPECT_THAT(holds, ElementsAre(true, false));
+    EXPECT_EQ(progress.unloads, 1);
+    EXPECT_GT(events.calls, 0);
+    EXPECT_THAT(dock.tabs.Names(), ElementsAre("A"));
+    EXPECT_EQ(dock.ButtonKeys(0).size(), kQuietReloadLines);
+}
+
 TEST_F(LoaderTest, AnUnknownIconSizeLeavesTheBindingAlone) {
     Load("[A]\r\n", 0);
     Load("[A]\r\n", 7);

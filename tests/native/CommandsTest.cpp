@@ -117,11 +117,9 @@ public:
 
 class FakeWindows : public ICommandWindows {
 public:
-    bool DockVisible() override { return dockVisible; }
     void ShowAboutModal() override { ++about; }
     void ShowOptionsModal() override { ++options; }
     void Exit() override { exit(); }
-    bool dockVisible = false;
     std::function<void()> exit;
     int about = 0, options = 0;
 };

@@ -200,9 +200,14 @@ void Host::LoadCatalogue(const std::string& path) {
 }
 
 void Host::ReloadCatalogue(const std::string& path) {
-    HeldInput held([this] { HoldBarInput(); }, [this] { ReleaseBarInput(); });
     // Pictures still on their way are for buttons that stay.
-    lark::ReloadCatalogue(Load(), path);
+    lark::ReloadCatalogue(Load(), path, [this](bool hold) {
+        if (hold) {
+            HoldBarInput();
+        } else {
+            ReleaseBarInput();
+        }
+    });
     Util().PrioritizePictures(ShownPictureKeys(app().state.Bar));
 }
 
@@ -256,7 +261,6 @@ void Host::MoveProgram(int32_t fromToolbar, const std::string& key, int32_t toTo
     Arrange([&](EditingContext& editing) { lark::MoveProgram(editing, fromToolbar, key, toToolbar, position); });
 }
 
-bool Host::DockVisible() { return dock_ && IsWindowVisible(dock_->Handle()); }
 
 void Host::ShowAboutModal() { About().ShowModal(launcher_, app().platform.Boxes); }
 

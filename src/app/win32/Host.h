@@ -104,7 +104,6 @@ private:
     void Arrange(Edit&& edit);
     DockedInput& Docked();
     MainMenu& Menu();
-    bool DockVisible() override;
     void ShowAboutModal() override;
     void ShowOptionsModal() override;
     // While a load or an import runs the bar windows take no input: a

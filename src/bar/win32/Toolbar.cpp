@@ -47,6 +47,9 @@ HWND Toolbar::EnsureWindow() const {
     if (!SetWindowSubclass(hwnd_.get(), &Toolbar::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(self)))
         Raise(kErrOutOfMemory);
     SendMessageW(hwnd_.get(), TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    // The docked bar is never the active window: its names must show all the same.
+    if (HWND tips = reinterpret_cast<HWND>(SendMessageW(hwnd_.get(), TB_GETTOOLTIPS, 0, 0)))
+        SetWindowLongPtrW(tips, GWL_STYLE, GetWindowLongPtrW(tips, GWL_STYLE) | TTS_ALWAYSTIP);
     // New children start below their siblings; toolbars paint over the tab strip.
     SetWindowPos(hwnd_.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (list_) SendMessageW(hwnd_.get(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list_->Handle()));

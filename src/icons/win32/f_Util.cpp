@@ -113,6 +113,7 @@ void f_Util::InitImageLists(std::vector<std::string>& iconKeys, const std::strin
     if (worker_) worker_->Restart();
     arriving_.clear();
     origins_.clear();
+    pending_.clear();
     // Database documents added through the menu show "mdb".
     const std::pair<const char*, const wchar_t*> fallbacks[] = {{"no", L"NA"}, {"folder", L"FOLDER"}, {"mdb", L"MDB"}};
     for (KeyedImageList* list : {&imgSmall, &imlToolbarIcons}) {
@@ -147,6 +148,7 @@ constexpr size_t kStorePerSlice = 200;
 
 void f_Util::RequestPictures(const std::string& target, const std::string& key) {
     Load();
+    if (!pending_.insert(key).second) return;
     if (!worker_)
         worker_ = std::make_unique<PictureWorker>(Handle(), kPicturesArrived, imgSmall.Size(),
                                                   imlToolbarIcons.Size(), cacheFile_, ExtractFirstIcon, loading_);
@@ -159,6 +161,7 @@ void f_Util::RequestPictures(const std::string& target, const std::string& key) 
 }
 
 void f_Util::RestartPictures() {
+    pending_.clear();
     if (worker_) worker_->Restart();
     if (worker_) worker_->Hold(true);
     arriving_.clear();
@@ -194,6 +197,7 @@ void f_Util::TakeArrivedPictures() {
         small.push_back({p.key, p.smallPixels ? &*p.smallPixels : nullptr, p.small.get()});
         large.push_back({p.key, p.largePixels ? &*p.largePixels : nullptr, p.large.get()});
         arrivals.push_back({p.key, p.HasLarge(), p.HasSmall()});
+        pending_.erase(p.key);
     }
     Guard([&] { imgSmall.ReplaceMany(small); });
     Guard([&] { imlToolbarIcons.ReplaceMany(large); });

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "base/FileSystem.h"
@@ -101,6 +102,9 @@ private:
     bool loading_ = false;
     std::wstring extractedFrom_;
     std::unordered_map<std::string, Origin> origins_;
+    // Keys asked for and not yet arrived: a key is its target's, and every
+    // button of that target waits for the one answer.
+    std::unordered_set<std::string> pending_;
 };
 
 // An icon of the given size from a picture file (icon, cursor or bitmap);

@@ -682,12 +682,14 @@ int CmdTabs(Options& o) {
     Out(Fmt(L"selected\t%d", static_cast<int>(*selected) + 1));
     for (int i = 0; i < static_cast<int>(*count); ++i) {
         auto caption = TabCaption(tabs, remote, i);
-        auto rect = RemoteRect(tabs, TCM_GETITEMRECT, i, remote);
-        if (!caption || !rect) {
+        if (!caption) {
             Err(Fmt(L"cannot read tab %d", i + 1));
             return kExitNotFound;
         }
-        Out(Fmt(L"tab\t%d\t", i + 1) + RectText(*rect) + L"\t" + Escape(*caption));
+        // A tab scrolled out of a strip too narrow for all of them has no
+        // rectangle: it is told as an empty one.
+        const RECT rect = RemoteRect(tabs, TCM_GETITEMRECT, i, remote).value_or(RECT{0, 0, 0, 0});
+        Out(Fmt(L"tab\t%d\t", i + 1) + RectText(rect) + L"\t" + Escape(*caption));
     }
     return kExitOk;
 }
