@@ -139,8 +139,12 @@ void f_Dock::OnDpiChanged(UINT dpi, const RECT* suggested) {
 }
 
 void f_Dock::OnUnload(bool& cancel) {
+    // A shutdown that was abandoned leaves the window as it was.
+    if (!app_.state.Quitting && !host_.Quit()) {
+        cancel = true;
+        return;
+    }
     UnloadExtraToolbars(Content());
-    if (!app_.state.Quitting && !host_.Quit()) cancel = true;
 }
 
 }  // namespace lark::win
