@@ -26,6 +26,7 @@
 #include "icons/ButtonPictures.h"
 #include "icons/win32/f_Util.h"
 #include "startup/Program.h"
+#include "startup/win32/InstanceChannel.h"
 
 namespace lark::win {
 
@@ -35,6 +36,7 @@ public:
     void Attach(App& app);
 
     bool PreviousInstanceRunning() override;
+    bool HandToRunningBar(const BarRequest& request) override;
     ScreenMeasures MeasureScreen() override;
     std::string ProgramFolder() override;
     std::string AppDataFolder() override;
@@ -60,6 +62,9 @@ public:
     bool PreTranslate(const MSG& msg);
     // The hotkey, "Start with Windows" and the keyboard's trip to the bar.
     AtHand& Keys();
+    // Once the bar runs: takes what a second start hands over, after this
+    // start's own request.
+    void OpenRequests(const std::optional<BarRequest>& first);
 
 private:
     App& app() { return *app_; }
@@ -110,6 +115,10 @@ private:
     // click, a key or the menu would run inside it.
     void HoldBarInput();
     void ReleaseBarInput();
+    // A request from the command line; false while the bar is busy.
+    bool RunRequest(const BarRequest& request);
+    void AddSentPrograms(const BarRequest& request);
+    void ShowRequested(const std::optional<std::string>& section);
 
     // f_Dock as the position rules see it: made on its first use but for
     // hiding, which a window not yet made needs not.
@@ -165,6 +174,7 @@ private:
     std::unique_ptr<MainMenu> menu_;
     frmOptions options_;
     std::unique_ptr<AtHand> keys_;
+    std::unique_ptr<InstanceChannel> channel_;
 };
 
 }  // namespace lark::win
