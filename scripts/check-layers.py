@@ -19,7 +19,7 @@ from collections import Counter
 from pathlib import Path
 
 BASE = "base"
-SUBSYSTEMS = ("startup", "catalogue", "icons", "bar", "commands", "dialogs")
+SUBSYSTEMS = ("startup", "catalogue", "icons", "bar", "commands", "dialogs", "foldermenu")
 ROOT = "app"
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 

@@ -424,6 +424,20 @@ bool Host::Quit() { return Shutdown(app(), *this, false); }
 
 bool Host::OwnerDraw(UINT message, LPARAM lParam) { return MenuPresenter::HandleMessage(message, lParam); }
 
+IFolderMenus& Host::Folders() {
+    if (!folderMenus_)
+        folderMenus_ = std::make_unique<FolderMenus>(launcher_, [this] {
+            // Buttons found to open folders get their drop arrows.
+            if (float_ && float_->Loaded()) float_->Bar().RefreshDropArrows();
+            if (dock_ && dock_->Loaded()) dock_->Bar().RefreshDropArrows();
+        });
+    return *folderMenus_;
+}
+
+bool Host::MenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    return folderMenus_ && folderMenus_->HandleMenuMessage(message, wParam, lParam, result);
+}
+
 bool Host::PreTranslate(const MSG& msg) {
     return Barrier([&] { return (float_ && float_->PreTranslate(msg)) || (dock_ && dock_->PreTranslate(msg)); },
                    [] { return true; });

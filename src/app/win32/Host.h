@@ -23,6 +23,7 @@
 #include "dialogs/win32/frmAbout.h"
 #include "dialogs/win32/frmMessage.h"
 #include "dialogs/win32/frmOptions.h"
+#include "foldermenu/win32/FolderMenus.h"
 #include "icons/ButtonPictures.h"
 #include "icons/win32/f_Util.h"
 #include "startup/Program.h"
@@ -91,6 +92,8 @@ private:
     void DockDpiChanged(UINT dpi) override;
     void ShownBarDpi(UINT dpi) override;
     bool OwnerDraw(UINT message, LPARAM lParam) override;
+    IFolderMenus& Folders() override;
+    bool MenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool Quit() override;
     void SectionShown() override;
     void Exit() override { Quit(); }
@@ -175,6 +178,7 @@ private:
     frmOptions options_;
     std::unique_ptr<AtHand> keys_;
     std::unique_ptr<InstanceChannel> channel_;
+    std::unique_ptr<FolderMenus> folderMenus_;
 };
 
 }  // namespace lark::win
