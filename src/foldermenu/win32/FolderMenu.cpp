@@ -86,20 +86,29 @@ void FolderMenu::Run(const std::string& target, const RECT& button, HWND owner, 
     } else {
         AddDisabled(root_, failure);
     }
-
-    tracking = this;
-    HHOOK filter = SetWindowsHookExW(WH_MSGFILTER, &FolderMenu::Filter, nullptr, GetCurrentThreadId());
-    // The menu closes properly only when its owner is in the foreground.
-    SetForegroundWindow(owner);
-    // Opened by a key, it starts on its first item as a menu bar's does.
-    if (fromKeyboard) PostMessageW(owner, WM_KEYDOWN, VK_DOWN, 0);
-    TPMPARAMS params{sizeof params, button};
-    const auto chosen = static_cast<UINT>(TrackPopupMenuEx(root_, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN |
-                                                                      TPM_VERTICAL,
-                                                           button.left, button.bottom, owner, &params));
-    PostMessageW(owner, WM_NULL, 0, 0);
-    if (filter) UnhookWindowsHookEx(filter);
-    tracking = nullptr;
+    UINT chosen = 0;
+    {
+        // The menu's input passes the filter while it is up, and only then.
+        struct Filtering {
+            HHOOK hook;
+            explicit Filtering(FolderMenu* menu)
+                : hook(SetWindowsHookExW(WH_MSGFILTER, &FolderMenu::Filter, nullptr, GetCurrentThreadId())) {
+                tracking = menu;
+            }
+            ~Filtering() {
+                if (hook) UnhookWindowsHookEx(hook);
+                tracking = nullptr;
+            }
+        } filtering(this);
+        // The menu closes properly only when its owner is in the foreground.
+        SetForegroundWindow(owner);
+        // Opened by a key, it starts on its first item as a menu bar's does.
+        if (fromKeyboard) PostMessageW(owner, WM_KEYDOWN, VK_DOWN, 0);
+        TPMPARAMS params{sizeof params, button};
+        chosen = static_cast<UINT>(TrackPopupMenuEx(root_, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL,
+                                                    button.left, button.bottom, owner, &params));
+        PostMessageW(owner, WM_NULL, 0, 0);
+    }
 
     // What was chosen runs once every menu has closed.
     if (contextChosen_) {

@@ -37,8 +37,14 @@ UniquePidl ShortcutTarget(const std::wstring& path, HRESULT& hr) {
     ComPtr<IPersistFile> file;
     hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.put()));
     if (FAILED(hr) || FAILED(hr = file->Load(path.c_str(), STGM_READ))) return nullptr;
+    // A path the shell parses afresh; a shell object by its item list.
+    wchar_t pointsAt[MAX_PATH] = {};
     ITEMIDLIST* target = nullptr;
-    hr = link->GetIDList(&target);
+    if (SUCCEEDED(link->GetPath(pointsAt, MAX_PATH, nullptr, 0)) && pointsAt[0]) {
+        hr = SHParseDisplayName(pointsAt, nullptr, &target, 0, nullptr);
+    } else {
+        hr = link->GetIDList(&target);
+    }
     if (FAILED(hr) || !target) {
         if (SUCCEEDED(hr)) hr = E_FAIL;
         return nullptr;
