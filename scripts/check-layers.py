@@ -4,7 +4,7 @@
 The layers of src/, bottom up:
   base/                 the ground: state record, run-time error, text,
                         handle owners, the ports' interfaces
-  startup/ catalogue/ icons/ bar/ commands/ dialogs/
+  startup/ catalogue/ icons/ bar/ commands/ dialogs/ foldermenu/
                         the subsystems: each includes base/ and itself only
   app/                  the composition root: may include everything
 
