@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "base/win32/Barrier.h"
+#include "base/win32/MessageWindow.h"
 #include "foldermenu/FolderContent.h"
 
 namespace lark::win {
@@ -23,15 +24,7 @@ FolderMenus::~FolderMenus() {
 
 FolderWorker& FolderMenus::Worker() {
     if (!worker_) {
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        WNDCLASSEXW cls{};
-        cls.cbSize = sizeof cls;
-        cls.lpfnWndProc = &FolderMenus::WindowProc;
-        cls.hInstance = instance;
-        cls.lpszClassName = kWindowClass;
-        RegisterClassExW(&cls);
-        window_.reset(CreateWindowExW(0, kWindowClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr));
-        if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        window_ = MakeMessageWindow(kWindowClass, &FolderMenus::WindowProc, this);
         worker_ = std::make_unique<FolderWorker>(window_.get(), kWorkerNews);
     }
     return *worker_;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/win32/Barrier.h"
+#include "base/win32/MessageWindow.h"
 
 namespace lark::win {
 namespace {
@@ -53,18 +54,8 @@ InstanceChannel::~InstanceChannel() {
 }
 
 bool InstanceChannel::Open() {
-    if (window_) return true;
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW cls{};
-    cls.cbSize = sizeof cls;
-    cls.lpfnWndProc = &InstanceChannel::WindowProc;
-    cls.hInstance = instance;
-    cls.lpszClassName = kClassName;
-    RegisterClassExW(&cls);  // a second channel finds the class registered
-    window_.reset(CreateWindowExW(0, kClassName, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr));
-    if (!window_) return false;
-    SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    return true;
+    if (!window_) window_ = MakeMessageWindow(kClassName, &InstanceChannel::WindowProc, this);
+    return static_cast<bool>(window_);
 }
 
 void InstanceChannel::Post(const BarRequest& request) {
