@@ -36,7 +36,7 @@ TEST_F(MainTest, AFirstRunCreatesTheCatalogueAndFillsItFromTheDesktop) {
     EXPECT_EQ(s.CataloguePath, kDefaultCatalogue);
     EXPECT_EQ(w.files.files.at(kDefaultCatalogue), "\r\n");
     EXPECT_THAT(w.host.log,
-                ElementsAre("instance", "f_Util", "screen", "import:16+progress", "import:25+progress",
+                ElementsAre("instance", "f_Util", "screen", "colours", "import:16+progress", "import:25+progress",
                             "imagelists", "load:" + kDefaultCatalogue, "menu", "hide-dock", "show-float",
                             "configured-bar"));
     ASSERT_TRUE(s.CatalogueIni);

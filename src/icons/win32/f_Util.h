@@ -62,8 +62,8 @@ public:
     // from where it came: a resource, a target's icon or a picture file.
     // False when the lists have these sizes already.
     bool UsePictureSizes(int smallPx, int largePx);
-    // The menu's pictures at an edge length.
-    const KeyedImageList& MenuImages(int sizePx);
+    // The menu's pictures at an edge length, for a dark menu or a light one.
+    const KeyedImageList& MenuImages(int sizePx, bool dark);
 
     // IMenuImages: the menu pictures of imgMenu.
     int32_t IndexOf(const std::string& key) override;
@@ -101,6 +101,7 @@ private:
     bool loading_ = false;
     std::wstring extractedFrom_;
     std::unordered_map<std::string, Origin> origins_;
+    bool menuDark_ = false;
 };
 
 // An icon of the given size from a picture file (icon, cursor or bitmap);
