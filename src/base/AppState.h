@@ -10,6 +10,7 @@
 #include "base/Geometry.h"
 #include "base/KeyChord.h"
 #include "base/Monitors.h"
+#include "base/Palette.h"
 #include "base/Scale.h"
 #include "base/cINI.h"
 
@@ -102,6 +103,9 @@ struct AppState {
 
     // The global hotkey that brings the bar forward; none when its key is 0.
     KeyChord Hotkey = kDefaultHotkey;
+
+    // The user's choice of colours; the system's app mode when "System".
+    ColourSetting Theme = ColourSetting::System;
 };
 
 }  // namespace lark

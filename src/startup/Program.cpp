@@ -71,6 +71,7 @@ bool Main(App& app, IProgramHost& host) {
         s.IconSize = 1;
         const std::string programFolder = host.ProgramFolder();
         LoadSettings(s, app.platform.Settings);
+        host.UseColours();
         if (s.CataloguePath.empty()) s.CataloguePath = DefaultCatalogueFile(app, host, programFolder);
         SettleCatalogueFile(app, host, programFolder);
         BindCatalogue(app);

@@ -42,6 +42,7 @@ void LoadSettings(AppState& state, ISettingsStore& store) {
         // A chord that could never arrive reads as unreadable.
         if (chord && KeyChordProblem(*chord).empty()) state.Hotkey = *chord;
     });
+    Guard([&] { state.Theme = ParseColourSetting(ReadSetting(store, "Theme", "system")); });
 }
 
 void SaveSettings(const AppState& state, ISettingsStore& store) {
@@ -53,6 +54,7 @@ void SaveSettings(const AppState& state, ISettingsStore& store) {
     WriteSetting(store, "Width", std::to_string(state.FloatWidth));
     WriteSetting(store, "Autohide", FormatBool(state.AutoHideOn));
     WriteSetting(store, "Hotkey", FormatKeyChord(state.Hotkey));
+    WriteSetting(store, "Theme", FormatColourSetting(state.Theme));
 }
 
 }  // namespace lark

@@ -669,7 +669,7 @@ TEST_F(PictureListsTest, ExtractedPicturesTakeTheFramesOfTheirSizesAtEveryDpi) {
     EXPECT_LE(after.user - before.user, 2) << "USER objects " << before.user << " -> " << after.user;
     // The menu's pictures at the size a menu asks for, under the same keys
     // (the resources themselves are the program's, drawn in its e2e tests).
-    EXPECT_EQ(util_.MenuImages(24).Size(), 24);
+    EXPECT_EQ(util_.MenuImages(24, false).Size(), 24);
     EXPECT_EQ(util_.IndexOf("exit"), 6);
     EXPECT_EQ(ImageList_GetImageCount(util_.imgMenu.Handle()), 12);
 }

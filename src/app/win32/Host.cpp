@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "base/win32/Barrier.h"
+#include "base/win32/Colours.h"
 #include "base/win32/Services.h"
 #include "base/win32/Text.h"
 #include "catalogue/CatalogueLoader.h"
@@ -128,6 +129,16 @@ frmAbout& Host::About() {
 
 void Host::LoadUtilityForm() { Util(); }
 
+void Host::UseColours() {
+    const bool first = !colours_;
+    if (first) colours_ = std::make_unique<ColourScheme>(systemColours_);
+    if (colours_->Use(app().state.Theme) || first) win::UseColours(colours_->Current());
+}
+
+void Host::ColoursAnnounced(ColourNews news) {
+    if (colours_ && colours_->Hear(news)) win::UseColours(colours_->Current());
+}
+
 void Host::Attach(App& app) {
     app_ = &app;
     // An error that escapes a window's handler is reported like any other,
@@ -217,7 +228,9 @@ MainMenu& Host::Menu() {
     if (!menu_) {
         AppState& s = app().state;
         presenter_ = std::make_unique<MenuPresenter>(
-            [this](int sizePx) -> const KeyedImageList& { return Util().MenuImages(sizePx); },
+            [this](int sizePx) -> const KeyedImageList& {
+                return Util().MenuImages(sizePx, CurrentColours().Dark());
+            },
             TwipScale{s.TwipsPerPixelX, s.TwipsPerPixelY});
         const KeyedImageList& pictures = s.IconSize == 0 ? Util().imlToolbarIcons : Util().imgSmall;
         properties_ = std::make_unique<PropertiesDialog>(pictures);
@@ -280,6 +293,7 @@ void Host::ShowOptionsModal() {
             app().platform.MousePointer.SetDefault();
         }
     };
+    actions.useColours = [this] { UseColours(); };
     options_.ShowModal(app().state, actions, Keys());
 }
 

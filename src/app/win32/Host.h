@@ -15,6 +15,7 @@
 #include "base/win32/Handles.h"
 #include "base/win32/Services.h"
 #include "catalogue/CatalogueLoader.h"
+#include "base/win32/SystemColours.h"
 #include "catalogue/win32/ShellFolderTree.h"
 #include "commands/MainMenu.h"
 #include "commands/win32/InputBox.h"
@@ -39,6 +40,7 @@ public:
     std::string ProgramFolder() override;
     std::string AppDataFolder() override;
     void LoadUtilityForm() override;
+    void UseColours() override;
     void ImportShellFolder(int32_t folderNumber, bool showProgress) override;
     void InitImageLists() override;
     void LoadCatalogue(const std::string& path) override;
@@ -85,6 +87,7 @@ private:
     void DockWindowPosChanged() override;
     void DockDpiChanged(UINT dpi) override;
     void ShownBarDpi(UINT dpi) override;
+    void ColoursAnnounced(ColourNews news) override;
     bool OwnerDraw(UINT message, LPARAM lParam) override;
     bool Quit() override;
     void SectionShown() override;
@@ -165,6 +168,8 @@ private:
     std::unique_ptr<MainMenu> menu_;
     frmOptions options_;
     std::unique_ptr<AtHand> keys_;
+    SystemColourService systemColours_;
+    std::unique_ptr<ColourScheme> colours_;
 };
 
 }  // namespace lark::win

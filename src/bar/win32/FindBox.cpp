@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/RuntimeError.h"
+#include "base/win32/Colours.h"
 #include "base/win32/Text.h"
 
 namespace lark::win {
@@ -82,10 +83,11 @@ void FindBox::Paint() {
     HDC dc = BeginPaint(hwnd_.get(), &ps);
     RECT client{};
     GetClientRect(hwnd_.get(), &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+    const Palette& colours = CurrentColours();
+    FillRect(dc, &client, ColourBrush(colours.findBack));
     SelectGuard font(dc, font_ ? static_cast<HGDIOBJ>(font_.get()) : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(matched_ ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+    SetTextColor(dc, matched_ ? colours.findText : colours.findUnmatched);
     RECT text = client;
     InflateRect(&text, -kPadPx, 0);
     SIZE extent{};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/win32/Barrier.h"
+#include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/SystemLibrary.h"
 #include "base/win32/Text.h"
@@ -136,6 +137,7 @@ std::optional<std::string> InputBox::Ask(const std::string& prompt, const std::s
         font = std::move(fresh);  // the old one only once no control holds it
     };
     state.layout(dpi);
+    FollowColours(box);
     SendMessageW(state.edit, EM_SETSEL, 0, -1);
 
     // Modal: the rest of the program waits, its timers still run.

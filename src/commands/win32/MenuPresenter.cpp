@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/Handles.h"
 #include "base/win32/Text.h"
@@ -28,11 +29,20 @@ int32_t MenuPresenter::Popup(const std::vector<MenuItem>& items, const MenuColou
     if (!window) return 0;
     HMENU menu = CreatePopupMenu();
     if (!menu) return 0;
+    const Palette& palette = CurrentColours();
+    // The margins around the items, which the system paints.
+    MENUINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIM_BACKGROUND;
+    info.hbrBack = ColourBrush(palette.menuBack);
+    SetMenuInfo(menu, &info);
     for (size_t i = 0; i < items.size(); ++i) {
         const MenuItem& item = items[i];
         const auto id = static_cast<UINT_PTR>(i + 1);
         if (item.caption == "-") {
-            AppendMenuW(menu, MF_SEPARATOR, id, nullptr);
+            // The system's separator is a light line; the dark one is drawn here.
+            const UINT dark = palette.Dark() ? MF_OWNERDRAW : 0;
+            AppendMenuW(menu, MF_SEPARATOR | dark, id, dark ? reinterpret_cast<LPCWSTR>(i) : nullptr);
             continue;
         }
         UINT flags = MF_OWNERDRAW;
@@ -97,15 +107,21 @@ void MenuPresenter::Draw(const DRAWITEMSTRUCT& draw) const {
     const MenuItem& item = (*items_)[draw.itemData];
     HDC dc = draw.hDC;
     RECT r = draw.rcItem;
+    const Palette& palette = CurrentColours();
+    if (item.caption == "-") {
+        FillRect(dc, &r, ColourBrush(palette.menuBack));
+        const int middle = (r.top + r.bottom) / 2;
+        const RECT line{r.left + Px(kPaddingPx), middle, r.right - Px(kPaddingPx), middle + std::max(Px(1), 1)};
+        FillRect(dc, &line, ColourBrush(palette.border));
+        return;
+    }
     const bool selected = (draw.itemState & ODS_SELECTED) && item.enabled && !item.header;
     // Colours are stored blue-green-red, as COLORREF keeps them.
-    const COLORREF back = item.header ? static_cast<COLORREF>(colours_.first)
-                                      : GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_MENU);
-    COLORREF fore = item.header ? static_cast<COLORREF>(colours_.second)
-                                : GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
-    if (!item.header && !item.enabled) fore = GetSysColor(COLOR_GRAYTEXT);
-    UniqueBrush brush(CreateSolidBrush(back));
-    FillRect(dc, &r, brush.get());
+    const ColourPair header = MenuHeaderColours(palette, ColourPair{colours_.first, colours_.second});
+    const COLORREF back = item.header ? header.back : selected ? palette.menuSelected : palette.menuBack;
+    COLORREF fore = item.header ? header.text : selected ? palette.menuSelectedText : palette.menuText;
+    if (!item.header && !item.enabled) fore = palette.menuDisabled;
+    FillRect(dc, &r, ColourBrush(back));
 
     const int middle = (r.top + r.bottom) / 2;
     const int picture = pictures_->Size();

@@ -7,6 +7,7 @@
 
 #include "base/RuntimeError.h"
 #include "base/win32/Barrier.h"
+#include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/Services.h"
 #include "base/win32/SystemLibrary.h"
@@ -30,8 +31,6 @@ constexpr int kMargin = 16;
 constexpr int kTextLeft = 80;  // beside the 48-pixel icon
 constexpr int kIconSize = 48;
 constexpr int kLogoSize = 64;
-// Windows' own link blue; some themes make the hot-tracking colour pale.
-constexpr COLORREF kLinkColour = RGB(0, 102, 204);
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 
@@ -439,9 +438,9 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORSTATIC:
             if (reinterpret_cast<HWND>(lParam) == label1_) {
                 const HDC dc = reinterpret_cast<HDC>(wParam);
-                SetTextColor(dc, kLinkColour);
+                SetTextColor(dc, CurrentColours().link);
                 SetBkMode(dc, TRANSPARENT);
-                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(ColourBrush(CurrentColours().background));
             }
             break;
         case WM_DPICHANGED:

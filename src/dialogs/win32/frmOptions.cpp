@@ -2,9 +2,11 @@
 
 #include <commctrl.h>
 
+#include <utility>
 #include <vector>
 
 #include "base/win32/Barrier.h"
+#include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/Text.h"
 #include "dialogs/win32/OptionsIds.h"
@@ -15,10 +17,14 @@ namespace {
 const int kPage0[] = {IDC_FRAME1,    IDC_OPTION1_3, IDC_OPTION1_2, IDC_OPTION1_4, IDC_FRASAMPLE1, IDC_OPTION1_0,
                       IDC_OPTION1_1, IDC_FRAME2,    IDC_OPTION1_6, IDC_OPTION1_7, IDC_LABEL1,
                       IDC_FRAME3, IDC_CHKSTARTWITHWINDOWS, IDC_LBLHOTKEY, IDC_HOTKEY, IDC_CHKHOTKEYWIN,
-                      IDC_LBLHOTKEYSTATUS};
+                      IDC_LBLHOTKEYSTATUS, IDC_FRAME4, IDC_COLOURS_SYSTEM, IDC_COLOURS_LIGHT, IDC_COLOURS_DARK};
 const int kPage1[] = {IDC_FRASAMPLE2, IDC_CMDLOAD_0, IDC_CMDLOAD_1, IDC_CMDLOAD_2, IDC_CMDLOAD_3, IDC_CMDLOAD_4};
 const int kOptions[] = {kOptAutoHide, kOptFixed, kOptTop, kOptFloat, kOptBottom, kOptLarge, kOptSmall};
 const wchar_t* const kTips[] = {L"Set Options for Group 1", L"Set Options for Group 2"};
+// The "Colours" buttons by the setting each stands for.
+const std::pair<int, ColourSetting> kColourButtons[] = {{IDC_COLOURS_SYSTEM, ColourSetting::System},
+                                                        {IDC_COLOURS_LIGHT, ColourSetting::Light},
+                                                        {IDC_COLOURS_DARK, ColourSetting::Dark}};
 
 int OptionId(int option) { return IDC_OPTION1_0 + option; }
 
@@ -67,6 +73,7 @@ std::vector<HWND> DisableThreadWindows(HWND except) {
 void frmOptions::ShowModal(AppState& state, const Actions& actions, IAtHandServices& atHand) {
     state_ = &state;
     atHand_ = &atHand;
+    actions_ = &actions;
     done_ = false;
     ok_ = false;
     autoLoad_ = -1;
@@ -125,6 +132,7 @@ INT_PTR CALLBACK frmOptions::DialogProc(HWND dialog, UINT message, WPARAM wParam
 INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
+            FollowColours(dialog_);
             // Centred on the monitor of the bar it was opened from.
             RECT r{};
             GetWindowRect(dialog_, &r);
@@ -156,6 +164,12 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 Refresh();
                 return TRUE;
             }
+            for (const auto& [button, setting] : kColourButtons) {
+                if (id != button || HIWORD(wParam) != BN_CLICKED) continue;
+                options_.ChooseColours(setting);
+                Refresh();
+                return TRUE;
+            }
             if (id == IDC_CHKSTARTWITHWINDOWS && HIWORD(wParam) == BN_CLICKED) {
                 options_.TickStartWithWindows(IsDlgButtonChecked(dialog_, id) == BST_CHECKED);
                 Refresh();
@@ -169,6 +183,7 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             if (id == IDC_CMDAPPLY) {
                 options_.Apply(*state_);
+                actions_->useColours();
                 Refresh();
                 return TRUE;
             }
@@ -181,6 +196,7 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 // once, saying why, for another choice.
                 const bool applying = options_.ApplyEnabled();
                 options_.Apply(*state_);
+                actions_->useColours();
                 if (applying && options_.HotkeyRefused()) {
                     Refresh();
                     SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog_, IDC_HOTKEY)),
@@ -236,6 +252,8 @@ void frmOptions::ShowPage(int32_t page) {
 void frmOptions::Refresh() {
     for (int option : kOptions)
         CheckDlgButton(dialog_, OptionId(option), options_.Selected(option) ? BST_CHECKED : BST_UNCHECKED);
+    for (const auto& [button, setting] : kColourButtons)
+        CheckDlgButton(dialog_, button, options_.Colours() == setting ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog_, IDC_CHKSTARTWITHWINDOWS, options_.StartWithWindows() ? BST_CHECKED : BST_UNCHECKED);
     SetDlgItemTextW(dialog_, IDC_LBLHOTKEYSTATUS, Widen(options_.HotkeyStatus()).c_str());
     HWND apply = GetDlgItem(dialog_, IDC_CMDAPPLY);

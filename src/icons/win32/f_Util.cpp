@@ -18,13 +18,18 @@ UniqueIcon ResourceIcon(const wchar_t* name, int sizePx) {
 struct MenuPicture {
     const char* key;
     const wchar_t* resource;
+    const wchar_t* onDark = nullptr;  // a variant where the picture would vanish on a dark menu
 };
 constexpr MenuPicture kMenuPictures[] = {{"addsection", L"ADDSECTION"}, {"delsection", L"DELSECTION"},
                                          {"addbutton", L"ADDBUTTON"},   {"delbutton", L"DELBUTTON"},
-                                         {"about", L"ABOUT"},           {"options", L"OPTIONS"},
+                                         {"about", L"ABOUT"},           {"options", L"OPTIONS", L"OPTIONSDARK"},
                                          {"exit", L"EXIT"},             {"rename", L"RENAME"},
                                          {"properties", L"PROPERTIES"}, {"openlocation", L"OPENLOCATION"},
                                          {"runas", L"RUNAS"},           {"renamesection", L"RENAMESECTION"}};
+
+UniqueIcon MenuIcon(const MenuPicture& picture, bool dark, int sizePx) {
+    return ResourceIcon(dark && picture.onDark ? picture.onDark : picture.resource, sizePx);
+}
 
 // A bitmap as an icon: its top-left pixel's colour is transparent.
 UniqueIcon IconFromBitmap(HBITMAP source, int sizePx) {
@@ -72,12 +77,17 @@ void f_Util::Load() {
         imgMenu.Add(picture.key, ResourceIcon(picture.resource, imgMenu.Size()).get());
 }
 
-const KeyedImageList& f_Util::MenuImages(int sizePx) {
-    imgMenu.Resize(sizePx, [](const std::string& key, int size) {
+const KeyedImageList& f_Util::MenuImages(int sizePx, bool dark) {
+    imgMenu.Resize(sizePx, [dark](const std::string& key, int size) {
         for (const MenuPicture& picture : kMenuPictures)
-            if (key == picture.key) return ResourceIcon(picture.resource, size);
+            if (key == picture.key) return MenuIcon(picture, dark, size);
         return UniqueIcon();
     });
+    if (dark != menuDark_) {
+        for (const MenuPicture& picture : kMenuPictures)
+            if (picture.onDark) imgMenu.Replace(picture.key, MenuIcon(picture, dark, imgMenu.Size()).get());
+        menuDark_ = dark;
+    }
     return imgMenu;
 }
 

@@ -63,8 +63,8 @@ public:
     // from where it came: a resource, a target's icon or a picture file.
     // False when the lists have these sizes already.
     bool UsePictureSizes(int smallPx, int largePx);
-    // The menu's pictures at an edge length.
-    const KeyedImageList& MenuImages(int sizePx);
+    // The menu's pictures at an edge length, for a dark menu or a light one.
+    const KeyedImageList& MenuImages(int sizePx, bool dark);
 
     // IMenuImages: the menu pictures of imgMenu.
     int32_t IndexOf(const std::string& key) override;
@@ -105,6 +105,7 @@ private:
     // Keys asked for and not yet arrived: a key is its target's, and every
     // button of that target waits for the one answer.
     std::unordered_set<std::string> pending_;
+    bool menuDark_ = false;
 };
 
 // An icon of the given size from a picture file (icon, cursor or bitmap);

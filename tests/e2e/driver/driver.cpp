@@ -639,6 +639,45 @@ int CmdSync(Options& o) {
     return kExitOk;
 }
 
+// Waits until the window and every visible window inside it have painted
+// (no update region left) and its thread is back in its message loop, so a
+// screenshot shows the whole of it.
+int CmdWaitPainted(Options& o) {
+    WindowQuery q = WindowQuery::From(o, 10000);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    auto pending = [](HWND window) {
+        bool any = GetUpdateRect(window, nullptr, FALSE) != FALSE;
+        EnumChildWindows(
+            window,
+            [](HWND child, LPARAM found) -> BOOL {
+                if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE))
+                    *reinterpret_cast<bool*>(found) = true;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&any));
+        return any;
+    };
+    const DWORD start = GetTickCount();
+    DWORD_PTR ignored = 0;
+    for (;;) {
+        if (!SendMessageTimeoutW(*h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored)) {
+            Err(L"window did not answer");
+            return kExitNotFound;
+        }
+        if (!pending(*h)) break;
+        if (GetTickCount() - start >= q.timeout_ms) {
+            Err(L"window still has parts to paint");
+            return kExitNotFound;
+        }
+        Sleep(kPollMs);
+    }
+    // Once more: the paints are done and the thread has gone idle.
+    SendMessageTimeoutW(*h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+    return kExitOk;
+}
+
 // Screen size in pixels, DPI and the work area, one "name value..." a line.
 int CmdScreen(Options& o) {
     o.Done();
@@ -1248,6 +1287,21 @@ int CmdSendMessage(Options& o) {
     return kExitOk;
 }
 
+// WM_SETTINGCHANGE to every top-level window with a text naming the area,
+// as Windows announces a change ("ImmersiveColorSet": the app mode).
+int CmdBroadcastSetting(Options& o) {
+    auto area = o.Take(L"area");
+    o.Done();
+    if (!area) throw UsageError{L"give --area TEXT"};
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(area->c_str()),
+                             SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer)) {
+        Err(L"the broadcast did not finish");
+        return kExitNotFound;
+    }
+    return kExitOk;
+}
+
 // How often larkspan's message loops woke up: "messages\tN" and
 // "timers\tN" (WM_TIMER among them), as the program counts them.
 int CmdMessageCounts(Options& o) {
@@ -1545,6 +1599,8 @@ const Command kCommands[] = {
     {L"button-state", L"SELECT --text T  the button's check state, visibility and enabled state", CmdButtonState},
     {L"send-message", L"SELECT (--message N | --registered NAME) [--wparam N] [--lparam N]  print the answer", CmdSendMessage},
     {L"message-counts", L"SELECT  messages and timer messages larkspan's loops took from the queue", CmdMessageCounts},
+    {L"wait-painted", L"SELECT  wait until the window and its children have painted (default 10 s)", CmdWaitPainted},
+    {L"broadcast-setting", L"--area TEXT  WM_SETTINGCHANGE with that text to every top-level window", CmdBroadcastSetting},
     {L"send-chars", L"SELECT --text T  WM_CHAR for each character, as an input method sends them", CmdSendChars},
     {L"reg-query", L"--key K  the key's values: name, type, data", CmdRegQuery},
     {L"reg-set", L"--key K --name N --data D [--type REG_SZ|REG_EXPAND_SZ|REG_DWORD]  set a value", CmdRegSet},
