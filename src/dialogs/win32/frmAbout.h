@@ -9,6 +9,7 @@
 #include "base/UiPorts.h"
 #include "base/win32/Form.h"
 #include "base/win32/Handles.h"
+#include "base/win32/Modal.h"
 
 namespace lark::win {
 
@@ -43,6 +44,7 @@ public:
         kLblDisclaimer,
         kLine1,
         kProgressBar1,
+        kCmdOpenLog,
     };
     static constexpr const char* kWebAddress = "https://www.brindlewick.example/larkspan";
 
@@ -64,6 +66,8 @@ public:
     // link and the logo open the web address through launcher; System Info
     // reports through boxes.
     void ShowModal(IShellLauncher& launcher, IMessageBox& boxes);
+    // The log file "Open log" opens; the button is there while it exists.
+    void SetLogFile(std::wstring path) { logFile_ = std::move(path); }
 
     HWND ProgressBar1() const { return progress_; }
 
@@ -83,9 +87,6 @@ private:
     void CreateCommands(int width, int height);
     bool OnCommand(int id, int code);
     void RunSysInfo();
-    void DisableOtherWindows();
-    void EnableOtherWindows();
-    void RunModalLoop();
 
     HICON icon_;
     std::wstring resourceFile_;
@@ -101,12 +102,13 @@ private:
 
     IShellLauncher* launcher_ = nullptr;
     IMessageBox* boxes_ = nullptr;
-    bool modal_ = false;
-    std::vector<HWND> disabled_;
+    ModalScope* modal_ = nullptr;  // while shown modal
 
     HWND progress_ = nullptr;
     HWND cmdOK_ = nullptr;
     HWND cmdSysInfo_ = nullptr;
+    HWND cmdOpenLog_ = nullptr;
+    std::wstring logFile_;
     HWND label1_ = nullptr;
     HWND picIcon_ = nullptr;
     unsigned long long lastProgressTick_ = 0;
