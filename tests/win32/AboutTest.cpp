@@ -172,10 +172,11 @@ struct Launch {
 
 class RecordingLauncher : public IShellLauncher {
 public:
-    void Execute(uintptr_t owner, const std::optional<std::string>& verb, const std::string& file,
-                 const std::optional<std::string>& parameters, const std::optional<std::string>& directory,
-                 int showCommand) override {
+    LaunchResult Execute(uintptr_t owner, const std::optional<std::string>& verb, const std::string& file,
+                         const std::optional<std::string>& parameters, const std::optional<std::string>& directory,
+                         int showCommand) override {
         launches.push_back({owner, verb, file, parameters, directory, showCommand});
+        return {};
     }
     std::vector<Launch> launches;
 };
