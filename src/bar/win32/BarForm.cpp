@@ -29,6 +29,7 @@ void BarForm::CreateContent() {
     content_ = std::make_unique<BarContent>(Handle(), lists_.small, lists_.large, scale, *this);
     if (!SetTimer(Handle(), kDropTargetTimer, 1, nullptr)) RegisterDropTarget();
     findBox_ = std::make_unique<FindBox>(Handle());
+    findBox_->SetDpi(dpi_);
     find_ = std::make_unique<TypeToFind>(*content_, static_cast<IFindView&>(*this));
 }
 
@@ -39,6 +40,7 @@ void BarForm::RegisterDropTarget() {
 void BarForm::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
     if (content_) content_->SetDpi(dpi);
+    if (findBox_) findBox_->SetDpi(dpi);
     if (IsWindowVisible(Handle())) host_.ShownBarDpi(dpi);
 }
 
