@@ -22,7 +22,9 @@
 #include "dialogs/win32/frmAbout.h"
 #include "dialogs/win32/frmMessage.h"
 #include "dialogs/win32/frmOptions.h"
+#include "base/win32/LogFile.h"
 #include "icons/ButtonPictures.h"
+#include "icons/OpenedTargets.h"
 #include "icons/win32/f_Util.h"
 #include "startup/Program.h"
 
@@ -31,6 +33,9 @@ namespace lark::win {
 class Host : public IProgramHost, private IBarHost, private ICommandWindows {
 public:
     Host();
+    // The single-instance mutex goes first, before anything that may wait
+    // (the picture workers): a new start meanwhile finds no bar running.
+    ~Host();
     void Attach(App& app);
 
     bool PreviousInstanceRunning() override;
@@ -101,6 +106,13 @@ private:
     MainMenu& Menu();
     bool DockVisible() override;
     void ShowAboutModal() override;
+    // The shell, telling the user of a launch that fails.
+    IShellLauncher& Launcher();
+    // A target on another machine was launched: from now on its own picture
+    // may be read.
+    void TargetOpened(const std::string& file);
+    // The modeless edge message's keys (Enter, Escape, Tab).
+    bool EdgeMessageKeys(const MSG& msg);
     void ShowOptionsModal() override;
     // While a load or an import runs the bar windows take no input: a
     // click, a key or the menu would run inside it.
@@ -119,7 +131,10 @@ private:
     std::unique_ptr<ButtonPictures> pictures_;
     std::unique_ptr<frmMessage> message_;
     std::unique_ptr<BarArrangement> arrangement_;
-    ShellLauncherService launcher_;
+    ShellLauncherService shell_;
+    std::unique_ptr<ReportingLauncher> launcher_;
+    std::shared_ptr<OpenedTargets> opened_;
+    LogFile log_;
     CursorService cursor_;
     MonitorService monitors_;
     int inputHolds_ = 0;
