@@ -106,6 +106,7 @@ f_Util& Host::Util() {
         opened_->Load();
         // Shared: a worker left to end on its own may still ask.
         util_->SetMayOpen([opened = opened_](const std::string& target) { return opened->Contains(target); });
+        EventLoop::SetPendingWork([this] { return static_cast<uint64_t>(util_->PicturesPending()); });
         util_->OnPicturesArrived([this](const std::vector<f_Util::Arrival>& arrivals) {
             if (!pictures_) return;
             std::map<std::string, std::string> shown;
@@ -149,6 +150,7 @@ Host::~Host() {
     // A picture worker left to end on its own may still have a failure to note.
     SetLogSink(nullptr);
     SetMainWindowFinder(nullptr);
+    EventLoop::SetPendingWork(nullptr);
 }
 
 void Host::Attach(App& app) {

@@ -5,6 +5,7 @@
 
 #include "base/BarInput.h"
 #include "base/RuntimeError.h"
+#include "base/win32/EventLoop.h"
 
 namespace lark::win {
 namespace {
@@ -112,6 +113,7 @@ LRESULT f_Dock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (wParam == kHideTimer) {
+                EventLoop::CountTick();
                 host_.DockedHideTimerTick();
                 return 0;
             }

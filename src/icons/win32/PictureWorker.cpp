@@ -335,6 +335,12 @@ size_t PictureWorker::Extracted() const {
     return shared_->extracted;
 }
 
+size_t PictureWorker::Pending() const {
+    std::lock_guard<std::mutex> held(shared_->lock);
+    return shared_->local.Size() + shared_->network.Size() + static_cast<size_t>(shared_->underWay) +
+           shared_->arrived.size();
+}
+
 std::vector<ArrivedPictures> PictureWorker::Take() {
     std::vector<ArrivedPictures> taken;
     std::lock_guard<std::mutex> held(shared_->lock);

@@ -92,6 +92,8 @@ public:
     std::vector<ArrivedPictures> Take();
     // Targets whose icons were extracted rather than taken from the cache.
     size_t Extracted() const;
+    // Targets waiting, under way, or ready and not yet taken.
+    size_t Pending() const;
 
 private:
     struct Shared;

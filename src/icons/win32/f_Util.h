@@ -57,6 +57,10 @@ public:
     void PrioritizePictures(const std::vector<std::string>& keys);
     // Targets extracted rather than taken from the picture cache this run.
     size_t PicturesExtracted() const { return worker_ ? worker_->Extracted() : 0; }
+    // Pictures still on their way: asked for, made, or not yet stored.
+    size_t PicturesPending() const {
+        return (worker_ ? worker_->Pending() : 0) + arriving_.size() + (loading_ ? 1 : 0);
+    }
 
     // Every button picture made again at these sizes (a DPI change), each
     // from where it came: a resource or a picture file at once, a target's

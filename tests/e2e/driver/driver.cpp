@@ -16,6 +16,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -1247,15 +1248,17 @@ int CmdSendMessage(Options& o) {
 }
 
 // How often larkspan's message loops woke up: "messages\tN" and
-// "timers\tN" (WM_TIMER among them), as the program counts them.
+// "timers\tN" (WM_TIMER among them), as the program counts them, and
+// "ticks\tN", the docked bar's hide timer however it was dispatched, and
+// "pending\tN", the pictures still on their way.
 int CmdMessageCounts(Options& o) {
     WindowQuery q = WindowQuery::From(o);
     o.Done();
     auto h = FindOne(q);
     if (!h) return kExitNotFound;
     const UINT message = RegisterWindowMessageW(L"Brindlewick.Larkspan.MessageCounts");
-    DWORD_PTR counts[2] = {0, 0};
-    for (WPARAM which : {0, 1}) {
+    DWORD_PTR counts[4] = {0, 0, 0, 0};
+    for (WPARAM which : {0, 1, 2, 3}) {
         if (!SendMessageTimeoutW(*h, message, which, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &counts[which])) {
             Err(L"window did not answer");
             return kExitNotFound;
@@ -1263,6 +1266,8 @@ int CmdMessageCounts(Options& o) {
     }
     Out(Fmt(L"messages\t%llu", static_cast<unsigned long long>(counts[0])));
     Out(Fmt(L"timers\t%llu", static_cast<unsigned long long>(counts[1])));
+    Out(Fmt(L"ticks\t%llu", static_cast<unsigned long long>(counts[2])));
+    Out(Fmt(L"pending\t%llu", static_cast<unsigned long long>(counts[3])));
     return kExitOk;
 }
 
@@ -1503,6 +1508,33 @@ int CmdHoldHotkey(Options& o) {
     return kExitOk;
 }
 
+// Where the shell would put an appbar of another program on an edge:
+// "left top right bottom" of ABM_QUERYPOS for a strip of the given
+// thickness from the screen's edge (0 top, 1 bottom). A bar holding that
+// edge moves the answer off its own strip.
+int CmdAppbarQuery(Options& o) {
+    const auto edge = o.Take(L"edge");
+    long thickness = 10;
+    if (auto v = o.Take(L"thickness")) thickness = static_cast<long>(Options::ParseNumber(*v, L"thickness"));
+    o.Done();
+    const bool bottom = edge && *edge == L"1";
+    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"larkspan-driver appbar", WS_POPUP, 0, 0, 1, 1,
+                                  nullptr, nullptr, nullptr, nullptr);
+    APPBARDATA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uCallbackMessage = WM_APP;
+    SHAppBarMessage(ABM_NEW, &data);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    data.uEdge = bottom ? ABE_BOTTOM : ABE_TOP;
+    data.rc = bottom ? RECT{0, height - thickness, width, height} : RECT{0, 0, width, thickness};
+    SHAppBarMessage(ABM_QUERYPOS, &data);
+    SHAppBarMessage(ABM_REMOVE, &data);
+    DestroyWindow(window);
+    Out(Fmt(L"%ld %ld %ld %ld", data.rc.left, data.rc.top, data.rc.right, data.rc.bottom));
+    return kExitOk;
+}
+
 int CmdHelp(Options& o);
 
 struct Command {
@@ -1556,6 +1588,8 @@ const Command kCommands[] = {
     {L"show-window", L"SELECT --cmd N  ShowWindowAsync with an SW_* value", CmdShowWindow},
     {L"hotkey-control", L"SELECT  the key and flags of the window's hotkey control", CmdHotkeyControl},
     {L"hold-hotkey", L"--modifiers N --key N [--timeout-ms N]  register a global hotkey and keep it", CmdHoldHotkey},
+    {L"appbar-query", L"[--edge 0|1] [--thickness N]  where the shell would put another appbar on the top or bottom edge",
+     CmdAppbarQuery},
     {L"help", L" this text", CmdHelp},
 };
 
