@@ -296,8 +296,11 @@ TEST_F(CommandsTest, ADismissedMenuRunsNothingAndIsStillStored) {
     Popup().LoadMenu(kMainMenu);
     EXPECT_TRUE(Popup().Item(2).checked);
     EXPECT_FALSE(Popup().Item(3).checked);
-    EXPECT_TRUE(w.host.forms.empty());
-    EXPECT_EQ(windows.about, 0);
+    // No command ran: no exit, no dialog, no arrangement, nothing saved.
+    EXPECT_FALSE(s.Quitting);
+    EXPECT_EQ(windows.about + windows.options, 0);
+    EXPECT_TRUE(shell.log.empty());
+    EXPECT_EQ(w.files.saves, 0);
 }
 
 TEST_F(CommandsTest, RightClicksSwitchTheItemsOfWhatIsUnderTheMouse) {

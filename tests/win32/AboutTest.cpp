@@ -268,18 +268,21 @@ protected:
 };
 
 TEST_F(AboutBoxTest, TheProgressRoleShowsTheFullBoxWithTheBarAndNoButtonsOnceALoadTakesAWhile) {
+    unsigned long long now = 1000;  // the box's clock, moved by hand
+    about_.SetClock([&] { return now; });
     // A quick load never makes the box.
     about_.SetProgressDelay(100);
     about_.ShowProgress(10);
+    now += 99;
     about_.SetProgress(1);
     EXPECT_FALSE(about_.Loaded());
     about_.Unload();
-    Sleep(150);
+    now += 150;
     about_.SetProgress(2);
     EXPECT_FALSE(about_.Loaded()) << "a progress step after the load ended";
 
     about_.ShowProgress(10);
-    Sleep(150);
+    now += 100;
     about_.SetProgress(3);
     ASSERT_TRUE(about_.Loaded());
     EXPECT_EQ(SendMessageW(about_.ProgressBar1(), PBM_GETPOS, 0, 0), 3);
@@ -306,6 +309,9 @@ TEST_F(AboutBoxTest, TheProgressRoleShowsTheFullBoxWithTheBarAndNoButtonsOnceALo
 
     // Moved onto a monitor at 150 %: the system's rectangle, every control
     // made again at that DPI, the progress where it was.
+    now += 14;
+    about_.SetProgress(9);  // within 15 ms of the last step: not shown
+    now += 1;
     about_.SetProgress(4);
     RECT ok{};
     GetWindowRect(Item(frmAbout::kCmdOK), &ok);

@@ -283,12 +283,12 @@ void frmAbout::CreateCommands(int width, int height) {
 void frmAbout::ShowProgress(int32_t maximum) {
     progressPending_ = true;
     progressMaximum_ = maximum;
-    progressStart_ = GetTickCount64();
+    progressStart_ = now_();
     if (progressDelayMs_ == 0) SetProgress(0);
 }
 
 void frmAbout::SetProgress(int32_t value) {
-    const unsigned long long now = GetTickCount64();
+    const unsigned long long now = now_();
     if (progressPending_) {
         if (now - progressStart_ < progressDelayMs_) return;
         progressPending_ = false;

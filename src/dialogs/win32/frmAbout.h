@@ -1,6 +1,7 @@
 #pragma once
 // The About box. While a catalogue loads or a folder is imported it serves
 // as the progress window: the bar visible, its buttons disabled, not modal.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,8 @@ public:
     void SetProgress(int32_t value) override;
     void Unload() override;
     void SetProgressDelay(unsigned milliseconds) { progressDelayMs_ = milliseconds; }
+    // The milliseconds the delay and the progress steps are timed by.
+    void SetClock(std::function<unsigned long long()> now) { now_ = std::move(now); }
     static constexpr unsigned kProgressDelayMs = 250;
 
     // Loads the box afresh and shows it until it is closed; the program's
@@ -113,6 +116,7 @@ private:
     HWND picIcon_ = nullptr;
     unsigned long long lastProgressTick_ = 0;
     unsigned progressDelayMs_ = kProgressDelayMs;
+    std::function<unsigned long long()> now_ = [] { return GetTickCount64(); };
     // Between ShowProgress and Unload: the range, and when the load began.
     bool progressPending_ = false;
     int32_t progressMaximum_ = 0;
