@@ -100,7 +100,7 @@ struct UsageError {
 };
 
 // Options flags take no value; every other "--name" takes the next argument.
-const std::set<std::wstring> kFlagNames = {L"all", L"hidden", L"client", L"visible"};
+const std::set<std::wstring> kFlagNames = {L"all", L"hidden", L"client", L"visible", L"released"};
 
 class Options {
 public:
@@ -820,9 +820,12 @@ int CmdFocus(Options& o) {
 
 // Waits until the thread of the window has the mouse captured: a press on
 // a caption has entered the move loop, a press on the tab strip has reached
-// its handler. Prints "capture\thwnd\tclass" and "movesize\t0|1".
+// its handler. Prints "capture\thwnd\tclass" and "movesize\t0|1". With
+// --released, waits for the opposite: no capture and no move loop (a drag's
+// end has been handled).
 int CmdWaitCapture(Options& o) {
     WindowQuery q = WindowQuery::From(o, 10000);
+    const bool released = o.Flag(L"released");
     o.Done();
     const DWORD start = GetTickCount();
     auto h = FindOne(q);
@@ -834,13 +837,18 @@ int CmdWaitCapture(Options& o) {
             Err(Fmt(L"GetGUIThreadInfo failed (%lu)", GetLastError()));
             return kExitNotFound;
         }
-        if (info.hwndCapture) {
+        if (released && !info.hwndCapture && !(info.flags & GUI_INMOVESIZE)) {
+            Out(L"released");
+            return kExitOk;
+        }
+        if (!released && info.hwndCapture) {
             Out(L"capture\t" + HwndText(info.hwndCapture) + L"\t" + Escape(ClassOf(info.hwndCapture)));
             Out(Fmt(L"movesize\t%d", (info.flags & GUI_INMOVESIZE) ? 1 : 0));
             return kExitOk;
         }
         if (GetTickCount() - start >= q.timeout_ms) {
-            Err(L"no window of the thread has the mouse:" + q.Describe());
+            Err((released ? L"the thread still has the mouse:" : L"no window of the thread has the mouse:") +
+                q.Describe());
             return kExitNotFound;
         }
         Sleep(kPollMs / 5);
@@ -1565,7 +1573,8 @@ const Command kCommands[] = {
     {L"button-images", L"SELECT  each toolbar's button size, then each button's image index", CmdButtonImages},
     {L"tooltip", L"[--timeout-ms N]  text of the visible tooltip windows", CmdTooltip},
     {L"wait-rect", L"SELECT --rect \"L T R B\" [--tolerance PX]  wait for the window's rect; print it and the ms taken", CmdWaitRect},
-    {L"wait-capture", L"SELECT  wait until the window's thread has the mouse captured", CmdWaitCapture},
+    {L"wait-capture", L"SELECT [--released]  wait until the window's thread has the mouse captured (or no longer has)",
+     CmdWaitCapture},
     {L"focus", L" the foreground window, its focused window and, for a toolbar, its hot button", CmdFocus},
     {L"screen", L" screen width, height, DPI and work area", CmdScreen},
     {L"paint-children", L"SELECT --child-class C  have the window's children of class C paint", CmdPaintChildren},
