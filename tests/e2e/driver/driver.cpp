@@ -100,7 +100,7 @@ struct UsageError {
 };
 
 // Options flags take no value; every other "--name" takes the next argument.
-const std::set<std::wstring> kFlagNames = {L"all", L"hidden", L"client", L"visible", L"released"};
+const std::set<std::wstring> kFlagNames = {L"all", L"hidden", L"client", L"visible", L"released", L"counts"};
 
 class Options {
 public:
@@ -699,6 +699,7 @@ int CmdTabs(Options& o) {
 // toolbar's own WS_VISIBLE, so it means something in a hidden window too.
 int CmdToolbars(Options& o) {
     WindowQuery q = WindowQuery::From(o);
+    const bool countsOnly = o.Flag(L"counts");
     o.Done();
     auto h = FindOne(q);
     if (!h) return kExitNotFound;
@@ -715,7 +716,7 @@ int CmdToolbars(Options& o) {
         Out(Fmt(L"toolbar\t%ls\t%ld\t%d\t", HwndText(bar).c_str(), static_cast<long>(GetDlgCtrlID(bar)),
                 visible ? 1 : 0) +
             RectText(r) + Fmt(L"\t%d", static_cast<int>(*count)));
-        for (int i = 0; i < static_cast<int>(*count); ++i) {
+        for (int i = 0; !countsOnly && i < static_cast<int>(*count); ++i) {
             auto rect = RemoteRect(bar, TB_GETITEMRECT, i, remote);
             if (!rect) {
                 Err(Fmt(L"cannot read button %d of toolbar ", i + 1) + HwndText(bar));
@@ -1569,7 +1570,8 @@ const Command kCommands[] = {
     {L"is-toolwindow", L"SELECT  exit 0 and print yes if WS_EX_TOOLWINDOW is set", CmdIsToolwindow},
     {L"sync", L"SELECT  wait until the window's thread answers a message", CmdSync},
     {L"tabs", L"SELECT  the tab strip: selected position, then each tab's rect and caption", CmdTabs},
-    {L"toolbars", L"SELECT  each toolbar: visible, rect, button count, then each button's rect", CmdToolbars},
+    {L"toolbars", L"SELECT [--counts]  each toolbar: visible, rect, button count, then (unless --counts) each button's rect",
+     CmdToolbars},
     {L"button-images", L"SELECT  each toolbar's button size, then each button's image index", CmdButtonImages},
     {L"tooltip", L"[--timeout-ms N]  text of the visible tooltip windows", CmdTooltip},
     {L"wait-rect", L"SELECT --rect \"L T R B\" [--tolerance PX]  wait for the window's rect; print it and the ms taken", CmdWaitRect},
