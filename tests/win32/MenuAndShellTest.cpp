@@ -54,7 +54,8 @@ void LookAtMenu(HWND owner, HMENU menu) {
     g_seen.foreignIdMeasured = SendMessageW(owner, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&foreignId)) != 0;
     HMENU other = CreatePopupMenu();
     WindowDc dc(nullptr);
-    DRAWITEMSTRUCT draw{ODT_MENU, 0, 2, ODA_DRAWENTIRE, 0, reinterpret_cast<HWND>(other), dc.get(), RECT{0, 0, 50, 20}, 1};
+    DRAWITEMSTRUCT draw{ODT_MENU, 0, 2, ODA_DRAWENTIRE, 0, reinterpret_cast<HWND>(other), dc.get(),
+                        RECT{0, 0, 50, 20}, 1};
     g_seen.foreignDrawn = SendMessageW(owner, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)) != 0;
     DestroyMenu(other);
     MEASUREITEMSTRUCT own{ODT_MENU, 0, 2, 0, 0, 1};

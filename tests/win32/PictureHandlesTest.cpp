@@ -595,6 +595,12 @@ UniqueIcon SolidIcon(int sizePx, uint32_t argb = 0xFF102030) {
     return IconFromPixels(pixels);
 }
 
+// Two events a stand-in extractor meets: entered, and let go.
+struct Gate {
+    UniqueHandle first{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    UniqueHandle second{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
 // Takes what the worker has ready until `count` keys have arrived.
 std::map<std::string, bool> TakeArrivals(PictureWorker& worker, std::map<std::string, bool>& arrived, size_t count) {
     const ULONGLONG deadline = GetTickCount64() + 20000;
@@ -692,8 +698,7 @@ TEST(PictureWorkerTest, NetworkTargetsAreUntouchedUntilLaunched) {
 // The end of the program waits a moment for a busy worker, no longer: a
 // local target that never answers does not keep the program from ending.
 TEST(PictureWorkerTest, TheEndOfTheProgramDoesNotWaitForAStuckTarget) {
-    auto gate = std::make_shared<std::pair<UniqueHandle, UniqueHandle>>(
-        UniqueHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)), UniqueHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)));
+    auto gate = std::make_shared<Gate>();
     PictureSources sources;
     sources.extract = [gate](const std::wstring&, int sizePx) {
         SetEvent(gate->first.get());                           // entered
@@ -758,7 +763,8 @@ TEST_F(PictureListsTest, ExtractedPicturesTakeTheFramesOfTheirSizesAtEveryDpi) {
     EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "four")[24 * 48 + 24]), Hex(kBlue));
     // A program added after the change (a drop, a reload) arrives at the
     // new size, not as a blank picture of the old one.
-    const std::string added = folder.Write("added.ico", IconFile({{16, kRed}, {24, kMagenta}, {32, kBlue}, {48, kGreen}}));
+    const std::string added =
+        folder.Write("added.ico", IconFile({{16, kRed}, {24, kMagenta}, {32, kBlue}, {48, kGreen}}));
     util_.RequestPictures(added, "added");
     EXPECT_THAT(WaitForPictures({"four", "added"}), ::testing::ElementsAre("four", "added"));
     EXPECT_EQ(Hex(Pixels(util_.imgSmall, "four")[12 * 24 + 12]), Hex(kGreen));
@@ -786,8 +792,7 @@ TEST_F(PictureListsTest, ExtractedPicturesTakeTheFramesOfTheirSizesAtEveryDpi) {
 // longer have: it is asked for again, never stored as a blank one.
 TEST_F(PictureListsTest, APictureUnderWayAtADpiChangeIsMadeAgainAtTheNewSize) {
     TempFolder folder;
-    auto gate = std::make_shared<std::pair<UniqueHandle, UniqueHandle>>(
-        UniqueHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)), UniqueHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)));
+    auto gate = std::make_shared<Gate>();
     PictureSources sources;
     sources.extract = [gate](const std::wstring& file, int sizePx) {
         SetEvent(gate->first.get());

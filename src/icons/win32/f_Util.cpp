@@ -91,7 +91,8 @@ bool f_Util::UsePictureSizes(int smallPx, int largePx) {
     imgSmall.Resize(smallPx, remake);
     imlToolbarIcons.Resize(largePx, remake);
     for (const auto& [key, origin] : origins_)
-        if (origin.kind == Origin::Kind::TargetIcon && imgSmall.Contains(key)) Worker().Request(Narrow(origin.source), key);
+        if (origin.kind == Origin::Kind::TargetIcon && imgSmall.Contains(key))
+            Worker().Request(Narrow(origin.source), key);
     return true;
 }
 
@@ -109,9 +110,11 @@ UniqueIcon f_Util::Remake(const std::string& key, int sizePx) const {
 
 void f_Util::TargetOpened(const std::string& target) {
     const std::wstring opened = Widen(target);
-    for (const auto& [key, origin] : origins_)
-        if (origin.kind == Origin::Kind::TargetIcon && CompareStringOrdinal(origin.source.c_str(), -1, opened.c_str(), -1, TRUE) == CSTR_EQUAL)
+    for (const auto& [key, origin] : origins_) {
+        if (origin.kind != Origin::Kind::TargetIcon) continue;
+        if (CompareStringOrdinal(origin.source.c_str(), -1, opened.c_str(), -1, TRUE) == CSTR_EQUAL)
             Worker().Request(target, key);
+    }
 }
 
 int32_t f_Util::IndexOf(const std::string& key) {
