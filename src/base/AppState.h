@@ -74,6 +74,8 @@ struct AppState {
     WindowPlacement BarPlacement;
     AppBarData AppBarInfo;
     uintptr_t AutoHideBarWindow = 0;
+    // The monitor whose edge AutoHideBarWindow holds.
+    RectPx AutoHideMonitor;
     // The monitor the bar is arranged on; its DPI sizes the docked bar.
     MonitorInfo BarMonitor;
     int32_t BarThickness = 0;  // pixels

@@ -100,7 +100,7 @@ bool Shutdown(App& app, IProgramHost& host, bool noSave) {
     try {
         if (s.AppBarInfo.hWnd != 0) {
             s.AppBarInfo.lParam = 0;
-            app.platform.AppBar.Send(ABM_SETAUTOHIDEBAR_, s.AppBarInfo);
+            SetAutoHideBar(app.platform.AppBar, s.AppBarInfo, s.AutoHideMonitor, false);
             app.platform.AppBar.Send(ABM_REMOVE_, s.AppBarInfo);
         }
     } catch (...) {

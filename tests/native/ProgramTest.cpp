@@ -194,7 +194,7 @@ TEST_F(ShutdownTest, WithdrawsTheAppBarThenUnloadsThenSaves) {
     s.AppBarInfo.lParam = 1;
     EXPECT_TRUE(Shutdown(w.app, w.host, false));
     EXPECT_THAT(w.host.log,
-                ElementsAre("appbar:8", "appbar:1", "unload:f_Util", "unload:f_Dock", "unload:f_Float",
+                ElementsAre("appbar:12", "appbar:1", "unload:f_Util", "unload:f_Dock", "unload:f_Float",
                             "save:INI_Path", "save:Size", "save:Position", "save:Top", "save:Left", "save:Width",
                             "save:Autohide", "save:Hotkey", "save:Theme"));
     EXPECT_EQ(w.appBar.sent[0].data.lParam, 0);
@@ -227,7 +227,7 @@ TEST_F(ShutdownTest, AFailureWithdrawingTheAppBarAbandonsTheShutdown) {
     w.appBar.failOn = ABM_REMOVE_;
     EXPECT_FALSE(Shutdown(w.app, w.host, false));
     EXPECT_FALSE(s.Quitting);
-    EXPECT_THAT(w.host.log, ElementsAre("appbar:8"));
+    EXPECT_THAT(w.host.log, ElementsAre("appbar:12"));
     EXPECT_THAT(w.settings.writes, IsEmpty());
     EXPECT_FALSE(s.CatalogueIni);
 }

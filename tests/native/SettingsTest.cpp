@@ -124,6 +124,14 @@ TEST_F(SettingsTest, AnUnreadableValueKeepsOnlyItsFieldUnchanged) {
     EXPECT_EQ(state.BarPosition, 7);
     EXPECT_TRUE(state.AutoHideOn);
     EXPECT_EQ(state.Hotkey, kDefaultHotkey);
+    // A size the bar has no pictures for is the default: it would dock a
+    // bar without rows.
+    for (const char* size : {"7", "-1", "2"}) {
+        state.IconSize = 0;
+        store.Set("Size", size);
+        LoadSettings(state, store);
+        EXPECT_EQ(state.IconSize, 1) << size;
+    }
     // Chords that could never arrive are unreadable too.
     for (const char* never : {"Win+L", "Shift+A", "K", "Ctrl+Alt", "Ctrl+Alt+Shift"}) {
         state.Hotkey = KeyChord{kModCtrl, 'Q'};

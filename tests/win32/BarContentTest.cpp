@@ -370,7 +370,11 @@ TEST_F(BarContentTest, ToolTipsAndClicksAreAnsweredForTheRightToolbar) {
     SendMessageW(bar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
     SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, At(button));
     SendMessageW(bar, WM_LBUTTONUP, 0, At(button));
-    const MouseArgs up = MouseArgsFrom(WM_LBUTTONUP, 0, At(button), TwipScale{TwipsPerPixel(96), TwipsPerPixel(96)});
+    // The left button, no keys held, the button's centre in twips (15 a pixel at 96 DPI).
+    MouseArgs up;
+    up.button = 1;
+    up.x = (button.left + button.right) / 2 * 15;
+    up.y = (button.top + button.bottom) / 2 * 15;
     EXPECT_EQ(events_.log, Log({"click 1 Calc1", Mouse("tbup 1", up)}));
     EXPECT_FALSE(content_->HandleCommand(MAKEWPARAM(1, 0), reinterpret_cast<LPARAM>(parent_)));
 }

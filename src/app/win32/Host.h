@@ -13,6 +13,7 @@
 #include "base/win32/EventLoop.h"
 #include "base/win32/Form.h"
 #include "base/win32/Handles.h"
+#include "base/win32/LogFile.h"
 #include "base/win32/Services.h"
 #include "catalogue/CatalogueLoader.h"
 #include "base/win32/SystemColours.h"
@@ -25,6 +26,7 @@
 #include "dialogs/win32/frmMessage.h"
 #include "dialogs/win32/frmOptions.h"
 #include "icons/ButtonPictures.h"
+#include "icons/OpenedTargets.h"
 #include "icons/win32/f_Util.h"
 #include "startup/Program.h"
 
@@ -33,6 +35,9 @@ namespace lark::win {
 class Host : public IProgramHost, private IBarHost, private ICommandWindows {
 public:
     Host();
+    // The single-instance mutex goes first, before anything that may wait
+    // (the picture workers): a new start meanwhile finds no bar running.
+    ~Host();
     void Attach(App& app);
 
     bool PreviousInstanceRunning() override;
@@ -108,6 +113,13 @@ private:
     DockedInput& Docked();
     MainMenu& Menu();
     void ShowAboutModal() override;
+    // The shell, telling the user of a launch that fails.
+    IShellLauncher& Launcher();
+    // A target on another machine was launched: from now on its own picture
+    // may be read.
+    void TargetOpened(const std::string& file);
+    // The modeless edge message's keys (Enter, Escape, Tab).
+    bool EdgeMessageKeys(const MSG& msg);
     void ShowOptionsModal() override;
     // While a load or an import runs the bar windows take no input: a
     // click, a key or the menu would run inside it.
@@ -134,6 +146,7 @@ private:
             if (enabled || host_.dock_) host_.Dock().EnableHideTimer(enabled);
         }
         void SetPlacement(const WindowPlacement& placement) override { host_.Dock().SetPlacement(placement); }
+        bool InUse() const override { return host_.dock_ && host_.dock_->InUse(); }
 
     private:
         Host& host_;
@@ -153,7 +166,10 @@ private:
     std::unique_ptr<PictureRequests> requests_;
     std::unique_ptr<frmMessage> message_;
     std::unique_ptr<BarArrangement> arrangement_;
-    ShellLauncherService launcher_;
+    ShellLauncherService shell_;
+    std::unique_ptr<ReportingLauncher> launcher_;
+    std::shared_ptr<OpenedTargets> opened_;
+    LogFile log_;
     CursorService cursor_;
     MonitorService monitors_;
     int inputHolds_ = 0;

@@ -34,6 +34,7 @@ void BarForm::CreateContent() {
     app_.state.Bar.Attach(*view_);
     if (!SetTimer(Handle(), kDropTargetTimer, 1, nullptr)) RegisterDropTarget();
     findBox_ = std::make_unique<FindBox>(Handle());
+    findBox_->SetDpi(dpi_);
     find_ = std::make_unique<TypeToFind>(app_.state.Bar, static_cast<IFindView&>(*this));
 }
 
@@ -48,6 +49,7 @@ void BarForm::RegisterDropTarget() {
 void BarForm::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
     if (content_) content_->SetDpi(dpi);
+    if (findBox_) findBox_->SetDpi(dpi);
     if (IsWindowVisible(Handle())) host_.ShownBarDpi(dpi);
 }
 

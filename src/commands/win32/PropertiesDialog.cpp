@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/win32/Colours.h"
+#include "base/win32/Modal.h"
 #include "base/win32/SystemLibrary.h"
 #include "base/win32/Text.h"
 #include "commands/win32/PropertiesIds.h"
@@ -26,7 +27,7 @@ std::optional<ProgramProperties> PropertiesDialog::Edit(const ProgramProperties&
     values_ = values;
     pictureKey_ = pictureKey;
     const INT_PTR answer = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PROPERTIES),
-                                           GetForegroundWindow(), &PropertiesDialog::DialogProc,
+                                           DialogOwner(), &PropertiesDialog::DialogProc,
                                            reinterpret_cast<LPARAM>(this));
     picture_.reset();
     if (answer != IDOK) return std::nullopt;

@@ -8,6 +8,7 @@
 #include "base/win32/Barrier.h"
 #include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
+#include "base/win32/Modal.h"
 #include "base/win32/Text.h"
 #include "dialogs/win32/OptionsIds.h"
 
@@ -44,30 +45,6 @@ bool IsExtendedKey(uint32_t key) {
            key == VK_NUMLOCK;
 }
 
-// Windows of this thread the dialog disables while it is up, as a modal
-// dialog does to its owner.
-std::vector<HWND> DisableThreadWindows(HWND except) {
-    std::vector<HWND> disabled;
-    struct Walk {
-        HWND except;
-        std::vector<HWND>* disabled;
-    } walk{except, &disabled};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM lParam) noexcept -> BOOL {
-            auto* w = reinterpret_cast<Walk*>(lParam);
-            if (hwnd == w->except || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return TRUE;
-            // Noted first: a window that cannot be noted stays enabled.
-            return Barrier([&] {
-                w->disabled->push_back(hwnd);
-                EnableWindow(hwnd, FALSE);
-                return TRUE;
-            }, [] { return FALSE; });
-        },
-        reinterpret_cast<LPARAM>(&walk));
-    return disabled;
-}
-
 }  // namespace
 
 void frmOptions::ShowModal(AppState& state, const Actions& actions, IAtHandServices& atHand) {
@@ -77,32 +54,28 @@ void frmOptions::ShowModal(AppState& state, const Actions& actions, IAtHandServi
     done_ = false;
     ok_ = false;
     autoLoad_ = -1;
-    opener_ = GetForegroundWindow();
-    dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPTIONS), nullptr,
+    opener_ = DialogOwner();
+    dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPTIONS), opener_,
                                  &frmOptions::DialogProc, reinterpret_cast<LPARAM>(this));
     if (!dialog_) return;
-    const std::vector<HWND> disabled = DisableThreadWindows(dialog_);
-    ShowWindow(dialog_, SW_SHOW);
-    SetForegroundWindow(dialog_);
-    MSG msg;
-    while (!done_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        // The dialog sees Ctrl+Tab before its controls do.
-        if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && (GetKeyState(VK_CONTROL) & 0x8000) &&
-            !(GetKeyState(VK_SHIFT) & 0x8000) && !(GetKeyState(VK_MENU) & 0x8000) &&
-            (msg.hwnd == dialog_ || IsChild(dialog_, msg.hwnd))) {
+    {
+        ModalScope modal(dialog_);
+        ShowWindow(dialog_, SW_SHOW);
+        SetForegroundWindow(dialog_);
+        modal.Run([this] { return done_; }, [this](const MSG& msg) {
+            // The dialog sees Ctrl+Tab before its controls do.
+            if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || !(GetKeyState(VK_CONTROL) & 0x8000) ||
+                (GetKeyState(VK_SHIFT) & 0x8000) || (GetKeyState(VK_MENU) & 0x8000) ||
+                (msg.hwnd != dialog_ && !IsChild(dialog_, msg.hwnd)))
+                return false;
             HWND tabs = GetDlgItem(dialog_, IDC_TBSOPTIONS);
             const auto current = static_cast<int32_t>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)) + 1;
             const int32_t next = OptionsState::NextTab(current, 2);
             SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(next - 1), 0);
             ShowPage(next - 1);
-            continue;
-        }
-        if (IsDialogMessageW(dialog_, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+            return true;
+        });
     }
-    if (msg.message == WM_QUIT && done_ == false) PostQuitMessage(static_cast<int>(msg.wParam));
-    for (HWND hwnd : disabled) EnableWindow(hwnd, TRUE);
     DestroyWindow(dialog_);
     dialog_ = nullptr;
 
