@@ -63,6 +63,9 @@ public:
     void TickSendTo(bool on);
     bool SendTo() const { return sendTo_; }
     void ChooseHotkey(const KeyChord& chord);
+    // The "Colours" choice; Apply stores it, and the bar follows at once.
+    void ChooseColours(ColourSetting setting);
+    ColourSetting Colours() const { return colours_; }
     const KeyChord& Hotkey() const { return hotkey_; }
     // What the dialog says under the hotkey: why a chord cannot serve, or
     // that another program holds it; empty when all is well.
@@ -102,6 +105,7 @@ private:
     KeyChord hotkey_;
     std::string hotkeyStatus_;
     bool hotkeyRefused_ = false;
+    ColourSetting colours_ = ColourSetting::System;
 };
 
 }  // namespace lark

@@ -23,8 +23,10 @@ using Clock = std::chrono::steady_clock;
 
 class NoShell : public lark::IShellLauncher {
 public:
-    void Execute(uintptr_t, const std::optional<std::string>&, const std::string&, const std::optional<std::string>&,
-                 const std::optional<std::string>&, int) override {}
+    lark::LaunchResult Execute(uintptr_t, const std::optional<std::string>&, const std::string&,
+                               const std::optional<std::string>&, const std::optional<std::string>&, int) override {
+        return {};
+    }
 };
 
 lark::win::FolderMenus* menus = nullptr;

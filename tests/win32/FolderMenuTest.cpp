@@ -18,8 +18,10 @@ namespace {
 
 class NoShell : public IShellLauncher {
 public:
-    void Execute(uintptr_t, const std::optional<std::string>&, const std::string&, const std::optional<std::string>&,
-                 const std::optional<std::string>&, int) override {}
+    LaunchResult Execute(uintptr_t, const std::optional<std::string>&, const std::string&,
+                         const std::optional<std::string>&, const std::optional<std::string>&, int) override {
+        return {};
+    }
 };
 
 FolderMenus* menus = nullptr;

@@ -131,6 +131,9 @@ public:
     void RefreshDropArrows();
     // Whether the button shows a drop arrow.
     bool HasDropArrow(const std::string& key) const;
+    // NM_CUSTOMDRAW from this toolbar: the buttons' hot and pressed states
+    // in the colours in use; true when answered.
+    bool CustomDraw(NMTBCUSTOMDRAW* draw, LRESULT& result) const;
 
 private:
     struct Button {
