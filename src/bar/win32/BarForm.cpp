@@ -10,7 +10,8 @@ namespace {
 
 constexpr UINT_PTR kDragHoverTimer = 3;   // the float's and the dock's timers are 1 and 2
 // Timers come after paints: OLE and the drop target are set up once the
-// bar is on screen, not before its first paint.
+// bar is on screen, not before its first paint. Set when the window first
+// shows: the catalogue's load lets timers run before that.
 constexpr UINT_PTR kDropTargetTimer = 4;
 constexpr UINT kRunDropsMessage = WM_APP + 3;  // + 1 is the docked bar's appbar message, + 2 the float's move
 
@@ -27,7 +28,6 @@ void BarForm::CreateContent() {
     // them back to the same pixels at any DPI.
     const TwipScale scale{app_.state.TwipsPerPixelX, app_.state.TwipsPerPixelY};
     content_ = std::make_unique<BarContent>(Handle(), lists_.small, lists_.large, scale, *this);
-    if (!SetTimer(Handle(), kDropTargetTimer, 1, nullptr)) RegisterDropTarget();
     findBox_ = std::make_unique<FindBox>(Handle());
     find_ = std::make_unique<TypeToFind>(*content_, static_cast<IFindView&>(*this));
 }
@@ -43,6 +43,7 @@ void BarForm::ApplyDpi(UINT dpi) {
 }
 
 void BarForm::AfterShow() {
+    if (!dropTarget_ && !SetTimer(Handle(), kDropTargetTimer, 1, nullptr)) RegisterDropTarget();
     // The monitor's DPI: a tool window that the system told nothing of its
     // move has the old one still.
     const auto dpi = static_cast<UINT>(MonitorOfWindow(Handle()).dpi);

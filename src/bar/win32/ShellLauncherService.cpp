@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/win32/Ole.h"
 #include "base/win32/Text.h"
 
 namespace lark::win {
@@ -10,6 +11,9 @@ namespace lark::win {
 void ShellLauncherService::Execute(uintptr_t owner, const std::optional<std::string>& verb,
                                         const std::string& file, const std::optional<std::string>& parameters,
                                         const std::optional<std::string>& directory, int showCommand) {
+    // The shell may hand a target to a COM handler; a click can come before
+    // the bar has started COM.
+    EnsureOleInitialized();
     const std::wstring wideVerb = verb ? Widen(*verb) : std::wstring();
     const std::wstring wideFile = Widen(file);
     const std::wstring wideParameters = parameters ? Widen(*parameters) : std::wstring();
@@ -21,6 +25,7 @@ void ShellLauncherService::Execute(uintptr_t owner, const std::optional<std::str
 
 void ShellLauncherService::RunAsAdministrator(uintptr_t owner, const std::string& file,
                                               const std::optional<std::string>& parameters) {
+    EnsureOleInitialized();
     const std::wstring wideFile = Widen(file);
     const std::wstring wideParameters = parameters ? Widen(*parameters) : std::wstring();
     SHELLEXECUTEINFOW info{};
