@@ -594,7 +594,7 @@ TEST(PictureWorkerTest, ATargetThatDoesNotAnswerHoldsUpNoOtherPicture) {
         pixels.mask.assign(static_cast<size_t>((sizePx + 7) / 8 * sizePx), 0);
         return IconFromPixels(pixels);
     };
-    PictureWorker worker(nullptr, WM_NULL, 16, 32, L"", extract);
+    PictureWorker worker(nullptr, WM_NULL, 16, 32, nullptr, extract);
     worker.Request("\\\\gone\\share\\app.exe", "i_1_1");
     worker.Request("\\\\gone\\share\\other.exe", "i_1_2");
     for (int i = 3; i <= 6; ++i) worker.Request("C:\\local" + std::to_string(i) + ".exe", "i_1_" + std::to_string(i));

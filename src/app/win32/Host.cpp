@@ -92,7 +92,7 @@ std::wstring PictureCacheFile() {
 f_Util& Host::Util() {
     if (!util_) {
         util_ = std::make_unique<f_Util>(forms_);
-        util_->SetPictureCacheFile(PictureCacheFile());
+        util_->SetPictureCacheFile(PictureWorker::CacheFileFinder(PictureCacheFile));
         util_->OnPicturesArrived([this](const std::vector<f_Util::Arrival>& arrivals) {
             if (!pictures_) return;
             std::map<std::string, std::string> shown;

@@ -54,7 +54,8 @@ struct PictureWorker::Shared {
     UINT message;
     int smallPx;
     int largePx;
-    std::wstring cacheFile;
+    PictureWorker::CacheFileFinder findCacheFile;
+    std::wstring cacheFile;  // found before cacheRead turns true
     Extractor extract;
     PictureCache cache;
     bool cacheRead = false;
@@ -68,21 +69,23 @@ struct PictureWorker::Shared {
 };
 
 void PictureWorker::Shared::ReadCache() {
+    std::wstring file;
+    if (findCacheFile) Guard([&] { file = findCacheFile(); });
     std::string bytes;
-    if (!cacheFile.empty()) {
+    if (!file.empty()) {
         FileSystemService files;
-        Guard([&] { bytes = files.ReadBytes(Narrow(cacheFile)); });
+        Guard([&] { bytes = files.ReadBytes(Narrow(file)); });
     }
     PictureCache read = PictureCache::Parse(bytes);
     std::lock_guard<std::mutex> held(lock);
+    cacheFile = std::move(file);
     cache = std::move(read);
     cacheRead = true;
     wake.notify_all();
 }
 
 void PictureWorker::Shared::Run(bool networkQueue) {
-    // Shell calls want a single-threaded apartment on the thread that makes them.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    std::optional<HRESULT> com;
     // Pictures may wait; the user's clicks and the bar's paints may not.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     if (!networkQueue) {
@@ -101,13 +104,16 @@ void PictureWorker::Shared::Run(bool networkQueue) {
         const uint64_t asked = generation;
         ++underWay;
         held.unlock();
+        // Shell calls want a single-threaded apartment on the thread that
+        // makes them; COM starts with the first job, not with the bar.
+        if (!com) com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
         Guard([&] { Process(job, asked); });
         held.lock();
         --underWay;
         SaveCacheIfIdle(held);
     }
     held.unlock();
-    if (SUCCEEDED(com)) CoUninitialize();
+    if (com && SUCCEEDED(*com)) CoUninitialize();
 }
 
 void PictureWorker::Shared::Process(const PictureJob& job, uint64_t asked) {
@@ -175,7 +181,7 @@ void PictureWorker::Shared::SaveCacheIfIdle(std::unique_lock<std::mutex>& held) 
     held.lock();
 }
 
-PictureWorker::PictureWorker(HWND window, UINT message, int smallPx, int largePx, std::wstring cacheFile,
+PictureWorker::PictureWorker(HWND window, UINT message, int smallPx, int largePx, CacheFileFinder cacheFile,
                              Extractor extract, bool held)
     : shared_(std::make_shared<Shared>()) {
     shared_->extract = std::move(extract);
@@ -183,7 +189,7 @@ PictureWorker::PictureWorker(HWND window, UINT message, int smallPx, int largePx
     shared_->message = message;
     shared_->smallPx = smallPx;
     shared_->largePx = largePx;
-    shared_->cacheFile = std::move(cacheFile);
+    shared_->findCacheFile = std::move(cacheFile);
     shared_->holding = held;
     std::shared_ptr<Shared> shared = shared_;
     local_ = std::thread([shared] { shared->Run(false); });

@@ -38,8 +38,11 @@ UniqueIcon ExtractFirstIcon(const std::wstring& file, int sizePx);
 class PictureWorker {
 public:
     using Extractor = std::function<UniqueIcon(const std::wstring& file, int sizePx)>;
-    // cacheFile: the cache between runs; empty keeps none.
-    PictureWorker(HWND window, UINT message, int smallPx, int largePx, std::wstring cacheFile,
+    // Names the cache between runs (empty keeps none); asked on the worker
+    // when it first reads the cache, so finding the folder costs a start
+    // nothing.
+    using CacheFileFinder = std::function<std::wstring()>;
+    PictureWorker(HWND window, UINT message, int smallPx, int largePx, CacheFileFinder cacheFile,
                   Extractor extract = ExtractFirstIcon, bool held = false);
     ~PictureWorker();
     PictureWorker(const PictureWorker&) = delete;
