@@ -107,14 +107,7 @@ class ArrangingTests(LarkspanTestCase):
     def button_images(self, cls):
         """{control id: [picture index of each button]} of a window's toolbars."""
         self.driver.ok("paint-children", "--class", cls, "--hidden", "--child-class", "ToolbarWindow32")
-        bars, current = {}, None
-        for line in self.driver.ok("button-images", "--class", cls, "--hidden").splitlines():
-            kind, *fields = line.split("\t")
-            if kind == "toolbar":
-                current = bars.setdefault(int(fields[1]), [])
-            else:
-                current.append(int(fields[1]))
-        return bars
+        return self.driver.button_images(cls=cls, hidden=True)
 
     def pictures(self, cls=FLOAT_CLASS):
         """The picture indices of the buttons of the section shown in `cls`,

@@ -208,6 +208,8 @@ class OptionsDialogTests(BarTestCase):
                              f"docked bar at {self.driver.rect(cls=DOCK_CLASS, hidden=True)}, expected {top}")
         wait_until(lambda: self.driver.find_window(cls=FLOAT_CLASS) is None, ARRANGE_TIMEOUT_MS / 1000,
                    "the floating window to hide")
+        self.assert_docked_like_floating()
+        self.screenshot_noted("options-first-dock-top")
         self.quit_docked(program)
         settings = Registry.settings()
         self.assertEqual((settings["Position"].data, settings["Autohide"].data, settings["Size"].data),
