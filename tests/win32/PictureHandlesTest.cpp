@@ -581,6 +581,23 @@ TEST_F(PictureListsTest, UnchangedTargetsComeFromTheCacheExactly) {
     EXPECT_EQ(Hex(Pixels(next.imgSmall, "i_5_3")[8 * 16 + 8]), Hex(kGreen));
 }
 
+// The cache lives in the local application data the environment names, or
+// the shell's when the environment names none or a relative folder.
+TEST(PictureCacheFileTest, LivesInTheLocalApplicationData) {
+    wchar_t saved[MAX_PATH] = {};
+    const DWORD had = GetEnvironmentVariableW(L"LOCALAPPDATA", saved, MAX_PATH);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", L"D:\\Profiles\\Ann\\Local");
+    EXPECT_EQ(DefaultPictureCacheFile(), L"D:\\Profiles\\Ann\\Local\\Larkspan\\pictures.cache");
+    SetEnvironmentVariableW(L"LOCALAPPDATA", L"Local");
+    const std::wstring relative = DefaultPictureCacheFile();
+    SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
+    const std::wstring unset = DefaultPictureCacheFile();
+    SetEnvironmentVariableW(L"LOCALAPPDATA", had ? saved : nullptr);
+    EXPECT_EQ(relative, unset);
+    EXPECT_EQ(unset.substr(1, 2), L":\\") << Narrow(unset);
+    EXPECT_NE(unset.find(L"\\Larkspan\\pictures.cache"), std::wstring::npos) << Narrow(unset);
+}
+
 // A target that does not answer (a network share that is gone) holds up
 // neither the bar nor the pictures of local programs. Wine answers at once
 // for any share, so the unanswering share is a stand-in extractor.

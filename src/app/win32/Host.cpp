@@ -78,21 +78,12 @@ std::vector<std::string> ShownPictureKeys(IBarWindow& bar) {
     return keys;
 }
 
-std::wstring PictureCacheFile() {
-    PWSTR folder = nullptr;
-    std::wstring file;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder)))
-        file = std::wstring(folder) + L"\\Larkspan\\pictures.cache";
-    CoTaskMemFree(folder);
-    return file;
-}
-
 }  // namespace
 
 f_Util& Host::Util() {
     if (!util_) {
         util_ = std::make_unique<f_Util>(forms_);
-        util_->SetPictureCacheFile(PictureWorker::CacheFileFinder(PictureCacheFile));
+        util_->SetPictureCacheFile(PictureWorker::CacheFileFinder(DefaultPictureCacheFile));
         util_->OnPicturesArrived([this](const std::vector<f_Util::Arrival>& arrivals) {
             if (!pictures_) return;
             std::map<std::string, std::string> shown;

@@ -1,6 +1,8 @@
 #include "icons/win32/PictureWorker.h"
 
+#include <knownfolders.h>
 #include <objbase.h>
+#include <shlobj.h>
 
 #include <condition_variable>
 #include <mutex>
@@ -33,6 +35,32 @@ UniqueIcon ExtractFirstIcon(const std::wstring& file, int sizePx) {
     const UINT extracted = PrivateExtractIconsW(file.c_str(), 0, sizePx, sizePx, &icon, &id, 1, 0);
     // On failure the output may hold garbage: trust it only on success.
     return UniqueIcon(extracted == 1 ? icon : nullptr);
+}
+
+namespace {
+
+// The environment names the folder in every session; asking the shell,
+// which then loads, is the fallback.
+std::wstring LocalAppDataFolder() {
+    std::wstring folder(MAX_PATH, L'\0');
+    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", folder.data(), MAX_PATH);
+    folder.resize(length < MAX_PATH ? length : 0);
+    // A relative value would follow the current folder.
+    const bool absolute = (folder.size() > 2 && folder[1] == L':' && (folder[2] == L'\\' || folder[2] == L'/')) ||
+                          folder.rfind(L"\\\\", 0) == 0;
+    if (absolute) return folder;
+    PWSTR known = nullptr;
+    folder.clear();
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &known))) folder = known;
+    CoTaskMemFree(known);
+    return folder;
+}
+
+}  // namespace
+
+std::wstring DefaultPictureCacheFile() {
+    const std::wstring folder = LocalAppDataFolder();
+    return folder.empty() ? folder : folder + L"\\Larkspan\\pictures.cache";
 }
 
 // Everything the workers and the user-interface thread share, under one
@@ -193,7 +221,6 @@ PictureWorker::PictureWorker(HWND window, UINT message, int smallPx, int largePx
     shared_->holding = held;
     std::shared_ptr<Shared> shared = shared_;
     local_ = std::thread([shared] { shared->Run(false); });
-    network_ = std::thread([shared] { shared->Run(true); });
 }
 
 PictureWorker::~PictureWorker() {
@@ -212,13 +239,20 @@ PictureWorker::~PictureWorker() {
     held.unlock();
     // A network target may keep its worker for a long while: the program
     // does not wait for it, and the worker holds what it needs.
-    network_.detach();
+    if (network_.joinable()) network_.detach();
 }
 
 void PictureWorker::Request(const std::string& target, const std::string& key) {
+    const bool network = IsNetworkPath(target);
     {
         std::lock_guard<std::mutex> held(shared_->lock);
-        (IsNetworkPath(target) ? shared_->network : shared_->local).Push({target, key});
+        (network ? shared_->network : shared_->local).Push({target, key});
+    }
+    // The network's worker starts with the first such target: a thread is a
+    // megabyte of working set under Wine, and most catalogues have none.
+    if (network && !network_.joinable()) {
+        std::shared_ptr<Shared> shared = shared_;
+        network_ = std::thread([shared] { shared->Run(true); });
     }
     shared_->wake.notify_all();
 }

@@ -35,6 +35,10 @@ struct ArrivedPictures {
 // The first icon of a file at one size, or null (on any thread).
 UniqueIcon ExtractFirstIcon(const std::wstring& file, int sizePx);
 
+// The cache in the user's local application data ("Larkspan\pictures.cache");
+// empty when that folder is unknown.
+std::wstring DefaultPictureCacheFile();
+
 class PictureWorker {
 public:
     using Extractor = std::function<UniqueIcon(const std::wstring& file, int sizePx)>;
