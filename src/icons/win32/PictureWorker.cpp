@@ -219,8 +219,21 @@ PictureWorker::PictureWorker(HWND window, UINT message, int smallPx, int largePx
     shared_->largePx = largePx;
     shared_->findCacheFile = std::move(cacheFile);
     shared_->holding = held;
+    if (!held) StartThreads();
+}
+
+void PictureWorker::StartThreads() {
+    // A thread is a megabyte of working set under Wine, and one made during
+    // the load competes with the bar's first paint: the local worker starts
+    // once nothing holds it, the network's with the first network target.
+    bool network = false;
+    {
+        std::lock_guard<std::mutex> held(shared_->lock);
+        network = !shared_->network.Empty();
+    }
     std::shared_ptr<Shared> shared = shared_;
-    local_ = std::thread([shared] { shared->Run(false); });
+    if (!local_.joinable()) local_ = std::thread([shared] { shared->Run(false); });
+    if (network && !network_.joinable()) network_ = std::thread([shared] { shared->Run(true); });
 }
 
 PictureWorker::~PictureWorker() {
@@ -231,7 +244,7 @@ PictureWorker::~PictureWorker() {
         shared_->network.Clear();
     }
     shared_->wake.notify_all();
-    local_.join();
+    if (local_.joinable()) local_.join();
     // What an unanswering network target leaves unfinished is not waited for.
     std::unique_lock<std::mutex> held(shared_->lock);
     shared_->underWay = 0;
@@ -243,17 +256,13 @@ PictureWorker::~PictureWorker() {
 }
 
 void PictureWorker::Request(const std::string& target, const std::string& key) {
-    const bool network = IsNetworkPath(target);
+    bool holding = false;
     {
         std::lock_guard<std::mutex> held(shared_->lock);
-        (network ? shared_->network : shared_->local).Push({target, key});
+        (IsNetworkPath(target) ? shared_->network : shared_->local).Push({target, key});
+        holding = shared_->holding;
     }
-    // The network's worker starts with the first such target: a thread is a
-    // megabyte of working set under Wine, and most catalogues have none.
-    if (network && !network_.joinable()) {
-        std::shared_ptr<Shared> shared = shared_;
-        network_ = std::thread([shared] { shared->Run(true); });
-    }
+    if (!holding) StartThreads();
     shared_->wake.notify_all();
 }
 
@@ -268,6 +277,7 @@ void PictureWorker::Hold(bool on) {
         std::lock_guard<std::mutex> held(shared_->lock);
         shared_->holding = on;
     }
+    if (!on) StartThreads();
     shared_->wake.notify_all();
 }
 

@@ -67,6 +67,8 @@ public:
     size_t Extracted() const;
 
 private:
+    void StartThreads();
+
     struct Shared;
     std::shared_ptr<Shared> shared_;
     std::thread local_;
