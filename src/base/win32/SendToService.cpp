@@ -15,6 +15,7 @@ namespace lark::win {
 namespace {
 
 ComPtr<IShellLinkW> NewLink() {
+    EnsureOleInitialized();  // Options may come before the bar started COM
     ComPtr<IShellLinkW> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(link.put()))))
