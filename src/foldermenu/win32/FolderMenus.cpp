@@ -4,12 +4,14 @@
 
 #include "base/win32/Barrier.h"
 #include "base/win32/MessageWindow.h"
+#include "base/win32/Ole.h"
 #include "foldermenu/FolderContent.h"
 
 namespace lark::win {
 namespace {
 
 constexpr UINT kWorkerNews = WM_APP + 1;
+constexpr UINT_PTR kStartTimer = 1;
 constexpr const wchar_t* kWindowClass = L"Brindlewick.Larkspan.FolderMenus";
 
 }  // namespace
@@ -22,12 +24,30 @@ FolderMenus::~FolderMenus() {
     if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
 }
 
+HWND FolderMenus::Window() {
+    if (!window_) window_ = MakeMessageWindow(kWindowClass, &FolderMenus::WindowProc, this);
+    return window_.get();
+}
+
 FolderWorker& FolderMenus::Worker() {
     if (!worker_) {
-        window_ = MakeMessageWindow(kWindowClass, &FolderMenus::WindowProc, this);
-        worker_ = std::make_unique<FolderWorker>(window_.get(), kWorkerNews);
+        worker_ = std::make_unique<FolderWorker>(Window(), kWorkerNews);
+        if (window_) KillTimer(window_.get(), kStartTimer);
+        for (const std::string& target : waiting_) worker_->Probe(target);
+        waiting_.clear();
     }
     return *worker_;
+}
+
+void FolderMenus::ProbeSoon(const std::string& target) {
+    if (worker_) {
+        worker_->Probe(target);
+        return;
+    }
+    // The bar asks while it loads: a thread made then competes with its
+    // first paint. Timers come after paints.
+    waiting_.push_back(target);
+    if (waiting_.size() == 1 && !(Window() && SetTimer(window_.get(), kStartTimer, 1, nullptr))) Worker();
 }
 
 HIMAGELIST FolderMenus::Pictures() {
@@ -48,12 +68,15 @@ bool FolderMenus::IsFolder(const std::string& target) {
     }
     auto known = known_.find(target);
     if (known != known_.end()) return known->second;
-    if (asked_.insert(target).second) Worker().Probe(target);
+    if (asked_.insert(target).second) ProbeSoon(target);
     return false;
 }
 
 void FolderMenus::Open(const std::string& target, const RectPx& button, uintptr_t owner, bool fromKeyboard) {
     if (open_) return;  // one menu at a time
+    // The shell's folders, its menus and a drag out need COM and OLE here,
+    // and a menu may open before the bar has started them.
+    EnsureOleInitialized();
     FolderMenu menu(FolderMenu::Services{shell_, Worker(), Pictures()}, ++menus_);
     Worker().ForgetPictures(menu.Id());
     open_ = &menu;
@@ -93,6 +116,10 @@ LRESULT CALLBACK FolderMenus::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
     auto* self = reinterpret_cast<FolderMenus*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self && message == kWorkerNews) {
         Barrier([&] { self->TakeNews(); });
+        return 0;
+    }
+    if (self && message == WM_TIMER && wParam == kStartTimer) {
+        Barrier([&] { self->Worker(); });
         return 0;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);

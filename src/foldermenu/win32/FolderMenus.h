@@ -9,6 +9,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "base/FolderMenus.h"
 #include "base/ShellLauncher.h"
@@ -34,7 +35,10 @@ public:
     bool HandleMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 private:
+    HWND Window();
     FolderWorker& Worker();
+    // Looks at a target away from this thread, once the bar is on screen.
+    void ProbeSoon(const std::string& target);
     HIMAGELIST Pictures();
     void TakeNews();
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -45,6 +49,7 @@ private:
     std::unique_ptr<FolderWorker> worker_;
     std::unordered_map<std::string, bool> known_;
     std::unordered_set<std::string> asked_;
+    std::vector<std::string> waiting_;  // asked before the worker started
     UniqueImageList pictures_;
     std::unordered_map<int, int> pictureOf_;  // a system picture's place in ours
     FolderMenu* open_ = nullptr;
