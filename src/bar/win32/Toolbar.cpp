@@ -325,11 +325,48 @@ bool Toolbar::CustomDraw(NMTBCUSTOMDRAW* draw, LRESULT& result) const {
                 FillRect(draw->nmcd.hdc, &draw->nmcd.rc, ColourBrush(fill));
             }
             result = CDRF_DODEFAULT | TBCDRF_NOEDGES | TBCDRF_NOBACKGROUND | TBCDRF_NOETCHEDEFFECT;
+            auto it = byId_.find(static_cast<int>(draw->nmcd.dwItemSpec));
+            if (it != byId_.end() && buttons_[it->second].dropDown) result |= CDRF_NOTIFYPOSTPAINT;
             return true;
         }
+        case CDDS_ITEMPOSTPAINT:
+            DrawDropArrow(*draw, palette);
+            result = CDRF_DODEFAULT;
+            return true;
         default:
             result = CDRF_DODEFAULT;
             return true;
+    }
+}
+
+void Toolbar::DrawDropArrow(const NMTBCUSTOMDRAW& draw, const Palette& palette) const {
+    // The system draws the drop arrow black whatever the colours: it is
+    // drawn again over its own part of the button, in the text's colour.
+    const auto index = SendMessageW(hwnd_.get(), TB_COMMANDTOINDEX, draw.nmcd.dwItemSpec, 0);
+    RECT part{};
+    if (index < 0 || !SendMessageW(hwnd_.get(), TB_GETITEMDROPDOWNRECT, static_cast<WPARAM>(index),
+                                   reinterpret_cast<LPARAM>(&part))) {
+        // Wine has no such message: the arrow is what the button has beyond
+        // a plain button's width.
+        const auto plain = static_cast<int>(LOWORD(SendMessageW(hwnd_.get(), TB_GETBUTTONSIZE, 0, 0)));
+        part = draw.nmcd.rc;
+        if (part.right - part.left <= plain) return;
+        part.left += plain;
+    }
+    const UINT state = draw.nmcd.uItemState;
+    const Colour fill = state & (CDIS_SELECTED | CDIS_CHECKED) ? palette.buttonPressed
+                        : state & CDIS_HOT                   ? palette.buttonHot
+                                                             : palette.page;
+    RECT inner = part;
+    InflateRect(&inner, -1, -1);
+    FillRect(draw.nmcd.hdc, &inner, ColourBrush(fill));
+    // A small triangle pointing down, a row of pixels at a time.
+    const int half = std::max(2, static_cast<int>(part.right - part.left) / 5);
+    const int centre = (part.left + part.right) / 2;
+    const int top = (part.top + part.bottom - half) / 2;
+    for (int row = 0; row <= half; ++row) {
+        const RECT line{centre - (half - row), top + row, centre + (half - row) + 1, top + row + 1};
+        FillRect(draw.nmcd.hdc, &line, ColourBrush(palette.text));
     }
 }
 

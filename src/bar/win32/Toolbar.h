@@ -14,6 +14,7 @@
 
 #include "bar/win32/TabControl.h"
 #include "base/BarWindow.h"
+#include "base/Palette.h"
 #include "base/win32/Handles.h"
 
 namespace lark::win {
@@ -168,6 +169,7 @@ private:
     void DrawInsertMark() const;
     // Starts a button drag once the pressed mouse moved far enough.
     bool TrackDrag(UINT message, WPARAM wParam, LPARAM lParam);
+    void DrawDropArrow(const NMTBCUSTOMDRAW& draw, const Palette& palette) const;
 
     HWND parent_;
     int controlId_;
