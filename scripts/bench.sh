@@ -9,7 +9,10 @@
 #   - the working-set difference to the reference;
 #   - icon extraction time per icon (load_bench icons);
 #   - time to a usable bar and to all pictures shown for 2,000 real program
-#     targets (three starts, medians).
+#     targets (three starts, medians);
+#   - a folder button's menu of 2,000 files: from the click to the menu on
+#     screen and idle (tests/bench/foldermenu_bench.cpp, the first open and
+#     the median of the seven after it).
 # Timing happens inside Wine (tests/bench/startup_bench.cpp): from just
 # before CreateProcess to the window visible and answering. Every bar start
 # gets a fresh install folder (the exe, settings.ini, Icons and the
@@ -40,7 +43,7 @@ if [[ "${1:-}" != --in-harness ]]; then
     bash scripts/install-deps.sh
     cmake --preset windows >/dev/null
     cmake --build --preset windows --target larkspan larkspan-probe empty_window empty_window_imports \
-        empty_window_imports_but_comdlg32 startup_bench load_bench >/dev/null
+        empty_window_imports_but_comdlg32 startup_bench load_bench foldermenu_bench >/dev/null
     unset LARKSPAN_USE_DISPLAY
     exec bash scripts/with-wine.sh bash "$repo/scripts/bench.sh" --in-harness "$mode" "$pairs"
 fi
@@ -218,5 +221,8 @@ done
 
 echo "bench: icon extraction (load_bench icons 200)" >&2
 wine "$bin/load_bench.exe" icons 200 >"$work/load_bench-icons.txt"
+
+echo "bench: a folder menu of 2,000 files (foldermenu_bench 2000 7)" >&2
+wine "$bin/foldermenu_bench.exe" 2000 7 >"$work/foldermenu_bench.txt"
 
 python3 "$repo/tests/bench/bench_report.py" main "$results" "$work"

@@ -14,6 +14,12 @@ void BarFocus::HotkeyPressed() {
 
 void BarFocus::Leave() { HandBack(); }
 
+void BarFocus::Summon() {
+    const uintptr_t foreground = windows_.Foreground();
+    if (foreground != 0 && !windows_.IsBar(foreground)) previous_ = foreground;
+    windows_.BringBarForward();
+}
+
 void BarFocus::Deactivated() {
     previous_ = 0;
     windows_.ReleaseBar();

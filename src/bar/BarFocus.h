@@ -32,6 +32,9 @@ public:
     void HotkeyPressed();
     // Escape with no typed text: back to the window the hotkey came from.
     void Leave();
+    // Asked from outside (a start with /show): to the bar, whoever has the
+    // keyboard, and back from there as from the hotkey's trip.
+    void Summon();
     // The keyboard went elsewhere (a click on another window, a launched
     // program coming up): nothing to hand back any more.
     void Deactivated();

@@ -14,6 +14,8 @@ constexpr const char* kNameTakenTitle = "Add button";
 constexpr const char* kBadNameText = "A program name can't contain = or start with [.";
 constexpr const char* kBadSectionText = "A section name can't contain ].";
 constexpr const char* kBadTargetText = "A target can't contain quotation marks.";
+// What an empty bar calls the section that takes programs sent to it.
+constexpr const char* kFirstSectionName = "New Tab";
 
 cINI& Catalogue(EditingContext& c) {
     if (!c.state.CatalogueIni) Raise(kErrObjectNotSet);
@@ -115,6 +117,36 @@ void AddPrograms(EditingContext& c, int32_t toolbar, int32_t position, const std
         c.bar.InsertButton(toolbar, static_cast<size_t>(position) + i,
                            MakeButton(c, entry.name, entry.target, entry.arguments));
     }
+}
+
+int32_t SectionNamed(const BarModel& bar, const std::string& name) {
+    for (int32_t position = 1; position <= bar.SectionCount(); ++position)
+        if (EqualsIgnoreCase(bar.SectionAt(position)->name, name)) return position;
+    return 0;
+}
+
+void AddProgramsToSection(EditingContext& c, const std::optional<std::string>& name,
+                          const std::vector<NewEntry>& entries) {
+    int32_t position = 0;
+    std::string wanted = name ? Trimmed(*name) : std::string();
+    if (!wanted.empty()) {
+        if (wanted.find(']') != std::string::npos) {
+            c.messageBox.Show(kBadSectionText, kNameTakenTitle, BoxIcon::Exclamation, BoxButtons::Ok);
+            return;
+        }
+        position = SectionNamed(c.bar, wanted);
+    } else {
+        position = c.bar.Shown();
+        if (position == 0) wanted = c.bar.SectionCount() > 0 ? c.bar.SectionAt(1)->name : kFirstSectionName;
+    }
+    if (position == 0) position = SectionNamed(c.bar, wanted);
+    if (position == 0) {
+        if (!AddSectionNamed(c, wanted)) return;
+        position = c.bar.SectionCount();
+    }
+    // What was sent shows where it went.
+    c.bar.ShowSection(position);
+    AddPrograms(c, c.bar.SectionAt(position)->toolbar, -1, entries);
 }
 
 void MoveProgram(EditingContext& c, int32_t fromToolbar, const std::string& key, int32_t toToolbar,

@@ -4,6 +4,7 @@
 // change reaches the catalogue first, in one save, so a failed save leaves
 // the bar as it was; then the bar's model, which its windows show.
 // Failures raise.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,17 @@ namespace lark {
 // or past the end: at the end). Names the section holds already are
 // refused with one message; the others are added in their order.
 void AddPrograms(EditingContext& c, int32_t toolbar, int32_t position, const std::vector<NewEntry>& entries);
+
+// The tab position of the section of this name, in any letter case; 0 for
+// none.
+int32_t SectionNamed(const BarModel& bar, const std::string& name);
+
+// Programs sent to the bar from outside (a start with /add): at the end of
+// the named section, made when missing, or else of the section shown (a new
+// one on an empty bar), which then shows. Taken names are refused as a
+// drop refuses them.
+void AddProgramsToSection(EditingContext& c, const std::optional<std::string>& name,
+                          const std::vector<NewEntry>& entries);
 
 // A button dragged before the button at `position` of a toolbar (its own,
 // or another section's, where it must not meet a name taken there).

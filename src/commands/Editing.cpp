@@ -25,12 +25,15 @@ bool SectionShown(const BarModel& bar, const std::string& name) {
 void CreateSection(EditingContext& c) {
     const std::optional<std::string> answer = c.input.Ask("Create new Tab", "New Tab", "");
     if (!answer || answer->empty()) return;
-    const std::string& name = *answer;
+    AddSectionNamed(c, *answer);
+}
+
+bool AddSectionNamed(EditingContext& c, const std::string& name) {
     cINI& catalogue = Catalogue(c);
     // The file knows one section per name, whatever the letter case.
     if (catalogue.HasSection(name) || SectionShown(c.bar, name)) {
         c.messageBox.Show("Tab already exist!", "Create tab", BoxIcon::Information, BoxButtons::Ok);
-        return;
+        return false;
     }
     // The file first: a failed save leaves the bar as it was.
     CatalogueBatch edit(catalogue);
@@ -47,6 +50,7 @@ void CreateSection(EditingContext& c) {
     c.bar.AddSection(name, c.bar.FreeToolbar());
     // The only tab is the selected one: its toolbar shows.
     if (c.bar.SectionCount() == 1) c.bar.ShowSection(1);
+    return true;
 }
 
 void RemoveSection(EditingContext& c, int32_t tabPosition) {

@@ -30,6 +30,9 @@ struct EditingContext {
 // Raise on failure (the command's error report takes over), except
 // RemoveSection and DeleteButton, which skip failing steps.
 void CreateSection(EditingContext& c);
+// A new section of this name at the end of the bar, its bare header saved
+// first; false, the user told, when the name is taken.
+bool AddSectionNamed(EditingContext& c, const std::string& name);
 void RemoveSection(EditingContext& c, int32_t tabPosition);
 void CreateButton(EditingContext& c, int32_t toolbarIndex, int32_t tabPosition);
 // The program button under the right-click, by toolbar index and key.

@@ -5,6 +5,7 @@ namespace lark {
 void OptionsState::Load(const AppState& state, IAtHandServices& atHand) {
     atHand_ = &atHand;
     startWithWindows_ = atHand.StartsWithWindows();
+    sendTo_ = atHand.ShowsInSendTo();
     hotkey_ = state.Hotkey;
     hotkeyStatus_ = atHand.HotkeyTaken() ? kHotkeyTakenText : "";
     hotkeyRefused_ = false;
@@ -35,6 +36,11 @@ void OptionsState::Click(int option) {
 
 void OptionsState::TickStartWithWindows(bool on) {
     startWithWindows_ = on;
+    applyEnabled_ = true;
+}
+
+void OptionsState::TickSendTo(bool on) {
+    sendTo_ = on;
     applyEnabled_ = true;
 }
 
@@ -77,6 +83,8 @@ void OptionsState::Apply(AppState& state) {
     if (startWithWindows_ != atHand_->StartsWithWindows()) atHand_->SetStartWithWindows(startWithWindows_);
     // The box shows what the registry holds, whatever became of the wish.
     startWithWindows_ = atHand_->StartsWithWindows();
+    if (sendTo_ != atHand_->ShowsInSendTo()) atHand_->SetShowInSendTo(sendTo_);
+    sendTo_ = atHand_->ShowsInSendTo();
 
     hotkeyRefused_ = false;
     const bool changed = hotkey_ != state.Hotkey;

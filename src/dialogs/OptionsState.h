@@ -12,9 +12,9 @@
 
 namespace lark {
 
-// Start with Windows and the global hotkey: what the General page shows of
-// them and what Apply carries out at once (not at shutdown, unlike the
-// settings).
+// Start with Windows, the Send To menu and the global hotkey: what the
+// General page shows of them and what Apply carries out at once (not at
+// shutdown, unlike the settings).
 class IAtHandServices {
 public:
     virtual ~IAtHandServices() = default;
@@ -22,6 +22,10 @@ public:
     virtual bool StartsWithWindows() = 0;
     // Adds or removes the Run value; reports a failure itself.
     virtual void SetStartWithWindows(bool on) = 0;
+    // The Send To folder's shortcut is there and adds to this program.
+    virtual bool ShowsInSendTo() = 0;
+    // Writes or removes that shortcut; reports a failure itself.
+    virtual void SetShowInSendTo(bool on) = 0;
     // Registers the chord in place of the one in use (none: no hotkey);
     // false when another program holds it and the bar has none.
     virtual bool UseHotkey(const KeyChord& chord) = 0;
@@ -55,6 +59,9 @@ public:
     // The "Start with Windows" box and the hotkey control; both enable Apply.
     void TickStartWithWindows(bool on);
     bool StartWithWindows() const { return startWithWindows_; }
+    // "Show in the Send To menu"; enables Apply.
+    void TickSendTo(bool on);
+    bool SendTo() const { return sendTo_; }
     void ChooseHotkey(const KeyChord& chord);
     // The "Colours" choice; Apply stores it, and the bar follows at once.
     void ChooseColours(ColourSetting setting);
@@ -94,6 +101,7 @@ private:
     bool autoHideChanged_ = false;
     IAtHandServices* atHand_ = nullptr;
     bool startWithWindows_ = false;
+    bool sendTo_ = false;
     KeyChord hotkey_;
     std::string hotkeyStatus_;
     bool hotkeyRefused_ = false;

@@ -46,10 +46,11 @@ std::string DefaultCatalogueFile(App& app, IProgramHost& host, const std::string
     return home;
 }
 
-bool Main(App& app, IProgramHost& host) {
+bool Main(App& app, IProgramHost& host, const std::optional<BarRequest>& request) {
     AppState& s = app.state;
     try {
         if (host.PreviousInstanceRunning()) {
+            if (request && host.HandToRunningBar(*request)) return false;
             app.platform.Boxes.Show(kAlreadyRunning, kProductTitle, BoxIcon::Information, BoxButtons::Ok);
             app.errors.ShowError("", std::nullopt);
             return false;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/App.h"
+#include "startup/BarRequest.h"
 #include "startup/Settings.h"
 
 namespace lark {
@@ -21,6 +22,11 @@ class IProgramHost {
 public:
     virtual ~IProgramHost() = default;
     virtual bool PreviousInstanceRunning() = 0;
+    // Hands a request to the bar that runs; false when none took it.
+    virtual bool HandToRunningBar(const BarRequest& request) {
+        (void)request;
+        return false;
+    }
     virtual ScreenMeasures MeasureScreen() = 0;
     virtual std::string ProgramFolder() = 0;
     // The user's roaming application-data folder; empty when unknown.
@@ -56,8 +62,9 @@ inline constexpr const char* kUninstallerName = "Uninstall.exe";
 std::string DefaultCatalogueFile(App& app, IProgramHost& host, const std::string& programFolder);
 
 // Runs the start-up; true when the program is now running, false when it
-// ended (second instance or a start-up error, already reported).
-bool Main(App& app, IProgramHost& host);
+// ended (second instance or a start-up error, already reported). A second
+// start with a request hands it to the bar that runs and ends quietly.
+bool Main(App& app, IProgramHost& host, const std::optional<BarRequest>& request = std::nullopt);
 
 // Quits the working state: withdraws the appbar, unloads every window, saves
 // the settings (unless noSave) and releases the catalogue and the menu.

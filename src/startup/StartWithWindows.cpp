@@ -53,4 +53,19 @@ void SetStartWithWindows(IRunKey& run, const std::string& exePath, bool on) {
     }
 }
 
+bool ShowsInSendTo(ISendToFolder& sendTo, const std::string& exePath) {
+    const std::optional<LinkTarget> link = sendTo.Read(kSendToName);
+    return link && !exePath.empty() && EqualsIgnoreCase(NormalisePath(link->target), NormalisePath(exePath)) &&
+           EqualsIgnoreCase(TrimBlanks(link->arguments), kSendToArguments);
+}
+
+void SetShowInSendTo(ISendToFolder& sendTo, const std::string& exePath, bool on) {
+    if (on) {
+        sendTo.Write(kSendToName, LinkTarget{exePath, kSendToArguments});
+        return;
+    }
+    const std::optional<LinkTarget> link = sendTo.Read(kSendToName);
+    if (link && EqualsIgnoreCase(NormalisePath(link->target), NormalisePath(exePath))) sendTo.Remove(kSendToName);
+}
+
 }  // namespace lark

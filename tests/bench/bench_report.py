@@ -95,6 +95,21 @@ def main_report(runs, work):
         print("icon extraction: load_bench gave no figures:\n" + text)
     print()
 
+    with open(os.path.join(work, "foldermenu_bench.txt")) as f:
+        text = f.read()
+    items = re.search(r"^items (\d+)$", text, re.M)
+    first = re.search(r"^first_ms (-?\d+)$", text, re.M)
+    opens = re.search(r"^open_ms ([-\d ]+)$", text, re.M)
+    if items and first and opens:
+        times = [int(t) for t in opens.group(1).split()]
+        print(f"a folder button's menu of {int(items.group(1)):,} items (foldermenu_bench), click to the menu "
+              "on screen and idle:")
+        print(f"  first open {int(first.group(1))} ms; then median {med(times):.0f} ms of {len(times)} opens "
+              f"({' '.join(map(str, times))})")
+    else:
+        print("folder menu: foldermenu_bench gave no figures:\n" + text)
+    print()
+
     empty = med([b["visible_ms"] for _, b in paired.get("empty", [])])
     for label, what in (("b2000", "first starts, no picture cache"), ("b2000cached", "with the picture cache")):
         big = [v for lab, rnd, v in runs if lab == label]

@@ -37,7 +37,7 @@ import time
 import unittest
 from dataclasses import dataclass
 from pathlib import Path
-from typing import Callable, Optional, TypeVar
+from typing import Callable, Optional, Sequence, TypeVar
 
 REPO = Path(__file__).resolve().parents[2]
 TITLE = "Brindlewick Larkspan"
@@ -693,7 +693,7 @@ class Registry:
 class Program:
     """One larkspan.exe started in the background with `wine`."""
 
-    def __init__(self, exe: Path, cwd: Path, log: Path):
+    def __init__(self, exe: Path, cwd: Path, log: Path, arguments: Sequence[str] = ()):
         self.exe = exe
         self.log_path = log
         log.parent.mkdir(parents=True, exist_ok=True)
@@ -701,7 +701,7 @@ class Program:
         # Started by its Windows path, as Explorer would; the working folder is
         # deliberately not the exe folder, so "beside the program" must come
         # from the module path, not the current directory.
-        self.process = subprocess.Popen(["wine", wine_path(exe)], cwd=cwd,
+        self.process = subprocess.Popen(["wine", wine_path(exe), *arguments], cwd=cwd,
                                         stdin=subprocess.DEVNULL, stdout=self._log,
                                         stderr=subprocess.STDOUT)
 
@@ -855,11 +855,11 @@ class LarkspanTestCase(unittest.TestCase):
         """(x, y) twips per pixel at the DPI Wine reports, as whole numbers."""
         return 1440 // self.screen["dpi_x"], 1440 // self.screen["dpi_y"]
 
-    def start_program(self) -> Program:
+    def start_program(self, *arguments: str) -> Program:
         log = self.config.work / "logs" / f"{self.name}.{len(self.programs)}.log"
         if not self.programs and log.exists():
             log.unlink()
-        program = Program(self.exe, cwd=self.config.work, log=log)
+        program = Program(self.exe, cwd=self.config.work, log=log, arguments=arguments)
         self.programs.append(program)
         return program
 
@@ -1126,6 +1126,7 @@ def open_popup_menu(driver: Driver, x: int, y: int, timeout: float = 10.0) -> tu
 
 CSIDL_DESKTOPDIRECTORY = 16
 CSIDL_COMMON_DESKTOPDIRECTORY = 25
+CSIDL_SENDTO = 9
 
 
 def linux_path(windows_path: str) -> Path:
@@ -1151,6 +1152,16 @@ def make_shortcut(driver: Driver, path: str, target: str, args: Optional[str] = 
                env={**os.environ, "WINEDLLOVERRIDES": overrides})
     if done.returncode != 0:
         raise DriverError(f"make-shortcut {path} failed ({done.returncode}): {text(done.stderr).strip()}")
+
+
+def read_shortcut(driver: Driver, path: str) -> Optional[tuple]:
+    """(target, arguments) of a shortcut file (Windows path), None when there
+    is no readable one."""
+    done = driver.call("read-shortcut", "--path", path)
+    if done.returncode != 0:
+        return None
+    fields = dict(line.split("\t", 1) for line in text(done.stdout).splitlines())
+    return fields["target"], fields["arguments"]
 
 
 @dataclass(frozen=True)

@@ -16,7 +16,8 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
 from harness import (DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, Keyboard, Mouse, Rect, Registry,  # noqa: E402
-                     child_windows, click_button, open_popup_menu, run, text, type_text, wait_until)
+                     child_windows, click_button, open_popup_menu, run, text, type_text, wait_until,
+                     windows_join)
 from test_options import BarTestCase  # noqa: E402
 from test_pictures import ppm_pixels  # noqa: E402
 
@@ -28,14 +29,19 @@ DARK_BELOW = 0.3
 LIGHT_FROM = 0.6
 
 
-def luminance(shot: Path, rect: Rect) -> float:
-    """The mean luminance of a screen rectangle of a screenshot."""
+def luminances(shot: Path, rect: Rect) -> list:
+    """The luminance of each pixel of a screen rectangle of a screenshot."""
     done = run(["convert", shot, "-crop", f"{rect.width}x{rect.height}+{rect.left}+{rect.top}", "+repage",
                 "ppm:-"], timeout=60)
     if done.returncode != 0:
         raise AssertionError(f"convert failed: {text(done.stderr)}")
-    pixels = ppm_pixels(done.stdout)[2]
-    return sum(0.2126 * r + 0.7152 * g + 0.0722 * b for r, g, b in pixels) / (255 * len(pixels))
+    return [(0.2126 * r + 0.7152 * g + 0.0722 * b) / 255 for r, g, b in ppm_pixels(done.stdout)[2]]
+
+
+def luminance(shot: Path, rect: Rect) -> float:
+    """The mean luminance of a screen rectangle of a screenshot."""
+    pixels = luminances(shot, rect)
+    return sum(pixels) / len(pixels)
 
 
 class ColourTests(BarTestCase):
@@ -45,7 +51,9 @@ class ColourTests(BarTestCase):
         before = (Registry.query(PERSONALIZE_KEY) or {}).get("AppsUseLightTheme")
         self.addCleanup(self.restore_app_mode, before)
         self.probe = self.install_probe("probe")
+        # The folder's button is split: its drop arrow takes the colours too.
         self.write_catalogue("[Tools]", "Probe=" + self.probe.exe_win, "Probe Two=" + self.probe.exe_win,
+                             "Files=" + windows_join(self.install_dir_win, "probe"),
                              "[Web]", "Home=http://example.invalid/")
 
     def restore_app_mode(self, before):
@@ -59,8 +67,12 @@ class ColourTests(BarTestCase):
 
     def parts(self, cls) -> dict:
         """The screen rectangles of a bar window's tabs and of its shown
-        toolbar's background right of its buttons."""
-        toolbar = [t for t in self.driver.toolbars(cls=cls, hidden=True) if t.visible][0]
+        toolbar's background right of its buttons, once the folder's button
+        has its drop arrow."""
+        def split():
+            shown = [t for t in self.driver.toolbars(cls=cls, hidden=True) if t.visible][0]
+            return shown if shown.buttons[-1].width > shown.buttons[0].width else None
+        toolbar = wait_until(split, UI_TIMEOUT, "the folder's drop arrow")
         last = toolbar.buttons[-1]
         background = Rect(last.right + 4, toolbar.rect.top + 2, toolbar.rect.right - 4, toolbar.rect.bottom - 2)
         tabs = [t.rect for t in self.driver.tabs(cls=cls, hidden=True).tabs]
@@ -117,7 +129,11 @@ class ColourTests(BarTestCase):
     def test_dark_apps_make_the_bar_dark_and_the_broadcast_makes_it_light_without_a_restart(self):
         self.use_app_mode(light=False)
         program, bar = self.start_and_wait()
-        self.wait_shown("colours-dark-floating", bar, self.parts(FLOAT_CLASS), dark=True)
+        shot = self.wait_shown("colours-dark-floating", bar, self.parts(FLOAT_CLASS), dark=True)
+        # The folder's drop arrow shows on the dark button, not black on it.
+        folder = [t for t in self.driver.toolbars(cls=FLOAT_CLASS) if t.visible][0].buttons[-1]
+        arrow = Rect(folder.right - 10, folder.top + 2, folder.right - 2, folder.bottom - 2)
+        self.assertGreater(max(luminances(shot, arrow)), LIGHT_FROM, f"the drop arrow {arrow} in {shot}")
         self.menu(self.tab_strip_spot(), True, "colours-dark-menu")
         self.find_box(bar, True, "colours-dark-find-box")
 

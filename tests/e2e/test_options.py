@@ -22,11 +22,11 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
-from harness import (ABOUT_TITLE, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY,  # noqa: E402
+from harness import (ABOUT_TITLE, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY, CSIDL_SENDTO,  # noqa: E402
                      DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, POPUP_MENU_CLASS, REPO, Keyboard,
                      LarkspanTestCase, Mouse, Rect, Registry, button_state, child_windows, click_button,
-                     click_dialog_button, make_shortcut, open_popup_menu, run, same_windows_path,
-                     special_folder, wait_until,
+                     click_dialog_button, make_shortcut, open_popup_menu, read_shortcut, run, same_windows_path,
+                     special_folder, stays_true, wait_until,
                      windows_join)
 
 CATALOGUE = (
@@ -46,6 +46,7 @@ AUTO_LOAD_PAGE = (" Start Menu Programs", " StartUp Programs", " Favorities", " 
 
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 START_WITH_WINDOWS = "Start with Windows"
+SEND_TO = "Show in the Send To menu"
 
 LOAD_TIMEOUT = 20.0
 UI_TIMEOUT = 10.0
@@ -451,9 +452,12 @@ class OptionsDialogTests(BarTestCase):
         self.assertEqual(self.close_bar(program, bar), 0)
         self.assertEqual(Registry.settings()["Position"].data, "5", "Cancel changed the position")
 
-    def test_start_with_windows_writes_the_run_value_at_apply_and_removes_it_at_ok(self):
+    def test_start_with_windows_and_send_to_are_written_at_apply_and_removed_at_ok(self):
         def run_value():
             return (Registry.query(RUN_KEY) or {}).get("Larkspan")
+
+        send_to_win, send_to = special_folder(self.driver, CSIDL_SENDTO)
+        link_win = windows_join(send_to_win, "Larkspan.lnk")
 
         def close_with(dialog, button):
             click_dialog_button(self.driver, dialog, button)
@@ -462,35 +466,50 @@ class OptionsDialogTests(BarTestCase):
         remove = ["wine", "reg", "delete", RUN_KEY, "/v", "Larkspan", "/f"]
         run(remove)
         self.addCleanup(run, remove)
+        (send_to / "Larkspan.lnk").unlink(missing_ok=True)
+        self.addCleanup(lambda: (send_to / "Larkspan.lnk").unlink(missing_ok=True))
         self.write_catalogue(*CATALOGUE)
         program, bar = self.start_and_wait()
+        exe_win = windows_join(self.install_dir_win, "larkspan.exe")
 
         dialog = self.open_options()
         click_button(self.driver, dialog, START_WITH_WINDOWS)
+        click_button(self.driver, dialog, SEND_TO)
         close_with(dialog, "Cancel")
         self.assertIsNone(run_value(), "Cancel wrote the Run value")
+        self.assertFalse((send_to / "Larkspan.lnk").exists(), "Cancel wrote the Send To shortcut")
 
-        # Apply: the quoted path of this very program.
+        # Apply: the quoted path of this very program; a shortcut adding to it.
         dialog = self.open_options()
         click_button(self.driver, dialog, START_WITH_WINDOWS)
+        click_button(self.driver, dialog, SEND_TO)
         click_dialog_button(self.driver, dialog, "Apply")
         wait_until(lambda: not self.apply_enabled(dialog), UI_TIMEOUT, "Apply to disable itself")
         value = run_value().data
-        self.assertTrue(value[0] == value[-1] == '"' and same_windows_path(value[1:-1], windows_join(
-            self.install_dir_win, "larkspan.exe")), f"Run value {value!r}")
+        self.assertTrue(value[0] == value[-1] == '"' and same_windows_path(value[1:-1], exe_win),
+                        f"Run value {value!r}")
+        target, arguments = read_shortcut(self.driver, link_win)
+        self.assertTrue(same_windows_path(target, exe_win), f"Send To shortcut to {target!r}")
+        self.assertEqual(arguments, "/add")
         self.assertTrue(button_state(self.driver, dialog, START_WITH_WINDOWS).checked)
+        self.assertTrue(button_state(self.driver, dialog, SEND_TO).checked)
         self.screenshot_noted("options-start-and-hotkey")
         click_button(self.driver, dialog, START_WITH_WINDOWS)
+        click_button(self.driver, dialog, SEND_TO)
         close_with(dialog, "OK")
         self.assertIsNone(run_value(), "OK left the Run value")
+        self.assertFalse((send_to / "Larkspan.lnk").exists(), "OK left the Send To shortcut")
 
-        # Another copy's value shows unticked and stays.
+        # Another copy's value and shortcut show unticked and stay.
         Registry.add(RUN_KEY, "Larkspan", '"C:\\Other\\larkspan.exe"')
+        make_shortcut(self.driver, link_win, r"C:\Other\larkspan.exe", "/add")
         dialog = self.open_options()
         self.assertFalse(button_state(self.driver, dialog, START_WITH_WINDOWS).checked)
+        self.assertFalse(button_state(self.driver, dialog, SEND_TO).checked)
         click_button(self.driver, dialog, "Large")
         close_with(dialog, "OK")
         self.assertEqual(run_value().data, '"C:\\Other\\larkspan.exe"')
+        self.assertEqual(read_shortcut(self.driver, link_win), (r"C:\Other\larkspan.exe", "/add"))
         self.assertEqual(self.close_bar(program, bar), 0)
 
 

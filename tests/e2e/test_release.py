@@ -10,7 +10,8 @@ build/release: the portable zip and the installer.
 - The installer, run silently, installs for the user (or for everyone), the
   installed bar starts and keeps its catalogue in the user's application
   data, and the uninstaller takes away everything it installed: files,
-  shortcut, Apps & features entry, Run value. The catalogue and settings
+  shortcut, Send To entry, Apps & features entry, Run value. The Send To
+  entry adds the files Explorer hands it to the bar. The catalogue and settings
   stay unless /RemoveUserData asks otherwise.
 
 Run under scripts/with-wine.sh after scripts/release.sh, or directly:
@@ -18,6 +19,7 @@ python3 tests/e2e/test_release.py [-v] [InstallerTests.test_name].
 """
 
 import os
+import shutil
 import struct
 import subprocess
 import sys
@@ -30,9 +32,9 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
-from harness import (ABOUT_TITLE, APP_KEY, CATALOGUE_NAME, REPO, LarkspanTestCase, Program,  # noqa: E402
-                     Registry, linux_path, project_version, run, special_folder, text, wait_until,
-                     windows_join, wine_path)
+from harness import (ABOUT_TITLE, APP_KEY, CATALOGUE_NAME, CSIDL_SENDTO, REPO,  # noqa: E402
+                     LarkspanTestCase, Program, Registry, linux_path, project_version, read_shortcut, run,
+                     special_folder, text, wait_until, windows_join, wine_path)
 
 RELEASE_DIR = Path(os.environ.get("LARKSPAN_RELEASE_DIR", REPO / "build" / "release"))
 VERSION = project_version()
@@ -154,7 +156,7 @@ class InstallerTests(LarkspanTestCase):
         for folder_win in (self.user_dir_win, self.all_dir_win):
             subprocess.run(["rm", "-rf", str(linux_path(folder_win))], check=True)
         subprocess.run(["rm", "-rf", str(self.home), str(self.local_data)], check=True)
-        for programs in (CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS):
+        for programs in (CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_SENDTO):
             (special_folder(self.driver, programs)[1] / SHORTCUT).unlink(missing_ok=True)
         for root in ("HKCU", "HKLM"):
             Registry.delete_key(f"{root}\\{UNINSTALL_KEY}")
@@ -211,10 +213,14 @@ class InstallerTests(LarkspanTestCase):
                           "DisplayIcon": f"{exe_win},0", "InstallLocation": folder_win,
                           "UninstallString": uninstaller, "QuietUninstallString": f"{uninstaller} /S"})
         self.assertGreater(int(entry["EstimatedSize"].data, 16), 100, "the size in KB")
+        send_to = read_shortcut(self.driver, windows_join(special_folder(self.driver, CSIDL_SENDTO)[0], SHORTCUT))
+        self.assertIsNotNone(send_to, "the Send To entry")
+        self.assertEqual(send_to, (exe_win, "/add"))
 
     def assert_removed(self, folder_win: str, root: str, programs: int) -> None:
         self.assertFalse(linux_path(folder_win).exists())
         self.assertFalse((special_folder(self.driver, programs)[1] / SHORTCUT).exists(), "the shortcut")
+        self.assertFalse((special_folder(self.driver, CSIDL_SENDTO)[1] / SHORTCUT).exists(), "the Send To entry")
         self.assertIsNone(Registry.query(f"{root}\\{UNINSTALL_KEY}"), "the Apps & features entry")
         self.assertNotIn("Larkspan", Registry.query(RUN_KEY) or {}, "the Run value")
 
@@ -231,6 +237,25 @@ class InstallerTests(LarkspanTestCase):
         self.start_installed_bar(self.user_dir_win)
         catalogue = self.home / CATALOGUE_NAME
         self.assertTrue(catalogue.is_file(), f"no catalogue in {self.home}")
+
+        # Send To with two files: Explorer runs the entry's target with its
+        # arguments and each file quoted. No bar runs: one starts with them.
+        target, arguments = read_shortcut(
+            self.driver, windows_join(special_folder(self.driver, CSIDL_SENDTO)[0], SHORTCUT))
+        documents = linux_path(self.user_dir_win).parent / "Sent files"
+        documents.mkdir(exist_ok=True)
+        self.addCleanup(shutil.rmtree, documents, True)
+        for name in ("First note.txt", "Second note.txt"):
+            (documents / name).write_text("sent")
+        files = [windows_join(wine_path(documents), name) for name in ("First note.txt", "Second note.txt")]
+        sent = Program(linux_path(target), cwd=self.config.work, log=self.config.work / "logs" / f"{self.name}.sent.log",
+                       arguments=[arguments, *files])
+        self.programs.append(sent)
+        bar = self.wait_bar_window(sent)
+        wait_until(lambda: b"First note=" in catalogue.read_bytes() and b"Second note=" in catalogue.read_bytes(),
+                   20, "both files in the catalogue")
+        self.assertIn(f"First note={files[0]}\r\n".encode(), catalogue.read_bytes())
+        self.assertEqual(self.close_bar(sent, bar), 0)
         self.assertFalse((linux_path(self.user_dir_win) / CATALOGUE_NAME).exists())
         home_win = windows_join(windows_join(self.appdata_win, "Larkspan"), CATALOGUE_NAME)
         self.assertEqual(Registry.settings()["INI_Path"].data, home_win)

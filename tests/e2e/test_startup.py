@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""End-to-end tests of start-up and shutdown, registry settings and the
-single-instance guard.
+"""End-to-end tests of start-up and shutdown, registry settings, the
+single-instance guard and the command line a second start hands over.
 
 Each test gets its own folder holding only a copy of larkspan.exe and starts
 with no HKCU\\Software\\Larkspan key. Run under scripts/with-wine.sh, or
@@ -14,8 +14,8 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
-from harness import (DIALOG_CLASS, SETTING_NAMES, SETTINGS_KEY, TITLE,  # noqa: E402
-                     LarkspanTestCase, Registry, same_windows_path)
+from harness import (DIALOG_CLASS, FLOAT_CLASS, SETTING_NAMES, SETTINGS_KEY, TITLE,  # noqa: E402
+                     LarkspanTestCase, Registry, same_windows_path, wait_until, windows_join)
 
 ALREADY_RUNNING = "Application is already running!"
 
@@ -122,6 +122,55 @@ class StartupTests(LarkspanTestCase):
                          "the second instance changed the catalogue")
 
         self.assertEqual(self.close_bar(first, hwnd), 0)
+
+    # -- the command line --
+
+    def test_add_while_the_bar_runs_adds_quietly_and_ends(self):
+        self.catalogue.write_bytes(SAMPLE_CATALOGUE)
+        first, hwnd = self.start_and_wait()
+        probe = self.install_probe("Tools")
+        (self.install_dir / "Notes.txt").write_text("notes")
+        # A path relative to the start's own folder, a full one, an address.
+        second = self.start_program("/add", probe.exe_win, self.name + "\\Notes.txt",
+                                    "https://example.invalid/page", "/section", "web")
+        self.assertEqual(second.wait_exit(self.EXIT_TIMEOUT), 0)
+        expected = (f"Home=http://example.invalid/\r\nprobe={probe.exe_win}\r\n"
+                    f"Notes={windows_join(self.install_dir_win, 'Notes.txt')}\r\n"
+                    f"example.invalid=https://example.invalid/page\r\n").encode()
+        wait_until(lambda: expected in self.catalogue.read_bytes(), 20, "the entries in the catalogue")
+        # The section they went to shows them, and nothing asks anything.
+        wait_until(lambda: [t.button_count for t in self.driver.toolbars(cls=FLOAT_CLASS) if t.visible] == [4],
+                   20, "the Web section's four buttons on screen")
+        self.assertIsNone(self.driver.find_window(title=TITLE, cls=DIALOG_CLASS), "a message box")
+        self.screenshot("startup-after-add")
+        self.assertTrue(first.running)
+
+        # /show brings the bar forward on the section named.
+        self.assertEqual(self.start_program("/show", "Tools").wait_exit(self.EXIT_TIMEOUT), 0)
+        wait_until(lambda: self.driver.tabs(cls=FLOAT_CLASS).selected == 1, 20, "the Tools tab selected")
+        wait_until(lambda: self.driver.focus().get("foreground") == hwnd, 20, "the bar to have the keyboard")
+        self.assertEqual(self.close_bar(first, hwnd), 0)
+
+    def test_add_with_no_bar_running_starts_it_with_the_entry_added(self):
+        self.catalogue.write_bytes(SAMPLE_CATALOGUE)
+        probe = self.install_probe("Tools")
+        program = self.start_program("/add", probe.exe_win)
+        hwnd = self.wait_bar_window(program)
+        expected = (f"[Tools]\r\nNotepad=C:\\windows\\notepad.exe\r\nprobe={probe.exe_win}\r\n"
+                    f"[Web]\r\n").encode()
+        wait_until(lambda: self.catalogue.read_bytes().startswith(expected), 20,
+                   "the probe at the end of the section shown")
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+
+    def test_a_line_it_cannot_read_shows_the_usage(self):
+        program = self.start_program("/add", "a.txt", "/bogus")
+        text = self.driver.msgbox_text(TITLE, timeout_ms=20000)
+        self.assertIsNotNone(text, f"no usage box\n{self.describe_screen()}")
+        self.assertTrue(text.replace("\r", "").startswith("Unknown option: /bogus\n"), text)
+        self.assertIn("larkspan /add PATH... [/section NAME]", text)
+        self.driver.press_ok(TITLE)
+        self.assertEqual(program.wait_exit(self.EXIT_TIMEOUT), 1)
+        self.assertFalse(self.catalogue.exists(), "the usage box started the bar")
 
     # -- INI_Path naming a missing file --
 

@@ -620,6 +620,40 @@ TEST_F(CommandsTest, DroppedProgramsLandInTheirOrderWhereTheyFellAndTakenNamesAr
     EXPECT_THAT(Keys(0), ElementsAre("One0", "Calc0", "Docs0", "Ed0", "Two0"));
 }
 
+TEST_F(CommandsTest, ProgramsSentFromOutsideGoToTheEndOfTheirSectionMadeWhenMissing) {
+    // An empty bar makes a section for them.
+    AddProgramsToSection(editing, std::nullopt, {{"Calc", "C:\\calc.exe", ""}});
+    EXPECT_THAT(floating.TabControl1().TabCount(), 1);
+    EXPECT_EQ(Catalogue(), "[New Tab]\r\nCalc=C:\\calc.exe\r\n");
+
+    s.Bar.Clear();
+    Sections({"Tools", "Games"});
+    Program(0, "One");
+    w.files.files[kCatalogue] = "[Tools]\r\nOne=C:\\1.exe\r\n[Games]\r\n";
+    s.Bar.ShowSection(2);
+    // Without a name: the section shown, at its end.
+    AddProgramsToSection(editing, std::nullopt, {{"Solitaire", "C:\\sol.exe", ""}});
+    // A name in another letter case is that section, which comes on screen.
+    AddProgramsToSection(editing, std::string("tools"), {{"Two", "C:\\2.exe", ""}, {"one", "C:\\x.exe", ""}});
+    EXPECT_EQ(s.Bar.Shown(), 1);
+    EXPECT_THAT(Keys(0), ElementsAre("One0", "Two0"));
+    EXPECT_THAT(Keys(1), ElementsAre("Solitaire1"));
+    ASSERT_EQ(w.box.shown.size(), 1u);
+    EXPECT_EQ(w.box.shown[0].text, "Button already exist!");
+    // A new name is a new section at the end, saved before its programs.
+    AddProgramsToSection(editing, std::string(" Docs "), {{"Notes", "D:\\notes.txt", ""}});
+    EXPECT_EQ(s.Bar.Shown(), 3);
+    EXPECT_EQ(s.Bar.SectionAt(3)->name, "Docs");
+    EXPECT_EQ(Catalogue(), "[Tools]\r\nOne=C:\\1.exe\r\nTwo=C:\\2.exe\r\n[Games]\r\nSolitaire=C:\\sol.exe\r\n"
+                           "[Docs]\r\nNotes=D:\\notes.txt\r\n");
+    // A name no header can hold changes nothing.
+    AddProgramsToSection(editing, std::string("a]b"), {{"X", "C:\\x.exe", ""}});
+    EXPECT_EQ(s.Bar.SectionCount(), 3);
+    EXPECT_EQ(w.box.shown.back().text, "A section name can't contain ].");
+    EXPECT_EQ(SectionNamed(s.Bar, "GAMES"), 2);
+    EXPECT_EQ(SectionNamed(s.Bar, "Gam"), 0);
+}
+
 TEST_F(CommandsTest, RenamesThroughTheMenuChangeOnlyThatKeyOrHeader) {
     Sections({"Tools", "Games"});
     Program(0, "One");

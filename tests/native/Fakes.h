@@ -181,6 +181,10 @@ public:
 class FakeHost : public IProgramHost {
 public:
     bool PreviousInstanceRunning() override { return step("instance"), previousInstance; }
+    bool HandToRunningBar(const BarRequest& request) override {
+        handed.push_back(request);
+        return runningBarTakes;
+    }
     ScreenMeasures MeasureScreen() override { return step("screen"), screen; }
     std::string ProgramFolder() override { return programFolder; }
     std::string AppDataFolder() override { return appDataFolder; }
@@ -209,6 +213,8 @@ public:
     std::vector<std::string> log;
     std::vector<FakeForm> forms;
     bool previousInstance = false;
+    std::vector<BarRequest> handed;
+    bool runningBarTakes = true;
     ScreenMeasures screen{1024, 768, 96, 96};
     std::string programFolder = "C:\\Apps\\Larkspan";
     std::string appDataFolder = "C:\\Users\\Ann\\AppData\\Roaming";

@@ -13,6 +13,11 @@ public:
         log.push_back(on ? "run on" : "run off");
         if (!refuse) runValue = on;
     }
+    bool ShowsInSendTo() override { return sendToLink; }
+    void SetShowInSendTo(bool on) override {
+        log.push_back(on ? "send to on" : "send to off");
+        if (!refuse) sendToLink = on;
+    }
     bool UseHotkey(const KeyChord& chord) override {
         log.push_back("hotkey " + FormatKeyChord(chord));
         taken = !chord.None() && chord == held;
@@ -21,6 +26,7 @@ public:
     bool HotkeyTaken() override { return taken; }
 
     bool runValue = false;
+    bool sendToLink = false;
     bool refuse = false;
     bool taken = false;
     KeyChord held{kModCtrl | kModAlt, 'T'};  // another program's
@@ -136,24 +142,29 @@ TEST_F(OptionsTest, ASecondOpeningChangesNothing) {
     EXPECT_EQ(s.BarPosition, kBarBottom);
 }
 
-TEST_F(OptionsTest, StartWithWindowsShowsTheRegistryAndChangesItAtApply) {
+TEST_F(OptionsTest, StartWithWindowsAndSendToShowWhatIsThereAndChangeItAtApply) {
     atHand.runValue = true;
     options.Load(s, atHand);
     EXPECT_TRUE(options.StartWithWindows());
+    EXPECT_FALSE(options.SendTo());
     options.TickStartWithWindows(false);
+    options.TickSendTo(true);
     EXPECT_TRUE(options.ApplyEnabled());
     EXPECT_TRUE(atHand.log.empty());  // a wish until Apply (Cancel keeps the value)
     options.Apply(s);
     options.TickStartWithWindows(true);
     options.Ok(s);
-    EXPECT_THAT(atHand.log, ::testing::ElementsAre("run off", "run on"));
+    EXPECT_THAT(atHand.log, ::testing::ElementsAre("run off", "send to on", "run on"));
     EXPECT_TRUE(atHand.runValue);
+    EXPECT_TRUE(atHand.sendToLink);
 
-    // A refused write: the box shows what the registry still holds.
+    // A refused write: the boxes show what is still there.
     atHand.refuse = true;
     options.TickStartWithWindows(false);
+    options.TickSendTo(false);
     options.Apply(s);
     EXPECT_TRUE(options.StartWithWindows());
+    EXPECT_TRUE(options.SendTo());
     // Apply writes only what differs from the registry.
     atHand.log.clear();
     options.Click(kOptTop);

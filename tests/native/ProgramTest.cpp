@@ -29,6 +29,17 @@ TEST_F(MainTest, ASecondInstanceSaysSoAndTouchesNothing) {
     EXPECT_THAT(w.settings.reads, IsEmpty());
     EXPECT_THAT(w.settings.writes, IsEmpty());
     EXPECT_TRUE(w.files.files.empty());
+
+    // With something to do, it hands that over and ends without a word,
+    // unless no bar takes it.
+    const BarRequest request{BarRequest::Action::Add, {"C:\\a.txt"}, "Tools"};
+    EXPECT_FALSE(Main(w.app, w.host, request));
+    EXPECT_THAT(w.host.handed, ElementsAre(request));
+    EXPECT_EQ(w.box.shown.size(), 1u);
+    w.host.runningBarTakes = false;
+    EXPECT_FALSE(Main(w.app, w.host, request));
+    EXPECT_EQ(w.box.shown.size(), 2u);
+    EXPECT_TRUE(w.files.files.empty());
 }
 
 TEST_F(MainTest, AFirstRunCreatesTheCatalogueAndFillsItFromTheDesktop) {

@@ -242,5 +242,40 @@ TEST(StartWithWindows, TheBoxShowsWhetherTheValueStartsThisVeryProgram) {
     EXPECT_FALSE(StartsWithWindows(run, exe));
 }
 
+class FakeSendTo : public ISendToFolder {
+public:
+    std::optional<LinkTarget> Read(const std::string& name) override {
+        auto it = links.find(name);
+        if (it == links.end()) return std::nullopt;
+        return it->second;
+    }
+    void Write(const std::string& name, const LinkTarget& link) override { links[name] = link; }
+    void Remove(const std::string& name) override { links.erase(name); }
+    std::map<std::string, LinkTarget> links;
+};
+
+TEST(StartWithWindows, TheSendToBoxShowsWhetherTheShortcutAddsToThisVeryProgram) {
+    FakeSendTo sendTo;
+    const std::string exe = "C:\\Program Files\\Larkspan\\larkspan.exe";
+    EXPECT_FALSE(ShowsInSendTo(sendTo, exe));
+    SetShowInSendTo(sendTo, exe, true);
+    EXPECT_EQ(sendTo.links["Larkspan"].target, exe);
+    EXPECT_EQ(sendTo.links["Larkspan"].arguments, "/add");
+    EXPECT_TRUE(ShowsInSendTo(sendTo, exe));
+    sendTo.links["Larkspan"] = LinkTarget{"c:/program files/larkspan/LARKSPAN.EXE", " /ADD "};
+    EXPECT_TRUE(ShowsInSendTo(sendTo, exe));
+    // A shortcut that only starts the bar, or starts another copy, is not it.
+    sendTo.links["Larkspan"] = LinkTarget{exe, ""};
+    EXPECT_FALSE(ShowsInSendTo(sendTo, exe));
+    sendTo.links["Larkspan"] = LinkTarget{"D:\\Stick\\larkspan.exe", "/add"};
+    EXPECT_FALSE(ShowsInSendTo(sendTo, exe));
+    // Unticking leaves the other copy's shortcut; this copy's goes.
+    SetShowInSendTo(sendTo, exe, false);
+    EXPECT_EQ(sendTo.links.count("Larkspan"), 1u);
+    SetShowInSendTo(sendTo, exe, true);
+    SetShowInSendTo(sendTo, exe, false);
+    EXPECT_EQ(sendTo.links.count("Larkspan"), 0u);
+}
+
 }  // namespace
 }  // namespace lark::test

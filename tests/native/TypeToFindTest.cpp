@@ -109,6 +109,16 @@ TEST(BarFocus, TheHotkeyAndEscapeHandTheKeyboardBack) {
     focus.Deactivated();
     focus.Leave();
     EXPECT_THAT(windows.log, ElementsAre("bar 1", "release", "bar 1", "release", "release"));
+
+    // Summoned, the bar comes forward even when it has the keyboard, and
+    // still hands back to the window it was summoned from.
+    windows.log.clear();
+    windows.foreground = 42;
+    windows.gone = 0;
+    focus.Summon();
+    focus.Summon();
+    focus.Leave();
+    EXPECT_THAT(windows.log, ElementsAre("bar 1", "bar 1", "release", "activate 42"));
 }
 
 }  // namespace

@@ -39,6 +39,16 @@ void AtHand::SetStartWithWindows(bool on) {
     }
 }
 
+bool AtHand::ShowsInSendTo() { return lark::ShowsInSendTo(sendTo_, Narrow(RunningProgramPath())); }
+
+void AtHand::SetShowInSendTo(bool on) {
+    try {
+        lark::SetShowInSendTo(sendTo_, Narrow(RunningProgramPath()), on);
+    } catch (...) {
+        app_.errors.ShowError("Error setting the Send To menu.", CurrentError());
+    }
+}
+
 bool AtHand::UseHotkey(const KeyChord& chord) {
     f_Float* floating = parts_.floating();
     if (!floating || !floating->Loaded()) return false;

@@ -9,6 +9,7 @@
 #include "bar/win32/f_Dock.h"
 #include "bar/win32/f_Float.h"
 #include "base/win32/RunKeyService.h"
+#include "base/win32/SendToService.h"
 #include "dialogs/OptionsState.h"
 
 namespace lark::win {
@@ -31,6 +32,8 @@ public:
     // IAtHandServices
     bool StartsWithWindows() override;
     void SetStartWithWindows(bool on) override;
+    bool ShowsInSendTo() override;
+    void SetShowInSendTo(bool on) override;
     // The hotkey belongs to the floating window, which lives as long as
     // the program; a chord another program holds leaves the bar without.
     bool UseHotkey(const KeyChord& chord) override;
@@ -51,6 +54,7 @@ private:
     Parts parts_;
     BarFocus focus_;
     RunKeyService run_;
+    SendToService sendTo_;
     bool registered_ = false;
     bool taken_ = false;
     DockedInput* held_ = nullptr;  // keeping an auto-hidden bar shown

@@ -46,6 +46,74 @@ bool Host::PreviousInstanceRunning() {
     return instanceMutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
+bool Host::HandToRunningBar(const BarRequest& request) {
+    // The other bar may be starting still: its window comes when it runs.
+    constexpr DWORD kWaitForBarMs = 30000;
+    bool handed = false;
+    Guard([&] { handed = InstanceChannel::Send(request, kWaitForBarMs); });
+    return handed;
+}
+
+void Host::OpenRequests(const std::optional<BarRequest>& first) {
+    channel_ = std::make_unique<InstanceChannel>([this](const BarRequest& request) { return RunRequest(request); });
+    channel_->Open();
+    if (first) channel_->Post(*first);
+}
+
+bool Host::RunRequest(const BarRequest& request) {
+    if (request.action == BarRequest::Action::Show) {
+        ShowRequested(request.section);
+        return true;
+    }
+    // Not inside a load, an import or a dialog: they hold the bar.
+    for (Form* form : {static_cast<Form*>(float_.get()), static_cast<Form*>(dock_.get())})
+        if (inputHolds_ > 0 || (form && form->Loaded() && !IsWindowEnabled(form->Handle()))) return false;
+    AddSentPrograms(request);
+    return true;
+}
+
+void Host::AddSentPrograms(const BarRequest& request) {
+    Arrange([&](EditingContext& editing) {
+        std::vector<NewEntry> entries;
+        std::string missing;
+        for (const std::string& path : request.paths) {
+            // A web address is named as a dropped link is; anything else must be there.
+            DroppedItems items;
+            items.text = path;
+            std::vector<NewEntry> address = DroppedEntries(items, shortcuts_, app().platform.Files, app().platform.CodePage);
+            if (address.empty()) {
+                const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+                if (attributes == INVALID_FILE_ATTRIBUTES) {
+                    missing += "\r\n" + path;
+                    continue;
+                }
+                items = DroppedItems{};
+                items.files.push_back(DroppedFile{path, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+                address = DroppedEntries(items, shortcuts_, app().platform.Files, app().platform.CodePage);
+            }
+            entries.insert(entries.end(), address.begin(), address.end());
+        }
+        if (!missing.empty())
+            app().platform.Boxes.Show("Cannot find:" + missing, "Add button", BoxIcon::Exclamation, BoxButtons::Ok);
+        if (!entries.empty()) AddProgramsToSection(editing, request.section, entries);
+    });
+    SectionShown();
+}
+
+void Host::ShowRequested(const std::optional<std::string>& section) {
+    if (section && !section->empty()) {
+        const int32_t position = SectionNamed(app().state.Bar, *section);
+        if (position == 0) {
+            app().platform.Boxes.Show("There is no section \"" + *section + "\".", kProductTitle,
+                                      BoxIcon::Exclamation, BoxButtons::Ok);
+            return;
+        }
+        app().state.Bar.ShowSection(position);
+        SectionShown();
+    }
+    Keys().Focus().Summon();
+}
+
 ScreenMeasures Host::MeasureScreen() {
     ScreenMeasures m;
     m.widthPx = GetSystemMetrics(SM_CXSCREEN);
@@ -403,6 +471,20 @@ void Host::EndSession() { Shutdown(app(), *this, false); }
 bool Host::Quit() { return Shutdown(app(), *this, false); }
 
 bool Host::OwnerDraw(UINT message, LPARAM lParam) { return MenuPresenter::HandleMessage(message, lParam); }
+
+IFolderMenus& Host::Folders() {
+    if (!folderMenus_)
+        folderMenus_ = std::make_unique<FolderMenus>(Launcher(), [this] {
+            // Buttons found to open folders get their drop arrows.
+            if (float_ && float_->Loaded()) float_->Bar().RefreshDropArrows();
+            if (dock_ && dock_->Loaded()) dock_->Bar().RefreshDropArrows();
+        });
+    return *folderMenus_;
+}
+
+bool Host::MenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    return folderMenus_ && folderMenus_->HandleMenuMessage(message, wParam, lParam, result);
+}
 
 bool Host::PreTranslate(const MSG& msg) {
     return Barrier([&] {

@@ -25,10 +25,12 @@
 #include "dialogs/win32/frmAbout.h"
 #include "dialogs/win32/frmMessage.h"
 #include "dialogs/win32/frmOptions.h"
+#include "foldermenu/win32/FolderMenus.h"
 #include "icons/ButtonPictures.h"
 #include "icons/OpenedTargets.h"
 #include "icons/win32/f_Util.h"
 #include "startup/Program.h"
+#include "startup/win32/InstanceChannel.h"
 
 namespace lark::win {
 
@@ -41,6 +43,7 @@ public:
     void Attach(App& app);
 
     bool PreviousInstanceRunning() override;
+    bool HandToRunningBar(const BarRequest& request) override;
     ScreenMeasures MeasureScreen() override;
     std::string ProgramFolder() override;
     std::string AppDataFolder() override;
@@ -67,6 +70,9 @@ public:
     bool PreTranslate(const MSG& msg);
     // The hotkey, "Start with Windows" and the keyboard's trip to the bar.
     AtHand& Keys();
+    // Once the bar runs: takes what a second start hands over, after this
+    // start's own request.
+    void OpenRequests(const std::optional<BarRequest>& first);
 
 private:
     App& app() { return *app_; }
@@ -94,6 +100,8 @@ private:
     void ShownBarDpi(UINT dpi) override;
     void ColoursAnnounced(ColourNews news) override;
     bool OwnerDraw(UINT message, LPARAM lParam) override;
+    IFolderMenus& Folders() override;
+    bool MenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool Quit() override;
     void SectionShown() override;
     void Exit() override { Quit(); }
@@ -125,6 +133,10 @@ private:
     // click, a key or the menu would run inside it.
     void HoldBarInput();
     void ReleaseBarInput();
+    // A request from the command line; false while the bar is busy.
+    bool RunRequest(const BarRequest& request);
+    void AddSentPrograms(const BarRequest& request);
+    void ShowRequested(const std::optional<std::string>& section);
 
     // f_Dock as the position rules see it: made on its first use but for
     // hiding, which a window not yet made needs not.
@@ -184,6 +196,8 @@ private:
     std::unique_ptr<MainMenu> menu_;
     frmOptions options_;
     std::unique_ptr<AtHand> keys_;
+    std::unique_ptr<InstanceChannel> channel_;
+    std::unique_ptr<FolderMenus> folderMenus_;
     SystemColourService systemColours_;
     std::unique_ptr<ColourScheme> colours_;
 };

@@ -127,6 +127,10 @@ void BarContent::SetDpi(UINT dpi) {
     Layout();
 }
 
+void BarContent::RefreshDropArrows() {
+    for (auto& entry : toolbars_) Guard([&] { entry.second->RefreshDropArrows(); });
+}
+
 void BarContent::RefreshPictures() {
     for (auto& entry : toolbars_) Guard([&] { entry.second->Refit(); });
     Layout();
@@ -135,6 +139,14 @@ void BarContent::RefreshPictures() {
 bool BarContent::HandleNotify(const NMHDR* header, LRESULT& result) {
     if (!header) return false;
     if (tabs_.HandleNotify(header, result)) return true;
+    if (header->code == TBN_DROPDOWN) {
+        for (const auto& entry : toolbars_) {
+            if (entry.second->HandleDropDown(reinterpret_cast<const NMTOOLBARW*>(header))) {
+                result = TBDDRET_DEFAULT;
+                return true;
+            }
+        }
+    }
     if (header->code == NM_CUSTOMDRAW) {
         auto* draw = reinterpret_cast<NMTBCUSTOMDRAW*>(const_cast<NMHDR*>(header));
         for (const auto& entry : toolbars_)

@@ -71,6 +71,8 @@ public:
     void SetDpi(UINT dpi);
     // The image lists' pictures changed size.
     void RefreshPictures();
+    // Which buttons open as menus may have changed: their drop arrows follow.
+    void RefreshDropArrows();
 
     // For the parent's WM_NOTIFY and WM_COMMAND; true when handled here.
     bool HandleNotify(const NMHDR* header, LRESULT& result);

@@ -117,6 +117,18 @@ void BarForm::OnButtonDrag(int32_t toolbarIndex, const std::string& key) {
     Guard([&] { DragButton(ButtonDrag{toolbarIndex, key}); });
 }
 
+bool BarForm::OpensAsMenu(const ButtonTag& tag) { return host_.Folders().IsFolder(tag.target); }
+
+void BarForm::OnButtonDropDown(int32_t toolbarIndex, const std::string& key, const RECT& screen) {
+    ButtonTag tag;
+    if (!Guard([&] { tag = app_.state.Bar.MustButton(toolbarIndex, key).Tag(); })) return;
+    // Modal until the menu closes; it runs inside the toolbar's notification.
+    Guard([&] {
+        host_.Folders().Open(tag.target, RectPx{screen.left, screen.top, screen.right, screen.bottom},
+                                 reinterpret_cast<uintptr_t>(Handle()), false);
+    });
+}
+
 BarForm::DropPlace BarForm::PlaceAt(POINT screen) const {
     DropPlace place = PlaceOnBarAt(screen);
     // A toolbar of no section (an empty bar's) takes nothing, nor one of a
@@ -230,11 +242,21 @@ LRESULT BarForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             if (content_ && content_->HandleCommand(wParam, lParam)) return 0;
             break;
+        case WM_INITMENUPOPUP:
+        case WM_MENUCHAR:
+        case WM_MENUSELECT: {
+            LRESULT result = 0;
+            if (host_.MenuMessage(message, wParam, lParam, result)) return result;
+            break;
+        }
         case WM_MEASUREITEM:
-        case WM_DRAWITEM:
-            // An owner-drawn popup menu owned by this window.
+        case WM_DRAWITEM: {
+            // A folder's menu, or an owner-drawn popup menu owned by this window.
+            LRESULT result = 0;
+            if (host_.MenuMessage(message, wParam, lParam, result)) return result;
             if (host_.OwnerDraw(message, lParam)) return TRUE;
             break;
+        }
         case WM_TIMER:
             if (wParam == kDropTargetTimer) {
                 KillTimer(Handle(), kDropTargetTimer);

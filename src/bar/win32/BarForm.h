@@ -11,6 +11,7 @@
 #include "base/App.h"
 #include "base/BarWindowView.h"
 #include "base/DropData.h"
+#include "base/FolderMenus.h"
 #include "base/Palette.h"
 #include "base/win32/Form.h"
 
@@ -68,6 +69,11 @@ public:
     // WM_MEASUREITEM and WM_DRAWITEM that are not the bar's own; true when
     // handled.
     virtual bool OwnerDraw(UINT message, LPARAM lParam) = 0;
+    // Buttons whose target is a folder open its menu from their drop arrow.
+    virtual IFolderMenus& Folders() = 0;
+    // A menu's messages to its owner, a bar window, while a folder's menu is
+    // open; true when they were the folder menu's, with its answer.
+    virtual bool MenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
     // Closing the window: the program's shutdown; false when it was
     // abandoned and the window stays.
     virtual bool Quit() = 0;
@@ -112,6 +118,8 @@ protected:
     void OnToolbarMouseUp(int32_t toolbarIndex, const MouseArgs& args) override;
     void OnTabContextClick() override;
     void OnButtonDrag(int32_t toolbarIndex, const std::string& key) override;
+    bool OpensAsMenu(const ButtonTag& tag) override;
+    void OnButtonDropDown(int32_t toolbarIndex, const std::string& key, const RECT& screen) override;
     // A drag over the window (the docked bar shows itself).
     virtual void OnDragOverBar() {}
 
@@ -156,6 +164,8 @@ private:
     void SwitchSection(int step);
     void MoveButtonFocus(int step);
     void LaunchFocusedButton(bool elevated);
+    // Down on a folder's button opens its menu; false for any other button.
+    bool OpenFocusedFolderMenu();
     int32_t VisibleToolbar() const;
     void PlaceFindBox();
 

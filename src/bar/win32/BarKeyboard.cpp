@@ -37,8 +37,11 @@ bool BarForm::OnKeyDown(WPARAM key) {
                 MoveButtonFocus(shift ? -1 : 1);
             }
             return true;
-        case VK_RIGHT:
         case VK_DOWN:
+            find_->Clear();
+            if (!OpenFocusedFolderMenu()) MoveButtonFocus(1);
+            return true;
+        case VK_RIGHT:
             find_->Clear();
             MoveButtonFocus(1);
             return true;
@@ -139,6 +142,25 @@ void BarForm::LaunchFocusedButton(bool elevated) {
     } else {
         host_.LaunchButton(kind_, tag);
     }
+}
+
+bool BarForm::OpenFocusedFolderMenu() {
+    const int32_t index = VisibleToolbar();
+    if (index < 0) return false;
+    Toolbar& toolbar = Bar().ToolbarAt(index);
+    const auto hot = static_cast<int>(SendMessageW(toolbar.Handle(), TB_GETHOTITEM, 0, 0));
+    const std::vector<std::string> keys = toolbar.ButtonKeys();
+    if (hot < 0 || hot >= static_cast<int>(keys.size())) return false;
+    const std::string key = keys[static_cast<size_t>(hot)];
+    if (!toolbar.HasDropArrow(key)) return false;
+    ButtonTag tag;
+    if (!Guard([&] { tag = app_.state.Bar.MustButton(index, key).Tag(); })) return false;
+    RECT r{};
+    SendMessageW(toolbar.Handle(), TB_GETITEMRECT, static_cast<WPARAM>(hot), reinterpret_cast<LPARAM>(&r));
+    MapWindowPoints(toolbar.Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+    host_.Folders().Open(tag.target, RectPx{r.left, r.top, r.right, r.bottom}, reinterpret_cast<uintptr_t>(Handle()),
+                             true);
+    return true;
 }
 
 void BarForm::SelectButton(const FoundButton& found) {

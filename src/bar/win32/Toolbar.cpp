@@ -48,6 +48,8 @@ HWND Toolbar::EnsureWindow() const {
     if (!SetWindowSubclass(hwnd_.get(), &Toolbar::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(self)))
         Raise(kErrOutOfMemory);
     SendMessageW(hwnd_.get(), TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    // A folder's button is split: the button opens it, the arrow its menu.
+    SendMessageW(hwnd_.get(), TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
     // The docked bar is never the active window: its names must show all the same.
     if (HWND tips = reinterpret_cast<HWND>(SendMessageW(hwnd_.get(), TB_GETTOOLTIPS, 0, 0)))
         SetWindowLongPtrW(tips, GWL_STYLE, GetWindowLongPtrW(tips, GWL_STYLE) | TTS_ALWAYSTIP);
@@ -73,6 +75,7 @@ void Toolbar::AddButton(const std::string& key, const std::string& imageKey) {
     button.id = NextCommandId();
     if (synced_ && OnScreen()) {
         const TBBUTTON native = NativeButton(button);
+        button.dropDown = (native.fsStyle & BTNS_DROPDOWN) != 0;
         if (!SendMessageW(hwnd_.get(), TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&native))) Raise(kErrOutOfMemory);
     } else {
         synced_ = false;
@@ -119,7 +122,50 @@ std::vector<std::string> Toolbar::ButtonKeys() const {
     return keys;
 }
 
-void Toolbar::SetButtonTag(const std::string& key, const ButtonTag& tag) { Must(key).tag = tag; }
+void Toolbar::SetButtonTag(const std::string& key, const ButtonTag& tag) {
+    Button& button = Must(key);
+    button.tag = tag;
+    RestyleButton(button);
+}
+
+BYTE Toolbar::StyleOf(const Button& button) const {
+    return static_cast<BYTE>(events_.OpensAsMenu(button.tag) ? BTNS_BUTTON | BTNS_DROPDOWN : BTNS_BUTTON);
+}
+
+void Toolbar::RestyleButton(Button& button) {
+    // Buttons not yet handed to the control take their style then.
+    if (!hwnd_ || !synced_) return;
+    const BYTE style = StyleOf(button);
+    if (((style & BTNS_DROPDOWN) != 0) == button.dropDown) return;
+    button.dropDown = (style & BTNS_DROPDOWN) != 0;
+    TBBUTTONINFOW info{};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_STYLE;
+    info.fsStyle = style;
+    SendMessageW(hwnd_.get(), TB_SETBUTTONINFOW, static_cast<WPARAM>(button.id), reinterpret_cast<LPARAM>(&info));
+}
+
+void Toolbar::RefreshDropArrows() {
+    for (Button& button : buttons_) RestyleButton(button);
+}
+
+bool Toolbar::HasDropArrow(const std::string& key) const { return Must(key).dropDown; }
+
+bool Toolbar::HandleDropDown(const NMTOOLBARW* notice) {
+    if (!hwnd_ || !notice || notice->hdr.hwndFrom != hwnd_.get()) return false;
+    auto it = byId_.find(notice->iItem);
+    if (it == byId_.end()) return true;
+    RECT r{};
+    const auto position = SendMessageW(hwnd_.get(), TB_COMMANDTOINDEX, static_cast<WPARAM>(notice->iItem), 0);
+    SendMessageW(hwnd_.get(), TB_GETITEMRECT, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(&r));
+    MapWindowPoints(hwnd_.get(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+    // The button's name would lie over its menu.
+    if (HWND tips = ToolTipHandle()) SendMessageW(tips, TTM_POP, 0, 0);
+    // The menu's listener may rebuild this toolbar: hand it its own copy.
+    const std::string key = buttons_[it->second].key;
+    events_.OnButtonDropDown(index_, key, r);
+    return true;
+}
 
 ButtonTag Toolbar::GetButtonTag(const std::string& key) const { return Must(key).tag; }
 
@@ -279,11 +325,48 @@ bool Toolbar::CustomDraw(NMTBCUSTOMDRAW* draw, LRESULT& result) const {
                 FillRect(draw->nmcd.hdc, &draw->nmcd.rc, ColourBrush(fill));
             }
             result = CDRF_DODEFAULT | TBCDRF_NOEDGES | TBCDRF_NOBACKGROUND | TBCDRF_NOETCHEDEFFECT;
+            auto it = byId_.find(static_cast<int>(draw->nmcd.dwItemSpec));
+            if (it != byId_.end() && buttons_[it->second].dropDown) result |= CDRF_NOTIFYPOSTPAINT;
             return true;
         }
+        case CDDS_ITEMPOSTPAINT:
+            DrawDropArrow(*draw, palette);
+            result = CDRF_DODEFAULT;
+            return true;
         default:
             result = CDRF_DODEFAULT;
             return true;
+    }
+}
+
+void Toolbar::DrawDropArrow(const NMTBCUSTOMDRAW& draw, const Palette& palette) const {
+    // The system draws the drop arrow black whatever the colours: it is
+    // drawn again over its own part of the button, in the text's colour.
+    const auto index = SendMessageW(hwnd_.get(), TB_COMMANDTOINDEX, draw.nmcd.dwItemSpec, 0);
+    RECT part{};
+    if (index < 0 || !SendMessageW(hwnd_.get(), TB_GETITEMDROPDOWNRECT, static_cast<WPARAM>(index),
+                                   reinterpret_cast<LPARAM>(&part))) {
+        // Wine has no such message: the arrow is what the button has beyond
+        // a plain button's width.
+        const auto plain = static_cast<int>(LOWORD(SendMessageW(hwnd_.get(), TB_GETBUTTONSIZE, 0, 0)));
+        part = draw.nmcd.rc;
+        if (part.right - part.left <= plain) return;
+        part.left += plain;
+    }
+    const UINT state = draw.nmcd.uItemState;
+    const Colour fill = state & (CDIS_SELECTED | CDIS_CHECKED) ? palette.buttonPressed
+                        : state & CDIS_HOT                   ? palette.buttonHot
+                                                             : palette.page;
+    RECT inner = part;
+    InflateRect(&inner, -1, -1);
+    FillRect(draw.nmcd.hdc, &inner, ColourBrush(fill));
+    // A small triangle pointing down, a row of pixels at a time.
+    const int half = std::max(2, static_cast<int>(part.right - part.left) / 5);
+    const int centre = (part.left + part.right) / 2;
+    const int top = (part.top + part.bottom - half) / 2;
+    for (int row = 0; row <= half; ++row) {
+        const RECT line{centre - (half - row), top + row, centre + (half - row) + 1, top + row + 1};
+        FillRect(draw.nmcd.hdc, &line, ColourBrush(palette.text));
     }
 }
 
@@ -360,7 +443,7 @@ TBBUTTON Toolbar::NativeButton(const Button& button) const {
     native.iBitmap = ResolveImage(button.imageKey);
     native.idCommand = button.id;
     native.fsState = TBSTATE_ENABLED;
-    native.fsStyle = BTNS_BUTTON;
+    native.fsStyle = StyleOf(button);
     native.iString = -1;  // no caption: the name is the tooltip
     return native;
 }
@@ -371,7 +454,10 @@ void Toolbar::SyncButtons() {
         SendMessageW(hwnd_.get(), TB_DELETEBUTTON, static_cast<WPARAM>(n - 1), 0);
     std::vector<TBBUTTON> natives;
     natives.reserve(buttons_.size());
-    for (const Button& button : buttons_) natives.push_back(NativeButton(button));
+    for (Button& button : buttons_) {
+        natives.push_back(NativeButton(button));
+        button.dropDown = (natives.back().fsStyle & BTNS_DROPDOWN) != 0;
+    }
     if (!natives.empty() &&
         !SendMessageW(hwnd_.get(), TB_ADDBUTTONSW, natives.size(), reinterpret_cast<LPARAM>(natives.data())))
         Raise(kErrOutOfMemory);

@@ -14,6 +14,7 @@
 
 #include "bar/win32/TabControl.h"
 #include "base/BarWindow.h"
+#include "base/Palette.h"
 #include "base/win32/Handles.h"
 
 namespace lark::win {
@@ -40,6 +41,17 @@ public:
     virtual void OnButtonDrag(int32_t toolbarIndex, const std::string& key) {
         (void)toolbarIndex;
         (void)key;
+    }
+    // Whether a button opening this opens a menu from a drop arrow too.
+    virtual bool OpensAsMenu(const ButtonTag& tag) {
+        (void)tag;
+        return false;
+    }
+    // The drop arrow of such a button, at its rectangle on the screen.
+    virtual void OnButtonDropDown(int32_t toolbarIndex, const std::string& key, const RECT& screen) {
+        (void)toolbarIndex;
+        (void)key;
+        (void)screen;
     }
 };
 
@@ -114,6 +126,12 @@ public:
     bool HandleCommand(WPARAM wParam, LPARAM lParam);
     // TTN_GETDISPINFOW from this toolbar's tooltip; true when answered.
     bool AnswerToolTip(NMTTDISPINFOW* info) const;
+    // TBN_DROPDOWN from this toolbar; true when it was its.
+    bool HandleDropDown(const NMTOOLBARW* notice);
+    // Buttons that open as menus get their drop arrow, the others lose it.
+    void RefreshDropArrows();
+    // Whether the button shows a drop arrow.
+    bool HasDropArrow(const std::string& key) const;
     // NM_CUSTOMDRAW from this toolbar: the buttons' hot and pressed states
     // in the colours in use; true when answered.
     bool CustomDraw(NMTBCUSTOMDRAW* draw, LRESULT& result) const;
@@ -126,6 +144,7 @@ private:
         std::wstring toolTipWide;  // what the tooltip is handed
         ButtonTag tag;
         int id = 0;
+        bool dropDown = false;  // as handed to the control
     };
 
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
@@ -142,12 +161,15 @@ private:
     HWND EnsureWindow() const;
     bool OnScreen() const { return hwnd_ && IsWindowVisible(hwnd_.get()); }
     TBBUTTON NativeButton(const Button& button) const;
+    BYTE StyleOf(const Button& button) const;
+    void RestyleButton(Button& button);
     // Hands every button to the control if it does not hold them yet.
     void SyncButtons();
     void Reindex();
     void DrawInsertMark() const;
     // Starts a button drag once the pressed mouse moved far enough.
     bool TrackDrag(UINT message, WPARAM wParam, LPARAM lParam);
+    void DrawDropArrow(const NMTBCUSTOMDRAW& draw, const Palette& palette) const;
 
     HWND parent_;
     int controlId_;

@@ -17,7 +17,7 @@ namespace {
 
 const int kPage0[] = {IDC_FRAME1,    IDC_OPTION1_3, IDC_OPTION1_2, IDC_OPTION1_4, IDC_FRASAMPLE1, IDC_OPTION1_0,
                       IDC_OPTION1_1, IDC_FRAME2,    IDC_OPTION1_6, IDC_OPTION1_7, IDC_LABEL1,
-                      IDC_FRAME3, IDC_CHKSTARTWITHWINDOWS, IDC_LBLHOTKEY, IDC_HOTKEY, IDC_CHKHOTKEYWIN,
+                      IDC_FRAME3, IDC_CHKSTARTWITHWINDOWS, IDC_CHKSENDTO, IDC_LBLHOTKEY, IDC_HOTKEY, IDC_CHKHOTKEYWIN,
                       IDC_LBLHOTKEYSTATUS, IDC_FRAME4, IDC_COLOURS_SYSTEM, IDC_COLOURS_LIGHT, IDC_COLOURS_DARK};
 const int kPage1[] = {IDC_FRASAMPLE2, IDC_CMDLOAD_0, IDC_CMDLOAD_1, IDC_CMDLOAD_2, IDC_CMDLOAD_3, IDC_CMDLOAD_4};
 const int kOptions[] = {kOptAutoHide, kOptFixed, kOptTop, kOptFloat, kOptBottom, kOptLarge, kOptSmall};
@@ -148,6 +148,11 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 Refresh();
                 return TRUE;
             }
+            if (id == IDC_CHKSENDTO && HIWORD(wParam) == BN_CLICKED) {
+                options_.TickSendTo(IsDlgButtonChecked(dialog_, id) == BST_CHECKED);
+                Refresh();
+                return TRUE;
+            }
             if ((id == IDC_HOTKEY && HIWORD(wParam) == EN_CHANGE) ||
                 (id == IDC_CHKHOTKEYWIN && HIWORD(wParam) == BN_CLICKED)) {
                 options_.ChooseHotkey(ReadHotkey());
@@ -228,6 +233,7 @@ void frmOptions::Refresh() {
     for (const auto& [button, setting] : kColourButtons)
         CheckDlgButton(dialog_, button, options_.Colours() == setting ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog_, IDC_CHKSTARTWITHWINDOWS, options_.StartWithWindows() ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog_, IDC_CHKSENDTO, options_.SendTo() ? BST_CHECKED : BST_UNCHECKED);
     SetDlgItemTextW(dialog_, IDC_LBLHOTKEYSTATUS, Widen(options_.HotkeyStatus()).c_str());
     HWND apply = GetDlgItem(dialog_, IDC_CMDAPPLY);
     // A disabled button that keeps the focus leaves the dialog deaf to Esc

@@ -993,6 +993,39 @@ int CmdMakeShortcut(Options& o) {
     return result;
 }
 
+// What the shortcut file at --path starts: "target<TAB>T" and
+// "arguments<TAB>A" lines, as the shell reads them.
+int CmdReadShortcut(Options& o) {
+    const std::wstring path = o.Require(L"path");
+    o.Done();
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(init)) return kExitNotFound;
+    const int result = [&] {
+        IShellLinkW* link = nullptr;
+        if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                    reinterpret_cast<void**>(&link))))
+            return kExitNotFound;
+        int code = kExitNotFound;
+        IPersistFile* file = nullptr;
+        wchar_t target[MAX_PATH] = {};
+        wchar_t arguments[INFOTIPSIZE] = {};
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+            SUCCEEDED(file->Load(path.c_str(), STGM_READ)) &&
+            SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)) &&
+            SUCCEEDED(link->GetArguments(arguments, INFOTIPSIZE))) {
+            Out(L"target\t" + std::wstring(target) + L"\n" + L"arguments\t" + arguments);
+            code = kExitOk;
+        } else {
+            Err(L"not a readable shortcut: " + path);
+        }
+        if (file) file->Release();
+        link->Release();
+        return code;
+    }();
+    CoUninitialize();
+    return result;
+}
+
 // The path of a shell special folder, --csidl N (16 the user's desktop,
 // 25 the common desktop).
 int CmdFolderPath(Options& o) {
@@ -1637,6 +1670,7 @@ const Command kCommands[] = {
     {L"screen", L" screen width, height, DPI and work area", CmdScreen},
     {L"paint-children", L"SELECT --child-class C  have the window's children of class C paint", CmdPaintChildren},
     {L"make-shortcut", L"--path P.lnk --target T [--args A]  save a shortcut file", CmdMakeShortcut},
+    {L"read-shortcut", L"--path P.lnk  what a shortcut file starts: target and arguments", CmdReadShortcut},
     {L"folder-path", L"--csidl N  the path of a shell special folder", CmdFolderPath},
     {L"click-button", L"SELECT --text T  BM_CLICK on the window's button with that text", CmdClickButton},
     {L"button-state", L"SELECT --text T  the button's check state, visibility and enabled state", CmdButtonState},
