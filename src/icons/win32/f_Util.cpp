@@ -7,6 +7,7 @@
 #include "base/RuntimeError.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/Text.h"
+#include "icons/win32/TargetIcons.h"
 
 namespace lark::win {
 namespace {
@@ -95,7 +96,7 @@ UniqueIcon f_Util::Remake(const std::string& key, int sizePx) const {
     const Origin& origin = it->second;
     switch (origin.kind) {
         case Origin::Kind::Resource: return ResourceIcon(origin.source.c_str(), sizePx);
-        case Origin::Kind::TargetIcon: return ExtractFirstIcon(origin.source, sizePx);
+        case Origin::Kind::TargetIcon: return ExtractTargetIcon(origin.source, sizePx);
         case Origin::Kind::PictureFile: return LoadPictureFile(Narrow(origin.source), sizePx);
     }
     return UniqueIcon();
@@ -130,8 +131,8 @@ IIconSource::Found f_Util::ExtractIcons(const std::string& path) {
     extractedFrom_ = Widen(path);
     // The first icon at each size on its own: a combined request may hand
     // back the large frame shrunk where the file has a small one.
-    largeIcon_ = ExtractFirstIcon(extractedFrom_, imlToolbarIcons.Size());
-    smallIcon_ = ExtractFirstIcon(extractedFrom_, imgSmall.Size());
+    largeIcon_ = ExtractTargetIcon(extractedFrom_, imlToolbarIcons.Size());
+    smallIcon_ = ExtractTargetIcon(extractedFrom_, imgSmall.Size());
     return {reinterpret_cast<uintptr_t>(largeIcon_.get()), reinterpret_cast<uintptr_t>(smallIcon_.get())};
 }
 
@@ -151,7 +152,7 @@ void f_Util::RequestPictures(const std::string& target, const std::string& key) 
     if (!pending_.insert(key).second) return;
     if (!worker_)
         worker_ = std::make_unique<PictureWorker>(Handle(), kPicturesArrived, imgSmall.Size(),
-                                                  imlToolbarIcons.Size(), cacheFile_, ExtractFirstIcon, loading_);
+                                                  imlToolbarIcons.Size(), cacheFile_, ExtractTargetIcon, loading_);
     // A key is its target's: a picture already under it is this target's
     // and shows meanwhile.
     // After a DPI change the picture is made again from its target; one
