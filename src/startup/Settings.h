@@ -1,7 +1,8 @@
 #pragma once
 // The per-user settings, read once at start-up and written once when the
 // program quits. "Hotkey" is the text form of a key chord ("Win+Alt+L", ""
-// for none) that older copies of the program simply do not read.
+// for none) and "Height" the floating window's height in twips (0 for one
+// row); older copies of the program simply do not read them.
 #include <optional>
 #include <string>
 

@@ -112,6 +112,39 @@ void BarForm::OnButtonDrag(int32_t toolbarIndex, const std::string& key) {
     Guard([&] { DragButton(ButtonDrag{toolbarIndex, key}); });
 }
 
+void BarForm::OnChevron(int32_t toolbarIndex, const RECT& chevron) {
+    Toolbar& toolbar = content_->ToolbarAt(toolbarIndex);
+    HWND control = toolbar.Handle();
+    std::vector<std::string> keys;
+    std::vector<OverflowEntry> entries;
+    for (const std::string& key : toolbar.HiddenKeys()) {
+        if (const BarButton* button = app_.state.Bar.Button(toolbarIndex, key)) {
+            keys.push_back(key);
+            entries.push_back(OverflowEntry{button->name, button->picture});
+        }
+    }
+    toolbar.SetChevronPressed(true);
+    const OverflowChoice choice = host_.ShowOverflowMenu(entries, Handle(), chevron);
+    toolbar.SetChevronPressed(false);
+    // The press on the chevron that closed the menu does not open it again.
+    MSG press{};
+    if (PeekMessageW(&press, control, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE) &&
+        PtInRect(&chevron, press.pt))
+        PeekMessageW(&press, control, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_REMOVE);
+    if (choice.index < 0 || static_cast<size_t>(choice.index) >= keys.size()) return;
+    const std::string key = keys[static_cast<size_t>(choice.index)];
+    if (!choice.context) {
+        OnButtonClick(toolbarIndex, key);
+        return;
+    }
+    // That program's menu, where the mouse is.
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ScreenToClient(control, &cursor);
+    host_.ToolbarRightClick(toolbarIndex, key, control, app_.state.TwipsPerPixelX.Twips(cursor.x),
+                            app_.state.TwipsPerPixelY.Twips(cursor.y));
+}
+
 BarForm::DropPlace BarForm::PlaceAt(POINT screen) const {
     DropPlace place = PlaceOnBarAt(screen);
     // A toolbar of no section (an empty bar's) takes nothing, nor one of a

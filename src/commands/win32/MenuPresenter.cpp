@@ -21,13 +21,9 @@ constexpr int kPaddingPx = 8;
 
 MenuPresenter* MenuPresenter::active_ = nullptr;
 
-int32_t MenuPresenter::Popup(const std::vector<MenuItem>& items, const MenuColours& colours, uintptr_t owner,
-                             int32_t x, int32_t y) {
-    HWND control = reinterpret_cast<HWND>(owner);
-    HWND window = GetAncestor(control, GA_ROOT);
-    if (!window) return 0;
+HMENU MenuPresenter::MakeMenu(const std::vector<MenuItem>& items) {
     HMENU menu = CreatePopupMenu();
-    if (!menu) return 0;
+    if (!menu) return nullptr;
     for (size_t i = 0; i < items.size(); ++i) {
         const MenuItem& item = items[i];
         const auto id = static_cast<UINT_PTR>(i + 1);
@@ -40,26 +36,98 @@ int32_t MenuPresenter::Popup(const std::vector<MenuItem>& items, const MenuColou
         if (item.checked) flags |= MF_CHECKED;
         AppendMenuW(menu, flags, id, reinterpret_cast<LPCWSTR>(i));
     }
-    POINT at{scale_.x.NearestPixels(x), scale_.y.NearestPixels(y)};
-    ClientToScreen(control, &at);
+    return menu;
+}
+
+void MenuPresenter::Prepare(POINT at, const KeyedImageList* pictures, const std::vector<MenuItem>& items,
+                            const MenuColours& colours) {
     // Measured for the monitor it opens on, which the owner may not be on.
     dpi_ = static_cast<UINT>(MonitorAtPoint(at).dpi);
     font_ = MenuFontForDpi(dpi_, false);
     boldFont_ = MenuFontForDpi(dpi_, true);
-    pictures_ = &images_(PictureSizePx(false, static_cast<int32_t>(dpi_)));
+    pictures_ = pictures ? pictures : &images_(PictureSizePx(false, static_cast<int32_t>(dpi_)));
     items_ = &items;
     colours_ = colours;
     active_ = this;
-    // The menu closes properly only when its window is in the foreground.
-    SetForegroundWindow(window);
-    const BOOL chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
-                                       at.x, at.y, 0, window, nullptr);
+}
+
+void MenuPresenter::Finish(HWND window, HMENU menu) {
     PostMessageW(window, WM_NULL, 0, 0);
     active_ = nullptr;
     items_ = nullptr;
     pictures_ = nullptr;
     DestroyMenu(menu);
+}
+
+int32_t MenuPresenter::Popup(const std::vector<MenuItem>& items, const MenuColours& colours, uintptr_t owner,
+                             int32_t x, int32_t y) {
+    HWND control = reinterpret_cast<HWND>(owner);
+    HWND window = GetAncestor(control, GA_ROOT);
+    if (!window) return 0;
+    HMENU menu = MakeMenu(items);
+    if (!menu) return 0;
+    POINT at{scale_.x.NearestPixels(x), scale_.y.NearestPixels(y)};
+    ClientToScreen(control, &at);
+    Prepare(at, nullptr, items, colours);
+    // The menu closes properly only when its window is in the foreground.
+    SetForegroundWindow(window);
+    const BOOL chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
+                                       at.x, at.y, 0, window, nullptr);
+    Finish(window, menu);
     return chosen;
+}
+
+MenuPresenter::ListChoice MenuPresenter::PopupList(const std::vector<MenuItem>& items,
+                                                   const KeyedImageList& pictures, HWND owner, const RECT& below) {
+    HWND window = GetAncestor(owner, GA_ROOT);
+    if (!window || items.empty()) return {};
+    HMENU menu = MakeMenu(items);
+    if (!menu) return {};
+    Prepare(POINT{below.left, below.bottom}, &pictures, items, MenuColours{});
+    list_ = menu;
+    contextItem_ = 0;
+    // The right button and the menu key are the item's own menu, which the
+    // menu's loop keeps to itself: they are caught on their way in.
+    filter_ = SetWindowsHookExW(WH_MSGFILTER, &MenuPresenter::ListFilter, nullptr, GetCurrentThreadId());
+    SetForegroundWindow(window);
+    // Below the rectangle, or above it on a bar at the monitor's bottom: a
+    // system that ignores the rectangle to keep clear of would otherwise
+    // lay the menu over it.
+    const MonitorInfo monitor = MonitorAtPoint(POINT{below.left, below.top});
+    const bool above = below.top - monitor.bounds.top > monitor.bounds.bottom - below.bottom;
+    TPMPARAMS params{sizeof params, below};
+    const UINT flags =
+        TPM_RETURNCMD | TPM_LEFTBUTTON | TPM_LEFTALIGN | TPM_VERTICAL | (above ? TPM_BOTTOMALIGN : TPM_TOPALIGN);
+    const BOOL chosen =
+        TrackPopupMenuEx(menu, flags, below.left, above ? below.top : below.bottom, window, &params);
+    if (filter_) UnhookWindowsHookEx(filter_);
+    filter_ = nullptr;
+    list_ = nullptr;
+    Finish(window, menu);
+    if (contextItem_ > 0) return ListChoice{contextItem_, true};
+    return ListChoice{chosen, false};
+}
+
+LRESULT CALLBACK MenuPresenter::ListFilter(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    MenuPresenter* self = active_;
+    const auto* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_MENU && self && self->list_ && msg) {
+        int item = -1;
+        if (msg->message == WM_RBUTTONUP) {
+            item = MenuItemFromPoint(nullptr, self->list_, msg->pt);
+        } else if (msg->message == WM_KEYDOWN &&
+                   (msg->wParam == VK_APPS || (msg->wParam == VK_F10 && (GetKeyState(VK_SHIFT) & 0x8000)))) {
+            const int count = GetMenuItemCount(self->list_);
+            for (int i = 0; i < count && item < 0; ++i)
+                if (GetMenuState(self->list_, static_cast<UINT>(i), MF_BYPOSITION) & MF_HILITE) item = i;
+        }
+        if (item >= 0) {
+            self->contextItem_ = item + 1;
+            EndMenu();
+            return TRUE;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 bool MenuPresenter::HandleMessage(UINT message, LPARAM lParam) {
@@ -127,7 +195,9 @@ void MenuPresenter::Draw(const DRAWITEMSTRUCT& draw) const {
     RECT text = r;
     text.left += item.header ? Px(kPaddingPx) : Px(kGutterPx) + Px(kPaddingPx);
     const std::wstring caption = Widen(item.caption);
-    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    // A name's "&" is its own, no access key.
+    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
+              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
 }
 
 int MenuPresenter::Px(int at96) const { return Scaled(at96, dpi_); }
