@@ -13,7 +13,7 @@ namespace lark::win {
 namespace {
 
 const int kPage0[] = {IDC_FRAME1,    IDC_OPTION1_3, IDC_OPTION1_2, IDC_OPTION1_4, IDC_FRASAMPLE1, IDC_OPTION1_0,
-                      IDC_OPTION1_1, IDC_FRAME2,    IDC_OPTION1_6, IDC_OPTION1_7, IDC_LABEL1,
+                      IDC_OPTION1_1, IDC_FRAME2,    IDC_OPTION1_6, IDC_OPTION1_7,
                       IDC_FRAME3, IDC_CHKSTARTWITHWINDOWS, IDC_LBLHOTKEY, IDC_HOTKEY, IDC_CHKHOTKEYWIN,
                       IDC_LBLHOTKEYSTATUS};
 const int kPage1[] = {IDC_FRASAMPLE2, IDC_CMDLOAD_0, IDC_CMDLOAD_1, IDC_CMDLOAD_2, IDC_CMDLOAD_3, IDC_CMDLOAD_4};
@@ -66,6 +66,7 @@ std::vector<HWND> DisableThreadWindows(HWND except) {
 
 void frmOptions::ShowModal(AppState& state, const Actions& actions, IAtHandServices& atHand) {
     state_ = &state;
+    actions_ = &actions;
     atHand_ = &atHand;
     done_ = false;
     ok_ = false;
@@ -101,7 +102,9 @@ void frmOptions::ShowModal(AppState& state, const Actions& actions, IAtHandServi
 
     if (autoLoad_ >= 0) actions.busy(true);
     if (ok_) {
+        const int32_t iconSize = state.IconSize;
         const OptionsState::OkResult result = options_.Ok(state);
+        if (state.IconSize != iconSize && actions.iconSizeChanged) actions.iconSizeChanged();
         if (result.showConfiguredBar) actions.showConfiguredBar();
         if (result.command) actions.runCommand(*result.command);
     }
@@ -168,7 +171,7 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return TRUE;
             }
             if (id == IDC_CMDAPPLY) {
-                options_.Apply(*state_);
+                Apply();
                 Refresh();
                 return TRUE;
             }
@@ -180,7 +183,7 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 // A new hotkey that cannot be had keeps the dialog open
                 // once, saying why, for another choice.
                 const bool applying = options_.ApplyEnabled();
-                options_.Apply(*state_);
+                Apply();
                 if (applying && options_.HotkeyRefused()) {
                     Refresh();
                     SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog_, IDC_HOTKEY)),
@@ -262,6 +265,12 @@ KeyChord frmOptions::ReadHotkey() const {
         if (HIBYTE(value) & m.flag) chord.modifiers |= m.modifier;
     if (IsDlgButtonChecked(dialog_, IDC_CHKHOTKEYWIN) == BST_CHECKED) chord.modifiers |= kModWin;
     return chord;
+}
+
+void frmOptions::Apply() {
+    const int32_t iconSize = state_->IconSize;
+    options_.Apply(*state_);
+    if (state_->IconSize != iconSize && actions_ && actions_->iconSizeChanged) actions_->iconSizeChanged();
 }
 
 void frmOptions::Close(int autoLoad, bool ok) {
