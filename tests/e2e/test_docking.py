@@ -21,8 +21,9 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
-from harness import (ABOUT_TITLE, DOCK_CLASS, FLOAT_CLASS, Keyboard, LarkspanTestCase, Mouse,  # noqa: E402
-                     Rect, Registry, stays_true, wait_until)
+from harness import (ABOUT_TITLE, DOCK_CLASS, FLOAT_CLASS, POPUP_MENU_CLASS, Keyboard,  # noqa: E402
+                     LarkspanTestCase, Mouse, Rect, Registry, stays_true, wait_until)
+from test_editing import MENU_ITEM_HEIGHT, steps_down  # noqa: E402  (the menu's items, from the top)
 
 CATALOGUE = (
     r"[Tools]",
@@ -319,7 +320,20 @@ class DockingTests(LarkspanTestCase):
         Keyboard.press("Up", "Return")
         self.assertEqual(last.wait_runs(1, LOAD_TIMEOUT), [b""])
         self.wait_gone(menu, "the chevron's menu after Enter")
+
+        # A right-click on its first item gives that program's menu, whose
+        # Delete Program names it.
+        menu, rect = self.open_chevron_menu(many)
+        Mouse.click(rect.left + 30, rect.top + 3 + MENU_ITEM_HEIGHT // 2, button=3)
+        self.wait_gone(menu, "the chevron's menu after a right-click")
+        program_menu = self.wait_window("the program's menu", cls=POPUP_MENU_CLASS)
+        Mouse.move(2, 2)  # off the menu: the keys start from no selection
+        self.assertNotEqual(self.driver.window_rect(program_menu), rect)
+        Keyboard.press(*["Down"] * steps_down("Delete Program"), "Return")
+        self.assertEqual(self.driver.msgbox_text("Deleting program"), f"Delete program: P{fits + 1:02}?")
+        self.driver.press_ok("Deleting program")
         self.quit_docked(program)
+        self.assertNotIn(f"P{fits + 1:02}=".encode(), self.catalogue.read_bytes())
 
     def test_bottom_edge_docking_is_saved_and_restored(self):
         self.write_catalogue(*CATALOGUE)

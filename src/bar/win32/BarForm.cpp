@@ -126,11 +126,6 @@ void BarForm::OnChevron(int32_t toolbarIndex, const RECT& chevron) {
     toolbar.SetChevronPressed(true);
     const OverflowChoice choice = host_.ShowOverflowMenu(entries, Handle(), chevron);
     toolbar.SetChevronPressed(false);
-    // The press on the chevron that closed the menu does not open it again.
-    MSG press{};
-    if (PeekMessageW(&press, control, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE) &&
-        PtInRect(&chevron, press.pt))
-        PeekMessageW(&press, control, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_REMOVE);
     if (choice.index < 0 || static_cast<size_t>(choice.index) >= keys.size()) return;
     const std::string key = keys[static_cast<size_t>(choice.index)];
     if (!choice.context) {

@@ -409,7 +409,7 @@ LRESULT Toolbar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // The chevron opens its menu at the press, as Windows' own do.
             if (const std::optional<RECT> chevron = TrackChevron(message, lParam)) {
                 const RECT at = *chevron;
-                Barrier([&] { events.OnChevron(index, at); });
+                if (!IsRectEmpty(&at)) Barrier([&] { events.OnChevron(index, at); });
                 return 0;
             }
             const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);

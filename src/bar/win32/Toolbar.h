@@ -173,7 +173,8 @@ private:
     void Relayout();
     RECT ItemRect(size_t position) const;
     void DrawChevron() const;
-    // Hot tracking of the chevron; for a press on it, its screen rectangle.
+    // Hot tracking of the chevron; for a press on it, its screen rectangle
+    // (empty for the press that closed its menu).
     std::optional<RECT> TrackChevron(UINT message, LPARAM lParam);
     // Starts a button drag once the pressed mouse moved far enough.
     bool TrackDrag(UINT message, WPARAM wParam, LPARAM lParam);
@@ -200,6 +201,8 @@ private:
     ButtonRows fit_;
     bool chevronHot_ = false;
     bool chevronPressed_ = false;
+    bool chevronClosed_ = false;  // its menu closed, and no press came since
+    DWORD chevronReleased_ = 0;   // when, in ticks
     std::string pressedKey_;  // the button under a left press that may become a drag
     POINT pressedAt_{0, 0};
 };

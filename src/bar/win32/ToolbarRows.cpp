@@ -119,6 +119,8 @@ std::optional<RECT> Toolbar::ChevronRect() const {
 void Toolbar::SetChevronPressed(bool pressed) {
     if (pressed == chevronPressed_) return;
     chevronPressed_ = pressed;
+    if (!pressed) chevronReleased_ = GetTickCount();
+    chevronClosed_ = !pressed;
     if (const std::optional<RECT> chevron = ChevronRect()) {
         InvalidateRect(hwnd_.get(), &*chevron, TRUE);
         UpdateWindow(hwnd_.get());
@@ -138,6 +140,12 @@ std::optional<RECT> Toolbar::TrackChevron(UINT message, LPARAM lParam) {
         }
     }
     if (!over || (message != WM_LBUTTONDOWN && message != WM_LBUTTONDBLCLK)) return std::nullopt;
+    // The press that closed the menu reaches the chevron after it: it
+    // closes the menu, it does not open it again.
+    const auto sinceClosed = static_cast<LONG>(static_cast<DWORD>(GetMessageTime()) - chevronReleased_);
+    const bool closing = chevronClosed_ && sinceClosed <= 0;
+    chevronClosed_ = false;
+    if (closing) return RECT{};
     RECT screen = *chevron;
     MapWindowPoints(hwnd_.get(), nullptr, reinterpret_cast<POINT*>(&screen), 2);
     return screen;
