@@ -125,7 +125,11 @@ void BarForm::OnChevron(int32_t toolbarIndex, const RECT& chevron) {
     }
     toolbar.SetChevronPressed(true);
     const OverflowChoice choice = host_.ShowOverflowMenu(entries, Handle(), chevron);
-    toolbar.SetChevronPressed(false);
+    // The menu's loop may have changed the bar (a reload): the toolbar is
+    // looked for again, and a chosen key the bar no longer holds opens
+    // nothing.
+    if (!content_->HasToolbar(toolbarIndex) || content_->ToolbarHandle(toolbarIndex) != control) return;
+    content_->ToolbarAt(toolbarIndex).SetChevronPressed(false);
     if (choice.index < 0 || static_cast<size_t>(choice.index) >= keys.size()) return;
     const std::string key = keys[static_cast<size_t>(choice.index)];
     if (!choice.context) {
