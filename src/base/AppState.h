@@ -10,6 +10,7 @@
 #include "base/Geometry.h"
 #include "base/KeyChord.h"
 #include "base/Monitors.h"
+#include "base/Palette.h"
 #include "base/Scale.h"
 #include "base/cINI.h"
 
@@ -76,6 +77,8 @@ struct AppState {
     WindowPlacement BarPlacement;
     AppBarData AppBarInfo;
     uintptr_t AutoHideBarWindow = 0;
+    // The monitor whose edge AutoHideBarWindow holds.
+    RectPx AutoHideMonitor;
     // The monitor the bar is arranged on; its DPI sizes the docked bar.
     MonitorInfo BarMonitor;
     int32_t BarThickness = 0;  // pixels
@@ -105,6 +108,9 @@ struct AppState {
 
     // The global hotkey that brings the bar forward; none when its key is 0.
     KeyChord Hotkey = kDefaultHotkey;
+
+    // The user's choice of colours; the system's app mode when "System".
+    ColourSetting Theme = ColourSetting::System;
 };
 
 }  // namespace lark

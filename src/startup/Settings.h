@@ -1,8 +1,9 @@
 #pragma once
 // The per-user settings, read once at start-up and written once when the
-// program quits. "Hotkey" is the text form of a key chord ("Win+Alt+L", ""
-// for none) and "Height" the floating window's height in twips (0 for one
-// row); older copies of the program simply do not read them.
+// program quits. "Hotkey" (a key chord as text, "Win+Alt+L"; "" for none),
+// "Theme" ("system", "light" or "dark") and "Height" (the floating window's
+// height in twips; 0 for one row) are values older copies of the program
+// simply do not read.
 #include <optional>
 #include <string>
 

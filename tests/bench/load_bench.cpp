@@ -457,6 +457,7 @@ public:
     void LoadUtilityForm() override {
         log_.Step("LoadUtilityForm (f_Util, menu pictures)", [&] { host_.LoadUtilityForm(); });
     }
+    void UseColours() override { log_.Step("UseColours", [&] { host_.UseColours(); }); }
     void ImportShellFolder(int32_t folder, bool progress) override {
         log_.Step("ImportShellFolder", [&] { host_.ImportShellFolder(folder, progress); });
     }

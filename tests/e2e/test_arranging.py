@@ -279,6 +279,13 @@ class ArrangingTests(LarkspanTestCase):
         # Wine asks no one for elevation: the program simply starts.
         self.choose(tools.buttons[0].centre, "Run as administrator")
         self.assertEqual(self.probes["One"].wait_runs(2, LAUNCH_TIMEOUT)[1], ARGUMENTS.encode(), "run elevated")
+        # "Open file location": the shell's window on the program's folder.
+        self.choose(tools.buttons[0].centre, "Open file location")
+        explorer = self.wait_window("the program's folder", timeout=LAUNCH_TIMEOUT,
+                                    title=self.probes["One"].exe.parent.name, cls="ExplorerWClass")
+        self.driver.close(explorer)
+        self.wait_gone(explorer, "the folder's window")
+        self.assertEqual(len(self.probes["One"].runs()), 2, "the program started instead")
         self.assertEqual(self.close_bar(program, bar), 0)
 
         program, bar = self.start_and_wait()

@@ -304,6 +304,18 @@ TEST_F(LoaderTest, AnUnknownIconSizeLeavesTheBindingAlone) {
 }
 
 TEST_F(LoaderTest, ToolbarsLeftFromAnEarlierLoadAreReusedWhenDiscardFails) {
+    Load("[A]\r\na=C:\\a\r\n[B]\r\nb=C:\\b\r\nc=C:\\c\r\n");
+    // The earlier load's toolbars stay: the next load takes them over,
+    // emptied, rather than stopping at the one already there.
+    dock.failDiscard = floating.failDiscard = true;
+    Load("[X]\r\nx=C:\\x\r\n[Y]\r\ny=C:\\y\r\n");
+    EXPECT_THAT(dock.tabs.Names(), ElementsAre("X", "Y"));
+    EXPECT_EQ(dock.ToolbarTag(1), "Y");
+    EXPECT_THAT(dock.ButtonKeys(1), ElementsAre("y1"));
+    EXPECT_THAT(floating.ButtonKeys(1), ElementsAre("y1"));
+    EXPECT_TRUE(box.shown.empty());
+    dock.failDiscard = floating.failDiscard = false;
+
     // Two headers with the same name give two tabs and two toolbars.
     Load("[Same]\r\na=C:\\a\r\n[Same]\r\nb=C:\\b\r\n");
     EXPECT_THAT(dock.tabs.Names(), ElementsAre("Same", "Same"));

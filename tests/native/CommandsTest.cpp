@@ -1,8 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <deque>
 #include <functional>
+#include <set>
 
 #include "FakeBar.h"
 #include "Fakes.h"
@@ -108,9 +110,11 @@ public:
 
 class RecordingLauncher : public IShellLauncher {
 public:
-    void Execute(uintptr_t, const std::optional<std::string>& verb, const std::string& file,
-                 const std::optional<std::string>& parameters, const std::optional<std::string>&, int) override {
+    LaunchResult Execute(uintptr_t, const std::optional<std::string>& verb, const std::string& file,
+                         const std::optional<std::string>& parameters, const std::optional<std::string>&,
+                         int) override {
         calls.push_back(verb.value_or("") + "|" + file + "|" + parameters.value_or("(none)"));
+        return {};
     }
     std::vector<std::string> calls;
 };
@@ -222,6 +226,36 @@ TEST_F(CommandsTest, TheMenuEndsWithExitAfterTheGroupThatArrangesTheBar) {
     }
 }
 
+// Screen readers and the keyboard find the owner-drawn items by their text.
+TEST_F(CommandsTest, EveryItemOfTheMenuHasAnAccessKeyOfItsOwn) {
+    std::vector<MenuItem> items;
+    for (int32_t p = 1; p <= Popup().ItemCount(); ++p) items.push_back(Popup().Item(p));
+    const std::vector<std::string> texts = MenuTexts(items);
+    ASSERT_EQ(texts.size(), items.size());
+    std::set<char> keys;
+    for (size_t i = 0; i < items.size(); ++i) {
+        std::string shown = texts[i];
+        const size_t amp = shown.find('&');
+        if (items[i].header || items[i].caption == "-") {
+            EXPECT_EQ(shown, items[i].caption);
+            continue;
+        }
+        ASSERT_NE(amp, std::string::npos) << items[i].caption;
+        EXPECT_TRUE(keys.insert(static_cast<char>(std::toupper(shown[amp + 1]))).second) << shown;
+        shown.erase(amp, 1);
+        EXPECT_EQ(shown, items[i].caption);
+    }
+    EXPECT_EQ(texts[1], "&AutoHide");
+    EXPECT_EQ(texts[4], "Add &Section");  // "A" is AutoHide's
+
+    // A caption's own key stays and is taken first; letters compare in any case.
+    std::vector<MenuItem> own(3);
+    own[0].caption = "open";
+    own[1].caption = "&Options";
+    own[2].caption = "Over";
+    EXPECT_THAT(MenuTexts(own), ::testing::ElementsAre("o&pen", "&Options", "O&ver"));
+}
+
 TEST_F(CommandsTest, NamedListsKeepCheckedAndEnabledStates) {
     PMenu& m = Popup();
     m.SetChecked(2, true);
@@ -257,8 +291,11 @@ TEST_F(CommandsTest, ADismissedMenuRunsNothingAndIsStillStored) {
     Popup().LoadMenu(kMainMenu);
     EXPECT_TRUE(Popup().Item(2).checked);
     EXPECT_FALSE(Popup().Item(3).checked);
-    EXPECT_TRUE(w.host.forms.empty());
-    EXPECT_EQ(windows.about, 0);
+    // No command ran: no exit, no dialog, no arrangement, nothing saved.
+    EXPECT_FALSE(s.Quitting);
+    EXPECT_EQ(windows.about + windows.options, 0);
+    EXPECT_TRUE(shell.log.empty());
+    EXPECT_EQ(w.files.saves, 0);
 }
 
 TEST_F(CommandsTest, RightClicksSwitchTheItemsOfWhatIsUnderTheMouse) {
@@ -293,7 +330,7 @@ TEST_F(CommandsTest, AutoHideAndFixedRenewTheRegistration) {
     menu.TabStripRightClick(1, 0, 0);
     EXPECT_TRUE(s.AutoHideOn);
     EXPECT_FALSE(floatingBar.detecting);
-    EXPECT_THAT(shell.log, ::testing::Contains("SETAUTOHIDEBAR edge 1 on"));
+    EXPECT_THAT(shell.log, ::testing::Contains("SETAUTOHIDEBAREX edge 1 on"));
     menu.TabStripRightClick(1, 0, 0);
     EXPECT_TRUE(presenter.shown.back()[1].checked);
     EXPECT_FALSE(presenter.shown.back()[2].checked);

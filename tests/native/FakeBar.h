@@ -87,6 +87,7 @@ public:
     };
 
     FakeBar() { toolbars[0] = Toolbar{}; }
+    bool failDiscard = false;
 
     ITabStrip& TabControl1() override { return tabs; }
     std::vector<int32_t> ToolbarIndices() const override {
@@ -100,7 +101,7 @@ public:
         toolbars[index] = Toolbar{};
     }
     void DiscardToolbar(int32_t index) override {
-        if (index == 0) Raise(kErrCantUnloadElement);
+        if (index == 0 || failDiscard) Raise(kErrCantUnloadElement);
         At(index);
         toolbars.erase(index);
     }

@@ -9,6 +9,7 @@
 #include "base/Shortcuts.h"
 #include "icons/ButtonPictures.h"
 #include "icons/IconCache.h"
+#include "icons/OpenedTargets.h"
 #include "icons/PictureCache.h"
 #include "icons/PictureQueue.h"
 
@@ -319,11 +320,55 @@ TEST(PictureQueueTest, TheSectionOnScreenGoesFirstAndTheRestKeepTheirOrder) {
     while (auto job = queue.Pop()) order.push_back(job->key);
     EXPECT_THAT(order, ElementsAre("i_3_1", "i_2_2", "i_1_1", "i_1_2", "i_2_1"));
 
-    EXPECT_TRUE(IsNetworkPath("\\\\server\\share\\app.exe"));
-    EXPECT_TRUE(IsNetworkPath("\\\\?\\UNC\\server\\share\\app.exe"));
-    EXPECT_FALSE(IsNetworkPath("\\\\?\\C:\\app.exe"));
-    EXPECT_FALSE(IsNetworkPath("C:\\app.exe"));
-    EXPECT_FALSE(IsNetworkPath("\\app.exe"));
+    // Asked again while it waits (a DPI change during a load): made once.
+    queue.Push({"C:\\a.exe", "k1"});
+    queue.Push({"C:\\b.exe", "k2"});
+    queue.Push({"C:\\a.exe", "k1"});
+    queue.Push({"C:\\c.exe", "k1"});  // another target under the key is another job
+    EXPECT_EQ(queue.Size(), 3u);
+    queue.Pop();
+    queue.Push({"C:\\a.exe", "k1"});  // taken up already: asked anew
+    EXPECT_EQ(queue.Size(), 3u);
+    queue.Clear();
+    queue.Push({"C:\\b.exe", "k2"});
+    EXPECT_EQ(queue.Size(), 1u);
+
+    // UNC paths and DFS namespaces, and drives mapped to a share.
+    const auto mapped = [](char drive) { return drive == 'Z'; };
+    for (const char* network : {"\\\\server\\share\\app.exe", "\\\\?\\UNC\\server\\share\\app.exe",
+                                "\\\\corp.example\\dfs\\tools\\ed.exe", "Z:\\tools\\ed.exe", "z:\\ed.exe",
+                                "\\\\?\\Z:\\ed.exe"})
+        EXPECT_TRUE(IsNetworkPath(network, mapped)) << network;
+    for (const char* local : {"\\\\?\\C:\\app.exe", "C:\\app.exe", "\\app.exe", "Z", "ZZ:\\x", "http://z:80/"})
+        EXPECT_FALSE(IsNetworkPath(local, mapped)) << local;
+    EXPECT_FALSE(IsNetworkPath("Z:\\tools\\ed.exe")) << "without a way to ask, a drive is local";
+}
+
+// What the user launched from the bar stays known across runs; a record
+// that cannot be saved still counts for this run.
+TEST(OpenedTargetsTest, LaunchedNetworkTargetsAreRememberedAcrossRuns) {
+    FakeFileSystem files;
+    const std::string record = "C:\\Users\\u\\AppData\\Local\\Larkspan\\launched.txt";
+    OpenedTargets first(files, record);
+    first.Load();
+    EXPECT_FALSE(first.Contains("\\\\server\\tools\\ed.exe"));
+    EXPECT_TRUE(first.Add("\\\\server\\tools\\ed.exe"));
+    EXPECT_FALSE(first.Add("\\\\SERVER\\Tools\\ED.exe")) << "the same file in another letter case";
+    EXPECT_FALSE(first.Add("a\r\nb"));
+    EXPECT_EQ(files.files.at(record), "\\\\server\\tools\\ed.exe\r\n");
+    EXPECT_EQ(files.saves, 1);
+
+    files.files[record] += "Z:\\apps\\viewer.exe\n\n";  // written by hand, LF alone
+    OpenedTargets next(files, record);
+    next.Load();
+    EXPECT_TRUE(next.Contains("\\\\Server\\tools\\ed.exe"));
+    EXPECT_TRUE(next.Contains("z:\\APPS\\viewer.exe"));
+    EXPECT_FALSE(next.Contains("\\\\server\\tools"));
+
+    files.readOnly = true;
+    EXPECT_TRUE(next.Add("\\\\server\\other.exe"));
+    EXPECT_TRUE(next.Contains("\\\\server\\other.exe"));
+    EXPECT_EQ(files.files.at(record).find("other"), std::string::npos);
 }
 
 }  // namespace

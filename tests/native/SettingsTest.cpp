@@ -69,8 +69,9 @@ TEST_F(SettingsTest, AFreshUserGetsTheDefaults) {
     EXPECT_EQ(state.BarPosition, 5);
     EXPECT_FALSE(state.AutoHideOn);
     EXPECT_EQ(state.Hotkey, (KeyChord{kModWin | kModAlt, 'L'}));
+    EXPECT_EQ(state.Theme, ColourSetting::System);
     EXPECT_EQ(store.reads, (std::vector<std::string>{"INI_Path", "Size", "Top", "Left", "Width", "Height", "Position",
-                                                     "Autohide", "Hotkey"}));
+                                                     "Autohide", "Hotkey", "Theme"}));
 }
 
 TEST_F(SettingsTest, HalfTwipDefaultsRoundToEven) {
@@ -91,7 +92,9 @@ TEST_F(SettingsTest, StoredValuesAreConverted) {
     store.Set("Position", "2");
     store.Set("Autohide", "1");
     store.Set("Hotkey", " ctrl + SHIFT+f12 ");
+    store.Set("Theme", "dark");
     LoadSettings(state, store);
+    EXPECT_EQ(state.Theme, ColourSetting::Dark);
     EXPECT_EQ(state.CataloguePath, "D:\\Cat\\mine.ini");
     EXPECT_EQ(state.IconSize, 0);
     EXPECT_EQ(state.FloatTop, 1200);
@@ -116,7 +119,10 @@ TEST_F(SettingsTest, AnUnreadableValueKeepsOnlyItsFieldUnchanged) {
     store.Set("Hotkey", "Hyper+L");
     store.Set("Height", "tall");
     state.FloatHeight = 1100;
+    state.Theme = ColourSetting::Dark;
+    store.Set("Theme", "sepia");  // a later copy's choice: this one follows Windows
     LoadSettings(state, store);
+    EXPECT_EQ(state.Theme, ColourSetting::System);
     EXPECT_EQ(state.FloatHeight, 1100);
     EXPECT_EQ(state.FloatTop, 0);
     EXPECT_EQ(state.IconSize, 1);
@@ -124,6 +130,14 @@ TEST_F(SettingsTest, AnUnreadableValueKeepsOnlyItsFieldUnchanged) {
     EXPECT_EQ(state.BarPosition, 7);
     EXPECT_TRUE(state.AutoHideOn);
     EXPECT_EQ(state.Hotkey, kDefaultHotkey);
+    // A size the bar has no pictures for is the default: it would dock a
+    // bar without rows.
+    for (const char* size : {"7", "-1", "2"}) {
+        state.IconSize = 0;
+        store.Set("Size", size);
+        LoadSettings(state, store);
+        EXPECT_EQ(state.IconSize, 1) << size;
+    }
     // Chords that could never arrive are unreadable too.
     for (const char* never : {"Win+L", "Shift+A", "K", "Ctrl+Alt", "Ctrl+Alt+Shift"}) {
         state.Hotkey = KeyChord{kModCtrl, 'Q'};
@@ -176,11 +190,13 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInItsOrderAndForm) {
     state.FloatHeight = 1425;
     state.AutoHideOn = true;
     state.Hotkey = KeyChord{kModCtrl | kModAlt, ' '};
+    state.Theme = ColourSetting::Light;
     SaveSettings(state, store);
     EXPECT_EQ(store.writes, (std::vector<std::string>{"INI_Path", "Size", "Position", "Top", "Left", "Width",
-                                                      "Height", "Autohide", "Hotkey"}));
+                                                      "Height", "Autohide", "Hotkey", "Theme"}));
     EXPECT_EQ(store.Get("Height"), "1425");
     EXPECT_EQ(store.Get("Hotkey"), "Ctrl+Alt+Space");
+    EXPECT_EQ(store.Get("Theme"), "light");
     EXPECT_EQ(store.Get("Size"), "0");
     EXPECT_EQ(store.Get("Position"), "2");
     EXPECT_EQ(store.Get("Left"), "-15");
@@ -195,6 +211,7 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInItsOrderAndForm) {
     EXPECT_EQ(reread.FloatHeight, 1425);
     EXPECT_TRUE(reread.AutoHideOn);
     EXPECT_EQ(reread.Hotkey, state.Hotkey);
+    EXPECT_EQ(reread.Theme, ColourSetting::Light);
 }
 
 TEST_F(SettingsTest, AFailingWriteEndsTheSave) {

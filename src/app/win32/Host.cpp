@@ -5,13 +5,17 @@
 
 #include <functional>
 
+#include "base/Log.h"
 #include "base/win32/Barrier.h"
+#include "base/win32/Colours.h"
+#include "base/win32/Modal.h"
 #include "base/win32/Services.h"
 #include "base/win32/Text.h"
 #include "catalogue/CatalogueLoader.h"
 #include "catalogue/ShellImport.h"
 #include "bar/DropList.h"
 #include "commands/Arranging.h"
+#include "icons/PictureQueue.h"
 
 namespace lark::win {
 namespace {
@@ -30,7 +34,21 @@ private:
 
 }  // namespace
 
-Host::Host() {
+namespace {
+
+// A file of the user's local (not roaming) data: caches and the log.
+std::wstring LocalDataFile(const wchar_t* name) {
+    PWSTR folder = nullptr;
+    std::wstring file;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder)))
+        file = std::wstring(folder) + L"\\Larkspan\\" + name;
+    CoTaskMemFree(folder);
+    return file;
+}
+
+}  // namespace
+
+Host::Host() : log_([] { return LocalDataFile(L"larkspan.log"); }) {
     appIcon_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0,
                                              LR_DEFAULTSIZE | LR_SHARED));
 }
@@ -76,21 +94,18 @@ std::vector<std::string> ShownPictureKeys(const BarModel& bar) {
     return keys;
 }
 
-std::wstring PictureCacheFile() {
-    PWSTR folder = nullptr;
-    std::wstring file;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder)))
-        file = std::wstring(folder) + L"\\Larkspan\\pictures.cache";
-    CoTaskMemFree(folder);
-    return file;
-}
-
 }  // namespace
 
 f_Util& Host::Util() {
     if (!util_) {
         util_ = std::make_unique<f_Util>(forms_);
-        util_->SetPictureCacheFile(PictureCacheFile());
+        util_->SetPictureCacheFile(LocalDataFile(L"pictures.cache"));
+        // Read by the picture workers: network targets the user launched.
+        opened_ = std::make_shared<OpenedTargets>(app().platform.Files, Narrow(LocalDataFile(L"launched.txt")));
+        opened_->Load();
+        // Shared: a worker left to end on its own may still ask.
+        util_->SetMayOpen([opened = opened_](const std::string& target) { return opened->Contains(target); });
+        EventLoop::SetPendingWork([this] { return static_cast<uint64_t>(util_->PicturesPending()); });
         util_->OnPicturesArrived([this](const std::vector<f_Util::Arrival>& arrivals) {
             if (!pictures_) return;
             std::map<std::string, std::string> shown;
@@ -128,8 +143,33 @@ frmAbout& Host::About() {
 
 void Host::LoadUtilityForm() { Util(); }
 
+void Host::UseColours() {
+    const bool first = !colours_;
+    if (first) colours_ = std::make_unique<ColourScheme>(systemColours_);
+    if (colours_->Use(app().state.Theme) || first) win::UseColours(colours_->Current());
+}
+
+void Host::ColoursAnnounced(ColourNews news) {
+    if (colours_ && colours_->Hear(news)) win::UseColours(colours_->Current());
+}
+
+Host::~Host() {
+    instanceMutex_.reset();
+    // A picture worker left to end on its own may still have a failure to note.
+    SetLogSink(nullptr);
+    SetMainWindowFinder(nullptr);
+    EventLoop::SetPendingWork(nullptr);
+}
+
 void Host::Attach(App& app) {
     app_ = &app;
+    // Failures nobody sees at the time they happen.
+    SetLogSink([this](const std::string& line) { log_.Write(line); });
+    // Dialogs belong to the bar window on screen.
+    SetMainWindowFinder([this]() -> HWND {
+        if (dock_ && IsWindowVisible(dock_->Handle())) return dock_->Handle();
+        return float_ && float_->Loaded() && IsWindowVisible(float_->Handle()) ? float_->Handle() : nullptr;
+    });
     // An error that escapes a window's handler is reported like any other,
     // and the bar goes on.
     SetEscapedErrorReporter([this](const RuntimeError& error) { app_->errors.ShowError("", error); });
@@ -172,6 +212,8 @@ void Host::ShownBarDpi(UINT dpi) {
     if (!Util().UsePictureSizes(PictureSizePx(false, at), PictureSizePx(true, at))) return;
     if (float_ && float_->Loaded()) float_->Bar().RefreshPictures();
     if (dock_ && dock_->Loaded()) dock_->Bar().RefreshPictures();
+    // The section on screen gets its pictures at the new size first.
+    Util().PrioritizePictures(ShownPictureKeys(app().state.Bar));
 }
 
 ButtonPictures& Host::Pictures() {
@@ -217,14 +259,16 @@ MainMenu& Host::Menu() {
     if (!menu_) {
         AppState& s = app().state;
         presenter_ = std::make_unique<MenuPresenter>(
-            [this](int sizePx) -> const KeyedImageList& { return Util().MenuImages(sizePx); },
+            [this](int sizePx) -> const KeyedImageList& {
+                return Util().MenuImages(sizePx, CurrentColours().Dark());
+            },
             TwipScale{s.TwipsPerPixelX, s.TwipsPerPixelY});
         properties_ = std::make_unique<PropertiesDialog>([this]() -> const KeyedImageList& {
             return app().state.IconSize == 0 ? Util().imlToolbarIcons : Util().imgSmall;
         });
         editing_ = std::make_unique<EditingContext>(EditingContext{s, s.Bar, inputBox_, fileDialog_,
                                                                    app().platform.Boxes, app().platform.Files,
-                                                                   Util(), Pictures(), *properties_, launcher_});
+                                                                   Util(), Pictures(), *properties_, Launcher()});
         menu_ = std::make_unique<MainMenu>(app(), *presenter_, Util(), *editing_, Arrangement(), Float(),
                                            static_cast<ICommandWindows&>(*this));
     }
@@ -279,7 +323,23 @@ void Host::MoveProgram(int32_t fromToolbar, const std::string& key, int32_t toTo
 }
 
 
-void Host::ShowAboutModal() { About().ShowModal(launcher_, app().platform.Boxes); }
+void Host::ShowAboutModal() {
+    About().SetLogFile(log_.Path());
+    About().ShowModal(Launcher(), app().platform.Boxes);
+}
+
+IShellLauncher& Host::Launcher() {
+    if (!launcher_)
+        launcher_ = std::make_unique<ReportingLauncher>(shell_, app().platform.Boxes,
+                                                        [this](const std::string& file) { TargetOpened(file); });
+    return *launcher_;
+}
+
+void Host::TargetOpened(const std::string& file) {
+    if (!IsNetworkPath(file, IsRemoteDrive)) return;
+    Util();
+    if (opened_->Add(file)) Util().TargetOpened(file);
+}
 
 void Host::ShowOptionsModal() {
     frmOptions::Actions actions;
@@ -298,6 +358,7 @@ void Host::ShowOptionsModal() {
             app().platform.MousePointer.SetDefault();
         }
     };
+    actions.useColours = [this] { UseColours(); };
     options_.ShowModal(app().state, actions, Keys());
 }
 
@@ -339,10 +400,10 @@ BarArrangement& Host::Arrangement() {
     return *arrangement_;
 }
 
-void Host::LaunchButton(BarKind window, const ButtonTag& tag) { lark::LaunchButton(launcher_, window, tag); }
+void Host::LaunchButton(BarKind window, const ButtonTag& tag) { lark::LaunchButton(Launcher(), window, tag); }
 
 void Host::FloatMoved() { Arrangement().FloatMoved(); }
-void Host::LaunchButtonElevated(const ButtonTag& tag) { lark::LaunchButtonElevated(launcher_, tag); }
+void Host::LaunchButtonElevated(const ButtonTag& tag) { lark::LaunchButtonElevated(Launcher(), tag); }
 
 AtHand& Host::Keys() {
     if (!keys_)
@@ -385,8 +446,13 @@ bool Host::Quit() { return Shutdown(app(), *this, false); }
 bool Host::OwnerDraw(UINT message, LPARAM lParam) { return MenuPresenter::HandleMessage(message, lParam); }
 
 bool Host::PreTranslate(const MSG& msg) {
-    return Barrier([&] { return (float_ && float_->PreTranslate(msg)) || (dock_ && dock_->PreTranslate(msg)); },
-                   [] { return true; });
+    return Barrier([&] {
+        return (float_ && float_->PreTranslate(msg)) || (dock_ && dock_->PreTranslate(msg)) || EdgeMessageKeys(msg);
+    }, [] { return true; });
+}
+
+bool Host::EdgeMessageKeys(const MSG& msg) {
+    return message_ && message_->Loaded() && IsDialogMessageW(message_->Handle(), const_cast<MSG*>(&msg));
 }
 
 }  // namespace lark::win

@@ -13,8 +13,10 @@
 #include "base/win32/EventLoop.h"
 #include "base/win32/Form.h"
 #include "base/win32/Handles.h"
+#include "base/win32/LogFile.h"
 #include "base/win32/Services.h"
 #include "catalogue/CatalogueLoader.h"
+#include "base/win32/SystemColours.h"
 #include "catalogue/win32/ShellFolderTree.h"
 #include "commands/MainMenu.h"
 #include "commands/win32/InputBox.h"
@@ -24,6 +26,7 @@
 #include "dialogs/win32/frmMessage.h"
 #include "dialogs/win32/frmOptions.h"
 #include "icons/ButtonPictures.h"
+#include "icons/OpenedTargets.h"
 #include "icons/win32/f_Util.h"
 #include "startup/Program.h"
 
@@ -32,6 +35,9 @@ namespace lark::win {
 class Host : public IProgramHost, private IBarHost, private ICommandWindows {
 public:
     Host();
+    // The single-instance mutex goes first, before anything that may wait
+    // (the picture workers): a new start meanwhile finds no bar running.
+    ~Host();
     void Attach(App& app);
 
     bool PreviousInstanceRunning() override;
@@ -39,6 +45,7 @@ public:
     std::string ProgramFolder() override;
     std::string AppDataFolder() override;
     void LoadUtilityForm() override;
+    void UseColours() override;
     void ImportShellFolder(int32_t folderNumber, bool showProgress) override;
     void InitImageLists() override;
     void LoadCatalogue(const std::string& path) override;
@@ -85,6 +92,7 @@ private:
     void DockWindowPosChanged() override;
     void DockDpiChanged(UINT dpi) override;
     void ShownBarDpi(UINT dpi) override;
+    void ColoursAnnounced(ColourNews news) override;
     bool OwnerDraw(UINT message, LPARAM lParam) override;
     bool Quit() override;
     void SectionShown() override;
@@ -107,6 +115,13 @@ private:
     DockedInput& Docked();
     MainMenu& Menu();
     void ShowAboutModal() override;
+    // The shell, telling the user of a launch that fails.
+    IShellLauncher& Launcher();
+    // A target on another machine was launched: from now on its own picture
+    // may be read.
+    void TargetOpened(const std::string& file);
+    // The modeless edge message's keys (Enter, Escape, Tab).
+    bool EdgeMessageKeys(const MSG& msg);
     void ShowOptionsModal() override;
     // The Options chose the other picture size: both windows show it now.
     void IconSizeChanged();
@@ -135,6 +150,7 @@ private:
             if (enabled || host_.dock_) host_.Dock().EnableHideTimer(enabled);
         }
         void SetPlacement(const WindowPlacement& placement) override { host_.Dock().SetPlacement(placement); }
+        bool InUse() const override { return host_.dock_ && host_.dock_->InUse(); }
 
     private:
         Host& host_;
@@ -154,7 +170,10 @@ private:
     std::unique_ptr<PictureRequests> requests_;
     std::unique_ptr<frmMessage> message_;
     std::unique_ptr<BarArrangement> arrangement_;
-    ShellLauncherService launcher_;
+    ShellLauncherService shell_;
+    std::unique_ptr<ReportingLauncher> launcher_;
+    std::shared_ptr<OpenedTargets> opened_;
+    LogFile log_;
     CursorService cursor_;
     MonitorService monitors_;
     int inputHolds_ = 0;
@@ -169,6 +188,8 @@ private:
     std::unique_ptr<MainMenu> menu_;
     frmOptions options_;
     std::unique_ptr<AtHand> keys_;
+    SystemColourService systemColours_;
+    std::unique_ptr<ColourScheme> colours_;
 };
 
 }  // namespace lark::win

@@ -1,8 +1,10 @@
 #include "bar/win32/BarForm.h"
 
 #include "bar/DropList.h"
+#include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/EventLoop.h"
+#include "base/win32/SystemColours.h"
 
 namespace lark::win {
 namespace {
@@ -32,6 +34,7 @@ void BarForm::CreateContent() {
     app_.state.Bar.Attach(*view_);
     if (!SetTimer(Handle(), kDropTargetTimer, 1, nullptr)) RegisterDropTarget();
     findBox_ = std::make_unique<FindBox>(Handle());
+    findBox_->SetDpi(dpi_);
     find_ = std::make_unique<TypeToFind>(app_.state.Bar, static_cast<IFindView&>(*this));
 }
 
@@ -46,6 +49,7 @@ void BarForm::RegisterDropTarget() {
 void BarForm::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
     if (content_) content_->SetDpi(dpi);
+    if (findBox_) findBox_->SetDpi(dpi);
     if (IsWindowVisible(Handle())) host_.ShownBarDpi(dpi);
 }
 
@@ -313,11 +317,18 @@ LRESULT BarForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DISPLAYCHANGE:
         case WM_SETTINGCHANGE: {
+            if (const std::optional<ColourNews> news = ColourNewsOf(message, wParam, lParam))
+                Guard([&] { host_.ColoursAnnounced(*news); });
             // Tool windows may miss WM_DPICHANGED: look for a new DPI here too.
             const auto dpi = static_cast<UINT>(MonitorOfWindow(Handle()).dpi);
             if (dpi != dpi_) OnDpiChanged(dpi, nullptr);
             break;
         }
+        case WM_SYSCOLORCHANGE:
+            // The common controls keep copies of the system's colours.
+            ForwardSystemColours(Handle());
+            Guard([&] { host_.ColoursAnnounced(ColourNews::SystemColours); });
+            break;
         default:
             if (message == EventLoop::CountsMessage()) return static_cast<LRESULT>(EventLoop::CountOf(wParam));
             break;

@@ -11,6 +11,7 @@
 #include "base/App.h"
 #include "base/BarWindowView.h"
 #include "base/DropData.h"
+#include "base/Palette.h"
 #include "base/win32/Form.h"
 
 namespace lark::win {
@@ -75,6 +76,9 @@ public:
     virtual void DockDpiChanged(UINT dpi) = 0;
     // The bar window on screen is at this DPI: its pictures' size.
     virtual void ShownBarDpi(UINT dpi) = 0;
+    // The system announced a change of the app mode, high contrast or its
+    // colours (each top-level window hears it).
+    virtual void ColoursAnnounced(ColourNews news) = 0;
     // WM_MEASUREITEM and WM_DRAWITEM that are not the bar's own; true when
     // handled.
     virtual bool OwnerDraw(UINT message, LPARAM lParam) = 0;

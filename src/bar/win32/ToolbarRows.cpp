@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "bar/win32/Toolbar.h"
+#include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/KeyedImageList.h"
 
@@ -20,11 +21,15 @@ struct ChevronColours {
     COLORREF insertMark;
 };
 
-// The chevron's colours: the system's, as the toolbar's own buttons take
-// them.
+// The chevron's colours: the dark palette's, else the system's, as the
+// toolbar's own buttons take them.
 ChevronColours CurrentChevronColours() {
+    const Palette& palette = CurrentColours();
+    if (palette.Dark())
+        return ChevronColours{palette.text, palette.buttonHot, palette.buttonPressed, palette.border,
+                              palette.insertMark};
     return ChevronColours{GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_3DLIGHT),
-                          GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_HIGHLIGHT)};
+                          GetSysColor(COLOR_BTNSHADOW), palette.insertMark};
 }
 
 void Fill(HDC dc, const RECT& r, COLORREF colour) {

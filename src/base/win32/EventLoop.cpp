@@ -6,11 +6,17 @@ namespace {
 struct Counts {
     uint64_t messages = 0;
     uint64_t timers = 0;
+    uint64_t ticks = 0;
 };
 
 Counts& Counted() {
     static Counts counts;
     return counts;
+}
+
+std::function<uint64_t()>& PendingWork() {
+    static std::function<uint64_t()> pending;
+    return pending;
 }
 
 }  // namespace
@@ -40,7 +46,18 @@ void EventLoop::Count(const MSG& msg) {
     if (msg.message == WM_TIMER) ++Counted().timers;
 }
 
-uint64_t EventLoop::CountOf(WPARAM which) { return which == 1 ? Counted().timers : Counted().messages; }
+void EventLoop::CountTick() { ++Counted().ticks; }
+
+void EventLoop::SetPendingWork(std::function<uint64_t()> pending) { PendingWork() = std::move(pending); }
+
+uint64_t EventLoop::CountOf(WPARAM which) {
+    switch (which) {
+        case 1: return Counted().timers;
+        case 2: return Counted().ticks;
+        case 3: return PendingWork() ? PendingWork()() : 0;
+        default: return Counted().messages;
+    }
+}
 
 UINT EventLoop::CountsMessage() {
     static const UINT message = RegisterWindowMessageW(L"Brindlewick.Larkspan.MessageCounts");

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "base/RuntimeError.h"
+#include "base/win32/Colours.h"
 #include "base/win32/Handles.h"
 #include "base/win32/Text.h"
 
@@ -51,6 +52,7 @@ BoxAnswer MessageBoxService::Show(const std::string& text, const std::string& ti
         case BoxButtons::OkCancel: style |= MB_OKCANCEL; break;
         case BoxButtons::YesNo: style |= MB_YESNO; break;
     }
+    const ColouredMessageBoxes coloured;
     switch (MessageBoxW(nullptr, Widen(text).c_str(), Widen(title).c_str(), style)) {
         case IDCANCEL: return BoxAnswer::Cancel;
         case IDYES: return BoxAnswer::Yes;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/Handles.h"
 #include "base/win32/Text.h"
@@ -21,32 +22,51 @@ constexpr int kPaddingPx = 8;
 
 MenuPresenter* MenuPresenter::active_ = nullptr;
 
-HMENU MenuPresenter::MakeMenu(const std::vector<MenuItem>& items) {
+HMENU MenuPresenter::MakeMenu(const std::vector<MenuItem>& items, const std::vector<std::string>& texts) {
     HMENU menu = CreatePopupMenu();
     if (!menu) return nullptr;
+    const Palette& palette = CurrentColours();
+    // The margins around the items, which the system paints.
+    MENUINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIM_BACKGROUND;
+    info.hbrBack = ColourBrush(palette.menuBack);
+    SetMenuInfo(menu, &info);
     for (size_t i = 0; i < items.size(); ++i) {
         const MenuItem& item = items[i];
-        const auto id = static_cast<UINT_PTR>(i + 1);
+        const auto id = static_cast<UINT>(i + 1);
         if (item.caption == "-") {
-            AppendMenuW(menu, MF_SEPARATOR, id, nullptr);
+            // The system's separator is a light line; the dark one is drawn here.
+            const UINT dark = palette.Dark() ? MF_OWNERDRAW : 0;
+            AppendMenuW(menu, MF_SEPARATOR | dark, id, dark ? reinterpret_cast<LPCWSTR>(i) : nullptr);
             continue;
         }
-        UINT flags = MF_OWNERDRAW;
-        if (!item.enabled || item.header) flags |= MF_GRAYED;
-        if (item.checked) flags |= MF_CHECKED;
-        AppendMenuW(menu, flags, id, reinterpret_cast<LPCWSTR>(i));
+        // Drawn here, yet with its text: screen readers read it, and the
+        // menu finds the item by its access key.
+        std::wstring wide = Widen(texts[i]);
+        MENUITEMINFOW entry{};
+        entry.cbSize = sizeof entry;
+        entry.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID | MIIM_STATE | MIIM_DATA;
+        entry.fType = MFT_OWNERDRAW;
+        entry.fState = (!item.enabled || item.header ? MFS_GRAYED : 0) | (item.checked ? MFS_CHECKED : 0);
+        entry.wID = id;
+        entry.dwItemData = i;
+        entry.dwTypeData = wide.data();
+        InsertMenuItemW(menu, static_cast<UINT>(i), TRUE, &entry);
     }
     return menu;
 }
 
 void MenuPresenter::Prepare(POINT at, const KeyedImageList* pictures, const std::vector<MenuItem>& items,
-                            const MenuColours& colours) {
+                            const std::vector<std::string>& texts, HMENU menu, const MenuColours& colours) {
     // Measured for the monitor it opens on, which the owner may not be on.
     dpi_ = static_cast<UINT>(MonitorAtPoint(at).dpi);
     font_ = MenuFontForDpi(dpi_, false);
     boldFont_ = MenuFontForDpi(dpi_, true);
     pictures_ = pictures ? pictures : &images_(PictureSizePx(false, static_cast<int32_t>(dpi_)));
     items_ = &items;
+    texts_ = &texts;
+    menu_ = menu;
     colours_ = colours;
     active_ = this;
 }
@@ -55,6 +75,8 @@ void MenuPresenter::Finish(HWND window, HMENU menu) {
     PostMessageW(window, WM_NULL, 0, 0);
     active_ = nullptr;
     items_ = nullptr;
+    texts_ = nullptr;
+    menu_ = nullptr;
     pictures_ = nullptr;
     DestroyMenu(menu);
 }
@@ -64,11 +86,12 @@ int32_t MenuPresenter::Popup(const std::vector<MenuItem>& items, const MenuColou
     HWND control = reinterpret_cast<HWND>(owner);
     HWND window = GetAncestor(control, GA_ROOT);
     if (!window) return 0;
-    HMENU menu = MakeMenu(items);
+    const std::vector<std::string> texts = MenuTexts(items);
+    HMENU menu = MakeMenu(items, texts);
     if (!menu) return 0;
     POINT at{scale_.x.NearestPixels(x), scale_.y.NearestPixels(y)};
     ClientToScreen(control, &at);
-    Prepare(at, nullptr, items, colours);
+    Prepare(at, nullptr, items, texts, menu, colours);
     // The menu closes properly only when its window is in the foreground.
     SetForegroundWindow(window);
     const BOOL chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
@@ -81,9 +104,17 @@ MenuPresenter::ListChoice MenuPresenter::PopupList(const std::vector<MenuItem>& 
                                                    const KeyedImageList& pictures, HWND owner, const RECT& below) {
     HWND window = GetAncestor(owner, GA_ROOT);
     if (!window || items.empty()) return {};
-    HMENU menu = MakeMenu(items);
+    // A name's "&" is its own, no access key.
+    std::vector<std::string> texts;
+    texts.reserve(items.size());
+    for (const MenuItem& item : items) {
+        std::string text;
+        for (const char c : item.caption) text += c == '&' ? std::string("&&") : std::string(1, c);
+        texts.push_back(std::move(text));
+    }
+    HMENU menu = MakeMenu(items, texts);
     if (!menu) return {};
-    Prepare(POINT{below.left, below.bottom}, &pictures, items, MenuColours{});
+    Prepare(POINT{below.left, below.bottom}, &pictures, items, texts, menu, MenuColours{});
     list_ = menu;
     contextItem_ = 0;
     // The right button and the menu key are the item's own menu, which the
@@ -130,17 +161,25 @@ LRESULT CALLBACK MenuPresenter::ListFilter(int code, WPARAM wParam, LPARAM lPara
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+bool MenuPresenter::Owns(UINT id, ULONG_PTR data) const {
+    // Another owner-drawn menu (the shell's, shown from a bar window) sends
+    // the same messages: only the items made here are taken.
+    return items_ && data < items_->size() && id == data + 1;
+}
+
 bool MenuPresenter::HandleMessage(UINT message, LPARAM lParam) {
     if (!active_ || !active_->items_ || !active_->pictures_) return false;
     if (message == WM_MEASUREITEM) {
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-        if (measure->CtlType != ODT_MENU) return false;
+        if (measure->CtlType != ODT_MENU || !active_->Owns(measure->itemID, measure->itemData)) return false;
         active_->Measure(*measure);
         return true;
     }
     if (message == WM_DRAWITEM) {
         auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-        if (draw->CtlType != ODT_MENU) return false;
+        if (draw->CtlType != ODT_MENU || reinterpret_cast<HMENU>(draw->hwndItem) != active_->menu_ ||
+            !active_->Owns(draw->itemID, draw->itemData))
+            return false;
         active_->Draw(*draw);
         return true;
     }
@@ -151,9 +190,10 @@ void MenuPresenter::Measure(MEASUREITEMSTRUCT& measure) const {
     const MenuItem& item = (*items_)[measure.itemData];
     WindowDc dc(nullptr);
     SelectGuard pick(dc.get(), item.header ? boldFont_.get() : font_.get());
-    SIZE size{};
-    const std::wstring text = Widen(item.caption);
-    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+    const std::wstring text = Widen((*texts_)[measure.itemData]);
+    RECT bounds{};
+    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &bounds, DT_SINGLELINE | DT_CALCRECT);
+    const SIZE size{bounds.right - bounds.left, bounds.bottom - bounds.top};
     // Room for the text at this DPI even where the font grows faster than
     // the DPI does.
     const int itemHeight = std::max(Px(kItemHeightPx), static_cast<int>(size.cy) + Px(6));
@@ -165,15 +205,21 @@ void MenuPresenter::Draw(const DRAWITEMSTRUCT& draw) const {
     const MenuItem& item = (*items_)[draw.itemData];
     HDC dc = draw.hDC;
     RECT r = draw.rcItem;
+    const Palette& palette = CurrentColours();
+    if (item.caption == "-") {
+        FillRect(dc, &r, ColourBrush(palette.menuBack));
+        const int middle = (r.top + r.bottom) / 2;
+        const RECT line{r.left + Px(kPaddingPx), middle, r.right - Px(kPaddingPx), middle + std::max(Px(1), 1)};
+        FillRect(dc, &line, ColourBrush(palette.border));
+        return;
+    }
     const bool selected = (draw.itemState & ODS_SELECTED) && item.enabled && !item.header;
     // Colours are stored blue-green-red, as COLORREF keeps them.
-    const COLORREF back = item.header ? static_cast<COLORREF>(colours_.first)
-                                      : GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_MENU);
-    COLORREF fore = item.header ? static_cast<COLORREF>(colours_.second)
-                                : GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
-    if (!item.header && !item.enabled) fore = GetSysColor(COLOR_GRAYTEXT);
-    UniqueBrush brush(CreateSolidBrush(back));
-    FillRect(dc, &r, brush.get());
+    const ColourPair header = MenuHeaderColours(palette, ColourPair{colours_.first, colours_.second});
+    const COLORREF back = item.header ? header.back : selected ? palette.menuSelected : palette.menuBack;
+    COLORREF fore = item.header ? header.text : selected ? palette.menuSelectedText : palette.menuText;
+    if (!item.header && !item.enabled) fore = palette.menuDisabled;
+    FillRect(dc, &r, ColourBrush(back));
 
     const int middle = (r.top + r.bottom) / 2;
     const int picture = pictures_->Size();
@@ -194,10 +240,11 @@ void MenuPresenter::Draw(const DRAWITEMSTRUCT& draw) const {
     SetTextColor(dc, fore);
     RECT text = r;
     text.left += item.header ? Px(kPaddingPx) : Px(kGutterPx) + Px(kPaddingPx);
-    const std::wstring caption = Widen(item.caption);
-    // A name's "&" is its own, no access key.
+    const std::wstring caption = Widen((*texts_)[draw.itemData]);
+    // The access key underlined only while the keyboard is in use.
+    const UINT hide = (draw.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0;
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
-              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+              DT_SINGLELINE | DT_VCENTER | DT_LEFT | hide);
 }
 
 int MenuPresenter::Px(int at96) const { return Scaled(at96, dpi_); }

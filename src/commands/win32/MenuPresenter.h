@@ -41,14 +41,16 @@ public:
     static bool HandleMessage(UINT message, LPARAM lParam);
 
 private:
-    // The menu's items, owner-drawn; null when it cannot be made.
-    static HMENU MakeMenu(const std::vector<MenuItem>& items);
+    // The menu's items, owner-drawn, with their texts; null when it cannot
+    // be made.
+    static HMENU MakeMenu(const std::vector<MenuItem>& items, const std::vector<std::string>& texts);
     // Fonts and pictures for the monitor at a point, and the items to draw.
     void Prepare(POINT at, const KeyedImageList* pictures, const std::vector<MenuItem>& items,
-                 const MenuColours& colours);
+                 const std::vector<std::string>& texts, HMENU menu, const MenuColours& colours);
     void Finish(HWND window, HMENU menu);
     // While a list is up: a right-button release or the menu key on an item.
     static LRESULT CALLBACK ListFilter(int code, WPARAM wParam, LPARAM lParam) noexcept;
+    bool Owns(UINT id, ULONG_PTR data) const;
     void Measure(MEASUREITEMSTRUCT& measure) const;
     void Draw(const DRAWITEMSTRUCT& draw) const;
     int Px(int at96) const;
@@ -56,6 +58,8 @@ private:
     ImagesAt images_;
     TwipScale scale_;
     const std::vector<MenuItem>* items_ = nullptr;
+    const std::vector<std::string>* texts_ = nullptr;  // the items' texts with their access keys
+    HMENU menu_ = nullptr;
     const KeyedImageList* pictures_ = nullptr;
     MenuColours colours_;
     UINT dpi_ = 96;

@@ -1,6 +1,6 @@
 #pragma once
 // The Options dialog: where the bar lives, fixed or auto-hide, the icon
-// size, and Auto Load from the shell's special folders.
+// size, its colours, and Auto Load from the shell's special folders.
 #include <windows.h>
 
 #include <functional>
@@ -21,6 +21,8 @@ public:
         std::function<void(bool)> busy;
         // The pictures' size was chosen: the bar shows it at once.
         std::function<void()> iconSizeChanged;
+        // The colours setting may have changed: the bar takes it now.
+        std::function<void()> useColours;
     };
 
     // Modal: returns when the dialog has closed and its choice has run.

@@ -70,7 +70,7 @@ UniqueIcon ShortcutIcon(const std::wstring& file, int sizePx) {
     Guard([&] { bytes = files.ReadBytes(Narrow(file)); });
     const std::optional<IconLocation> named = InternetShortcutIcon(bytes, ansi);
     // A picture on another machine is not fetched for a bar's button.
-    if (named && !IsNetworkPath(named->file))
+    if (named && !IsNetworkPath(named->file, IsRemoteDrive))
         if (UniqueIcon icon = ExtractIconAt(Expanded(Widen(named->file)), named->index, sizePx)) return icon;
     return WebIcon(sizePx);
 }

@@ -18,6 +18,7 @@
 #include "icons/ButtonPictures.h"
 #include "icons/IconCache.h"
 #include "icons/win32/PictureWorker.h"
+#include "icons/win32/TargetIcons.h"
 
 namespace lark::win {
 
@@ -58,13 +59,26 @@ public:
     void PrioritizePictures(const std::vector<std::string>& keys);
     // Targets extracted rather than taken from the picture cache this run.
     size_t PicturesExtracted() const { return worker_ ? worker_->Extracted() : 0; }
+    // Pictures still on their way: asked for, made, or not yet stored.
+    size_t PicturesPending() const {
+        return (worker_ ? worker_->Pending() : 0) + arriving_.size() + (loading_ ? 1 : 0);
+    }
 
     // Every button picture made again at these sizes (a DPI change), each
-    // from where it came: a resource, a target's icon or a picture file.
+    // from where it came: a resource or a picture file at once, a target's
+    // icon by the workers, its old picture scaled standing in meanwhile.
     // False when the lists have these sizes already.
     bool UsePictureSizes(int smallPx, int largePx);
-    // The menu's pictures at an edge length.
-    const KeyedImageList& MenuImages(int sizePx);
+    // Whether a target on another machine may be opened for its picture
+    // (any thread); set before the first request. None: never.
+    void SetMayOpen(std::function<bool(const std::string& target)> mayOpen) { sources_.mayOpen = std::move(mayOpen); }
+    // How targets are reached, for every extraction (tests stand in for
+    // them); set before the first request.
+    void SetPictureSources(PictureSources sources) { sources_ = std::move(sources); }
+    // The user launched the target: its own picture is asked for again.
+    void TargetOpened(const std::string& target);
+    // The menu's pictures at an edge length, for a dark menu or a light one.
+    const KeyedImageList& MenuImages(int sizePx, bool dark);
 
     // IMenuImages: the menu pictures of imgMenu.
     int32_t IndexOf(const std::string& key) override;
@@ -78,6 +92,7 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    PictureWorker& Worker();
     void TakeArrivedPictures();
     void ReleasePictures();
     bool FileExists(const std::string& path) override;
@@ -94,6 +109,12 @@ private:
     UniqueIcon largeIcon_;
     UniqueIcon smallIcon_;
     std::wstring cacheFile_;
+    // Addresses and internet shortcuts take the pictures the bar shows for them.
+    PictureSources sources_ = [] {
+        PictureSources sources;
+        sources.extract = ExtractTargetIcon;
+        return sources;
+    }();
     std::unique_ptr<PictureWorker> worker_;
     ArrivalListener arrived_;
     // Pictures taken from the worker, stored a time slice at a time.
@@ -105,6 +126,7 @@ private:
     // Keys asked for and not yet arrived: a key is its target's, and every
     // button of that target waits for the one answer.
     std::unordered_set<std::string> pending_;
+    bool menuDark_ = false;
 };
 
 // An icon of the given size from a picture file (icon, cursor or bitmap);
