@@ -16,7 +16,7 @@ unset MAGICK_CONFIGURE_PATH MAGICK_FONT_PATH 2>/dev/null || true
 # output name : source name.
 ICONS="larkspan:larkspan na:na folder:folder
 addsection:addsection delsection:delsection addbutton:addbutton delbutton:delbutton
-about:about options:options options-dark:options-dark exit:exit mdb:mdb
+about:about options:options options-dark:options-dark exit:exit mdb:mdb web:web
 rename:rename properties:properties openlocation:openlocation runas:runas renamesection:renamesection"
 
 # Frames drawn from the large source; 16 px comes from the hinted one. A

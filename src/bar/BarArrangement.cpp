@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "bar/ButtonRows.h"
 #include "base/AppBarShell.h"
 #include "base/Conversions.h"
 
@@ -22,11 +23,34 @@ int32_t BarArrangement::Thickness(int32_t iconSize, const TwipsPerPixel& scale, 
     return previous;
 }
 
+namespace {
+
+// One row of the floating window: its designed height, and the height of a
+// row of buttons.
+int32_t OneRowPx(int32_t iconSize, int32_t dpi) {
+    return TwipsPerPixel(dpi).Pixels(BarArrangement::FloatingHeightTwips(iconSize));
+}
+int32_t RowPx(int32_t iconSize, int32_t dpi) {
+    return MeasureToolbar(dpi, PictureSizePx(iconSize == 0, dpi)).buttonHeight;
+}
+
+}  // namespace
+
+int32_t BarArrangement::FloatingHeightPx(int32_t iconSize, int32_t dpi, int32_t rows) {
+    return HeightForRows(rows, OneRowPx(iconSize, dpi), RowPx(iconSize, dpi));
+}
+
+int32_t BarArrangement::FloatingRows(int32_t iconSize, int32_t dpi, int32_t heightPx) {
+    return RowsInHeight(heightPx, OneRowPx(iconSize, dpi), RowPx(iconSize, dpi));
+}
+
 RectPx BarArrangement::StoredFloatingRect(const AppState& s, const std::vector<MonitorInfo>& monitors) {
     const int32_t left = s.TwipsPerPixelX.Pixels(s.FloatLeft);
     const int32_t top = s.TwipsPerPixelY.Pixels(s.FloatTop);
-    const TwipsPerPixel scale(NearestMonitor(monitors, PointPx{left, top}).dpi);
-    const RectPx stored{left, top, left + scale.Pixels(s.FloatWidth), top + scale.Pixels(FloatingHeightTwips(s.IconSize))};
+    const int32_t dpi = NearestMonitor(monitors, PointPx{left, top}).dpi;
+    const TwipsPerPixel scale(dpi);
+    const int32_t rows = FloatingRows(s.IconSize, dpi, scale.Pixels(s.FloatHeight));
+    const RectPx stored{left, top, left + scale.Pixels(s.FloatWidth), top + FloatingHeightPx(s.IconSize, dpi, rows)};
     // A place on a monitor that is gone comes back on the nearest one.
     return ClampInto(stored, NearestMonitor(monitors, stored).work);
 }
@@ -373,6 +397,12 @@ void BarArrangement::OnDockActivated() {
 
 void BarArrangement::OnDockWindowPosChanged() {
     if (registered_) Guard([&] { shell_.Send(ABM_WINDOWPOSCHANGED_, s_.AppBarInfo); });
+}
+
+void BarArrangement::IconSizeChanged() {
+    if (shown_ == kBarFloating) return;
+    // The same edge and registration, the thickness of the new size.
+    ArrangeBar(false);
 }
 
 void BarArrangement::OnDockDpiChanged(int32_t dpi) {

@@ -75,11 +75,21 @@ public:
     // Thickness of a docked bar in pixels for an icon size; other sizes
     // keep the given value.
     static int32_t Thickness(int32_t iconSize, const TwipsPerPixel& scale, int32_t previous);
-    // Height of the floating window in twips for an icon size.
+    // The pictures' size changed: a docked bar takes the thickness of the
+    // new size (the floating window keeps its rows itself).
+    void IconSizeChanged();
+
+    // Height of the floating window in twips for an icon size, with one row
+    // of buttons.
     static int32_t FloatingHeightTwips(int32_t iconSize) { return iconSize == 1 ? 1100 : 1350; }
-    // The floating window's rectangle for the stored place and width: left
-    // and top in the system's twips, width and height at the DPI of the
-    // monitor the place is on, the whole inside that monitor's work area.
+    // The floating window's height in pixels at a DPI with room for whole
+    // rows, and the rows (at least one) the nearest such height holds.
+    static int32_t FloatingHeightPx(int32_t iconSize, int32_t dpi, int32_t rows);
+    static int32_t FloatingRows(int32_t iconSize, int32_t dpi, int32_t heightPx);
+    // The floating window's rectangle for the stored place, width and
+    // height: left and top in the system's twips, width and height (whole
+    // rows) at the DPI of the monitor the place is on, the whole inside that
+    // monitor's work area.
     static RectPx StoredFloatingRect(const AppState& state, const std::vector<MonitorInfo>& monitors);
 
     static constexpr int32_t kEdgeTwips = 400;

@@ -1,5 +1,6 @@
 #include "bar/Launch.h"
 
+#include "base/Shortcuts.h"
 #include "base/Log.h"
 #include "base/Unicode.h"
 
@@ -20,7 +21,7 @@ bool OffersRunAsAdministrator(const ButtonTag& tag) {
     const size_t dot = target.rfind('.');
     if (dot == std::string::npos || (name != std::string::npos && dot < name)) return false;
     // An address such as "http://host/setup.exe" is not run from here.
-    if (target.find("://") != std::string::npos) return false;
+    if (UrlScheme(target)) return false;
     const std::string type = UpperCase(target.substr(dot + 1));
     for (const char* runnable : {"EXE", "COM", "BAT", "CMD", "MSC", "LNK"})
         if (type == runnable) return true;

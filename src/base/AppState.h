@@ -55,6 +55,9 @@ struct AppState {
     int32_t FloatTop = 0;  // twips
     int32_t FloatLeft = 0;
     int32_t FloatWidth = 0;
+    // The floating window's height, kept to whole rows of buttons; 0 (or
+    // any height below one row) is the height of one row.
+    int32_t FloatHeight = 0;
     int32_t FloatLastTop = 0;
     int32_t FloatLastLeft = 0;
 

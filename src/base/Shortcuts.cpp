@@ -1,6 +1,7 @@
 #include "base/Shortcuts.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "base/IniDocument.h"
 #include "base/RuntimeError.h"
@@ -20,6 +21,51 @@ std::optional<std::string> InternetShortcutUrl(std::string_view bytes, IAnsiCode
     const std::optional<std::string> url = IniDocument::Parse(bytes, ansi).Value("InternetShortcut", "URL");
     if (!url || url->empty()) return std::nullopt;
     return url;
+}
+
+std::optional<IconLocation> InternetShortcutIcon(std::string_view bytes, IAnsiCodePage& ansi) {
+    const IniDocument document = IniDocument::Parse(bytes, ansi);
+    const std::optional<std::string> file = document.Value("InternetShortcut", "IconFile");
+    if (!file || Trimmed(*file).empty()) return std::nullopt;
+    IconLocation location{Trimmed(*file), 0};
+    // No number reads as the first picture.
+    if (const std::optional<std::string> index = document.Value("InternetShortcut", "IconIndex")) {
+        const std::string number = Trimmed(*index);
+        std::from_chars(number.data(), number.data() + number.size(), location.index);
+    }
+    return location;
+}
+
+IconLocation ParseIconLocation(std::string_view text) {
+    std::string value = Trimmed(std::string(text));
+    IconLocation location;
+    const size_t comma = value.rfind(',');
+    const size_t quote = value.rfind('"');
+    // A comma inside the quotes belongs to the file's name.
+    if (comma != std::string::npos && (quote == std::string::npos || comma > quote)) {
+        const std::string index = Trimmed(value.substr(comma + 1));
+        int32_t number = 0;
+        const char* end = index.data() + index.size();
+        const auto [stop, error] = std::from_chars(index.data(), end, number);
+        if (!index.empty() && error == std::errc() && stop == end) {
+            location.index = number;
+            value = Trimmed(value.substr(0, comma));
+        }
+    }
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    location.file = value;
+    return location;
+}
+
+std::optional<std::string> UrlScheme(std::string_view target) {
+    const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    const size_t colon = target.find(':');
+    if (colon == std::string_view::npos || colon < 2 || !letter(target[0])) return std::nullopt;
+    for (size_t i = 1; i < colon; ++i) {
+        const char c = target[i];
+        if (!letter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') return std::nullopt;
+    }
+    return std::string(target.substr(0, colon));
 }
 
 std::string FormatEntryValue(const std::string& target, const std::string& arguments) {

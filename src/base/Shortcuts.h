@@ -1,6 +1,7 @@
 #pragma once
 // Shortcuts as the catalogue stores them: a .lnk by its target and
 // arguments, an internet shortcut (.url) by its address.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,24 @@ public:
 // The address of an internet shortcut's bytes ("URL=" under
 // "[InternetShortcut]"), nullopt when it has none.
 std::optional<std::string> InternetShortcutUrl(std::string_view bytes, IAnsiCodePage& ansi);
+
+// A picture in a file: an icon's index in it, or a negative resource id.
+struct IconLocation {
+    std::string file;
+    int32_t index = 0;
+};
+// The picture an internet shortcut names ("IconFile=" and "IconIndex="
+// under "[InternetShortcut]"), nullopt when it names none.
+std::optional<IconLocation> InternetShortcutIcon(std::string_view bytes, IAnsiCodePage& ansi);
+// A picture as the registry writes one ("DefaultIcon"): a file, quoted or
+// not, and after its last comma the index (0 when there is none).
+IconLocation ParseIconLocation(std::string_view text);
+
+// The scheme of an address such as "https://host/" or "mailto:someone"
+// (letters, digits, "+", "-" and "." before the first ":", starting with a
+// letter, two characters at least so that a drive letter is none);
+// nullopt for anything else.
+std::optional<std::string> UrlScheme(std::string_view target);
 
 // A catalogue value the loader reads back as this target and these
 // arguments: the target alone, or quoted and followed by the arguments.

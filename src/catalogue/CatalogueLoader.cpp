@@ -88,16 +88,13 @@ private:
         BarButton button;
         button.name = std::string(line.key);
         EntryValue value = ParseEntryValue(line.value);
-        if (value.arguments.empty()) {
-            value.target = std::string(line.value);
-            mode_.Ignore();
-            const ImageChoice choice = load_.pictures.ChooseButtonImage(value.target);
-            button.picture = choice.key;
-            button.extracted = choice.extracted;
-            if (choice.extracted) mode_.Stop();
-        } else {
-            button.picture = "no";
-        }
+        if (value.arguments.empty()) value.target = std::string(line.value);
+        // Arguments change what the target does, not what it looks like.
+        mode_.Ignore();
+        const ImageChoice choice = load_.pictures.ChooseButtonImage(value.target);
+        button.picture = choice.key;
+        button.extracted = choice.extracted;
+        if (choice.extracted) mode_.Stop();
         button.target = std::move(value.target);
         button.arguments = std::move(value.arguments);
         // A button whose add was skipped is not there; the earlier button

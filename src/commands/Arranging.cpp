@@ -64,7 +64,6 @@ int32_t Clamp(int32_t position, size_t count) {
 BarButton MakeButton(EditingContext& c, const std::string& name, const std::string& target,
                      const std::string& arguments) {
     BarButton button{"", name, target, arguments, "no", false};
-    if (!arguments.empty()) return button;  // as the loader shows an entry with arguments
     const ImageChoice choice = c.pictures.ChooseButtonImage(target);
     button.picture = choice.key;
     button.extracted = choice.extracted;
@@ -80,7 +79,7 @@ bool IsFilePath(const std::string& target) {
     return target.size() > 2 && target.compare(0, 2, "\\\\") == 0 && target[2] != '?' && target[2] != '.';
 }
 
-bool IsAddress(const std::string& target) { return target.find("://") != std::string::npos; }
+bool IsAddress(const std::string& target) { return UrlScheme(target).has_value(); }
 
 void AddPrograms(EditingContext& c, int32_t toolbar, int32_t position, const std::vector<NewEntry>& entries) {
     const BarSection section = c.bar.MustSection(toolbar);

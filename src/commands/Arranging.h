@@ -40,7 +40,8 @@ void EditProgramProperties(EditingContext& c, int32_t toolbar, const std::string
 
 // A drive or network path: what Explorer can show in its folder.
 bool IsFilePath(const std::string& target);
-// An address of the web or another scheme ("scheme://..."), no program.
+// An address of the web or another scheme ("https://...", "mailto:..."),
+// no program.
 bool IsAddress(const std::string& target);
 
 }  // namespace lark

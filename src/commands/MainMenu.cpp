@@ -41,17 +41,19 @@ void MainMenu::BuildMainMenu() {
     add("-", "sep2", nullptr, false);
     add("Add Program", "AddButton", "addbutton", false);
     add("Delete Program", "DelButton", "delbutton", false);
-    menu->SetHeader(add("General", "", nullptr, false), true);
-    add("About ...", "About", "about", false);
-    add("Options", "Options", "options", false);
-    add("-", "sep1", nullptr, false);
-    add("Exit", "Exit", "exit", false);
+    // Windows menus end with Exit: the group that arranges the bar by hand
+    // comes before General.
     menu->SetHeader(add("Edit", "", nullptr, false), true);
     add("Rename\u2026", "Rename", "rename", false);
     add("Properties\u2026", "Properties", "properties", false);
     add("Open file location", "OpenLocation", "openlocation", false);
     add("Run as administrator", "RunAsAdmin", "runas", false);
     add("Rename Section\u2026", "RenameSection", "renamesection", false);
+    menu->SetHeader(add("General", "", nullptr, false), true);
+    add("About ...", "About", "about", false);
+    add("Options", "Options", "options", false);
+    add("-", "sep1", nullptr, false);
+    add("Exit", "Exit", "exit", false);
     menu->SaveMenu(kMainMenu);
 }
 

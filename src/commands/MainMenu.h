@@ -53,8 +53,9 @@ public:
           floating_(floating),
           windows_(windows) {}
 
-    // Creates MainPopup and stores its items as "MainMenu": the fourteen of
-    // old, then the group that arranges the bar by hand.
+    // Creates MainPopup and stores its items as "MainMenu": visibility,
+    // sections and programs, the group that arranges the bar by hand, then
+    // About, Options and Exit.
     void BuildMainMenu();
     // Pops the named menu up at x, y (twips from the owner's top left) and
     // runs the chosen command.

@@ -1,7 +1,7 @@
 #pragma once
 // The Options dialog's state: what it shows, what Apply stores in memory,
 // and what OK then carries out. The bar moves only at OK; the icon size
-// waits for the next catalogue load.
+// shows as soon as it is stored.
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -1,13 +1,15 @@
 #include "icons/ButtonPictures.h"
 
 #include "base/RuntimeError.h"
+#include "base/Shortcuts.h"
 #include "base/Unicode.h"
 #include "icons/IconCache.h"
 
 namespace lark {
 
 std::string ButtonPictures::TargetType(const std::string& target) {
-    if (UpperCase(target.substr(0, 7)) == "HTTP://") return "HTM";
+    // Any address is a web address: "https:", "ftp:", "mailto:" as "http:".
+    if (UrlScheme(target)) return "HTM";
     const size_t dot = target.rfind('.');
     if (dot == std::string::npos) return {};
     // May hold path separators, as in a dotted folder name: such a type is
@@ -20,9 +22,13 @@ ImageChoice ButtonPictures::ChooseButtonImage(const std::string& target) {
     Guard([&] { type = TargetType(target); });
     if (type.empty()) return {"folder", false};
     if (IsCachedIcon(state_.IconKeys, type)) return {type, false};
-    // Extraction waits on the disk (or the network): the bar does not.
+    // Extraction waits on the disk (or the network): the bar does not. An
+    // address shows the picture of its scheme, the same for every address.
+    if (const std::optional<std::string> scheme = UrlScheme(target)) return {SchemeKey(*scheme), true};
     return {TargetKey(target), true};
 }
+
+std::string ButtonPictures::SchemeKey(const std::string& scheme) { return "i_" + FoldCase(scheme) + ":"; }
 
 std::string ButtonPictures::ShownKey(const std::string& key, bool largeFound, bool smallFound) const {
     return (state_.IconSize == 0 ? largeFound : smallFound) ? key : "no";

@@ -1,8 +1,11 @@
 #pragma once
-// ChooseButtonImage: the picture key of a program button. Web addresses and
-// documents take a cached type picture, paths without a type the folder
-// picture; anything else shows the target's own first icon when it has one,
-// asked for by the bar's PictureRequests once the button is on the bar.
+// ChooseButtonImage: the picture key of a program button, whatever its
+// arguments. Addresses of any scheme and documents take a cached type
+// picture, paths without a type the folder picture; an address otherwise
+// shows the picture Windows gives its scheme, an internet shortcut the
+// picture it names (both the program's web picture where there is none),
+// anything else the target's own first icon when it has one, all asked for
+// by the bar's PictureRequests once the button is on the bar.
 #include <string>
 
 #include "base/AppState.h"
@@ -28,11 +31,14 @@ public:
     // otherwise "no".
     std::string ShownKey(const std::string& key, bool largeFound, bool smallFound) const;
 
-    // The type a target's picture is chosen by: "HTM" for a web address,
-    // the text after the last "." upper-cased, or empty.
+    // The type a target's picture is chosen by: "HTM" for an address, the
+    // text after the last "." upper-cased, or empty.
     static std::string TargetType(const std::string& target);
     // The key of a target's own icons.
     static std::string TargetKey(const std::string& target) { return "i_" + target; }
+    // The key of the picture of an address's scheme: that of the bare
+    // scheme as a target ("i_https:").
+    static std::string SchemeKey(const std::string& scheme);
 
 private:
     AppState& state_;

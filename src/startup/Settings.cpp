@@ -1,5 +1,7 @@
 #include "startup/Settings.h"
 
+#include <algorithm>
+
 #include "base/Conversions.h"
 #include "base/RuntimeError.h"
 
@@ -38,6 +40,8 @@ void LoadSettings(AppState& state, ISettingsStore& store) {
         state.FloatLeft = ToInt32(ReadSetting(store, "Left", FormatNumber(half)));
     });
     Guard([&] { state.FloatWidth = ToInt32(ReadSetting(store, "Width", "7500")); });
+    // Absent, unreadable or below one row: the height of one row.
+    Guard([&] { state.FloatHeight = std::max(ToInt32(ReadSetting(store, "Height", "0")), 0); });
     Guard([&] { state.BarPosition = ToInt16(ReadSetting(store, "Position", "5")); });
     Guard([&] { state.AutoHideOn = ToBool(ReadSetting(store, "Autohide", "0")); });
     Guard([&] {
@@ -56,6 +60,7 @@ void SaveSettings(const AppState& state, ISettingsStore& store) {
     WriteSetting(store, "Top", std::to_string(state.FloatTop));
     WriteSetting(store, "Left", std::to_string(state.FloatLeft));
     WriteSetting(store, "Width", std::to_string(state.FloatWidth));
+    WriteSetting(store, "Height", std::to_string(state.FloatHeight));
     WriteSetting(store, "Autohide", FormatBool(state.AutoHideOn));
     WriteSetting(store, "Hotkey", FormatKeyChord(state.Hotkey));
     WriteSetting(store, "Theme", FormatColourSetting(state.Theme));

@@ -1,8 +1,9 @@
 #pragma once
 // The per-user settings, read once at start-up and written once when the
-// program quits. "Hotkey" (a key chord as text, "Win+Alt+L"; "" for none)
-// and "Theme" ("system", "light" or "dark") are values older copies of the
-// program simply do not read.
+// program quits. "Hotkey" (a key chord as text, "Win+Alt+L"; "" for none),
+// "Theme" ("system", "light" or "dark") and "Height" (the floating window's
+// height in twips; 0 for one row) are values older copies of the program
+// simply do not read.
 #include <optional>
 #include <string>
 

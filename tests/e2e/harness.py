@@ -43,7 +43,7 @@ REPO = Path(__file__).resolve().parents[2]
 TITLE = "Brindlewick Larkspan"
 APP_KEY = r"HKCU\Software\Larkspan"
 SETTINGS_KEY = APP_KEY + r"\Load"
-SETTING_NAMES = ("INI_Path", "Size", "Top", "Left", "Width", "Position", "Autohide", "Hotkey", "Theme")
+SETTING_NAMES = ("INI_Path", "Size", "Top", "Left", "Width", "Height", "Position", "Autohide", "Hotkey", "Theme")
 CATALOGUE_NAME = "zentrol.ini"
 DIALOG_CLASS = "#32770"
 FLOAT_CLASS = "LarkspanFloat"
@@ -259,11 +259,23 @@ class ToolbarInfo:
     control_id: int
     visible: bool     # the toolbar's own WS_VISIBLE, whatever its window's state
     rect: Rect
-    buttons: tuple    # Rect of each button, screen pixels
+    buttons: tuple    # Rect of each button, screen pixels; None for one behind the chevron
 
     @property
     def button_count(self) -> int:
         return len(self.buttons)
+
+    @property
+    def hidden(self) -> list:
+        """The buttons (numbered from 1) behind the chevron."""
+        return [n for n, rect in enumerate(self.buttons, 1) if rect is None]
+
+    @property
+    def chevron(self) -> tuple:
+        """A point on the chevron: the right end of the last row of buttons."""
+        shown = [rect for rect in self.buttons if rect is not None]
+        y = shown[-1].centre[1] if shown else self.rect.top + 12
+        return self.rect.right - 5, y
 
 
 def unescape(field: str) -> str:
@@ -481,7 +493,7 @@ class Driver:
                 bars.append(dict(hwnd=hwnd, control_id=int(control_id), visible=visible == "1",
                                  rect=Rect.parse(rect), buttons=[]))
             elif kind == "button":
-                bars[-1]["buttons"].append(Rect.parse(fields[1]))
+                bars[-1]["buttons"].append(None if fields[1] == "hidden" else Rect.parse(fields[1]))
         return sorted((ToolbarInfo(**{**b, "buttons": tuple(b["buttons"])}) for b in bars),
                       key=lambda b: b.control_id)
 
@@ -906,6 +918,27 @@ class LarkspanTestCase(unittest.TestCase):
         target.parent.mkdir(parents=True, exist_ok=True)
         shutil.copy2(self.config.probe, target)
         return Probe(target, wine_path(target))
+
+    def many_programs(self, count: int, last: Probe, last_name: str) -> list:
+        """Catalogue entries of `count` programs: P01, P02, ... all one copy
+        of the probe (their runs are not told apart), the last one `last`
+        under `last_name`."""
+        filler = self.install_probe("many")
+        return [f"P{n:02}={filler.exe_win}" for n in range(1, count)] + [f"{last_name}={last.exe_win}"]
+
+    def open_chevron_menu(self, toolbar: ToolbarInfo, timeout: float = 10.0) -> tuple:
+        """Clicks the toolbar's chevron and waits for its menu; returns the
+        menu's (hwnd, Rect). The pointer then leaves the menu, so that the
+        keyboard starts from no selection."""
+        Mouse.click(*toolbar.chevron)
+        hwnd = self.driver.find_window(cls=POPUP_MENU_CLASS, timeout_ms=int(timeout * 1000))
+        if hwnd is None:
+            raise AssertionError(f"no menu after a click on the chevron at {toolbar.chevron}\n"
+                                 f"{self.describe_screen()}")
+        self.driver.sync(hwnd)
+        rect = self.driver.window_rect(hwnd)
+        Mouse.move(rect.left - 8 if rect.left >= 8 else rect.right + 8, rect.top)
+        return hwnd, rect
 
     def wait_docked_window(self, program: Program, timeout: Optional[float] = None) -> str:
         """Waits for the visible docked bar; returns its HWND. Fails at once

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """End-to-end tests of docking: dragging the floating window to a screen
 edge, the docked bar at the top and bottom, auto-hide under the real mouse,
-and dragging the docked bar off its edge.
+dragging the docked bar off its edge, and the chevron of a docked bar with
+more programs than its row holds.
 
 Wine's shell keeps the appbar list but does not shrink the work area for
 it, so these tests judge the docked window's own rectangle, not the
@@ -23,6 +24,7 @@ import harness  # noqa: E402
 from harness import (ABOUT_TITLE, DOCK_CLASS, FLOAT_CLASS, POPUP_MENU_CLASS, SETTINGS_KEY,  # noqa: E402
                      Keyboard, LarkspanTestCase, Mouse, Rect, Registry, open_popup_menu, stays_through_ticks,
                      stays_true, wait_until)
+from test_editing import MENU_ITEM_HEIGHT, steps_down  # noqa: E402  (the menu's items, from the top)
 
 CATALOGUE = (
     r"[Tools]",
@@ -362,6 +364,42 @@ class DockingTests(LarkspanTestCase):
         self.assertEqual(Registry.settings()["Position"].data, "1")
 
     # -- the bottom edge --
+
+    def test_a_docked_bar_with_more_programs_than_fit_shows_the_chevron(self):
+        last = self.install_probe("last")
+        self.write_catalogue("[Many]", *self.many_programs(60, last, "Sixtieth"))
+        Registry.set_settings(Position="2", Size="1")
+        program, dock = self.start_docked()
+        self.assert_dock_rect(self.bottom_rect(self.thickness(1)), "bottom bar with sixty programs")
+        (many,) = [t for t in self.driver.toolbars(cls=DOCK_CLASS) if t.visible]
+        fits = 60 - len(many.hidden)
+        # One row, as wide as the screen, the rest behind the chevron.
+        self.assertEqual(many.hidden, list(range(fits + 1, 61)), f"toolbar {many}")
+        self.assertGreater(fits * many.buttons[0].width, self.screen["width"] - 3 * many.buttons[0].width)
+        self.assertEqual({rect.top for rect in many.buttons[:fits]}, {many.buttons[0].top})
+
+        # At the bottom edge its menu rises above the chevron.
+        menu, rect = self.open_chevron_menu(many)
+        self.assertLessEqual(rect.bottom, many.buttons[0].top + 2, f"menu {rect}, toolbar {many}")
+        shot = self.screenshot("overflow-menu-docked")
+        print(f"\n[e2e] screenshot: {shot}", file=sys.stderr)
+        Keyboard.press("Up", "Return")
+        self.assertEqual(last.wait_runs(1, LOAD_TIMEOUT), [b""])
+        self.wait_gone(menu, "the chevron's menu after Enter")
+
+        # A right-click on its first item gives that program's menu, whose
+        # Delete Program names it.
+        menu, rect = self.open_chevron_menu(many)
+        Mouse.click(rect.left + 30, rect.top + 3 + MENU_ITEM_HEIGHT // 2, button=3)
+        self.wait_gone(menu, "the chevron's menu after a right-click")
+        program_menu = self.wait_window("the program's menu", cls=POPUP_MENU_CLASS)
+        Mouse.move(2, 2)  # off the menu: the keys start from no selection
+        self.assertNotEqual(self.driver.window_rect(program_menu), rect)
+        Keyboard.press(*["Down"] * steps_down("Delete Program"), "Return")
+        self.assertEqual(self.driver.msgbox_text("Deleting program"), f"Delete program: P{fits + 1:02}?")
+        self.driver.press_ok("Deleting program")
+        self.quit_docked(program)
+        self.assertNotIn(f"P{fits + 1:02}=".encode(), self.catalogue.read_bytes())
 
     def test_bottom_edge_docking_is_saved_and_restored(self):
         self.write_catalogue(*CATALOGUE)

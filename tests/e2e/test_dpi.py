@@ -18,12 +18,13 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 from harness import (ABOUT_TITLE, DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, Keyboard,  # noqa: E402
                      LarkspanTestCase, Rect, Registry, child_windows, open_popup_menu, run, text, wait_until)
+from test_editing import steps_down  # noqa: E402  (the menu's items, from the top)
 from test_pictures import ppm_pixels  # noqa: E402
 
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 LOAD_TIMEOUT = 20.0
 UI_TIMEOUT = 10.0
-OPTIONS_STEPS = 11  # Down presses to "Options" in the menu, separators skipped
+
 SQUARE = (0, 150, 255)  # a colour no other picture or control uses
 
 
@@ -99,7 +100,7 @@ class DpiTests(LarkspanTestCase):
         last = self.driver.tabs(cls=FLOAT_CLASS).tabs[-1].rect
         _, menu = open_popup_menu(self.driver, last.right + 20, last.centre[1], timeout=UI_TIMEOUT)
         self.screenshot(f"dpi-{dpi}-menu")
-        Keyboard.press(*["Down"] * OPTIONS_STEPS, "Return")
+        Keyboard.press(*["Down"] * steps_down("Options"), "Return")
         dialog = self.driver.find_window(title="Options", cls=DIALOG_CLASS, timeout_ms=int(UI_TIMEOUT * 1000))
         self.assertIsNotNone(dialog, f"no Options dialog\n{self.describe_screen()}")
         self.driver.sync(dialog)

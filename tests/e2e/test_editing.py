@@ -31,9 +31,8 @@ CATALOGUE = (
 # item, then on to the next one that is not a separator: headers and
 # disabled items take a step too, but cannot be chosen.
 MENU = ("Visibility", "AutoHide", "Fixed", "Sections", "Add Section", "Delete Section", "-",
-        "Add Program", "Delete Program", "General", "About ...", "Options", "-", "Exit",
-        "Edit", "Rename\u2026", "Properties\u2026", "Open file location", "Run as administrator",
-        "Rename Section\u2026")
+        "Add Program", "Delete Program", "Edit", "Rename\u2026", "Properties\u2026", "Open file location",
+        "Run as administrator", "Rename Section\u2026", "General", "About ...", "Options", "-", "Exit")
 MENU_ITEM_HEIGHT = 22  # pixels, each item but a separator
 
 PROGRAM_FILE = "My Tool.exe"  # a space in the name: the catalogue keeps it unquoted
@@ -216,15 +215,14 @@ class EditingTests(LarkspanTestCase):
         self.assert_catalogue(after_deletions, "after deleting the section Games")
         self.assertEqual(self.tab_captions(), ["Tools", "Web"], "tabs after deleting Games")
 
-        # Back on Tools, then Exit, chosen with the mouse: below it sit only
-        # the six items of the Edit group.
+        # Back on Tools, then Exit, chosen with the mouse: the menu's last item.
         Mouse.click(*self.driver.tabs(cls=FLOAT_CLASS).tabs[0].rect.centre)
         wait_until(lambda: shown(self.driver.toolbars(cls=FLOAT_CLASS)), UI_TIMEOUT,
                    "the Tools toolbar to show")
         before_exit = (self.tab_captions(), self.button_counts())
         tools = self.shown_toolbar()
         _, menu = open_popup_menu(self.driver, *self.blank_spot(tools), timeout=UI_TIMEOUT)
-        Mouse.click(menu.centre[0], menu.bottom - 8 - 6 * MENU_ITEM_HEIGHT)
+        Mouse.click(menu.centre[0], menu.bottom - MENU_ITEM_HEIGHT // 2 - 3)
         self.assertEqual(program.wait_exit(self.EXIT_TIMEOUT), 0, "exit code after Exit")
         self.assertIsNone(self.driver.find_window(title=TITLE), "a bar window outlived Exit")
         settings = Registry.settings() or {}

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """End-to-end tests of the floating bar: real clicks on tabs and program
 buttons, launching through the shell with and without arguments, the
-keyboard, and the window's place saved after the user dragged it.
+keyboard, more programs than a row holds (the chevron's menu, a second row
+once the window is taller), and the window's place saved after the user
+dragged it.
 
 Launches are proved by copies of larkspan-probe.exe, each in a folder of its
 own, logging the command line they were given.
@@ -18,8 +20,9 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
-from harness import (ABOUT_TITLE, DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, TITLE, Keyboard,  # noqa: E402
-                     LarkspanTestCase, Mouse, Rect, Registry, wait_until)
+from harness import (ABOUT_TITLE, DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, POPUP_MENU_CLASS, TITLE,  # noqa: E402
+                     Keyboard, LarkspanTestCase, Mouse, Rect, Registry, wait_until)
+from test_editing import steps_down  # noqa: E402  (the menu's items, from the top)
 
 LOAD_TIMEOUT = 20.0
 CLICK_TIMEOUT = 10.0
@@ -163,6 +166,71 @@ class FloatingTests(LarkspanTestCase):
         self.assertEqual(self.close_bar(program, hwnd), 0)
         self.assertFalse(self.with_args.log.exists(), "the first section's button was launched")
         self.assertFalse(self.no_args.log.exists(), "the first section's button was launched")
+
+    # -- more programs than a row holds --
+
+    def test_the_chevron_reaches_every_program_and_a_taller_window_shows_two_rows(self):
+        tpp_x, tpp_y = self.twips_per_pixel
+        Registry.set_settings(Left=str(200 * tpp_x), Top=str(40 * tpp_y), Size="1")
+        last = self.install_probe("last")
+        self.write_catalogue("[Many]", *self.many_programs(60, last, "Sixtieth"))
+        program, hwnd = self.start_and_wait()
+        many = wait_until(lambda: self.only_toolbar(60), LOAD_TIMEOUT, "the section's 60 buttons")
+        fits = 60 - len(many.hidden)
+        # The first ones show in one row, the rest wait behind the chevron.
+        self.assertEqual(many.hidden, list(range(fits + 1, 61)), f"toolbar {many}")
+        self.assertGreaterEqual(fits, 15, f"toolbar {many}")
+        self.assertEqual({rect.top for rect in many.buttons[:fits]}, {many.buttons[0].top})
+        self.assertLess(many.buttons[fits - 1].right, many.chevron[0])
+
+        # The chevron's menu lists them in their order: its last item starts
+        # the 60th program.
+        menu, menu_rect = self.open_chevron_menu(many)
+        shot = self.screenshot("overflow-menu-floating")
+        print(f"\n[e2e] screenshot: {shot}", file=sys.stderr)
+        Keyboard.press("Up", "Return")
+        self.assertEqual(last.wait_runs(1, LAUNCH_TIMEOUT), [b""])
+        self.wait_gone(menu, "the chevron's menu after Enter")
+
+        # Its first item's own menu is the program's: Delete Program asks
+        # about that program.
+        menu, _ = self.open_chevron_menu(many)
+        Keyboard.press("Down", "Menu")
+        wait_until(lambda: not self.driver.window_exists(menu) or self.driver.window_rect(menu) != menu_rect,
+                   CLICK_TIMEOUT, "the chevron's menu to give way")
+        self.driver.find_window(cls=POPUP_MENU_CLASS, timeout_ms=int(CLICK_TIMEOUT * 1000))
+        Keyboard.press(*["Down"] * steps_down("Delete Program"), "Return")
+        self.assertEqual(self.driver.msgbox_text("Deleting program"), f"Delete program: P{fits + 1:02}?")
+        self.driver.press_ok("Deleting program")
+        wait_until(lambda: self.only_toolbar(59), CLICK_TIMEOUT, "the deleted program to leave the bar")
+        self.assertNotIn(f"P{fits + 1:02}=".encode(), self.catalogue.read_bytes())
+
+        # Taller by a row: the buttons wrap into a second row.
+        before = self.driver.window_rect(hwnd)
+        row = many.buttons[0].height
+        client = self.driver.window_rect(hwnd, client=True)
+        grab = (before.centre[0], (client.bottom + before.bottom) // 2)  # on the sizing border
+        Mouse.drag(grab, (grab[0], grab[1] + row + 3), pressed=lambda: self.driver.wait_pressed(hwnd=hwnd))
+        taller = Rect(before.left, before.top, before.right, before.bottom + row)
+        if self.driver.wait_rect(taller, 5000, hwnd=hwnd) is None:
+            self.fail(f"window at {self.driver.window_rect(hwnd)} after the drag, expected {taller}")
+        two = wait_until(lambda: self.only_toolbar(59), CLICK_TIMEOUT, "the two rows")
+        self.assertEqual(sorted({rect.top for rect in two.buttons if rect}),
+                         [many.buttons[0].top, many.buttons[0].top + row], f"toolbar {two}")
+        # A full first row, and beside the chevron as many as in one row.
+        self.assertIn(59 - len(two.hidden), (2 * fits, 2 * fits + 1), f"toolbar {two}")
+        Mouse.move(*self.caption_point(hwnd))
+        shot = self.screenshot("floating-two-rows")
+        print(f"[e2e] screenshot: {shot}", file=sys.stderr)
+
+        # Its height is kept: the next start shows two rows again.
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+        self.assertLessEqual(abs(int(Registry.settings()["Height"].data) - taller.height * tpp_y), tpp_y)
+        program, hwnd = self.start_and_wait()
+        self.assertEqual(self.driver.window_rect(hwnd).height, taller.height)
+        again = wait_until(lambda: self.only_toolbar(59), LOAD_TIMEOUT, "the 59 buttons")
+        self.assertEqual(again.hidden, two.hidden)
+        self.assertEqual(self.close_bar(program, hwnd), 0)
 
     # -- what else a button opens --
 

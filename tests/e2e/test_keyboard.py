@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """End-to-end tests of the bar from anywhere by keyboard: the global hotkey
 pressed while another program (Wine's Notepad) has the keyboard, type to
-find across sections, Enter and Shift+Enter, Escape and the hotkey handing
-the keyboard back, an auto-hidden bar held out while it has the keyboard,
-and a chord another program holds, reported in Options.
+find across sections and beyond what a row shows, Enter and Shift+Enter,
+Escape and the hotkey handing the keyboard back, an auto-hidden bar held
+out while it has the keyboard, and a chord another program holds, reported
+in Options.
 
 Run under scripts/with-wine.sh, or directly:
 python3 tests/e2e/test_keyboard.py [-v] [KeyboardTests.test_name].
@@ -20,6 +21,7 @@ import harness  # noqa: E402
 from harness import (ABOUT_TITLE, DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, Keyboard, LarkspanTestCase,  # noqa: E402
                      Mouse, Rect, Registry, button_state, child_windows, click_button, click_dialog_button,
                      open_popup_menu, stays_through_ticks, type_text, wait_until)
+from test_editing import steps_down  # noqa: E402  (the menu's items, from the top)
 
 TIMEOUT = 20.0
 HOTKEY = "super+alt+l"
@@ -130,6 +132,37 @@ class KeyboardTests(LarkspanTestCase):
         self.assertEqual(self.close_bar(program, bar), 0)
         self.assertEqual(Registry.settings()["Hotkey"].data, "Win+Alt+L")
 
+    def test_typing_finds_a_program_beyond_the_row_and_brings_it_into_view(self):
+        zulu = self.install_probe("zulu")
+        self.write_catalogue("[Many]", *self.many_programs(60, zulu, "Zulu Probe"))
+        program, bar = self.start()
+        notepad = self.start_notepad()
+        Keyboard.press(HOTKEY)
+        self.wait_keyboard(bar, toolbar=True)
+        (before,) = [t for t in self.driver.toolbars(cls=FLOAT_CLASS) if t.visible]
+        self.assertIn(60, before.hidden, f"toolbar {before}")
+
+        type_text("zul")
+        self.wait_found(bar, FLOAT_CLASS, "zul", tab=1, button=60)
+        # The row moved along: the program found shows, the first ones went
+        # behind the chevron.
+        (after,) = [t for t in self.driver.toolbars(cls=FLOAT_CLASS) if t.visible]
+        self.assertIsNotNone(after.buttons[59], f"toolbar {after}")
+        self.assertIn(1, after.hidden, f"toolbar {after}")
+        self.assertEqual(len(after.hidden), len(before.hidden))
+        Mouse.move(2, 2)
+        self.screenshot_noted("keyboard-find-beyond-the-row")
+        Keyboard.press("Return")
+        self.assertEqual(zulu.wait_runs(1, TIMEOUT), [b""])
+        # Home goes back to the first, which shows again.
+        Keyboard.press("Home")
+        wait_until(lambda: self.driver.focus().get("hot") == 1, TIMEOUT, "the keyboard on the first button")
+        (home,) = [t for t in self.driver.toolbars(cls=FLOAT_CLASS) if t.visible]
+        self.assertEqual(home.hidden, before.hidden)
+        self.wait_keyboard(bar, toolbar=True)
+        self.assertTrue(self.driver.window_exists(notepad))
+        self.assertEqual(self.close_bar(program, bar), 0)
+
     def test_auto_hidden_bar_comes_out_for_the_hotkey_and_stays_until_the_keyboard_leaves(self):
         Registry.set_settings(Position="1", Autohide="True", Size="1")
         program, dock = self.start(docked=True)
@@ -177,7 +210,7 @@ class KeyboardTests(LarkspanTestCase):
 
         last_tab = self.driver.tabs(cls=FLOAT_CLASS).tabs[-1].rect
         open_popup_menu(self.driver, last_tab.right + 20, last_tab.centre[1], timeout=TIMEOUT)
-        Keyboard.press(*["Down"] * 11, "Return")  # Options
+        Keyboard.press(*["Down"] * steps_down("Options"), "Return")
         dialog = self.driver.find_window(title="Options", cls=DIALOG_CLASS, timeout_ms=int(TIMEOUT * 1000))
         self.driver.sync(dialog)
         self.assertIn("This hotkey is in use by another program.",

@@ -28,6 +28,7 @@ from harness import (ABOUT_TITLE, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDI
                      click_dialog_button, make_shortcut, open_popup_menu, read_shortcut, run, same_windows_path,
                      special_folder, stays_true, wait_until,
                      windows_join)
+from test_editing import steps_down  # noqa: E402  (the menu's items, from the top)
 
 CATALOGUE = (
     r"[Tools]",
@@ -35,10 +36,6 @@ CATALOGUE = (
     r"Calc=C:\windows\system32\calc.exe",
 )
 
-# The menu's items from the top; Down from no selection reaches the first
-# item, then every further item but a separator takes one press.
-MENU = ("Visibility", "AutoHide", "Fixed", "Sections", "Add Section", "Delete Section", "-",
-        "Add Program", "Delete Program", "General", "About ...", "Options", "-", "Exit")
 
 OPTIONS_TITLE = "Options"
 GENERAL_PAGE = ("Float", "Top", "Bottom", "AutoHide mode", "Fixed mode", "Large", "Small")
@@ -57,10 +54,6 @@ LONG_LOAD_TIMEOUT = 120.0
 ARRANGE_TIMEOUT_MS = 5000
 
 WS_DISABLED = 0x08000000
-
-
-def steps_down(caption: str) -> int:
-    return sum(1 for item in MENU[:MENU.index(caption) + 1] if item != "-")
 
 
 class BarTestCase(LarkspanTestCase):
@@ -244,35 +237,37 @@ class OptionsDialogTests(BarTestCase):
         self.assertEqual(self.close_bar(program, bar), 0)
         self.assertEqual(Registry.settings()["Position"].data, "1", "the applied position, saved")
 
-    def test_large_then_ok_takes_effect_at_the_next_start(self):
+    def test_large_then_ok_takes_effect_at_once_and_stays_for_the_next_start(self):
         self.write_catalogue(*CATALOGUE)
         program, bar = self.start_and_wait()
         small_window = self.driver.window_rect(bar)
         small_buttons = self.shown_toolbar().buttons
         dialog = self.open_options()
+        self.assertNotIn("* Aplied after restart", [c.text for c in child_windows(self.driver, dialog)])
         click_button(self.driver, dialog, "Large")
         self.assertEqual(self.checked(dialog), ["Float", "Fixed mode", "Large"])
         click_button(self.driver, dialog, "OK")
         self.wait_gone(dialog, "the Options dialog after OK")
 
-        # Only stored: this run's toolbars keep their pictures.
-        self.assertTrue(self.driver.sync(bar), "the bar does not answer")
-        self.assertEqual(self.shown_toolbar().buttons, small_buttons, "buttons right after OK")
-        self.assertEqual(self.driver.window_rect(bar), small_window, "window right after OK")
+        def large_bar():
+            window = self.driver.window_rect(bar)
+            if window.height != 1350 // self.twips_per_pixel[1]:
+                return None
+            buttons = self.shown_toolbar().buttons
+            return (window, buttons) if all(32 + 2 <= rect.height <= 32 + 16 for rect in buttons) else None
+        large_window, large_buttons = wait_until(large_bar, UI_TIMEOUT, "the large pictures at once")
+        self.assertEqual((large_window.left, large_window.top, large_window.width),
+                         (small_window.left, small_window.top, small_window.width))
+        for n, rect in enumerate(large_buttons, 1):
+            self.assertGreater(rect.height, small_buttons[n - 1].height, f"button {n}")
+        self.screenshot_noted("options-large-pictures")
         self.assertEqual(self.close_bar(program, bar), 0)
         self.assertEqual(Registry.settings()["Size"].data, "0")
 
         program, bar = self.start_and_wait()
-        large_window = self.driver.window_rect(bar)
-        self.assertEqual(large_window.height, 1350 // self.twips_per_pixel[1],
-                         f"floating window {large_window} with large pictures, {small_window} before")
-        for n, rect in enumerate(self.shown_toolbar().buttons, 1):
-            self.assertTrue(32 + 2 <= rect.height <= 32 + 16,
-                            f"button {n} is {rect.width} x {rect.height} for 32-pixel pictures")
-            self.assertGreater(rect.height, small_buttons[n - 1].height)
-        self.screenshot_noted("options-large-pictures")
+        self.assertEqual(self.driver.window_rect(bar).height, large_window.height)
+        self.assertEqual(self.shown_toolbar().buttons, large_buttons)
         self.assertEqual(self.close_bar(program, bar), 0)
-        self.assertEqual(Registry.settings()["Size"].data, "0")
 
     def test_float_from_a_hidden_top_bar_brings_the_window_back_where_it_floated(self):
         self.write_catalogue(*CATALOGUE)

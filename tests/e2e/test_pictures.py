@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """End-to-end tests of button pictures: a program's own icon, the folder
 picture and a type picture from settings.ini's cache, at the small size and
-at the large one, which makes the buttons and the floating window taller.
+at the large one, which makes the buttons and the floating window taller;
+a program with arguments, addresses of any scheme, internet shortcuts and
+a missing target.
 
 Each test installs, beside a fresh copy of larkspan.exe, two copies of the
 probe program (an icon of its own) in subfolders, a settings.ini whose
@@ -20,7 +22,7 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
-from harness import (ABOUT_TITLE, FLOAT_CLASS, REPO, LarkspanTestCase, Registry,  # noqa: E402
+from harness import (ABOUT_TITLE, FLOAT_CLASS, REPO, LarkspanTestCase, Mouse, Registry,  # noqa: E402
                      run, text, wait_until)
 
 LOAD_TIMEOUT = 20.0
@@ -39,6 +41,7 @@ PALETTE = {
     "folder": [(252, 209, 82), (242, 178, 51), (183, 121, 31)],
     "htm": [(184, 58, 75), (224, 106, 120), (122, 30, 43)],
     "no": [(107, 114, 128), (138, 147, 160)],
+    "web": [(59, 130, 246), (30, 79, 184)],
 }
 NEAR = 40  # largest distance per channel to a palette colour
 
@@ -178,6 +181,51 @@ class PictureTests(LarkspanTestCase):
         large = self.check_bar(32, "pictures-32")
         self.assertGreaterEqual(large.height - small.height, 12,
                                 f"floating window {small} with 16-pixel pictures, {large} with 32")
+
+    def test_arguments_addresses_internet_shortcuts_and_a_missing_target(self):
+        # No cached web picture: an address shows the picture of its scheme.
+        (self.install_dir / "settings.ini").unlink()
+        probe = self.install_dir / "one" / harness.PROBE_NAME
+        probe_win = harness.windows_join(harness.wine_path(probe.parent), probe.name)
+        scheme_key = r"HKLM\Software\Classes\larkspan-e2e"
+        self.addCleanup(Registry.delete_key, scheme_key)
+        Registry.add(scheme_key, "URL Protocol", "")
+        Registry.add(scheme_key + r"\DefaultIcon", "", probe_win + ",0")
+        links = self.install_dir / "links"
+        links.mkdir()
+        (links / "named.url").write_bytes(b"[InternetShortcut]\r\nURL=https://example.invalid/\r\n"
+                                          b"IconFile=" + probe_win.encode("cp1252") + b"\r\nIconIndex=0\r\n")
+        (links / "plain.url").write_bytes(b"[InternetShortcut]\r\nURL=https://example.invalid/\r\n")
+        links_win = harness.wine_path(links)
+        self.write_catalogue(
+            "[Tools]",
+            "Probe=" + probe_win,
+            f'Probe With Arguments="{probe_win}" /x',
+            "Secure=https://example.invalid/",
+            "Own Scheme=larkspan-e2e:open",
+            "Named Link=" + harness.windows_join(links_win, "named.url"),
+            "Plain Link=" + harness.windows_join(links_win, "plain.url"),
+            r"Missing=C:\nowhere\gone.exe",
+        )
+        expected = ["probe", "probe", "web", "probe", "probe", "web", "no"]
+        program, hwnd = self.start_and_wait()
+        (toolbar,) = [t for t in self.driver.toolbars(cls=FLOAT_CLASS) if t.visible]
+        images = self.wait_pictures()[toolbar.control_id][2]
+        plain, arguments, secure, own, named, link, missing = images
+        self.assertEqual(arguments, plain, f"image indices {images}")
+        self.assertEqual(missing, NO_INDEX, f"image indices {images}")
+        self.assertNotIn(NO_INDEX, images[:-1], f"image indices {images}")
+        Mouse.move(2, 2)
+        shot = self.screenshot("pictures-arguments-addresses-links")
+        print(f"\n[e2e] screenshot: {shot}", file=sys.stderr)
+        for n, (rect, kind) in enumerate(zip(toolbar.buttons, expected), 1):
+            kinds = picture_kinds(shot, rect)
+            self.assertEqual(max(kinds, key=kinds.get), kind, f"button {n} at {rect} looks like {kinds}")
+        # With or without arguments, the same pixels.
+        first, second = (run(["convert", shot, "-crop", f"{r.width}x{r.height}+{r.left}+{r.top}", "+repage",
+                              "ppm:-"], timeout=60).stdout for r in toolbar.buttons[:2])
+        self.assertEqual(first, second)
+        self.assertEqual(self.close_bar(program, hwnd), 0)
 
     def test_pictures_arrive_after_the_bar_and_come_from_the_cache_next_time(self):
         # Many programs with real icons: extracting them takes seconds.

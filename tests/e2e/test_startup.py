@@ -75,6 +75,7 @@ class StartupTests(LarkspanTestCase):
         self.assertEqual(settings["Size"].data, "1")
         self.assertEqual(settings["Position"].data, "5")
         self.assertEqual(settings["Width"].data, "7500")
+        self.assertEqual(int(settings["Height"].data), rect.height * self.twips_per_pixel[1])  # one row
         self.assertEqual(settings["Autohide"].data, "False")
         self.assertEqual(settings["Hotkey"].data, "Win+Alt+L")
         self.assert_settings_path(settings, self.catalogue_win)

@@ -5,6 +5,7 @@
 #include "Fakes.h"
 #include "FakeShell.h"
 #include "bar/BarArrangement.h"
+#include "bar/ButtonRows.h"
 #include "bar/DockedInput.h"
 #include "bar/Launch.h"
 
@@ -144,6 +145,78 @@ TEST(Scale, TwipsAndPicturesAtEveryCommonDpi) {
     EXPECT_THROW(TwipsPerPixel(0), RuntimeError);
 }
 
+TEST(ButtonRows, WhatFitsAFloatingBarAtEveryCommonDpiAndSize) {
+    struct Row {
+        int32_t dpi;
+        bool large;
+        size_t perRow, besideChevron;  // of a 7500-twip window
+        int32_t oneRowPx, twoRowsPx;     // its height
+    };
+    const Row rows[] = {{96, false, 21, 21, 73, 95},   {96, true, 12, 12, 90, 128},  {120, false, 21, 20, 91, 119},
+                        {144, false, 22, 21, 110, 143}, {144, true, 12, 12, 135, 192}, {168, false, 24, 23, 128, 162},
+                        {192, false, 21, 21, 146, 190}, {192, true, 12, 12, 180, 256}};
+    for (const Row& r : rows) {
+        const int32_t iconSize = r.large ? 0 : 1;
+        const ToolbarMetrics m = MeasureToolbar(r.dpi, PictureSizePx(r.large, r.dpi));
+        const int32_t width = TwipsPerPixel(r.dpi).Pixels(7500);
+        // A full row needs no chevron; one button more and the chevron
+        // takes the end of the row.
+        ButtonRows fit = FitButtons(r.perRow, width, 1, m);
+        EXPECT_EQ(fit.shown, r.perRow) << r.dpi;
+        EXPECT_FALSE(fit.chevron) << r.dpi;
+        fit = FitButtons(r.perRow + 1, width, 1, m);
+        EXPECT_TRUE(fit.chevron) << r.dpi;
+        EXPECT_EQ(fit.shown, r.besideChevron) << r.dpi;
+        // Two rows: the first full and broken after its last button.
+        fit = FitButtons(60, width, 2, m);
+        EXPECT_EQ(fit.shown, r.perRow + r.besideChevron) << r.dpi;
+        EXPECT_TRUE(fit.EndsRow(r.perRow - 1)) << r.dpi;
+        EXPECT_FALSE(fit.EndsRow(r.perRow)) << r.dpi;
+        EXPECT_FALSE(fit.EndsRow(fit.shown - 1)) << r.dpi;
+        // The window's height holds whole rows, never less than one.
+        EXPECT_EQ(BarArrangement::FloatingHeightPx(iconSize, r.dpi, 1), r.oneRowPx) << r.dpi;
+        EXPECT_EQ(BarArrangement::FloatingHeightPx(iconSize, r.dpi, 2), r.twoRowsPx) << r.dpi;
+        EXPECT_EQ(BarArrangement::FloatingRows(iconSize, r.dpi, r.twoRowsPx + 3), 2) << r.dpi;
+        EXPECT_EQ(BarArrangement::FloatingRows(iconSize, r.dpi, r.twoRowsPx - 3), 2) << r.dpi;
+        EXPECT_EQ(BarArrangement::FloatingRows(iconSize, r.dpi, r.oneRowPx + 2), 1) << r.dpi;
+        EXPECT_EQ(BarArrangement::FloatingRows(iconSize, r.dpi, 0), 1) << r.dpi;
+    }
+}
+
+TEST(ButtonRows, NoneOneRowOrAllAndTheWindowTheKeyboardMoves) {
+    const ToolbarMetrics m = MeasureToolbar(96, 16);
+    EXPECT_EQ(m.buttonWidth, 23);
+    EXPECT_EQ(m.buttonHeight, 22);
+    EXPECT_EQ(m.chevronWidth, 14);
+    ButtonRows fit = FitButtons(0, 500, 3, m);
+    EXPECT_EQ(fit.shown, 0u);
+    EXPECT_FALSE(fit.chevron);
+    // Too narrow for a button beside the chevron: all behind it.
+    fit = FitButtons(3, 30, 1, m);
+    EXPECT_EQ(fit.shown, 0u);
+    EXPECT_TRUE(fit.chevron);
+    EXPECT_TRUE(FitButtons(1, 0, 1, m).chevron);
+    // Exactly one row, then the chevron.
+    EXPECT_EQ(FitButtons(4, 92, 1, m).shown, 4u);
+    fit = FitButtons(5, 92, 1, m);
+    EXPECT_EQ(fit.shown, 3u);
+    EXPECT_TRUE(fit.Shows(2));
+    EXPECT_FALSE(fit.Shows(3));
+
+    // The keyboard moves the window as little as it must.
+    fit = FitButtons(60, 500, 1, m);
+    EXPECT_EQ(ScrollToShow(fit, 60, 20), 0u);
+    EXPECT_EQ(ScrollToShow(fit, 60, 59), 39u);
+    fit = FitButtons(60, 500, 1, m, 39);
+    EXPECT_TRUE(fit.Shows(59));
+    EXPECT_FALSE(fit.Shows(38));
+    EXPECT_EQ(ScrollToShow(fit, 60, 10), 10u);
+    // Wider, it starts earlier rather than leave room unused; with room
+    // for all, at the first.
+    EXPECT_EQ(FitButtons(60, 1000, 1, m, 39).first, 18u);
+    EXPECT_EQ(FitButtons(30, 1000, 1, m, 10).first, 0u);
+}
+
 TEST_F(ArrangementTest, AFixedTopBarReservesItsRowsAndIsTopmost) {
     DockAt(kBarTop, false);
     EXPECT_THAT(shell.log, ElementsAre("NEW", "QUERYPOS edge 1", "SETPOS edge 1"));
@@ -156,6 +229,13 @@ TEST_F(ArrangementTest, AFixedTopBarReservesItsRowsAndIsTopmost) {
     EXPECT_FALSE(floating.visible);
     EXPECT_FALSE(floating.detecting);
     EXPECT_EQ(s.BarRight, 1024);
+
+    // Small pictures chosen in Options: the same edge, thinner at once.
+    s.IconSize = 1;
+    arrangement.IconSizeChanged();
+    EXPECT_EQ(docked.height, 53);
+    EXPECT_EQ(shell.reserved[0xD0C].bottom, 53);
+    EXPECT_EQ(s.BarPosition, kBarTop);
 }
 
 TEST_F(ArrangementTest, AutoHideBarsKeepAFourPixelStrip) {
@@ -455,6 +535,16 @@ TEST_F(MonitorsTest, AStoredPlaceComesBackOnAMonitorThatIsThere) {
     s.FloatLeft = -600 * 15;
     s.FloatTop = 1000 * 15;
     EXPECT_EQ(BarArrangement::StoredFloatingRect(s, monitors.list), (RectPx{-600, 1000, -100, 1073}));
+    // A height of two rows is two rows at either DPI; less than one is one.
+    s.FloatHeight = 143 * 10;
+    EXPECT_EQ(BarArrangement::StoredFloatingRect(s, monitors.list), (RectPx{-600, 1000, -100, 1095}));
+    s.FloatLeft = 1400 * 15;
+    s.FloatTop = 200 * 15;
+    EXPECT_EQ(BarArrangement::StoredFloatingRect(s, monitors.list), (RectPx{1400, 200, 2150, 343}));
+    s.FloatHeight = 300;
+    EXPECT_EQ(BarArrangement::StoredFloatingRect(s, monitors.list), (RectPx{1400, 200, 2150, 310}));
+    s.FloatLeft = -600 * 15;
+    s.FloatTop = 1000 * 15;
     // That monitor is gone: the nearest work area, the primary's.
     monitors.list.pop_back();
     EXPECT_EQ(BarArrangement::StoredFloatingRect(s, monitors.list), (RectPx{0, 655, 500, 728}));
@@ -686,7 +776,8 @@ TEST(Launching, ArgumentsAndVerbsPerWindow) {
     EXPECT_EQ(shell.calls[4].show, kShowNormal);
     for (const char* runnable : {"C:\\app.exe", "x.BAT", "C:\\a b\\tool.Cmd", "C:\\Links\\Ed.lnk", "compmgmt.msc"})
         EXPECT_TRUE(OffersRunAsAdministrator(ButtonTag{runnable, ""})) << runnable;
-    for (const char* other : {"C:\\Docs\\a.txt", "C:\\Tools", "C:\\v1.2\\tools", "http://host/setup.exe", "notepad"})
+    for (const char* other : {"C:\\Docs\\a.txt", "C:\\Tools", "C:\\v1.2\\tools", "http://host/setup.exe", "notepad",
+                              "ftp:x/setup.exe"})
         EXPECT_FALSE(OffersRunAsAdministrator(ButtonTag{other, ""})) << other;
 }
 

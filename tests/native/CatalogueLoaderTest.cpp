@@ -120,17 +120,20 @@ TEST_F(LoaderTest, LineKindsFollowTheFileRulesWithoutTrimming) {
 }
 
 TEST_F(LoaderTest, QuotedValuesSplitOnlyWhenArgumentsFollow) {
+    pictures.withIcons = {"C:\\Program Files\\ed.exe"};
     Load("[T]\r\n"
          "Args=\"C:\\Program Files\\ed.exe\"   /r C:\\n.txt  \r\n"
          "Bare=\"C:\\Program Files\\ed.exe\"  \r\n"
-         "Prog=C:\\p.exe\r\n");
+         "Plain=C:\\Program Files\\ed.exe\r\n");
     EXPECT_EQ(dock.GetButtonTag(0, "Args0").target, "C:\\Program Files\\ed.exe");
     EXPECT_EQ(dock.GetButtonTag(0, "Args0").arguments, "/r C:\\n.txt");
-    EXPECT_EQ(dock.GetButtonImage(0, "Args0"), "no");
     EXPECT_EQ(dock.GetButtonTag(0, "Bare0").target, "\"C:\\Program Files\\ed.exe\"  ");
     EXPECT_EQ(dock.GetButtonTag(0, "Bare0").arguments, "");
-    // The entry with arguments is not counted, so the program is button 2.
-    EXPECT_THAT(pictures.calls, ElementsAre("\"C:\\Program Files\\ed.exe\"  ", "C:\\p.exe"));
+    // Arguments leave the picture to the target, as if there were none.
+    EXPECT_EQ(dock.GetButtonImage(0, "Args0"), "i_C:\\Program Files\\ed.exe");
+    EXPECT_EQ(dock.GetButtonImage(0, "Args0"), dock.GetButtonImage(0, "Plain0"));
+    EXPECT_THAT(pictures.calls, ElementsAre("C:\\Program Files\\ed.exe", "\"C:\\Program Files\\ed.exe\"  ",
+                                            "C:\\Program Files\\ed.exe"));
 }
 
 TEST_F(LoaderTest, APicturesKeyDoesNotDependOnTheLinesAboveIt) {

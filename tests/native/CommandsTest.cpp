@@ -195,19 +195,20 @@ protected:
     MainMenu menu{w.app, presenter, images, editing, arrangement, floatingBar, windows};
 };
 
-TEST_F(CommandsTest, TheMenuHoldsItsFourteenItemsThenTheGroupThatArrangesTheBar) {
+TEST_F(CommandsTest, TheMenuEndsWithExitAfterTheGroupThatArrangesTheBar) {
     PMenu& m = Popup();
     ASSERT_EQ(m.ItemCount(), 20);
-    EXPECT_EQ(m.ItemIndex("Exit"), 14);
+    EXPECT_EQ(m.ItemIndex("Exit"), 20);
     EXPECT_EQ(m.ItemIndex("AddSection"), 5);
     EXPECT_EQ(m.ItemIndex("sep2"), 7);
-    EXPECT_EQ(m.ItemIndex("sep1"), 13);
+    EXPECT_EQ(m.ItemIndex("sep1"), 19);
     EXPECT_EQ(m.ItemIndex(""), 0);  // headers are never found by key
-    for (int32_t p = 1; p <= 20; ++p) EXPECT_EQ(m.Item(p).header, p == 1 || p == 4 || p == 10 || p == 15) << p;
+    for (int32_t p = 1; p <= 20; ++p) EXPECT_EQ(m.Item(p).header, p == 1 || p == 4 || p == 10 || p == 16) << p;
     EXPECT_EQ(m.Item(4).caption, "Sections");
-    EXPECT_EQ(m.Item(11).caption, "About ...");
+    EXPECT_EQ(m.Item(16).caption, "General");
+    EXPECT_EQ(m.Item(17).caption, "About ...");
     EXPECT_EQ(m.Item(5).image, 0);
-    EXPECT_EQ(m.Item(14).image, 6);
+    EXPECT_EQ(m.Item(20).image, 6);
     EXPECT_EQ(m.Item(2).image, -1);
     EXPECT_FALSE(m.Item(2).checked);  // AutoHideOn was false
     EXPECT_TRUE(m.Item(3).checked);
@@ -219,9 +220,9 @@ TEST_F(CommandsTest, TheMenuHoldsItsFourteenItemsThenTheGroupThatArrangesTheBar)
                               "Run as administrator", "Rename Section\u2026"};
     const char* keys[] = {"", "Rename", "Properties", "OpenLocation", "RunAsAdmin", "RenameSection"};
     for (int32_t i = 0; i < 6; ++i) {
-        EXPECT_EQ(m.Item(15 + i).caption, captions[i]);
-        EXPECT_EQ(m.Item(15 + i).key, keys[i]);
-        EXPECT_EQ(m.Item(15 + i).image, i == 0 ? -1 : 6 + i);
+        EXPECT_EQ(m.Item(10 + i).caption, captions[i]);
+        EXPECT_EQ(m.Item(10 + i).key, keys[i]);
+        EXPECT_EQ(m.Item(10 + i).image, i == 0 ? -1 : 6 + i);
     }
 }
 
@@ -301,17 +302,20 @@ TEST_F(CommandsTest, RightClicksSwitchTheItemsOfWhatIsUnderTheMouse) {
     Sections({"A", "B", "C"});
     Program(2, "Calc", "no", "C:\\calc.exe");
     Program(2, "Web", "no", "http://example.com/");
+    Program(2, "Mail", "no", "mailto:someone@example.com");
     // Enabled: add, delete, rename, properties, open location, run as administrator, rename section.
     auto enabled = [&] {
         std::string out;
-        for (size_t i : {7, 8, 15, 16, 17, 18, 19}) out += presenter.shown.back()[i].enabled ? '1' : '0';
+        for (size_t i : {7, 8, 10, 11, 12, 13, 14}) out += presenter.shown.back()[i].enabled ? '1' : '0';
         return out;
     };
     menu.ToolbarRightClick(2, "Calc2", 0x55, 10, 10);
     EXPECT_EQ(s.PopupToolbarIndex, 2);
     EXPECT_EQ(enabled(), "1111110");
-    menu.ToolbarRightClick(2, "Web2", 0x55, 10, 10);  // an address: no folder, no program to elevate
-    EXPECT_EQ(enabled(), "1111000");
+    for (const char* address : {"Web2", "Mail2"}) {  // no folder, no program to elevate
+        menu.ToolbarRightClick(2, address, 0x55, 10, 10);
+        EXPECT_EQ(enabled(), "1111000") << address;
+    }
     menu.ToolbarRightClick(2, "", 0x55, 10, 10);  // no program under the mouse
     EXPECT_EQ(enabled(), "1000000");
     menu.TabStripRightClick(0x66, 10, 10, 2);
@@ -599,7 +603,7 @@ TEST_F(CommandsTest, DroppedProgramsLandInTheirOrderWhereTheyFellAndTakenNamesAr
     Program(0, "One");
     Program(0, "Two");
     w.files.files[kCatalogue] = "[Tools]\r\nOne=C:\\1.exe\r\nTwo=C:\\2.exe\r\n";
-    pictures.withIcons = {"C:\\calc.exe"};
+    pictures.withIcons = {"C:\\calc.exe", "C:\\ed.exe"};
     AddPrograms(editing, 0, 1,
                 {{"Calc", "C:\\calc.exe", ""}, {"two", "C:\\x.exe", ""}, {"Docs", "D:\\Docs", ""},
                  {"Ed", "C:\\ed.exe", "-n"}, {"calc", "C:\\again.exe", ""}});
@@ -608,7 +612,7 @@ TEST_F(CommandsTest, DroppedProgramsLandInTheirOrderWhereTheyFellAndTakenNamesAr
     EXPECT_THAT(Keys(0), ElementsAre("One0", "Calc0", "Docs0", "Ed0", "Two0"));
     EXPECT_EQ(docked.GetButtonImage(0, "Calc0"), "i_C:\\calc.exe");
     EXPECT_EQ(docked.GetButtonImage(0, "Docs0"), "folder");
-    EXPECT_EQ(docked.GetButtonImage(0, "Ed0"), "no");  // as the loader shows an entry with arguments
+    EXPECT_EQ(docked.GetButtonImage(0, "Ed0"), "i_C:\\ed.exe");  // its target's, arguments or not
     EXPECT_EQ(docked.GetButtonTag(0, "Ed0").arguments, "-n");
     EXPECT_EQ(Catalogue(), "[Tools]\r\nOne=C:\\1.exe\r\nCalc=C:\\calc.exe\r\nDocs=D:\\Docs\r\n"
                            "Ed=\"C:\\ed.exe\" -n\r\nTwo=C:\\2.exe\r\n");
@@ -660,7 +664,7 @@ TEST_F(CommandsTest, RenamesThroughTheMenuChangeOnlyThatKeyOrHeader) {
     Program(0, "Two");
     w.files.files[kCatalogue] = "[Tools]\r\nOne = C:\\1.exe\r\nTwo=C:\\2.exe\r\n[Games]\r\n";
     auto rename = [&](const char* key, std::optional<std::string> answer) {
-        presenter.choices = {16};  // "Rename…"
+        presenter.choices = {11};  // "Rename…"
         input.answers = {std::move(answer)};
         menu.ToolbarRightClick(0, key, 0x55, 0, 0);
     };
@@ -680,7 +684,7 @@ TEST_F(CommandsTest, RenamesThroughTheMenuChangeOnlyThatKeyOrHeader) {
     EXPECT_EQ(w.files.saves, 2);
 
     auto renameSection = [&](int32_t tab, const char* answer) {
-        presenter.choices = {20};  // "Rename Section…"
+        presenter.choices = {15};  // "Rename Section…"
         input.answers = {answer};
         menu.TabStripRightClick(0x66, 0, 0, tab);
     };
@@ -700,8 +704,9 @@ TEST_F(CommandsTest, PropertiesOpenAndStartWhatTheButtonHolds) {
     Program(0, "Ed", "i_1_1", "C:\\ed.exe");
     Program(0, "Two");
     w.files.files[kCatalogue] = "[Tools]\r\nEd=C:\\ed.exe\r\nTwo=C:\\2.exe\r\n";
+    pictures.withIcons = {"C:\\Program Files\\ed.exe"};
     auto properties = [&] {
-        presenter.choices = {17};  // "Properties…"
+        presenter.choices = {12};  // "Properties…"
         menu.ToolbarRightClick(0, "Ed0", 0x55, 0, 0);
     };
     // A name taken shows the dialog again with what was typed.
@@ -717,17 +722,17 @@ TEST_F(CommandsTest, PropertiesOpenAndStartWhatTheButtonHolds) {
     const ButtonTag tag = docked.GetButtonTag(0, "Editor0");
     EXPECT_EQ(tag.target, "C:\\Program Files\\ed.exe");  // the quotes typed around it go
     EXPECT_EQ(tag.arguments, "-n");
-    EXPECT_EQ(docked.GetButtonImage(0, "Editor0"), "no");
+    EXPECT_EQ(docked.GetButtonImage(0, "Editor0"), "i_C:\\Program Files\\ed.exe");
     EXPECT_EQ(Catalogue(), "[Tools]\r\nEditor=\"C:\\Program Files\\ed.exe\" -n\r\nTwo=C:\\2.exe\r\n");
     EXPECT_EQ(w.files.saves, 1);
     this->properties.answers = {std::nullopt};
-    presenter.choices = {17};
+    presenter.choices = {12};
     menu.ToolbarRightClick(0, "Editor0", 0x55, 0, 0);
     EXPECT_EQ(w.files.saves, 1);
 
-    presenter.choices = {18};  // "Open file location"
+    presenter.choices = {13};  // "Open file location"
     menu.ToolbarRightClick(0, "Editor0", 0x55, 0, 0);
-    presenter.choices = {19};  // "Run as administrator"
+    presenter.choices = {14};  // "Run as administrator"
     menu.ToolbarRightClick(0, "Editor0", 0x55, 0, 0);
     EXPECT_THAT(launcher.calls, ElementsAre("open|explorer.exe|/select,\"C:\\Program Files\\ed.exe\"",
                                             "runas|C:\\Program Files\\ed.exe|-n"));
@@ -744,7 +749,7 @@ TEST_F(CommandsTest, AFailingCommandIsReportedWithoutContext) {
 
 TEST_F(CommandsTest, ExitShutsDownThroughTheMenu) {
     w.host.forms.emplace_back("f_Float", w.host.log);
-    presenter.choices = {14};
+    presenter.choices = {20};  // "Exit"
     menu.TabStripRightClick(1, 0, 0);
     EXPECT_TRUE(s.Quitting);
     EXPECT_THAT(w.host.log, ::testing::Contains("unload:f_Float"));

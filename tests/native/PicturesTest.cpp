@@ -6,6 +6,7 @@
 
 #include "Fakes.h"
 #include "base/BarModel.h"
+#include "base/Shortcuts.h"
 #include "icons/ButtonPictures.h"
 #include "icons/IconCache.h"
 #include "icons/OpenedTargets.h"
@@ -16,6 +17,8 @@ namespace lark::test {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::FieldsAre;
+using ::testing::Optional;
 
 // Files with icons, by path; the pictures asked for, by key.
 class FakeIconSource : public IIconSource {
@@ -56,16 +59,59 @@ protected:
     PictureRequests requests{source};
 };
 
-TEST_F(PictureRuleTest, WebAddressesTakeTheCachedHtmPictureOrEndWithNo) {
-    EXPECT_EQ(Choose("http://example.com/a.aspx").key, "no");
-    EXPECT_THAT(source.extracted, ElementsAre("http://example.com/a.aspx"));
-    state.IconKeys = {"", "HTM"};
-    const ImageChoice cached = Choose("HtTp://example.com/");
-    EXPECT_EQ(cached.key, "HTM");
-    EXPECT_FALSE(cached.extracted);
-    // A secure address is a path to the rule: its type is after the last ".".
-    EXPECT_EQ(ButtonPictures::TargetType("https://example.com/page.html"), "HTML");
-    EXPECT_EQ(Choose("https://example.com/").key, "no");
+TEST_F(PictureRuleTest, AddressesOfAnySchemeAndInternetShortcutsAskForTheirPictures) {
+    // The key chosen, and with HTM and URL in the cache.
+    struct Row {
+        const char* target;
+        const char* key;
+        const char* cached;
+    };
+    const Row rows[] = {{"http://example.com/a.aspx", "i_http:", "HTM"},
+                        {"https://example.com/page.html", "i_https:", "HTM"},
+                        {"HTTPS://EXAMPLE.COM/", "i_https:", "HTM"},
+                        {"ftp://host/notes.txt", "i_ftp:", "HTM"},
+                        {"mailto:someone@example.com", "i_mailto:", "HTM"},
+                        {"D:\\Links\\Site.url", "i_D:\\Links\\Site.url", "URL"},
+                        {"C:\\app.exe", "i_C:\\app.exe", "i_C:\\app.exe"},
+                        {"C:", "folder", "folder"}};
+    for (const Row& r : rows) {
+        state.IconKeys = {""};
+        const ImageChoice choice = rule.ChooseButtonImage(r.target);
+        EXPECT_EQ(choice.key, r.key) << r.target;
+        EXPECT_EQ(choice.extracted, choice.key != "folder") << r.target;
+        state.IconKeys = {"", "HTM", "URL"};
+        EXPECT_EQ(rule.ChooseButtonImage(r.target).key, r.cached) << r.target;
+    }
+    // Each address asks for its scheme's picture, once for all of them.
+    state.IconKeys = {""};
+    source.icons["https://example.com/"] = {0x100, 0x200};
+    EXPECT_EQ(Choose("https://example.com/").key, "i_https:");
+    EXPECT_EQ(source.requested.at("i_https:"), "https://example.com/");
+    // What gives no picture at all still ends with "no".
+    EXPECT_EQ(Choose("C:\\missing.url").key, "no");
+}
+
+TEST(TargetPictures, SchemesAndThePicturesShortcutsAndTheRegistryName) {
+    EXPECT_EQ(UrlScheme("https://example.com/"), "https");
+    EXPECT_EQ(UrlScheme("mailto:someone@example.com"), "mailto");
+    EXPECT_EQ(UrlScheme("ms-settings:display"), "ms-settings");
+    EXPECT_EQ(UrlScheme("svn+ssh://host/repo"), "svn+ssh");
+    for (const char* path : {"C:\\x.exe", "c:/x", "\\\\server\\share", "notes.txt", "1a:x", ":x", "C:", ""})
+        EXPECT_EQ(UrlScheme(path), std::nullopt) << path;
+
+    EXPECT_THAT(ParseIconLocation("\"C:\\Program Files\\App\\app.exe\",-101"),
+                FieldsAre("C:\\Program Files\\App\\app.exe", -101));
+    EXPECT_THAT(ParseIconLocation(" %SystemRoot%\\system32\\url.dll , 5 "), FieldsAre("%SystemRoot%\\system32\\url.dll", 5));
+    EXPECT_THAT(ParseIconLocation("C:\\a,b\\icon.ico"), FieldsAre("C:\\a,b\\icon.ico", 0));
+    EXPECT_THAT(ParseIconLocation("\"C:\\a,1\\x.ico\""), FieldsAre("C:\\a,1\\x.ico", 0));
+
+    FakeCodePage ansi;
+    const std::string shortcut = "[InternetShortcut]\r\nURL=http://a/\r\n";
+    EXPECT_THAT(InternetShortcutIcon(shortcut + "IconFile=C:\\x.ico\r\nIconIndex=3\r\n", ansi),
+                Optional(FieldsAre("C:\\x.ico", 3)));
+    EXPECT_THAT(InternetShortcutIcon(shortcut + "IconFile = C:\\x.ico\r\n", ansi), Optional(FieldsAre("C:\\x.ico", 0)));
+    EXPECT_EQ(InternetShortcutIcon(shortcut + "IconIndex=3\r\n", ansi), std::nullopt);
+    EXPECT_EQ(InternetShortcutIcon("[Other]\r\nIconFile=C:\\x.ico\r\n", ansi), std::nullopt);
 }
 
 TEST_F(PictureRuleTest, PathsWithoutATypeGetTheFolderPicture) {

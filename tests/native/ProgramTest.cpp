@@ -207,7 +207,7 @@ TEST_F(ShutdownTest, WithdrawsTheAppBarThenUnloadsThenSaves) {
     EXPECT_THAT(w.host.log,
                 ElementsAre("appbar:12", "appbar:1", "unload:f_Util", "unload:f_Dock", "unload:f_Float",
                             "save:INI_Path", "save:Size", "save:Position", "save:Top", "save:Left", "save:Width",
-                            "save:Autohide", "save:Hotkey", "save:Theme"));
+                            "save:Height", "save:Autohide", "save:Hotkey", "save:Theme"));
     EXPECT_EQ(w.appBar.sent[0].data.lParam, 0);
     EXPECT_TRUE(s.Quitting);
     EXPECT_FALSE(s.CatalogueIni);

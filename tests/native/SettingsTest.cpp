@@ -65,11 +65,12 @@ TEST_F(SettingsTest, AFreshUserGetsTheDefaults) {
     EXPECT_EQ(state.FloatTop, 768 * 15 / 2);
     EXPECT_EQ(state.FloatLeft, 1024 * 15 / 2);
     EXPECT_EQ(state.FloatWidth, 7500);
+    EXPECT_EQ(state.FloatHeight, 0);  // one row
     EXPECT_EQ(state.BarPosition, 5);
     EXPECT_FALSE(state.AutoHideOn);
     EXPECT_EQ(state.Hotkey, (KeyChord{kModWin | kModAlt, 'L'}));
     EXPECT_EQ(state.Theme, ColourSetting::System);
-    EXPECT_EQ(store.reads, (std::vector<std::string>{"INI_Path", "Size", "Top", "Left", "Width", "Position",
+    EXPECT_EQ(store.reads, (std::vector<std::string>{"INI_Path", "Size", "Top", "Left", "Width", "Height", "Position",
                                                      "Autohide", "Hotkey", "Theme"}));
 }
 
@@ -87,6 +88,7 @@ TEST_F(SettingsTest, StoredValuesAreConverted) {
     store.Set("Top", "1200.5");
     store.Set("Left", "-300");
     store.Set("Width", "9000");
+    store.Set("Height", "1430");
     store.Set("Position", "2");
     store.Set("Autohide", "1");
     store.Set("Hotkey", " ctrl + SHIFT+f12 ");
@@ -98,6 +100,7 @@ TEST_F(SettingsTest, StoredValuesAreConverted) {
     EXPECT_EQ(state.FloatTop, 1200);
     EXPECT_EQ(state.FloatLeft, -300);
     EXPECT_EQ(state.FloatWidth, 9000);
+    EXPECT_EQ(state.FloatHeight, 1430);
     EXPECT_EQ(state.BarPosition, 2);
     EXPECT_TRUE(state.AutoHideOn);
     EXPECT_EQ(state.Hotkey, (KeyChord{kModCtrl | kModShift, 0x7B}));
@@ -114,10 +117,13 @@ TEST_F(SettingsTest, AnUnreadableValueKeepsOnlyItsFieldUnchanged) {
     store.Set("Autohide", "True");
     store.Set("Position", "7");  // out of the known codes, kept as it is
     store.Set("Hotkey", "Hyper+L");
+    store.Set("Height", "tall");
+    state.FloatHeight = 1100;
     state.Theme = ColourSetting::Dark;
     store.Set("Theme", "sepia");  // a later copy's choice: this one follows Windows
     LoadSettings(state, store);
     EXPECT_EQ(state.Theme, ColourSetting::System);
+    EXPECT_EQ(state.FloatHeight, 1100);
     EXPECT_EQ(state.FloatTop, 0);
     EXPECT_EQ(state.IconSize, 1);
     EXPECT_EQ(state.FloatLeft, 7680);
@@ -139,6 +145,10 @@ TEST_F(SettingsTest, AnUnreadableValueKeepsOnlyItsFieldUnchanged) {
         LoadSettings(state, store);
         EXPECT_EQ(state.Hotkey, (KeyChord{kModCtrl, 'Q'})) << never;
     }
+    // A height below nothing is the height of one row.
+    store.Set("Height", "-40");
+    LoadSettings(state, store);
+    EXPECT_EQ(state.FloatHeight, 0);
 }
 
 TEST(KeyChordText, EveryChordTheControlCanMakeRoundTrips) {
@@ -177,12 +187,14 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInItsOrderAndForm) {
     state.FloatTop = 450;
     state.FloatLeft = -15;
     state.FloatWidth = 7500;
+    state.FloatHeight = 1425;
     state.AutoHideOn = true;
     state.Hotkey = KeyChord{kModCtrl | kModAlt, ' '};
     state.Theme = ColourSetting::Light;
     SaveSettings(state, store);
     EXPECT_EQ(store.writes, (std::vector<std::string>{"INI_Path", "Size", "Position", "Top", "Left", "Width",
-                                                      "Autohide", "Hotkey", "Theme"}));
+                                                      "Height", "Autohide", "Hotkey", "Theme"}));
+    EXPECT_EQ(store.Get("Height"), "1425");
     EXPECT_EQ(store.Get("Hotkey"), "Ctrl+Alt+Space");
     EXPECT_EQ(store.Get("Theme"), "light");
     EXPECT_EQ(store.Get("Size"), "0");
@@ -196,6 +208,7 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInItsOrderAndForm) {
     EXPECT_EQ(reread.CataloguePath, state.CataloguePath);
     EXPECT_EQ(reread.IconSize, 0);
     EXPECT_EQ(reread.FloatLeft, -15);
+    EXPECT_EQ(reread.FloatHeight, 1425);
     EXPECT_TRUE(reread.AutoHideOn);
     EXPECT_EQ(reread.Hotkey, state.Hotkey);
     EXPECT_EQ(reread.Theme, ColourSetting::Light);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,9 @@ struct Recorder : IBarContentEvents {
     void OnToolbarMouseUp(int32_t index, const MouseArgs& a) override {
         log.push_back(Mouse(("tbup " + std::to_string(index)).c_str(), a));
         if (onToolbarUp) onToolbarUp(index);
+    }
+    void OnChevron(int32_t index, const RECT& r) override {
+        log.push_back("chevron " + std::to_string(index) + " " + std::to_string(r.right - r.left));
     }
     Log log;
     std::function<void(int32_t)> onToolbarUp;
@@ -476,6 +480,74 @@ TEST_F(BarContentTest, ToolbarsSitOnTheTabPageAboveTheStrip) {
     const RECT moved = WindowRectIn(content_->TabStripHandle());
     EXPECT_EQ(moved.right - moved.left, 200);
     EXPECT_EQ(moved.bottom - moved.top, 60);
+}
+
+TEST_F(BarContentTest, ButtonsThatDoNotFitWaitBehindTheChevronOrWrapIntoRows) {
+    content_->BindImageList(0, ImageListSize::Small);
+    for (int i = 0; i < 30; ++i) content_->AddButton(0, "b" + std::to_string(i), "app");
+    content_->Layout();
+    Toolbar& toolbar = content_->ToolbarAt(0);
+    HWND bar = toolbar.Handle();
+    auto hidden = [&](int position) {
+        return (SendMessageW(bar, TB_GETSTATE, static_cast<WPARAM>(NativeButton(0, position).idCommand), 0) &
+                TBSTATE_HIDDEN) != 0;
+    };
+    auto shown = [&] {
+        std::vector<int> out;
+        for (int i = 0; i < 30; ++i)
+            if (!hidden(i)) out.push_back(i);
+        return out;
+    };
+    // One row: as many as fit beside the chevron, the rest behind it.
+    const std::optional<RECT> chevron = toolbar.ChevronRect();
+    ASSERT_TRUE(chevron.has_value());
+    const std::vector<int> row = shown();
+    ASSERT_GE(row.size(), 15u);
+    ASSERT_LT(row.size(), 30u);
+    EXPECT_EQ(row.front(), 0);
+    EXPECT_EQ(row.back(), static_cast<int>(row.size()) - 1);
+    EXPECT_LE(ButtonRect(0, row.back()).right, chevron->left);
+    EXPECT_GT(ButtonRect(0, row.back()).right + 23, chevron->left);  // no room left for another
+    EXPECT_EQ(ButtonRect(0, row.back()).top, chevron->top);
+    EXPECT_EQ(toolbar.HiddenKeys().front(), "b" + std::to_string(row.size()));
+    EXPECT_EQ(toolbar.HiddenKeys().size(), 30 - row.size());
+    // On the chevron a drop goes to the end, and a press opens its menu.
+    EXPECT_EQ(toolbar.DropPositionAt(chevron->left + 2, chevron->top + 2), 30);
+    SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, At(*chevron));
+    EXPECT_EQ(events_.log, Log({"chevron 0 14"}));
+
+    // The keyboard brings the last one into view; the first goes behind.
+    toolbar.ShowButton(29);
+    EXPECT_FALSE(hidden(29));
+    EXPECT_TRUE(hidden(0));
+    EXPECT_EQ(shown().size(), row.size());
+    toolbar.ShowButton(0);
+    EXPECT_EQ(shown(), row);
+
+    // Two rows hold them all: the second starts below the first at once.
+    content_->SetRows(2);
+    EXPECT_EQ(shown().size(), 30u);
+    EXPECT_FALSE(toolbar.ChevronRect().has_value());
+    const int perRow = toolbar.Rows().perRow;
+    ASSERT_TRUE(perRow == static_cast<int>(row.size()) || perRow == static_cast<int>(row.size()) + 1);
+    EXPECT_EQ(ButtonRect(0, perRow).left, ButtonRect(0, 0).left);
+    EXPECT_EQ(ButtonRect(0, perRow).top, ButtonRect(0, 0).bottom);
+    EXPECT_EQ(WindowRectIn(bar).bottom - WindowRectIn(bar).top, toolbar.HeightPx());
+    EXPECT_EQ(toolbar.HeightPx(), 2 * 22 + 4);
+    // A drop in the second row lands among its buttons.
+    const RECT second = ButtonRect(0, perRow + 1);
+    EXPECT_EQ(toolbar.DropPositionAt(second.left + 2, second.top + 2), perRow + 1);
+    EXPECT_EQ(toolbar.DropPositionAt(second.right - 2, second.bottom + 9), perRow + 2);
+
+    // Back to one row; removing buttons until they fit takes the chevron away.
+    content_->SetRows(1);
+    EXPECT_EQ(shown(), row);
+    for (int i = 29; i >= perRow; --i) content_->RemoveButton(0, "b" + std::to_string(i));
+    EXPECT_FALSE(toolbar.ChevronRect().has_value());
+    EXPECT_FALSE(hidden(perRow - 1));
+    content_->AddButton(0, "late", "app");  // on screen, hidden from the start
+    EXPECT_TRUE(toolbar.ChevronRect().has_value());
+    EXPECT_EQ(toolbar.HiddenKeys().back(), "late");
 }
 
 TEST(KeyedImageListTest, KeysAddReplaceAndClear) {

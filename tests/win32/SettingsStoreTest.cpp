@@ -125,6 +125,7 @@ TEST_F(SettingsStoreTest, SaveThenLoadRoundTripsEverySetting) {
     saved.FloatTop = -120;
     saved.FloatLeft = 4500;
     saved.FloatWidth = 9000;
+    saved.FloatHeight = 1425;
     saved.BarPosition = 2;
     saved.AutoHideOn = true;
     saved.Hotkey = KeyChord{kModWin | kModShift, 0xBA};
@@ -136,7 +137,7 @@ TEST_F(SettingsStoreTest, SaveThenLoadRoundTripsEverySetting) {
     const std::map<std::wstring, std::wstring> expected = {
         {L"INI_Path", L"D:\\Bar\\Caf\u00E9.ini"}, {L"Size", L"0"},      {L"Position", L"2"},
         {L"Top", L"-120"},                         {L"Left", L"4500"}, {L"Width", L"9000"},
-        {L"Autohide", L"True"},                    {L"Hotkey", L"Win+Shift+;"},
+        {L"Height", L"1425"},                      {L"Autohide", L"True"}, {L"Hotkey", L"Win+Shift+;"},
         {L"Theme", L"dark"}};
     ASSERT_EQ(raw.size(), expected.size());
     for (const auto& [name, text] : expected) {
@@ -155,6 +156,7 @@ TEST_F(SettingsStoreTest, SaveThenLoadRoundTripsEverySetting) {
     EXPECT_EQ(loaded.FloatTop, -120);
     EXPECT_EQ(loaded.FloatLeft, 4500);
     EXPECT_EQ(loaded.FloatWidth, 9000);
+    EXPECT_EQ(loaded.FloatHeight, 1425);
     EXPECT_EQ(loaded.BarPosition, 2);
     EXPECT_TRUE(loaded.AutoHideOn);
     EXPECT_EQ(loaded.Hotkey, saved.Hotkey);

@@ -318,8 +318,9 @@ MainMenu& Host::Menu() {
                 return Util().MenuImages(sizePx, CurrentColours().Dark());
             },
             TwipScale{s.TwipsPerPixelX, s.TwipsPerPixelY});
-        const KeyedImageList& pictures = s.IconSize == 0 ? Util().imlToolbarIcons : Util().imgSmall;
-        properties_ = std::make_unique<PropertiesDialog>(pictures);
+        properties_ = std::make_unique<PropertiesDialog>([this]() -> const KeyedImageList& {
+            return app().state.IconSize == 0 ? Util().imlToolbarIcons : Util().imgSmall;
+        });
         editing_ = std::make_unique<EditingContext>(EditingContext{s, s.Bar, inputBox_, fileDialog_,
                                                                    app().platform.Boxes, app().platform.Files,
                                                                    Util(), Pictures(), *properties_, Launcher()});
@@ -336,6 +337,22 @@ void Host::ToolbarRightClick(int32_t toolbarIndex, const std::string& buttonKey,
 
 void Host::TabStripRightClick(HWND control, double x, double y, int32_t tab) {
     Menu().TabStripRightClick(reinterpret_cast<uintptr_t>(control), x, y, tab);
+}
+
+OverflowChoice Host::ShowOverflowMenu(const std::vector<OverflowEntry>& entries, HWND owner, const RECT& chevron) {
+    Menu();
+    // Menus show small pictures, whatever the bar's size.
+    const KeyedImageList& pictures = Util().imgSmall;
+    std::vector<MenuItem> items;
+    items.reserve(entries.size());
+    for (const OverflowEntry& entry : entries) {
+        MenuItem item;
+        item.caption = entry.name;
+        item.image = pictures.IndexOf(entry.picture);
+        items.push_back(std::move(item));
+    }
+    const MenuPresenter::ListChoice choice = presenter_->PopupList(items, pictures, owner, chevron);
+    return OverflowChoice{choice.item - 1, choice.context && choice.item > 0};
 }
 
 template <class Edit>
@@ -388,6 +405,7 @@ void Host::ShowOptionsModal() {
         const std::string path = app().state.CatalogueIni ? app().state.CatalogueIni->INIPath() : std::string();
         ReloadCatalogue(path);
     };
+    actions.iconSizeChanged = [this] { IconSizeChanged(); };
     actions.busy = [this](bool on) {
         if (on) {
             app().platform.MousePointer.SetBusy();
@@ -397,6 +415,16 @@ void Host::ShowOptionsModal() {
     };
     actions.useColours = [this] { UseColours(); };
     options_.ShowModal(app().state, actions, Keys());
+}
+
+void Host::IconSizeChanged() {
+    AppState& s = app().state;
+    // Both lists hold every picture at the DPI's sizes: the toolbars take
+    // the other list, then the windows their heights.
+    if (s.IconSize == 0 || s.IconSize == 1)
+        s.Bar.ChooseImageSize(s.IconSize == 0 ? ImageListSize::Large : ImageListSize::Small);
+    if (float_ && float_->Loaded()) float_->IconSizeChanged();
+    Arrangement().IconSizeChanged();
 }
 
 // The docked window is made when the bar first docks, not before.

@@ -108,6 +108,8 @@ private:
     void ToolbarRightClick(int32_t toolbarIndex, const std::string& buttonKey, HWND control, double x,
                            double y) override;
     void TabStripRightClick(HWND control, double x, double y, int32_t tab) override;
+    OverflowChoice ShowOverflowMenu(const std::vector<OverflowEntry>& entries, HWND owner,
+                                    const RECT& chevron) override;
     void DropPrograms(int32_t toolbarIndex, int32_t position, const DroppedItems& items) override;
     void MoveProgram(int32_t fromToolbar, const std::string& key, int32_t toToolbar, int32_t position) override;
     ButtonPictures& Pictures();
@@ -129,6 +131,8 @@ private:
     // The modeless edge message's keys (Enter, Escape, Tab).
     bool EdgeMessageKeys(const MSG& msg);
     void ShowOptionsModal() override;
+    // The Options chose the other picture size: both windows show it now.
+    void IconSizeChanged();
     // While a load or an import runs the bar windows take no input: a
     // click, a key or the menu would run inside it.
     void HoldBarInput();

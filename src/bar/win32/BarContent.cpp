@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "base/RuntimeError.h"
 #include "base/win32/KeyedImageList.h"
 
@@ -121,6 +123,13 @@ void BarContent::Layout() {
     for (auto& entry : toolbars_) PlaceOnTabPage(*entry.second);
 }
 
+void BarContent::SetRows(int32_t rows) {
+    rows = std::max(rows, 1);
+    if (rows == rows_) return;
+    rows_ = rows;
+    Layout();
+}
+
 void BarContent::SetDpi(UINT dpi) {
     tabs_.SetDpi(dpi);
     for (auto& entry : toolbars_) Guard([&] { entry.second->SetDpi(dpi); });
@@ -189,7 +198,7 @@ void BarContent::AddToolbar(int32_t index) {
 
 void BarContent::PlaceOnTabPage(Toolbar& toolbar) const {
     const RECT page = tabs_.ClientRectPx();
-    toolbar.Place(page.left, page.top, page.right - page.left);
+    toolbar.Place(page.left, page.top, page.right - page.left, rows_);
 }
 
 }  // namespace lark::win

@@ -63,8 +63,11 @@ public:
     void MoveButton(int32_t index, const std::string& key, int32_t position) override;
 
     // The tab strip fills the parent's client area; every toolbar sits at
-    // the top left of the tab page, as wide as the page, at its own height.
+    // the top left of the tab page, as wide as the page, with room for the
+    // rows the window gives it.
     void Layout();
+    void SetRows(int32_t rows);
+    int32_t Rows() const { return rows_; }
 
     // The parent window is now at this DPI: the tab strip's font and the
     // toolbars' metrics follow, then the layout.
@@ -97,6 +100,7 @@ private:
     IBarContentEvents& events_;
     TabControl tabs_;
     std::map<int32_t, std::unique_ptr<Toolbar>> toolbars_;
+    int32_t rows_ = 1;
 };
 
 }  // namespace lark::win

@@ -129,6 +129,38 @@ void BarForm::OnButtonDropDown(int32_t toolbarIndex, const std::string& key, con
     });
 }
 
+void BarForm::OnChevron(int32_t toolbarIndex, const RECT& chevron) {
+    Toolbar& toolbar = content_->ToolbarAt(toolbarIndex);
+    HWND control = toolbar.Handle();
+    std::vector<std::string> keys;
+    std::vector<OverflowEntry> entries;
+    for (const std::string& key : toolbar.HiddenKeys()) {
+        if (const BarButton* button = app_.state.Bar.Button(toolbarIndex, key)) {
+            keys.push_back(key);
+            entries.push_back(OverflowEntry{button->name, button->picture});
+        }
+    }
+    toolbar.SetChevronPressed(true);
+    const OverflowChoice choice = host_.ShowOverflowMenu(entries, Handle(), chevron);
+    // The menu's loop may have changed the bar (a reload): the toolbar is
+    // looked for again, and a chosen key the bar no longer holds opens
+    // nothing.
+    if (!content_->HasToolbar(toolbarIndex) || content_->ToolbarHandle(toolbarIndex) != control) return;
+    content_->ToolbarAt(toolbarIndex).SetChevronPressed(false);
+    if (choice.index < 0 || static_cast<size_t>(choice.index) >= keys.size()) return;
+    const std::string key = keys[static_cast<size_t>(choice.index)];
+    if (!choice.context) {
+        OnButtonClick(toolbarIndex, key);
+        return;
+    }
+    // That program's menu, where the mouse is.
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ScreenToClient(control, &cursor);
+    host_.ToolbarRightClick(toolbarIndex, key, control, app_.state.TwipsPerPixelX.Twips(cursor.x),
+                            app_.state.TwipsPerPixelY.Twips(cursor.y));
+}
+
 BarForm::DropPlace BarForm::PlaceAt(POINT screen) const {
     DropPlace place = PlaceOnBarAt(screen);
     // A toolbar of no section (an empty bar's) takes nothing, nor one of a

@@ -19,6 +19,16 @@ namespace lark::win {
 
 class KeyedImageList;
 
+// The chevron's menu: the buttons a toolbar cannot show, in their order.
+struct OverflowEntry {
+    std::string name;
+    std::string picture;  // its key in the image lists
+};
+struct OverflowChoice {
+    int32_t index = -1;    // the entry chosen, -1 for none
+    bool context = false;  // right-clicked: that program's menu is wanted
+};
+
 // What the bar windows hand on to the rest of the program.
 class IBarHost {
 public:
@@ -46,6 +56,10 @@ public:
                                    double y) = 0;
     // tab: the tab under the mouse, 0 for none.
     virtual void TabStripRightClick(HWND control, double x, double y, int32_t tab) = 0;
+    // The chevron's menu below (or above) the chevron, a rectangle in
+    // screen pixels; modal.
+    virtual OverflowChoice ShowOverflowMenu(const std::vector<OverflowEntry>& entries, HWND owner,
+                                            const RECT& chevron) = 0;
     // Drops on a toolbar, before the button at a position (-1: at the end):
     // programs brought from outside, or a button of the bar moved there.
     virtual void DropPrograms(int32_t toolbarIndex, int32_t position, const DroppedItems& items) = 0;
@@ -111,6 +125,10 @@ protected:
     void CreateContent();
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void LayoutContent();
+    // Room for this many rows of buttons on the tab page.
+    void SetRows(int32_t rows) {
+        if (content_) content_->SetRows(rows);
+    }
 
     void OnTabSelected(int32_t position) override;
     void OnButtonClick(int32_t toolbarIndex, const std::string& key) override;
@@ -120,6 +138,7 @@ protected:
     void OnButtonDrag(int32_t toolbarIndex, const std::string& key) override;
     bool OpensAsMenu(const ButtonTag& tag) override;
     void OnButtonDropDown(int32_t toolbarIndex, const std::string& key, const RECT& screen) override;
+    void OnChevron(int32_t toolbarIndex, const RECT& chevron) override;
     // A drag over the window (the docked bar shows itself).
     virtual void OnDragOverBar() {}
 
@@ -163,6 +182,9 @@ private:
     bool OnChar(WPARAM unit);
     void SwitchSection(int step);
     void MoveButtonFocus(int step);
+    // The keyboard on the button at a position of the shown section, which
+    // comes into view when it did not fit.
+    void FocusButton(int32_t toolbarIndex, int position);
     void LaunchFocusedButton(bool elevated);
     // Down on a folder's button opens its menu; false for any other button.
     bool OpenFocusedFolderMenu();

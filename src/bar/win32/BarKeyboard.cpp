@@ -1,6 +1,7 @@
-// The keyboard on a bar window: Ctrl+Tab switches sections, Tab and the
-// arrows move over the buttons, Enter or Space opens one, and typed letters
-// find a program in any section.
+// The keyboard on a bar window: Ctrl+Tab switches sections, Tab, the arrows,
+// Home and End move over the buttons (one that does not fit comes into
+// view), Enter or Space opens one, and typed letters find a program in any
+// section.
 #include "bar/win32/BarForm.h"
 
 #include <commctrl.h>
@@ -50,6 +51,15 @@ bool BarForm::OnKeyDown(WPARAM key) {
             find_->Clear();
             MoveButtonFocus(-1);
             return true;
+        case VK_HOME:
+        case VK_END: {
+            find_->Clear();
+            const int32_t index = VisibleToolbar();
+            if (index < 0) return true;
+            const auto count = static_cast<int>(Content().ButtonKeys(index).size());
+            if (count > 0) FocusButton(index, key == VK_HOME ? 0 : count - 1);
+            return true;
+        }
         case VK_RETURN:
             LaunchFocusedButton(shift);
             return true;
@@ -111,8 +121,15 @@ void BarForm::MoveButtonFocus(int step) {
     if (count == 0) return;
     const auto hot = static_cast<int>(SendMessageW(toolbar, TB_GETHOTITEM, 0, 0));
     const int next = hot < 0 ? (step > 0 ? 0 : count - 1) : ((hot + step) % count + count) % count;
-    SetFocus(toolbar);
-    SendMessageW(toolbar, TB_SETHOTITEM, static_cast<WPARAM>(next), 0);
+    FocusButton(index, next);
+}
+
+void BarForm::FocusButton(int32_t toolbarIndex, int position) {
+    Toolbar& toolbar = Bar().ToolbarAt(toolbarIndex);
+    toolbar.ShowButton(static_cast<size_t>(position));
+    HWND control = toolbar.Handle();
+    SetFocus(control);
+    SendMessageW(control, TB_SETHOTITEM, static_cast<WPARAM>(position), 0);
 }
 
 void BarForm::LaunchFocusedButton(bool elevated) {
@@ -165,9 +182,7 @@ bool BarForm::OpenFocusedFolderMenu() {
 
 void BarForm::SelectButton(const FoundButton& found) {
     Guard([&] { Content().TabControl1().SelectTab(found.tab); });
-    HWND toolbar = Bar().ToolbarHandle(found.toolbarIndex);
-    SetFocus(toolbar);
-    SendMessageW(toolbar, TB_SETHOTITEM, static_cast<WPARAM>(found.button), 0);
+    FocusButton(found.toolbarIndex, found.button);
 }
 
 void BarForm::ShowFindText(const std::string& text, bool matched) {
@@ -177,12 +192,13 @@ void BarForm::ShowFindText(const std::string& text, bool matched) {
 
 void BarForm::PlaceFindBox() {
     if (!findBox_) return;
-    // The right end of the toolbar row, where the buttons seldom reach.
-    RECT page = Bar().Tabs().ClientRectPx();
-    const int32_t index = VisibleToolbar();
-    const int height = Bar().ToolbarAt(index >= 0 ? index : 0).HeightPx();
-    if (page.bottom > page.top + height) page.bottom = page.top + height;
-    findBox_->Place(page);
+    // The right end of the tab row, where the tabs seldom reach: the row of
+    // buttons reaches its end (the chevron, a program brought into view).
+    const RECT page = Bar().Tabs().ClientRectPx();
+    RECT strip{};
+    GetWindowRect(Bar().TabStripHandle(), &strip);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&strip), 2);
+    findBox_->Place(RECT{page.left, strip.top, page.right, page.top});
 }
 
 }  // namespace lark::win

@@ -16,11 +16,6 @@ namespace {
 constexpr DWORD kStyle = WS_CHILD | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
                          CCS_NODIVIDER | CCS_NOPARENTALIGN;
 constexpr int kDefaultPicturePx = 16;
-// At 96 DPI: room around a picture inside its button, as the control's own
-// default, and blank rows above and below the buttons.
-constexpr int kButtonPadX = 7;
-constexpr int kButtonPadY = 6;
-constexpr int kEdgePx = 2;
 
 }  // namespace
 
@@ -73,16 +68,22 @@ void Toolbar::AddButton(const std::string& key, const std::string& imageKey) {
     button.key = key;
     button.imageKey = imageKey;
     button.id = NextCommandId();
-    if (synced_ && OnScreen()) {
-        const TBBUTTON native = NativeButton(button);
+    const bool direct = synced_ && OnScreen();
+    if (direct) {
+        // Hidden from the start when it does not fit.
+        fit_ = FitFor(buttons_.size() + 1);
+        const TBBUTTON native = NativeButton(button, buttons_.size());
         button.dropDown = (native.fsStyle & BTNS_DROPDOWN) != 0;
         if (!SendMessageW(hwnd_.get(), TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&native))) Raise(kErrOutOfMemory);
+        button.state = native.fsState;
     } else {
         synced_ = false;
     }
     byKey_.emplace(button.key, buttons_.size());
     byId_.emplace(button.id, buttons_.size());
     buttons_.push_back(std::move(button));
+    // The chevron may have come, taking the place of others.
+    Relayout();
 }
 
 void Toolbar::RemoveButton(const std::string& key) {
@@ -93,6 +94,7 @@ void Toolbar::RemoveButton(const std::string& key) {
     }
     buttons_.erase(buttons_.begin() + (&button - buttons_.data()));
     Reindex();
+    Relayout();
 }
 
 void Toolbar::MoveButton(const std::string& key, int32_t position) {
@@ -105,6 +107,7 @@ void Toolbar::MoveButton(const std::string& key, int32_t position) {
     buttons_.erase(buttons_.begin() + static_cast<std::ptrdiff_t>(from));
     buttons_.insert(buttons_.begin() + static_cast<std::ptrdiff_t>(to), std::move(moved));
     Reindex();
+    Relayout();
 }
 
 void Toolbar::ClearButtons() {
@@ -113,6 +116,8 @@ void Toolbar::ClearButtons() {
     buttons_.clear();
     Reindex();
     synced_ = true;
+    first_ = 0;
+    Relayout();
 }
 
 std::vector<std::string> Toolbar::ButtonKeys() const {
@@ -181,8 +186,18 @@ std::string Toolbar::GetButtonToolTip(const std::string& key) const { return Mus
 std::string Toolbar::GetButtonImage(const std::string& key) const { return Must(key).imageKey; }
 
 void Toolbar::BindImageList(const KeyedImageList* list) {
+    const bool resized = list_ && list && list_->Size() != list->Size();
     list_ = list;
-    if (!hwnd_) return;
+    if (!hwnd_) {
+        Relayout();
+        return;
+    }
+    // Pictures of another size: buttons take a smaller size only when they
+    // are added again.
+    if (resized) {
+        Refit();
+        return;
+    }
     SendMessageW(hwnd_.get(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list ? list->Handle() : nullptr));
     // Buttons not yet handed to the control resolve their pictures then.
     if (synced_) {
@@ -196,6 +211,7 @@ void Toolbar::BindImageList(const KeyedImageList* list) {
         }
     }
     FitButtons();
+    Relayout();
 }
 
 void Toolbar::ResolvePictures(const std::map<std::string, std::string>& shown) {
@@ -238,8 +254,8 @@ void Toolbar::BringToFront() {
 }
 
 int Toolbar::HeightPx() const {
-    const int picture = list_ ? list_->Size() : Scaled(kDefaultPicturePx, dpi_);
-    return picture + Scaled(kButtonPadY, dpi_) + 2 * Scaled(kEdgePx, dpi_);
+    const ToolbarMetrics m = Metrics();
+    return rows_ * m.buttonHeight + 2 * m.edge;
 }
 
 void Toolbar::SetDpi(UINT dpi) {
@@ -248,18 +264,29 @@ void Toolbar::SetDpi(UINT dpi) {
 }
 
 void Toolbar::Refit() {
-    if (!hwnd_) return;  // made later, at the sizes of then
+    if (!hwnd_) {
+        Relayout();  // made later, at the sizes of then
+        return;
+    }
     SendMessageW(hwnd_.get(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list_ ? list_->Handle() : nullptr));
     FitButtons();
     // Buttons keep their old size until they are added again.
     synced_ = buttons_.empty();
+    Relayout();
     if (OnScreen()) SyncButtons();
 }
 
-void Toolbar::Place(int left, int top, int width) {
+void Toolbar::Place(int left, int top, int width, int32_t rows) {
+    rows = std::max(rows, 1);
+    const bool resized = std::max(width, 0) != place_.right || rows != rows_;
+    rows_ = rows;
     place_ = RECT{left, top, std::max(width, 0), HeightPx()};
-    if (!hwnd_) return;
-    SetWindowPos(hwnd_.get(), nullptr, left, top, place_.right, place_.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (hwnd_)
+        SetWindowPos(hwnd_.get(), nullptr, left, top, place_.right, place_.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!resized) return;
+    Relayout();
+    // The chevron follows the row's end.
+    if (hwnd_ && fit_.chevron) InvalidateRect(hwnd_.get(), nullptr, TRUE);
 }
 
 std::string Toolbar::ButtonKeyAt(int x, int y) const {
@@ -270,39 +297,10 @@ std::string Toolbar::ButtonKeyAt(int x, int y) const {
     return buttons_[static_cast<size_t>(hit)].key;
 }
 
-int32_t Toolbar::DropPositionAt(int x, int y) const {
-    (void)y;  // one row of buttons
-    if (!hwnd_ || !synced_) return static_cast<int32_t>(buttons_.size());
-    for (size_t i = 0; i < buttons_.size(); ++i) {
-        RECT r{};
-        if (!SendMessageW(hwnd_.get(), TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r))) break;
-        if (x < (r.left + r.right) / 2) return static_cast<int32_t>(i);
-    }
-    return static_cast<int32_t>(buttons_.size());
-}
-
 void Toolbar::SetInsertMark(int32_t position) {
     if (position == insertMark_) return;
     insertMark_ = position;
     if (hwnd_) InvalidateRect(hwnd_.get(), nullptr, TRUE);
-}
-
-// A bar with short crossbars in the highlight colour, in the gap before
-// the button (or after the last one), drawn over the control's own paint.
-void Toolbar::DrawInsertMark() const {
-    if (insertMark_ < 0 || !hwnd_ || buttons_.empty()) return;
-    const bool after = insertMark_ >= static_cast<int32_t>(buttons_.size());
-    const WPARAM button = after ? buttons_.size() - 1 : static_cast<WPARAM>(insertMark_);
-    RECT r{};
-    if (!SendMessageW(hwnd_.get(), TB_GETITEMRECT, button, reinterpret_cast<LPARAM>(&r))) return;
-    // Inside the control: the first button starts at its left edge.
-    const int x = std::max<int>(after ? r.right : r.left, 1);
-    WindowDc dc(hwnd_.get());
-    HBRUSH brush = ColourBrush(CurrentColours().insertMark);
-    const RECT bar{x - 1, r.top, x + 1, r.bottom};
-    const RECT top{std::max(x - 3, 0), r.top, x + 3, r.top + 2};
-    const RECT bottom{std::max(x - 3, 0), r.bottom - 2, x + 3, r.bottom};
-    for (const RECT& part : {bar, top, bottom}) FillRect(dc.get(), &part, brush);
 }
 
 bool Toolbar::CustomDraw(NMTBCUSTOMDRAW* draw, LRESULT& result) const {
@@ -438,11 +436,11 @@ void Toolbar::Reindex() {
     }
 }
 
-TBBUTTON Toolbar::NativeButton(const Button& button) const {
+TBBUTTON Toolbar::NativeButton(const Button& button, size_t position) const {
     TBBUTTON native{};
     native.iBitmap = ResolveImage(button.imageKey);
     native.idCommand = button.id;
-    native.fsState = TBSTATE_ENABLED;
+    native.fsState = StateAt(position);
     native.fsStyle = StyleOf(button);
     native.iString = -1;  // no caption: the name is the tooltip
     return native;
@@ -452,11 +450,14 @@ void Toolbar::SyncButtons() {
     if (synced_ || !hwnd_) return;
     for (LRESULT n = SendMessageW(hwnd_.get(), TB_BUTTONCOUNT, 0, 0); n > 0; --n)
         SendMessageW(hwnd_.get(), TB_DELETEBUTTON, static_cast<WPARAM>(n - 1), 0);
+    fit_ = FitFor(buttons_.size());
+    first_ = fit_.first;
     std::vector<TBBUTTON> natives;
     natives.reserve(buttons_.size());
-    for (Button& button : buttons_) {
-        natives.push_back(NativeButton(button));
-        button.dropDown = (natives.back().fsStyle & BTNS_DROPDOWN) != 0;
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        natives.push_back(NativeButton(buttons_[i], i));
+        buttons_[i].state = natives.back().fsState;
+        buttons_[i].dropDown = (natives.back().fsStyle & BTNS_DROPDOWN) != 0;
     }
     if (!natives.empty() &&
         !SendMessageW(hwnd_.get(), TB_ADDBUTTONSW, natives.size(), reinterpret_cast<LPARAM>(natives.data())))
@@ -490,8 +491,8 @@ int Toolbar::NextCommandId() {
 void Toolbar::FitButtons() {
     const int picture = list_ ? list_->Size() : Scaled(kDefaultPicturePx, dpi_);
     SendMessageW(hwnd_.get(), TB_SETBITMAPSIZE, 0, MAKELPARAM(picture, picture));
-    SendMessageW(hwnd_.get(), TB_SETBUTTONSIZE, 0,
-                 MAKELPARAM(picture + Scaled(kButtonPadX, dpi_), picture + Scaled(kButtonPadY, dpi_)));
+    const ToolbarMetrics m = MeasureToolbar(static_cast<int32_t>(dpi_), picture);
+    SendMessageW(hwnd_.get(), TB_SETBUTTONSIZE, 0, MAKELPARAM(m.buttonWidth, m.buttonHeight));
     SendMessageW(hwnd_.get(), TB_AUTOSIZE, 0, 0);
     // Keep the place and width; only the height follows the buttons.
     RECT r{};
@@ -517,11 +518,21 @@ LRESULT Toolbar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const int32_t index = index_;
     const TwipScale scale = scale_;
     switch (message) {
-        case WM_LBUTTONDOWN: {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK: {
+            // The chevron opens its menu at the press, as Windows' own do.
+            if (const std::optional<RECT> chevron = TrackChevron(message, lParam)) {
+                const RECT at = *chevron;
+                if (!IsRectEmpty(&at)) Barrier([&] { events.OnChevron(index, at); });
+                return 0;
+            }
             const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
             TrackDrag(message, wParam, lParam);
             return result;
         }
+        case WM_MOUSELEAVE:
+            TrackChevron(message, lParam);
+            break;
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_MBUTTONUP: {
@@ -533,6 +544,7 @@ LRESULT Toolbar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSEMOVE: {
             // A drag runs to its end inside; nothing of this object is read after it.
             if (TrackDrag(message, wParam, lParam)) return 0;
+            TrackChevron(message, lParam);
             const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
             Barrier([&] { events.OnToolbarMouseMove(index, MouseArgsFrom(message, wParam, lParam, scale)); });
             return result;
@@ -540,6 +552,7 @@ LRESULT Toolbar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT: {
             SyncButtons();
             const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            DrawChevron();
             DrawInsertMark();
             return result;
         }

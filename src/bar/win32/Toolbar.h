@@ -8,10 +8,12 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "bar/ButtonRows.h"
 #include "bar/win32/TabControl.h"
 #include "base/BarWindow.h"
 #include "base/Palette.h"
@@ -52,6 +54,11 @@ public:
         (void)toolbarIndex;
         (void)key;
         (void)screen;
+    }
+    // The chevron was pressed; its rectangle in screen pixels.
+    virtual void OnChevron(int32_t toolbarIndex, const RECT& chevron) {
+        (void)toolbarIndex;
+        (void)chevron;
     }
 };
 
@@ -101,7 +108,7 @@ public:
     bool Visible() const;
     void BringToFront();
 
-    // The height that fits one row of buttons.
+    // The height of its rows of room.
     int HeightPx() const;
 
     // Room around the pictures for this DPI.
@@ -109,13 +116,27 @@ public:
     // The bound list's pictures changed size: the buttons are made again to
     // fit them.
     void Refit();
-    // Places the toolbar in its parent's client area at its own height.
-    void Place(int left, int top, int width);
+    // Places the toolbar in its parent's client area with room for whole
+    // rows of buttons, at its own height.
+    void Place(int left, int top, int width, int32_t rows = 1);
+
+    // Which buttons show; the others wait behind the chevron.
+    const ButtonRows& Rows() const { return fit_; }
+    // The keys of the buttons not shown, in display order.
+    std::vector<std::string> HiddenKeys() const;
+    // Moves the buttons shown along the section so that the button at a
+    // position is one of them.
+    void ShowButton(size_t position);
+    // The chevron in client pixels; none while every button shows.
+    std::optional<RECT> ChevronRect() const;
+    // Drawn pressed while its menu is open.
+    void SetChevronPressed(bool pressed);
 
     // The key of the button at a point of the toolbar (pixels), empty for none.
     std::string ButtonKeyAt(int x, int y) const;
-    // Where a drop at a point of the toolbar (pixels) goes: before the
-    // button whose middle lies right of it, else at the end.
+    // Where a drop at a point of the toolbar (pixels) goes: in the row at
+    // that height, before the button whose middle lies right of it, else
+    // after the row; on the chevron, at the end of the section.
     int32_t DropPositionAt(int x, int y) const;
     // Shows the drop mark before the button at a position (the end for the
     // button count), or none for -1.
@@ -145,6 +166,7 @@ private:
         ButtonTag tag;
         int id = 0;
         bool dropDown = false;  // as handed to the control
+        BYTE state = TBSTATE_ENABLED;  // as the control holds it: hidden, a row's end
     };
 
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
@@ -160,13 +182,24 @@ private:
     void FitButtons();
     HWND EnsureWindow() const;
     bool OnScreen() const { return hwnd_ && IsWindowVisible(hwnd_.get()); }
-    TBBUTTON NativeButton(const Button& button) const;
+    TBBUTTON NativeButton(const Button& button, size_t position) const;
     BYTE StyleOf(const Button& button) const;
     void RestyleButton(Button& button);
     // Hands every button to the control if it does not hold them yet.
     void SyncButtons();
     void Reindex();
     void DrawInsertMark() const;
+    // The rows: which buttons fit, told to the control as hidden states and
+    // line breaks.
+    ToolbarMetrics Metrics() const;
+    ButtonRows FitFor(size_t count) const;
+    BYTE StateAt(size_t position) const;
+    void Relayout();
+    RECT ItemRect(size_t position) const;
+    void DrawChevron() const;
+    // Hot tracking of the chevron; for a press on it, its screen rectangle
+    // (empty for the press that closed its menu).
+    std::optional<RECT> TrackChevron(UINT message, LPARAM lParam);
     // Starts a button drag once the pressed mouse moved far enough.
     bool TrackDrag(UINT message, WPARAM wParam, LPARAM lParam);
     void DrawDropArrow(const NMTBCUSTOMDRAW& draw, const Palette& palette) const;
@@ -188,6 +221,13 @@ private:
     bool synced_ = true;  // the control holds exactly buttons_
     int lastId_ = 0;
     int32_t insertMark_ = -1;
+    int32_t rows_ = 1;
+    size_t first_ = 0;  // the first button shown, as the keyboard moved it
+    ButtonRows fit_;
+    bool chevronHot_ = false;
+    bool chevronPressed_ = false;
+    bool chevronClosed_ = false;  // its menu closed, and no press came since
+    DWORD chevronReleased_ = 0;   // when, in ticks
     std::string pressedKey_;  // the button under a left press that may become a drag
     POINT pressedAt_{0, 0};
 };

@@ -27,8 +27,13 @@ void f_Float::Load() {
 void f_Float::PlaceAndShow(const RectPx& place) {
     Load();
     placing_ = true;
-    SetWindowPos(Handle(), nullptr, place.left, place.top, Width(place), Height(place), SWP_NOZORDER | SWP_NOACTIVATE);
+    Adjust([&] {
+        SetWindowPos(Handle(), nullptr, place.left, place.top, Width(place), Height(place),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    });
     placing_ = false;
+    // The place's height is at the DPI of the monitor the window is on now.
+    rows_ = BarArrangement::FloatingRows(app_.state.IconSize, static_cast<int32_t>(dpi_), Height(place));
     EnforceHeight();
     ShowWindow(Handle(), SW_SHOWNORMAL);
     AfterShow();
@@ -63,14 +68,34 @@ WindowPlacement f_Float::Placement() const {
 
 void f_Float::EnableMoveDetection(bool enabled) { moveDetection_ = enabled; }
 
+void f_Float::IconSizeChanged() {
+    EnforceHeight();
+    LayoutContent();
+}
+
+template <class Change>
+void f_Float::Adjust(Change&& change) {
+    const bool was = adjusting_;
+    adjusting_ = true;
+    try {
+        change();
+    } catch (...) {
+        adjusting_ = was;
+        throw;
+    }
+    adjusting_ = was;
+}
+
 void f_Float::EnforceHeight() {
+    SetRows(rows_);
     if (IsIconic(Handle())) return;
-    const AppState& s = app_.state;
     RECT r{};
     GetWindowRect(Handle(), &r);
-    const int height = TwipsPerPixel(static_cast<int32_t>(dpi_)).Pixels(BarArrangement::FloatingHeightTwips(s.IconSize));
-    if (r.bottom - r.top != height)
+    const int height = BarArrangement::FloatingHeightPx(app_.state.IconSize, static_cast<int32_t>(dpi_), rows_);
+    if (r.bottom - r.top == height) return;
+    Adjust([&] {
         SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    });
 }
 
 void f_Float::OnDpiChanged(UINT dpi, const RECT* suggested) {
@@ -78,16 +103,20 @@ void f_Float::OnDpiChanged(UINT dpi, const RECT* suggested) {
     ApplyDpi(dpi);
     RECT r{};
     GetWindowRect(Handle(), &r);
-    if (suggested && inSizeMove_) {
-        // Dragged onto the other monitor: the system's rectangle keeps the
-        // window under the mouse.
-        SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-    } else if (!placing_ && old != 0) {
-        // Where the program put it, as wide in inches as before.
-        SetWindowPos(Handle(), nullptr, 0, 0, MulDiv(r.right - r.left, static_cast<int>(dpi), static_cast<int>(old)),
-                     r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    // The same rows at the new DPI's height.
+    Adjust([&] {
+        if (suggested && inSizeMove_) {
+            // Dragged onto the other monitor: the system's rectangle keeps the
+            // window under the mouse.
+            SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        } else if (!placing_ && old != 0) {
+            // Where the program put it, as wide in inches as before.
+            SetWindowPos(Handle(), nullptr, 0, 0,
+                         MulDiv(r.right - r.left, static_cast<int>(dpi), static_cast<int>(old)), r.bottom - r.top,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    });
     EnforceHeight();
 }
 
@@ -103,13 +132,53 @@ LRESULT f_Float::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SIZE:
             if (wParam == SIZE_MINIMIZED) return 0;
+            // Sized by the user or the system: the rows its new height holds.
+            if (!adjusting_ && !placing_) {
+                RECT r{};
+                GetWindowRect(Handle(), &r);
+                rows_ = BarArrangement::FloatingRows(app_.state.IconSize, static_cast<int32_t>(dpi_), r.bottom - r.top);
+            }
             // Errors here are skipped: a half-done layout beats none.
             Guard([&] { EnforceHeight(); });
             Guard([&] { LayoutContent(); });
             return 0;
-        case WM_ENTERSIZEMOVE:
+        case WM_SIZING: {
+            // The user's frame follows whole rows, as the window will: the
+            // rows nearest the pointer's way since the sizing began (a
+            // frame snapped back at each small step would never grow).
+            auto* r = reinterpret_cast<RECT*>(lParam);
+            const bool top = wParam == WMSZ_TOP || wParam == WMSZ_TOPLEFT || wParam == WMSZ_TOPRIGHT;
+            const bool bottom = wParam == WMSZ_BOTTOM || wParam == WMSZ_BOTTOMLEFT || wParam == WMSZ_BOTTOMRIGHT;
+            POINT cursor{};
+            GetCursorPos(&cursor);
+            const int moved = cursor.y - sizeFrom_.y;
+            const int wanted = sizeHeight_ + (top ? -moved : bottom ? moved : 0);
+            const int32_t iconSize = app_.state.IconSize;
+            const auto dpi = static_cast<int32_t>(dpi_);
+            const int32_t rows = BarArrangement::FloatingRows(iconSize, dpi, wanted);
+            const int32_t height = BarArrangement::FloatingHeightPx(iconSize, dpi, rows);
+            if (top) {
+                r->top = r->bottom - height;
+            } else {
+                r->bottom = r->top + height;
+            }
+            return TRUE;
+        }
+        case WM_GETMINMAXINFO: {
+            // Never less than one row.
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMinTrackSize.y =
+                BarArrangement::FloatingHeightPx(app_.state.IconSize, static_cast<int32_t>(dpi_), 1);
+            return 0;
+        }
+        case WM_ENTERSIZEMOVE: {
             inSizeMove_ = true;
+            RECT r{};
+            GetWindowRect(Handle(), &r);
+            GetCursorPos(&sizeFrom_);
+            sizeHeight_ = r.bottom - r.top;
             break;
+        }
         case WM_EXITSIZEMOVE:
             inSizeMove_ = false;
             OnMoveEnded();
@@ -152,6 +221,7 @@ void f_Float::OnUnload(bool& cancel) {
         s.FloatLeft = s.TwipsPerPixelX.Twips(r.left);
         s.FloatTop = s.TwipsPerPixelY.Twips(r.top);
         s.FloatWidth = TwipsPerPixel(static_cast<int32_t>(dpi_)).Twips(r.right - r.left);
+        s.FloatHeight = TwipsPerPixel(static_cast<int32_t>(dpi_)).Twips(r.bottom - r.top);
     }
     // A shutdown that was abandoned leaves the window as it was.
     if (!s.Quitting && !host_.Quit()) {

@@ -11,9 +11,11 @@ public:
         : BarForm(registry, app, lists, host, BarKind::Floating), icon_(icon) {}
 
     void Load();
-    // Moves the window to this rectangle (its height follows the icon size
-    // at the window's DPI), shows it and turns move detection on.
+    // Moves the window to this rectangle (its height kept to whole rows of
+    // buttons at the window's DPI), shows it and turns move detection on.
     void PlaceAndShow(const RectPx& place);
+    // The pictures' size changed: the same rows of the new height.
+    void IconSizeChanged();
 
     // IFloatingBar
     RectPx Bounds() const override { return WindowBounds(); }
@@ -29,7 +31,11 @@ protected:
     void OnDpiChanged(UINT dpi, const RECT* suggested) override;
 
 private:
+    // The height of the window's rows at its DPI and icon size.
     void EnforceHeight();
+    // Our own moves and sizes, which keep the rows as they are.
+    template <class Change>
+    void Adjust(Change&& change);
     // A move has ended: a monitor of another DPI is taken on, then the
     // position rules hear of it.
     void OnMoveEnded();
@@ -39,6 +45,10 @@ private:
     bool inSizeMove_ = false;   // the user is dragging or sizing the window
     bool movePosted_ = false;   // a check of the position is on its way
     bool placing_ = false;      // the program puts the window at a given rectangle
+    bool adjusting_ = false;    // the window's own sizing, not the user's
+    int32_t rows_ = 1;          // rows of buttons the window has room for
+    POINT sizeFrom_{0, 0};      // the pointer when the user began to size the window
+    int sizeHeight_ = 0;        // and the window's height then
 };
 
 }  // namespace lark::win

@@ -22,13 +22,9 @@ constexpr int kPaddingPx = 8;
 
 MenuPresenter* MenuPresenter::active_ = nullptr;
 
-int32_t MenuPresenter::Popup(const std::vector<MenuItem>& items, const MenuColours& colours, uintptr_t owner,
-                             int32_t x, int32_t y) {
-    HWND control = reinterpret_cast<HWND>(owner);
-    HWND window = GetAncestor(control, GA_ROOT);
-    if (!window) return 0;
+HMENU MenuPresenter::MakeMenu(const std::vector<MenuItem>& items, const std::vector<std::string>& texts) {
     HMENU menu = CreatePopupMenu();
-    if (!menu) return 0;
+    if (!menu) return nullptr;
     const Palette& palette = CurrentColours();
     // The margins around the items, which the system paints.
     MENUINFO info{};
@@ -36,9 +32,6 @@ int32_t MenuPresenter::Popup(const std::vector<MenuItem>& items, const MenuColou
     info.fMask = MIM_BACKGROUND;
     info.hbrBack = ColourBrush(palette.menuBack);
     SetMenuInfo(menu, &info);
-    const std::vector<std::string> texts = MenuTexts(items);
-    std::vector<std::wstring> wide;
-    wide.reserve(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
         const MenuItem& item = items[i];
         const auto id = static_cast<UINT>(i + 1);
@@ -46,38 +39,39 @@ int32_t MenuPresenter::Popup(const std::vector<MenuItem>& items, const MenuColou
             // The system's separator is a light line; the dark one is drawn here.
             const UINT dark = palette.Dark() ? MF_OWNERDRAW : 0;
             AppendMenuW(menu, MF_SEPARATOR | dark, id, dark ? reinterpret_cast<LPCWSTR>(i) : nullptr);
-            wide.emplace_back();
             continue;
         }
         // Drawn here, yet with its text: screen readers read it, and the
         // menu finds the item by its access key.
-        wide.push_back(Widen(texts[i]));
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID | MIIM_STATE | MIIM_DATA;
-        info.fType = MFT_OWNERDRAW;
-        info.fState = (!item.enabled || item.header ? MFS_GRAYED : 0) | (item.checked ? MFS_CHECKED : 0);
-        info.wID = id;
-        info.dwItemData = i;
-        info.dwTypeData = wide.back().data();
-        InsertMenuItemW(menu, static_cast<UINT>(i), TRUE, &info);
+        std::wstring wide = Widen(texts[i]);
+        MENUITEMINFOW entry{};
+        entry.cbSize = sizeof entry;
+        entry.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID | MIIM_STATE | MIIM_DATA;
+        entry.fType = MFT_OWNERDRAW;
+        entry.fState = (!item.enabled || item.header ? MFS_GRAYED : 0) | (item.checked ? MFS_CHECKED : 0);
+        entry.wID = id;
+        entry.dwItemData = i;
+        entry.dwTypeData = wide.data();
+        InsertMenuItemW(menu, static_cast<UINT>(i), TRUE, &entry);
     }
-    POINT at{scale_.x.NearestPixels(x), scale_.y.NearestPixels(y)};
-    ClientToScreen(control, &at);
+    return menu;
+}
+
+void MenuPresenter::Prepare(POINT at, const KeyedImageList* pictures, const std::vector<MenuItem>& items,
+                            const std::vector<std::string>& texts, HMENU menu, const MenuColours& colours) {
     // Measured for the monitor it opens on, which the owner may not be on.
     dpi_ = static_cast<UINT>(MonitorAtPoint(at).dpi);
     font_ = MenuFontForDpi(dpi_, false);
     boldFont_ = MenuFontForDpi(dpi_, true);
-    pictures_ = &images_(PictureSizePx(false, static_cast<int32_t>(dpi_)));
+    pictures_ = pictures ? pictures : &images_(PictureSizePx(false, static_cast<int32_t>(dpi_)));
     items_ = &items;
     texts_ = &texts;
     menu_ = menu;
     colours_ = colours;
     active_ = this;
-    // The menu closes properly only when its window is in the foreground.
-    SetForegroundWindow(window);
-    const BOOL chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
-                                       at.x, at.y, 0, window, nullptr);
+}
+
+void MenuPresenter::Finish(HWND window, HMENU menu) {
     PostMessageW(window, WM_NULL, 0, 0);
     active_ = nullptr;
     items_ = nullptr;
@@ -85,7 +79,86 @@ int32_t MenuPresenter::Popup(const std::vector<MenuItem>& items, const MenuColou
     menu_ = nullptr;
     pictures_ = nullptr;
     DestroyMenu(menu);
+}
+
+int32_t MenuPresenter::Popup(const std::vector<MenuItem>& items, const MenuColours& colours, uintptr_t owner,
+                             int32_t x, int32_t y) {
+    HWND control = reinterpret_cast<HWND>(owner);
+    HWND window = GetAncestor(control, GA_ROOT);
+    if (!window) return 0;
+    const std::vector<std::string> texts = MenuTexts(items);
+    HMENU menu = MakeMenu(items, texts);
+    if (!menu) return 0;
+    POINT at{scale_.x.NearestPixels(x), scale_.y.NearestPixels(y)};
+    ClientToScreen(control, &at);
+    Prepare(at, nullptr, items, texts, menu, colours);
+    // The menu closes properly only when its window is in the foreground.
+    SetForegroundWindow(window);
+    const BOOL chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
+                                       at.x, at.y, 0, window, nullptr);
+    Finish(window, menu);
     return chosen;
+}
+
+MenuPresenter::ListChoice MenuPresenter::PopupList(const std::vector<MenuItem>& items,
+                                                   const KeyedImageList& pictures, HWND owner, const RECT& below) {
+    HWND window = GetAncestor(owner, GA_ROOT);
+    if (!window || items.empty()) return {};
+    // A name's "&" is its own, no access key.
+    std::vector<std::string> texts;
+    texts.reserve(items.size());
+    for (const MenuItem& item : items) {
+        std::string text;
+        for (const char c : item.caption) text += c == '&' ? std::string("&&") : std::string(1, c);
+        texts.push_back(std::move(text));
+    }
+    HMENU menu = MakeMenu(items, texts);
+    if (!menu) return {};
+    Prepare(POINT{below.left, below.bottom}, &pictures, items, texts, menu, MenuColours{});
+    list_ = menu;
+    contextItem_ = 0;
+    // The right button and the menu key are the item's own menu, which the
+    // menu's loop keeps to itself: they are caught on their way in.
+    filter_ = SetWindowsHookExW(WH_MSGFILTER, &MenuPresenter::ListFilter, nullptr, GetCurrentThreadId());
+    SetForegroundWindow(window);
+    // Below the rectangle, or above it on a bar at the monitor's bottom: a
+    // system that ignores the rectangle to keep clear of would otherwise
+    // lay the menu over it.
+    const MonitorInfo monitor = MonitorAtPoint(POINT{below.left, below.top});
+    const bool above = below.top - monitor.bounds.top > monitor.bounds.bottom - below.bottom;
+    TPMPARAMS params{sizeof params, below};
+    const UINT flags =
+        TPM_RETURNCMD | TPM_LEFTBUTTON | TPM_LEFTALIGN | TPM_VERTICAL | (above ? TPM_BOTTOMALIGN : TPM_TOPALIGN);
+    const BOOL chosen =
+        TrackPopupMenuEx(menu, flags, below.left, above ? below.top : below.bottom, window, &params);
+    if (filter_) UnhookWindowsHookEx(filter_);
+    filter_ = nullptr;
+    list_ = nullptr;
+    Finish(window, menu);
+    if (contextItem_ > 0) return ListChoice{contextItem_, true};
+    return ListChoice{chosen, false};
+}
+
+LRESULT CALLBACK MenuPresenter::ListFilter(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    MenuPresenter* self = active_;
+    const auto* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_MENU && self && self->list_ && msg) {
+        int item = -1;
+        if (msg->message == WM_RBUTTONUP) {
+            item = MenuItemFromPoint(nullptr, self->list_, msg->pt);
+        } else if (msg->message == WM_KEYDOWN &&
+                   (msg->wParam == VK_APPS || (msg->wParam == VK_F10 && (GetKeyState(VK_SHIFT) & 0x8000)))) {
+            const int count = GetMenuItemCount(self->list_);
+            for (int i = 0; i < count && item < 0; ++i)
+                if (GetMenuState(self->list_, static_cast<UINT>(i), MF_BYPOSITION) & MF_HILITE) item = i;
+        }
+        if (item >= 0) {
+            self->contextItem_ = item + 1;
+            EndMenu();
+            return TRUE;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 bool MenuPresenter::Owns(UINT id, ULONG_PTR data) const {

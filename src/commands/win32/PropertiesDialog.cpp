@@ -53,8 +53,9 @@ INT_PTR PropertiesDialog::OnMessage(HWND dialog, UINT message, WPARAM wParam) {
             SetDlgItemTextW(dialog, IDC_PROP_NAME, Widen(values_.name).c_str());
             SetDlgItemTextW(dialog, IDC_PROP_TARGET, Widen(values_.target).c_str());
             SetDlgItemTextW(dialog, IDC_PROP_ARGUMENTS, Widen(values_.arguments).c_str());
-            const int index = pictures_.IndexOf(pictureKey_);
-            if (index >= 0) ShowPicture(dialog, UniqueIcon(ImageList_GetIcon(pictures_.Handle(), index, ILD_NORMAL)));
+            const KeyedImageList& pictures = pictures_();
+            const int index = pictures.IndexOf(pictureKey_);
+            if (index >= 0) ShowPicture(dialog, UniqueIcon(ImageList_GetIcon(pictures.Handle(), index, ILD_NORMAL)));
             return TRUE;  // the name's box takes the focus
         }
         case WM_COMMAND:
@@ -108,7 +109,7 @@ void PropertiesDialog::Browse(HWND dialog) {
     // The chosen file's own picture, as the button will show it.
     HICON icon = nullptr;
     UINT id = 0;
-    const int size = pictures_.Size();
+    const int size = pictures_().Size();
     if (PrivateExtractIconsW(file.data(), 0, size, size, &icon, &id, 1, 0) == 1 && icon)
         ShowPicture(dialog, UniqueIcon(icon));
 }

@@ -3,6 +3,8 @@
 // with Browse) and arguments, OK and Cancel.
 #include <windows.h>
 
+#include <functional>
+
 #include "base/DialogPorts.h"
 #include "base/win32/Handles.h"
 #include "base/win32/KeyedImageList.h"
@@ -11,8 +13,10 @@ namespace lark::win {
 
 class PropertiesDialog : public IPropertiesDialog {
 public:
-    // Pictures are taken from the list of the bar's icon size.
-    explicit PropertiesDialog(const KeyedImageList& pictures) : pictures_(pictures) {}
+    // Pictures are taken from the list of the bar's icon size, which the
+    // Options may change while the program runs.
+    using Pictures = std::function<const KeyedImageList&()>;
+    explicit PropertiesDialog(Pictures pictures) : pictures_(std::move(pictures)) {}
 
     std::optional<ProgramProperties> Edit(const ProgramProperties& values, const std::string& pictureKey) override;
 
@@ -22,7 +26,7 @@ private:
     void ShowPicture(HWND dialog, UniqueIcon icon);
     void Browse(HWND dialog);
 
-    const KeyedImageList& pictures_;
+    Pictures pictures_;
     ProgramProperties values_;
     std::string pictureKey_;
     UniqueIcon picture_;

@@ -16,7 +16,7 @@ namespace lark::win {
 namespace {
 
 const int kPage0[] = {IDC_FRAME1,    IDC_OPTION1_3, IDC_OPTION1_2, IDC_OPTION1_4, IDC_FRASAMPLE1, IDC_OPTION1_0,
-                      IDC_OPTION1_1, IDC_FRAME2,    IDC_OPTION1_6, IDC_OPTION1_7, IDC_LABEL1,
+                      IDC_OPTION1_1, IDC_FRAME2,    IDC_OPTION1_6, IDC_OPTION1_7,
                       IDC_FRAME3, IDC_CHKSTARTWITHWINDOWS, IDC_CHKSENDTO, IDC_LBLHOTKEY, IDC_HOTKEY, IDC_CHKHOTKEYWIN,
                       IDC_LBLHOTKEYSTATUS, IDC_FRAME4, IDC_COLOURS_SYSTEM, IDC_COLOURS_LIGHT, IDC_COLOURS_DARK};
 const int kPage1[] = {IDC_FRASAMPLE2, IDC_CMDLOAD_0, IDC_CMDLOAD_1, IDC_CMDLOAD_2, IDC_CMDLOAD_3, IDC_CMDLOAD_4};
@@ -49,8 +49,8 @@ bool IsExtendedKey(uint32_t key) {
 
 void frmOptions::ShowModal(AppState& state, const Actions& actions, IAtHandServices& atHand) {
     state_ = &state;
-    atHand_ = &atHand;
     actions_ = &actions;
+    atHand_ = &atHand;
     done_ = false;
     ok_ = false;
     autoLoad_ = -1;
@@ -81,7 +81,9 @@ void frmOptions::ShowModal(AppState& state, const Actions& actions, IAtHandServi
 
     if (autoLoad_ >= 0) actions.busy(true);
     if (ok_) {
+        const int32_t iconSize = state.IconSize;
         const OptionsState::OkResult result = options_.Ok(state);
+        if (state.IconSize != iconSize && actions.iconSizeChanged) actions.iconSizeChanged();
         if (result.showConfiguredBar) actions.showConfiguredBar();
         if (result.command) actions.runCommand(*result.command);
     }
@@ -160,8 +162,7 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return TRUE;
             }
             if (id == IDC_CMDAPPLY) {
-                options_.Apply(*state_);
-                actions_->useColours();
+                Apply();
                 Refresh();
                 return TRUE;
             }
@@ -173,8 +174,7 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 // A new hotkey that cannot be had keeps the dialog open
                 // once, saying why, for another choice.
                 const bool applying = options_.ApplyEnabled();
-                options_.Apply(*state_);
-                actions_->useColours();
+                Apply();
                 if (applying && options_.HotkeyRefused()) {
                     Refresh();
                     SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog_, IDC_HOTKEY)),
@@ -259,6 +259,14 @@ KeyChord frmOptions::ReadHotkey() const {
         if (HIBYTE(value) & m.flag) chord.modifiers |= m.modifier;
     if (IsDlgButtonChecked(dialog_, IDC_CHKHOTKEYWIN) == BST_CHECKED) chord.modifiers |= kModWin;
     return chord;
+}
+
+void frmOptions::Apply() {
+    const int32_t iconSize = state_->IconSize;
+    options_.Apply(*state_);
+    if (state_->IconSize != iconSize && actions_ && actions_->iconSizeChanged) actions_->iconSizeChanged();
+    // The colours setting may have changed too.
+    if (actions_ && actions_->useColours) actions_->useColours();
 }
 
 void frmOptions::Close(int autoLoad, bool ok) {

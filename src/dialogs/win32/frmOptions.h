@@ -19,6 +19,8 @@ public:
         std::function<void(int32_t)> importFolder;
         std::function<void()> reloadCatalogue;
         std::function<void(bool)> busy;
+        // The pictures' size was chosen: the bar shows it at once.
+        std::function<void()> iconSizeChanged;
         // The colours setting may have changed: the bar takes it now.
         std::function<void()> useColours;
     };
@@ -35,12 +37,14 @@ private:
     void ShowHotkey(const KeyChord& chord);
     KeyChord ReadHotkey() const;
     void Close(int autoLoad, bool ok);
+    // Apply; a new icon size is shown at once.
+    void Apply();
 
     HWND dialog_ = nullptr;
     HWND opener_ = nullptr;  // the window in front when the dialog was asked for
     AppState* state_ = nullptr;
-    IAtHandServices* atHand_ = nullptr;
     const Actions* actions_ = nullptr;
+    IAtHandServices* atHand_ = nullptr;
     OptionsState options_;
     bool done_ = false;
     bool ok_ = false;

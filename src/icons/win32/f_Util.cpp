@@ -7,6 +7,7 @@
 #include "base/RuntimeError.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/Text.h"
+#include "icons/win32/TargetIcons.h"
 
 namespace lark::win {
 namespace {

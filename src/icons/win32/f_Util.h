@@ -18,6 +18,7 @@
 #include "icons/ButtonPictures.h"
 #include "icons/IconCache.h"
 #include "icons/win32/PictureWorker.h"
+#include "icons/win32/TargetIcons.h"
 
 namespace lark::win {
 
@@ -111,7 +112,12 @@ private:
     UniqueIcon largeIcon_;
     UniqueIcon smallIcon_;
     PictureWorker::CacheFileFinder cacheFile_;
-    PictureSources sources_;
+    // Addresses and internet shortcuts take the pictures the bar shows for them.
+    PictureSources sources_ = [] {
+        PictureSources sources;
+        sources.extract = ExtractTargetIcon;
+        return sources;
+    }();
     std::unique_ptr<PictureWorker> worker_;
     ArrivalListener arrived_;
     // Pictures taken from the worker, stored a time slice at a time.

@@ -736,7 +736,8 @@ int CmdTabs(Options& o) {
 
 // Every toolbar of the window, in z-order (topmost first):
 // "toolbar\thwnd\tid\tvisible\tleft top right bottom\tbuttons", then one
-// "button\tN\tleft top right bottom" per button (N from 1). visible is the
+// "button\tN\tleft top right bottom" per button (N from 1), or
+// "button\tN\thidden" for one hidden behind the chevron. visible is the
 // toolbar's own WS_VISIBLE, so it means something in a hidden window too.
 int CmdToolbars(Options& o) {
     WindowQuery q = WindowQuery::From(o);
@@ -745,7 +746,7 @@ int CmdToolbars(Options& o) {
     auto h = FindOne(q);
     if (!h) return kExitNotFound;
     for (HWND bar : ChildrenOfClass(*h, TOOLBARCLASSNAMEW)) {
-        RemoteBuffer remote(bar, sizeof(RECT));
+        RemoteBuffer remote(bar, sizeof(TBBUTTON));
         auto count = Ask(bar, TB_BUTTONCOUNT);
         if (!remote.Ok() || !count) {
             Err(L"cannot read toolbar " + HwndText(bar));
@@ -758,6 +759,13 @@ int CmdToolbars(Options& o) {
                 visible ? 1 : 0) +
             RectText(r) + Fmt(L"\t%d", static_cast<int>(*count)));
         for (int i = 0; !countsOnly && i < static_cast<int>(*count); ++i) {
+            // A button that does not fit is hidden behind the chevron.
+            TBBUTTON button{};
+            auto got = Ask(bar, TB_GETBUTTON, static_cast<WPARAM>(i), remote.Param());
+            if (got && *got && remote.Read(0, &button, sizeof button) && (button.fsState & TBSTATE_HIDDEN)) {
+                Out(Fmt(L"button\t%d\thidden", i + 1));
+                continue;
+            }
             auto rect = RemoteRect(bar, TB_GETITEMRECT, i, remote);
             if (!rect) {
                 Err(Fmt(L"cannot read button %d of toolbar ", i + 1) + HwndText(bar));
@@ -1659,7 +1667,9 @@ const Command kCommands[] = {
     {L"is-toolwindow", L"SELECT  exit 0 and print yes if WS_EX_TOOLWINDOW is set", CmdIsToolwindow},
     {L"sync", L"SELECT  wait until the window's thread answers a message", CmdSync},
     {L"tabs", L"SELECT  the tab strip: selected position, then each tab's rect and caption", CmdTabs},
-    {L"toolbars", L"SELECT [--counts]  each toolbar: visible, rect, button count, then (unless --counts) each button's rect",
+    {L"toolbars",
+     L"SELECT [--counts]  each toolbar: visible, rect, button count, then (unless --counts) each button's rect "
+     L"or hidden",
      CmdToolbars},
     {L"button-images", L"SELECT  each toolbar's button size, then each button's image index", CmdButtonImages},
     {L"tooltip", L"[--timeout-ms N]  text of the visible tooltip windows", CmdTooltip},

@@ -1,0 +1,234 @@
+// A toolbar's rows: which buttons fit its room, told to the control as
+// hidden states and line breaks; the chevron that stands for the others;
+// and where a drop lands among them.
+#include <algorithm>
+
+#include "bar/win32/Toolbar.h"
+#include "base/win32/Colours.h"
+#include "base/win32/Dpi.h"
+#include "base/win32/KeyedImageList.h"
+
+namespace lark::win {
+namespace {
+
+constexpr int kDefaultPicturePx = 16;
+
+struct ChevronColours {
+    COLORREF text;
+    COLORREF buttonHot;
+    COLORREF buttonPressed;
+    COLORREF border;
+    COLORREF insertMark;
+};
+
+// The chevron's colours: the dark palette's, else the system's, as the
+// toolbar's own buttons take them.
+ChevronColours CurrentChevronColours() {
+    const Palette& palette = CurrentColours();
+    if (palette.Dark())
+        return ChevronColours{palette.text, palette.buttonHot, palette.buttonPressed, palette.border,
+                              palette.insertMark};
+    return ChevronColours{GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_3DLIGHT),
+                          GetSysColor(COLOR_BTNSHADOW), palette.insertMark};
+}
+
+void Fill(HDC dc, const RECT& r, COLORREF colour) {
+    UniqueBrush brush(CreateSolidBrush(colour));
+    FillRect(dc, &r, brush.get());
+}
+
+void Frame(HDC dc, const RECT& r, COLORREF colour, int width) {
+    Fill(dc, RECT{r.left, r.top, r.right, r.top + width}, colour);
+    Fill(dc, RECT{r.left, r.bottom - width, r.right, r.bottom}, colour);
+    Fill(dc, RECT{r.left, r.top, r.left + width, r.bottom}, colour);
+    Fill(dc, RECT{r.right - width, r.top, r.right, r.bottom}, colour);
+}
+
+}  // namespace
+
+ToolbarMetrics Toolbar::Metrics() const {
+    const int picture = list_ ? list_->Size() : Scaled(kDefaultPicturePx, dpi_);
+    ToolbarMetrics m = MeasureToolbar(static_cast<int32_t>(dpi_), picture);
+    // The control may have made its buttons larger than asked.
+    if (hwnd_) {
+        const auto size = static_cast<DWORD>(SendMessageW(hwnd_.get(), TB_GETBUTTONSIZE, 0, 0));
+        if (LOWORD(size) > 0) m.buttonWidth = LOWORD(size);
+        if (HIWORD(size) > 0) m.buttonHeight = HIWORD(size);
+    }
+    return m;
+}
+
+ButtonRows Toolbar::FitFor(size_t count) const {
+    return lark::FitButtons(count, place_.right, rows_, Metrics(), first_);
+}
+
+BYTE Toolbar::StateAt(size_t position) const {
+    BYTE state = TBSTATE_ENABLED;
+    if (!fit_.Shows(position)) state |= TBSTATE_HIDDEN;
+    if (fit_.EndsRow(position)) state |= TBSTATE_WRAP;
+    return state;
+}
+
+void Toolbar::Relayout() {
+    const bool chevron = fit_.chevron;
+    fit_ = FitFor(buttons_.size());
+    first_ = fit_.first;
+    if (!hwnd_ || !synced_) return;
+    bool changed = chevron != fit_.chevron;
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        Button& button = buttons_[i];
+        const BYTE state = StateAt(i);
+        if (button.state == state) continue;
+        // TB_SETBUTTONINFO lays the buttons out again, a line break included.
+        TBBUTTONINFOW info{};
+        info.cbSize = sizeof info;
+        info.dwMask = TBIF_STATE;
+        info.fsState = state;
+        SendMessageW(hwnd_.get(), TB_SETBUTTONINFOW, static_cast<WPARAM>(button.id), reinterpret_cast<LPARAM>(&info));
+        button.state = state;
+        changed = true;
+    }
+    if (changed) InvalidateRect(hwnd_.get(), nullptr, TRUE);
+}
+
+RECT Toolbar::ItemRect(size_t position) const {
+    RECT r{};
+    if (hwnd_) SendMessageW(hwnd_.get(), TB_GETITEMRECT, position, reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+std::vector<std::string> Toolbar::HiddenKeys() const {
+    std::vector<std::string> keys;
+    for (size_t i = 0; i < buttons_.size(); ++i)
+        if (!fit_.Shows(i)) keys.push_back(buttons_[i].key);
+    return keys;
+}
+
+void Toolbar::ShowButton(size_t position) {
+    const size_t first = ScrollToShow(fit_, buttons_.size(), position);
+    if (first == first_) return;
+    first_ = first;
+    Relayout();
+}
+
+std::optional<RECT> Toolbar::ChevronRect() const {
+    if (!fit_.chevron || !hwnd_) return std::nullopt;
+    const ToolbarMetrics m = Metrics();
+    // At the right end of the last row, as high as its buttons.
+    const int top = (fit_.shown > 0 ? static_cast<int>(ItemRect(fit_.first).top) : 0) + (rows_ - 1) * m.buttonHeight;
+    RECT client{};
+    GetClientRect(hwnd_.get(), &client);
+    return RECT{std::max<LONG>(client.right - m.chevronWidth, 0), top, client.right, top + m.buttonHeight};
+}
+
+void Toolbar::SetChevronPressed(bool pressed) {
+    if (pressed == chevronPressed_) return;
+    chevronPressed_ = pressed;
+    if (!pressed) chevronReleased_ = GetTickCount();
+    chevronClosed_ = !pressed;
+    if (const std::optional<RECT> chevron = ChevronRect()) {
+        InvalidateRect(hwnd_.get(), &*chevron, TRUE);
+        UpdateWindow(hwnd_.get());
+    }
+}
+
+std::optional<RECT> Toolbar::TrackChevron(UINT message, LPARAM lParam) {
+    const std::optional<RECT> chevron = ChevronRect();
+    const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    const bool over = message != WM_MOUSELEAVE && chevron && PtInRect(&*chevron, at);
+    if (over != chevronHot_) {
+        chevronHot_ = over;
+        if (chevron) InvalidateRect(hwnd_.get(), &*chevron, TRUE);
+        if (over) {
+            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd_.get(), 0};
+            TrackMouseEvent(&track);
+        }
+    }
+    if (!over || (message != WM_LBUTTONDOWN && message != WM_LBUTTONDBLCLK)) return std::nullopt;
+    // The press that closed the menu reaches the chevron after it: it
+    // closes the menu, it does not open it again.
+    const auto sinceClosed = static_cast<LONG>(static_cast<DWORD>(GetMessageTime()) - chevronReleased_);
+    const bool closing = chevronClosed_ && sinceClosed <= 0;
+    chevronClosed_ = false;
+    if (closing) return RECT{};
+    RECT screen = *chevron;
+    MapWindowPoints(hwnd_.get(), nullptr, reinterpret_cast<POINT*>(&screen), 2);
+    return screen;
+}
+
+// Two small arrows pointing on, as Windows draws the chevron of a toolbar
+// that does not fit.
+void Toolbar::DrawChevron() const {
+    const std::optional<RECT> chevron = ChevronRect();
+    if (!chevron) return;
+    const ChevronColours colours = CurrentChevronColours();
+    WindowDc dc(hwnd_.get());
+    const RECT& r = *chevron;
+    const int line = std::max(Scaled(1, dpi_), 1);
+    const bool marked = insertMark_ >= static_cast<int32_t>(buttons_.size()) && !buttons_.empty();
+    if (chevronPressed_ || chevronHot_ || marked) {
+        Fill(dc.get(), r, chevronPressed_ ? colours.buttonPressed : colours.buttonHot);
+        Frame(dc.get(), r, marked ? colours.insertMark : colours.border, marked ? 2 * line : line);
+    }
+    const int arm = std::max(Scaled(3, dpi_), 2);
+    const int middle = (r.top + r.bottom) / 2;
+    const int left = (r.left + r.right) / 2 - arm - line;
+    UniquePen pen(CreatePen(PS_SOLID, line, colours.text));
+    SelectGuard pick(dc.get(), pen.get());
+    for (int shift : {0, arm + line}) {
+        const POINT arrow[] = {
+            {left + shift, middle - arm}, {left + shift + arm, middle}, {left + shift, middle + arm + 1}};
+        Polyline(dc.get(), arrow, 3);
+    }
+}
+
+int32_t Toolbar::DropPositionAt(int x, int y) const {
+    const auto count = static_cast<int32_t>(buttons_.size());
+    if (!hwnd_ || !synced_) return count;
+    const POINT at{x, y};
+    if (const std::optional<RECT> chevron = ChevronRect(); chevron && PtInRect(&*chevron, at)) return count;
+    if (fit_.shown == 0) return count;
+    // The row nearest the point's height, then the place in it.
+    std::vector<std::pair<size_t, RECT>> shown;
+    for (size_t i = fit_.first; i < fit_.first + fit_.shown; ++i) shown.emplace_back(i, ItemRect(i));
+    LONG rowTop = shown.front().second.top;
+    LONG best = -1;
+    for (const auto& [i, r] : shown) {
+        const LONG distance = y < r.top ? r.top - y : y >= r.bottom ? y - r.bottom + 1 : 0;
+        if (best < 0 || distance < best) {
+            best = distance;
+            rowTop = r.top;
+        }
+    }
+    int32_t after = -1;
+    for (const auto& [i, r] : shown) {
+        if (r.top != rowTop) continue;
+        if (x < (r.left + r.right) / 2) return static_cast<int32_t>(i);
+        after = static_cast<int32_t>(i) + 1;
+    }
+    return after >= 0 ? after : count;
+}
+
+// A bar with short crossbars in the highlight colour, in the gap before
+// the button (or after the last one shown), drawn over the control's own
+// paint; the end of a section whose last buttons do not show marks the
+// chevron instead.
+void Toolbar::DrawInsertMark() const {
+    if (insertMark_ < 0 || !hwnd_ || buttons_.empty() || fit_.shown == 0) return;
+    const auto position = static_cast<size_t>(insertMark_);
+    if (position >= buttons_.size() && fit_.chevron) return;
+    const size_t end = fit_.first + fit_.shown;
+    const bool after = position >= end;
+    const RECT r = ItemRect(after ? end - 1 : std::max(position, fit_.first));
+    if (r.right <= r.left) return;
+    // Inside the control: the first button starts at its left edge.
+    const int x = std::max<int>(after ? r.right : r.left, 1);
+    WindowDc dc(hwnd_.get());
+    const COLORREF colour = CurrentChevronColours().insertMark;
+    const RECT bar{x - 1, r.top, x + 1, r.bottom};
+    const RECT top{std::max(x - 3, 0), r.top, x + 3, r.top + 2};
+    const RECT bottom{std::max(x - 3, 0), r.bottom - 2, x + 3, r.bottom};
+    for (const RECT& part : {bar, top, bottom}) Fill(dc.get(), part, colour);
+}
+
+}  // namespace lark::win
