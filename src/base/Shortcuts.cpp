@@ -5,6 +5,7 @@
 
 #include "base/IniDocument.h"
 #include "base/RuntimeError.h"
+#include "base/Unicode.h"
 
 namespace lark {
 namespace {
@@ -55,6 +56,22 @@ IconLocation ParseIconLocation(std::string_view text) {
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
     location.file = value;
     return location;
+}
+
+std::string CommandProgram(std::string_view command) {
+    const std::string line = Trimmed(std::string(command));
+    if (line.empty()) return {};
+    if (line.front() == '"') {
+        const size_t close = line.find('"', 1);
+        return close == std::string::npos ? line.substr(1) : line.substr(1, close - 1);
+    }
+    // Unquoted, a folder's name may hold blanks: the program ends at ".exe".
+    const std::string upper = UpperCase(line);
+    for (size_t at = upper.find(".EXE"); at != std::string::npos; at = upper.find(".EXE", at + 1)) {
+        const size_t end = at + 4;
+        if (end == line.size() || line[end] == ' ' || line[end] == '\t') return line.substr(0, end);
+    }
+    return line.substr(0, line.find_first_of(" \t"));
 }
 
 std::optional<std::string> UrlScheme(std::string_view target) {

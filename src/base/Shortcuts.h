@@ -39,6 +39,10 @@ std::optional<IconLocation> InternetShortcutIcon(std::string_view bytes, IAnsiCo
 // A picture as the registry writes one ("DefaultIcon"): a file, quoted or
 // not, and after its last comma the index (0 when there is none).
 IconLocation ParseIconLocation(std::string_view text);
+// The program of a command line as the registry keeps a verb's: the quoted
+// file, else the text up to ".exe", else up to the first blank; empty for
+// none.
+std::string CommandProgram(std::string_view command);
 
 // The scheme of an address such as "https://host/" or "mailto:someone"
 // (letters, digits, "+", "-" and "." before the first ":", starting with a

@@ -104,6 +104,14 @@ TEST(TargetPictures, SchemesAndThePicturesShortcutsAndTheRegistryName) {
     EXPECT_THAT(ParseIconLocation(" %SystemRoot%\\system32\\url.dll , 5 "), FieldsAre("%SystemRoot%\\system32\\url.dll", 5));
     EXPECT_THAT(ParseIconLocation("C:\\a,b\\icon.ico"), FieldsAre("C:\\a,b\\icon.ico", 0));
     EXPECT_THAT(ParseIconLocation("\"C:\\a,1\\x.ico\""), FieldsAre("C:\\a,1\\x.ico", 0));
+    // A scheme's program, from its verb's command line.
+    EXPECT_EQ(CommandProgram("\"C:\\Program Files\\Web\\web.exe\" -- \"%1\""), "C:\\Program Files\\Web\\web.exe");
+    EXPECT_EQ(CommandProgram("C:\\Program Files\\Web\\web.EXE %1"), "C:\\Program Files\\Web\\web.EXE");
+    EXPECT_EQ(CommandProgram(" C:\\windows\\winebrowser.exe -nohome"), "C:\\windows\\winebrowser.exe");
+    EXPECT_EQ(CommandProgram("C:\\my.exedir\\run.exe"), "C:\\my.exedir\\run.exe");
+    EXPECT_EQ(CommandProgram("rundll32 url.dll,FileProtocolHandler %1"), "rundll32");
+    EXPECT_EQ(CommandProgram("\"C:\\unclosed.exe"), "C:\\unclosed.exe");
+    EXPECT_EQ(CommandProgram("  "), "");
 
     FakeCodePage ansi;
     const std::string shortcut = "[InternetShortcut]\r\nURL=http://a/\r\n";

@@ -33,6 +33,7 @@
 #include "base/win32/Text.h"
 #include "icons/ButtonPictures.h"
 #include "icons/win32/PictureWorker.h"
+#include "icons/win32/TargetIcons.h"
 #include "icons/win32/f_Util.h"
 
 namespace lark::win {
@@ -751,6 +752,31 @@ TEST(PictureWorkerTest, TheEndOfTheProgramDoesNotWaitForAStuckTarget) {
     SetEvent(gate->second.get());
     end.join();
     EXPECT_EQ(waited, WAIT_OBJECT_0);
+}
+
+// An address's picture is made on a worker thread while the bar's thread
+// opens handles of its own: it closes none but its own. (A key closed twice
+// took the bar's drop-target mapping, and the bar crashed in ole32.)
+TEST(PictureWorkerTest, AnAddressPictureClosesNoHandleOfAnotherThread) {
+    std::atomic<bool> done{false};
+    std::atomic<int> lost{0};
+    std::thread other([&] {
+        while (!done) {
+            UniqueHandle map(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 68, nullptr));
+            if (!map) continue;
+            void* view = MapViewOfFile(map.get(), FILE_MAP_WRITE, 0, 0, 68);
+            if (view) {
+                UnmapViewOfFile(view);
+            } else {
+                ++lost;
+                map.release();  // no longer ours to close
+            }
+        }
+    });
+    for (int i = 0; i < 50; ++i) ExtractTargetIcon(L"https://example.invalid/", 16);
+    done = true;
+    other.join();
+    EXPECT_EQ(lost, 0);
 }
 
 // Each list gets the file's own frame of its size, not one scaled from the

@@ -1,13 +1,11 @@
 #include "icons/win32/TargetIcons.h"
 
-#include <shlwapi.h>
-
-
+#include "base/RuntimeError.h"
 #include "base/Shortcuts.h"
 #include "base/Unicode.h"
 #include "base/win32/Dpi.h"
+#include "base/win32/Handles.h"
 #include "base/win32/Services.h"
-#include "base/win32/SystemLibrary.h"
 #include "base/win32/Text.h"
 #include "icons/PictureQueue.h"
 #include "icons/win32/PictureWorker.h"
@@ -26,35 +24,54 @@ std::wstring Expanded(const std::wstring& path) {
     return out;
 }
 
-// An association's text for a scheme, empty when it has none.
-std::wstring Associated(const std::wstring& scheme, ASSOCSTR what, ASSOCF flags) {
-    using Query = HRESULT(WINAPI*)(ASSOCF, ASSOCSTR, LPCWSTR, LPCWSTR, LPWSTR, DWORD*);
-    static const Query query = SystemFunction<Query>(L"shlwapi.dll", "AssocQueryStringW");
-    DWORD length = 0;
-    if (query(flags, what, scheme.c_str(), nullptr, nullptr, &length) != S_FALSE || length == 0) return {};
-    std::wstring text(length, L'\0');
-    if (FAILED(query(flags, what, scheme.c_str(), nullptr, text.data(), &length))) return {};
-    text.resize(wcslen(text.c_str()));
+// A text value of a registry key, empty when it has none. Read directly, not
+// through AssocQueryStringW: Wine's closes a key of its own twice, and on a
+// worker thread the second close can take a handle another thread has just
+// been given (the bar's drop target then failed to register and crashed).
+std::wstring RegistryText(HKEY root, const std::wstring& key, const wchar_t* name) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) return {};
+    const UniqueKey opened(raw);
+    DWORD type = 0;
+    DWORD bytes = 0;
+    if (RegQueryValueExW(raw, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ) || bytes == 0)
+        return {};
+    std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(raw, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes) != ERROR_SUCCESS)
+        return {};
+    text.resize(wcsnlen(text.c_str(), text.size()));
     return text;
 }
 
-// The picture Windows shows for a scheme: its own, else that of the program
-// that opens it. The user's choice of program counts where the system
-// knows protocols apart (Windows 8 on).
-UniqueIcon SchemeIcon(const std::wstring& scheme, int sizePx) {
-    constexpr ASSOCF kIsProtocol = 0x00001000;
-    const ASSOCF tries[] = {kIsProtocol, ASSOCF_NONE};
-    for (const ASSOCF flags : tries) {
-        const std::wstring icon = Associated(scheme, ASSOCSTR_DEFAULTICON, flags);
-        if (!icon.empty()) {
-            const IconLocation at = ParseIconLocation(Narrow(icon));
-            if (UniqueIcon found = ExtractIconAt(Expanded(Widen(at.file)), at.index, sizePx)) return found;
-        }
-        const std::wstring program = Associated(scheme, ASSOCSTR_EXECUTABLE, flags);
-        if (!program.empty())
-            if (UniqueIcon found = ExtractFirstIcon(Expanded(program), sizePx)) return found;
+// The picture of a registered class: its own, else that of the program its
+// default verb starts.
+UniqueIcon ClassIcon(const std::wstring& name, int sizePx) {
+    const std::wstring icon = RegistryText(HKEY_CLASSES_ROOT, name + L"\\DefaultIcon", nullptr);
+    if (!icon.empty()) {
+        const IconLocation at = ParseIconLocation(Narrow(icon));
+        if (UniqueIcon found = ExtractIconAt(Expanded(Widen(at.file)), at.index, sizePx)) return found;
     }
+    std::wstring verb = RegistryText(HKEY_CLASSES_ROOT, name + L"\\shell", nullptr);
+    if (verb.empty()) verb = L"open";
+    const std::wstring command = RegistryText(HKEY_CLASSES_ROOT, name + L"\\shell\\" + verb + L"\\command", nullptr);
+    const std::string program = CommandProgram(Narrow(command));
+    if (!program.empty())
+        if (UniqueIcon found = ExtractFirstIcon(Expanded(Widen(program)), sizePx)) return found;
     return UniqueIcon();
+}
+
+// The picture Windows shows for a scheme: that of the program the user
+// chose for it where the system keeps that choice (Windows 8 on), else the
+// scheme's own.
+UniqueIcon SchemeIcon(const std::wstring& scheme, int sizePx) {
+    const std::wstring chosen = RegistryText(
+        HKEY_CURRENT_USER,
+        L"Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\" + scheme + L"\\UserChoice",
+        L"ProgId");
+    if (!chosen.empty())
+        if (UniqueIcon found = ClassIcon(chosen, sizePx)) return found;
+    return ClassIcon(scheme, sizePx);
 }
 
 bool EndsWithUrl(const std::wstring& path) {
