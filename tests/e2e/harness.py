@@ -507,6 +507,14 @@ class Driver:
                 info["hot"] = int(fields[0])
         return info
 
+    def measures(self, objects: bool = False, **select) -> dict:
+        """What the program counts of itself: messages and timer messages its
+        loops took, wake-ups by the catalogue's folder, looks at the
+        catalogue and the reloads they made; with objects=True also its GDI
+        and USER objects. Any of its bar windows answers."""
+        out = self.ok("message-counts", *self._select(**select), *(["--objects"] if objects else []))
+        return {name: int(value) for name, value in (line.split("\t") for line in out.splitlines())}
+
     def wait_pressed(self, timeout_ms: int = 10000, **select) -> None:
         """Returns once a mouse press has reached the window's thread and
         been handled: its thread has the mouse captured (a drag's move loop,

@@ -8,10 +8,12 @@
 #include "base/win32/Barrier.h"
 #include "base/win32/Services.h"
 #include "base/win32/Text.h"
+#include "catalogue/CatalogueFormat.h"
 #include "catalogue/CatalogueLoader.h"
 #include "catalogue/ShellImport.h"
 #include "bar/DropList.h"
 #include "commands/Arranging.h"
+#include "icons/IconCache.h"
 
 namespace lark::win {
 namespace {
@@ -183,6 +185,7 @@ ButtonPictures& Host::Pictures() {
 }
 
 void Host::LoadCatalogue(const std::string& path) {
+    Watcher().Follow().Follow(path);
     HeldInput held([this] { HoldBarInput(); }, [this] { ReleaseBarInput(); });
     const CatalogueLoad load{Dock().Content(), Float().Content(), app().platform.Files, app().platform.CodePage,
                              About(), events_, Pictures(), app().errors, app().state.IconSize};
@@ -191,6 +194,49 @@ void Host::LoadCatalogue(const std::string& path) {
     // The section on screen gets its pictures first.
     Util().PrioritizePictures(ShownPictureKeys(DockVisible() ? Dock().Content() : Float().Content()));
     Util().LoadEnded();
+}
+
+CatalogueWatcher& Host::Watcher() {
+    if (!watcher_) {
+        CatalogueWatcher::Actions actions;
+        actions.reload = [this] { ReloadCatalogueFromFile(); };
+        actions.report = [this](const std::string& text) {
+            app().platform.Boxes.Show(text, kProductTitle, BoxIcon::Exclamation, BoxButtons::Ok);
+        };
+        actions.check = [this](std::string_view bytes) {
+            // A repeated name is skipped without a word where its picture
+            // needs no file: a folder or a cached type.
+            return CheckCatalogue(bytes, app().platform.CodePage, [this](const std::string& target) {
+                const std::string type = ButtonPictures::TargetType(target);
+                return type.empty() || IsCachedIcon(app().state.IconKeys, type);
+            });
+        };
+        watcher_ = std::make_unique<CatalogueWatcher>(app().platform.Files, std::move(actions));
+        EventLoop::Provide(EventLoop::kCatalogueChecks, [this] { return watcher_->Follow().Checks(); });
+        EventLoop::Provide(EventLoop::kCatalogueReloads, [this] { return watcher_->Follow().Reloads(); });
+    }
+    return *watcher_;
+}
+
+void Host::ReloadCatalogueFromFile() {
+    BarForm& shown = DockVisible() ? static_cast<BarForm&>(Dock()) : static_cast<BarForm&>(Float());
+    const int32_t tab = shown.Content().TabControl1().CurrentTab();
+    const std::string section = tab > 0 ? shown.Content().TabControl1().TabKey(tab) : std::string();
+    const std::string typed = shown.FindText();
+    const bool hadKeyboard = GetActiveWindow() == shown.Handle();
+    LoadCatalogue(app().state.CatalogueIni->INIPath());
+    for (BarForm* bar : {static_cast<BarForm*>(&Float()), static_cast<BarForm*>(&Dock())}) {
+        ITabStrip& tabs = bar->Content().TabControl1();
+        for (int32_t position = 1; position <= tabs.TabCount(); ++position) {
+            if (tabs.TabKey(position) != section) continue;
+            tabs.SelectTab(position);
+            break;
+        }
+        RedrawWindow(bar->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
+    // The load took the keyboard from the disabled window.
+    if (hadKeyboard) shown.FocusSection();
+    shown.FindAgain(typed);
 }
 
 void Host::BuildMainMenu() { Menu().BuildMainMenu(); }

@@ -14,6 +14,7 @@
 #include "base/win32/Form.h"
 #include "base/win32/Handles.h"
 #include "base/win32/Services.h"
+#include "catalogue/win32/CatalogueWatcher.h"
 #include "catalogue/win32/ShellFolderTree.h"
 #include "commands/MainMenu.h"
 #include "commands/win32/InputBox.h"
@@ -59,6 +60,11 @@ public:
     bool PreTranslate(const MSG& msg);
     // The hotkey, "Start with Windows" and the keyboard's trip to the bar.
     AtHand& Keys();
+    // The catalogue's folder, watched from the message loop.
+    CatalogueWatcher& Watcher();
+    // The catalogue file was changed by another program: both windows show
+    // it again, keeping the section shown and the text typed to find.
+    void ReloadCatalogueFromFile();
 
 private:
     App& app() { return *app_; }
@@ -70,6 +76,9 @@ private:
     // Windows unloading at the end of the run deactivate too: nothing to hand back then.
     void BarDeactivated() override {
         if (!app().state.Quitting) Keys().Focus().Deactivated();
+    }
+    void BarActivated() override {
+        if (watcher_) watcher_->Activated();
     }
     void DockedReveal() override;
     void DockedHideTimerTick() override;
@@ -134,6 +143,7 @@ private:
     std::unique_ptr<MainMenu> menu_;
     frmOptions options_;
     std::unique_ptr<AtHand> keys_;
+    std::unique_ptr<CatalogueWatcher> watcher_;
 };
 
 }  // namespace lark::win

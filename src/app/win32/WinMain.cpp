@@ -23,17 +23,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lark::win::Host host;
     lark::App app(real.platform);
     host.Attach(app);
+    real.files.Observe(&host.Watcher().Follow());
 
     if (!lark::Main(app, host)) return 0;
     // A chord another program holds leaves the bar without one; Options says so.
     host.Keys().UseHotkey(app.state.Hotkey);
 
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        lark::win::EventLoop::Count(msg);
-        if (host.PreTranslate(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
+    // The catalogue's folder is waited on with the messages.
+    return lark::win::EventLoop::Run(host.Watcher(), [&](const MSG& msg) { return host.PreTranslate(msg); });
 }

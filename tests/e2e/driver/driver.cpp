@@ -1250,19 +1250,26 @@ int CmdSendMessage(Options& o) {
 // "timers\tN" (WM_TIMER among them), as the program counts them.
 int CmdMessageCounts(Options& o) {
     WindowQuery q = WindowQuery::From(o);
+    const WPARAM last = o.Flag(L"objects") ? 6 : 4;
     o.Done();
     auto h = FindOne(q);
     if (!h) return kExitNotFound;
     const UINT message = RegisterWindowMessageW(L"Brindlewick.Larkspan.MessageCounts");
-    DWORD_PTR counts[2] = {0, 0};
-    for (WPARAM which : {0, 1}) {
-        if (!SendMessageTimeoutW(*h, message, which, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &counts[which])) {
+    // The program's measures by wParam: its loops' messages and timer
+    // messages, its wake-ups by the catalogue folder's notification, its
+    // looks at the catalogue and the reloads they made, and (with --objects,
+    // a few hundred ms) its GDI and USER objects.
+    static const wchar_t* const kNames[] = {L"messages", L"timers",  L"wakeups", L"catalogue-checks",
+                                            L"catalogue-reloads", L"gdi", L"user"};
+    for (WPARAM which = 0; which <= last; ++which) {
+        DWORD_PTR count = 0;
+        const UINT timeout = which >= 5 ? 60000 : kSendTimeoutMs;  // counting objects takes a while
+        if (!SendMessageTimeoutW(*h, message, which, 0, SMTO_ABORTIFHUNG, timeout, &count)) {
             Err(L"window did not answer");
             return kExitNotFound;
         }
+        Out(Fmt(L"%ls\t%llu", kNames[which], static_cast<unsigned long long>(count)));
     }
-    Out(Fmt(L"messages\t%llu", static_cast<unsigned long long>(counts[0])));
-    Out(Fmt(L"timers\t%llu", static_cast<unsigned long long>(counts[1])));
     return kExitOk;
 }
 
@@ -1542,7 +1549,8 @@ const Command kCommands[] = {
     {L"click-button", L"SELECT --text T  BM_CLICK on the window's button with that text", CmdClickButton},
     {L"button-state", L"SELECT --text T  the button's check state, visibility and enabled state", CmdButtonState},
     {L"send-message", L"SELECT (--message N | --registered NAME) [--wparam N] [--lparam N]  print the answer", CmdSendMessage},
-    {L"message-counts", L"SELECT  messages and timer messages larkspan's loops took from the queue", CmdMessageCounts},
+    {L"message-counts", L"SELECT [--objects]  larkspan's messages, timer messages, wake-ups, catalogue looks (GDI, USER objects)",
+     CmdMessageCounts},
     {L"send-chars", L"SELECT --text T  WM_CHAR for each character, as an input method sends them", CmdSendChars},
     {L"reg-query", L"--key K  the key's values: name, type, data", CmdRegQuery},
     {L"reg-set", L"--key K --name N --data D [--type REG_SZ|REG_EXPAND_SZ|REG_DWORD]  set a value", CmdRegSet},

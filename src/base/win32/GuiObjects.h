@@ -1,0 +1,18 @@
+#pragma once
+// GDI and USER objects the process holds, for the leak checks of tests and
+// long runs. GetGuiResources counts them on Windows. Wine answers 0 there,
+// so under Wine the GDI objects are read from the process's GDI handle
+// table (the PEB's GdiSharedHandleTable) and the USER objects counted are
+// the live icons, cursors and menus (probed by 16-bit handle) and the
+// process's windows; other USER objects (hooks, accelerator tables) are
+// not seen there.
+namespace lark::win {
+
+struct GuiObjects {
+    long gdi = 0;
+    long user = 0;
+};
+
+GuiObjects CountGuiObjects();
+
+}  // namespace lark::win
