@@ -7,12 +7,15 @@
 #include "app/win32/Host.h"
 #include "app/win32/RealPlatform.h"
 #include "base/win32/SystemLibrary.h"
+#include "crash/win32/CrashHandler.h"
 #include "startup/Program.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // DLLs loaded later (the file dialog's, the version reader) come from
     // the system folder only, never from beside the program.
     lark::win::SearchSystemFolderOnly();
+    // A crash from here on leaves a dump and a message, and writes nothing else.
+    lark::win::InstallCrashHandler(lark::win::DefaultCrashFolder());
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES |
                                                        ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);

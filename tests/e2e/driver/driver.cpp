@@ -1273,6 +1273,32 @@ int CmdMessageCounts(Options& o) {
     return kExitOk;
 }
 
+// A thread started in the program's process at an address where no code is:
+// a crash of the program as it is, by no means a user has.
+int CmdFaultThread(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
+                                     PROCESS_VM_WRITE | PROCESS_VM_READ,
+                                 FALSE, ProcessOf(*h));
+    if (!process) {
+        Err(Fmt(L"OpenProcess failed (%lu)", GetLastError()));
+        return kExitNotFound;
+    }
+    HANDLE thread = CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(0x10), nullptr,
+                                       0, nullptr);
+    const DWORD error = GetLastError();
+    CloseHandle(process);
+    if (!thread) {
+        Err(Fmt(L"CreateRemoteThread failed (%lu)", error));
+        return kExitNotFound;
+    }
+    CloseHandle(thread);
+    return kExitOk;
+}
+
 // ------------------------------------------------------------ drag source ---
 
 class SimpleDropSource : public IDropSource {
@@ -1551,6 +1577,7 @@ const Command kCommands[] = {
     {L"send-message", L"SELECT (--message N | --registered NAME) [--wparam N] [--lparam N]  print the answer", CmdSendMessage},
     {L"message-counts", L"SELECT [--objects]  larkspan's messages, timer messages, wake-ups, catalogue looks (GDI, USER objects)",
      CmdMessageCounts},
+    {L"fault-thread", L"SELECT  start a thread at an address without code in the window's process", CmdFaultThread},
     {L"send-chars", L"SELECT --text T  WM_CHAR for each character, as an input method sends them", CmdSendChars},
     {L"reg-query", L"--key K  the key's values: name, type, data", CmdRegQuery},
     {L"reg-set", L"--key K --name N --data D [--type REG_SZ|REG_EXPAND_SZ|REG_DWORD]  set a value", CmdRegSet},
