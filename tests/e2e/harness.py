@@ -426,8 +426,18 @@ class Driver:
 
     def tabs(self, **select) -> TabStrip:
         """The tab strip of a bar window (cls=..., hidden=True for the docked one)."""
+        # A reload empties the strip and fills it again: a read that falls
+        # in between fails, and is read again.
+        deadline = time.monotonic() + 10
+        while True:
+            done = self.call("tabs", *self._select(**select))
+            if done.returncode == 0:
+                break
+            if time.monotonic() >= deadline:
+                raise DriverError(f"driver tabs failed ({done.returncode}): {text(done.stderr).strip()}")
+            time.sleep(0.05)
         selected, tabs = 0, []
-        for line in self.ok("tabs", *self._select(**select)).splitlines():
+        for line in text(done.stdout).splitlines():
             kind, *fields = line.split("\t")
             if kind == "selected":
                 selected = int(fields[0])

@@ -222,10 +222,7 @@ class CatalogueTests(LarkspanTestCase):
 
     def wait_tabs(self, sections, selected, what):
         def there():
-            try:
-                strips = (self.driver.tabs(cls=FLOAT_CLASS), self.driver.tabs(cls=DOCK_CLASS, hidden=True))
-            except harness.DriverError:
-                return False  # read while the reload empties and fills the strip
+            strips = (self.driver.tabs(cls=FLOAT_CLASS), self.driver.tabs(cls=DOCK_CLASS, hidden=True))
             return all(s.captions == sections and s.selected == selected for s in strips)
         try:
             wait_until(there, LOAD_TIMEOUT, what)

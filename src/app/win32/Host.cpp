@@ -80,6 +80,21 @@ std::vector<std::string> ShownPictureKeys(IBarWindow& bar) {
     return keys;
 }
 
+std::string ShownSection(IBarWindow& bar) {
+    const int32_t tab = bar.TabControl1().CurrentTab();
+    return tab > 0 ? bar.TabControl1().TabKey(tab) : std::string();
+}
+
+// The first tab of that name, when the bar still has one.
+void ShowSectionNamed(IBarWindow& bar, const std::string& name) {
+    ITabStrip& tabs = bar.TabControl1();
+    for (int32_t position = 1; position <= tabs.TabCount(); ++position) {
+        if (tabs.TabKey(position) != name) continue;
+        tabs.SelectTab(position);
+        return;
+    }
+}
+
 std::wstring PictureCacheFile() {
     PWSTR folder = nullptr;
     std::wstring file;
@@ -199,9 +214,13 @@ void Host::LoadCatalogue(const std::string& path) {
 CatalogueWatcher& Host::Watcher() {
     if (!watcher_) {
         CatalogueWatcher::Actions actions;
-        actions.reload = [this] { ReloadCatalogueFromFile(); };
+        // A look due as the program quits finds no bar to show anything on.
+        actions.reload = [this] {
+            if (!app().state.Quitting) ReloadCatalogueFromFile();
+        };
         actions.report = [this](const std::string& text) {
-            app().platform.Boxes.Show(text, kProductTitle, BoxIcon::Exclamation, BoxButtons::Ok);
+            if (!app().state.Quitting)
+                app().platform.Boxes.Show(text, kProductTitle, BoxIcon::Exclamation, BoxButtons::Ok);
         };
         actions.check = [this](std::string_view bytes) {
             // A repeated name is skipped without a word where its picture
@@ -220,18 +239,12 @@ CatalogueWatcher& Host::Watcher() {
 
 void Host::ReloadCatalogueFromFile() {
     BarForm& shown = DockVisible() ? static_cast<BarForm&>(Dock()) : static_cast<BarForm&>(Float());
-    const int32_t tab = shown.Content().TabControl1().CurrentTab();
-    const std::string section = tab > 0 ? shown.Content().TabControl1().TabKey(tab) : std::string();
+    const std::string section = ShownSection(shown.Content());
     const std::string typed = shown.FindText();
     const bool hadKeyboard = GetActiveWindow() == shown.Handle();
-    LoadCatalogue(app().state.CatalogueIni->INIPath());
+    LoadCatalogue(Watcher().Follow().Path());
     for (BarForm* bar : {static_cast<BarForm*>(&Float()), static_cast<BarForm*>(&Dock())}) {
-        ITabStrip& tabs = bar->Content().TabControl1();
-        for (int32_t position = 1; position <= tabs.TabCount(); ++position) {
-            if (tabs.TabKey(position) != section) continue;
-            tabs.SelectTab(position);
-            break;
-        }
+        ShowSectionNamed(bar->Content(), section);
         RedrawWindow(bar->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
     // The load took the keyboard from the disabled window.

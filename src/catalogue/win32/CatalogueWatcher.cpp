@@ -1,5 +1,6 @@
 #include "catalogue/win32/CatalogueWatcher.h"
 
+#include "base/win32/Barrier.h"
 #include "base/win32/Text.h"
 
 namespace lark::win {
@@ -14,6 +15,11 @@ void CatalogueWatcher::Signalled() {
     // Armed again first: a change made while the file is looked at is not lost.
     if (!FindNextChangeNotification(change_.get())) change_.reset();
     follow_.FolderChanged(GetTickCount64());
+}
+
+// Called from the message loop, which no error may leave.
+void CatalogueWatcher::Due() {
+    Barrier([&] { follow_.RunDue(GetTickCount64()); });
 }
 
 void CatalogueWatcher::WaitFailed() {

@@ -31,7 +31,7 @@ public:
     HANDLE WaitHandle() override { return change_ ? change_.get() : nullptr; }
     DWORD WaitMs() override;
     void Signalled() override;
-    void Due() override { follow_.RunDue(GetTickCount64()); }
+    void Due() override;
     void WaitFailed() override;
 
 private:
