@@ -77,6 +77,7 @@ uint64_t EventLoop::CountOf(WPARAM which) {
         case kSignals: return Counted().signals;
         case kGdiObjects: return CountGuiObjects().gdi;
         case kUserObjects: return CountGuiObjects().user;
+        case kHeapKiB: return HeapBytesInUse() / 1024;
         default: break;
     }
     const auto provided = Counted().provided.find(which);

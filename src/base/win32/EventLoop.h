@@ -53,6 +53,7 @@ public:
         kCatalogueReloads = 4,  // reloads those looks made
         kGdiObjects = 5,
         kUserObjects = 6,
+        kHeapKiB = 7,  // the process's heaps in use
     };
     static void Count(const MSG& msg);
     static uint64_t CountOf(WPARAM which);

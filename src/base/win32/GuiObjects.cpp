@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <intrin.h>
 
+#include <algorithm>
+
 namespace lark::win {
 namespace {
 
@@ -56,6 +58,20 @@ GuiObjects CountGuiObjects() {
     // USER first: probing an icon makes bitmaps for a moment.
     const long user = WineUserObjects();
     return {WineGdiObjects(), user};
+}
+
+unsigned long long HeapBytesInUse() {
+    HANDLE heaps[64];
+    const DWORD count = std::min<DWORD>(GetProcessHeaps(64, heaps), 64);
+    unsigned long long total = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        if (!HeapLock(heaps[i])) continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (HeapWalk(heaps[i], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
+        HeapUnlock(heaps[i]);
+    }
+    return total;
 }
 
 }  // namespace lark::win

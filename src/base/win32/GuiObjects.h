@@ -15,4 +15,8 @@ struct GuiObjects {
 
 GuiObjects CountGuiObjects();
 
+// The bytes in use in the process's heaps (the C++ heap among them): a leak
+// of the program's own shows here, one of the system's outside them.
+unsigned long long HeapBytesInUse();
+
 }  // namespace lark::win

@@ -99,7 +99,7 @@ struct UsageError {
 };
 
 // Options flags take no value; every other "--name" takes the next argument.
-const std::set<std::wstring> kFlagNames = {L"all", L"hidden", L"client", L"visible"};
+const std::set<std::wstring> kFlagNames = {L"all", L"hidden", L"client", L"visible", L"objects"};
 
 class Options {
 public:
@@ -1250,7 +1250,7 @@ int CmdSendMessage(Options& o) {
 // "timers\tN" (WM_TIMER among them), as the program counts them.
 int CmdMessageCounts(Options& o) {
     WindowQuery q = WindowQuery::From(o);
-    const WPARAM last = o.Flag(L"objects") ? 6 : 4;
+    const WPARAM last = o.Flag(L"objects") ? 7 : 4;
     o.Done();
     auto h = FindOne(q);
     if (!h) return kExitNotFound;
@@ -1258,9 +1258,9 @@ int CmdMessageCounts(Options& o) {
     // The program's measures by wParam: its loops' messages and timer
     // messages, its wake-ups by the catalogue folder's notification, its
     // looks at the catalogue and the reloads they made, and (with --objects,
-    // a few hundred ms) its GDI and USER objects.
+    // a few hundred ms) its GDI and USER objects and the KiB in use in its heaps.
     static const wchar_t* const kNames[] = {L"messages", L"timers",  L"wakeups", L"catalogue-checks",
-                                            L"catalogue-reloads", L"gdi", L"user"};
+                                            L"catalogue-reloads", L"gdi", L"user", L"heap-kb"};
     for (WPARAM which = 0; which <= last; ++which) {
         DWORD_PTR count = 0;
         const UINT timeout = which >= 5 ? 60000 : kSendTimeoutMs;  // counting objects takes a while
