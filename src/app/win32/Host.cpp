@@ -372,7 +372,14 @@ DockedInput& Host::Docked() {
     return *dockedInput_;
 }
 
-void Host::DockedReveal() { Docked().Reveal(); }
+void Host::DockedReveal() {
+    RECT before{}, after{};
+    GetWindowRect(Dock().Handle(), &before);
+    Docked().Reveal();
+    GetWindowRect(Dock().Handle(), &after);
+    // Slid out: shown without being activated.
+    if (watcher_ && !EqualRect(&before, &after)) watcher_->Activated();
+}
 void Host::DockedHideTimerTick() { Docked().HideTimerTick(); }
 void Host::DockedTabMouseDown(PointPx at) { Docked().TabMouseDown(at); }
 void Host::DockedTabMouseUp(int16_t button, PointPx at) { Docked().TabMouseUp(button, at); }
