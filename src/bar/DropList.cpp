@@ -42,8 +42,8 @@ bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != 
 std::string EntryName(std::string name) {
     std::replace(name.begin(), name.end(), '=', '-');
     std::replace_if(name.begin(), name.end(), [](char c) { return c >= 0 && c < ' '; }, ' ');
-    name = Trimmed(name);
-    return Trimmed(name.substr(std::min(name.find_first_not_of('['), name.size())));
+    // Blanks and brackets alike: "[ [x" would still start with one.
+    return Trimmed(name.substr(std::min(name.find_first_not_of("[ "), name.size())));
 }
 
 // The last part of a path; a drive's root is its own name.

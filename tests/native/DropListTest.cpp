@@ -96,6 +96,8 @@ TEST_F(DropListTest, ALineBreakNeverReachesTheCatalogue) {
     page.urls = "http://example.com/";
     page.urlTitle = "Title\r\n[Injected]";
     EXPECT_THAT(Entries(page), ElementsAre(FieldsAre("Title  [Injected]", "http://example.com/", "")));
+    page.urlTitle = "[ [Header]";
+    EXPECT_THAT(Entries(page), ElementsAre(FieldsAre("Header]", "http://example.com/", "")));
 }
 
 // The formats' bytes as other programs put them on a drag.
