@@ -190,19 +190,23 @@ class SoakTest(LarkspanTestCase):
                        "--wparam", "32", "--lparam", str(768 << 16 | 1024))
         self.driver.sync(self.bar)
 
+    # Every round starts from Notepad: the hotkey brings the bar, hands the
+    # keyboard back, and brings the bar again for the steps that click it.
+    # Nothing clicks the bar while another program has the keyboard: under
+    # Wine without a window manager that first click is at times lost.
     def hotkey_in_and_out(self):
-        Mouse.click(*self.driver.window_rect(self.notepad, client=True).centre)
+        SW_SHOWNORMAL = 1
+        self.driver.ok("show-window", "--hwnd", self.notepad, "--cmd", str(SW_SHOWNORMAL))
         self.wait_foreground(self.notepad)
-        Keyboard.press(HOTKEY)
-        self.wait_foreground(self.bar)
-        Keyboard.press(HOTKEY)
-        self.wait_foreground(self.notepad)
+        for window in (self.bar, self.notepad, self.bar):
+            Keyboard.press(HOTKEY)
+            self.wait_foreground(window)
 
     def wait_foreground(self, window):
         wait_until(lambda: self.driver.focus().get("foreground") == window, TIMEOUT, f"{window} in front")
 
-    STEPS = ("switch_sections", "open_and_close_the_menu", "launch", "drag_away_and_back",
-             "add_and_delete_a_program", "change_the_file_outside", "change_dpi_and_display", "hotkey_in_and_out")
+    STEPS = ("hotkey_in_and_out", "switch_sections", "open_and_close_the_menu", "launch", "drag_away_and_back",
+             "add_and_delete_a_program", "change_the_file_outside", "change_dpi_and_display")
 
     def one_round(self):
         # LARKSPAN_SOAK_STEPS (names, comma-separated) narrows a round to
@@ -228,6 +232,7 @@ class SoakTest(LarkspanTestCase):
                                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
         self.notepad = self.driver.find_window(cls="Notepad", timeout_ms=int(TIMEOUT * 1000))
         self.assertIsNotNone(self.notepad, "Notepad did not open")
+        self.driver.sync(self.notepad)
         pid = self.linux_pid(program)
 
         # Two rounds first: what stays loaded comes in over the first
