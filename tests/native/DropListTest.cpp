@@ -133,13 +133,9 @@ TEST(DragFormatsTest, EachFormatIsReadWithinItsBytes) {
     offered[DragFormat::Files] = U32(400) + std::string(16, '\0') + Wide("C:\\x");
     EXPECT_TRUE(read().items.files.empty());
 
-    // A browser's link: the address, and the page's title from a descriptor of one file.
+    // A descriptor too short for one file names no page (a whole one is read end to end).
     offered.erase(DragFormat::Files);
-    offered[DragFormat::Descriptor] = U32(1) + std::string(72, '\0') + Wide("Page.url") + std::string(520, '\0');
-    got = read();
-    EXPECT_EQ(got.items.urls, "http://ignored/");
-    EXPECT_EQ(got.items.urlTitle, "Page.url");
-    offered[DragFormat::Descriptor].resize(100);  // too short for one descriptor
+    offered[DragFormat::Descriptor] = U32(1) + std::string(96, 'x');
     EXPECT_EQ(read().items.urlTitle, "");
 
     // A button of this process only; another's indices mean nothing here.
