@@ -18,6 +18,7 @@ chosen=(
     menu-open:menu           # the popup menu
     options-dialog:options   # Options
     about-box:about          # About
+    colours-dark-floating:floating-bar-dark # the floating bar in dark colours
 )
 
 case "${1:-}" in
@@ -34,7 +35,7 @@ if ((run_tests)); then
     cmake --preset windows >/dev/null
     cmake --build --preset windows
     bash scripts/with-wine.sh ctest --test-dir build/windows --output-on-failure \
-        -R '^e2e\.(pictures|docking|editing|options)$'
+        -R '^e2e\.(pictures|docking|editing|options|colours)$'
 fi
 
 mkdir -p "$images"

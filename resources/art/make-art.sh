@@ -16,7 +16,7 @@ unset MAGICK_CONFIGURE_PATH MAGICK_FONT_PATH 2>/dev/null || true
 # output name : source name.
 ICONS="larkspan:larkspan na:na folder:folder
 addsection:addsection delsection:delsection addbutton:addbutton delbutton:delbutton
-about:about options:options exit:exit mdb:mdb
+about:about options:options options-dark:options-dark exit:exit mdb:mdb
 rename:rename properties:properties openlocation:openlocation runas:runas renamesection:renamesection"
 
 # Frames drawn from the large source; 16 px comes from the hinted one. A
@@ -24,7 +24,7 @@ rename:rename properties:properties openlocation:openlocation runas:runas rename
 # a small picture, 16 to 32 px, so the menu's icons carry only those.
 LARGE_SIZES="20 24 32 40 48 64"
 FRAME_SIZES=" 16x16 20x20 24x24 32x32 40x40 48x48 64x64"
-MENU_ICONS="addsection delsection addbutton delbutton about options exit rename properties openlocation runas renamesection"
+MENU_ICONS="addsection delsection addbutton delbutton about options options-dark exit rename properties openlocation runas renamesection"
 MENU_LARGE_SIZES="20 24 32"
 MENU_FRAME_SIZES=" 16x16 20x20 24x24 32x32"
 

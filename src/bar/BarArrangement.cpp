@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "base/AppBarShell.h"
 #include "base/Conversions.h"
 
 namespace lark {
@@ -179,7 +180,7 @@ void BarArrangement::UnregisterAppBar(int32_t positionCode) {
             }
             s_.AppBarInfo.lParam = 0;
             s_.AppBarInfo.hWnd = s_.AutoHideBarWindow;
-            shell_.Send(ABM_SETAUTOHIDEBAR_, s_.AppBarInfo);
+            SetAutoHideBar(shell_, s_.AppBarInfo, s_.AutoHideMonitor, false);
             autoHideHeld_ = false;
         }
         if (s_.AppBarInfo.hWnd != 0) {
@@ -195,6 +196,7 @@ void BarArrangement::UnregisterAppBar(int32_t positionCode) {
 void BarArrangement::ArrangeDocked(bool force) {
     try {
         BusyPointer busy(pointer_);
+        docked_.Create();
         floating_.EnableMoveDetection(false);
         docked_.EnableHideTimer(false);
         if ((s_.BarPosition != s_.PreviousBarPosition && s_.PreviousBarPosition != kBarFloating) || force)
@@ -231,19 +233,50 @@ void BarArrangement::ArrangeDocked(bool force) {
 
 int BarArrangement::RegisterAutoHide(uint32_t edge) {
     s_.AppBarInfo.uEdge = edge;
-    const uintptr_t holder = shell_.Send(ABM_GETAUTOHIDEBAR_, s_.AppBarInfo);
+    // The edge of the bar's own monitor: another monitor's auto-hide bar on
+    // the same side is no obstacle.
+    const RectPx& monitor = s_.BarMonitor.bounds;
+    const uintptr_t holder = GetAutoHideBar(shell_, s_.AppBarInfo, monitor);
     // The shell names this bar itself while it holds the slot: that is no
     // other bar, and registering again keeps it.
     if (holder != 0 && holder != s_.AppBarInfo.hWnd) return -1;
-    s_.AppBarInfo.lParam = -1;
-    return shell_.Send(ABM_SETAUTOHIDEBAR_, s_.AppBarInfo) != 0 ? 1 : 0;
+    if (!SetAutoHideBar(shell_, s_.AppBarInfo, monitor, true)) return 0;
+    s_.AutoHideMonitor = monitor;
+    return 1;
 }
 
 void BarArrangement::RecordAutoHideBar() {
     // Some shells answer nothing right after the registration; the bar that
     // was just registered is this one, and it must be released later.
-    const uintptr_t answer = shell_.Send(ABM_GETAUTOHIDEBAR_, s_.AppBarInfo);
+    const uintptr_t answer = GetAutoHideBar(shell_, s_.AppBarInfo, s_.AutoHideMonitor);
     s_.AutoHideBarWindow = answer != 0 ? answer : s_.AppBarInfo.hWnd;
+}
+
+bool BarArrangement::NeighbourBeyondEdge(const RectPx& strip) const {
+    // The rows a hidden bar would take beyond its edge.
+    const bool top = s_.BarPosition == kBarTop;
+    const RectPx beyond{strip.left, top ? s_.BarEdge - s_.BarThickness : s_.BarEdge, strip.right,
+                        top ? s_.BarEdge : s_.BarEdge + s_.BarThickness};
+    for (const MonitorInfo& other : monitors_.Monitors()) {
+        if (other.bounds == s_.BarMonitor.bounds) continue;
+        const RectPx& b = other.bounds;
+        if (b.left < beyond.right && beyond.left < b.right && b.top < beyond.bottom && beyond.top < b.bottom)
+            return true;
+    }
+    return false;
+}
+
+RectPx BarArrangement::HiddenPlace() const {
+    const int32_t edge = s_.BarEdge;
+    const int32_t strip = kAutoHideStripPx;
+    if (s_.BarPosition == kBarTop) {
+        // Inside its own monitor, only its strip; else above the edge but
+        // for its lowest rows.
+        return hideInside_ ? RectPx{s_.BarLeft, edge, s_.BarRight, edge + strip}
+                           : RectPx{s_.BarLeft, edge - s_.BarThickness, s_.BarRight, edge + strip};
+    }
+    return hideInside_ ? RectPx{s_.BarLeft, edge - strip, s_.BarRight, edge}
+                       : RectPx{s_.BarLeft, edge - strip, s_.BarRight, edge + s_.BarThickness};
 }
 
 void BarArrangement::PlaceOnEdge(bool autoHide, bool onlyIfMoved) {
@@ -274,26 +307,20 @@ void BarArrangement::PlaceOnEdge(bool autoHide, bool onlyIfMoved) {
     if (autoHide) RecordAutoHideBar();
     docked_.EnableHideTimer(false);
     const int32_t width = rc.right - rc.left;
-    if (top) {
-        s_.BarEdge = rc.top;
-        if (autoHide) {
-            // Above the edge but for its lowest rows.
-            docked_.Place(rc.left, rc.top - thickness, width, thickness + kAutoHideStripPx,
-                          IDockedBar::Flags::NoActivate);
-        } else {
-            docked_.Place(rc.left, rc.top, width, thickness, IDockedBar::Flags::NoActivate);
-        }
-    } else {
-        s_.BarEdge = rc.bottom;
-        if (autoHide) {
-            docked_.Place(rc.left, rc.bottom - kAutoHideStripPx, width, thickness + kAutoHideStripPx,
-                          IDockedBar::Flags::NoActivate);
-        } else {
-            docked_.Place(rc.left, rc.bottom - thickness, width, thickness, IDockedBar::Flags::NoActivate);
-        }
-    }
+    s_.BarEdge = top ? rc.top : rc.bottom;
     s_.BarLeft = rc.left;
     s_.BarRight = rc.right;
+    if (autoHide) {
+        // A hidden bar lying on a neighbouring monitor would take that
+        // monitor's DPI and cover its edge.
+        hideInside_ = NeighbourBeyondEdge(rc);
+        const RectPx hidden = HiddenPlace();
+        docked_.Place(hidden.left, hidden.top, Width(hidden), Height(hidden), IDockedBar::Flags::NoActivate);
+    } else if (top) {
+        docked_.Place(rc.left, rc.top, width, thickness, IDockedBar::Flags::NoActivate);
+    } else {
+        docked_.Place(rc.left, rc.bottom - thickness, width, thickness, IDockedBar::Flags::NoActivate);
+    }
 }
 
 void BarArrangement::OnDisplayChanged() {

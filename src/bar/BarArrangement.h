@@ -67,6 +67,11 @@ public:
     // The docked window is now at this DPI: the same edge, the new thickness.
     void OnDockDpiChanged(int32_t dpi);
 
+    // Where the auto-hidden bar waits: beyond its edge with its last rows on
+    // the screen, or, where a neighbouring monitor lies beyond that edge,
+    // its strip alone inside its own monitor.
+    RectPx HiddenPlace() const;
+
     // Thickness of a docked bar in pixels for an icon size; other sizes
     // keep the given value.
     static int32_t Thickness(int32_t iconSize, const TwipsPerPixel& scale, int32_t previous);
@@ -87,6 +92,9 @@ private:
     // by another bar.
     int RegisterAutoHide(uint32_t edge);
     void RecordAutoHideBar();
+    // Whether another monitor lies where the hidden bar would, beyond the
+    // edge of this strip.
+    bool NeighbourBeyondEdge(const RectPx& strip) const;
     // Asks the shell for the edge's strip and moves the window there; with
     // onlyIfMoved, nothing happens when the shell gives the strip set last.
     void PlaceOnEdge(bool autoHide, bool onlyIfMoved);
@@ -107,6 +115,7 @@ private:
     int32_t shown_ = kBarFloating;  // the position the screen shows now
     bool registered_ = false;       // ABM_NEW sent and not removed since
     bool autoHideHeld_ = false;     // this bar is its edge's auto-hide bar
+    bool hideInside_ = false;       // hidden within its monitor (see HiddenPlace)
     std::optional<RectPx> lastSet_;  // the strip ABM_SETPOS answered last
     std::optional<PointPx> drop_;    // where a dragged docked bar was dropped
 };

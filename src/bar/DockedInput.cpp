@@ -10,8 +10,9 @@ void DockedInput::Reveal() {
         const int32_t width = s_.BarRight - s_.BarLeft;
         const RectPx now = docked_.Bounds();
         if (s_.BarPosition == kBarTop) {
-            // A top right on the edge is a bar already shown.
-            if (now.top >= s_.BarEdge) return;
+            // A top right on the edge is a bar already shown, unless it is
+            // the strip alone, hidden inside its monitor.
+            if (now.top >= s_.BarEdge && Height(now) >= s_.BarThickness) return;
             docked_.Place(s_.BarLeft, s_.BarEdge, width, s_.BarThickness, IDockedBar::Flags::ShowWindow);
             docked_.EnableHideTimer(true);
         } else if (s_.BarPosition == kBarBottom) {
@@ -26,19 +27,16 @@ void DockedInput::Reveal() {
 }
 
 void DockedInput::HideTimerTick() {
-    if (held_) return;
+    // Its own menu, a dialog or a drag would lose the bar it belongs to.
+    if (held_ || docked_.InUse()) return;
     try {
         const PointPx cursor = cursor_.Position();
         const RectPx now = docked_.Bounds();
         // Only the rows count: leaving sideways keeps the bar shown.
         if (cursor.y <= now.bottom && cursor.y >= now.top) return;
-        const int32_t width = s_.BarRight - s_.BarLeft;
-        const int32_t height = s_.BarThickness + BarArrangement::kAutoHideStripPx;
-        if (s_.BarPosition == kBarTop) {
-            docked_.Place(s_.BarLeft, s_.BarEdge - s_.BarThickness, width, height, IDockedBar::Flags::NoActivate);
-        } else if (s_.BarPosition == kBarBottom) {
-            docked_.Place(s_.BarLeft, s_.BarEdge - BarArrangement::kAutoHideStripPx, width, height,
-                          IDockedBar::Flags::NoActivate);
+        if (s_.BarPosition == kBarTop || s_.BarPosition == kBarBottom) {
+            const RectPx hidden = arrangement_.HiddenPlace();
+            docked_.Place(hidden.left, hidden.top, Width(hidden), Height(hidden), IDockedBar::Flags::NoActivate);
         }
         docked_.EnableHideTimer(false);
     } catch (...) {

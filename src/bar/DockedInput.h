@@ -16,7 +16,8 @@ public:
 
     // Mouse moves over the tab strip or a toolbar.
     void Reveal();
-    // tmrHide.
+    // tmrHide: hides a bar the cursor has left, unless the bar is in use
+    // (its menu, a dialog, a drag) or holds the keyboard.
     void HideTimerTick();
     // While held (the bar has the keyboard) a shown auto-hide bar stays,
     // wherever the mouse is; tmrHide hides it once released.

@@ -1,5 +1,6 @@
 #include "bar/Launch.h"
 
+#include "base/Log.h"
 #include "base/Unicode.h"
 
 namespace lark {
@@ -29,7 +30,36 @@ bool OffersRunAsAdministrator(const ButtonTag& tag) {
 void LaunchButtonElevated(IShellLauncher& shell, const ButtonTag& tag) {
     const std::optional<std::string> parameters =
         tag.arguments.empty() ? std::nullopt : std::optional<std::string>(tag.arguments);
-    shell.Execute(0, std::string("runas"), tag.target, parameters, std::nullopt, kShowNormal);
+    shell.RunAsAdministrator(0, tag.target, parameters);
+}
+
+std::string ReportingLauncher::FailureText(const std::string& file, const LaunchResult& result) {
+    std::string text = "Larkspan could not open \"" + file + "\".";
+    if (!result.reason.empty()) text += "\r\n\r\n" + result.reason;
+    return text;
+}
+
+LaunchResult ReportingLauncher::Told(const std::string& file, LaunchResult result) {
+    if (!result.Failed()) {
+        if (opened_) Guard([&] { opened_(file); });
+        return result;
+    }
+    Guard([&] {
+        Log("Opening \"" + file + "\": " + result.reason + " (" + std::to_string(result.error) + ")");
+    });
+    Guard([&] { boxes_.Show(FailureText(file, result), kProductTitle, BoxIcon::Critical, BoxButtons::Ok); });
+    return result;
+}
+
+LaunchResult ReportingLauncher::Execute(uintptr_t owner, const std::optional<std::string>& verb,
+                                        const std::string& file, const std::optional<std::string>& parameters,
+                                        const std::optional<std::string>& directory, int showCommand) {
+    return Told(file, shell_.Execute(owner, verb, file, parameters, directory, showCommand));
+}
+
+LaunchResult ReportingLauncher::RunAsAdministrator(uintptr_t owner, const std::string& file,
+                                                   const std::optional<std::string>& parameters) {
+    return Told(file, shell_.RunAsAdministrator(owner, file, parameters));
 }
 
 }  // namespace lark

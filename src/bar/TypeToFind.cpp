@@ -1,7 +1,5 @@
 #include "bar/TypeToFind.h"
 
-#include <unordered_map>
-
 #include "base/RuntimeError.h"
 #include "base/Unicode.h"
 
@@ -62,26 +60,16 @@ NameMatch MatchFolded(std::string_view name, const std::string& query) {
 
 NameMatch MatchName(std::string_view name, std::string_view typed) { return MatchFolded(name, FoldForSearch(typed)); }
 
-std::optional<FoundButton> FindButton(IBarWindow& bar, std::string_view typed) {
-    // A tab shows the first toolbar tagged with its name.
-    std::unordered_map<std::string, int32_t> toolbarOf;
-    for (int32_t index : bar.ToolbarIndices()) toolbarOf.emplace(bar.ToolbarTag(index), index);
+std::optional<FoundButton> FindButton(const BarModel& bar, std::string_view typed) {
     const std::string query = FoldForSearch(typed);
     std::optional<FoundButton> inside;
-    ITabStrip& tabs = bar.TabControl1();
-    const int32_t count = tabs.TabCount();
-    for (int32_t tab = 1; tab <= count; ++tab) {
-        auto it = toolbarOf.find(tabs.TabKey(tab));
-        if (it == toolbarOf.end()) continue;
-        const int32_t index = it->second;
-        const std::vector<std::string> keys = bar.ButtonKeys(index);
-        for (size_t i = 0; i < keys.size(); ++i) {
-            std::string name;
-            // A button whose name cannot be read is only not found.
-            if (!Guard([&] { name = bar.GetButtonToolTip(index, keys[i]); })) continue;
-            const NameMatch match = MatchFolded(name, query);
+    for (int32_t tab = 1; tab <= bar.SectionCount(); ++tab) {
+        const BarSection& section = *bar.SectionAt(tab);
+        for (size_t i = 0; i < section.buttons.size(); ++i) {
+            const BarButton& button = section.buttons[i];
+            const NameMatch match = MatchFolded(button.name, query);
             if (match == NameMatch::None) continue;
-            FoundButton found{tab, index, static_cast<int32_t>(i), keys[i]};
+            FoundButton found{tab, section.toolbar, static_cast<int32_t>(i), button.key};
             if (match == NameMatch::WordStart) return found;
             if (!inside) inside = std::move(found);
         }

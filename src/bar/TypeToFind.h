@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/BarWindow.h"
+#include "base/BarModel.h"
 
 namespace lark {
 
@@ -27,7 +27,7 @@ NameMatch MatchName(std::string_view name, std::string_view typed);
 
 // The best match across the bar's sections in tab order; nullopt when no
 // name holds the text (or the text is empty).
-std::optional<FoundButton> FindButton(IBarWindow& bar, std::string_view typed);
+std::optional<FoundButton> FindButton(const BarModel& bar, std::string_view typed);
 
 // What the bar shows of a search.
 class IFindView {
@@ -42,7 +42,7 @@ public:
 
 class TypeToFind {
 public:
-    TypeToFind(IBarWindow& bar, IFindView& view) : bar_(bar), view_(view) {}
+    TypeToFind(const BarModel& bar, IFindView& view) : bar_(bar), view_(view) {}
 
     // A typed character: printable ones extend the text and search again,
     // the selection staying where it was when nothing matches. A blank
@@ -61,7 +61,7 @@ public:
 private:
     void Search();
 
-    IBarWindow& bar_;
+    const BarModel& bar_;
     IFindView& view_;
     std::string text_;
     bool matched_ = false;

@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
+#include "base/BarModel.h"
 #include "base/Geometry.h"
 #include "base/KeyChord.h"
 #include "base/Monitors.h"
+#include "base/Palette.h"
 #include "base/Scale.h"
 #include "base/cINI.h"
 
@@ -73,6 +74,8 @@ struct AppState {
     WindowPlacement BarPlacement;
     AppBarData AppBarInfo;
     uintptr_t AutoHideBarWindow = 0;
+    // The monitor whose edge AutoHideBarWindow holds.
+    RectPx AutoHideMonitor;
     // The monitor the bar is arranged on; its DPI sizes the docked bar.
     MonitorInfo BarMonitor;
     int32_t BarThickness = 0;  // pixels
@@ -84,15 +87,16 @@ struct AppState {
     PointPx CursorPos;
     int32_t PopupToolbarIndex = 0;
 
+    // What the bar holds: its sections and buttons, and the section shown.
+    // Every bar window shows it.
+    BarModel Bar;
+
     // Handles of the last extracted icon pair (element 0), 0 for none; once
     // their pictures are stored they only tell whether an icon was found.
     std::vector<uintptr_t> LargeIcons;
     std::vector<uintptr_t> SmallIcons;
     // Upper-cased type keys of the icon cache; element 0 stays empty.
     std::vector<std::string> IconKeys{std::string()};
-    // Per-button picture keys handed out this run: a new button never takes
-    // one, so it cannot change another button's picture.
-    std::unordered_set<std::string> PictureKeys;
 
     int16_t ImportDepth = 0;
     std::string ImportSection;
@@ -101,6 +105,9 @@ struct AppState {
 
     // The global hotkey that brings the bar forward; none when its key is 0.
     KeyChord Hotkey = kDefaultHotkey;
+
+    // The user's choice of colours; the system's app mode when "System".
+    ColourSetting Theme = ColourSetting::System;
 };
 
 }  // namespace lark

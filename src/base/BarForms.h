@@ -27,17 +27,23 @@ public:
 class IDockedBar {
 public:
     virtual ~IDockedBar() = default;
+    // Makes the window if it is not there yet: the appbar record names it.
+    virtual void Create() {}
     virtual RectPx Bounds() const = 0;
     virtual void Show() = 0;
     virtual void Hide() = 0;
     enum class Flags { NoActivate, ShowWindow };
-    // Pixels, above its siblings.
+    // Pixels, above its siblings; never activated (a revealed bar leaves the
+    // keyboard where it is).
     virtual void Place(int32_t x, int32_t y, int32_t width, int32_t height, Flags flags) = 0;
     virtual void MakeTopmost() = 0;
     // Behind other windows but not below the desktop, while a full-screen
     // program covers the screen.
     virtual void DropTopmost() = 0;
     virtual void EnableHideTimer(bool enabled) = 0;  // tmrHide
+    // A menu, a dialog or a drag of the bar's own is open: an auto-hidden
+    // bar stays out meanwhile.
+    virtual bool InUse() const = 0;
     virtual void SetPlacement(const WindowPlacement& placement) = 0;
 };
 

@@ -23,6 +23,9 @@ public:
     virtual void ClearTabs() = 0;
     // Appends a tab with this caption and name.
     virtual void AddTab(const std::string& caption, int16_t image, int32_t tag, const std::string& name) = 0;
+    // Puts a tab before the one at a position; raises 35600 for a position
+    // that has no tab.
+    virtual void InsertTab(int32_t position, const std::string& caption, const std::string& name) = 0;
     // Raises 35600 (index out of bounds) for a position that has no tab.
     virtual void RemoveTab(int32_t position) = 0;
     virtual std::string TabKey(int32_t position) const = 0;

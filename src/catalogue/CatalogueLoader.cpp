@@ -1,6 +1,5 @@
 #include "catalogue/CatalogueLoader.h"
 
-#include "base/BarInput.h"
 #include "catalogue/CatalogueFormat.h"
 
 namespace lark {
@@ -26,13 +25,27 @@ private:
     bool ignore_ = false;
 };
 
+class NoProgress : public IProgressWindow {
+public:
+    void ShowProgress(int32_t) override {}
+    void SetProgress(int32_t) override {}
+    void Unload() override {}
+};
+
+class NoEvents : public IEventLoop {
+public:
+    void DoEvents() override {}
+};
+
 class Loader {
 public:
-    explicit Loader(const CatalogueLoad& load) : load_(load), bars_{&load.dock, &load.floating} {}
+    explicit Loader(const CatalogueLoad& load) : load_(load), model_(load.model) {}
 
     void Run(const std::string& path) {
         try {
-            EmptyBars();
+            model_.Clear();
+            if (load_.iconSize == 0 || load_.iconSize == 1)
+                model_.ChooseImageSize(load_.iconSize == 0 ? ImageListSize::Large : ImageListSize::Small);
             if (!path.empty() && !ReadLines(path)) return;  // an empty file: nothing more happens
         } catch (...) {
             const RuntimeError error = CurrentError();
@@ -42,14 +55,6 @@ public:
     }
 
 private:
-    void EmptyBars() {
-        for (IBarWindow* bar : bars_) {
-            bar->ClearButtons(0);
-            bar->TabControl1().ClearTabs();
-        }
-        for (IBarWindow* bar : bars_) UnloadExtraToolbars(*bar);
-    }
-
     // False when the file is empty.
     bool ReadLines(const std::string& path) {
         const std::string content = DecodeText(load_.files.ReadBytes(path), load_.codePage);
@@ -74,72 +79,90 @@ private:
 
     void Header(std::string_view name) {
         currentSection_ = std::string(name);
-        buttonCount_ = 0;
-        for (IBarWindow* bar : bars_) bar->TabControl1().AddTab(currentSection_, -1, -1, currentSection_);
-        if (sectionCount_ > 0) {
-            for (IBarWindow* bar : bars_) {
-                Guard([&] { bar->CreateToolbar(sectionCount_); });  // 360: it is there already
-                Guard([&] { bar->ClearButtons(sectionCount_); });
-            }
-        }
         mode_.Stop();
-        for (IBarWindow* bar : bars_) bar->SetToolbarTag(sectionCount_, currentSection_);
-        if (load_.iconSize == 0 || load_.iconSize == 1) {
-            const ImageListSize size = load_.iconSize == 0 ? ImageListSize::Large : ImageListSize::Small;
-            for (IBarWindow* bar : bars_) bar->BindImageList(sectionCount_, size);
-        }
-        ++sectionCount_;
+        toolbar_ = sectionCount_++;
+        model_.AddSection(currentSection_, toolbar_);
     }
 
     void Entry(const EntryLine& line) {
-        const std::string key(line.key);
+        BarButton button;
+        button.name = std::string(line.key);
         EntryValue value = ParseEntryValue(line.value);
-        std::string imageKey;
         if (value.arguments.empty()) {
-            ++buttonCount_;
             value.target = std::string(line.value);
             mode_.Ignore();
-            const ImageChoice choice = load_.pictures.ChooseButtonImage(value.target, sectionCount_, buttonCount_);
-            imageKey = choice.key;
+            const ImageChoice choice = load_.pictures.ChooseButtonImage(value.target);
+            button.picture = choice.key;
+            button.extracted = choice.extracted;
             if (choice.extracted) mode_.Stop();
         } else {
-            imageKey = "no";
+            button.picture = "no";
         }
-        const int32_t toolbar = sectionCount_ - 1;
-        const std::string buttonKey = key + std::to_string(toolbar);
-        bool added[2] = {false, false};
-        for (int b = 0; b < 2; ++b)
-            mode_.Run([&] {
-                bars_[b]->AddButton(toolbar, buttonKey, imageKey);
-                added[b] = true;
-            });
+        button.target = std::move(value.target);
+        button.arguments = std::move(value.arguments);
         // A button whose add was skipped is not there; the earlier button
         // under the same key keeps its own target.
-        for (int b = 0; b < 2; ++b) {
-            if (!added[b]) continue;
-            mode_.Run([&] { bars_[b]->SetButtonTag(toolbar, buttonKey, ButtonTag{value.target, value.arguments}); });
-            mode_.Run([&] { bars_[b]->SetButtonToolTip(toolbar, buttonKey, key); });
-        }
+        mode_.Run([&] { model_.AddButton(toolbar_, std::move(button)); });
         // Each entry starts in stop mode: a failure in a later entry is
         // reported rather than skipped because an earlier one needed no icon.
         mode_.Stop();
     }
 
     void Finish() {
-        for (IBarWindow* bar : bars_) Guard([&] { bar->SetToolbarVisible(0, true); });
+        Guard([&] { model_.ShowSection(1); });
         Guard([&] { load_.progress.Unload(); });
     }
 
     const CatalogueLoad& load_;
-    IBarWindow* bars_[2];
+    BarModel& model_;
     ErrorMode mode_;
     std::string currentSection_;
     int16_t sectionCount_ = 0;
-    int16_t buttonCount_ = 0;
+    int32_t toolbar_ = 0;
 };
 
 }  // namespace
 
 void LoadCatalogue(const CatalogueLoad& load, const std::string& path) { Loader(load).Run(path); }
+
+void ReloadCatalogue(const CatalogueLoad& load, const std::string& path,
+                     const std::function<void(bool)>& holdInput) {
+    size_t lines = 0;
+    Guard([&] { lines = SplitCatalogueLines(DecodeText(load.files.ReadBytes(path), load.codePage)).size(); });
+    BarModel fresh;
+    if (lines <= kQuietReloadLines) {
+        NoProgress progress;
+        NoEvents events;
+        LoadCatalogue(CatalogueLoad{fresh, load.files, load.codePage, progress, events, load.pictures, load.errors,
+                                    load.iconSize},
+                      path);
+        load.model.Take(fresh);
+        return;
+    }
+    struct Held {
+        const std::function<void(bool)>& hold;
+        explicit Held(const std::function<void(bool)>& h) : hold(h) { hold(true); }
+        ~Held() { hold(false); }
+    } held(holdInput);
+    // The progress window goes once the bar shows the file, not before.
+    class LastUnload : public IProgressWindow {
+    public:
+        explicit LastUnload(IProgressWindow& inner) : inner_(inner) {}
+        void ShowProgress(int32_t maximum) override { inner_.ShowProgress(maximum); }
+        void SetProgress(int32_t value) override { inner_.SetProgress(value); }
+        void Unload() override { unloaded_ = true; }
+        ~LastUnload() override {
+            if (unloaded_) Guard([&] { inner_.Unload(); });
+        }
+
+    private:
+        IProgressWindow& inner_;
+        bool unloaded_ = false;
+    } progress(load.progress);
+    LoadCatalogue(CatalogueLoad{fresh, load.files, load.codePage, progress, load.events, load.pictures, load.errors,
+                                load.iconSize},
+                  path);
+    load.model.Take(fresh);
+}
 
 }  // namespace lark

@@ -1,9 +1,10 @@
 #pragma once
-// LoadCatalogue: rebuilds both bar windows' tabs, toolbars and buttons from
-// the catalogue file, docked window first.
+// LoadCatalogue: rebuilds the bar's model - and with it every view - from
+// the catalogue file.
+#include <functional>
 #include <string>
 
-#include "base/BarWindow.h"
+#include "base/BarModel.h"
 #include "base/ErrorReporter.h"
 #include "base/FileSystem.h"
 #include "base/PictureRule.h"
@@ -14,8 +15,7 @@
 namespace lark {
 
 struct CatalogueLoad {
-    IBarWindow& dock;
-    IBarWindow& floating;
+    BarModel& model;
     IFileSystem& files;
     IAnsiCodePage& codePage;  // for a file without a byte-order mark
     IProgressWindow& progress;
@@ -26,7 +26,18 @@ struct CatalogueLoad {
 };
 
 // Reports its own failures (error number, ":" and description) and still
-// finishes: toolbar 0 visible on both windows, the progress window closed.
+// finishes: the first section shown (or none), the progress window closed.
 void LoadCatalogue(const CatalogueLoad& load, const std::string& path);
+
+// A reload of at most these lines shows no progress, lets no event run and
+// holds no input: it is over in a blink.
+inline constexpr size_t kQuietReloadLines = 2000;
+
+// Loads the file into a model of its own, then makes `load.model` hold the
+// same by the fewest changes (BarModel::Take): what did not change keeps its
+// pictures, the section shown stays. A longer file shows progress and lets
+// events run, with the bar's input held (holdInput(true), then false).
+void ReloadCatalogue(const CatalogueLoad& load, const std::string& path,
+                     const std::function<void(bool)>& holdInput);
 
 }  // namespace lark

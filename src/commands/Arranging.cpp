@@ -37,23 +37,20 @@ void Refuse(EditingContext& c, const char* text) {
     c.messageBox.Show(text, "Rename", BoxIcon::Exclamation, BoxButtons::Ok);
 }
 
-// Keyed as the loader keys a button: its name and the toolbar's index.
-std::string ButtonKey(const std::string& name, int32_t toolbar) { return name + std::to_string(toolbar); }
-
-std::vector<std::string> Names(EditingContext& c, int32_t toolbar, const std::vector<std::string>& keys) {
+std::vector<std::string> Names(const BarSection& section) {
     std::vector<std::string> names;
-    names.reserve(keys.size());
-    for (const std::string& key : keys) names.push_back(c.floating.GetButtonToolTip(toolbar, key));
+    names.reserve(section.buttons.size());
+    for (const BarButton& button : section.buttons) names.push_back(button.name);
     return names;
 }
 
-// Whether the section holds the name, in the file or on its toolbar (but
-// for the button `except`), in any letter case.
-bool NameTaken(EditingContext& c, int32_t toolbar, const std::string& name, const std::string& except = {}) {
-    if (Catalogue(c).HasKey(c.floating.ToolbarTag(toolbar), name)) return true;
-    for (const std::string& key : c.floating.ButtonKeys(toolbar))
-        if (key != except && EqualsIgnoreCase(c.floating.GetButtonToolTip(toolbar, key), name)) return true;
-    return false;
+// Whether the section holds the name, in the file or on the bar (but for
+// the button `except`), in any letter case.
+bool NameTaken(EditingContext& c, const BarSection& section, const std::string& name, const std::string& except = {}) {
+    if (Catalogue(c).HasKey(section.name, name)) return true;
+    return std::any_of(section.buttons.begin(), section.buttons.end(), [&](const BarButton& button) {
+        return button.key != except && EqualsIgnoreCase(button.name, name);
+    });
 }
 
 int32_t Clamp(int32_t position, size_t count) {
@@ -61,44 +58,15 @@ int32_t Clamp(int32_t position, size_t count) {
     return position < 0 || position > size ? size : position;
 }
 
-// The tab of a toolbar's section, 0 when none shows it.
-int32_t TabOf(EditingContext& c, int32_t toolbar) {
-    const std::string section = c.floating.ToolbarTag(toolbar);
-    ITabStrip& tabs = c.floating.TabControl1();
-    for (int32_t position = 1; position <= tabs.TabCount(); ++position)
-        if (tabs.TabKey(position) == section) return position;
-    return 0;
-}
-
-// A new button's picture by the loader's rule, under a picture key no
-// button of this run has had.
-std::string PictureFor(EditingContext& c, int32_t toolbar, const std::string& target, const std::string& arguments) {
-    if (!arguments.empty()) return "no";  // as the loader shows an entry with arguments
-    const int32_t tab = TabOf(c, toolbar);
-    auto number = static_cast<int32_t>(c.floating.ButtonKeys(toolbar).size()) + 1;
-    while (c.state.PictureKeys.count("i_" + std::to_string(tab) + "_" + std::to_string(number))) ++number;
-    return c.pictures.ChooseButtonImage(target, static_cast<int16_t>(tab), static_cast<int16_t>(number)).key;
-}
-
-// One button on both windows, at a place of its toolbar.
-void PlaceButton(EditingContext& c, int32_t toolbar, int32_t position, const std::string& name,
-                 const std::string& image, const ButtonTag& tag) {
-    const std::string key = ButtonKey(name, toolbar);
-    for (IBarWindow* bar : {&c.floating, &c.docked}) {
-        bar->AddButton(toolbar, key, image);
-        bar->SetButtonTag(toolbar, key, tag);
-        bar->SetButtonToolTip(toolbar, key, name);
-        bar->MoveButton(toolbar, key, position);
-    }
-}
-
-// A button made again in its place under a new name, picture or tag.
-void RebuildButton(EditingContext& c, int32_t toolbar, const std::string& key, const std::string& name,
-                   const std::string& image, const ButtonTag& tag) {
-    const std::vector<std::string> keys = c.floating.ButtonKeys(toolbar);
-    const auto position = static_cast<int32_t>(std::find(keys.begin(), keys.end(), key) - keys.begin());
-    for (IBarWindow* bar : {&c.floating, &c.docked}) bar->RemoveButton(toolbar, key);
-    PlaceButton(c, toolbar, position, name, image, tag);
+// A new button by the loader's rule.
+BarButton MakeButton(EditingContext& c, const std::string& name, const std::string& target,
+                     const std::string& arguments) {
+    BarButton button{"", name, target, arguments, "no", false};
+    if (!arguments.empty()) return button;  // as the loader shows an entry with arguments
+    const ImageChoice choice = c.pictures.ChooseButtonImage(target);
+    button.picture = choice.key;
+    button.extracted = choice.extracted;
+    return button;
 }
 
 }  // namespace
@@ -113,16 +81,15 @@ bool IsFilePath(const std::string& target) {
 bool IsAddress(const std::string& target) { return target.find("://") != std::string::npos; }
 
 void AddPrograms(EditingContext& c, int32_t toolbar, int32_t position, const std::vector<NewEntry>& entries) {
-    const std::string section = c.floating.ToolbarTag(toolbar);
-    const std::vector<std::string> keys = c.floating.ButtonKeys(toolbar);
-    position = Clamp(position, keys.size());
+    const BarSection section = c.bar.MustSection(toolbar);
+    position = Clamp(position, section.buttons.size());
     std::vector<NewEntry> added;
     bool refused = false;
     for (const NewEntry& entry : entries) {
         if (entry.name.empty()) continue;
         const bool twice = std::any_of(added.begin(), added.end(),
                                        [&](const NewEntry& e) { return EqualsIgnoreCase(e.name, entry.name); });
-        if (twice || NameTaken(c, toolbar, entry.name)) {
+        if (twice || NameTaken(c, section, entry.name)) {
             refused = true;
         } else {
             added.push_back(entry);
@@ -131,7 +98,7 @@ void AddPrograms(EditingContext& c, int32_t toolbar, int32_t position, const std
     if (refused) c.messageBox.Show(kNameTakenText, kNameTakenTitle, BoxIcon::Critical, BoxButtons::Ok);
     if (added.empty()) return;
 
-    std::vector<std::string> order = Names(c, toolbar, keys);
+    std::vector<std::string> order = Names(section);
     std::vector<std::string> values;
     for (size_t i = 0; i < added.size(); ++i) {
         values.push_back(FormatEntryValue(added[i].target, added[i].arguments));
@@ -139,77 +106,77 @@ void AddPrograms(EditingContext& c, int32_t toolbar, int32_t position, const std
     }
     cINI& catalogue = Catalogue(c);
     CatalogueBatch edit(catalogue);
-    for (size_t i = 0; i < added.size(); ++i) catalogue.Create(section, added[i].name, values[i]);
-    catalogue.ArrangeSection(section, order);
+    for (size_t i = 0; i < added.size(); ++i) catalogue.Create(section.name, added[i].name, values[i]);
+    catalogue.ArrangeSection(section.name, order);
     edit.Commit();
 
     for (size_t i = 0; i < added.size(); ++i) {
         const NewEntry& entry = added[i];
-        const std::string image = PictureFor(c, toolbar, entry.target, entry.arguments);
-        PlaceButton(c, toolbar, position + static_cast<int32_t>(i), entry.name, image,
-                    ButtonTag{entry.target, entry.arguments});
+        c.bar.InsertButton(toolbar, static_cast<size_t>(position) + i,
+                           MakeButton(c, entry.name, entry.target, entry.arguments));
     }
 }
 
 void MoveProgram(EditingContext& c, int32_t fromToolbar, const std::string& key, int32_t toToolbar,
                  int32_t position) {
-    const std::string name = c.floating.GetButtonToolTip(fromToolbar, key);
-    std::vector<std::string> keys = c.floating.ButtonKeys(toToolbar);
-    position = Clamp(position, keys.size());
+    const BarButton moved = c.bar.MustButton(fromToolbar, key);
+    const BarSection to = c.bar.MustSection(toToolbar);
+    position = Clamp(position, to.buttons.size());
     cINI& catalogue = Catalogue(c);
 
     if (fromToolbar == toToolbar) {
-        const auto from = static_cast<int32_t>(std::find(keys.begin(), keys.end(), key) - keys.begin());
+        const auto from = static_cast<int32_t>(*to.IndexOf(key));
         // Dropped before itself or the button after it: it stays.
-        const int32_t to = position > from ? position - 1 : position;
-        if (to == from) return;
-        keys.erase(keys.begin() + from);
-        keys.insert(keys.begin() + to, key);
-        catalogue.ArrangeSection(c.floating.ToolbarTag(toToolbar), Names(c, toToolbar, keys));
-        for (IBarWindow* bar : {&c.floating, &c.docked}) bar->MoveButton(toToolbar, key, to);
+        const int32_t place = position > from ? position - 1 : position;
+        if (place == from) return;
+        std::vector<std::string> order = Names(to);
+        order.erase(order.begin() + from);
+        order.insert(order.begin() + place, moved.name);
+        catalogue.ArrangeSection(to.name, order);
+        c.bar.MoveButton(toToolbar, key, static_cast<size_t>(place));
         return;
     }
 
-    if (NameTaken(c, toToolbar, name)) {
+    if (NameTaken(c, to, moved.name)) {
         c.messageBox.Show(kNameTakenText, kNameTakenTitle, BoxIcon::Critical, BoxButtons::Ok);
         return;
     }
-    const std::string toSection = c.floating.ToolbarTag(toToolbar);
-    std::vector<std::string> order = Names(c, toToolbar, keys);
-    order.insert(order.begin() + position, name);
+    std::vector<std::string> order = Names(to);
+    order.insert(order.begin() + position, moved.name);
     {
         CatalogueBatch edit(catalogue);
-        catalogue.MoveKey(c.floating.ToolbarTag(fromToolbar), name, toSection);
-        catalogue.ArrangeSection(toSection, order);
+        catalogue.MoveKey(c.bar.MustSection(fromToolbar).name, moved.name, to.name);
+        catalogue.ArrangeSection(to.name, order);
         edit.Commit();
     }
     // Its picture goes with it: the image lists hold it under its own key.
-    const ButtonTag tag = c.floating.GetButtonTag(fromToolbar, key);
-    const std::string image = c.floating.GetButtonImage(fromToolbar, key);
-    for (IBarWindow* bar : {&c.floating, &c.docked}) bar->RemoveButton(fromToolbar, key);
-    PlaceButton(c, toToolbar, position, name, image, tag);
+    c.bar.RemoveButton(fromToolbar, key);
+    c.bar.InsertButton(toToolbar, static_cast<size_t>(position), moved);
 }
 
 void RenameProgram(EditingContext& c, int32_t toolbar, const std::string& key) {
-    const std::string name = c.floating.GetButtonToolTip(toolbar, key);
-    const std::optional<std::string> answer = c.input.Ask("New name:", "Rename Program", name);
+    const std::string section = c.bar.MustSection(toolbar).name;
+    const BarButton button = c.bar.MustButton(toolbar, key);
+    const std::optional<std::string> answer = c.input.Ask("New name:", "Rename Program", button.name);
     if (!answer) return;
     const std::string newName = Trimmed(*answer);
-    if (newName.empty() || newName == name) return;
+    if (newName.empty() || newName == button.name) return;
     if (!UsableName(newName)) return Refuse(c, kBadNameText);
     // Its own name in another letter case is no other program's.
-    if (!EqualsIgnoreCase(newName, name) && NameTaken(c, toolbar, newName, key)) {
+    if (!EqualsIgnoreCase(newName, button.name) && NameTaken(c, c.bar.MustSection(toolbar), newName, key)) {
         c.messageBox.Show(kNameTakenText, kNameTakenTitle, BoxIcon::Critical, BoxButtons::Ok);
         return;
     }
-    Catalogue(c).RenameKey(c.floating.ToolbarTag(toolbar), name, newName);
-    RebuildButton(c, toolbar, key, newName, c.floating.GetButtonImage(toolbar, key),
-                  c.floating.GetButtonTag(toolbar, key));
+    Catalogue(c).RenameKey(section, button.name, newName);
+    BarButton renamed = button;
+    renamed.name = newName;
+    c.bar.ReplaceButton(toolbar, key, std::move(renamed));
 }
 
 void RenameSection(EditingContext& c, int32_t tabPosition) {
-    ITabStrip& tabs = c.floating.TabControl1();
-    const std::string name = tabs.TabKey(tabPosition);
+    const BarSection* section = c.bar.SectionAt(tabPosition);
+    if (!section) Raise(kErrIndexOutOfBounds);
+    const std::string name = section->name;
     const std::optional<std::string> answer = c.input.Ask("New name:", "Rename Section", name);
     if (!answer) return;
     const std::string newName = Trimmed(*answer);
@@ -217,34 +184,26 @@ void RenameSection(EditingContext& c, int32_t tabPosition) {
     if (newName.find(']') != std::string::npos) return Refuse(c, kBadSectionText);
     if (!EqualsIgnoreCase(newName, name)) {
         bool taken = Catalogue(c).HasSection(newName);
-        for (int32_t position = 1; position <= tabs.TabCount() && !taken; ++position)
-            taken = position != tabPosition && EqualsIgnoreCase(tabs.TabKey(position), newName);
+        for (int32_t position = 1; position <= c.bar.SectionCount() && !taken; ++position)
+            taken = position != tabPosition && EqualsIgnoreCase(c.bar.SectionAt(position)->name, newName);
         if (taken) {
             c.messageBox.Show("Tab already exist!", "Create tab", BoxIcon::Information, BoxButtons::Ok);
             return;
         }
     }
     Catalogue(c).RenameSection(name, newName);
-    for (IBarWindow* bar : {&c.floating, &c.docked}) {
-        bar->TabControl1().RenameTab(tabPosition, newName, newName);
-        for (int32_t index : bar->ToolbarIndices()) {
-            if (bar->ToolbarTag(index) != name) continue;
-            bar->SetToolbarTag(index, newName);
-            break;
-        }
-    }
+    c.bar.RenameSection(tabPosition, newName);
 }
 
 void EditProgramProperties(EditingContext& c, int32_t toolbar, const std::string& key) {
-    const std::string section = c.floating.ToolbarTag(toolbar);
-    const ButtonTag tag = c.floating.GetButtonTag(toolbar, key);
-    const std::string image = c.floating.GetButtonImage(toolbar, key);
-    const ProgramProperties before{c.floating.GetButtonToolTip(toolbar, key), tag.target, tag.arguments};
+    const std::string section = c.bar.MustSection(toolbar).name;
+    const BarButton button = c.bar.MustButton(toolbar, key);
+    const ProgramProperties before{button.name, button.target, button.arguments};
     ProgramProperties shown = before;
     ProgramProperties after;
     // A refused name opens the dialog again with what the user typed.
     for (;;) {
-        const std::optional<ProgramProperties> answer = c.properties.Edit(shown, image);
+        const std::optional<ProgramProperties> answer = c.properties.Edit(shown, button.picture);
         if (!answer) return;
         shown = *answer;
         if (shown.name == before.name && shown.target == before.target && shown.arguments == before.arguments)
@@ -263,7 +222,8 @@ void EditProgramProperties(EditingContext& c, int32_t toolbar, const std::string
             Refuse(c, kBadTargetText);
             continue;
         }
-        if (!EqualsIgnoreCase(after.name, before.name) && NameTaken(c, toolbar, after.name, key)) {
+        if (!EqualsIgnoreCase(after.name, before.name) &&
+            NameTaken(c, c.bar.MustSection(toolbar), after.name, key)) {
             c.messageBox.Show(kNameTakenText, kNameTakenTitle, BoxIcon::Critical, BoxButtons::Ok);
             continue;
         }
@@ -279,8 +239,9 @@ void EditProgramProperties(EditingContext& c, int32_t toolbar, const std::string
         if (retargeted) catalogue.Create(section, after.name, FormatEntryValue(after.target, after.arguments));
         edit.Commit();
     }
-    const std::string picture = retargeted ? PictureFor(c, toolbar, after.target, after.arguments) : image;
-    RebuildButton(c, toolbar, key, after.name, picture, ButtonTag{after.target, after.arguments});
+    BarButton changed = retargeted ? MakeButton(c, after.name, after.target, after.arguments) : button;
+    changed.name = after.name;
+    c.bar.ReplaceButton(toolbar, key, std::move(changed));
 }
 
 }  // namespace lark

@@ -2,7 +2,8 @@
 // Arranging the bar by hand: programs dropped on it, buttons dragged into
 // another place or section, renames and a program's properties. Each
 // change reaches the catalogue first, in one save, so a failed save leaves
-// the bar as it was; then both bar windows follow. Failures raise.
+// the bar as it was; then the bar's model, which its windows show.
+// Failures raise.
 #include <string>
 #include <vector>
 

@@ -1,10 +1,10 @@
 #pragma once
 // Adding and deleting sections and program buttons: in the catalogue file
-// and in both bar windows alike.
+// first, then in the bar's model, which every bar window shows.
 #include <string>
 
 #include "base/AppState.h"
-#include "base/BarWindow.h"
+#include "base/BarModel.h"
 #include "base/DialogPorts.h"
 #include "base/FileSystem.h"
 #include "base/IconSource.h"
@@ -16,8 +16,7 @@ namespace lark {
 
 struct EditingContext {
     AppState& state;
-    IBarWindow& floating;
-    IBarWindow& docked;
+    BarModel& bar;
     IInputBox& input;
     IFileDialog& fileDialog;
     IMessageBox& messageBox;

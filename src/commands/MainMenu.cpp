@@ -71,10 +71,7 @@ void MainMenu::ShowMainMenu(const std::string& name, uintptr_t owner, double x, 
     menu->SaveMenu(name);
 }
 
-int32_t MainMenu::CurrentTab() {
-    return windows_.DockVisible() ? editing_.docked.TabControl1().CurrentTab()
-                                  : editing_.floating.TabControl1().CurrentTab();
-}
+int32_t MainMenu::CurrentTab() { return editing_.bar.Shown(); }
 
 void MainMenu::RunCommand(int32_t number) {
     try {
@@ -129,7 +126,7 @@ void MainMenu::RunCommand(int32_t number) {
 }
 
 void MainMenu::OpenButton(int32_t command) {
-    const ButtonTag tag = editing_.floating.GetButtonTag(app_.state.PopupToolbarIndex, popupButtonKey_);
+    const ButtonTag tag = editing_.bar.MustButton(app_.state.PopupToolbarIndex, popupButtonKey_).Tag();
     if (command == kCmdOpenLocation) {
         if (IsFilePath(tag.target)) ShowInFolder(editing_.shell, tag.target);
         return;
@@ -144,7 +141,7 @@ void MainMenu::SetTargetItems(bool addProgram) {
     ButtonTag tag;
     const bool button =
         !popupButtonKey_.empty() &&
-        Guard([&] { tag = editing_.floating.GetButtonTag(app_.state.PopupToolbarIndex, popupButtonKey_); });
+        Guard([&] { tag = editing_.bar.MustButton(app_.state.PopupToolbarIndex, popupButtonKey_).Tag(); });
     menu.LoadMenu(kMainMenu);
     menu.SetEnabled(menu.ItemIndex("AddButton"), addProgram);
     for (const char* key : {"DelButton", "Rename", "Properties"}) menu.SetEnabled(menu.ItemIndex(key), button);

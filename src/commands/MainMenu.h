@@ -35,7 +35,6 @@ inline constexpr const char* kMainMenu = "MainMenu";
 class ICommandWindows {
 public:
     virtual ~ICommandWindows() = default;
-    virtual bool DockVisible() = 0;
     virtual void ShowAboutModal() = 0;
     virtual void ShowOptionsModal() = 0;
     // The program's shutdown.

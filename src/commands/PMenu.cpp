@@ -49,4 +49,56 @@ int32_t PMenu::Popup(int32_t x, int32_t y) {
     return chosen >= 1 && chosen <= ItemCount() ? chosen : 0;
 }
 
+namespace {
+
+bool IsKeyLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+char KeyOf(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// The place of the caption's own access key, or npos.
+size_t OwnKey(const std::string& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] != '&') return i + 1;
+        ++i;  // "&&" is an ampersand
+    }
+    return std::string::npos;
+}
+
+}  // namespace
+
+std::vector<std::string> MenuTexts(const std::vector<MenuItem>& items) {
+    std::string taken;
+    std::vector<size_t> keys(items.size(), std::string::npos);
+    // A caption that holds "&" is written as a menu shows it already.
+    auto chooses = [&](const MenuItem& item) {
+        return !item.header && item.caption != "-" && item.caption.find('&') == std::string::npos;
+    };
+    for (const MenuItem& item : items) {
+        const size_t own = OwnKey(item.caption);
+        if (!item.header && own != std::string::npos) taken += KeyOf(item.caption[own]);
+    }
+    auto choose = [&](size_t item, bool wordStartsOnly) {
+        const std::string& caption = items[item].caption;
+        for (size_t at = 0; at < caption.size(); ++at) {
+            if (!IsKeyLetter(caption[at]) || taken.find(KeyOf(caption[at])) != std::string::npos) continue;
+            if (wordStartsOnly && at > 0 && caption[at - 1] != ' ') continue;
+            keys[item] = at;
+            taken += KeyOf(caption[at]);
+            return;
+        }
+    };
+    // Word starts first for every item, so that none takes another's
+    // obvious letter from the middle of a word.
+    for (bool wordStartsOnly : {true, false})
+        for (size_t i = 0; i < items.size(); ++i)
+            if (chooses(items[i]) && keys[i] == std::string::npos) choose(i, wordStartsOnly);
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < items.size(); ++i) {
+        std::string text = items[i].caption;
+        if (keys[i] != std::string::npos) text.insert(keys[i], "&");
+        texts.push_back(text);
+    }
+    return texts;
+}
+
 }  // namespace lark

@@ -27,6 +27,12 @@ struct MenuColours {
     uint32_t third = 0;
 };
 
+// The items' texts as a menu shows them, each with an access key: an "&"
+// the caption holds stays; the other items take the first letter of a word
+// that no item has taken, else any letter not taken. Headers and separators
+// take none. Letters compare without regard to case.
+std::vector<std::string> MenuTexts(const std::vector<MenuItem>& items);
+
 // Shows a menu and waits for the choice.
 class IMenuPresenter {
 public:

@@ -11,6 +11,7 @@ void OptionsState::Load(const AppState& state, IAtHandServices& atHand) {
     visibility_ = state.AutoHideOn ? kOptAutoHide : kOptFixed;
     docking_ = state.BarPosition == kBarTop ? kOptTop : state.BarPosition == kBarBottom ? kOptBottom : kOptFloat;
     dimension_ = state.IconSize == 1 ? kOptSmall : kOptLarge;
+    colours_ = state.Theme;
     loadedPosition_ = state.BarPosition;
     autoHideChoice_ = state.AutoHideOn;
     positionChanged_ = false;
@@ -43,6 +44,11 @@ void OptionsState::ChooseHotkey(const KeyChord& chord) {
     applyEnabled_ = true;
 }
 
+void OptionsState::ChooseColours(ColourSetting setting) {
+    colours_ = setting;
+    applyEnabled_ = true;
+}
+
 bool OptionsState::Selected(int option) const {
     return option == docking_ || option == visibility_ || option == dimension_;
 }
@@ -65,6 +71,7 @@ void OptionsState::Apply(AppState& state) {
         autoHideChoice_ = false;
     }
     state.IconSize = dimension_ == kOptLarge ? 0 : 1;
+    state.Theme = colours_;
 
     if (!atHand_) return;
     if (startWithWindows_ != atHand_->StartsWithWindows()) atHand_->SetStartWithWindows(startWithWindows_);

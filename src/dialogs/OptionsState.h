@@ -56,6 +56,9 @@ public:
     void TickStartWithWindows(bool on);
     bool StartWithWindows() const { return startWithWindows_; }
     void ChooseHotkey(const KeyChord& chord);
+    // The "Colours" choice; Apply stores it, and the bar follows at once.
+    void ChooseColours(ColourSetting setting);
+    ColourSetting Colours() const { return colours_; }
     const KeyChord& Hotkey() const { return hotkey_; }
     // What the dialog says under the hotkey: why a chord cannot serve, or
     // that another program holds it; empty when all is well.
@@ -94,6 +97,7 @@ private:
     KeyChord hotkey_;
     std::string hotkeyStatus_;
     bool hotkeyRefused_ = false;
+    ColourSetting colours_ = ColourSetting::System;
 };
 
 }  // namespace lark

@@ -15,22 +15,35 @@ std::string ButtonPictures::TargetType(const std::string& target) {
     return UpperCase(target.substr(dot + 1));
 }
 
-ImageChoice ButtonPictures::ChooseButtonImage(const std::string& target, int16_t sectionNumber,
-                                              int16_t buttonNumber) {
+ImageChoice ButtonPictures::ChooseButtonImage(const std::string& target) {
     std::string type;
     Guard([&] { type = TargetType(target); });
     if (type.empty()) return {"folder", false};
     if (IsCachedIcon(state_.IconKeys, type)) return {type, false};
-
-    const std::string key = "i_" + std::to_string(sectionNumber) + "_" + std::to_string(buttonNumber);
-    state_.PictureKeys.insert(key);
     // Extraction waits on the disk (or the network): the bar does not.
-    Guard([&] { source_.RequestPictures(target, key); });
-    return {key, true};
+    return {TargetKey(target), true};
 }
 
 std::string ButtonPictures::ShownKey(const std::string& key, bool largeFound, bool smallFound) const {
     return (state_.IconSize == 0 ? largeFound : smallFound) ? key : "no";
+}
+
+void PictureRequests::Request(const BarButton& button) {
+    if (!button.extracted) return;
+    // A picture that cannot be asked for shows "no" in the end; the bar goes on.
+    Guard([&] { source_.RequestPictures(button.target, button.picture); });
+}
+
+void PictureRequests::SectionInserted(int32_t, const BarSection& section) {
+    for (const BarButton& button : section.buttons) Request(button);
+}
+
+void PictureRequests::ButtonInserted(const BarSection& section, size_t position) {
+    Request(section.buttons[position]);
+}
+
+void PictureRequests::ButtonReplaced(const BarSection& section, const std::string&, size_t position) {
+    Request(section.buttons[position]);
 }
 
 }  // namespace lark

@@ -1,16 +1,32 @@
 #include "icons/PictureQueue.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 
 namespace lark {
+
+void PictureQueue::Push(PictureJob job) {
+    // Asked again before it was made (a DPI change while a load's pictures
+    // still wait): the job waiting makes it at the size of its turn anyway.
+    if (!waiting_.insert(Waiting(job)).second) return;
+    jobs_.push_back(std::move(job));
+}
 
 std::optional<PictureJob> PictureQueue::Pop() {
     if (jobs_.empty()) return std::nullopt;
     PictureJob job = std::move(jobs_.front());
     jobs_.pop_front();
+    waiting_.erase(Waiting(job));
     return job;
 }
+
+void PictureQueue::Clear() {
+    jobs_.clear();
+    waiting_.clear();
+}
+
+std::string PictureQueue::Waiting(const PictureJob& job) { return job.key + '\0' + job.target; }
 
 void PictureQueue::Prioritize(const std::vector<std::string>& keys) {
     std::unordered_map<std::string, size_t> rank;
@@ -24,12 +40,19 @@ void PictureQueue::Prioritize(const std::vector<std::string>& keys) {
     });
 }
 
-bool IsNetworkPath(const std::string& target) {
-    // "\\server\share\..." but not the "\\?\" and "\\.\" device forms.
-    if (target.size() < 3 || target[0] != '\\' || target[1] != '\\') return false;
-    if ((target[2] == '?' || target[2] == '.') && target.size() > 3 && target[3] == '\\')
-        return target.compare(0, 8, "\\\\?\\UNC\\") == 0;
-    return true;
+bool IsNetworkPath(const std::string& target, const std::function<bool(char drive)>& remoteDrive) {
+    std::string_view path = target;
+    // "\\?\C:\..." is a drive path, "\\?\UNC\server\..." a UNC one.
+    if (path.size() > 4 && path[0] == '\\' && path[1] == '\\' && (path[2] == '?' || path[2] == '.') &&
+        path[3] == '\\') {
+        if (path.compare(4, 4, "UNC\\") == 0) return true;
+        path.remove_prefix(4);
+    } else if (path.size() >= 3 && path[0] == '\\' && path[1] == '\\') {
+        return true;  // "\\server\share\..."
+    }
+    const bool letter = path.size() >= 2 && path[1] == ':' &&
+                        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    return letter && remoteDrive && remoteDrive(static_cast<char>(path[0] & ~0x20));
 }
 
 }  // namespace lark

@@ -71,6 +71,7 @@ bool Main(App& app, IProgramHost& host) {
         s.IconSize = 1;
         const std::string programFolder = host.ProgramFolder();
         LoadSettings(s, app.platform.Settings);
+        host.UseColours();
         if (s.CataloguePath.empty()) s.CataloguePath = DefaultCatalogueFile(app, host, programFolder);
         SettleCatalogueFile(app, host, programFolder);
         BindCatalogue(app);
@@ -99,7 +100,7 @@ bool Shutdown(App& app, IProgramHost& host, bool noSave) {
     try {
         if (s.AppBarInfo.hWnd != 0) {
             s.AppBarInfo.lParam = 0;
-            app.platform.AppBar.Send(ABM_SETAUTOHIDEBAR_, s.AppBarInfo);
+            SetAutoHideBar(app.platform.AppBar, s.AppBarInfo, s.AutoHideMonitor, false);
             app.platform.AppBar.Send(ABM_REMOVE_, s.AppBarInfo);
         }
     } catch (...) {

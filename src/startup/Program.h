@@ -27,6 +27,8 @@ public:
     virtual std::string AppDataFolder() = 0;
 
     virtual void LoadUtilityForm() = 0;
+    // The settings are read: the windows take the colours they ask for.
+    virtual void UseColours() = 0;
     virtual void ImportShellFolder(int32_t folderNumber, bool showProgress) = 0;
     virtual void InitImageLists() = 0;
     virtual void LoadCatalogue(const std::string& path) = 0;

@@ -24,7 +24,11 @@ std::string DefaultCataloguePath(const std::string& programFolder) {
 void LoadSettings(AppState& state, ISettingsStore& store) {
     // Each key on its own: a failing read or conversion skips only that key.
     Guard([&] { state.CataloguePath = ReadSetting(store, "INI_Path", ""); });
-    Guard([&] { state.IconSize = ToInt16(ReadSetting(store, "Size", "1")); });
+    Guard([&] {
+        // Large (0) or small (1); anything else would dock a bar without rows.
+        const int16_t size = ToInt16(ReadSetting(store, "Size", "1"));
+        state.IconSize = size == 0 || size == 1 ? size : 1;
+    });
     Guard([&] {
         const double half = static_cast<double>(state.ScreenHeightPx) * state.TwipsPerPixelY.Value() / 2.0;
         state.FloatTop = ToInt32(ReadSetting(store, "Top", FormatNumber(half)));
@@ -42,6 +46,7 @@ void LoadSettings(AppState& state, ISettingsStore& store) {
         // A chord that could never arrive reads as unreadable.
         if (chord && KeyChordProblem(*chord).empty()) state.Hotkey = *chord;
     });
+    Guard([&] { state.Theme = ParseColourSetting(ReadSetting(store, "Theme", "system")); });
 }
 
 void SaveSettings(const AppState& state, ISettingsStore& store) {
@@ -53,6 +58,7 @@ void SaveSettings(const AppState& state, ISettingsStore& store) {
     WriteSetting(store, "Width", std::to_string(state.FloatWidth));
     WriteSetting(store, "Autohide", FormatBool(state.AutoHideOn));
     WriteSetting(store, "Hotkey", FormatKeyChord(state.Hotkey));
+    WriteSetting(store, "Theme", FormatColourSetting(state.Theme));
 }
 
 }  // namespace lark

@@ -1,7 +1,8 @@
 #pragma once
 // The per-user settings, read once at start-up and written once when the
-// program quits. "Hotkey" is the text form of a key chord ("Win+Alt+L", ""
-// for none) that older copies of the program simply do not read.
+// program quits. "Hotkey" (a key chord as text, "Win+Alt+L"; "" for none)
+// and "Theme" ("system", "light" or "dark") are values older copies of the
+// program simply do not read.
 #include <optional>
 #include <string>
 

@@ -76,7 +76,8 @@ public:
 
 class NoPictures : public lark::IPictureRule {
 public:
-    lark::ImageChoice ChooseButtonImage(const std::string&, int16_t, int16_t) override { return {}; }
+    lark::ImageChoice ChooseButtonImage(const std::string&) override { return {}; }
+    std::string OwnPictureKey(const std::string&) override { return {}; }
 };
 
 // Forwards to a real bar window and adds up the time each kind of call takes.
@@ -134,6 +135,9 @@ private:
         void ClearTabs() override { bar_.Time("ClearTabs", [&] { bar_.inner_.TabControl1().ClearTabs(); }); }
         void AddTab(const std::string& c, int16_t i, int32_t t, const std::string& n) override {
             bar_.Time("AddTab", [&] { bar_.inner_.TabControl1().AddTab(c, i, t, n); });
+        }
+        void InsertTab(int32_t p, const std::string& c, const std::string& n) override {
+            bar_.Time("AddTab", [&] { bar_.inner_.TabControl1().InsertTab(p, c, n); });
         }
         void RemoveTab(int32_t p) override { bar_.inner_.TabControl1().RemoveTab(p); }
         std::string TabKey(int32_t p) const override { return bar_.inner_.TabControl1().TabKey(p); }
@@ -387,11 +391,12 @@ private:
 class TimedPictures : public lark::IPictureRule {
 public:
     TimedPictures(lark::IPictureRule& inner, Clock& clock) : inner_(inner), clock_(clock) {}
-    lark::ImageChoice ChooseButtonImage(const std::string& t, int16_t s, int16_t b) override {
+    lark::ImageChoice ChooseButtonImage(const std::string& t) override {
         lark::ImageChoice choice;
-        clock_.Time("ChooseButtonImage", [&] { choice = inner_.ChooseButtonImage(t, s, b); });
+        clock_.Time("ChooseButtonImage", [&] { choice = inner_.ChooseButtonImage(t); });
         return choice;
     }
+    std::string OwnPictureKey(const std::string& t) override { return inner_.OwnPictureKey(t); }
 
 private:
     lark::IPictureRule& inner_;
@@ -416,28 +421,28 @@ public:
     void LoadUtilityForm() override {
         log_.Step("LoadUtilityForm (f_Util, menu pictures)", [&] { host_.LoadUtilityForm(); });
     }
+    void UseColours() override { log_.Step("UseColours", [&] { host_.UseColours(); }); }
     void ImportShellFolder(int32_t folder, bool progress) override {
         log_.Step("ImportShellFolder", [&] { host_.ImportShellFolder(folder, progress); });
     }
     void InitImageLists() override { log_.Step("InitImageLists", [&] { host_.InitImageLists(); }); }
     void LoadCatalogue(const std::string& path) override {
-        log_.Step("LoadCatalogue: f_Dock made", [&] { host_.Dock(); });
+        // The docked window is made when the bar first docks.
         log_.Step("LoadCatalogue: f_Float made", [&] { host_.Float(); });
-        lark::ButtonPictures rule(host_.Util(), app_->state);
+        lark::ButtonPictures rule(app_->state);
+        lark::PictureRequests requests(host_.Util());
         Clock clock;
         TimedPictures pictures(rule, clock);
         TimedProgress progress(host_.About(), clock);
         TimedEvents events(host_.Events(), clock);
-        TimedBar dock(host_.Dock().Content());
-        TimedBar floating(host_.Float().Content());
+        app_->state.Bar.Attach(requests);
         log_.Step("LoadCatalogue: the load", [&] {
-            lark::LoadCatalogue(lark::CatalogueLoad{dock, floating, app_->platform.Files, app_->platform.CodePage,
+            lark::LoadCatalogue(lark::CatalogueLoad{app_->state.Bar, app_->platform.Files, app_->platform.CodePage,
                                                     progress, events, pictures, app_->errors, app_->state.IconSize},
                                 path);
         });
+        app_->state.Bar.Detach(requests);
         loadParts_ = clock.seconds;
-        for (const auto& [what, secs] : dock.Seconds()) loadParts_["f_Dock " + what] = secs;
-        for (const auto& [what, secs] : floating.Seconds()) loadParts_["f_Float " + what] = secs;
     }
     void BuildMainMenu() override { log_.Step("BuildMainMenu", [&] { host_.BuildMainMenu(); }); }
     void HideDock() override { log_.Step("HideDock", [&] { host_.HideDock(); }); }
@@ -446,7 +451,7 @@ public:
     std::vector<lark::IForm*> LoadedForms() override { return host_.LoadedForms(); }
 
     void PrintLoadParts(FILE* out) const {
-        std::fprintf(out, "inside the load (progress window, event pumps, picture rule, each window's calls):\n");
+        std::fprintf(out, "inside the load (progress window, event pumps, picture rule):\n");
         for (const auto& [what, secs] : loadParts_)
             std::fprintf(out, "  %-24s %8.1f ms\n", what.c_str(), secs * 1000);
     }
@@ -567,15 +572,18 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     TimedBar dock(host.Dock().Content());
     TimedBar floating(host.Float().Content());
+    lark::BarWindowView dockView(dock), floatingView(floating);
+    lark::BarModel model;
+    model.Attach(dockView);
+    model.Attach(floatingView);
     NoProgress noProgress;
     NoPictures pictures;
     lark::IProgressWindow& progress = withProgress ? static_cast<lark::IProgressWindow&>(host.About()) : noProgress;
     Clock clock;
     TimedProgress timedProgress(progress, clock);
     TimedEvents timedEvents(host.Events(), clock);
-    lark::LoadCatalogue(
-        lark::CatalogueLoad{dock, floating, files, codePage, timedProgress, timedEvents, pictures, app.errors, 1},
-        path);
+    lark::LoadCatalogue(lark::CatalogueLoad{model, files, codePage, timedProgress, timedEvents, pictures, app.errors, 1},
+                        path);
     const auto end = std::chrono::steady_clock::now();
     PROCESS_MEMORY_COUNTERS_EX after{};
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&after), sizeof after);

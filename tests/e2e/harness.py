@@ -43,7 +43,7 @@ REPO = Path(__file__).resolve().parents[2]
 TITLE = "Brindlewick Larkspan"
 APP_KEY = r"HKCU\Software\Larkspan"
 SETTINGS_KEY = APP_KEY + r"\Load"
-SETTING_NAMES = ("INI_Path", "Size", "Top", "Left", "Width", "Position", "Autohide", "Hotkey")
+SETTING_NAMES = ("INI_Path", "Size", "Top", "Left", "Width", "Position", "Autohide", "Hotkey", "Theme")
 CATALOGUE_NAME = "zentrol.ini"
 DIALOG_CLASS = "#32770"
 FLOAT_CLASS = "LarkspanFloat"
@@ -130,6 +130,28 @@ def stays_true(condition: Callable[[], object], duration: float, what: str,
                                  f"{duration - (deadline - time.monotonic()):.2f} s into the check")
         if time.monotonic() >= deadline:
             return
+        time.sleep(interval)
+
+
+def stays_through_ticks(condition: Callable[[], object], timers: Callable[[], int], ticks: int, what: str,
+                       timeout: float = 60.0, interval: float = 0.05) -> None:
+    """Checks condition() again and again until the program's timers have
+    ticked `ticks` more times (timers() is its own count): a timer that
+    would break the condition has had its chance however slow the machine
+    is, which no clock can promise. Raises AssertionError naming `what` at
+    the first check that fails, or when the timers do not tick."""
+    start = timers()
+    deadline = time.monotonic() + timeout
+    while True:
+        if not condition():
+            raise AssertionError(f"{what} stopped holding after {timers() - start} timer tick(s)")
+        if timers() - start >= ticks:
+            if not condition():
+                raise AssertionError(f"{what} stopped holding after {timers() - start} timer tick(s)")
+            return
+        if time.monotonic() >= deadline:
+            raise AssertionError(f"the timers ticked {timers() - start} of {ticks} times in {timeout:g} s "
+                                 f"while checking {what}")
         time.sleep(interval)
 
 
@@ -518,10 +540,12 @@ class Driver:
         return info
 
     def measures(self, objects: bool = False, **select) -> dict:
-        """What the program counts of itself: messages and timer messages its
-        loops took, wake-ups by the catalogue's folder, looks at the
-        catalogue and the reloads they made; with objects=True also its GDI
-        and USER objects. Any of its bar windows answers."""
+        """What the program counts of itself: "messages" and "timers" its
+        loops took, "ticks" of the docked bar's hide timer from any loop,
+        "pending" pictures still on their way, "wakeups" by the catalogue's
+        folder, "catalogue-checks" and the "catalogue-reloads" they made;
+        with objects=True also its "gdi" and "user" objects and "heap-kb".
+        Any of its bar windows answers."""
         out = self.ok("message-counts", *self._select(**select), *(["--objects"] if objects else []))
         return {name: int(value) for name, value in (line.split("\t") for line in out.splitlines())}
 
@@ -532,6 +556,14 @@ class Driver:
         self.ok("wait-capture", *self._select(timeout_ms=timeout_ms, **select),
                 timeout=timeout_ms / 1000 + 60)
         self.ok("sync", *self._select(**select))
+
+    def counts(self, **select) -> dict:
+        """measures() without the objects."""
+        return self.measures(**select)
+
+    def hide_ticks(self, **select) -> int:
+        """How often the docked bar's hide timer has run, from any loop."""
+        return self.counts(**select)["ticks"]
 
     def close_window(self, **select) -> None:
         """Posts WM_CLOSE to a window chosen by title, class or handle, hidden
@@ -724,6 +756,33 @@ class Probe:
     def log(self) -> Path:
         return self.exe.parent / PROBE_LOG
 
+    def running(self) -> bool:
+        """A process of this copy is alive: Wine shows each process's
+        Windows path as its command line, and this copy's folder is the
+        test's own."""
+        name = self.exe_win.lower()
+        for cmdline in Path("/proc").glob("[0-9]*/cmdline"):
+            try:
+                if name in cmdline.read_bytes().decode("utf-8", "replace").lower():
+                    return True
+            except OSError:
+                continue
+        return False
+
+    def runs(self) -> list:
+        try:
+            return self.log.read_bytes().split(b"\r\n")[:-1]
+        except FileNotFoundError:
+            return []
+
+    def wait_runs_then_none(self, count: int, timeout: float) -> list:
+        """Waits for `count` runs and then for every process of this copy to
+        have ended, so a run started earlier by mistake has written its line
+        too; returns every line."""
+        self.wait_runs(count, timeout)
+        wait_until(lambda: not self.running(), timeout, f"the runs of {self.exe_win} to end")
+        return self.runs()
+
     def wait_runs(self, count: int, timeout: float) -> list:
         """Waits until the log holds `count` complete lines; returns each
         line's bytes without its CR LF."""
@@ -868,6 +927,27 @@ class LarkspanTestCase(unittest.TestCase):
             raise AssertionError(f"{e}\n{self.describe_screen()}") from None
         self.driver.sync(hwnd)
         return hwnd
+
+    def button_images(self, cls: str) -> dict:
+        """{control id: [picture index of each button]} of a bar window's
+        toolbars, shown or not (each paints first: a toolbar that is not on
+        screen hands its buttons to its control then)."""
+        self.driver.ok("paint-children", "--class", cls, "--hidden", "--child-class", "ToolbarWindow32")
+        bars, current = {}, None
+        for line in self.driver.ok("button-images", "--class", cls, "--hidden").splitlines():
+            kind, *fields = line.split("\t")
+            if kind == "toolbar":
+                current = bars.setdefault(int(fields[1]), [])
+            else:
+                current.append(int(fields[1]))
+        return bars
+
+    def shown_pictures(self, cls: str) -> list:
+        """The picture indices of the buttons of the section a bar window shows."""
+        shown = [t for t in self.driver.toolbars(cls=cls, hidden=True) if t.visible]
+        if len(shown) != 1:
+            raise AssertionError(f"toolbars shown in {cls}: {shown}")
+        return self.button_images(cls)[shown[0].control_id]
 
     def drag_caption(self, hwnd: str, left: int, top: int) -> Rect:
         """Drags the floating window by its title bar so that its top-left

@@ -104,24 +104,14 @@ class ArrangingTests(LarkspanTestCase):
         self.assertEqual(len(toolbars), 1, f"toolbars shown in {cls}")
         return toolbars[0]
 
-    def button_images(self, cls):
-        """{control id: [picture index of each button]} of a window's toolbars."""
-        self.driver.ok("paint-children", "--class", cls, "--hidden", "--child-class", "ToolbarWindow32")
-        bars, current = {}, None
-        for line in self.driver.ok("button-images", "--class", cls, "--hidden").splitlines():
-            kind, *fields = line.split("\t")
-            if kind == "toolbar":
-                current = bars.setdefault(int(fields[1]), [])
-            else:
-                current.append(int(fields[1]))
-        return bars
-
     def pictures(self, cls=FLOAT_CLASS):
         """The picture indices of the buttons of the section shown in `cls`,
-        on (floating, docked): the same pictures in the same order mean the
-        same buttons. A toolbar has the same id in both windows."""
+        on (floating, docked), once both windows are made: the same pictures
+        in the same order mean the same buttons. A toolbar has the same id in
+        both windows."""
         section = self.shown_toolbar(cls).control_id
         return self.button_images(FLOAT_CLASS)[section], self.button_images(DOCK_CLASS)[section]
+
 
     def tooltip_of(self, button):
         Mouse.move(button.left + 1, button.top + 1)
@@ -154,8 +144,8 @@ class ArrangingTests(LarkspanTestCase):
         program, bar = self.start_and_wait()
         tools = self.shown_toolbar()
         first, second, third = tools.buttons
-        pictures = self.pictures()
-        self.assertEqual(pictures[0], pictures[1], "pictures on (floating, docked) at the start")
+        pictures = self.shown_pictures(FLOAT_CLASS)
+        self.assertIsNone(self.driver.find_window(cls=DOCK_CLASS, hidden=True), "a docked window at the start")
         Mouse.move(tools.rect.right - 5, tools.rect.centre[1])  # no button hot
         before = self.screenshot("arranging-before-drag")
 
@@ -174,18 +164,32 @@ class ArrangingTests(LarkspanTestCase):
         self.driver.sync(bar)
         self.expect_catalogue("[Tools]", *self.tools_lines("Three", "One", "Two"), "[Games]",
                               f"Saves={harness.wine_path(self.saves)}", what="after the drag")
-        moved = pictures[0][2:] + pictures[0][:2]
-        self.assertEqual(self.pictures(), (moved, moved), "pictures on (floating, docked) after the drag")
+        moved = pictures[2:] + pictures[:2]
+        self.assertEqual(self.shown_pictures(FLOAT_CLASS), moved, "pictures after the drag")
 
         # Escape ends a drag where it began.
         with held_drag(second.centre, (first.left + 3, first.centre[1])):
             Keyboard.press("Escape")
         self.driver.sync(bar)
-        self.assertEqual(self.pictures(), (moved, moved), "pictures after a cancelled drag")
+        self.assertEqual(self.shown_pictures(FLOAT_CLASS), moved, "pictures after a cancelled drag")
         # A slip shorter than the drag distance is a click: Three opens.
         Mouse.drag(first.centre, (first.centre[0] + 1, first.centre[1]), steps=1)
         self.assertEqual(self.probes["Three"].wait_runs(1, LAUNCH_TIMEOUT), [b""], "the click on Three")
-        self.assertEqual(self.close_bar(program, bar), 0)
+
+        # The docked window, made when the bar first docks after these
+        # edits, shows the same buttons with the same pictures and names.
+        self.drag_caption(bar, 100, 5)
+        dock = self.wait_docked_window(program, timeout=UI_TIMEOUT)
+        self.assertEqual(self.driver.tabs(cls=DOCK_CLASS).captions, ["Tools", "Games"])
+        self.assertEqual(self.shown_pictures(DOCK_CLASS), moved, "pictures of the first docked bar")
+        docked = self.shown_toolbar(DOCK_CLASS)
+        self.assertEqual([self.tooltip_of(b) for b in docked.buttons], [["Three"], ["One"], ["Two"]],
+                         "names of the first docked bar's buttons")
+        shot = self.screenshot("arranging-first-dock")
+        print(f"[e2e] screenshot: {shot}", file=sys.stderr)
+        self.driver.close_window(hwnd=dock)
+        self.assertEqual(program.wait_exit(self.EXIT_TIMEOUT), 0)
+        Registry.set_settings(Position="5")
 
         # After a restart Three is first.
         program, bar = self.start_and_wait()
@@ -208,8 +212,7 @@ class ArrangingTests(LarkspanTestCase):
         self.expect_catalogue("[Tools]", *self.tools_lines("One", "Three"), "[Games]", saves,
                               *self.tools_lines("Two"), what="after Two went to Games")
         tools_id = tools.control_id
-        left = self.button_images(FLOAT_CLASS)[tools_id], self.button_images(DOCK_CLASS)[tools_id]
-        self.assertEqual((len(left[0]), left[0]), (2, left[1]), "Tools on (floating, docked)")
+        self.assertEqual(len(self.button_images(FLOAT_CLASS)[tools_id]), 2, "buttons left on Tools")
 
         # Resting on the tab shows Games (in the floating window, which the
         # drag is over); the drop lands where it falls there.
@@ -226,8 +229,7 @@ class ArrangingTests(LarkspanTestCase):
         self.expect_catalogue("[Tools]", *self.tools_lines("Three"), "[Games]", *self.tools_lines("One"), saves,
                               *self.tools_lines("Two"), what="after One went to the front of Games")
         self.assertEqual(len(self.shown_toolbar().buttons), 3, "buttons on Games")
-        left = self.button_images(FLOAT_CLASS)[tools_id], self.button_images(DOCK_CLASS)[tools_id]
-        self.assertEqual((len(left[0]), left[0]), (1, left[1]), "Tools on (floating, docked)")
+        self.assertEqual(len(self.button_images(FLOAT_CLASS)[tools_id]), 1, "buttons left on Tools")
         self.assertEqual(self.close_bar(program, bar), 0)
 
         program, bar = self.start_and_wait()
@@ -253,7 +255,7 @@ class ArrangingTests(LarkspanTestCase):
         self.rename(games.rect.centre, "Rename Section\u2026", "Rename Section", "Games", "Play", bar)
         self.expect_catalogue("[Tools]", *self.tools_lines("One"), f"Deux={self.probes['Two'].exe_win}",
                               *self.tools_lines("Three"), "[Play]", saves, what="after the renames")
-        self.assertEqual(self.driver.tabs(cls=DOCK_CLASS, hidden=True).captions, ["Tools", "Play"])
+        self.assertEqual(self.driver.tabs(cls=FLOAT_CLASS).captions, ["Tools", "Play"])
 
         # Properties: the arguments typed reach the program.
         self.choose(tools.buttons[0].centre, "Properties\u2026")
@@ -277,6 +279,13 @@ class ArrangingTests(LarkspanTestCase):
         # Wine asks no one for elevation: the program simply starts.
         self.choose(tools.buttons[0].centre, "Run as administrator")
         self.assertEqual(self.probes["One"].wait_runs(2, LAUNCH_TIMEOUT)[1], ARGUMENTS.encode(), "run elevated")
+        # "Open file location": the shell's window on the program's folder.
+        self.choose(tools.buttons[0].centre, "Open file location")
+        explorer = self.wait_window("the program's folder", timeout=LAUNCH_TIMEOUT,
+                                    title=self.probes["One"].exe.parent.name, cls="ExplorerWClass")
+        self.driver.close(explorer)
+        self.wait_gone(explorer, "the folder's window")
+        self.assertEqual(len(self.probes["One"].runs()), 2, "the program started instead")
         self.assertEqual(self.close_bar(program, bar), 0)
 
         program, bar = self.start_and_wait()

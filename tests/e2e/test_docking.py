@@ -20,8 +20,9 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
-from harness import (ABOUT_TITLE, DOCK_CLASS, FLOAT_CLASS, LarkspanTestCase, Mouse, Rect,  # noqa: E402
-                     Registry, stays_true, wait_until)
+from harness import (ABOUT_TITLE, DOCK_CLASS, FLOAT_CLASS, POPUP_MENU_CLASS, SETTINGS_KEY,  # noqa: E402
+                     Keyboard, LarkspanTestCase, Mouse, Rect, Registry, open_popup_menu, stays_through_ticks,
+                     stays_true, wait_until)
 
 CATALOGUE = (
     r"[Tools]",
@@ -33,7 +34,7 @@ CATALOGUE = (
 SECTIONS = ["Tools", "Web"]
 
 LOAD_TIMEOUT = 20.0
-# The move timer ticks every 500 ms; docking follows the tick after a drop.
+# Docking follows the end of a move of the floating window.
 ARRANGE_TIMEOUT_MS = 5000
 # An auto-hidden bar slides back on the hide timer's next tick (500 ms)
 # after the cursor has left its rows; the wait allows for a busy machine.
@@ -43,6 +44,7 @@ WS_CAPTION = 0x00C00000
 WS_EX_TOOLWINDOW = 0x00000080
 WS_EX_TOPMOST = 0x00000008
 WM_DISPLAYCHANGE = 0x007E
+WM_QUERYENDSESSION, WM_ENDSESSION, ENDSESSION_LOGOFF = 0x0011, 0x0016, 0x80000000
 APPBAR_CALLBACK = 0x8001  # WM_APP + 1, the docked window's appbar notifications
 ABN_STATECHANGE, ABN_POSCHANGED = 0, 1
 EDGE_MESSAGE_TITLE = "Appbar Example"
@@ -132,15 +134,9 @@ class DockingTests(LarkspanTestCase):
         and no wake-up by the catalogue's folder in IDLE_SECONDS, and the
         wake-ups per minute printed. Idle starts
         once the start's own work is over: pictures arrive on timers for a
-        moment after the bar shows, so first a second without a timer."""
-        last = [self.message_counts(cls)[1], time.monotonic()]
-
-        def settled():
-            timers = self.message_counts(cls)[1]
-            if timers != last[0]:
-                last[:] = [timers, time.monotonic()]
-            return time.monotonic() - last[1] >= 1.0
-        wait_until(settled, 20.0, f"the timers to stop before checking that {what}", interval=0.2)
+        moment after the bar shows, so first every picture is stored."""
+        wait_until(lambda: self.driver.counts(cls=cls, hidden=True)["pending"] == 0, 30.0,
+                   f"the pictures to be stored before checking that {what}")
         messages, timers = self.message_counts(cls)
         # Nor does the catalogue's folder, which nobody touches either.
         wakeups = self.driver.measures(cls=cls, hidden=True)["wakeups"]
@@ -154,6 +150,17 @@ class DockingTests(LarkspanTestCase):
         print(f"\n[e2e] {what}: {(after_messages - messages) / minutes:.1f} wake-ups and "
               f"{(after_timers - timers) / minutes:.1f} timer messages a minute "
               f"({IDLE_SECONDS:g} s watched)", file=sys.stderr)
+
+    def stays_shown_through_ticks(self, shown, what, ticks=2):
+        """The revealed bar stays while its hide timer ticks: each tick was
+        a chance to hide it, however slow the machine."""
+        stays_through_ticks(lambda: self.driver.rect(cls=DOCK_CLASS) == shown,
+                            lambda: self.driver.hide_ticks(cls=DOCK_CLASS, hidden=True), ticks, what)
+
+    def appbar_top(self, edge=0):
+        """Where the shell would put another program's appbar on the top
+        (0) or bottom (1) edge: a bar holding that edge moves it."""
+        return Rect(*map(int, self.driver.ok("appbar-query", "--edge", str(edge)).split()))
 
     def window_row(self, hwnd):
         rows = [r for r in self.driver.list_windows() if r["hwnd"] == hwnd]
@@ -189,10 +196,13 @@ class DockingTests(LarkspanTestCase):
                             f"{rect} sticks out of the docked bar {bar}")
         self.screenshot("docked-fixed")
 
-        # The fixed bar stays where it is: there is no auto-hide.
+        # The fixed bar stays where it is: there is no auto-hide, and no
+        # hide timer ever runs.
+        Mouse.move(self.screen_rect.centre[0], 1)
         Mouse.move(*self.screen_rect.centre)
         stays_true(lambda: self.driver.rect(cls=DOCK_CLASS) == self.top_rect(self.thickness(1)), 1.2,
                    "the fixed bar at the top")
+        self.assertEqual(self.driver.hide_ticks(cls=DOCK_CLASS), 0, "a fixed bar ran the hide timer")
 
         self.quit_docked(program)
         settings = Registry.settings()
@@ -228,10 +238,9 @@ class DockingTests(LarkspanTestCase):
 
         # Anywhere within its rows, it stays.
         Mouse.move(middle[0] // 2, thickness // 2)
-        stays_true(lambda: self.driver.rect(cls=DOCK_CLASS) == shown, 1.2,
-                   "the revealed bar while the mouse is over it")
+        self.stays_shown_through_ticks(shown, "the revealed bar while the mouse is over it")
 
-        _, timers_left = self.message_counts(DOCK_CLASS)
+        ticks_left = self.driver.hide_ticks(cls=DOCK_CLASS, hidden=True)
         Mouse.move(*middle)
         started = time.monotonic()
         waited = self.driver.wait_rect(hidden, int(HIDE_DEADLINE * 4000), cls=DOCK_CLASS, hidden=True)
@@ -239,8 +248,9 @@ class DockingTests(LarkspanTestCase):
         print(f"\n[e2e] hidden {took:.2f} s after the mouse left (driver saw it after {waited} ms)",
               file=sys.stderr)
         self.assertIsNotNone(waited, f"the bar did not hide: {self.driver.rect(cls=DOCK_CLASS, hidden=True)}")
-        # On the hide timer's next tick, by its count rather than a clock.
-        ticks = self.message_counts(DOCK_CLASS)[1] - timers_left
+        # On the hide timer's next tick (or the one after, if one was under
+        # way as the mouse left), by its own count rather than a clock.
+        ticks = self.driver.hide_ticks(cls=DOCK_CLASS, hidden=True) - ticks_left
         self.assertLessEqual(ticks, 2, f"the bar hid only after {ticks} ticks of its timer")
         # The hide timer ran while the bar was shown, and the count saw it.
         self.assertGreater(self.message_counts(DOCK_CLASS)[1], timers_hidden, "no timer message counted")
@@ -273,6 +283,61 @@ class DockingTests(LarkspanTestCase):
         settings = Registry.settings()
         self.assertEqual(settings["Position"].data, "1")
         self.assertEqual(settings["Autohide"].data, "True")
+
+    def test_an_auto_hidden_bar_stays_out_under_its_own_menu_and_takes_no_keyboard(self):
+        self.write_catalogue(*CATALOGUE)
+        Registry.set_settings(Position="1", Autohide="True", Size="1")
+        middle = self.screen_rect.centre
+        Mouse.move(*middle)
+        program, dock = self.start_docked()
+        thickness = self.thickness(1)
+        shown, hidden = self.top_rect(thickness), Rect(0, -thickness, self.screen["width"], 4)
+        self.assert_dock_rect(hidden, "auto-hidden top bar at start")
+
+        # Revealed under the mouse, it leaves the keyboard where it was.
+        Mouse.move(middle[0], 1)
+        self.assert_dock_rect(shown, "top bar after the mouse touched its strip")
+        self.assertNotEqual(self.driver.focus().get("foreground"), dock, "revealing the bar activated it")
+
+        # Its menu, and the pointer far below the bar beside it: the hide
+        # timer runs inside the menu's loop, and the bar must not slide
+        # away from under its own menu.
+        x, y = self.strip_grab_point()
+        _, menu = open_popup_menu(self.driver, x, y)
+        away = (menu.left - 60 if menu.left > 80 else menu.right + 60, self.screen["height"] - 60)
+        Mouse.move(*away)
+        self.stays_shown_through_ticks(shown, "the revealed bar under its open menu", ticks=3)
+        self.assertIsNotNone(self.driver.find_window(cls=POPUP_MENU_CLASS), "the menu closed")
+        self.screenshot("docked-autohide-menu")
+
+        # Once the menu has closed, the next tick hides it.
+        Keyboard.press("Escape")
+        wait_until(lambda: self.driver.find_window(cls=POPUP_MENU_CLASS) is None, 10, "the menu to close")
+        self.assert_dock_rect(hidden, "the bar once its menu had closed")
+        self.quit_docked(program)
+
+    # -- logging off --
+
+    def test_logging_off_saves_the_settings_and_gives_the_edge_back(self):
+        self.write_catalogue(*CATALOGUE)
+        Registry.set_settings(Position="1", Autohide="False", Size="0")
+        program, dock = self.start_docked()
+        thickness = self.thickness(0)
+        self.assert_dock_rect(self.top_rect(thickness), "fixed top bar at start")
+        self.assertEqual(self.appbar_top().top, thickness, "another appbar is not kept off the bar's strip")
+        # Saved only when the program ends: gone now, back after the logoff.
+        Registry.delete_key(SETTINGS_KEY)
+
+        self.driver.ok("send-message", "--class", FLOAT_CLASS, "--hidden", "--message", str(WM_QUERYENDSESSION),
+                       "--lparam", str(ENDSESSION_LOGOFF))
+        self.driver.call("send-message", "--class", FLOAT_CLASS, "--hidden", "--message", str(WM_ENDSESSION),
+                         "--wparam", "1", "--lparam", str(ENDSESSION_LOGOFF))
+        self.assertEqual(program.wait_exit(self.EXIT_TIMEOUT), 0)
+        settings = Registry.settings()
+        self.assertIsNotNone(settings, "the settings were not saved at the logoff")
+        self.assertEqual((settings["Position"].data, settings["Size"].data, settings["Autohide"].data),
+                         ("1", "0", "False"))
+        self.assertEqual(self.appbar_top().top, 0, "the top edge was not given back")
 
     # -- dragging the docked bar --
 

@@ -73,31 +73,26 @@ class EditingTests(LarkspanTestCase):
         return program, hwnd
 
     def tab_captions(self):
-        """The tab captions of the floating and the docked window."""
-        return (self.driver.tabs(cls=FLOAT_CLASS).captions,
-                self.driver.tabs(cls=DOCK_CLASS, hidden=True).captions)
+        """The tab captions of the floating window. The docked window is
+        made only when the bar first docks: test_arranging shows it then
+        with what the floating window shows."""
+        return self.driver.tabs(cls=FLOAT_CLASS).captions
 
-    def shown_toolbars(self):
-        """The shown toolbar of each window, as (floating, docked). The
-        hidden docked window's toolbars paint first: that is when a toolbar
-        that is not on screen hands its buttons to the control."""
-        self.driver.ok("paint-children", "--class", DOCK_CLASS, "--hidden",
-                       "--child-class", "ToolbarWindow32")
+    def shown_toolbar(self):
+        """The floating window's shown toolbar."""
         floating = shown(self.driver.toolbars(cls=FLOAT_CLASS))
-        docked = shown(self.driver.toolbars(cls=DOCK_CLASS, hidden=True))
-        self.assertEqual((len(floating), len(docked)), (1, 1), "toolbars shown (floating, docked)")
-        return floating[0], docked[0]
+        self.assertEqual(len(floating), 1, "toolbars shown")
+        return floating[0]
 
     def button_counts(self):
-        floating, docked = self.shown_toolbars()
-        return floating.button_count, docked.button_count
+        return self.shown_toolbar().button_count
 
     def assert_bar(self, tabs, buttons, what):
-        """Both windows show these tabs, and the shown toolbar holds
-        `buttons` buttons on both."""
-        self.assertEqual(self.tab_captions(), (tabs, tabs), f"tabs (floating, docked) {what}")
-        self.assertEqual(self.button_counts(), (buttons, buttons),
-                         f"buttons of the shown toolbar (floating, docked) {what}")
+        """The bar shows these tabs, and its shown toolbar holds `buttons`
+        buttons; no docked window was made."""
+        self.assertEqual(self.tab_captions(), tabs, f"tabs {what}")
+        self.assertEqual(self.button_counts(), buttons, f"buttons of the shown toolbar {what}")
+        self.assertIsNone(self.driver.find_window(cls=DOCK_CLASS, hidden=True), f"a docked window {what}")
 
     def assert_catalogue(self, expected: bytes, what):
         self.assertEqual(self.catalogue.read_bytes(), expected, f"catalogue {what}")
@@ -153,7 +148,7 @@ class EditingTests(LarkspanTestCase):
         start = self.write_catalogue(*CATALOGUE)
         program, bar = self.start_and_wait()
         self.assert_bar(["Tools"], 1, "at the start")
-        tools, _ = self.shown_toolbars()
+        tools = self.shown_toolbar()
 
         # The menu on a toolbar, with "Add Program" ready to go.
         open_popup_menu(self.driver, *self.blank_spot(tools), timeout=UI_TIMEOUT)
@@ -164,7 +159,7 @@ class EditingTests(LarkspanTestCase):
                          "Escape left the menu open")
 
         # Add Section: a bare header at the end of the file, a tab at the end
-        # on both windows. Games is deleted further on; Web stays for the restart.
+        # of the bar. Games is deleted further on; Web stays for the restart.
         headers = b""
         tabs = ["Tools"]
         for name in ("Games", "Web"):
@@ -194,7 +189,7 @@ class EditingTests(LarkspanTestCase):
         program_line = f"{CAPTION}={self.program_win}\r\n".encode("cp1252")
         self.assert_catalogue(start + program_line + headers, "after adding MyTool")
         self.assert_bar(tabs, 2, "after adding MyTool")
-        tools, _ = self.shown_toolbars()
+        tools = self.shown_toolbar()
         # At the end of the toolbar, named by its tooltip.
         new_button = tools.buttons[-1]
         self.assertGreater(new_button.left, tools.buttons[0].left, f"buttons {tools.buttons}")
@@ -219,8 +214,7 @@ class EditingTests(LarkspanTestCase):
         self.answer("Deleting section", "Delete section: Games?", "OK", bar)
         after_deletions = start + b"[Web]\r\n"
         self.assert_catalogue(after_deletions, "after deleting the section Games")
-        self.assertEqual(self.tab_captions(), (["Tools", "Web"], ["Tools", "Web"]),
-                         "tabs after deleting Games")
+        self.assertEqual(self.tab_captions(), ["Tools", "Web"], "tabs after deleting Games")
 
         # Back on Tools, then Exit, chosen with the mouse: below it sit only
         # the six items of the Edit group.
@@ -228,7 +222,7 @@ class EditingTests(LarkspanTestCase):
         wait_until(lambda: shown(self.driver.toolbars(cls=FLOAT_CLASS)), UI_TIMEOUT,
                    "the Tools toolbar to show")
         before_exit = (self.tab_captions(), self.button_counts())
-        tools, _ = self.shown_toolbars()
+        tools = self.shown_toolbar()
         _, menu = open_popup_menu(self.driver, *self.blank_spot(tools), timeout=UI_TIMEOUT)
         Mouse.click(menu.centre[0], menu.bottom - 8 - 6 * MENU_ITEM_HEIGHT)
         self.assertEqual(program.wait_exit(self.EXIT_TIMEOUT), 0, "exit code after Exit")
@@ -245,7 +239,7 @@ class EditingTests(LarkspanTestCase):
     def test_refused_cancelled_and_disabled_choices_change_nothing(self):
         written = self.write_catalogue(*CATALOGUE)
         program, bar = self.start_and_wait()
-        tools, _ = self.shown_toolbars()
+        tools = self.shown_toolbar()
         notepad = tools.buttons[0]
 
         # A section name already on a tab is refused.
@@ -338,7 +332,7 @@ class EditingTests(LarkspanTestCase):
 
         # A plain name keeps the file ANSI: one line added, the rest as it was.
         program, bar = self.start_and_wait()
-        tools, _ = self.shown_toolbars()
+        tools = self.shown_toolbar()
         self.add_section(tools, "Games", bar)
         ascii_edit = start + b"[Games]\r\n"
         self.assert_catalogue(ascii_edit, "after adding Games")
@@ -353,7 +347,7 @@ class EditingTests(LarkspanTestCase):
         self.add_section(tools, section, bar)
         self.assertEqual(self.backup.read_bytes(), ascii_edit, "the backup after the conversion")
         self.select_tab(3)
-        toolbar, _ = self.shown_toolbars()
+        toolbar = self.shown_toolbar()
         self.add_program(self.blank_spot_or_left(toolbar), caption, probe.exe_win)
         self.settle(bar)
         text = (start + b"[Games]\r\n").decode("cp1252") + f"[{section}]\r\n{caption}={probe.exe_win}\r\n"
@@ -365,9 +359,9 @@ class EditingTests(LarkspanTestCase):
 
         # After a restart: the tab, the tooltip, and a click starts the file.
         program, bar = self.start_and_wait()
-        self.assertEqual(self.tab_captions()[0], ["Tools", "Games", section])
+        self.assertEqual(self.tab_captions(), ["Tools", "Games", section])
         self.select_tab(3)
-        toolbar, _ = self.shown_toolbars()
+        toolbar = self.shown_toolbar()
         self.assertEqual(toolbar.button_count, 1)
         Mouse.move(*toolbar.buttons[0].centre)
         self.assertEqual(self.driver.tooltips(timeout_ms=int(UI_TIMEOUT * 1000)), [caption], "tooltip")

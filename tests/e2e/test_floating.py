@@ -10,6 +10,7 @@ Run under scripts/with-wine.sh, or directly:
 python3 tests/e2e/test_floating.py [-v] [FloatingTests.test_name].
 """
 
+import re
 import sys
 from pathlib import Path
 
@@ -17,13 +18,17 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
-from harness import (ABOUT_TITLE, DOCK_CLASS, FLOAT_CLASS, Keyboard, LarkspanTestCase, Mouse,  # noqa: E402
-                     Rect, Registry, stays_true, wait_until)
+from harness import (ABOUT_TITLE, DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, TITLE, Keyboard,  # noqa: E402
+                     LarkspanTestCase, Mouse, Rect, Registry, wait_until)
 
 LOAD_TIMEOUT = 20.0
 CLICK_TIMEOUT = 10.0
 LAUNCH_TIMEOUT = 20.0
 ARGUMENTS = '/x "a b" c'
+SW_MINIMIZE = 6
+EXPLORER_CLASS = "ExplorerWClass"  # the shell's folder window
+# The system's file types, as the shell finds them for every user.
+CLASSES = r"HKLM\Software\Classes"
 
 
 def shown(toolbars):
@@ -159,6 +164,81 @@ class FloatingTests(LarkspanTestCase):
         self.assertFalse(self.with_args.log.exists(), "the first section's button was launched")
         self.assertFalse(self.no_args.log.exists(), "the first section's button was launched")
 
+    # -- what else a button opens --
+
+    def hand_to(self, handler, *kinds):
+        """Makes the probe `handler` the program the shell opens these file
+        types or address schemes with, for this test only."""
+        for kind in kinds:
+            command = f"{CLASSES}\\{kind}\\shell\\open\\command"
+            before = Registry.query(command)
+            if kind.startswith("."):
+                Registry.add(f"{CLASSES}\\{kind}", "", "LarkspanTest" + kind[1:])
+                command = f"{CLASSES}\\LarkspanTest{kind[1:]}\\shell\\open\\command"
+                self.addCleanup(Registry.delete_key, f"{CLASSES}\\LarkspanTest{kind[1:]}")
+                self.addCleanup(Registry.delete_key, f"{CLASSES}\\{kind}")
+            elif before is not None:
+                old = before[""].data
+                self.addCleanup(Registry.add, command, "", old)
+            Registry.add(command, "", f'"{handler.exe_win}" {kind.strip(".")} "%1"')
+
+    def test_folders_addresses_documents_open_and_a_missing_target_says_why(self):
+        handler = self.install_probe("handler")
+        folder = self.install_dir / "Docs Folder"
+        folder.mkdir()
+        document = folder / "notes.larkdoc"
+        document.write_bytes(b"words\r\n")
+        self.hand_to(handler, ".larkdoc", "http")
+        missing = harness.windows_join(harness.wine_path(self.install_dir), r"Gone\nothing.exe")
+        self.write_catalogue("[Open]", f"Folder={harness.wine_path(folder)}", "Web=http://example.invalid/page?q=1",
+                             f"Notes={harness.wine_path(document)}", f"Gone={missing}")
+        program, hwnd = self.start_and_wait()
+        buttons = wait_until(lambda: self.only_toolbar(4), CLICK_TIMEOUT, "the four buttons").buttons
+
+        # A folder opens in the shell's window on it.
+        Mouse.click(*buttons[0].centre)
+        explorer = self.wait_window("the folder's window", timeout=LAUNCH_TIMEOUT, title=folder.name,
+                                    cls=EXPLORER_CLASS)
+        self.driver.close(explorer)
+        self.wait_gone(explorer, "the folder's window")
+
+        # A web address and a document go to the programs the system names.
+        Mouse.click(*buttons[1].centre)
+        Mouse.click(*buttons[2].centre)
+        runs = handler.wait_runs_then_none(2, LAUNCH_TIMEOUT)
+        self.assertEqual(sorted(runs), sorted([b'http "http://example.invalid/page?q=1"',
+                                               f'larkdoc "{harness.wine_path(document)}"'.encode()]))
+
+        # A target that is not there: the bar says so, in its own words, once.
+        Mouse.click(*buttons[3].centre)
+        box = self.driver.msgbox_text(TITLE, timeout_ms=int(LAUNCH_TIMEOUT * 1000))
+        self.assertIsNotNone(box, f"no message after a launch that failed\n{self.describe_screen()}")
+        self.assertRegex(box, r'^Larkspan could not open "' + re.escape(missing) + r'"\.\n\n\S.+$')
+        shot = self.screenshot("floating-launch-failed")
+        print(f"\n[e2e] screenshot: {shot}", file=sys.stderr)
+        self.driver.press_ok(TITLE)
+        wait_until(lambda: self.driver.find_window(title=TITLE, cls=DIALOG_CLASS) is None, CLICK_TIMEOUT,
+                   "the message to close")
+        self.assertTrue(self.driver.sync(hwnd))
+        self.assertEqual([w for w in self.driver.list_windows(visible_only=True) if w["class"] == DIALOG_CLASS], [],
+                         "a second message about the same launch")
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+
+    # -- closed while minimised --
+
+    def test_closed_while_minimised_it_stores_the_place_it_had(self):
+        tpp_x, tpp_y = self.twips_per_pixel
+        Registry.set_settings(Left=str(300 * tpp_x), Top=str(250 * tpp_y), Size="1", Position="5")
+        program, hwnd = self.start_and_wait()
+        place = self.driver.window_rect(hwnd)
+        self.driver.ok("show-window", "--hwnd", hwnd, "--cmd", str(SW_MINIMIZE))
+        wait_until(lambda: self.driver.window_rect(hwnd) != place, CLICK_TIMEOUT, "the bar to be minimised")
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+        settings = Registry.settings()
+        self.assertEqual((int(settings["Left"].data), int(settings["Top"].data)),
+                         (place.left * tpp_x, place.top * tpp_y), f"the place it had was {place}")
+        self.assertEqual(int(settings["Width"].data), place.width * tpp_x)
+
     # -- the dragged window --
 
     def test_window_dragged_by_its_title_bar_saves_its_new_place(self):
@@ -172,11 +252,12 @@ class FloatingTests(LarkspanTestCase):
             self.fail(f"window at {self.driver.window_rect(hwnd)} after the drag, expected {moved}")
         after = self.driver.window_rect(hwnd)
 
-        # Far from both edges the bar stays floating, tick after tick of the
-        # move timer.
-        stays_true(lambda: self.driver.find_window(cls=DOCK_CLASS) is None
-                   and self.driver.rect(hwnd=hwnd) == after, 1.5,
-                   "the floating window where it was dropped")
+        # Far from both edges the bar stays floating once the end of the move
+        # has been handled (the move loop over, the thread taking messages).
+        self.driver.ok("wait-capture", "--hwnd", hwnd, "--released")
+        self.assertTrue(self.driver.sync(hwnd))
+        self.assertIsNone(self.driver.find_window(cls=DOCK_CLASS), "docked after a drop far from the edges")
+        self.assertEqual(self.driver.rect(hwnd=hwnd), after, "the floating window moved after the drop")
 
         self.assertEqual(self.close_bar(program, hwnd), 0)
         settings = Registry.settings()

@@ -50,7 +50,8 @@ START_WITH_WINDOWS = "Start with Windows"
 LOAD_TIMEOUT = 20.0
 UI_TIMEOUT = 10.0
 # A catalogue whose load takes seconds (pictures come after it).
-LONG_LOAD_PROGRAMS = 3000
+LONG_IMPORT_SHORTCUTS = 300
+SHORTCUTS_PER_GROUP = 10
 LONG_LOAD_TIMEOUT = 120.0
 ARRANGE_TIMEOUT_MS = 5000
 
@@ -144,7 +145,7 @@ class FirstRunImportTests(BarTestCase):
         self.assertEqual(self.catalogue.read_bytes(), expected, "the imported catalogue")
 
         self.assertEqual(self.driver.tabs(cls=FLOAT_CLASS).captions, ["Desktop", "Tools"])
-        self.assertEqual(self.driver.tabs(cls=DOCK_CLASS, hidden=True).captions, ["Desktop", "Tools"])
+        self.assertIsNone(self.driver.find_window(cls=DOCK_CLASS, hidden=True), "a docked window was made")
         shown = [t for t in self.driver.toolbars(cls=FLOAT_CLASS) if t.visible]
         self.assertEqual([t.button_count for t in shown], [1], "the Desktop section's toolbar")
         self.assertEqual(self.close_bar(program, bar), 0)
@@ -188,6 +189,11 @@ class OptionsDialogTests(BarTestCase):
     def test_top_then_ok_docks_the_bar_at_the_top(self):
         self.write_catalogue(*CATALOGUE)
         program, bar = self.start_and_wait()
+        # Pictures arrive after the bar shows; the first docked bar shows the same.
+        wait_until(lambda: min(self.shown_pictures(FLOAT_CLASS), default=0) >= 0, LOAD_TIMEOUT,
+                   "the shown buttons' pictures")
+        floating_pictures = self.shown_pictures(FLOAT_CLASS)
+        self.assertIsNone(self.driver.find_window(cls=DOCK_CLASS, hidden=True), "a docked window at the start")
         dialog = self.open_options()
         # A fresh user: floating, fixed, small pictures; nothing to apply yet.
         self.assertEqual(self.checked(dialog), ["Float", "Fixed mode", "Small"])
@@ -208,6 +214,10 @@ class OptionsDialogTests(BarTestCase):
                              f"docked bar at {self.driver.rect(cls=DOCK_CLASS, hidden=True)}, expected {top}")
         wait_until(lambda: self.driver.find_window(cls=FLOAT_CLASS) is None, ARRANGE_TIMEOUT_MS / 1000,
                    "the floating window to hide")
+        # Made only now, it shows the sections and pictures at once.
+        self.assertEqual(self.driver.tabs(cls=DOCK_CLASS).captions, ["Tools"])
+        self.assertEqual(self.shown_pictures(DOCK_CLASS), floating_pictures, "pictures of the first docked bar")
+        self.screenshot_noted("options-first-dock")
         self.quit_docked(program)
         settings = Registry.settings()
         self.assertEqual((settings["Position"].data, settings["Autohide"].data, settings["Size"].data),
@@ -302,32 +312,50 @@ class OptionsDialogTests(BarTestCase):
         self.assertEqual((settings["Position"].data, settings["Left"].data, settings["Top"].data),
                          ("5", str(200 * tpp_x), str(300 * tpp_y)))
 
-    def test_a_click_during_a_long_load_is_held_off(self):
-        # A load takes as long as the machine makes it; the test stops the
+    def test_a_click_during_a_long_import_is_held_off(self):
+        # An import takes as long as the machine makes it; the test stops the
         # program while its progress window shows, so the clicks wait in its
-        # input queue and the load, once the program goes on, meets them.
-        # A load that ends before the program is stopped proves nothing:
-        # the test starts again with twice the programs.
-        for programs in (LONG_LOAD_PROGRAMS, 2 * LONG_LOAD_PROGRAMS):
-            if self.click_during_a_load(programs):
+        # input queue and the import, once the program goes on, meets them.
+        # An import that ends before the program is stopped proves nothing:
+        # the test starts again with twice the shortcuts.
+        self.desktop_win, self.desktop = special_folder(self.driver, CSIDL_DESKTOPDIRECTORY)
+        self.addCleanup(self.remove_copies)
+        for shortcuts in (LONG_IMPORT_SHORTCUTS, 2 * LONG_IMPORT_SHORTCUTS):
+            if self.click_during_an_import(shortcuts):
                 return
-        self.fail(f"a load of {2 * LONG_LOAD_PROGRAMS} programs ended before the program could be stopped")
+        self.fail(f"an import of {2 * LONG_IMPORT_SHORTCUTS} shortcuts ended before the program could be stopped")
 
-    def click_during_a_load(self, programs: int) -> bool:
-        """Clicks the bar while Auto Load loads a catalogue of `programs`;
-        False, with the bar closed, when the load ended too soon."""
+    def remove_copies(self):
+        for group in self.desktop.glob("Group *"):
+            shutil.rmtree(group, ignore_errors=True)
+
+    def click_during_an_import(self, shortcuts: int) -> bool:
+        """Clicks the bar while Auto Load imports `shortcuts` shortcuts from
+        the desktop; False, with the bar closed, when it ended too soon."""
         probe = self.install_probe("probe")
         if probe.log.exists():
             probe.log.unlink()
+        programs = 40
         self.write_catalogue("[Tools]", *[f"P{n}={probe.exe_win}" for n in range(programs)],
                              "[Web]", "Home=http://example.invalid/")
+        self.remove_copies()
+        # In folders: the progress advances folder by folder, and each
+        # becomes a section.
+        (self.desktop / "Group 0").mkdir()
+        first = self.desktop / "Group 0" / "Probe copy 0.lnk"
+        make_shortcut(self.driver, windows_join(self.desktop_win, "Group 0\\" + first.name), probe.exe_win)
+        for n in range(1, shortcuts):
+            group = self.desktop / f"Group {n // SHORTCUTS_PER_GROUP}"
+            group.mkdir(exist_ok=True)
+            shutil.copyfile(first, group / f"Probe copy {n}.lnk")
         # Below the progress window, which is centred on the screen.
         tpp_x, tpp_y = self.twips_per_pixel
         Registry.set_settings(Left=str(40 * tpp_x), Top=str((self.screen["height"] - 150) * tpp_y))
         program = self.start_program()
         bar = self.wait_bar_window(program)
         wait_until(lambda: self.driver.find_window(title=ABOUT_TITLE) is None, LONG_LOAD_TIMEOUT,
-                   "the About box to close after the first load")
+                   "the About box to close after the load")
+        self.wait_pictures_stored()
         strip = self.tab_strip_spot()
         button = self.shown_toolbar().buttons[0].centre
 
@@ -335,7 +363,7 @@ class OptionsDialogTests(BarTestCase):
         Keyboard.press("ctrl+Tab")
         wait_until(lambda: button_state(self.driver, dialog, " Desktop").visible, UI_TIMEOUT, "the Auto Load page")
         click_button(self.driver, dialog, " Desktop")
-        # The progress window shows once a load has taken a quarter second.
+        # The progress window shows once an import has taken a quarter second.
         progress = self.driver.find_window(title=ABOUT_TITLE, timeout_ms=int(UI_TIMEOUT * 1000))
         if progress is None:
             return self.too_short(program)
@@ -343,31 +371,50 @@ class OptionsDialogTests(BarTestCase):
         self.assertGreaterEqual(bar_rect.top, self.driver.window_rect(progress).bottom, "the bar is under the box")
         os.kill(program.process.pid, signal.SIGSTOP)
         try:
-            # Stopped, the program cannot end its load: the box still there
-            # means the clicks below reach it during the load.
+            # Stopped, the program cannot end its import: the box still there
+            # means the clicks below reach it during the import.
             if self.driver.find_window(title=ABOUT_TITLE) is None:
                 os.kill(program.process.pid, signal.SIGCONT)
                 return self.too_short(program)
-            # The menu and a launch, asked for while the catalogue loads.
+            # The menu and a launch, asked for while the shortcuts are read.
             Mouse.click(*strip, button=3)
             Mouse.click(*button)
             Keyboard.press("ctrl+Tab")
         finally:
             os.kill(program.process.pid, signal.SIGCONT)
-        self.assertIsNone(self.driver.find_window(cls=POPUP_MENU_CLASS), "the menu opened inside the load")
+        self.assertIsNone(self.driver.find_window(cls=POPUP_MENU_CLASS), "the menu opened inside the import")
         wait_until(lambda: self.driver.find_window(title=ABOUT_TITLE) is None, LONG_LOAD_TIMEOUT,
-                   "the load to end")
+                   "the import to end")
 
-        # Nothing of it ran afterwards either, and the bar is whole and usable.
-        self.assertTrue(self.driver.sync(bar), "the bar does not answer after the load")
-        self.assertIsNone(self.driver.find_window(cls=POPUP_MENU_CLASS), "the menu opened after the load")
-        self.assertFalse(probe.log.exists(), "a program started from a click during the load")
+        # Nothing of it ran afterwards either, and the bar is whole and usable:
+        # the catalogue holds the shortcuts, the bar their sections.
+        self.wait_pictures_stored()
+        self.assertTrue(self.driver.sync(bar), "the bar does not answer after the import")
+        self.assertIsNone(self.driver.find_window(cls=POPUP_MENU_CLASS), "the menu opened after the import")
         strip_after = self.driver.tabs(cls=FLOAT_CLASS)
         self.assertEqual((strip_after.captions[:2], strip_after.selected), (["Tools", "Web"], 1))
+        groups = (shortcuts + SHORTCUTS_PER_GROUP - 1) // SHORTCUTS_PER_GROUP
+        self.assertEqual(len(strip_after.captions), 2 + groups, f"tabs after the import: {strip_after.captions}")
+        self.assertEqual(self.catalogue.read_bytes().count(b"Probe copy "), shortcuts, "entries imported")
         self.assertEqual(self.shown_toolbar().button_count, programs)
-        self.assertTrue(self.enabled(bar), "the bar stays disabled after the load")
+        self.assertTrue(self.enabled(bar), "the bar stays disabled after the import")
+        # A click now launches: once its run and every other of the probe
+        # have ended, a launch from the import would have written its line.
+        Mouse.click(*button)
+        self.assertEqual(len(probe.wait_runs_then_none(1, UI_TIMEOUT)), 1,
+                         "a program started from a click during the import")
         self.assertEqual(self.close_bar(program, bar), 0)
         return True
+
+    def wait_pictures_stored(self):
+        """The bar's pictures are all in: a bar storing thousands of them
+        answers the driver's reads slowly, or not within its wait."""
+        def stored():
+            try:
+                return self.driver.counts(cls=FLOAT_CLASS)["pending"] == 0
+            except harness.DriverError:
+                return False
+        wait_until(stored, LONG_LOAD_TIMEOUT, "the pictures to be stored")
 
     def too_short(self, program) -> bool:
         program.kill()

@@ -135,7 +135,9 @@ class InstallerTests(LarkspanTestCase):
     def setUp(self):
         super().setUp()
         self.appdata_win, self.appdata = special_folder(self.driver, CSIDL_APPDATA)
-        local_win, _ = special_folder(self.driver, CSIDL_LOCAL_APPDATA)
+        local_win, local = special_folder(self.driver, CSIDL_LOCAL_APPDATA)
+        # The picture cache, the launched network targets and the log.
+        self.local_data = local / "Larkspan"
         files_win, _ = special_folder(self.driver, CSIDL_PROGRAM_FILES)
         self.user_dir_win = windows_join(local_win, r"Programs\Larkspan")
         self.all_dir_win = windows_join(files_win, "Larkspan")
@@ -150,7 +152,7 @@ class InstallerTests(LarkspanTestCase):
     def remove_traces(self):
         for folder_win in (self.user_dir_win, self.all_dir_win):
             subprocess.run(["rm", "-rf", str(linux_path(folder_win))], check=True)
-        subprocess.run(["rm", "-rf", str(self.home)], check=True)
+        subprocess.run(["rm", "-rf", str(self.home), str(self.local_data)], check=True)
         for programs in (CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS):
             (special_folder(self.driver, programs)[1] / SHORTCUT).unlink(missing_ok=True)
         for root in ("HKCU", "HKLM"):
@@ -159,6 +161,15 @@ class InstallerTests(LarkspanTestCase):
         Registry.delete_key(APP_KEY)
 
     # -- steps --
+
+    def local_cache(self) -> Path:
+        """The picture cache the bar keeps in the user's local data, there
+        whether or not the first run's targets had pictures to keep."""
+        cache = self.local_data / "pictures.cache"
+        if not cache.exists():
+            self.local_data.mkdir(parents=True, exist_ok=True)
+            cache.write_bytes(b"")
+        return cache
 
     def install(self, *switches) -> None:
         done = run(["wine", wine_path(SETUP), "/S", *switches], timeout=INSTALL_TIMEOUT)
@@ -224,10 +235,12 @@ class InstallerTests(LarkspanTestCase):
         self.assertEqual(Registry.settings()["INI_Path"].data, home_win)
         kept = catalogue.read_bytes()
 
+        cache = self.local_cache()
         self.uninstall(self.user_dir_win)
         self.assert_removed(self.user_dir_win, "HKCU", CSIDL_PROGRAMS)
         self.assertEqual(catalogue.read_bytes(), kept, "the catalogue after the uninstall")
         self.assertIsNotNone(Registry.settings(), "the settings after the uninstall")
+        self.assertTrue(cache.is_file(), "the picture cache after an uninstall that keeps the user's data")
 
     def test_an_install_for_everyone_and_an_uninstall_that_removes_the_users_data(self):
         self.install("/AllUsers")
@@ -238,9 +251,11 @@ class InstallerTests(LarkspanTestCase):
         self.start_installed_bar(self.all_dir_win)
         self.assertTrue((self.home / CATALOGUE_NAME).is_file())
 
+        self.local_cache()
         self.uninstall(self.all_dir_win, "/RemoveUserData")
         self.assert_removed(self.all_dir_win, "HKLM", CSIDL_COMMON_PROGRAMS)
         self.assertFalse(self.home.exists(), "the catalogue's folder")
+        self.assertFalse(self.local_data.exists(), "the picture cache's folder")
         self.assertIsNone(Registry.query(APP_KEY), "the settings")
 
 

@@ -19,6 +19,7 @@
 #include "base/TextFile.h"
 #include "base/Unicode.h"
 #include "catalogue/CatalogueFormat.h"
+#include "base/BarWindowView.h"
 #include "catalogue/CatalogueLoader.h"
 
 namespace {
@@ -116,9 +117,30 @@ void CheckText(const std::string& content) {
     Require(again.Encoding() == document.Encoding(), "the written form is not the one reported");
 }
 
+// What a window shows, by tab: the name, and each button's name and target.
+std::vector<std::string> Shown(FakeBar& bar) {
+    std::vector<std::string> out;
+    for (int32_t tab = 1; tab <= bar.tabs.TabCount(); ++tab) {
+        const std::string name = bar.tabs.TabKey(tab);
+        out.push_back("[" + name + "]");
+        for (int32_t i : bar.ToolbarIndices()) {
+            if (bar.ToolbarTag(i) != name || !bar.ToolbarVisible(i)) continue;
+            for (const std::string& key : bar.ButtonKeys(i))
+                out.push_back(bar.GetButtonToolTip(i, key) + "=" + bar.GetButtonTag(i, key).target);
+        }
+    }
+    return out;
+}
+
 void CheckLoad(const std::string& content) {
     const std::string path = "C:\\fuzz\\zentrol.ini";
     FakeBar dock, floating;
+    BarModel model;
+    BarWindowView dockView(dock), floatingView(floating);
+    model.Attach(dockView);
+    model.Attach(floatingView);
+    // Only the end of a load shows element 0 again.
+    dock.SetToolbarVisible(0, false);
     FakeFileSystem files;
     FakeCodePage codePage;
     files.files[path] = content;
@@ -130,7 +152,7 @@ void CheckLoad(const std::string& content) {
     FakeMessageBox box;
     FakePointer pointer;
     ErrorReporter errors(box, pointer);
-    LoadCatalogue(CatalogueLoad{dock, floating, files, codePage, progress, events, pictures, errors, 1}, path);
+    LoadCatalogue(CatalogueLoad{model, files, codePage, progress, events, pictures, errors, 1}, path);
 
     // The check made before a reload from outside stops where the load does.
     FakePictures rule;
@@ -183,6 +205,23 @@ void CheckLoad(const std::string& content) {
         Require(progress.values.size() <= lines.size(), "more progress steps than lines");
         if (box.shown.empty()) Require(progress.values.size() == lines.size(), "lines skipped without a report");
     }
+
+    // The same file taken by difference into a bar that showed another
+    // catalogue shows, section by section, what the load shows.
+    BarModel live;
+    FakeBar liveWindow;
+    BarWindowView liveView(liveWindow);
+    live.Attach(liveView);
+    const std::string before = "[Tools]\r\nNotepad=C:\\n.exe\r\n[Web]\r\nHome=http://x/\r\n[]\r\n";
+    files.files[path] = before;
+    LoadCatalogue(CatalogueLoad{live, files, codePage, progress, events, pictures, errors, 1}, path);
+    live.Take(model);
+    for (int32_t tab = 1; tab <= live.SectionCount(); ++tab) {
+        live.ShowSection(tab);
+        model.ShowSection(tab);
+        Require(Shown(liveWindow) == Shown(dock), "a reload shows another bar than a load");
+    }
+    Require(live.SectionCount() == model.SectionCount(), "a reload holds another number of sections");
 }
 
 }  // namespace

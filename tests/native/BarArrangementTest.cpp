@@ -243,7 +243,7 @@ TEST_F(ArrangementTest, AForcedArrangementRegistersAgainOnTheSameEdge) {
     s.AutoHideOn = false;  // the Fixed command
     arrangement.ArrangeBar(true);
     EXPECT_THAT(shell.log,
-                ElementsAre("SETAUTOHIDEBAR edge 1 off", "REMOVE", "NEW", "QUERYPOS edge 1", "SETPOS edge 1"));
+                ElementsAre("SETAUTOHIDEBAREX edge 1 off", "REMOVE", "NEW", "QUERYPOS edge 1", "SETPOS edge 1"));
     EXPECT_EQ(docked.height, 70);
     EXPECT_TRUE(shell.autoHide.empty());
 }
@@ -259,7 +259,7 @@ TEST_F(ArrangementTest, FloatingAgainBringsTheWindowBackWhereItFloated) {
     EXPECT_EQ(floating.rect.top, 200);
     EXPECT_TRUE(floating.visible);
     EXPECT_FALSE(docked.visible);
-    EXPECT_THAT(shell.log, ElementsAre("SETAUTOHIDEBAR edge 1 off", "REMOVE"));
+    EXPECT_THAT(shell.log, ElementsAre("SETAUTOHIDEBAREX edge 1 off", "REMOVE"));
     EXPECT_EQ(s.FloatLastTop, 3000);
     EXPECT_TRUE(floating.detecting);
 
@@ -327,9 +327,9 @@ TEST_F(ArrangementTest, AnAutoHideBarStaysAutoHideThroughDisplayAndDpiChangesAnd
     shell.log.clear();
     arrangement.OnDisplayChanged();
     // Its own slot is given back before the shell is asked who holds the edge.
-    EXPECT_THAT(shell.log, ElementsAre("SETAUTOHIDEBAR edge 1 off", "REMOVE", "NEW", "GETAUTOHIDEBAR edge 1",
-                                       "SETAUTOHIDEBAR edge 1 on", "QUERYPOS edge 1", "SETPOS edge 1",
-                                       "GETAUTOHIDEBAR edge 1"));
+    EXPECT_THAT(shell.log, ElementsAre("SETAUTOHIDEBAREX edge 1 off", "REMOVE", "NEW", "GETAUTOHIDEBAREX edge 1",
+                                       "GETAUTOHIDEBAR edge 1", "SETAUTOHIDEBAREX edge 1 on", "QUERYPOS edge 1",
+                                       "SETPOS edge 1", "GETAUTOHIDEBAREX edge 1"));
     EXPECT_TRUE(s.AutoHideOn);
     EXPECT_EQ(docked.y, -70);
 
@@ -485,6 +485,53 @@ TEST_F(MonitorsTest, WhenAMonitorGoesTheBarComesBackOnOneThatIsLeft) {
     EXPECT_EQ(shell.reserved[0xD0C].right, 1024);
 }
 
+// Two monitors stacked: the lower one's top edge is an inner edge, with the
+// primary right beyond it.
+TEST_F(MonitorsTest, AnAutoHiddenBarOnAnInnerEdgeStaysOnItsOwnMonitor) {
+    const MonitorInfo lower = FakeMonitors::Screen({0, 768, 1024, 1536}, 144);
+    monitors.list = {FakeMonitors::Screen({0, 0, 1024, 768}), lower};
+    shell.autoHide[1] = 0xBEEF;  // another bar hides on the primary's top edge
+    s.IconSize = 0;
+    s.AutoHideOn = true;
+    floating.rect = RectPx{100, 800, 850, 900};
+    arrangement.FloatMoved();
+    ASSERT_EQ(s.BarPosition, kBarTop);
+    EXPECT_TRUE(s.AutoHideOn) << "the primary's auto-hide bar is no obstacle";
+    EXPECT_EQ(edgeTaken.shown, 0);
+    EXPECT_EQ(shell.AutoHideOf(1, lower.bounds), 0xD0Cu);
+    EXPECT_EQ(shell.autoHide.at(1), 0xBEEFu);
+    // Hidden: its strip alone, inside its own monitor (and at its DPI).
+    EXPECT_EQ(docked.Bounds(), (RectPx{0, 768, 1024, 772}));
+    FakeCursor cursor;
+    DockedInput input{s, docked, cursor, arrangement, errors};
+    input.Reveal();
+    EXPECT_EQ(docked.Bounds(), (RectPx{0, 768, 1024, 768 + 105}));
+    cursor.at = {500, 1200};
+    input.HideTimerTick();
+    EXPECT_EQ(docked.Bounds(), (RectPx{0, 768, 1024, 772}));
+
+    // Its bottom edge is an outer one: it hides beyond it as on one monitor.
+    arrangement.ChooseBarPosition(7000);  // twips of the lower monitor, near its bottom
+    arrangement.ArrangeBar(false);
+    ASSERT_EQ(s.BarPosition, kBarBottom);
+    EXPECT_EQ(shell.AutoHideOf(1, lower.bounds), 0u) << "the top edge was given back";
+    EXPECT_EQ(shell.AutoHideOf(3, lower.bounds), 0xD0Cu);
+    EXPECT_EQ(docked.Bounds(), (RectPx{0, 1536 - 4, 1024, 1536 + 105}));
+
+    // A shell without the monitor messages cannot give another monitor's
+    // edge: a fixed bar, and no message of another bar.
+    s.BarPosition = kBarFloating;
+    arrangement.ShowConfiguredBar();
+    EXPECT_EQ(shell.AutoHideOf(3, lower.bounds), 0u);
+    shell.withoutEx = true;
+    s.AutoHideOn = true;
+    s.BarPosition = kBarTop;
+    arrangement.ShowConfiguredBar();
+    EXPECT_FALSE(s.AutoHideOn);
+    EXPECT_EQ(edgeTaken.shown, 0);
+    EXPECT_EQ(docked.Bounds(), (RectPx{0, 768, 1024, 768 + 105}));
+}
+
 class DockedInputTest : public ArrangementTest {
 protected:
     FakeCursor cursor;
@@ -514,6 +561,19 @@ TEST_F(DockedInputTest, AnAutoHiddenTopBarShowsUnderTheMouseAndHidesPastItsRows)
     EXPECT_EQ(docked.y, -70);
     EXPECT_EQ(docked.height, 74);
     EXPECT_FALSE(docked.timer);
+}
+
+TEST_F(DockedInputTest, ARevealedBarStaysOutWhileItsMenuADialogOrADragIsOpen) {
+    DockAt(kBarTop, true);
+    input.Reveal();
+    cursor.at = {500, 400};  // on the menu, far below the bar's rows
+    docked.inUse = true;
+    input.HideTimerTick();
+    EXPECT_EQ(docked.y, 0);
+    EXPECT_TRUE(docked.timer);
+    docked.inUse = false;
+    input.HideTimerTick();
+    EXPECT_EQ(docked.y, -70);
 }
 
 TEST_F(DockedInputTest, AShownBarIsLeftAloneAndFixedBarsIgnoreTheMouse) {
@@ -581,11 +641,13 @@ TEST_F(DockedInputTest, TheRightButtonNeverDrags) {
 
 class FakeLauncher : public IShellLauncher {
 public:
-    void Execute(uintptr_t owner, const std::optional<std::string>& verb, const std::string& file,
-                 const std::optional<std::string>& parameters, const std::optional<std::string>& directory,
-                 int show) override {
+    LaunchResult Execute(uintptr_t owner, const std::optional<std::string>& verb, const std::string& file,
+                         const std::optional<std::string>& parameters, const std::optional<std::string>& directory,
+                         int show) override {
         calls.push_back({owner, verb, file, parameters, directory, show});
+        return failures.empty() ? LaunchResult{} : failures.front();
     }
+    std::vector<LaunchResult> failures;
     struct Call {
         uintptr_t owner;
         std::optional<std::string> verb;
@@ -626,6 +688,33 @@ TEST(Launching, ArgumentsAndVerbsPerWindow) {
         EXPECT_TRUE(OffersRunAsAdministrator(ButtonTag{runnable, ""})) << runnable;
     for (const char* other : {"C:\\Docs\\a.txt", "C:\\Tools", "C:\\v1.2\\tools", "http://host/setup.exe", "notepad"})
         EXPECT_FALSE(OffersRunAsAdministrator(ButtonTag{other, ""})) << other;
+}
+
+// A launch that fails says why, once; one that starts is handed on (the
+// pictures of a network target it opened may be read from then on).
+TEST(Launching, AFailureIsToldOnceAndWhatStartedIsHandedOn) {
+    FakeLauncher shell;
+    FakeMessageBox boxes;
+    std::vector<std::string> opened;
+    ReportingLauncher launcher(shell, boxes, [&](const std::string& file) { opened.push_back(file); });
+
+    shell.failures = {LaunchResult{2, "The system cannot find the file specified."}};
+    LaunchButton(launcher, BarKind::Floating, ButtonTag{"C:\\Gone\\app.exe", "/x"});
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              "Larkspan could not open \"C:\\Gone\\app.exe\".\r\n\r\nThe system cannot find the file specified.");
+    EXPECT_EQ(boxes.shown[0].title, kProductTitle);
+    EXPECT_EQ(boxes.shown[0].icon, BoxIcon::Critical);
+    EXPECT_TRUE(opened.empty());
+
+    // Declined, or shown by the shell itself: no second message.
+    shell.failures = {LaunchResult{}};
+    LaunchButtonElevated(launcher, ButtonTag{"\\\\server\\tools\\setup.exe", ""});
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    shell.failures.clear();
+    LaunchButton(launcher, BarKind::Docked, ButtonTag{"\\\\server\\tools\\ed.exe", ""});
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_THAT(opened, ElementsAre("\\\\server\\tools\\setup.exe", "\\\\server\\tools\\ed.exe"));
 }
 
 }  // namespace

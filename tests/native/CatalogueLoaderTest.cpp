@@ -3,6 +3,7 @@
 
 #include "FakeBar.h"
 #include "Fakes.h"
+#include "base/BarWindowView.h"
 #include "catalogue/CatalogueFormat.h"
 #include "catalogue/CatalogueLoader.h"
 
@@ -16,12 +17,17 @@ const std::string kPath = "C:\\Apps\\zentrol.ini";
 
 class LoaderTest : public ::testing::Test {
 protected:
+    // Both windows show the model the loader builds, the docked one first.
+    LoaderTest() {
+        model.Attach(dockView);
+        model.Attach(floatingView);
+    }
     void Load(const std::string& content, int32_t iconSize = 1) {
         files.files[kPath] = content;
         LoadCatalogue(Context(iconSize), kPath);
     }
     CatalogueLoad Context(int32_t iconSize = 1) {
-        return CatalogueLoad{dock, floating, files, codePage, progress, events, pictures, errors, iconSize};
+        return CatalogueLoad{model, files, codePage, progress, events, pictures, errors, iconSize};
     }
     // Both windows must always carry the same content.
     void ExpectBarsAlike() {
@@ -35,6 +41,8 @@ protected:
     }
 
     FakeBar dock, floating;
+    BarModel model;
+    BarWindowView dockView{dock}, floatingView{floating};
     FakeFileSystem files;
     FakeCodePage codePage;
     FakeProgress progress;
@@ -65,7 +73,7 @@ TEST_F(LoaderTest, ASectionWithAProgramAndAFolder) {
     EXPECT_EQ(dock.tabs.tabs[0].caption, "Tools");
     EXPECT_EQ(dock.ToolbarTag(0), "Tools");
     EXPECT_THAT(dock.ButtonKeys(0), ElementsAre("Notepad0", "Docs0"));
-    EXPECT_EQ(dock.GetButtonImage(0, "Notepad0"), "i_1_1");
+    EXPECT_EQ(dock.GetButtonImage(0, "Notepad0"), "i_C:\\Windows\\notepad.exe");
     EXPECT_EQ(dock.GetButtonImage(0, "Docs0"), "folder");
     EXPECT_EQ(dock.GetButtonToolTip(0, "Docs0"), "Docs");
     EXPECT_EQ(floating.GetButtonTag(0, "Notepad0").target, "C:\\Windows\\notepad.exe");
@@ -76,12 +84,13 @@ TEST_F(LoaderTest, ASectionWithAProgramAndAFolder) {
     EXPECT_TRUE(box.shown.empty());
 }
 
-TEST_F(LoaderTest, TheSecondSectionsKeysEndInOneAndItsPicturesCountFromTwo) {
+TEST_F(LoaderTest, TheSecondSectionsKeysEndInOneAndATargetsPictureIsOneForAllItsButtons) {
     pictures.withIcons = {"a.exe", "b.exe"};
     Load("[One]\r\nNotepad=a.exe\r\n[Two]\r\nNotepad=b.exe\r\nMore=b.exe\r\n");
     EXPECT_THAT(dock.tabs.Names(), ElementsAre("One", "Two"));
     EXPECT_THAT(dock.ButtonKeys(1), ElementsAre("Notepad1", "More1"));
-    EXPECT_EQ(dock.GetButtonImage(1, "More1"), "i_2_2");
+    EXPECT_EQ(dock.GetButtonImage(1, "More1"), "i_b.exe");
+    EXPECT_EQ(dock.GetButtonImage(1, "Notepad1"), "i_b.exe");
     EXPECT_EQ(dock.ToolbarTag(1), "Two");
     EXPECT_FALSE(dock.ToolbarVisible(1));
     EXPECT_TRUE(dock.ToolbarVisible(0));
@@ -124,10 +133,13 @@ TEST_F(LoaderTest, QuotedValuesSplitOnlyWhenArgumentsFollow) {
     EXPECT_THAT(pictures.calls, ElementsAre("\"C:\\Program Files\\ed.exe\"  ", "C:\\p.exe"));
 }
 
-TEST_F(LoaderTest, AnEntryWithArgumentsBetweenAFolderAndAProgramIsNotCounted) {
+TEST_F(LoaderTest, APicturesKeyDoesNotDependOnTheLinesAboveIt) {
     pictures.withIcons = {"C:\\p.exe"};
-    Load("[T]\r\nDir=C:\\Docs\r\nArgs=\"C:\\e.exe\" x\r\nProg=C:\\p.exe\r\n");
-    EXPECT_EQ(dock.GetButtonImage(0, "Prog0"), "i_1_2");
+    Load("[T]\r\nProg=C:\\p.exe\r\n");
+    const std::string alone = dock.GetButtonImage(0, "Prog0");
+    Load("[New]\r\nX=C:\\x.exe\r\n[T]\r\nDir=C:\\Docs\r\nArgs=\"C:\\e.exe\" x\r\nProg=C:\\p.exe\r\n");
+    EXPECT_EQ(dock.GetButtonImage(1, "Prog1"), alone);
+    EXPECT_EQ(alone, "i_C:\\p.exe");
 }
 
 TEST_F(LoaderTest, AnEmptyValueIsAFolderButtonWithAnEmptyTarget) {
@@ -246,6 +258,42 @@ TEST_F(LoaderTest, ReloadingReplacesEverythingAndTheLargeSizeBindsLargePictures)
     EXPECT_EQ(dock.At(0).images, ImageListSize::Large);
 }
 
+TEST_F(LoaderTest, AReloadAppliesTheDifferenceAndASmallOneHoldsNothing) {
+    pictures.withIcons = {"C:\\a.exe", "C:\\b.exe"};
+    Load("[A]\r\nx=C:\\a.exe\r\n[B]\r\ny=C:\\b.exe\r\n");
+    model.ShowSection(2);
+    model.ResolvePictures({{"i_C:\\b.exe", "no"}});
+    progress = FakeProgress{};
+    events.calls = 0;
+    std::vector<bool> holds;
+    files.files[kPath] = "[New]\r\n[A]\r\nx=C:\\a.exe\r\n[B]\r\ny=C:\\b.exe\r\nz=C:\\b.exe\r\n";
+    ReloadCatalogue(Context(), kPath, [&](bool hold) { holds.push_back(hold); });
+    EXPECT_THAT(dock.tabs.Names(), ElementsAre("New", "A", "B"));
+    // B kept its toolbar, its picture and the tab shown; its new button
+    // asks for the same target's picture, which the bar has.
+    EXPECT_THAT(dock.ButtonKeys(1), ElementsAre("y1", "z1"));
+    EXPECT_EQ(dock.GetButtonImage(1, "y1"), "no");
+    EXPECT_EQ(dock.tabs.current, 3);
+    EXPECT_TRUE(dock.ToolbarVisible(1));
+    EXPECT_EQ(dock.ToolbarTag(2), "New");
+    ExpectBarsAlike();
+    EXPECT_TRUE(holds.empty());
+    EXPECT_FALSE(progress.shown);
+    EXPECT_EQ(progress.unloads, 0);
+    EXPECT_EQ(events.calls, 0);
+
+    // A long file shows its progress, with the bar's input held meanwhile.
+    std::string content = "[A]\r\n";
+    for (size_t i = 0; i < kQuietReloadLines; ++i) content += "k" + std::to_string(i) + "=C:\\d\r\n";
+    files.files[kPath] = content;
+    ReloadCatalogue(Context(), kPath, [&](bool hold) { holds.push_back(hold); });
+    EXPECT_THAT(holds, ElementsAre(true, false));
+    EXPECT_EQ(progress.unloads, 1);
+    EXPECT_GT(events.calls, 0);
+    EXPECT_THAT(dock.tabs.Names(), ElementsAre("A"));
+    EXPECT_EQ(dock.ButtonKeys(0).size(), kQuietReloadLines);
+}
+
 TEST_F(LoaderTest, AnUnknownIconSizeLeavesTheBindingAlone) {
     Load("[A]\r\n", 0);
     Load("[A]\r\n", 7);
@@ -253,6 +301,18 @@ TEST_F(LoaderTest, AnUnknownIconSizeLeavesTheBindingAlone) {
 }
 
 TEST_F(LoaderTest, ToolbarsLeftFromAnEarlierLoadAreReusedWhenDiscardFails) {
+    Load("[A]\r\na=C:\\a\r\n[B]\r\nb=C:\\b\r\nc=C:\\c\r\n");
+    // The earlier load's toolbars stay: the next load takes them over,
+    // emptied, rather than stopping at the one already there.
+    dock.failDiscard = floating.failDiscard = true;
+    Load("[X]\r\nx=C:\\x\r\n[Y]\r\ny=C:\\y\r\n");
+    EXPECT_THAT(dock.tabs.Names(), ElementsAre("X", "Y"));
+    EXPECT_EQ(dock.ToolbarTag(1), "Y");
+    EXPECT_THAT(dock.ButtonKeys(1), ElementsAre("y1"));
+    EXPECT_THAT(floating.ButtonKeys(1), ElementsAre("y1"));
+    EXPECT_TRUE(box.shown.empty());
+    dock.failDiscard = floating.failDiscard = false;
+
     // Two headers with the same name give two tabs and two toolbars.
     Load("[Same]\r\na=C:\\a\r\n[Same]\r\nb=C:\\b\r\n");
     EXPECT_THAT(dock.tabs.Names(), ElementsAre("Same", "Same"));
@@ -274,7 +334,7 @@ TEST_F(LoaderTest, TheCheckFailsExactlyTheFilesWhoseLoadStops) {
     pictures.withIcons = {"C:\\a.exe"};
     pictures.cached = {"TXT"};
     const auto quiet = [&](const std::string& target) {
-        const ImageChoice choice = pictures.ChooseButtonImage(target, 1, 1);
+        const ImageChoice choice = pictures.ChooseButtonImage(target);
         return !choice.extracted;
     };
     const std::string contents[] = {

@@ -1,11 +1,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <deque>
 #include <functional>
+#include <set>
 
 #include "FakeBar.h"
 #include "Fakes.h"
+#include "base/BarWindowView.h"
 #include "FakeShell.h"
 #include "bar/BarArrangement.h"
 #include "commands/Arranging.h"
@@ -107,20 +110,20 @@ public:
 
 class RecordingLauncher : public IShellLauncher {
 public:
-    void Execute(uintptr_t, const std::optional<std::string>& verb, const std::string& file,
-                 const std::optional<std::string>& parameters, const std::optional<std::string>&, int) override {
+    LaunchResult Execute(uintptr_t, const std::optional<std::string>& verb, const std::string& file,
+                         const std::optional<std::string>& parameters, const std::optional<std::string>&,
+                         int) override {
         calls.push_back(verb.value_or("") + "|" + file + "|" + parameters.value_or("(none)"));
+        return {};
     }
     std::vector<std::string> calls;
 };
 
 class FakeWindows : public ICommandWindows {
 public:
-    bool DockVisible() override { return dockVisible; }
     void ShowAboutModal() override { ++about; }
     void ShowOptionsModal() override { ++options; }
     void Exit() override { exit(); }
-    bool dockVisible = false;
     std::function<void()> exit;
     int about = 0, options = 0;
 };
@@ -138,6 +141,8 @@ protected:
         s.IconSize = 1;
         windows.exit = [this] { Shutdown(w.app, w.host, false); };
         menu.BuildMainMenu();
+        s.Bar.Attach(floatingView);
+        s.Bar.Attach(dockedView);
     }
     // Tabs and toolbars as a load of these sections leaves them, and the
     // catalogue they came from.
@@ -147,13 +152,9 @@ protected:
         file.clear();
         for (const char* name : names) {
             file += "[" + std::string(name) + "]\r\n";
-            for (FakeBar* bar : {&floating, &docked}) {
-                bar->tabs.AddTab(name, -1, -1, name);
-                if (index > 0) bar->CreateToolbar(index);
-                bar->SetToolbarTag(index, name);
-            }
-            ++index;
+            s.Bar.AddSection(name, index++);
         }
+        s.Bar.ShowSection(1);
     }
     std::string Catalogue() { return w.files.files.at(kCatalogue); }
     // Keys of a toolbar on both windows, which must agree.
@@ -162,12 +163,9 @@ protected:
         return floating.ButtonKeys(toolbar);
     }
     // A loaded program button: keyed as the loader keys it, named by its tooltip.
-    void Program(int32_t toolbar, const std::string& name, const std::string& picture = "no") {
-        for (FakeBar* bar : {&floating, &docked}) {
-            bar->AddButton(toolbar, name + std::to_string(toolbar), picture);
-            bar->SetButtonToolTip(toolbar, name + std::to_string(toolbar), name);
-        }
-        if (picture.rfind("i_", 0) == 0) s.PictureKeys.insert(picture);
+    void Program(int32_t toolbar, const std::string& name, const std::string& picture = "no",
+                 const std::string& target = "", const std::string& arguments = "") {
+        s.Bar.AddButton(toolbar, BarButton{"", name, target, arguments, picture, false});
     }
 
     static constexpr const char* kCatalogue = "C:\\Apps\\Larkspan\\zentrol.ini";
@@ -176,6 +174,7 @@ protected:
     FakeWorld w;
     AppState& s = w.app.state;
     FakeBar floating, docked;
+    BarWindowView floatingView{floating}, dockedView{docked};
     FakeInput input;
     FakeFileDialog fileDialog;
     FakeIcons icons;
@@ -191,8 +190,7 @@ protected:
     FakePictures pictures;
     FakeProperties properties;
     RecordingLauncher launcher;
-    EditingContext editing{s,     floating, docked,   input,     fileDialog, w.box, w.files,
-                           icons, pictures, properties, launcher};
+    EditingContext editing{s, s.Bar, input, fileDialog, w.box, w.files, icons, pictures, properties, launcher};
     BarArrangement arrangement{s, floatingBar, dockedBar, shell, monitors, edgeTaken, events, w.pointer, w.app.errors};
     MainMenu menu{w.app, presenter, images, editing, arrangement, floatingBar, windows};
 };
@@ -225,6 +223,36 @@ TEST_F(CommandsTest, TheMenuHoldsItsFourteenItemsThenTheGroupThatArrangesTheBar)
         EXPECT_EQ(m.Item(15 + i).key, keys[i]);
         EXPECT_EQ(m.Item(15 + i).image, i == 0 ? -1 : 6 + i);
     }
+}
+
+// Screen readers and the keyboard find the owner-drawn items by their text.
+TEST_F(CommandsTest, EveryItemOfTheMenuHasAnAccessKeyOfItsOwn) {
+    std::vector<MenuItem> items;
+    for (int32_t p = 1; p <= Popup().ItemCount(); ++p) items.push_back(Popup().Item(p));
+    const std::vector<std::string> texts = MenuTexts(items);
+    ASSERT_EQ(texts.size(), items.size());
+    std::set<char> keys;
+    for (size_t i = 0; i < items.size(); ++i) {
+        std::string shown = texts[i];
+        const size_t amp = shown.find('&');
+        if (items[i].header || items[i].caption == "-") {
+            EXPECT_EQ(shown, items[i].caption);
+            continue;
+        }
+        ASSERT_NE(amp, std::string::npos) << items[i].caption;
+        EXPECT_TRUE(keys.insert(static_cast<char>(std::toupper(shown[amp + 1]))).second) << shown;
+        shown.erase(amp, 1);
+        EXPECT_EQ(shown, items[i].caption);
+    }
+    EXPECT_EQ(texts[1], "&AutoHide");
+    EXPECT_EQ(texts[4], "Add &Section");  // "A" is AutoHide's
+
+    // A caption's own key stays and is taken first; letters compare in any case.
+    std::vector<MenuItem> own(3);
+    own[0].caption = "open";
+    own[1].caption = "&Options";
+    own[2].caption = "Over";
+    EXPECT_THAT(MenuTexts(own), ::testing::ElementsAre("o&pen", "&Options", "O&ver"));
 }
 
 TEST_F(CommandsTest, NamedListsKeepCheckedAndEnabledStates) {
@@ -262,16 +290,17 @@ TEST_F(CommandsTest, ADismissedMenuRunsNothingAndIsStillStored) {
     Popup().LoadMenu(kMainMenu);
     EXPECT_TRUE(Popup().Item(2).checked);
     EXPECT_FALSE(Popup().Item(3).checked);
-    EXPECT_TRUE(w.host.forms.empty());
-    EXPECT_EQ(windows.about, 0);
+    // No command ran: no exit, no dialog, no arrangement, nothing saved.
+    EXPECT_FALSE(s.Quitting);
+    EXPECT_EQ(windows.about + windows.options, 0);
+    EXPECT_TRUE(shell.log.empty());
+    EXPECT_EQ(w.files.saves, 0);
 }
 
 TEST_F(CommandsTest, RightClicksSwitchTheItemsOfWhatIsUnderTheMouse) {
     Sections({"A", "B", "C"});
-    Program(2, "Calc");
-    floating.SetButtonTag(2, "Calc2", ButtonTag{"C:\\calc.exe", ""});
-    Program(2, "Web");
-    floating.SetButtonTag(2, "Web2", ButtonTag{"http://example.com/", ""});
+    Program(2, "Calc", "no", "C:\\calc.exe");
+    Program(2, "Web", "no", "http://example.com/");
     // Enabled: add, delete, rename, properties, open location, run as administrator, rename section.
     auto enabled = [&] {
         std::string out;
@@ -297,7 +326,7 @@ TEST_F(CommandsTest, AutoHideAndFixedRenewTheRegistration) {
     menu.TabStripRightClick(1, 0, 0);
     EXPECT_TRUE(s.AutoHideOn);
     EXPECT_FALSE(floatingBar.detecting);
-    EXPECT_THAT(shell.log, ::testing::Contains("SETAUTOHIDEBAR edge 1 on"));
+    EXPECT_THAT(shell.log, ::testing::Contains("SETAUTOHIDEBAREX edge 1 on"));
     menu.TabStripRightClick(1, 0, 0);
     EXPECT_TRUE(presenter.shown.back()[1].checked);
     EXPECT_FALSE(presenter.shown.back()[2].checked);
@@ -349,8 +378,7 @@ TEST_F(CommandsTest, SectionNamesTakenInAnyLetterCaseAreRefusedAndCancelCreatesN
 
 TEST_F(CommandsTest, DeletingASectionAsksAndCancelChangesNothing) {
     Sections({"A", "B"});
-    floating.tabs.SelectTab(2);
-    docked.tabs.SelectTab(2);
+    s.Bar.ShowSection(2);
     w.box.answer = BoxAnswer::Cancel;
     menu.RunCommand(kCmdDelSection);
     EXPECT_EQ(w.box.shown[0].text, "Delete section: B?");
@@ -365,23 +393,22 @@ TEST_F(CommandsTest, DeletingASectionAsksAndCancelChangesNothing) {
     EXPECT_EQ(Catalogue(), "[A]\r\n");
 }
 
-TEST_F(CommandsTest, CommandsTakeTheCurrentTabOfTheVisibleWindow) {
+TEST_F(CommandsTest, CommandsTakeTheSectionShownInEveryWindow) {
     Sections({"A", "B"});
-    floating.tabs.current = 1;
-    docked.tabs.current = 2;
-    windows.dockVisible = true;
+    s.Bar.ShowSection(2);
+    EXPECT_EQ(floating.tabs.current, 2);
+    EXPECT_EQ(docked.tabs.current, 2);
     w.box.answer = BoxAnswer::Cancel;
     menu.RunCommand(kCmdDelSection);
     EXPECT_EQ(w.box.shown.back().text, "Delete section: B?");
-    windows.dockVisible = false;
+    s.Bar.ShowSection(1);
     menu.RunCommand(kCmdDelSection);
     EXPECT_EQ(w.box.shown.back().text, "Delete section: A?");
 }
 
 TEST_F(CommandsTest, DeletingTheFirstToolbarsSectionLeavesNoStaleButtons) {
     Sections({"A", "B"});
-    floating.AddButton(0, "Old0", "no");
-    docked.AddButton(0, "Old0", "no");
+    Program(0, "Old");
     RemoveSection(editing, 1);
     RemoveSection(editing, 1);
     input.answers = {"Fresh"};
@@ -399,16 +426,16 @@ TEST_F(CommandsTest, AddingAProgram) {
     fileDialog.next = "C:\\Tools\\calc.exe";
     input.answers = {"Calculator"};
     s.PopupToolbarIndex = 1;
-    floating.tabs.current = 2;
+    s.Bar.ShowSection(2);
     menu.RunCommand(kCmdAddButton);
     EXPECT_THAT(fileDialog.opened, ElementsAre("Select file|Exe files|*.exe|MS Access files|*.mdb|All files|*.*||1"));
     EXPECT_THAT(input.asked, ElementsAre("Create caption for button|Create button|C:\\Tools\\calc.exe"));
     EXPECT_THAT(floating.ButtonKeys(1), ElementsAre("x1", "Calculator1"));
     EXPECT_THAT(docked.ButtonKeys(1), ElementsAre("Calculator1"));
-    EXPECT_EQ(floating.GetButtonImage(1, "Calculator1"), "i_2_2");
+    EXPECT_EQ(floating.GetButtonImage(1, "Calculator1"), "i_C:\\Tools\\calc.exe");
     EXPECT_EQ(docked.GetButtonTag(1, "Calculator1").target, "C:\\Tools\\calc.exe");
     EXPECT_EQ(docked.GetButtonToolTip(1, "Calculator1"), "Calculator");
-    EXPECT_THAT(icons.stored, ElementsAre("i_2_2"));
+    EXPECT_THAT(icons.stored, ElementsAre("i_C:\\Tools\\calc.exe"));
     EXPECT_EQ(Catalogue(), "[A]\r\n[B]\r\nCalculator=C:\\Tools\\calc.exe\r\n");
 }
 
@@ -449,28 +476,29 @@ TEST_F(CommandsTest, PicturesForNewProgramsFollowTheSizeAndMdbFiles) {
     input.answers = {"Plain", "Db"};
     menu.RunCommand(kCmdAddButton);
     EXPECT_EQ(floating.GetButtonImage(0, "Plain0"), "no");
-    EXPECT_THAT(icons.stored, ElementsAre("i_1_1"));  // stored all the same
+    EXPECT_THAT(icons.stored, ElementsAre("i_C:\\noicon.exe"));  // stored all the same
     fileDialog.next = "D:\\sales.Mdb";
     menu.RunCommand(kCmdAddButton);
     EXPECT_EQ(floating.GetButtonImage(0, "Db0"), "mdb");
     EXPECT_EQ(icons.stored.size(), 1u);
 }
 
-TEST_F(CommandsTest, ANewProgramNeverTakesAPictureKeyAlreadyHandedOut) {
+TEST_F(CommandsTest, ANewProgramsPictureIsItsTargetsAndChangesNoOtherButtons) {
     Sections({"A"});
-    Program(0, "One", "i_1_1");
-    Program(0, "Two", "i_1_2");
-    Program(0, "Three", "i_1_3");
-    for (FakeBar* bar : {&floating, &docked}) bar->RemoveButton(0, "Two0");
+    Program(0, "One", "i_C:\\1.exe", "C:\\1.exe");
+    Program(0, "Three", "i_C:\\3.exe", "C:\\3.exe");
     w.files.files["C:\\four.exe"] = "";
+    w.files.files["C:\\3.exe"] = "";
     fileDialog.next = "C:\\four.exe";
-    input.answers = {"Four", "Five"};
+    input.answers = {"Four", "Again"};
     menu.RunCommand(kCmdAddButton);
-    // Two buttons are left, but "i_1_3" is Three's picture.
-    EXPECT_EQ(floating.GetButtonImage(0, "Four0"), "i_1_4");
+    EXPECT_EQ(floating.GetButtonImage(0, "Four0"), "i_C:\\four.exe");
+    // A second button of a target shows the same picture.
+    fileDialog.next = "C:\\3.exe";
     menu.RunCommand(kCmdAddButton);
-    EXPECT_EQ(floating.GetButtonImage(0, "Five0"), "i_1_5");
-    EXPECT_THAT(icons.stored, ElementsAre("i_1_4", "i_1_5"));
+    EXPECT_EQ(floating.GetButtonImage(0, "Again0"), "i_C:\\3.exe");
+    EXPECT_EQ(floating.GetButtonImage(0, "One0"), "i_C:\\1.exe");
+    EXPECT_THAT(icons.stored, ElementsAre("i_C:\\four.exe", "i_C:\\3.exe"));
 }
 
 TEST_F(CommandsTest, ASaveThatFailsIsReportedWithTheFileAndChangesNothing) {
@@ -487,7 +515,7 @@ TEST_F(CommandsTest, ASaveThatFailsIsReportedWithTheFileAndChangesNothing) {
     menu.RunCommand(kCmdAddSection);
     EXPECT_EQ(w.box.shown.back().text, report);
     s.PopupToolbarIndex = 1;
-    floating.tabs.current = 2;
+    s.Bar.ShowSection(2);
     fileDialog.next = "C:\\new.exe";
     menu.RunCommand(kCmdAddButton);
     EXPECT_EQ(w.box.shown.back().text, report);
@@ -539,10 +567,9 @@ TEST_F(CommandsTest, DraggingAlongTheToolbarWritesTheSectionInTheBarsOrder) {
 TEST_F(CommandsTest, DraggingOntoAnotherSectionMovesItsLineUnlessTheNameIsTakenThere) {
     Sections({"Tools", "Games", "Empty"});
     Program(0, "One");
-    Program(0, "Two", "i_1_2");
+    Program(0, "Two", "i_1_2", "C:\\2.exe", "-x");
     Program(1, "Chess");
     Program(1, "one");
-    for (FakeBar* bar : {&floating, &docked}) bar->SetButtonTag(0, "Two0", ButtonTag{"C:\\2.exe", "-x"});
     w.files.files[kCatalogue] =
         "[Tools]\r\nOne=C:\\1.exe\r\nTwo=\"C:\\2.exe\" -x\r\n[Games]\r\nChess=C:\\c.exe\r\none=C:\\o.exe\r\n[Empty]\r\n";
     MoveProgram(editing, 0, "Two0", 2, -1);  // into an empty section, keyed for its toolbar
@@ -573,14 +600,13 @@ TEST_F(CommandsTest, DroppedProgramsLandInTheirOrderWhereTheyFellAndTakenNamesAr
     Program(0, "Two");
     w.files.files[kCatalogue] = "[Tools]\r\nOne=C:\\1.exe\r\nTwo=C:\\2.exe\r\n";
     pictures.withIcons = {"C:\\calc.exe"};
-    s.PictureKeys.insert("i_1_3");  // handed out before: the next free key is taken
     AddPrograms(editing, 0, 1,
                 {{"Calc", "C:\\calc.exe", ""}, {"two", "C:\\x.exe", ""}, {"Docs", "D:\\Docs", ""},
                  {"Ed", "C:\\ed.exe", "-n"}, {"calc", "C:\\again.exe", ""}});
     ASSERT_EQ(w.box.shown.size(), 1u);
     EXPECT_EQ(w.box.shown[0].text, "Button already exist!");
     EXPECT_THAT(Keys(0), ElementsAre("One0", "Calc0", "Docs0", "Ed0", "Two0"));
-    EXPECT_EQ(docked.GetButtonImage(0, "Calc0"), "i_1_4");
+    EXPECT_EQ(docked.GetButtonImage(0, "Calc0"), "i_C:\\calc.exe");
     EXPECT_EQ(docked.GetButtonImage(0, "Docs0"), "folder");
     EXPECT_EQ(docked.GetButtonImage(0, "Ed0"), "no");  // as the loader shows an entry with arguments
     EXPECT_EQ(docked.GetButtonTag(0, "Ed0").arguments, "-n");
@@ -637,9 +663,8 @@ TEST_F(CommandsTest, RenamesThroughTheMenuChangeOnlyThatKeyOrHeader) {
 
 TEST_F(CommandsTest, PropertiesOpenAndStartWhatTheButtonHolds) {
     Sections({"Tools"});
-    Program(0, "Ed", "i_1_1");
+    Program(0, "Ed", "i_1_1", "C:\\ed.exe");
     Program(0, "Two");
-    for (FakeBar* bar : {&floating, &docked}) bar->SetButtonTag(0, "Ed0", ButtonTag{"C:\\ed.exe", ""});
     w.files.files[kCatalogue] = "[Tools]\r\nEd=C:\\ed.exe\r\nTwo=C:\\2.exe\r\n";
     auto properties = [&] {
         presenter.choices = {17};  // "Properties…"

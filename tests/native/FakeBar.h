@@ -29,6 +29,12 @@ public:
         tabs.push_back({caption, name});
         if (current == 0) current = 1;
     }
+    void InsertTab(int32_t position, const std::string& caption, const std::string& name) override {
+        Check(position);
+        if (failAdd) Raise(kErrInvalidCall);
+        tabs.insert(tabs.begin() + (position - 1), {caption, name});
+        if (current >= position) ++current;
+    }
     void RemoveTab(int32_t position) override {
         Check(position);
         tabs.erase(tabs.begin() + (position - 1));
@@ -81,6 +87,7 @@ public:
     };
 
     FakeBar() { toolbars[0] = Toolbar{}; }
+    bool failDiscard = false;
 
     ITabStrip& TabControl1() override { return tabs; }
     std::vector<int32_t> ToolbarIndices() const override {
@@ -94,7 +101,7 @@ public:
         toolbars[index] = Toolbar{};
     }
     void DiscardToolbar(int32_t index) override {
-        if (index == 0) Raise(kErrCantUnloadElement);
+        if (index == 0 || failDiscard) Raise(kErrCantUnloadElement);
         At(index);
         toolbars.erase(index);
     }
@@ -205,11 +212,11 @@ public:
 };
 
 // Folders (no ".") get "folder", names listed in cached get their type key;
-// anything else is "extracted": i_<section>_<button> when it is listed in
-// withIcons, "no" otherwise.
+// anything else is "extracted": "i_" and the target when it is listed in
+// withIcons, "no" otherwise (as its pictures arrive).
 class FakePictures : public IPictureRule {
 public:
-    ImageChoice ChooseButtonImage(const std::string& target, int16_t section, int16_t button) override {
+    ImageChoice ChooseButtonImage(const std::string& target) override {
         calls.push_back(target);
         const size_t dot = target.rfind('.');
         if (dot == std::string::npos) return {"folder", false};
@@ -217,8 +224,9 @@ public:
         std::transform(type.begin(), type.end(), type.begin(), ::toupper);
         if (std::find(cached.begin(), cached.end(), type) != cached.end()) return {type, false};
         const bool icon = std::find(withIcons.begin(), withIcons.end(), target) != withIcons.end();
-        return {icon ? "i_" + std::to_string(section) + "_" + std::to_string(button) : "no", true};
+        return {icon ? OwnPictureKey(target) : "no", true};
     }
+    std::string OwnPictureKey(const std::string& target) override { return "i_" + target; }
     std::vector<std::string> cached;
     std::vector<std::string> withIcons;
     std::vector<std::string> calls;

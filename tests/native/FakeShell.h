@@ -24,54 +24,83 @@ public:
                 registered.erase(data.hWnd);
                 for (auto it = autoHide.begin(); it != autoHide.end();)
                     it = it->second == data.hWnd ? autoHide.erase(it) : std::next(it);
+                for (auto it = autoHideOn.begin(); it != autoHideOn.end();)
+                    it = it->second == data.hWnd ? autoHideOn.erase(it) : std::next(it);
                 return 1;
             case ABM_QUERYPOS_: MoveOffTaken(data); return 1;
             case ABM_SETPOS_:
                 MoveOffTaken(data);
                 reserved[data.hWnd] = data.rc;
                 return 1;
-            case ABM_GETAUTOHIDEBAR_: {
-                if (answerNothing) return 0;
-                auto it = autoHide.find(data.uEdge);
-                return it == autoHide.end() ? 0 : it->second;
-            }
-            case ABM_SETAUTOHIDEBAR_:
-                if (data.lParam != 0) {
-                    auto it = autoHide.find(data.uEdge);
-                    if (refuse || (it != autoHide.end() && it->second != data.hWnd)) return 0;
-                    autoHide[data.uEdge] = data.hWnd;
-                    return 1;
-                }
-                if (autoHide.count(data.uEdge) && autoHide[data.uEdge] == data.hWnd) autoHide.erase(data.uEdge);
-                return 1;
+            // The old messages address the primary monitor's edges.
+            case ABM_GETAUTOHIDEBAR_: return answerNothing ? 0 : Holder(autoHide, data.uEdge);
+            case ABM_SETAUTOHIDEBAR_: return SetHolder(autoHide, data.uEdge, data);
+            case ABM_GETAUTOHIDEBAREX_:
+                if (withoutEx || answerNothing) return 0;
+                return AutoHideOf(data.uEdge, data.rc);
+            case ABM_SETAUTOHIDEBAREX_:
+                if (withoutEx) return 0;
+                return OnMonitor(data.rc) ? SetHolder(autoHide, data.uEdge, data)
+                                          : SetHolder(autoHideOn, EdgeOn(data.uEdge, data.rc), data);
             default: return 0;
         }
     }
 
     static std::string Describe(AppBarMessage message, const AppBarData& data) {
-        static const char* names[] = {"NEW", "REMOVE", "QUERYPOS", "SETPOS", "GETSTATE", "GETTASKBARPOS",
-                                      "ACTIVATE", "GETAUTOHIDEBAR", "SETAUTOHIDEBAR", "WINDOWPOSCHANGED"};
+        static const char* names[] = {"NEW",    "REMOVE",         "QUERYPOS",         "SETPOS",
+                                      "GETSTATE", "GETTASKBARPOS", "ACTIVATE",         "GETAUTOHIDEBAR",
+                                      "SETAUTOHIDEBAR", "WINDOWPOSCHANGED", "SETSTATE", "GETAUTOHIDEBAREX",
+                                      "SETAUTOHIDEBAREX"};
         std::string text = names[message];
         if (message == ABM_SETAUTOHIDEBAR_ || message == ABM_GETAUTOHIDEBAR_ || message == ABM_SETPOS_ ||
-            message == ABM_QUERYPOS_)
+            message == ABM_QUERYPOS_ || message == ABM_GETAUTOHIDEBAREX_ || message == ABM_SETAUTOHIDEBAREX_)
             text += " edge " + std::to_string(data.uEdge);
-        if (message == ABM_SETAUTOHIDEBAR_) text += data.lParam ? " on" : " off";
+        if (message == ABM_SETAUTOHIDEBAR_ || message == ABM_SETAUTOHIDEBAREX_) text += data.lParam ? " on" : " off";
         return text;
     }
 
     // Another bar's strip (a taskbar) on an edge: a proposal on that edge
     // that reaches into it is moved off it.
     void Take(uint32_t edge, RectPx strip) { taken.push_back({edge, strip}); }
+    // The auto-hide bar of a monitor's edge, 0 for none.
+    uintptr_t AutoHideOf(uint32_t edge, const RectPx& monitor) {
+        return OnMonitor(monitor) ? Holder(autoHide, edge) : Holder(autoHideOn, EdgeOn(edge, monitor));
+    }
 
     std::vector<std::string> log;
     std::map<uintptr_t, bool> registered;
     std::map<uintptr_t, RectPx> reserved;
-    std::map<uint32_t, uintptr_t> autoHide;  // edge -> window
+    std::map<uint32_t, uintptr_t> autoHide;  // edge of the primary monitor -> window
+    // Edges of other monitors, keyed by EdgeOn.
+    std::map<std::string, uintptr_t> autoHideOn;
     std::vector<std::pair<uint32_t, RectPx>> taken;
+    RectPx primary{0, 0, 1024, 768};
     bool refuse = false;
     bool answerNothing = false;
+    bool withoutEx = false;  // a shell before the monitor messages
 
 private:
+    bool OnMonitor(const RectPx& rc) const { return rc == primary; }
+    static std::string EdgeOn(uint32_t edge, const RectPx& m) {
+        return std::to_string(edge) + "@" + std::to_string(m.left) + "," + std::to_string(m.top) + "," +
+               std::to_string(m.right) + "," + std::to_string(m.bottom);
+    }
+    template <class Key>
+    static uintptr_t Holder(const std::map<Key, uintptr_t>& holders, const Key& edge) {
+        auto it = holders.find(edge);
+        return it == holders.end() ? 0 : it->second;
+    }
+    template <class Key>
+    uintptr_t SetHolder(std::map<Key, uintptr_t>& holders, const Key& edge, const AppBarData& data) {
+        if (data.lParam != 0) {
+            auto it = holders.find(edge);
+            if (refuse || (it != holders.end() && it->second != data.hWnd)) return 0;
+            holders[edge] = data.hWnd;
+            return 1;
+        }
+        if (holders.count(edge) && holders[edge] == data.hWnd) holders.erase(edge);
+        return 1;
+    }
     void MoveOffTaken(AppBarData& data) const {
         RectPx& rc = data.rc;
         for (const auto& [edge, strip] : taken) {
@@ -139,6 +168,7 @@ public:
     void MakeTopmost() override { topmost = true; }
     void DropTopmost() override { topmost = false; }
     void EnableHideTimer(bool enabled) override { timer = enabled; }
+    bool InUse() const override { return inUse; }
     void SetPlacement(const WindowPlacement& p) override {
         placed = p;
         x = p.normalPosition.left;
@@ -147,7 +177,7 @@ public:
 
     WindowPlacement placed;
     int32_t x = 0, y = 0, width = 0, height = 0;
-    bool visible = false, topmost = false, timer = false;
+    bool visible = false, topmost = false, timer = false, inUse = false;
 };
 
 }  // namespace lark::test

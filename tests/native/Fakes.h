@@ -185,6 +185,7 @@ public:
     std::string ProgramFolder() override { return programFolder; }
     std::string AppDataFolder() override { return appDataFolder; }
     void LoadUtilityForm() override { step("f_Util"); }
+    void UseColours() override { step("colours"); }
     void ImportShellFolder(int32_t folderNumber, bool showProgress) override {
         step("import:" + std::to_string(folderNumber) + (showProgress ? "+progress" : ""));
     }

@@ -111,6 +111,19 @@ TEST_F(OptionsTest, TheSizeIsOnlyStored) {
     EXPECT_FALSE(result.command);
 }
 
+TEST_F(OptionsTest, TheColoursShowTheSettingAndApplyStoresTheChoice) {
+    s.Theme = ColourSetting::Dark;
+    options.Load(s, atHand);
+    EXPECT_EQ(options.Colours(), ColourSetting::Dark);
+    options.ChooseColours(ColourSetting::System);
+    EXPECT_EQ(s.Theme, ColourSetting::Dark);  // nothing before Apply: Cancel keeps it
+    EXPECT_TRUE(options.ApplyEnabled());
+    const OptionsState::OkResult result = options.Ok(s);
+    EXPECT_EQ(s.Theme, ColourSetting::System);
+    EXPECT_FALSE(result.showConfiguredBar);
+    EXPECT_FALSE(result.command);
+}
+
 TEST_F(OptionsTest, ASecondOpeningChangesNothing) {
     options.Click(kOptBottom);
     options.Click(kOptAutoHide);

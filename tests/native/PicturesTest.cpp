@@ -5,8 +5,10 @@
 #include <set>
 
 #include "Fakes.h"
+#include "base/BarModel.h"
 #include "icons/ButtonPictures.h"
 #include "icons/IconCache.h"
+#include "icons/OpenedTargets.h"
 #include "icons/PictureCache.h"
 #include "icons/PictureQueue.h"
 
@@ -32,9 +34,14 @@ public:
 
 class PictureRuleTest : public ::testing::Test {
 protected:
-    // The key the button shows once the pictures asked for have arrived.
-    ImageChoice Choose(const std::string& target, int16_t section = 1, int16_t button = 1) {
-        ImageChoice choice = rule.ChooseButtonImage(target, section, button);
+    PictureRuleTest() { bar.Attach(requests); }
+    // The key the button shows once the pictures its button asked for on
+    // coming onto the bar have arrived.
+    ImageChoice Choose(const std::string& target) {
+        ImageChoice choice = rule.ChooseButtonImage(target);
+        bar.Clear();
+        bar.AddSection("S", 0);
+        bar.AddButton(0, BarButton{"", "B", target, "", choice.key, choice.extracted});
         auto asked = source.requested.find(choice.key);
         if (asked != source.requested.end()) {
             const IIconSource::Found found = source.icons[asked->second];
@@ -44,7 +51,9 @@ protected:
     }
     AppState state;
     FakeIconSource source;
-    ButtonPictures rule{source, state};
+    ButtonPictures rule{state};
+    BarModel bar;
+    PictureRequests requests{source};
 };
 
 TEST_F(PictureRuleTest, WebAddressesTakeTheCachedHtmPictureOrEndWithNo) {
@@ -77,24 +86,25 @@ TEST_F(PictureRuleTest, DocumentsTakeTheirCachedTypeWhateverTheCase) {
     EXPECT_EQ(Choose("D:\\readme.md").key, "no");  // a text file holds no icon
 }
 
-TEST_F(PictureRuleTest, ProgramsWithIconsGetTheirPerButtonKeyAtTheBarsSize) {
+TEST_F(PictureRuleTest, ProgramsWithIconsGetTheirTargetsKeyAtTheBarsSize) {
     source.icons["C:\\app.exe"] = {0x100, 0x200};
     source.icons["C:\\bigonly.exe"] = {0x300, 0};
-    // The key is handed out at once; the pictures come later.
-    const ImageChoice asked = rule.ChooseButtonImage("C:\\app.exe", 2, 7);
-    EXPECT_EQ(asked.key, "i_2_7");
+    // The key is handed out at once and asks for nothing; the button asks
+    // for its pictures when it comes onto the bar, and they come later.
+    const ImageChoice asked = rule.ChooseButtonImage("C:\\app.exe");
+    EXPECT_EQ(asked.key, "i_C:\\app.exe");
     EXPECT_TRUE(asked.extracted);
-    EXPECT_EQ(source.requested.at("i_2_7"), "C:\\app.exe");
-    EXPECT_TRUE(state.PictureKeys.count("i_2_7"));
-    EXPECT_EQ(Choose("C:\\app.exe", 2, 7).key, "i_2_7");
+    EXPECT_TRUE(source.requested.empty());
+    EXPECT_EQ(Choose("C:\\app.exe").key, "i_C:\\app.exe");
+    EXPECT_EQ(source.requested.at("i_C:\\app.exe"), "C:\\app.exe");
 
     // Small bars need the small icon; large bars the large one.
-    EXPECT_EQ(Choose("C:\\bigonly.exe", 1, 3).key, "no");
+    EXPECT_EQ(Choose("C:\\bigonly.exe").key, "no");
     state.IconSize = 0;
-    EXPECT_EQ(Choose("C:\\bigonly.exe", 1, 3).key, "i_1_3");
+    EXPECT_EQ(Choose("C:\\bigonly.exe").key, "i_C:\\bigonly.exe");
     // Asked for even when nothing will be found, under the key.
-    EXPECT_EQ(Choose("C:\\missing.exe", 1, 4).key, "no");
-    EXPECT_EQ(source.requested.count("i_1_4"), 1u);
+    EXPECT_EQ(Choose("C:\\missing.exe").key, "no");
+    EXPECT_EQ(source.requested.count("i_C:\\missing.exe"), 1u);
 }
 
 TEST_F(PictureRuleTest, ACachedProgramTypeIsNotExtracted) {
@@ -264,11 +274,55 @@ TEST(PictureQueueTest, TheSectionOnScreenGoesFirstAndTheRestKeepTheirOrder) {
     while (auto job = queue.Pop()) order.push_back(job->key);
     EXPECT_THAT(order, ElementsAre("i_3_1", "i_2_2", "i_1_1", "i_1_2", "i_2_1"));
 
-    EXPECT_TRUE(IsNetworkPath("\\\\server\\share\\app.exe"));
-    EXPECT_TRUE(IsNetworkPath("\\\\?\\UNC\\server\\share\\app.exe"));
-    EXPECT_FALSE(IsNetworkPath("\\\\?\\C:\\app.exe"));
-    EXPECT_FALSE(IsNetworkPath("C:\\app.exe"));
-    EXPECT_FALSE(IsNetworkPath("\\app.exe"));
+    // Asked again while it waits (a DPI change during a load): made once.
+    queue.Push({"C:\\a.exe", "k1"});
+    queue.Push({"C:\\b.exe", "k2"});
+    queue.Push({"C:\\a.exe", "k1"});
+    queue.Push({"C:\\c.exe", "k1"});  // another target under the key is another job
+    EXPECT_EQ(queue.Size(), 3u);
+    queue.Pop();
+    queue.Push({"C:\\a.exe", "k1"});  // taken up already: asked anew
+    EXPECT_EQ(queue.Size(), 3u);
+    queue.Clear();
+    queue.Push({"C:\\b.exe", "k2"});
+    EXPECT_EQ(queue.Size(), 1u);
+
+    // UNC paths and DFS namespaces, and drives mapped to a share.
+    const auto mapped = [](char drive) { return drive == 'Z'; };
+    for (const char* network : {"\\\\server\\share\\app.exe", "\\\\?\\UNC\\server\\share\\app.exe",
+                                "\\\\corp.example\\dfs\\tools\\ed.exe", "Z:\\tools\\ed.exe", "z:\\ed.exe",
+                                "\\\\?\\Z:\\ed.exe"})
+        EXPECT_TRUE(IsNetworkPath(network, mapped)) << network;
+    for (const char* local : {"\\\\?\\C:\\app.exe", "C:\\app.exe", "\\app.exe", "Z", "ZZ:\\x", "http://z:80/"})
+        EXPECT_FALSE(IsNetworkPath(local, mapped)) << local;
+    EXPECT_FALSE(IsNetworkPath("Z:\\tools\\ed.exe")) << "without a way to ask, a drive is local";
+}
+
+// What the user launched from the bar stays known across runs; a record
+// that cannot be saved still counts for this run.
+TEST(OpenedTargetsTest, LaunchedNetworkTargetsAreRememberedAcrossRuns) {
+    FakeFileSystem files;
+    const std::string record = "C:\\Users\\u\\AppData\\Local\\Larkspan\\launched.txt";
+    OpenedTargets first(files, record);
+    first.Load();
+    EXPECT_FALSE(first.Contains("\\\\server\\tools\\ed.exe"));
+    EXPECT_TRUE(first.Add("\\\\server\\tools\\ed.exe"));
+    EXPECT_FALSE(first.Add("\\\\SERVER\\Tools\\ED.exe")) << "the same file in another letter case";
+    EXPECT_FALSE(first.Add("a\r\nb"));
+    EXPECT_EQ(files.files.at(record), "\\\\server\\tools\\ed.exe\r\n");
+    EXPECT_EQ(files.saves, 1);
+
+    files.files[record] += "Z:\\apps\\viewer.exe\n\n";  // written by hand, LF alone
+    OpenedTargets next(files, record);
+    next.Load();
+    EXPECT_TRUE(next.Contains("\\\\Server\\tools\\ed.exe"));
+    EXPECT_TRUE(next.Contains("z:\\APPS\\viewer.exe"));
+    EXPECT_FALSE(next.Contains("\\\\server\\tools"));
+
+    files.readOnly = true;
+    EXPECT_TRUE(next.Add("\\\\server\\other.exe"));
+    EXPECT_TRUE(next.Contains("\\\\server\\other.exe"));
+    EXPECT_EQ(files.files.at(record).find("other"), std::string::npos);
 }
 
 }  // namespace

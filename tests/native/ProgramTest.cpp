@@ -36,7 +36,7 @@ TEST_F(MainTest, AFirstRunCreatesTheCatalogueAndFillsItFromTheDesktop) {
     EXPECT_EQ(s.CataloguePath, kDefaultCatalogue);
     EXPECT_EQ(w.files.files.at(kDefaultCatalogue), "\r\n");
     EXPECT_THAT(w.host.log,
-                ElementsAre("instance", "f_Util", "screen", "import:16+progress", "import:25+progress",
+                ElementsAre("instance", "f_Util", "screen", "colours", "import:16+progress", "import:25+progress",
                             "imagelists", "load:" + kDefaultCatalogue, "menu", "hide-dock", "show-float",
                             "configured-bar"));
     ASSERT_TRUE(s.CatalogueIni);
@@ -194,9 +194,9 @@ TEST_F(ShutdownTest, WithdrawsTheAppBarThenUnloadsThenSaves) {
     s.AppBarInfo.lParam = 1;
     EXPECT_TRUE(Shutdown(w.app, w.host, false));
     EXPECT_THAT(w.host.log,
-                ElementsAre("appbar:8", "appbar:1", "unload:f_Util", "unload:f_Dock", "unload:f_Float",
+                ElementsAre("appbar:12", "appbar:1", "unload:f_Util", "unload:f_Dock", "unload:f_Float",
                             "save:INI_Path", "save:Size", "save:Position", "save:Top", "save:Left", "save:Width",
-                            "save:Autohide", "save:Hotkey"));
+                            "save:Autohide", "save:Hotkey", "save:Theme"));
     EXPECT_EQ(w.appBar.sent[0].data.lParam, 0);
     EXPECT_TRUE(s.Quitting);
     EXPECT_FALSE(s.CatalogueIni);
@@ -227,7 +227,7 @@ TEST_F(ShutdownTest, AFailureWithdrawingTheAppBarAbandonsTheShutdown) {
     w.appBar.failOn = ABM_REMOVE_;
     EXPECT_FALSE(Shutdown(w.app, w.host, false));
     EXPECT_FALSE(s.Quitting);
-    EXPECT_THAT(w.host.log, ElementsAre("appbar:8"));
+    EXPECT_THAT(w.host.log, ElementsAre("appbar:12"));
     EXPECT_THAT(w.settings.writes, IsEmpty());
     EXPECT_FALSE(s.CatalogueIni);
 }

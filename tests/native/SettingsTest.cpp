@@ -68,8 +68,9 @@ TEST_F(SettingsTest, AFreshUserGetsTheDefaults) {
     EXPECT_EQ(state.BarPosition, 5);
     EXPECT_FALSE(state.AutoHideOn);
     EXPECT_EQ(state.Hotkey, (KeyChord{kModWin | kModAlt, 'L'}));
+    EXPECT_EQ(state.Theme, ColourSetting::System);
     EXPECT_EQ(store.reads, (std::vector<std::string>{"INI_Path", "Size", "Top", "Left", "Width", "Position",
-                                                     "Autohide", "Hotkey"}));
+                                                     "Autohide", "Hotkey", "Theme"}));
 }
 
 TEST_F(SettingsTest, HalfTwipDefaultsRoundToEven) {
@@ -89,7 +90,9 @@ TEST_F(SettingsTest, StoredValuesAreConverted) {
     store.Set("Position", "2");
     store.Set("Autohide", "1");
     store.Set("Hotkey", " ctrl + SHIFT+f12 ");
+    store.Set("Theme", "dark");
     LoadSettings(state, store);
+    EXPECT_EQ(state.Theme, ColourSetting::Dark);
     EXPECT_EQ(state.CataloguePath, "D:\\Cat\\mine.ini");
     EXPECT_EQ(state.IconSize, 0);
     EXPECT_EQ(state.FloatTop, 1200);
@@ -111,13 +114,24 @@ TEST_F(SettingsTest, AnUnreadableValueKeepsOnlyItsFieldUnchanged) {
     store.Set("Autohide", "True");
     store.Set("Position", "7");  // out of the known codes, kept as it is
     store.Set("Hotkey", "Hyper+L");
+    state.Theme = ColourSetting::Dark;
+    store.Set("Theme", "sepia");  // a later copy's choice: this one follows Windows
     LoadSettings(state, store);
+    EXPECT_EQ(state.Theme, ColourSetting::System);
     EXPECT_EQ(state.FloatTop, 0);
     EXPECT_EQ(state.IconSize, 1);
     EXPECT_EQ(state.FloatLeft, 7680);
     EXPECT_EQ(state.BarPosition, 7);
     EXPECT_TRUE(state.AutoHideOn);
     EXPECT_EQ(state.Hotkey, kDefaultHotkey);
+    // A size the bar has no pictures for is the default: it would dock a
+    // bar without rows.
+    for (const char* size : {"7", "-1", "2"}) {
+        state.IconSize = 0;
+        store.Set("Size", size);
+        LoadSettings(state, store);
+        EXPECT_EQ(state.IconSize, 1) << size;
+    }
     // Chords that could never arrive are unreadable too.
     for (const char* never : {"Win+L", "Shift+A", "K", "Ctrl+Alt", "Ctrl+Alt+Shift"}) {
         state.Hotkey = KeyChord{kModCtrl, 'Q'};
@@ -165,10 +179,12 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInItsOrderAndForm) {
     state.FloatWidth = 7500;
     state.AutoHideOn = true;
     state.Hotkey = KeyChord{kModCtrl | kModAlt, ' '};
+    state.Theme = ColourSetting::Light;
     SaveSettings(state, store);
     EXPECT_EQ(store.writes, (std::vector<std::string>{"INI_Path", "Size", "Position", "Top", "Left", "Width",
-                                                      "Autohide", "Hotkey"}));
+                                                      "Autohide", "Hotkey", "Theme"}));
     EXPECT_EQ(store.Get("Hotkey"), "Ctrl+Alt+Space");
+    EXPECT_EQ(store.Get("Theme"), "light");
     EXPECT_EQ(store.Get("Size"), "0");
     EXPECT_EQ(store.Get("Position"), "2");
     EXPECT_EQ(store.Get("Left"), "-15");
@@ -182,6 +198,7 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInItsOrderAndForm) {
     EXPECT_EQ(reread.FloatLeft, -15);
     EXPECT_TRUE(reread.AutoHideOn);
     EXPECT_EQ(reread.Hotkey, state.Hotkey);
+    EXPECT_EQ(reread.Theme, ColourSetting::Light);
 }
 
 TEST_F(SettingsTest, AFailingWriteEndsTheSave) {

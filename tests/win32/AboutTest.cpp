@@ -14,7 +14,9 @@
 #include "base/win32/Dpi.h"
 #include "base/win32/Text.h"
 #include "dialogs/SysInfo.h"
+#include "base/win32/Services.h"
 #include "dialogs/win32/frmAbout.h"
+#include "dialogs/win32/frmMessage.h"
 #include "dialogs/win32/RegistryReader.h"
 #include "version.h"
 
@@ -172,10 +174,11 @@ struct Launch {
 
 class RecordingLauncher : public IShellLauncher {
 public:
-    void Execute(uintptr_t owner, const std::optional<std::string>& verb, const std::string& file,
-                 const std::optional<std::string>& parameters, const std::optional<std::string>& directory,
-                 int showCommand) override {
+    LaunchResult Execute(uintptr_t owner, const std::optional<std::string>& verb, const std::string& file,
+                         const std::optional<std::string>& parameters, const std::optional<std::string>& directory,
+                         int showCommand) override {
         launches.push_back({owner, verb, file, parameters, directory, showCommand});
+        return {};
     }
     std::vector<Launch> launches;
 };
@@ -267,13 +270,16 @@ protected:
 };
 
 TEST_F(AboutBoxTest, TheProgressRoleShowsTheFullBoxWithTheBarAndNoButtonsOnceALoadTakesAWhile) {
+    unsigned long long now = 1000;  // the box's clock, moved by hand
+    about_.SetClock([&] { return now; });
     // A quick load never makes the box.
     about_.SetProgressDelay(100);
     about_.ShowProgress(10);
+    now += 99;
     about_.SetProgress(1);
     EXPECT_FALSE(about_.Loaded());
     about_.Unload();
-    Sleep(150);
+    now += 150;
     about_.SetProgress(2);
     EXPECT_FALSE(about_.Loaded()) << "a progress step after the load ended";
 
@@ -281,7 +287,7 @@ TEST_F(AboutBoxTest, TheProgressRoleShowsTheFullBoxWithTheBarAndNoButtonsOnceALo
     SetForegroundWindow(bar_.Handle());
     ASSERT_EQ(GetActiveWindow(), bar_.Handle());
     about_.ShowProgress(10);
-    Sleep(150);
+    now += 100;
     about_.SetProgress(3);
     ASSERT_TRUE(about_.Loaded());
     EXPECT_EQ(GetActiveWindow(), bar_.Handle()) << "the progress window took the keyboard";
@@ -309,6 +315,9 @@ TEST_F(AboutBoxTest, TheProgressRoleShowsTheFullBoxWithTheBarAndNoButtonsOnceALo
 
     // Moved onto a monitor at 150 %: the system's rectangle, every control
     // made again at that DPI, the progress where it was.
+    now += 14;
+    about_.SetProgress(9);  // within 15 ms of the last step: not shown
+    now += 1;
     about_.SetProgress(4);
     RECT ok{};
     GetWindowRect(Item(frmAbout::kCmdOK), &ok);
@@ -377,6 +386,32 @@ TEST_F(AboutBoxTest, TheLinkAndTheLogoOpenTheWebAddressOwnedByTheBox) {
         EXPECT_EQ(l.file, "https://www.brindlewick.example/larkspan");
         EXPECT_EQ(l.show, 5);
     }
+
+    // "Open log" is there once something was logged, and opens the file.
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring log = std::wstring(temp) + L"larkspan-about-" + std::to_wstring(GetCurrentProcessId()) + L".log";
+    DeleteFileW(log.c_str());
+    about_.SetLogFile(log);
+    bool enabled = true;
+    ShowModalWith([&] {
+        enabled = IsWindowEnabled(Item(frmAbout::kCmdOpenLog));
+        PressKey(VK_ESCAPE);
+    });
+    EXPECT_FALSE(enabled) << "Open log without a log";
+    CloseHandle(CreateFileW(log.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ShowModalWith([&] {
+        box = about_.Handle();
+        enabled = IsWindowEnabled(Item(frmAbout::kCmdOpenLog));
+        SendMessageW(Item(frmAbout::kCmdOpenLog), BM_CLICK, 0, 0);
+        PressKey(VK_ESCAPE);
+    });
+    DeleteFileW(log.c_str());
+    EXPECT_TRUE(enabled);
+    ASSERT_EQ(launcher_.launches.size(), 3u);
+    EXPECT_EQ(launcher_.launches[2].owner, reinterpret_cast<uintptr_t>(box));
+    EXPECT_EQ(launcher_.launches[2].verb, "open");
+    EXPECT_EQ(launcher_.launches[2].file, Narrow(log));
 }
 
 TEST_F(AboutBoxTest, SystemInfoWithoutTheRegistryKeysTellsTheUserAboveTheBox) {
@@ -392,6 +427,37 @@ TEST_F(AboutBoxTest, SystemInfoWithoutTheRegistryKeysTellsTheUserAboveTheBox) {
     EXPECT_EQ(boxes_.shown, std::vector<std::string>{"System Information Is Unavailable At This Time|Larkspan|ok"});
     EXPECT_FALSE(topmostDuringMessage) << "the ownerless message would be hidden behind the box";
     EXPECT_TRUE(topmostAfter);
+}
+
+// The modeless edge message answers the keys of a dialog, which reach it
+// through the program's own loop (IsDialogMessage there, as here); it
+// names no other program.
+TEST(EdgeMessageTest, EnterAndEscapeCloseItThroughTheDialogKeys) {
+    FormRegistry forms;
+    MousePointerService pointer;
+    frmMessage message(forms, pointer);
+    EXPECT_EQ(std::wstring(frmMessage::Text()).find(L"Zentrol"), std::wstring::npos);
+    for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+        message.Show();
+        ASSERT_TRUE(message.Loaded());
+        HWND ok = GetFocus();
+        ASSERT_TRUE(ok && GetParent(ok) == message.Handle()) << "the OK button has no focus";
+        PostMessageW(ok, WM_KEYDOWN, key, 1);
+        const ULONGLONG deadline = GetTickCount64() + 10000;
+        MSG msg;
+        while (message.Loaded() && GetTickCount64() < deadline) {
+            if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+                continue;
+            }
+            if (IsDialogMessageW(message.Handle(), &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        EXPECT_FALSE(message.Loaded()) << "key " << key;
+    }
+    while (PeekMessageW(nullptr, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
 }
 
 }  // namespace

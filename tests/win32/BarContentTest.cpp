@@ -15,8 +15,10 @@
 #include "bar/win32/BarContent.h"
 #include "base/RuntimeError.h"
 #include "base/win32/Barrier.h"
+#include "base/win32/Colours.h"
 #include "base/win32/Form.h"
 #include "base/win32/KeyedImageList.h"
+#include "base/win32/SystemColours.h"
 
 namespace lark::win {
 namespace {
@@ -90,6 +92,35 @@ int OpaquePixels(const KeyedImageList& list, int index) {
     for (int i = 0; i < size * size; ++i) count += (pixels[i] & 0xFFFFFFu) != 0;
     return count;
 }
+
+// A control painted into a bitmap, as WM_PAINT with a device context asks
+// (the toolbar's background erased first, as before a paint on screen).
+class Painted {
+public:
+    explicit Painted(HWND control) {
+        RECT client{};
+        GetClientRect(control, &client);
+        WindowDc screen(control);
+        surface_.reset(CreateCompatibleBitmap(screen.get(), client.right, client.bottom));
+        SelectObject(dc_.get(), surface_.get());
+        SendMessageW(control, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc_.get()), 0);
+        SendMessageW(control, WM_PAINT, reinterpret_cast<WPARAM>(dc_.get()), 0);
+    }
+    COLORREF At(LONG x, LONG y) const { return GetPixel(dc_.get(), x, y); }
+
+private:
+    UniqueBitmap surface_;  // outlives the context it is selected into
+    UniqueMemoryDc dc_{CreateCompatibleDC(nullptr)};
+};
+
+// The system as the colours see it: its own colours, dark apps, and a
+// high-contrast switch Wine has not got.
+struct SystemWithHighContrast : ISystemColours {
+    bool AppsUseLightTheme() override { return false; }
+    bool HighContrast() override { return highContrast; }
+    SystemColours Colours() override { return SystemColourService().Colours(); }
+    bool highContrast = false;
+};
 
 LPARAM At(const RECT& r) { return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
 
@@ -339,7 +370,11 @@ TEST_F(BarContentTest, ToolTipsAndClicksAreAnsweredForTheRightToolbar) {
     SendMessageW(bar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
     SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, At(button));
     SendMessageW(bar, WM_LBUTTONUP, 0, At(button));
-    const MouseArgs up = MouseArgsFrom(WM_LBUTTONUP, 0, At(button), TwipScale{TwipsPerPixel(96), TwipsPerPixel(96)});
+    // The left button, no keys held, the button's centre in twips (15 a pixel at 96 DPI).
+    MouseArgs up;
+    up.button = 1;
+    up.x = (button.left + button.right) / 2 * 15;
+    up.y = (button.top + button.bottom) / 2 * 15;
     EXPECT_EQ(events_.log, Log({"click 1 Calc1", Mouse("tbup 1", up)}));
     EXPECT_FALSE(content_->HandleCommand(MAKEWPARAM(1, 0), reinterpret_cast<LPARAM>(parent_)));
 }
@@ -575,6 +610,53 @@ TEST_F(BarContentTest, AnotherDpiGrowsTheTabRowAndTheButtons) {
     EXPECT_EQ(content_->ButtonKeys(0), (std::vector<std::string>{"a", "b"}));
     const RECT page = content_->Tabs().ClientRectPx();
     EXPECT_EQ(WindowRectIn(content_->ToolbarHandle(0)).top, page.top);
+}
+
+// Dark paints what the system draws light; high contrast gives it back to
+// the system, whatever the setting.
+TEST_F(BarContentTest, DarkPaintsTheStripAndToolbarsAndHighContrastLeavesThemToTheSystem) {
+    AddTabs({"One", "Two"});
+    content_->BindImageList(0, ImageListSize::Small);
+    content_->AddButton(0, "a", "app");
+    content_->AddButton(0, "b", "app");
+    content_->Layout();
+    HWND toolbar = content_->ToolbarHandle(0);
+    SendMessageW(toolbar, TB_SETHOTITEM, 1, 0);  // the keyboard's or the mouse's button
+    const RECT page = content_->Tabs().ClientRectPx();
+    RECT tab{};
+    SendMessageW(content_->TabStripHandle(), TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&tab));
+    const RECT hot = ButtonRect(0, 1);
+    RECT bar{};
+    GetClientRect(toolbar, &bar);
+    auto look = [&] {
+        const Painted strip(content_->TabStripHandle());
+        const Painted buttons(toolbar);
+        return std::vector<COLORREF>{strip.At(page.right - 4, page.bottom - 4), strip.At(page.right - 4, tab.top + 2),
+                                     buttons.At(bar.right - 4, bar.bottom / 2), buttons.At(hot.left + 1, hot.top + 1)};
+    };
+    const std::vector<COLORREF> light = look();
+
+    SystemWithHighContrast system;
+    ColourScheme scheme(system);
+    scheme.Use(ColourSetting::Dark);
+    UseColours(scheme.Current());
+    const Palette dark = scheme.Current();
+    EXPECT_EQ(look(), (std::vector<COLORREF>{dark.page, dark.background, dark.page, dark.buttonHot}));
+
+    system.highContrast = true;
+    ASSERT_TRUE(scheme.Hear(ColourNews::HighContrast));
+    UseColours(scheme.Current());
+    EXPECT_EQ(look(), light);
+    UseColours(MakePalette(PaletteKind::Light, system.Colours()));
+}
+
+TEST(SystemColoursTest, OnlyTheNewsOfColoursIsTakenForIt) {
+    EXPECT_EQ(ColourNewsOf(WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet")), ColourNews::AppMode);
+    EXPECT_EQ(ColourNewsOf(WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0), ColourNews::HighContrast);
+    EXPECT_EQ(ColourNewsOf(WM_SYSCOLORCHANGE, 0, 0), ColourNews::SystemColours);
+    EXPECT_EQ(ColourNewsOf(WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Environment")), std::nullopt);
+    EXPECT_EQ(ColourNewsOf(WM_SETTINGCHANGE, SPI_SETWORKAREA, 0), std::nullopt);
+    EXPECT_EQ(ColourNewsOf(WM_DISPLAYCHANGE, 0, 0), std::nullopt);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "base/cINI.h"
 #include "base/RuntimeError.h"
 #include "base/Unicode.h"
+#include "base/win32/LogFile.h"
 #include "base/win32/Services.h"
 #include "base/win32/Text.h"
 
@@ -220,6 +221,34 @@ TEST_F(CatalogueFileTest, AFolderIsTestedByCreatingAFileAndMadeWithItsParents) {
     HANDLE search = FindFirstFileW((folder_ + L"\\~larkspan*").c_str(), &found);
     EXPECT_EQ(search, INVALID_HANDLE_VALUE);
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+// The log stays small: a line that would take the file past its limit
+// moves it to the ".old" file (one only) and starts a new one; a run that
+// logs nothing never asks where the log is.
+TEST_F(CatalogueFileTest, TheLogKeepsItsLastLinesAndOneOlderFile) {
+    int asked = 0;
+    LogFile log([&] {
+        ++asked;
+        return Widen(PathOf("Larkspan\\larkspan.log"));
+    }, 200);
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(LogFile::OldPath(L"C:\\a.b\\larkspan.log"), L"C:\\a.b\\larkspan.old.log");
+    EXPECT_EQ(LogFile::OldPath(L"C:\\a.b\\log"), L"C:\\a.b\\log.old");
+    for (int line = 1; line <= 12; ++line) log.Write("failure " + std::to_string(line) + "\r\nsecond row");
+    EXPECT_EQ(asked, 1);
+    const std::string now = ReadBytesOf(PathOf("Larkspan\\larkspan.log"));
+    const std::string old = ReadBytesOf(PathOf("Larkspan\\larkspan.old.log"));
+    EXPECT_LE(now.size(), 200u);
+    EXPECT_LE(old.size(), 200u);
+    EXPECT_NE(now.find("failure 12  second row\r\n"), std::string::npos) << now;  // one line still
+    EXPECT_EQ(now.find("failure 1 "), std::string::npos);
+    EXPECT_NE(old.find("failure"), std::string::npos) << old;
+    // "YYYY-MM-DD hh:mm:ss  " before each line.
+    EXPECT_EQ(now.substr(4, 1) + now.substr(7, 1) + now.substr(19, 2), "--  ");
+    DeleteFileW(Widen(PathOf("Larkspan\\larkspan.log")).c_str());
+    DeleteFileW(Widen(PathOf("Larkspan\\larkspan.old.log")).c_str());
+    RemoveDirectoryW(Widen(PathOf("Larkspan")).c_str());
 }
 
 }  // namespace

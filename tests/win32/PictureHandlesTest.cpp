@@ -11,8 +11,13 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <atomic>
 #include <functional>
+#include <map>
+#include <mutex>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bar/win32/BarContent.h"
@@ -358,18 +363,27 @@ protected:
         for (const std::string& key : keys) shown.push_back(arrived_.count(key) ? arrived_.at(key) : "<none>");
         return shown;
     }
+    // The picture a button for the target takes, asked for as the bar
+    // asks when the button comes onto it.
+    static ImageChoice Ask(ButtonPictures& rule, f_Util& util, const std::string& target) {
+        const ImageChoice choice = rule.ChooseButtonImage(target);
+        if (choice.extracted) util.RequestPictures(target, choice.key);
+        return choice;
+    }
+    ImageChoice Ask(const std::string& target) { return Ask(pictures_, util_, target); }
     // The key a button for the target shows once its pictures are in.
-    std::string Choose(const std::string& target, int16_t section, int16_t button) {
-        const std::string key = pictures_.ChooseButtonImage(target, section, button).key;
+    std::string Choose(const std::string& target) {
+        const std::string key = pictures_.ChooseButtonImage(target).key;
         if (key.rfind("i_", 0) != 0) return key;
         arrived_.erase(key);
+        Ask(target);
         return WaitForPictures({key})[0];
     }
 
     FormRegistry registry_;
     f_Util util_{registry_};
     AppState state_;
-    ButtonPictures pictures_{util_, state_};
+    ButtonPictures pictures_{state_};
     FileSystemService files_;
     AnsiCodePageService codePage_;
     HWND parent_ = nullptr;
@@ -417,7 +431,7 @@ TEST_F(PictureListsTest, RepeatedLoadsKeepHandleCountsFlat) {
         std::vector<std::string> asked;
         for (size_t i = 0; i < targets.size(); ++i) {
             const auto button = static_cast<int16_t>(i + 1);
-            const ImageChoice choice = pictures_.ChooseButtonImage(targets[i].path, 1, button);
+            const ImageChoice choice = Ask(targets[i].path);
             if (choice.key.rfind("i_", 0) == 0) asked.push_back(choice.key);
             content_->AddButton(0, "b" + std::to_string(button), choice.key);
         }
@@ -428,7 +442,7 @@ TEST_F(PictureListsTest, RepeatedLoadsKeepHandleCountsFlat) {
         content_->ResolvePictures(resolved);
         for (size_t i = 0; i < targets.size(); ++i) {
             const std::string button = "b" + std::to_string(i + 1);
-            const std::string key = "i_1_" + std::to_string(i + 1);
+            const std::string key = "i_" + targets[i].path;
             EXPECT_EQ(content_->GetButtonImage(0, button), targets[i].hasIcon ? key : "no") << targets[i].path;
         }
         ASSERT_NE(content_->ToolbarHandle(0), nullptr);
@@ -446,36 +460,42 @@ TEST_F(PictureListsTest, RepeatedLoadsKeepHandleCountsFlat) {
     EXPECT_EQ(ImageList_GetImageCount(util_.imlToolbarIcons.Handle()), util_.imlToolbarIcons.Count());
 }
 
-TEST_F(PictureListsTest, AReloadReplacesThePictureStoredUnderTheSameKey) {
+TEST_F(PictureListsTest, ATargetThatChangedReplacesItsPictureInItsPlace) {
     TempFolder folder;
     InitLists(folder.Path());
     const std::string probe = Narrow(ModuleFolder()) + "\\larkspan-probe.exe";
     const std::string notepad = "C:\\windows\\notepad.exe";
+    // One path whose file is replaced, as an update does.
+    const std::string target = folder.Path() + "\\tool.exe";
+    const std::string key = "i_" + target;
+    ASSERT_TRUE(CopyFileW(Widen(notepad).c_str(), Widen(target).c_str(), FALSE));
 
-    ASSERT_EQ(Choose(notepad, 2, 3), "i_2_3");
-    const int small = util_.imgSmall.IndexOf("i_2_3");
-    const int large = util_.imlToolbarIcons.IndexOf("i_2_3");
-    const std::vector<uint32_t> notepadSmall = Pixels(util_.imgSmall, "i_2_3");
-    const std::vector<uint32_t> notepadLarge = Pixels(util_.imlToolbarIcons, "i_2_3");
+    ASSERT_EQ(Choose(target), key);
+    const int small = util_.imgSmall.IndexOf(key);
+    const int large = util_.imlToolbarIcons.IndexOf(key);
+    const std::vector<uint32_t> notepadSmall = Pixels(util_.imgSmall, key);
+    const std::vector<uint32_t> notepadLarge = Pixels(util_.imlToolbarIcons, key);
     EXPECT_EQ(notepadSmall, ReferencePixels(notepad, 16));
     EXPECT_EQ(notepadLarge, ReferencePixels(notepad, 32));
 
-    // The same section and button numbers now hold another program.
-    ASSERT_EQ(Choose(probe, 2, 3), "i_2_3");
+    // The same path now holds another program.
+    ASSERT_TRUE(CopyFileW(Widen(probe).c_str(), Widen(target).c_str(), FALSE));
+    ASSERT_EQ(Choose(target), key);
     // The place in the list is taken again, so the list does not grow.
-    EXPECT_EQ(util_.imgSmall.IndexOf("i_2_3"), small);
-    EXPECT_EQ(util_.imlToolbarIcons.IndexOf("i_2_3"), large);
-    const std::vector<uint32_t> probeSmall = Pixels(util_.imgSmall, "i_2_3");
-    const std::vector<uint32_t> probeLarge = Pixels(util_.imlToolbarIcons, "i_2_3");
+    EXPECT_EQ(util_.imgSmall.IndexOf(key), small);
+    EXPECT_EQ(util_.imlToolbarIcons.IndexOf(key), large);
+    const std::vector<uint32_t> probeSmall = Pixels(util_.imgSmall, key);
+    const std::vector<uint32_t> probeLarge = Pixels(util_.imlToolbarIcons, key);
     EXPECT_NE(probeSmall, notepadSmall);
     EXPECT_NE(probeLarge, notepadLarge);
     EXPECT_EQ(probeSmall, ReferencePixels(probe, 16));
     EXPECT_EQ(probeLarge, ReferencePixels(probe, 32));
 
-    // A target without an icon leaves the key blank, not the old picture.
-    EXPECT_EQ(Choose(folder.Path() + "\\gone.exe", 2, 3), "no");
-    EXPECT_TRUE(Blank(Pixels(util_.imgSmall, "i_2_3")));
-    EXPECT_TRUE(Blank(Pixels(util_.imlToolbarIcons, "i_2_3")));
+    // A target without an icon any more leaves the key blank, not the old picture.
+    folder.Write("tool.exe", "no program\r\n");
+    EXPECT_EQ(Choose(target), "no");
+    EXPECT_TRUE(Blank(Pixels(util_.imgSmall, key)));
+    EXPECT_TRUE(Blank(Pixels(util_.imlToolbarIcons, key)));
 }
 
 // The next start takes unchanged targets' pictures from the cache, pixel
@@ -491,8 +511,9 @@ TEST_F(PictureListsTest, UnchangedTargetsComeFromTheCacheExactly) {
     auto load = [&](f_Util& util, ButtonPictures& rule) {
         std::vector<std::string> keys;
         for (size_t i = 0; i < targets.size(); ++i)
-            keys.push_back(rule.ChooseButtonImage(targets[i], 5, static_cast<int16_t>(i + 1)).key);
-        EXPECT_THAT(WaitForPictures(keys), ::testing::ElementsAre("i_5_1", "i_5_2", "i_5_3", "no"));
+            keys.push_back(Ask(rule, util, targets[i]).key);
+        EXPECT_THAT(WaitForPictures(keys), ::testing::ElementsAre("i_" + targets[0], "i_" + targets[1],
+                                                                  "i_" + targets[2], "no"));
         std::vector<std::vector<uint32_t>> pixels;
         for (const std::string& key : keys) {
             pixels.push_back(Pixels(util.imgSmall, key));
@@ -513,7 +534,7 @@ TEST_F(PictureListsTest, UnchangedTargetsComeFromTheCacheExactly) {
     next.Load();
     next.InitImageLists(state_.IconKeys, folder.Path(), files_, codePage_);
     next.SetPictureCacheFile(cache);
-    ButtonPictures rule{next, state_};
+    ButtonPictures rule{state_};
     arrived_.clear();
     next.OnPicturesArrived([&](const std::vector<f_Util::Arrival>& arrivals) {
         for (const f_Util::Arrival& a : arrivals) arrived_[a.key] = rule.ShownKey(a.key, a.large, a.small);
@@ -524,86 +545,235 @@ TEST_F(PictureListsTest, UnchangedTargetsComeFromTheCacheExactly) {
     // A changed target is extracted again.
     folder.Write("two.ico", IconFile({{16, kGreen}, {32, kGreen}}));
     arrived_.clear();
-    rule.ChooseButtonImage(icons, 5, 3);
-    WaitForPictures({"i_5_3"});
+    Ask(rule, next, icons);
+    WaitForPictures({"i_" + icons});
     EXPECT_EQ(next.PicturesExtracted(), 1u);
-    EXPECT_EQ(Hex(Pixels(next.imgSmall, "i_5_3")[8 * 16 + 8]), Hex(kGreen));
+    EXPECT_EQ(Hex(Pixels(next.imgSmall, "i_" + icons)[8 * 16 + 8]), Hex(kGreen));
 }
 
-// A target that does not answer (a network share that is gone) holds up
-// neither the bar nor the pictures of local programs. Wine answers at once
-// for any share, so the unanswering share is a stand-in extractor.
+// One colour at every size: what a stand-in extractor hands out.
+UniqueIcon SolidIcon(int sizePx, uint32_t argb = 0xFF102030) {
+    IconPixels pixels;
+    pixels.sizePx = sizePx;
+    pixels.colour.assign(static_cast<size_t>(sizePx * sizePx), argb);
+    pixels.mask.assign(IconPixels::MaskRowBytes(sizePx) * static_cast<size_t>(sizePx), 0);
+    return IconFromPixels(pixels);
+}
+
+// Two events a stand-in extractor meets: entered, and let go.
+struct Gate {
+    UniqueHandle first{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    UniqueHandle second{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+// Takes what the worker has ready until `count` keys have arrived.
+std::map<std::string, bool> TakeArrivals(PictureWorker& worker, std::map<std::string, bool>& arrived, size_t count) {
+    const ULONGLONG deadline = GetTickCount64() + 20000;
+    while (arrived.size() < count && GetTickCount64() < deadline) {
+        for (ArrivedPictures& p : worker.Take()) arrived[p.key] = p.HasSmall() && p.HasLarge();
+        Sleep(10);
+    }
+    return arrived;
+}
+
+// A target that does not answer (a network share that is gone, a mapped
+// drive whose server sleeps) holds up neither the bar nor the pictures of
+// local programs. Wine answers at once for any share, so the unanswering
+// share is a stand-in extractor.
 TEST(PictureWorkerTest, ATargetThatDoesNotAnswerHoldsUpNoOtherPicture) {
-    UniqueHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    auto extract = [&](const std::wstring& file, int sizePx) {
-        if (file.rfind(L"\\\\", 0) == 0) WaitForSingleObject(release.get(), INFINITE);
-        IconPixels pixels;
-        pixels.sizePx = sizePx;
-        pixels.colour.assign(static_cast<size_t>(sizePx * sizePx), 0xFF102030);
-        pixels.mask.assign(static_cast<size_t>((sizePx + 7) / 8 * sizePx), 0);
-        return IconFromPixels(pixels);
+    auto release = std::make_shared<UniqueHandle>(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    PictureSources sources;
+    sources.extract = [release](const std::wstring& file, int sizePx) {
+        if (file.rfind(L"\\\\", 0) == 0 || file.rfind(L"Z:", 0) == 0) WaitForSingleObject(release->get(), INFINITE);
+        return SolidIcon(sizePx);
     };
-    PictureWorker worker(nullptr, WM_NULL, 16, 32, L"", extract);
+    sources.mayOpen = [](const std::string&) { return true; };  // launched before
+    sources.remoteDrive = [](char drive) { return drive == 'Z'; };
+    PictureWorker worker(nullptr, WM_NULL, 16, 32, L"", sources);
     worker.Request("\\\\gone\\share\\app.exe", "i_1_1");
-    worker.Request("\\\\gone\\share\\other.exe", "i_1_2");
+    worker.Request("Z:\\tools\\other.exe", "i_1_2");
     for (int i = 3; i <= 6; ++i) worker.Request("C:\\local" + std::to_string(i) + ".exe", "i_1_" + std::to_string(i));
     std::map<std::string, bool> arrived;
-    auto take = [&](size_t count) {
-        const ULONGLONG deadline = GetTickCount64() + 10000;
-        while (arrived.size() < count && GetTickCount64() < deadline) {
-            for (ArrivedPictures& p : worker.Take()) arrived[p.key] = p.HasSmall() && p.HasLarge();
-            Sleep(10);
-        }
-    };
-    take(4);
+    TakeArrivals(worker, arrived, 4);
     EXPECT_EQ(arrived.size(), 4u);
     for (int i = 3; i <= 6; ++i) EXPECT_TRUE(arrived["i_1_" + std::to_string(i)]) << i;
     EXPECT_FALSE(arrived.count("i_1_1"));
-    SetEvent(release.get());
-    take(6);
+    EXPECT_FALSE(arrived.count("i_1_2"));
+    SetEvent(release->get());
+    TakeArrivals(worker, arrived, 6);
     EXPECT_TRUE(arrived["i_1_1"]);
     EXPECT_TRUE(arrived["i_1_2"]);
+}
+
+// A catalogue someone else wrote cannot make the bar reach a server: a
+// network target is neither read nor extracted (nor its size and time
+// asked for) until the user has launched it; its type's picture stands in.
+TEST(PictureWorkerTest, NetworkTargetsAreUntouchedUntilLaunched) {
+    struct Touches {
+        std::mutex lock;
+        std::map<std::wstring, int> opened;  // stamp or extraction
+        std::map<std::wstring, int> byName;  // the type's picture
+        std::set<std::string> launched;
+    };
+    auto touches = std::make_shared<Touches>();
+    PictureSources sources;
+    sources.stamp = [touches](const std::wstring& file) -> std::optional<std::pair<uint64_t, uint64_t>> {
+        std::lock_guard<std::mutex> held(touches->lock);
+        ++touches->opened[file];
+        return std::make_pair(uint64_t{1}, uint64_t{2});
+    };
+    sources.extract = [touches](const std::wstring& file, int sizePx) {
+        std::lock_guard<std::mutex> held(touches->lock);
+        ++touches->opened[file];
+        return SolidIcon(sizePx);
+    };
+    sources.typeIcon = [touches](const std::wstring& file, int sizePx) {
+        std::lock_guard<std::mutex> held(touches->lock);
+        ++touches->byName[file];
+        return SolidIcon(sizePx, 0xFF808080);
+    };
+    sources.mayOpen = [touches](const std::string& target) {
+        std::lock_guard<std::mutex> held(touches->lock);
+        return touches->launched.count(target) != 0;
+    };
+    sources.remoteDrive = [](char drive) { return drive == 'N'; };
+    PictureWorker worker(nullptr, WM_NULL, 16, 32, L"", sources);
+    worker.Request("\\\\server\\share\\app.exe", "unc");
+    worker.Request("N:\\tools\\ed.exe", "mapped");
+    worker.Request("C:\\Tools\\local.exe", "local");
+    std::map<std::string, bool> arrived;
+    TakeArrivals(worker, arrived, 3);
+    EXPECT_EQ(arrived, (std::map<std::string, bool>{{"local", true}, {"mapped", true}, {"unc", true}}));
+    {
+        std::lock_guard<std::mutex> held(touches->lock);
+        EXPECT_EQ(touches->opened, (std::map<std::wstring, int>{{L"C:\\Tools\\local.exe", 3}}));
+        EXPECT_EQ(touches->byName, (std::map<std::wstring, int>{{L"\\\\server\\share\\app.exe", 2},
+                                                                 {L"N:\\tools\\ed.exe", 2}}));
+        touches->launched.insert("\\\\server\\share\\app.exe");
+    }
+    // Launched once: from then on its own picture is read.
+    arrived.clear();
+    worker.Request("\\\\server\\share\\app.exe", "unc");
+    TakeArrivals(worker, arrived, 1);
+    std::lock_guard<std::mutex> held(touches->lock);
+    EXPECT_EQ(touches->opened[L"\\\\server\\share\\app.exe"], 3);
+    EXPECT_EQ(touches->opened.count(L"N:\\tools\\ed.exe"), 0u);
+}
+
+// The end of the program waits a moment for a busy worker, no longer: a
+// local target that never answers does not keep the program from ending.
+TEST(PictureWorkerTest, TheEndOfTheProgramDoesNotWaitForAStuckTarget) {
+    auto gate = std::make_shared<Gate>();
+    PictureSources sources;
+    sources.extract = [gate](const std::wstring&, int sizePx) {
+        SetEvent(gate->first.get());                           // entered
+        WaitForSingleObject(gate->second.get(), INFINITE);     // until the test lets go
+        return SolidIcon(sizePx);
+    };
+    auto worker = std::make_unique<PictureWorker>(nullptr, WM_NULL, 16, 32, L"", sources);
+    worker->Request("C:\\Sleeping\\drive.exe", "stuck");
+    ASSERT_EQ(WaitForSingleObject(gate->first.get(), 20000), WAIT_OBJECT_0);
+    UniqueHandle ended(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread end([&] {
+        worker.reset();
+        SetEvent(ended.get());
+    });
+    // The worker is still stuck: an end that waited for it would never come.
+    const DWORD waited = WaitForSingleObject(ended.get(), 20000);
+    SetEvent(gate->second.get());
+    end.join();
+    EXPECT_EQ(waited, WAIT_OBJECT_0);
 }
 
 // Each list gets the file's own frame of its size, not one scaled from the
 // other: a 16-pixel picture drawn for 16 pixels looks sharp.
 // At another DPI every picture is made again from where it came, at the new
-// size: a target's frame of that size, the cached file's, the resource's.
+// size: the cached file's and the resource's at once, a target's by the
+// workers (never on this thread), its old picture scaled standing in until
+// then; a picture asked for after the change arrives at the new size too.
 TEST_F(PictureListsTest, ExtractedPicturesTakeTheFramesOfTheirSizesAtEveryDpi) {
     TempFolder folder;
     folder.Write("txt.ico", IconFile({{16, kRed}, {24, kGreen}, {32, kBlue}, {48, kMagenta}}));
     folder.Write("settings.ini", "[Files]\r\nTXT=txt.ico\r\n");
+    const DWORD here = GetCurrentThreadId();
+    auto onThisThread = std::make_shared<std::atomic<int>>(0);
+    PictureSources sources;
+    sources.extract = [onThisThread, here](const std::wstring& file, int sizePx) {
+        if (GetCurrentThreadId() == here) ++*onThisThread;
+        return ExtractFirstIcon(file, sizePx);
+    };
+    util_.SetPictureSources(sources);
     InitLists(folder.Path());
     const std::string icons = folder.Write("four.ico", IconFile({{16, kRed}, {24, kGreen}, {32, kBlue}, {48, kWhite}}));
-    ASSERT_EQ(Choose(icons, 3, 1), "i_3_1");
-    EXPECT_EQ(Hex(Pixels(util_.imgSmall, "i_3_1")[8 * 16 + 8]), Hex(kRed));
-    EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "i_3_1")[16 * 32 + 16]), Hex(kBlue));
+    util_.RequestPictures(icons, "four");
+    ASSERT_THAT(WaitForPictures({"four"}), ::testing::ElementsAre("four"));
+    EXPECT_EQ(Hex(Pixels(util_.imgSmall, "four")[8 * 16 + 8]), Hex(kRed));
+    EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "four")[16 * 32 + 16]), Hex(kBlue));
     EXPECT_FALSE(util_.UsePictureSizes(16, 32));
 
     const HIMAGELIST small = util_.imgSmall.Handle();
-    const int index = util_.imgSmall.IndexOf("i_3_1");
+    const int index = util_.imgSmall.IndexOf("four");
     const int count = util_.imgSmall.Count();
     const GuiObjects before = CountGuiObjects();
+    arrived_.clear();
     ASSERT_TRUE(util_.UsePictureSizes(24, 48));  // 150 %
     EXPECT_EQ(util_.imgSmall.Handle(), small);    // bound toolbars keep their list
-    EXPECT_EQ(util_.imgSmall.IndexOf("i_3_1"), index);
+    EXPECT_EQ(util_.imgSmall.IndexOf("four"), index);
     EXPECT_EQ(util_.imgSmall.Count(), count);
     EXPECT_EQ(ImageList_GetImageCount(small), count);
-    EXPECT_EQ(Hex(Pixels(util_.imgSmall, "i_3_1")[12 * 24 + 12]), Hex(kGreen));
-    EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "i_3_1")[24 * 48 + 24]), Hex(kWhite));
     EXPECT_EQ(Hex(Pixels(util_.imgSmall, "TXT")[12 * 24 + 12]), Hex(kGreen));
     EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "TXT")[24 * 48 + 24]), Hex(kMagenta));
+    // Until the worker brings it, the old picture stands in, scaled.
+    EXPECT_EQ(Hex(Pixels(util_.imgSmall, "four")[12 * 24 + 12]), Hex(kRed));
+    EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "four")[24 * 48 + 24]), Hex(kBlue));
+    // A program added after the change (a drop, a reload) arrives at the
+    // new size, not as a blank picture of the old one.
+    const std::string added =
+        folder.Write("added.ico", IconFile({{16, kRed}, {24, kMagenta}, {32, kBlue}, {48, kGreen}}));
+    util_.RequestPictures(added, "added");
+    EXPECT_THAT(WaitForPictures({"four", "added"}), ::testing::ElementsAre("four", "added"));
+    EXPECT_EQ(Hex(Pixels(util_.imgSmall, "four")[12 * 24 + 12]), Hex(kGreen));
+    EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "four")[24 * 48 + 24]), Hex(kWhite));
+    EXPECT_EQ(Hex(Pixels(util_.imgSmall, "added")[12 * 24 + 12]), Hex(kMagenta));
+    EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "added")[24 * 48 + 24]), Hex(kGreen));
+    EXPECT_EQ(onThisThread->load(), 0) << "icons extracted on the thread that paints";
+
     // Back at 100 %, nothing kept of the larger pictures.
+    arrived_.clear();
     ASSERT_TRUE(util_.UsePictureSizes(16, 32));
-    EXPECT_EQ(Hex(Pixels(util_.imgSmall, "i_3_1")[8 * 16 + 8]), Hex(kRed));
+    WaitForPictures({"four", "added"});
+    EXPECT_EQ(Hex(Pixels(util_.imgSmall, "four")[8 * 16 + 8]), Hex(kRed));
     const GuiObjects after = CountGuiObjects();
-    EXPECT_LE(after.gdi - before.gdi, 2) << "GDI objects " << before.gdi << " -> " << after.gdi;
-    EXPECT_LE(after.user - before.user, 2) << "USER objects " << before.user << " -> " << after.user;
+    EXPECT_LE(after.gdi - before.gdi, 4) << "GDI objects " << before.gdi << " -> " << after.gdi;
+    EXPECT_LE(after.user - before.user, 4) << "USER objects " << before.user << " -> " << after.user;
     // The menu's pictures at the size a menu asks for, under the same keys
     // (the resources themselves are the program's, drawn in its e2e tests).
-    EXPECT_EQ(util_.MenuImages(24).Size(), 24);
+    EXPECT_EQ(util_.MenuImages(24, false).Size(), 24);
     EXPECT_EQ(util_.IndexOf("exit"), 6);
     EXPECT_EQ(ImageList_GetImageCount(util_.imgMenu.Handle()), 12);
+}
+
+// A picture on its way when the DPI changes arrives at sizes the lists no
+// longer have: it is asked for again, never stored as a blank one.
+TEST_F(PictureListsTest, APictureUnderWayAtADpiChangeIsMadeAgainAtTheNewSize) {
+    TempFolder folder;
+    auto gate = std::make_shared<Gate>();
+    PictureSources sources;
+    sources.extract = [gate](const std::wstring& file, int sizePx) {
+        SetEvent(gate->first.get());
+        WaitForSingleObject(gate->second.get(), 20000);
+        return ExtractFirstIcon(file, sizePx);
+    };
+    util_.SetPictureSources(sources);
+    InitLists(folder.Path());
+    const std::string icons = folder.Write("four.ico", IconFile({{16, kRed}, {24, kGreen}, {32, kBlue}, {48, kWhite}}));
+    util_.RequestPictures(icons, "late");
+    ASSERT_EQ(WaitForSingleObject(gate->first.get(), 20000), WAIT_OBJECT_0);  // made at 16 and 32
+    ASSERT_TRUE(util_.UsePictureSizes(24, 48));
+    SetEvent(gate->second.get());
+    ASSERT_THAT(WaitForPictures({"late"}), ::testing::ElementsAre("late"));
+    EXPECT_EQ(Hex(Pixels(util_.imgSmall, "late")[12 * 24 + 12]), Hex(kGreen));
+    EXPECT_EQ(Hex(Pixels(util_.imlToolbarIcons, "late")[24 * 48 + 24]), Hex(kWhite));
 }
 
 TEST_F(PictureListsTest, SettingsBesideTheProgramFillTheCache) {
@@ -641,29 +811,24 @@ TEST_F(PictureListsTest, SettingsBesideTheProgramFillTheCache) {
 
     // The picture rule sees the cache: documents of a cached type and web
     // addresses are not extracted.
-    EXPECT_EQ(pictures_.ChooseButtonImage(folder.Path() + "\\words.txt", 1, 1).key, "TXT");
-    EXPECT_EQ(pictures_.ChooseButtonImage("HTTP://example.invalid/", 1, 2).key, "HTM");
-    EXPECT_FALSE(util_.imgSmall.Contains("i_1_1"));
-    EXPECT_FALSE(util_.imgSmall.Contains("i_1_2"));
+    EXPECT_EQ(Ask(folder.Path() + "\\words.txt").key, "TXT");
+    EXPECT_EQ(Ask("HTTP://example.invalid/").key, "HTM");
+    EXPECT_FALSE(util_.imgSmall.Contains("i_" + folder.Path() + "\\words.txt"));
+    EXPECT_FALSE(util_.imgSmall.Contains("i_HTTP://example.invalid/"));
 }
 
 // A blank before "=" belongs to the name, so "HTM " never serves a web
 // address, which then falls back to extraction and "no".
 TEST_F(PictureListsTest, TheKeyIsTheNameAsTheSectionReadGivesIt) {
-    // The cache keys the picture by the name as the section read gives it,
-    // and the picture rule matches only that exact key.
     TempFolder folder;
     folder.Write("htm.ico", IconFile({{16, kGreen}, {32, kGreen}}));
     folder.Write("settings.ini", "[Files]\r\nHTM =htm.ico\r\n");
     InitLists(folder.Path());
 
-    cINI settings(files_, codePage_);
-    settings.INIPath(folder.Path() + "\\settings.ini");
-    const std::string line = settings.GetSection("Files");
-    const std::string key = UpperCase(line.substr(0, line.find('=')));
-    EXPECT_EQ(state_.IconKeys, (std::vector<std::string>{"", key}));
-    EXPECT_TRUE(util_.imgSmall.Contains(key));
-    EXPECT_EQ(Choose("http://example.invalid/", 1, 1), key == "HTM" ? "HTM" : "no");
+    EXPECT_EQ(state_.IconKeys, (std::vector<std::string>{"", "HTM "}));
+    EXPECT_TRUE(util_.imgSmall.Contains("HTM "));
+    EXPECT_FALSE(util_.imgSmall.Contains("HTM"));
+    EXPECT_EQ(Choose("http://example.invalid/"), "no");
 }
 
 TEST_F(PictureListsTest, WithoutSettingsOnlyTheFallbacksAreThere) {
@@ -675,10 +840,11 @@ TEST_F(PictureListsTest, WithoutSettingsOnlyTheFallbacksAreThere) {
         EXPECT_EQ(list->IndexOf("folder"), 1);
     }
     // Set up again (a second start in the same process): the lists start over.
-    ASSERT_EQ(pictures_.ChooseButtonImage("C:\\windows\\notepad.exe", 1, 1).key, "i_1_1");
+    ASSERT_EQ(Choose("C:\\windows\\notepad.exe"), "i_C:\\windows\\notepad.exe");
+    ASSERT_TRUE(util_.imgSmall.Contains("i_C:\\windows\\notepad.exe"));
     InitLists(folder.Path());
-    EXPECT_FALSE(util_.imgSmall.Contains("i_1_1"));
-    EXPECT_FALSE(util_.imlToolbarIcons.Contains("i_1_1"));
+    EXPECT_FALSE(util_.imgSmall.Contains("i_C:\\windows\\notepad.exe"));
+    EXPECT_FALSE(util_.imlToolbarIcons.Contains("i_C:\\windows\\notepad.exe"));
     EXPECT_EQ(util_.imgSmall.Count(), ImageList_GetImageCount(util_.imgSmall.Handle()));
 }
 

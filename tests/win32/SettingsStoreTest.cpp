@@ -128,6 +128,7 @@ TEST_F(SettingsStoreTest, SaveThenLoadRoundTripsEverySetting) {
     saved.BarPosition = 2;
     saved.AutoHideOn = true;
     saved.Hotkey = KeyChord{kModWin | kModShift, 0xBA};
+    saved.Theme = ColourSetting::Dark;
     RenamedStore renamed(store_, app_);
     SaveSettings(saved, renamed);
 
@@ -135,7 +136,8 @@ TEST_F(SettingsStoreTest, SaveThenLoadRoundTripsEverySetting) {
     const std::map<std::wstring, std::wstring> expected = {
         {L"INI_Path", L"D:\\Bar\\Caf\u00E9.ini"}, {L"Size", L"0"},      {L"Position", L"2"},
         {L"Top", L"-120"},                         {L"Left", L"4500"}, {L"Width", L"9000"},
-        {L"Autohide", L"True"},                    {L"Hotkey", L"Win+Shift+;"}};
+        {L"Autohide", L"True"},                    {L"Hotkey", L"Win+Shift+;"},
+        {L"Theme", L"dark"}};
     ASSERT_EQ(raw.size(), expected.size());
     for (const auto& [name, text] : expected) {
         ASSERT_EQ(raw.count(name), 1u) << Narrow(name);  // the name exactly as written, case included
@@ -156,6 +158,7 @@ TEST_F(SettingsStoreTest, SaveThenLoadRoundTripsEverySetting) {
     EXPECT_EQ(loaded.BarPosition, 2);
     EXPECT_TRUE(loaded.AutoHideOn);
     EXPECT_EQ(loaded.Hotkey, saved.Hotkey);
+    EXPECT_EQ(loaded.Theme, ColourSetting::Dark);
 }
 
 TEST_F(SettingsStoreTest, TheRunListWritesReadsExpandsAndRemovesItsValue) {

@@ -5,7 +5,10 @@
 
 #include <functional>
 
+#include "base/Log.h"
 #include "base/win32/Barrier.h"
+#include "base/win32/Colours.h"
+#include "base/win32/Modal.h"
 #include "base/win32/Services.h"
 #include "base/win32/Text.h"
 #include "catalogue/CatalogueFormat.h"
@@ -14,6 +17,7 @@
 #include "bar/DropList.h"
 #include "commands/Arranging.h"
 #include "icons/IconCache.h"
+#include "icons/PictureQueue.h"
 
 namespace lark::win {
 namespace {
@@ -32,7 +36,21 @@ private:
 
 }  // namespace
 
-Host::Host() {
+namespace {
+
+// A file of the user's local (not roaming) data: caches and the log.
+std::wstring LocalDataFile(const wchar_t* name) {
+    PWSTR folder = nullptr;
+    std::wstring file;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder)))
+        file = std::wstring(folder) + L"\\Larkspan\\" + name;
+    CoTaskMemFree(folder);
+    return file;
+}
+
+}  // namespace
+
+Host::Host() : log_([] { return LocalDataFile(L"larkspan.log"); }) {
     appIcon_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0,
                                              LR_DEFAULTSIZE | LR_SHARED));
 }
@@ -70,38 +88,12 @@ std::string Host::AppDataFolder() {
 
 namespace {
 
-// The picture keys of the buttons a window shows now.
-std::vector<std::string> ShownPictureKeys(IBarWindow& bar) {
+// The picture keys of the buttons of the section shown.
+std::vector<std::string> ShownPictureKeys(const BarModel& bar) {
     std::vector<std::string> keys;
-    for (int32_t index : bar.ToolbarIndices()) {
-        if (!bar.ToolbarVisible(index)) continue;
-        for (const std::string& button : bar.ButtonKeys(index)) keys.push_back(bar.GetButtonImage(index, button));
-    }
+    if (const BarSection* section = bar.ShownSection())
+        for (const BarButton& button : section->buttons) keys.push_back(button.picture);
     return keys;
-}
-
-std::string ShownSection(IBarWindow& bar) {
-    const int32_t tab = bar.TabControl1().CurrentTab();
-    return tab > 0 ? bar.TabControl1().TabKey(tab) : std::string();
-}
-
-// The first tab of that name, when the bar still has one.
-void ShowSectionNamed(IBarWindow& bar, const std::string& name) {
-    ITabStrip& tabs = bar.TabControl1();
-    for (int32_t position = 1; position <= tabs.TabCount(); ++position) {
-        if (tabs.TabKey(position) != name) continue;
-        tabs.SelectTab(position);
-        return;
-    }
-}
-
-std::wstring PictureCacheFile() {
-    PWSTR folder = nullptr;
-    std::wstring file;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder)))
-        file = std::wstring(folder) + L"\\Larkspan\\pictures.cache";
-    CoTaskMemFree(folder);
-    return file;
 }
 
 }  // namespace
@@ -109,21 +101,26 @@ std::wstring PictureCacheFile() {
 f_Util& Host::Util() {
     if (!util_) {
         util_ = std::make_unique<f_Util>(forms_);
-        util_->SetPictureCacheFile(PictureCacheFile());
+        util_->SetPictureCacheFile(LocalDataFile(L"pictures.cache"));
+        // Read by the picture workers: network targets the user launched.
+        opened_ = std::make_shared<OpenedTargets>(app().platform.Files, Narrow(LocalDataFile(L"launched.txt")));
+        opened_->Load();
+        // Shared: a worker left to end on its own may still ask.
+        util_->SetMayOpen([opened = opened_](const std::string& target) { return opened->Contains(target); });
+        EventLoop::SetPendingWork([this] { return static_cast<uint64_t>(util_->PicturesPending()); });
         util_->OnPicturesArrived([this](const std::vector<f_Util::Arrival>& arrivals) {
             if (!pictures_) return;
             std::map<std::string, std::string> shown;
             for (const f_Util::Arrival& arrival : arrivals)
                 shown[arrival.key] = pictures_->ShownKey(arrival.key, arrival.large, arrival.small);
-            if (dock_) dock_->Content().ResolvePictures(shown);
-            if (float_) float_->Content().ResolvePictures(shown);
+            app().state.Bar.ResolvePictures(shown);
         });
     }
     util_->Load();
     return *util_;
 }
 
-void Host::SectionShown(IBarWindow& content) { Util().PrioritizePictures(ShownPictureKeys(content)); }
+void Host::SectionShown() { Util().PrioritizePictures(ShownPictureKeys(app().state.Bar)); }
 
 f_Dock& Host::Dock() {
     if (!dock_)
@@ -148,8 +145,33 @@ frmAbout& Host::About() {
 
 void Host::LoadUtilityForm() { Util(); }
 
+void Host::UseColours() {
+    const bool first = !colours_;
+    if (first) colours_ = std::make_unique<ColourScheme>(systemColours_);
+    if (colours_->Use(app().state.Theme) || first) win::UseColours(colours_->Current());
+}
+
+void Host::ColoursAnnounced(ColourNews news) {
+    if (colours_ && colours_->Hear(news)) win::UseColours(colours_->Current());
+}
+
+Host::~Host() {
+    instanceMutex_.reset();
+    // A picture worker left to end on its own may still have a failure to note.
+    SetLogSink(nullptr);
+    SetMainWindowFinder(nullptr);
+    EventLoop::SetPendingWork(nullptr);
+}
+
 void Host::Attach(App& app) {
     app_ = &app;
+    // Failures nobody sees at the time they happen.
+    SetLogSink([this](const std::string& line) { log_.Write(line); });
+    // Dialogs belong to the bar window on screen.
+    SetMainWindowFinder([this]() -> HWND {
+        if (dock_ && IsWindowVisible(dock_->Handle())) return dock_->Handle();
+        return float_ && float_->Loaded() && IsWindowVisible(float_->Handle()) ? float_->Handle() : nullptr;
+    });
     // An error that escapes a window's handler is reported like any other,
     // and the bar goes on.
     SetEscapedErrorReporter([this](const RuntimeError& error) { app_->errors.ShowError("", error); });
@@ -192,23 +214,47 @@ void Host::ShownBarDpi(UINT dpi) {
     if (!Util().UsePictureSizes(PictureSizePx(false, at), PictureSizePx(true, at))) return;
     if (float_ && float_->Loaded()) float_->Bar().RefreshPictures();
     if (dock_ && dock_->Loaded()) dock_->Bar().RefreshPictures();
+    // The section on screen gets its pictures at the new size first.
+    Util().PrioritizePictures(ShownPictureKeys(app().state.Bar));
 }
 
 ButtonPictures& Host::Pictures() {
-    if (!pictures_) pictures_ = std::make_unique<ButtonPictures>(Util(), app().state);
+    if (!pictures_) {
+        pictures_ = std::make_unique<ButtonPictures>(app().state);
+        // Every button that comes onto the bar asks for its own pictures.
+        requests_ = std::make_unique<PictureRequests>(Util());
+        app().state.Bar.Attach(*requests_);
+    }
     return *pictures_;
+}
+
+CatalogueLoad Host::Load() {
+    return CatalogueLoad{app().state.Bar, app().platform.Files, app().platform.CodePage, About(), events_,
+                         Pictures(), app().errors, app().state.IconSize};
 }
 
 void Host::LoadCatalogue(const std::string& path) {
     Watcher().Follow().Follow(path);
     HeldInput held([this] { HoldBarInput(); }, [this] { ReleaseBarInput(); });
-    const CatalogueLoad load{Dock().Content(), Float().Content(), app().platform.Files, app().platform.CodePage,
-                             About(), events_, Pictures(), app().errors, app().state.IconSize};
+    const CatalogueLoad load = Load();
     Util().RestartPictures();
     lark::LoadCatalogue(load, path);
     // The section on screen gets its pictures first.
-    Util().PrioritizePictures(ShownPictureKeys(DockVisible() ? Dock().Content() : Float().Content()));
+    Util().PrioritizePictures(ShownPictureKeys(app().state.Bar));
     Util().LoadEnded();
+}
+
+void Host::ReloadCatalogue(const std::string& path) {
+    Watcher().Follow().Follow(path);
+    // Pictures still on their way are for buttons that stay.
+    lark::ReloadCatalogue(Load(), path, [this](bool hold) {
+        if (hold) {
+            HoldBarInput();
+        } else {
+            ReleaseBarInput();
+        }
+    });
+    Util().PrioritizePictures(ShownPictureKeys(app().state.Bar));
 }
 
 CatalogueWatcher& Host::Watcher() {
@@ -238,16 +284,13 @@ CatalogueWatcher& Host::Watcher() {
 }
 
 void Host::ReloadCatalogueFromFile() {
-    BarForm& shown = DockVisible() ? static_cast<BarForm&>(Dock()) : static_cast<BarForm&>(Float());
-    const std::string section = ShownSection(shown.Content());
+    const bool docked = dock_ && IsWindowVisible(dock_->Handle());
+    BarForm& shown = docked ? static_cast<BarForm&>(*dock_) : static_cast<BarForm&>(Float());
     const std::string typed = shown.FindText();
     const bool hadKeyboard = GetActiveWindow() == shown.Handle();
-    LoadCatalogue(Watcher().Follow().Path());
-    for (BarForm* bar : {static_cast<BarForm*>(&Float()), static_cast<BarForm*>(&Dock())}) {
-        ShowSectionNamed(bar->Content(), section);
-        RedrawWindow(bar->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-    }
-    // The load took the keyboard from the disabled window.
+    // The section shown stays by its name.
+    ReloadCatalogue(Watcher().Follow().Path());
+    // A long file held the input, which took the keyboard from the bar.
     if (hadKeyboard) shown.FocusSection();
     shown.FindAgain(typed);
 }
@@ -258,14 +301,15 @@ MainMenu& Host::Menu() {
     if (!menu_) {
         AppState& s = app().state;
         presenter_ = std::make_unique<MenuPresenter>(
-            [this](int sizePx) -> const KeyedImageList& { return Util().MenuImages(sizePx); },
+            [this](int sizePx) -> const KeyedImageList& {
+                return Util().MenuImages(sizePx, CurrentColours().Dark());
+            },
             TwipScale{s.TwipsPerPixelX, s.TwipsPerPixelY});
         const KeyedImageList& pictures = s.IconSize == 0 ? Util().imlToolbarIcons : Util().imgSmall;
         properties_ = std::make_unique<PropertiesDialog>(pictures);
-        editing_ = std::make_unique<EditingContext>(EditingContext{s, Float().Content(), Dock().Content(), inputBox_,
-                                                                   fileDialog_, app().platform.Boxes,
-                                                                   app().platform.Files, Util(), Pictures(),
-                                                                   *properties_, launcher_});
+        editing_ = std::make_unique<EditingContext>(EditingContext{s, s.Bar, inputBox_, fileDialog_,
+                                                                   app().platform.Boxes, app().platform.Files,
+                                                                   Util(), Pictures(), *properties_, Launcher()});
         menu_ = std::make_unique<MainMenu>(app(), *presenter_, Util(), *editing_, Arrangement(), Float(),
                                            static_cast<ICommandWindows&>(*this));
     }
@@ -303,9 +347,24 @@ void Host::MoveProgram(int32_t fromToolbar, const std::string& key, int32_t toTo
     Arrange([&](EditingContext& editing) { lark::MoveProgram(editing, fromToolbar, key, toToolbar, position); });
 }
 
-bool Host::DockVisible() { return dock_ && IsWindowVisible(dock_->Handle()); }
 
-void Host::ShowAboutModal() { About().ShowModal(launcher_, app().platform.Boxes); }
+void Host::ShowAboutModal() {
+    About().SetLogFile(log_.Path());
+    About().ShowModal(Launcher(), app().platform.Boxes);
+}
+
+IShellLauncher& Host::Launcher() {
+    if (!launcher_)
+        launcher_ = std::make_unique<ReportingLauncher>(shell_, app().platform.Boxes,
+                                                        [this](const std::string& file) { TargetOpened(file); });
+    return *launcher_;
+}
+
+void Host::TargetOpened(const std::string& file) {
+    if (!IsNetworkPath(file, IsRemoteDrive)) return;
+    Util();
+    if (opened_->Add(file)) Util().TargetOpened(file);
+}
 
 void Host::ShowOptionsModal() {
     frmOptions::Actions actions;
@@ -314,9 +373,7 @@ void Host::ShowOptionsModal() {
     actions.importFolder = [this](int32_t folder) { ImportShellFolder(folder, true); };
     actions.reloadCatalogue = [this] {
         const std::string path = app().state.CatalogueIni ? app().state.CatalogueIni->INIPath() : std::string();
-        LoadCatalogue(path);
-        for (HWND window : {Float().Handle(), Dock().Handle()}) RedrawWindow(window, nullptr, nullptr,
-                                                                              RDW_INVALIDATE | RDW_ALLCHILDREN);
+        ReloadCatalogue(path);
     };
     actions.busy = [this](bool on) {
         if (on) {
@@ -325,10 +382,14 @@ void Host::ShowOptionsModal() {
             app().platform.MousePointer.SetDefault();
         }
     };
+    actions.useColours = [this] { UseColours(); };
     options_.ShowModal(app().state, actions, Keys());
 }
 
-void Host::HideDock() { Dock().Hide(); }
+// The docked window is made when the bar first docks, not before.
+void Host::HideDock() {
+    if (dock_) dock_->Hide();
+}
 
 void Host::ShowFloat() {
     AppState& s = app().state;
@@ -348,15 +409,15 @@ frmMessage& Host::Message() {
 
 BarArrangement& Host::Arrangement() {
     if (!arrangement_)
-        arrangement_ = std::make_unique<BarArrangement>(app().state, Float(), Dock(), app().platform.AppBar, monitors_,
+        arrangement_ = std::make_unique<BarArrangement>(app().state, Float(), dockProxy_, app().platform.AppBar, monitors_,
                                                         Message(), events_, app().platform.MousePointer, app().errors);
     return *arrangement_;
 }
 
-void Host::LaunchButton(BarKind window, const ButtonTag& tag) { lark::LaunchButton(launcher_, window, tag); }
+void Host::LaunchButton(BarKind window, const ButtonTag& tag) { lark::LaunchButton(Launcher(), window, tag); }
 
 void Host::FloatMoved() { Arrangement().FloatMoved(); }
-void Host::LaunchButtonElevated(const ButtonTag& tag) { lark::LaunchButtonElevated(launcher_, tag); }
+void Host::LaunchButtonElevated(const ButtonTag& tag) { lark::LaunchButtonElevated(Launcher(), tag); }
 
 AtHand& Host::Keys() {
     if (!keys_)
@@ -368,7 +429,7 @@ AtHand& Host::Keys() {
 
 DockedInput& Host::Docked() {
     if (!dockedInput_)
-        dockedInput_ = std::make_unique<DockedInput>(app().state, Dock(), cursor_, Arrangement(), app().errors);
+        dockedInput_ = std::make_unique<DockedInput>(app().state, dockProxy_, cursor_, Arrangement(), app().errors);
     return *dockedInput_;
 }
 
@@ -406,8 +467,13 @@ bool Host::Quit() { return Shutdown(app(), *this, false); }
 bool Host::OwnerDraw(UINT message, LPARAM lParam) { return MenuPresenter::HandleMessage(message, lParam); }
 
 bool Host::PreTranslate(const MSG& msg) {
-    return Barrier([&] { return (float_ && float_->PreTranslate(msg)) || (dock_ && dock_->PreTranslate(msg)); },
-                   [] { return true; });
+    return Barrier([&] {
+        return (float_ && float_->PreTranslate(msg)) || (dock_ && dock_->PreTranslate(msg)) || EdgeMessageKeys(msg);
+    }, [] { return true; });
+}
+
+bool Host::EdgeMessageKeys(const MSG& msg) {
+    return message_ && message_->Loaded() && IsDialogMessageW(message_->Handle(), const_cast<MSG*>(&msg));
 }
 
 }  // namespace lark::win

@@ -13,7 +13,10 @@
 #include "base/win32/EventLoop.h"
 #include "base/win32/Form.h"
 #include "base/win32/Handles.h"
+#include "base/win32/LogFile.h"
 #include "base/win32/Services.h"
+#include "catalogue/CatalogueLoader.h"
+#include "base/win32/SystemColours.h"
 #include "catalogue/win32/CatalogueWatcher.h"
 #include "catalogue/win32/ShellFolderTree.h"
 #include "commands/MainMenu.h"
@@ -24,6 +27,7 @@
 #include "dialogs/win32/frmMessage.h"
 #include "dialogs/win32/frmOptions.h"
 #include "icons/ButtonPictures.h"
+#include "icons/OpenedTargets.h"
 #include "icons/win32/f_Util.h"
 #include "startup/Program.h"
 
@@ -32,6 +36,9 @@ namespace lark::win {
 class Host : public IProgramHost, private IBarHost, private ICommandWindows {
 public:
     Host();
+    // The single-instance mutex goes first, before anything that may wait
+    // (the picture workers): a new start meanwhile finds no bar running.
+    ~Host();
     void Attach(App& app);
 
     bool PreviousInstanceRunning() override;
@@ -39,6 +46,7 @@ public:
     std::string ProgramFolder() override;
     std::string AppDataFolder() override;
     void LoadUtilityForm() override;
+    void UseColours() override;
     void ImportShellFolder(int32_t folderNumber, bool showProgress) override;
     void InitImageLists() override;
     void LoadCatalogue(const std::string& path) override;
@@ -93,9 +101,10 @@ private:
     void DockWindowPosChanged() override;
     void DockDpiChanged(UINT dpi) override;
     void ShownBarDpi(UINT dpi) override;
+    void ColoursAnnounced(ColourNews news) override;
     bool OwnerDraw(UINT message, LPARAM lParam) override;
     bool Quit() override;
-    void SectionShown(IBarWindow& content) override;
+    void SectionShown() override;
     void Exit() override { Quit(); }
     void ToolbarRightClick(int32_t toolbarIndex, const std::string& buttonKey, HWND control, double x,
                            double y) override;
@@ -103,20 +112,57 @@ private:
     void DropPrograms(int32_t toolbarIndex, int32_t position, const DroppedItems& items) override;
     void MoveProgram(int32_t fromToolbar, const std::string& key, int32_t toToolbar, int32_t position) override;
     ButtonPictures& Pictures();
+    CatalogueLoad Load();
+    // The file again, applied as the difference: what did not change keeps
+    // its pictures, the section shown stays.
+    void ReloadCatalogue(const std::string& path);
     // Runs an edit of the bar by hand; a failure is reported.
     template <class Edit>
     void Arrange(Edit&& edit);
     DockedInput& Docked();
     MainMenu& Menu();
-    bool DockVisible() override;
     void ShowAboutModal() override;
+    // The shell, telling the user of a launch that fails.
+    IShellLauncher& Launcher();
+    // A target on another machine was launched: from now on its own picture
+    // may be read.
+    void TargetOpened(const std::string& file);
+    // The modeless edge message's keys (Enter, Escape, Tab).
+    bool EdgeMessageKeys(const MSG& msg);
     void ShowOptionsModal() override;
     // While a load or an import runs the bar windows take no input: a
     // click, a key or the menu would run inside it.
     void HoldBarInput();
     void ReleaseBarInput();
 
+    // f_Dock as the position rules see it: made on its first use but for
+    // hiding, which a window not yet made needs not.
+    class LazyDock : public IDockedBar {
+    public:
+        explicit LazyDock(Host& host) : host_(host) {}
+        void Create() override { host_.Dock(); }
+        RectPx Bounds() const override { return host_.dock_ ? host_.dock_->Bounds() : RectPx{}; }
+        void Show() override { host_.Dock().Show(); }
+        void Hide() override {
+            if (host_.dock_) host_.dock_->Hide();
+        }
+        void Place(int32_t x, int32_t y, int32_t width, int32_t height, Flags flags) override {
+            host_.Dock().Place(x, y, width, height, flags);
+        }
+        void MakeTopmost() override { host_.Dock().MakeTopmost(); }
+        void DropTopmost() override { host_.Dock().DropTopmost(); }
+        void EnableHideTimer(bool enabled) override {
+            if (enabled || host_.dock_) host_.Dock().EnableHideTimer(enabled);
+        }
+        void SetPlacement(const WindowPlacement& placement) override { host_.Dock().SetPlacement(placement); }
+        bool InUse() const override { return host_.dock_ && host_.dock_->InUse(); }
+
+    private:
+        Host& host_;
+    };
+
     App* app_ = nullptr;
+    LazyDock dockProxy_{*this};
     UniqueHandle instanceMutex_;
     HICON appIcon_ = nullptr;  // shared resource icon, never destroyed
     FormRegistry forms_;
@@ -126,9 +172,13 @@ private:
     std::unique_ptr<frmAbout> about_;
     EventLoop events_;
     std::unique_ptr<ButtonPictures> pictures_;
+    std::unique_ptr<PictureRequests> requests_;
     std::unique_ptr<frmMessage> message_;
     std::unique_ptr<BarArrangement> arrangement_;
-    ShellLauncherService launcher_;
+    ShellLauncherService shell_;
+    std::unique_ptr<ReportingLauncher> launcher_;
+    std::shared_ptr<OpenedTargets> opened_;
+    LogFile log_;
     CursorService cursor_;
     MonitorService monitors_;
     int inputHolds_ = 0;
@@ -143,6 +193,8 @@ private:
     std::unique_ptr<MainMenu> menu_;
     frmOptions options_;
     std::unique_ptr<AtHand> keys_;
+    SystemColourService systemColours_;
+    std::unique_ptr<ColourScheme> colours_;
     std::unique_ptr<CatalogueWatcher> watcher_;
 };
 

@@ -135,6 +135,12 @@ void BarContent::RefreshPictures() {
 bool BarContent::HandleNotify(const NMHDR* header, LRESULT& result) {
     if (!header) return false;
     if (tabs_.HandleNotify(header, result)) return true;
+    if (header->code == NM_CUSTOMDRAW) {
+        auto* draw = reinterpret_cast<NMTBCUSTOMDRAW*>(const_cast<NMHDR*>(header));
+        for (const auto& entry : toolbars_)
+            if (entry.second->CustomDraw(draw, result)) return true;
+        return false;
+    }
     if (header->code == TTN_GETDISPINFOW) {
         auto* info = reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(header));
         for (const auto& entry : toolbars_) {

@@ -1,9 +1,10 @@
 #include "bar/win32/BarForm.h"
 
 #include "bar/DropList.h"
-#include "base/BarInput.h"
+#include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/EventLoop.h"
+#include "base/win32/SystemColours.h"
 
 namespace lark::win {
 namespace {
@@ -27,9 +28,18 @@ void BarForm::CreateContent() {
     // them back to the same pixels at any DPI.
     const TwipScale scale{app_.state.TwipsPerPixelX, app_.state.TwipsPerPixelY};
     content_ = std::make_unique<BarContent>(Handle(), lists_.small, lists_.large, scale, *this);
+    // A window made later shows at once what the others show.
+    if (view_) app_.state.Bar.Detach(*view_);
+    view_ = std::make_unique<BarWindowView>(*content_);
+    app_.state.Bar.Attach(*view_);
     if (!SetTimer(Handle(), kDropTargetTimer, 1, nullptr)) RegisterDropTarget();
     findBox_ = std::make_unique<FindBox>(Handle());
-    find_ = std::make_unique<TypeToFind>(*content_, static_cast<IFindView&>(*this));
+    findBox_->SetDpi(dpi_);
+    find_ = std::make_unique<TypeToFind>(app_.state.Bar, static_cast<IFindView&>(*this));
+}
+
+BarForm::~BarForm() {
+    if (view_) app_.state.Bar.Detach(*view_);
 }
 
 void BarForm::RegisterDropTarget() {
@@ -39,6 +49,7 @@ void BarForm::RegisterDropTarget() {
 void BarForm::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
     if (content_) content_->SetDpi(dpi);
+    if (findBox_) findBox_->SetDpi(dpi);
     if (IsWindowVisible(Handle())) host_.ShownBarDpi(dpi);
 }
 
@@ -61,14 +72,15 @@ void BarForm::LayoutContent() {
 }
 
 void BarForm::OnTabSelected(int32_t position) {
-    ShowSectionToolbar(*content_, position);
-    host_.SectionShown(*content_);
+    // Every view shows the section the model shows.
+    app_.state.Bar.ShowSection(position);
+    host_.SectionShown();
 }
 
 void BarForm::OnButtonClick(int32_t toolbarIndex, const std::string& key) {
     ButtonTag tag;
-    // A button without its tag has nothing to open.
-    if (!Guard([&] { tag = content_->GetButtonTag(toolbarIndex, key); })) return;
+    // A button the bar no longer holds has nothing to open.
+    if (!Guard([&] { tag = app_.state.Bar.MustButton(toolbarIndex, key).Tag(); })) return;
     host_.LaunchButton(kind_, tag);
 }
 
@@ -106,9 +118,11 @@ void BarForm::OnButtonDrag(int32_t toolbarIndex, const std::string& key) {
 
 BarForm::DropPlace BarForm::PlaceAt(POINT screen) const {
     DropPlace place = PlaceOnBarAt(screen);
-    // A toolbar of no section (an empty bar's) takes nothing: the loader
-    // reads no entry under a header without a name.
-    if (place.toolbar >= 0 && content_->ToolbarTag(place.toolbar).empty()) return DropPlace{};
+    // A toolbar of no section (an empty bar's) takes nothing, nor one of a
+    // section without a name: the loader reads no entry under such a header.
+    if (place.toolbar < 0) return place;
+    const BarSection* section = app_.state.Bar.Section(place.toolbar);
+    if (!section || section->name.empty()) return DropPlace{};
     return place;
 }
 
@@ -131,12 +145,9 @@ BarForm::DropPlace BarForm::PlaceOnBarAt(POINT screen) const {
     ScreenToClient(strip, &at);
     if (const int32_t tab = content_->Tabs().TabAt(at.x, at.y); tab > 0) {
         // A tab stands for its section: the end of its toolbar.
-        const std::string section = content_->Tabs().TabKey(tab);
-        for (int32_t index : content_->ToolbarIndices()) {
-            if (content_->ToolbarTag(index) != section) continue;
-            place.toolbar = index;
+        if (const BarSection* section = app_.state.Bar.SectionAt(tab)) {
+            place.toolbar = section->toolbar;
             place.tab = tab;
-            return place;
         }
         return place;
     }
@@ -239,6 +250,8 @@ LRESULT BarForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DESTROY:
             if (dropTarget_) dropTarget_->Revoke();
+            // Its controls go with it: the model's changes no longer reach them.
+            if (view_) app_.state.Bar.Detach(*view_);
             break;
         // What these set in motion is skipped, never thrown through the window procedure.
         case WM_HOTKEY:
@@ -274,11 +287,18 @@ LRESULT BarForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DISPLAYCHANGE:
         case WM_SETTINGCHANGE: {
+            if (const std::optional<ColourNews> news = ColourNewsOf(message, wParam, lParam))
+                Guard([&] { host_.ColoursAnnounced(*news); });
             // Tool windows may miss WM_DPICHANGED: look for a new DPI here too.
             const auto dpi = static_cast<UINT>(MonitorOfWindow(Handle()).dpi);
             if (dpi != dpi_) OnDpiChanged(dpi, nullptr);
             break;
         }
+        case WM_SYSCOLORCHANGE:
+            // The common controls keep copies of the system's colours.
+            ForwardSystemColours(Handle());
+            Guard([&] { host_.ColoursAnnounced(ColourNews::SystemColours); });
+            break;
         default:
             if (message == EventLoop::CountsMessage()) return static_cast<LRESULT>(EventLoop::CountOf(wParam));
             break;

@@ -9,7 +9,9 @@
 #include "bar/win32/DragDrop.h"
 #include "bar/win32/FindBox.h"
 #include "base/App.h"
+#include "base/BarWindowView.h"
 #include "base/DropData.h"
+#include "base/Palette.h"
 #include "base/win32/Form.h"
 
 namespace lark::win {
@@ -62,6 +64,9 @@ public:
     virtual void DockDpiChanged(UINT dpi) = 0;
     // The bar window on screen is at this DPI: its pictures' size.
     virtual void ShownBarDpi(UINT dpi) = 0;
+    // The system announced a change of the app mode, high contrast or its
+    // colours (each top-level window hears it).
+    virtual void ColoursAnnounced(ColourNews news) = 0;
     // WM_MEASUREITEM and WM_DRAWITEM that are not the bar's own; true when
     // handled.
     virtual bool OwnerDraw(UINT message, LPARAM lParam) = 0;
@@ -69,7 +74,7 @@ public:
     // abandoned and the window stays.
     virtual bool Quit() = 0;
     // A section came on screen: its pictures are wanted first.
-    virtual void SectionShown(IBarWindow& content) = 0;
+    virtual void SectionShown() = 0;
 };
 
 struct BarImageLists {
@@ -99,8 +104,10 @@ public:
 protected:
     BarForm(FormRegistry& registry, App& app, BarImageLists lists, IBarHost& host, BarKind kind)
         : Form(registry), app_(app), host_(host), kind_(kind), lists_(lists) {}
+    ~BarForm() override;
 
-    // Creates the tab strip and Toolbar1(0); call once the window exists.
+    // Creates the tab strip and Toolbar1(0) and shows the bar's model in
+    // them; call once the window exists.
     void CreateContent();
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void LayoutContent();
@@ -160,6 +167,8 @@ private:
 
     BarImageLists lists_;
     std::unique_ptr<BarContent> content_;
+    // The window as a view of the bar's model, attached while it exists.
+    std::unique_ptr<BarWindowView> view_;
     std::unique_ptr<DropRegistration> dropTarget_;
     // Drops wait for the drag to end: the source is not held up by the
     // bar's work, nor by a message it shows.

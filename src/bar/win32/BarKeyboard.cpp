@@ -139,7 +139,7 @@ void BarForm::LaunchFocusedButton(bool elevated) {
         return;
     }
     ButtonTag tag;
-    if (!Guard([&] { tag = content_->GetButtonTag(index, key); })) return;
+    if (!Guard([&] { tag = app_.state.Bar.MustButton(index, key).Tag(); })) return;
     // Where "Run as administrator" does not apply, Shift+Enter opens as Enter does.
     if (OffersRunAsAdministrator(tag)) {
         host_.LaunchButtonElevated(tag);

@@ -3,25 +3,21 @@
 #include <algorithm>
 
 #include "base/RuntimeError.h"
+#include "base/win32/Colours.h"
+#include "base/win32/Dpi.h"
 #include "base/win32/Text.h"
 
 namespace lark::win {
 namespace {
 
 constexpr wchar_t kClassName[] = L"LarkspanFind";
+// At 96 DPI.
 constexpr int kPadPx = 4;
 constexpr int kMinWidthPx = 60;
 
-HFONT CreateMessageFont() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
-    return CreateFontIndirectW(&metrics.lfMessageFont);
-}
-
 }  // namespace
 
-FindBox::FindBox(HWND parent) : font_(CreateMessageFont()) {
+FindBox::FindBox(HWND parent) : font_(MessageFontForDpi(SystemDpi())), dpi_(SystemDpi()) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -56,6 +52,18 @@ void FindBox::Show(const std::string& text, bool matched) {
     ShowWindow(hwnd_.get(), SW_SHOWNA);
 }
 
+void FindBox::SetDpi(UINT dpi) {
+    if (dpi == dpi_) return;
+    UniqueFont font = MessageFontForDpi(dpi);
+    if (!font) return;
+    font_ = std::move(font);
+    dpi_ = dpi;
+    Fit();
+    InvalidateRect(hwnd_.get(), nullptr, TRUE);
+}
+
+int FindBox::Px(int at96) const { return Scaled(at96, dpi_); }
+
 void FindBox::Place(const RECT& area) {
     area_ = area;
     Fit();
@@ -70,9 +78,9 @@ void FindBox::Fit() {
     const int areaHeight = std::max<int>(area_.bottom - area_.top, 0);
     // Long text keeps its end in view; the box never covers more than half
     // the bar.
-    const int width = std::min(std::max<int>(extent.cx + 2 * kPadPx + 2, kMinWidthPx), areaWidth / 2);
-    const int height = std::min<int>(extent.cy + kPadPx + 2, areaHeight);
-    const int left = area_.right - width - kPadPx;
+    const int width = std::min(std::max<int>(extent.cx + 2 * Px(kPadPx) + 2, Px(kMinWidthPx)), areaWidth / 2);
+    const int height = std::min<int>(extent.cy + Px(kPadPx) + 2, areaHeight);
+    const int left = area_.right - width - Px(kPadPx);
     const int top = area_.top + (areaHeight - height) / 2;
     SetWindowPos(hwnd_.get(), HWND_TOP, left, top, width, height, SWP_NOACTIVATE);
 }
@@ -82,12 +90,13 @@ void FindBox::Paint() {
     HDC dc = BeginPaint(hwnd_.get(), &ps);
     RECT client{};
     GetClientRect(hwnd_.get(), &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+    const Palette& colours = CurrentColours();
+    FillRect(dc, &client, ColourBrush(colours.findBack));
     SelectGuard font(dc, font_ ? static_cast<HGDIOBJ>(font_.get()) : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(matched_ ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+    SetTextColor(dc, matched_ ? colours.findText : colours.findUnmatched);
     RECT text = client;
-    InflateRect(&text, -kPadPx, 0);
+    InflateRect(&text, -Px(kPadPx), 0);
     SIZE extent{};
     GetTextExtentPoint32W(dc, text_.c_str(), static_cast<int>(text_.size()), &extent);
     // Text too long for the box shows its end, where the typing is.

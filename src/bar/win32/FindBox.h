@@ -22,13 +22,17 @@ public:
     // pixels), above the toolbars.
     void Place(const RECT& area);
     HWND Handle() const { return hwnd_.get(); }
+    // The bar window's DPI: the message font and the box's margins at it.
+    void SetDpi(UINT dpi);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
     void Fit();
+    int Px(int at96) const;
 
     UniqueFont font_;
+    UINT dpi_;
     UniqueWindow hwnd_;
     std::wstring text_;
     bool matched_ = true;

@@ -7,6 +7,7 @@
 
 #include "base/RuntimeError.h"
 #include "base/win32/Barrier.h"
+#include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/Text.h"
 
@@ -117,6 +118,26 @@ void TabControl::AddTab(const std::string& caption, int16_t image, int32_t tag, 
     captions_.push_back(caption);
 }
 
+void TabControl::InsertTab(int32_t position, const std::string& caption, const std::string& name) {
+    CheckPosition(position);
+    const auto index = static_cast<size_t>(position - 1);
+    if (synced_ && OnScreen()) {
+        // The control moves its selection along with the tab it was on.
+        InsertNative(index, caption);
+    } else {
+        if (synced_) selected_ = CurrentTab();
+        synced_ = false;
+        if (selected_ >= position) ++selected_;
+        // Out of sync the control holds the first tab alone.
+        if (index == 0) {
+            SendMessageW(hwnd_.get(), TCM_DELETEALLITEMS, 0, 0);
+            InsertNative(0, caption);
+        }
+    }
+    names_.insert(names_.begin() + static_cast<std::ptrdiff_t>(index), name);
+    captions_.insert(captions_.begin() + static_cast<std::ptrdiff_t>(index), caption);
+}
+
 void TabControl::InsertNative(size_t index, const std::string& caption) {
     std::wstring text = Widen(caption);
     TCITEMW item{};
@@ -198,6 +219,8 @@ void TabControl::HighlightTab(int32_t position) {
     if (highlighted_ > 0) SendMessageW(hwnd_.get(), TCM_HIGHLIGHTITEM, static_cast<WPARAM>(highlighted_ - 1), FALSE);
     highlighted_ = position > 0 && synced_ && position <= TabCount() ? position : 0;
     if (highlighted_ > 0) SendMessageW(hwnd_.get(), TCM_HIGHLIGHTITEM, static_cast<WPARAM>(highlighted_ - 1), TRUE);
+    // Drawn whole in the dark, the strip shows the change at its next paint.
+    if (CurrentColours().Dark()) InvalidateRect(hwnd_.get(), nullptr, FALSE);
 }
 
 std::string TabControl::TabCaption(int32_t position) const {
@@ -312,6 +335,17 @@ LRESULT TabControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_PAINT:
             SyncTabs();
+            // The control has no dark drawing of its own: it is painted whole.
+            if (CurrentColours().Dark()) {
+                PAINTSTRUCT ps;
+                HDC dc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(hwnd, &ps);
+                PaintTabs(hwnd, dc, highlighted_, CurrentColours().page);
+                if (!wParam) EndPaint(hwnd, &ps);
+                return 0;
+            }
+            break;
+        case WM_ERASEBKGND:
+            if (CurrentColours().Dark()) return 1;
             break;
         case WM_NCHITTEST:
             // The control leaves the mouse to its parent outside the tabs;

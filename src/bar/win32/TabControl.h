@@ -55,6 +55,7 @@ public:
     void ClearTabs() override;
     // image and tag select nothing: the strip shows captions only.
     void AddTab(const std::string& caption, int16_t image, int32_t tag, const std::string& name) override;
+    void InsertTab(int32_t position, const std::string& caption, const std::string& name) override;
     void RemoveTab(int32_t position) override;
     std::string TabKey(int32_t position) const override;
     int32_t TabCount() const override;

@@ -5,6 +5,7 @@
 
 #include "base/RuntimeError.h"
 #include "base/win32/Barrier.h"
+#include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/KeyedImageList.h"
 #include "base/win32/Text.h"
@@ -47,9 +48,13 @@ HWND Toolbar::EnsureWindow() const {
     if (!SetWindowSubclass(hwnd_.get(), &Toolbar::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(self)))
         Raise(kErrOutOfMemory);
     SendMessageW(hwnd_.get(), TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    // The docked bar is never the active window: its names must show all the same.
+    if (HWND tips = reinterpret_cast<HWND>(SendMessageW(hwnd_.get(), TB_GETTOOLTIPS, 0, 0)))
+        SetWindowLongPtrW(tips, GWL_STYLE, GetWindowLongPtrW(tips, GWL_STYLE) | TTS_ALWAYSTIP);
     // New children start below their siblings; toolbars paint over the tab strip.
     SetWindowPos(hwnd_.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (list_) SendMessageW(hwnd_.get(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list_->Handle()));
+    ColourWindow(ToolTipHandle());
     self->FitButtons();
     self->synced_ = buttons_.empty();
     return hwnd_.get();
@@ -247,11 +252,39 @@ void Toolbar::DrawInsertMark() const {
     // Inside the control: the first button starts at its left edge.
     const int x = std::max<int>(after ? r.right : r.left, 1);
     WindowDc dc(hwnd_.get());
-    UniqueBrush brush(CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT)));
+    HBRUSH brush = ColourBrush(CurrentColours().insertMark);
     const RECT bar{x - 1, r.top, x + 1, r.bottom};
     const RECT top{std::max(x - 3, 0), r.top, x + 3, r.top + 2};
     const RECT bottom{std::max(x - 3, 0), r.bottom - 2, x + 3, r.bottom};
-    for (const RECT& part : {bar, top, bottom}) FillRect(dc.get(), &part, brush.get());
+    for (const RECT& part : {bar, top, bottom}) FillRect(dc.get(), &part, brush);
+}
+
+bool Toolbar::CustomDraw(NMTBCUSTOMDRAW* draw, LRESULT& result) const {
+    if (!draw || !hwnd_ || draw->nmcd.hdr.hwndFrom != hwnd_.get()) return false;
+    const Palette& palette = CurrentColours();
+    // The system's own drawing serves the light and high-contrast colours.
+    if (!palette.Dark()) {
+        result = CDRF_DODEFAULT;
+        return true;
+    }
+    switch (draw->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            result = CDRF_NOTIFYITEMDRAW;
+            return true;
+        case CDDS_ITEMPREPAINT: {
+            const UINT state = draw->nmcd.uItemState;
+            // Hot follows the mouse and the keyboard alike.
+            if (state & (CDIS_SELECTED | CDIS_HOT | CDIS_CHECKED)) {
+                const Colour fill = state & (CDIS_SELECTED | CDIS_CHECKED) ? palette.buttonPressed : palette.buttonHot;
+                FillRect(draw->nmcd.hdc, &draw->nmcd.rc, ColourBrush(fill));
+            }
+            result = CDRF_DODEFAULT | TBCDRF_NOEDGES | TBCDRF_NOBACKGROUND | TBCDRF_NOETCHEDEFFECT;
+            return true;
+        }
+        default:
+            result = CDRF_DODEFAULT;
+            return true;
+    }
 }
 
 bool Toolbar::TrackDrag(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -424,6 +457,14 @@ LRESULT Toolbar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             DrawInsertMark();
             return result;
         }
+        case WM_ERASEBKGND:
+            if (CurrentColours().Dark()) {
+                RECT client{};
+                GetClientRect(hwnd, &client);
+                FillRect(reinterpret_cast<HDC>(wParam), &client, ColourBrush(CurrentColours().page));
+                return 1;
+            }
+            break;
         case WM_CONTEXTMENU:
             // The right button's release has been reported; no second menu.
             if (lParam != -1) return 0;

@@ -114,6 +114,9 @@ public:
     bool HandleCommand(WPARAM wParam, LPARAM lParam);
     // TTN_GETDISPINFOW from this toolbar's tooltip; true when answered.
     bool AnswerToolTip(NMTTDISPINFOW* info) const;
+    // NM_CUSTOMDRAW from this toolbar: the buttons' hot and pressed states
+    // in the colours in use; true when answered.
+    bool CustomDraw(NMTBCUSTOMDRAW* draw, LRESULT& result) const;
 
 private:
     struct Button {

@@ -5,6 +5,7 @@
 
 #include "base/BarInput.h"
 #include "base/RuntimeError.h"
+#include "base/win32/EventLoop.h"
 
 namespace lark::win {
 namespace {
@@ -39,8 +40,20 @@ void f_Dock::Hide() {
 }
 
 void f_Dock::Place(int32_t x, int32_t y, int32_t width, int32_t height, Flags flags) {
+    // Revealed under the mouse, the bar leaves the keyboard where it is.
     SetWindowPos(Handle(), HWND_TOP, x, y, width, height,
-                 flags == Flags::ShowWindow ? SWP_SHOWWINDOW : SWP_NOACTIVATE);
+                 SWP_NOACTIVATE | (flags == Flags::ShowWindow ? SWP_SHOWWINDOW : 0));
+}
+
+bool f_Dock::InUse() const {
+    // A dialog of the program disables the bar while it is up.
+    return menuOpen_ || draggingButton_ || !IsWindowEnabled(Handle());
+}
+
+void f_Dock::OnButtonDrag(int32_t toolbarIndex, const std::string& key) {
+    draggingButton_ = true;
+    BarForm::OnButtonDrag(toolbarIndex, key);
+    draggingButton_ = false;
 }
 
 void f_Dock::MakeTopmost() {
@@ -100,6 +113,7 @@ LRESULT f_Dock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (wParam == kHideTimer) {
+                EventLoop::CountTick();
                 host_.DockedHideTimerTick();
                 return 0;
             }
@@ -116,6 +130,13 @@ LRESULT f_Dock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_ACTIVATE:
             host_.DockActivated();
+            break;
+        // The popup menu's own loop: the hide timer still ticks inside it.
+        case WM_ENTERMENULOOP:
+            menuOpen_ = true;
+            break;
+        case WM_EXITMENULOOP:
+            menuOpen_ = false;
             break;
         case WM_WINDOWPOSCHANGED:
             host_.DockWindowPosChanged();
@@ -139,8 +160,12 @@ void f_Dock::OnDpiChanged(UINT dpi, const RECT* suggested) {
 }
 
 void f_Dock::OnUnload(bool& cancel) {
+    // A shutdown that was abandoned leaves the window as it was.
+    if (!app_.state.Quitting && !host_.Quit()) {
+        cancel = true;
+        return;
+    }
     UnloadExtraToolbars(Content());
-    if (!app_.state.Quitting && !host_.Quit()) cancel = true;
 }
 
 }  // namespace lark::win

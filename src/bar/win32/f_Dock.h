@@ -23,6 +23,7 @@ public:
     void DropTopmost() override;
     void EnableHideTimer(bool enabled) override;
     void SetPlacement(const WindowPlacement& placement) override;
+    bool InUse() const override;
 
     // The message the shell's appbar notifications arrive with.
     static constexpr UINT kAppBarCallback = WM_APP + 1;
@@ -38,6 +39,11 @@ protected:
     void OnTabMouseEnter(const MouseArgs& args) override;
     void OnToolbarMouseMove(int32_t toolbarIndex, const MouseArgs& args) override;
     void OnDragOverBar() override;
+    void OnButtonDrag(int32_t toolbarIndex, const std::string& key) override;
+
+private:
+    bool menuOpen_ = false;
+    bool draggingButton_ = false;
 };
 
 }  // namespace lark::win

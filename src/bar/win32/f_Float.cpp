@@ -153,8 +153,12 @@ void f_Float::OnUnload(bool& cancel) {
         s.FloatTop = s.TwipsPerPixelY.Twips(r.top);
         s.FloatWidth = TwipsPerPixel(static_cast<int32_t>(dpi_)).Twips(r.right - r.left);
     }
+    // A shutdown that was abandoned leaves the window as it was.
+    if (!s.Quitting && !host_.Quit()) {
+        cancel = true;
+        return;
+    }
     UnloadExtraToolbars(Content());
-    if (!s.Quitting && !host_.Quit()) cancel = true;
 }
 
 }  // namespace lark::win

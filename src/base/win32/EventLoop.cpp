@@ -10,6 +10,7 @@ namespace {
 struct Counts {
     uint64_t messages = 0;
     uint64_t timers = 0;
+    uint64_t ticks = 0;
     uint64_t signals = 0;
     std::map<WPARAM, std::function<uint64_t()>> provided;
 };
@@ -17,6 +18,11 @@ struct Counts {
 Counts& Counted() {
     static Counts counts;
     return counts;
+}
+
+std::function<uint64_t()>& PendingWork() {
+    static std::function<uint64_t()> pending;
+    return pending;
 }
 
 }  // namespace
@@ -71,9 +77,15 @@ void EventLoop::Count(const MSG& msg) {
     if (msg.message == WM_TIMER) ++Counted().timers;
 }
 
+void EventLoop::CountTick() { ++Counted().ticks; }
+
+void EventLoop::SetPendingWork(std::function<uint64_t()> pending) { PendingWork() = std::move(pending); }
+
 uint64_t EventLoop::CountOf(WPARAM which) {
     switch (which) {
         case kTimers: return Counted().timers;
+        case kHideTicks: return Counted().ticks;
+        case kPendingWork: return PendingWork() ? PendingWork()() : 0;
         case kSignals: return Counted().signals;
         case kGdiObjects: return CountGuiObjects().gdi;
         case kUserObjects: return CountGuiObjects().user;

@@ -46,16 +46,24 @@ public:
     // no message and no wake-up; a long run holds no more objects than a
     // short one.
     enum Measure : WPARAM {
-        kMessages = 0,      // every message its loops took from the queue
-        kTimers = 1,        // the timer messages among them
-        kSignals = 2,       // wake-ups by the waited handle
-        kCatalogueChecks = 3,  // looks at the catalogue after a change
-        kCatalogueReloads = 4,  // reloads those looks made
-        kGdiObjects = 5,
-        kUserObjects = 6,
-        kHeapKiB = 7,  // the process's heaps in use
+        kMessages = 0,  // every message its loops took from the queue
+        kTimers = 1,    // the timer messages among them
+        kHideTicks = 2,  // ticks of the docked bar's hide timer
+        // Work still on its way (pictures): once it is 0, an idle bar takes
+        // no more timer messages.
+        kPendingWork = 3,
+        kSignals = 4,           // wake-ups by the waited handle
+        kCatalogueChecks = 5,   // looks at the catalogue after a change
+        kCatalogueReloads = 6,  // reloads those looks made
+        kGdiObjects = 7,
+        kUserObjects = 8,
+        kHeapKiB = 9,  // the process's heaps in use
     };
     static void Count(const MSG& msg);
+    // The hide timer ran, from whichever loop dispatched it: a menu's or a
+    // drag's own loop counts nothing of what it takes.
+    static void CountTick();
+    static void SetPendingWork(std::function<uint64_t()> pending);
     static uint64_t CountOf(WPARAM which);
     // A measure kept elsewhere (the catalogue's).
     static void Provide(WPARAM which, std::function<uint64_t()> measure);

@@ -4,6 +4,7 @@
 
 #include "base/RuntimeError.h"
 #include "base/win32/Barrier.h"
+#include "base/win32/Colours.h"
 
 namespace lark::win {
 
@@ -45,6 +46,7 @@ void Form::CreateFormWindow(const WindowSpec& desc) {
                     b.right - b.left, b.bottom - b.top, desc.owner, nullptr, instance, this);
     if (!hwnd_) Raise(kErrOutOfMemory);
     registry_.Add(this);
+    ColourWindow(hwnd_);
 }
 
 void Form::Unload() {
@@ -63,6 +65,10 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Unload();
         return 0;
     }
+    // The controls a form made after its window take the colours too.
+    if (message == WM_SHOWWINDOW && wParam) ColourWindow(hwnd_);
+    LRESULT result = 0;
+    if (AnswerColours(hwnd_, message, wParam, lParam, result)) return result;
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 

@@ -147,13 +147,18 @@ void KeyedImageList::Clear() {
 void KeyedImageList::Resize(int sizePx, const Remake& remake) {
     if (sizePx < 16 || sizePx > 256) Raise(kErrInvalidCall);
     if (sizePx == sizePx_) return;
+    // The old pictures, for those that are not made again at once.
+    UniqueImageList old(ImageList_Duplicate(list_.get()));
     // Setting the size empties the list; the pictures go back in index order.
     if (!ImageList_SetIconSize(list_.get(), sizePx, sizePx)) Raise(kErrOutOfMemory);
     sizePx_ = sizePx;
-    for (const std::string& key : keys_) {
+    for (size_t index = 0; index < keys_.size(); ++index) {
+        const std::string& key = keys_[index];
         UniqueIcon icon;
         // A forgotten place stays blank until a new key takes it.
         if (!key.empty()) Guard([&] { icon = remake(key, sizePx); });
+        if (!key.empty() && !icon && old)
+            icon.reset(ImageList_GetIcon(old.get(), static_cast<int>(index), ILD_TRANSPARENT));
         Store(-1, icon.get());
     }
 }

@@ -49,7 +49,7 @@ public:
     // Makes every picture again at another size, in place: the handle, the
     // keys and their indices stay, so bound toolbars keep their pictures
     // once they are told of the new size. remake gives a key's picture at
-    // the new size (null for a blank one).
+    // the new size; where it gives none, the old picture is scaled.
     using Remake = std::function<UniqueIcon(const std::string& key, int sizePx)>;
     void Resize(int sizePx, const Remake& remake);
 

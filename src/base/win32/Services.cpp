@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "base/RuntimeError.h"
+#include "base/win32/Colours.h"
 #include "base/win32/Handles.h"
 #include "base/win32/Text.h"
 
@@ -51,6 +52,7 @@ BoxAnswer MessageBoxService::Show(const std::string& text, const std::string& ti
         case BoxButtons::OkCancel: style |= MB_OKCANCEL; break;
         case BoxButtons::YesNo: style |= MB_YESNO; break;
     }
+    const ColouredMessageBoxes coloured;
     switch (MessageBoxW(nullptr, Widen(text).c_str(), Widen(title).c_str(), style)) {
         case IDCANCEL: return BoxAnswer::Cancel;
         case IDYES: return BoxAnswer::Yes;
@@ -182,12 +184,12 @@ void FileSystemService::SaveAtomically(const std::string& path, const std::strin
     }
 }
 
-FileStamp FileStampService::Stamp(const std::string& path) {
+lark::FileStamp FileStampService::Stamp(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return FileStamp{};
-    return FileStamp{true, (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+        return lark::FileStamp{};
+    return lark::FileStamp{true, (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
                      (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                          data.ftLastWriteTime.dwLowDateTime};
 }

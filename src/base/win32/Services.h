@@ -50,7 +50,7 @@ public:
 
 class FileStampService : public IFileStamps {
 public:
-    FileStamp Stamp(const std::string& path) override;
+    lark::FileStamp Stamp(const std::string& path) override;
 };
 
 // The system's ANSI code page; a character without an exact form there

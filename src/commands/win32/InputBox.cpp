@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "base/win32/Barrier.h"
+#include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
+#include "base/win32/Modal.h"
 #include "base/win32/SystemLibrary.h"
 #include "base/win32/Text.h"
 
@@ -91,7 +93,7 @@ std::optional<std::string> InputBox::Ask(const std::string& prompt, const std::s
         wc.lpszClassName = L"LarkspanInputBox";
         RegisterClassExW(&wc);
     }
-    HWND owner = GetForegroundWindow();
+    HWND owner = DialogOwner();
     // Laid out for 96 DPI and scaled to the DPI of the monitor it opens on,
     // the one of the window that asks.
     POINT cursor{};
@@ -136,21 +138,17 @@ std::optional<std::string> InputBox::Ask(const std::string& prompt, const std::s
         font = std::move(fresh);  // the old one only once no control holds it
     };
     state.layout(dpi);
+    FollowColours(box);
     SendMessageW(state.edit, EM_SETSEL, 0, -1);
 
     // Modal: the rest of the program waits, its timers still run.
-    if (owner) EnableWindow(owner, FALSE);
-    ShowWindow(box, SW_SHOW);
-    SetForegroundWindow(box);
-    SetFocus(state.edit);
-    MSG msg;
-    while (!state.done && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageW(box, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+    {
+        ModalScope modal(box);
+        ShowWindow(box, SW_SHOW);
+        SetForegroundWindow(box);
+        SetFocus(state.edit);
+        modal.Run([&] { return state.done; });
     }
-    if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
-    if (owner) EnableWindow(owner, TRUE);
     DestroyWindow(box);
     if (owner) SetForegroundWindow(owner);
     if (!state.accepted) return std::nullopt;
@@ -168,7 +166,7 @@ std::optional<std::string> FileDialog::OpenFile(const std::string& title, const 
     const std::wstring wideTitle = Widen(title);
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = GetForegroundWindow();
+    ofn.hwndOwner = DialogOwner();
     ofn.lpstrFilter = filters.c_str();
     ofn.nFilterIndex = static_cast<DWORD>(filterIndex);
     ofn.lpstrFile = file.data();

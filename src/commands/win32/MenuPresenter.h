@@ -30,6 +30,7 @@ public:
     static bool HandleMessage(UINT message, LPARAM lParam);
 
 private:
+    bool Owns(UINT id, ULONG_PTR data) const;
     void Measure(MEASUREITEMSTRUCT& measure) const;
     void Draw(const DRAWITEMSTRUCT& draw) const;
     int Px(int at96) const;
@@ -37,6 +38,8 @@ private:
     ImagesAt images_;
     TwipScale scale_;
     const std::vector<MenuItem>* items_ = nullptr;
+    const std::vector<std::string>* texts_ = nullptr;  // the items' texts with their access keys
+    HMENU menu_ = nullptr;
     const KeyedImageList* pictures_ = nullptr;
     MenuColours colours_;
     UINT dpi_ = 96;

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "base/win32/Colours.h"
+#include "base/win32/Modal.h"
 #include "base/win32/SystemLibrary.h"
 #include "base/win32/Text.h"
 #include "commands/win32/PropertiesIds.h"
@@ -25,7 +27,7 @@ std::optional<ProgramProperties> PropertiesDialog::Edit(const ProgramProperties&
     values_ = values;
     pictureKey_ = pictureKey;
     const INT_PTR answer = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PROPERTIES),
-                                           GetForegroundWindow(), &PropertiesDialog::DialogProc,
+                                           DialogOwner(), &PropertiesDialog::DialogProc,
                                            reinterpret_cast<LPARAM>(this));
     picture_.reset();
     if (answer != IDOK) return std::nullopt;
@@ -46,6 +48,7 @@ INT_PTR CALLBACK PropertiesDialog::DialogProc(HWND dialog, UINT message, WPARAM 
 INT_PTR PropertiesDialog::OnMessage(HWND dialog, UINT message, WPARAM wParam) {
     switch (message) {
         case WM_INITDIALOG: {
+            FollowColours(dialog);
             SetWindowTextW(dialog, Widen(values_.name + " Properties").c_str());
             SetDlgItemTextW(dialog, IDC_PROP_NAME, Widen(values_.name).c_str());
             SetDlgItemTextW(dialog, IDC_PROP_TARGET, Widen(values_.target).c_str());

@@ -7,7 +7,9 @@
 
 #include "base/RuntimeError.h"
 #include "base/win32/Barrier.h"
+#include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
+#include "base/win32/Modal.h"
 #include "base/win32/Services.h"
 #include "base/win32/SystemLibrary.h"
 #include "base/win32/Text.h"
@@ -30,8 +32,6 @@ constexpr int kMargin = 16;
 constexpr int kTextLeft = 80;  // beside the 48-pixel icon
 constexpr int kIconSize = 48;
 constexpr int kLogoSize = 64;
-// Windows' own link blue; some themes make the hot-tracking colour pale.
-constexpr COLORREF kLinkColour = RGB(0, 102, 204);
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 
@@ -117,23 +117,6 @@ private:
     HWND window_;
 };
 
-// Every enabled top-level window of the thread but the one kept.
-struct Disabling {
-    HWND keep;
-    std::vector<HWND>* disabled;
-};
-
-BOOL CALLBACK DisableWindow(HWND window, LPARAM param) noexcept {
-    auto* disabling = reinterpret_cast<Disabling*>(param);
-    if (window == disabling->keep || !IsWindowEnabled(window)) return TRUE;
-    // Noted first: a window that cannot be noted stays enabled.
-    return Barrier([&] {
-        disabling->disabled->push_back(window);
-        EnableWindow(window, FALSE);
-        return TRUE;
-    }, [] { return FALSE; });
-}
-
 }  // namespace
 
 VersionInfo ReadVersionInfo(const std::wstring& modulePath) {
@@ -179,7 +162,6 @@ frmAbout::frmAbout(FormRegistry& registry, HICON icon, std::wstring resourceFile
     : Form(registry), icon_(icon), resourceFile_(std::move(resourceFile)) {}
 
 frmAbout::~frmAbout() {
-    EnableOtherWindows();
     if (!resourceFile_.empty() && resources_) FreeLibrary(resources_);
 }
 
@@ -215,11 +197,13 @@ int frmAbout::Px(int at96) const { return Scaled(at96, dpi_); }
 void frmAbout::Load() {
     if (Loaded()) return;
     ReadResources();
-    // On the monitor of the window in front (the bar), else the mouse's.
+    // On the monitor of the bar, else the mouse's. The box owns itself: it
+    // stays above the bar as a topmost window, and a message it shows (no
+    // owner either) can step in front of it.
     POINT cursor{};
     GetCursorPos(&cursor);
-    HWND front = GetForegroundWindow();
-    const MonitorInfo monitor = front ? MonitorOfWindow(front) : MonitorAtPoint(cursor);
+    HWND bar = DialogOwner();
+    const MonitorInfo monitor = bar ? MonitorOfWindow(bar) : MonitorAtPoint(cursor);
     dpi_ = static_cast<UINT>(monitor.dpi);
     MakeDpiResources();
     const RECT frame = WindowRectForClient(RECT{0, 0, Px(kClientWidth), Px(kClientHeight)}, kStyle, kExStyle, dpi_);
@@ -292,17 +276,21 @@ void frmAbout::CreateCommands(int width, int height) {
     cmdSysInfo_ = Child(Handle(), L"BUTTON", L"&System Info...", BS_PUSHBUTTON | WS_TABSTOP,
                         RECT{width - margin - Px(200), top, width - margin - Px(104), top + Px(28)}, kCmdSysInfo,
                         font);
+    // Failures nobody saw when they happened; only once there are some.
+    const bool logged = !logFile_.empty() && GetFileAttributesW(logFile_.c_str()) != INVALID_FILE_ATTRIBUTES;
+    cmdOpenLog_ = Child(Handle(), L"BUTTON", L"Open &log", BS_PUSHBUTTON | WS_TABSTOP | (logged ? 0 : WS_DISABLED),
+                        RECT{margin, top, margin + Px(96), top + Px(28)}, kCmdOpenLog, font);
 }
 
 void frmAbout::ShowProgress(int32_t maximum) {
     progressPending_ = true;
     progressMaximum_ = maximum;
-    progressStart_ = GetTickCount64();
+    progressStart_ = now_();
     if (progressDelayMs_ == 0) SetProgress(0);
 }
 
 void frmAbout::SetProgress(int32_t value) {
-    const unsigned long long now = GetTickCount64();
+    const unsigned long long now = now_();
     if (progressPending_) {
         if (now - progressStart_ < progressDelayMs_) return;
         progressPending_ = false;
@@ -312,6 +300,7 @@ void frmAbout::SetProgress(int32_t value) {
         ShowWindow(progress_, SW_SHOW);
         EnableWindow(cmdOK_, FALSE);
         EnableWindow(cmdSysInfo_, FALSE);
+        ShowWindow(cmdOpenLog_, SW_HIDE);
         ShowWindow(Handle(), SW_SHOWNOACTIVATE);
         UpdateWindow(Handle());
         lastProgressTick_ = now;
@@ -336,47 +325,19 @@ void frmAbout::ShowModal(IShellLauncher& launcher, IMessageBox& boxes) {
     boxes_ = &boxes;
     Unload();
     Load();
-    modal_ = true;
-    DisableOtherWindows();
+    ModalScope modal(Handle());
+    modal_ = &modal;
     ShowWindow(Handle(), SW_SHOW);
     SetForegroundWindow(Handle());
     SetFocus(cmdOK_);
-    RunModalLoop();
-    EnableOtherWindows();
-    modal_ = false;
-}
-
-void frmAbout::RunModalLoop() {
-    MSG msg;
-    while (Loaded()) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            // The program is ending: leave the quit for the main loop.
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        // Gives the box the keys of a dialog: Enter, Esc, Tab and Alt+S.
-        if (IsDialogMessageW(Handle(), &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-void frmAbout::DisableOtherWindows() {
-    Disabling disabling{Handle(), &disabled_};
-    EnumThreadWindows(GetCurrentThreadId(), &DisableWindow, reinterpret_cast<LPARAM>(&disabling));
-}
-
-void frmAbout::EnableOtherWindows() {
-    for (HWND window : disabled_)
-        if (IsWindow(window)) EnableWindow(window, TRUE);
-    disabled_.clear();
+    modal.Run([this] { return !Loaded(); });
+    modal_ = nullptr;
 }
 
 void frmAbout::OnUnload(bool& cancel) {
     (void)cancel;
     // Before the box goes, so activation returns to the program's window.
-    EnableOtherWindows();
+    if (modal_) modal_->End();
 }
 
 void frmAbout::RunSysInfo() {
@@ -398,6 +359,10 @@ bool frmAbout::OnCommand(int id, int code) {
         case kCmdSysInfo:
             RunSysInfo();
             return true;
+        case kCmdOpenLog:
+            if (launcher_ && !logFile_.empty())
+                OpenWithShell(*launcher_, reinterpret_cast<uintptr_t>(Handle()), Narrow(logFile_));
+            return true;
         case kLabel1:
         case kPicIcon:
             if (launcher_) OpenWithShell(*launcher_, reinterpret_cast<uintptr_t>(Handle()), kWebAddress);
@@ -416,6 +381,7 @@ void frmAbout::OnDpiChanged(UINT dpi, const RECT& suggested) {
     const auto position = static_cast<WPARAM>(SendMessageW(progress_, PBM_GETPOS, 0, 0));
     const bool okEnabled = IsWindowEnabled(cmdOK_) != FALSE;
     const bool sysInfoEnabled = IsWindowEnabled(cmdSysInfo_) != FALSE;
+    const bool openLogShown = IsWindowVisible(cmdOpenLog_) != FALSE;
     while (HWND child = GetWindow(Handle(), GW_CHILD)) DestroyWindow(child);
     dpi_ = dpi;
     MakeDpiResources();
@@ -431,6 +397,7 @@ void frmAbout::OnDpiChanged(UINT dpi, const RECT& suggested) {
     ShowWindow(progress_, progressShown ? SW_SHOW : SW_HIDE);
     EnableWindow(cmdOK_, okEnabled);
     EnableWindow(cmdSysInfo_, sysInfoEnabled);
+    ShowWindow(cmdOpenLog_, openLogShown ? SW_SHOW : SW_HIDE);
 }
 
 LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -441,9 +408,9 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORSTATIC:
             if (reinterpret_cast<HWND>(lParam) == label1_) {
                 const HDC dc = reinterpret_cast<HDC>(wParam);
-                SetTextColor(dc, kLinkColour);
+                SetTextColor(dc, CurrentColours().link);
                 SetBkMode(dc, TRANSPARENT);
-                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(ColourBrush(CurrentColours().background));
             }
             break;
         case WM_DPICHANGED:

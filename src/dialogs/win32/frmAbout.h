@@ -1,6 +1,7 @@
 #pragma once
 // The About box. While a catalogue loads or a folder is imported it serves
 // as the progress window: the bar visible, its buttons disabled, not modal.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "base/UiPorts.h"
 #include "base/win32/Form.h"
 #include "base/win32/Handles.h"
+#include "base/win32/Modal.h"
 
 namespace lark::win {
 
@@ -43,6 +45,7 @@ public:
         kLblDisclaimer,
         kLine1,
         kProgressBar1,
+        kCmdOpenLog,
     };
     static constexpr const char* kWebAddress = "https://www.brindlewick.example/larkspan";
 
@@ -57,6 +60,8 @@ public:
     void SetProgress(int32_t value) override;
     void Unload() override;
     void SetProgressDelay(unsigned milliseconds) { progressDelayMs_ = milliseconds; }
+    // The milliseconds the delay and the progress steps are timed by.
+    void SetClock(std::function<unsigned long long()> now) { now_ = std::move(now); }
     static constexpr unsigned kProgressDelayMs = 250;
 
     // Loads the box afresh and shows it until it is closed; the program's
@@ -64,6 +69,8 @@ public:
     // link and the logo open the web address through launcher; System Info
     // reports through boxes.
     void ShowModal(IShellLauncher& launcher, IMessageBox& boxes);
+    // The log file "Open log" opens; the button is there while it exists.
+    void SetLogFile(std::wstring path) { logFile_ = std::move(path); }
 
     HWND ProgressBar1() const { return progress_; }
 
@@ -83,9 +90,6 @@ private:
     void CreateCommands(int width, int height);
     bool OnCommand(int id, int code);
     void RunSysInfo();
-    void DisableOtherWindows();
-    void EnableOtherWindows();
-    void RunModalLoop();
 
     HICON icon_;
     std::wstring resourceFile_;
@@ -101,16 +105,18 @@ private:
 
     IShellLauncher* launcher_ = nullptr;
     IMessageBox* boxes_ = nullptr;
-    bool modal_ = false;
-    std::vector<HWND> disabled_;
+    ModalScope* modal_ = nullptr;  // while shown modal
 
     HWND progress_ = nullptr;
     HWND cmdOK_ = nullptr;
     HWND cmdSysInfo_ = nullptr;
+    HWND cmdOpenLog_ = nullptr;
+    std::wstring logFile_;
     HWND label1_ = nullptr;
     HWND picIcon_ = nullptr;
     unsigned long long lastProgressTick_ = 0;
     unsigned progressDelayMs_ = kProgressDelayMs;
+    std::function<unsigned long long()> now_ = [] { return GetTickCount64(); };
     // Between ShowProgress and Unload: the range, and when the load began.
     bool progressPending_ = false;
     int32_t progressMaximum_ = 0;

@@ -21,7 +21,7 @@ HWND Child(HWND parent, HFONT font, const wchar_t* cls, const wchar_t* text, DWO
 }  // namespace
 
 const wchar_t* frmMessage::Text() {
-    return L"An Zentrol is already hidden on this side of your screen. \r\n\r\n"
+    return L"Another auto-hide bar is already on this side of your screen.\r\n\r\n"
            L"You can have only one auto-hide appbar per side.";
 }
 
@@ -44,6 +44,8 @@ void frmMessage::Show() {
         SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     }
     ShowWindow(Handle(), SW_SHOW);
+    // Enter and Escape reach it through the program's loop (IsDialogMessage).
+    if (HWND ok = GetDlgItem(Handle(), kOk)) SetFocus(ok);
 }
 
 void frmMessage::CreateControls() {
@@ -64,7 +66,8 @@ void frmMessage::CreateControls() {
 }
 
 LRESULT frmMessage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND && LOWORD(wParam) == kOk) {
+    // OK, Enter, or Escape (IDCANCEL from the dialog keys).
+    if (message == WM_COMMAND && (LOWORD(wParam) == kOk || LOWORD(wParam) == IDCANCEL)) {
         Unload();
         return 0;
     }

@@ -2,10 +2,13 @@
 
 #include <commctrl.h>
 
+#include <utility>
 #include <vector>
 
 #include "base/win32/Barrier.h"
+#include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
+#include "base/win32/Modal.h"
 #include "base/win32/Text.h"
 #include "dialogs/win32/OptionsIds.h"
 
@@ -15,10 +18,14 @@ namespace {
 const int kPage0[] = {IDC_FRAME1,    IDC_OPTION1_3, IDC_OPTION1_2, IDC_OPTION1_4, IDC_FRASAMPLE1, IDC_OPTION1_0,
                       IDC_OPTION1_1, IDC_FRAME2,    IDC_OPTION1_6, IDC_OPTION1_7, IDC_LABEL1,
                       IDC_FRAME3, IDC_CHKSTARTWITHWINDOWS, IDC_LBLHOTKEY, IDC_HOTKEY, IDC_CHKHOTKEYWIN,
-                      IDC_LBLHOTKEYSTATUS};
+                      IDC_LBLHOTKEYSTATUS, IDC_FRAME4, IDC_COLOURS_SYSTEM, IDC_COLOURS_LIGHT, IDC_COLOURS_DARK};
 const int kPage1[] = {IDC_FRASAMPLE2, IDC_CMDLOAD_0, IDC_CMDLOAD_1, IDC_CMDLOAD_2, IDC_CMDLOAD_3, IDC_CMDLOAD_4};
 const int kOptions[] = {kOptAutoHide, kOptFixed, kOptTop, kOptFloat, kOptBottom, kOptLarge, kOptSmall};
 const wchar_t* const kTips[] = {L"Set Options for Group 1", L"Set Options for Group 2"};
+// The "Colours" buttons by the setting each stands for.
+const std::pair<int, ColourSetting> kColourButtons[] = {{IDC_COLOURS_SYSTEM, ColourSetting::System},
+                                                        {IDC_COLOURS_LIGHT, ColourSetting::Light},
+                                                        {IDC_COLOURS_DARK, ColourSetting::Dark}};
 
 int OptionId(int option) { return IDC_OPTION1_0 + option; }
 
@@ -38,64 +45,37 @@ bool IsExtendedKey(uint32_t key) {
            key == VK_NUMLOCK;
 }
 
-// Windows of this thread the dialog disables while it is up, as a modal
-// dialog does to its owner.
-std::vector<HWND> DisableThreadWindows(HWND except) {
-    std::vector<HWND> disabled;
-    struct Walk {
-        HWND except;
-        std::vector<HWND>* disabled;
-    } walk{except, &disabled};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM lParam) noexcept -> BOOL {
-            auto* w = reinterpret_cast<Walk*>(lParam);
-            if (hwnd == w->except || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return TRUE;
-            // Noted first: a window that cannot be noted stays enabled.
-            return Barrier([&] {
-                w->disabled->push_back(hwnd);
-                EnableWindow(hwnd, FALSE);
-                return TRUE;
-            }, [] { return FALSE; });
-        },
-        reinterpret_cast<LPARAM>(&walk));
-    return disabled;
-}
-
 }  // namespace
 
 void frmOptions::ShowModal(AppState& state, const Actions& actions, IAtHandServices& atHand) {
     state_ = &state;
     atHand_ = &atHand;
+    actions_ = &actions;
     done_ = false;
     ok_ = false;
     autoLoad_ = -1;
-    opener_ = GetForegroundWindow();
-    dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPTIONS), nullptr,
+    opener_ = DialogOwner();
+    dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPTIONS), opener_,
                                  &frmOptions::DialogProc, reinterpret_cast<LPARAM>(this));
     if (!dialog_) return;
-    const std::vector<HWND> disabled = DisableThreadWindows(dialog_);
-    ShowWindow(dialog_, SW_SHOW);
-    SetForegroundWindow(dialog_);
-    MSG msg;
-    while (!done_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        // The dialog sees Ctrl+Tab before its controls do.
-        if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && (GetKeyState(VK_CONTROL) & 0x8000) &&
-            !(GetKeyState(VK_SHIFT) & 0x8000) && !(GetKeyState(VK_MENU) & 0x8000) &&
-            (msg.hwnd == dialog_ || IsChild(dialog_, msg.hwnd))) {
+    {
+        ModalScope modal(dialog_);
+        ShowWindow(dialog_, SW_SHOW);
+        SetForegroundWindow(dialog_);
+        modal.Run([this] { return done_; }, [this](const MSG& msg) {
+            // The dialog sees Ctrl+Tab before its controls do.
+            if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || !(GetKeyState(VK_CONTROL) & 0x8000) ||
+                (GetKeyState(VK_SHIFT) & 0x8000) || (GetKeyState(VK_MENU) & 0x8000) ||
+                (msg.hwnd != dialog_ && !IsChild(dialog_, msg.hwnd)))
+                return false;
             HWND tabs = GetDlgItem(dialog_, IDC_TBSOPTIONS);
             const auto current = static_cast<int32_t>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)) + 1;
             const int32_t next = OptionsState::NextTab(current, 2);
             SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(next - 1), 0);
             ShowPage(next - 1);
-            continue;
-        }
-        if (IsDialogMessageW(dialog_, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+            return true;
+        });
     }
-    if (msg.message == WM_QUIT && done_ == false) PostQuitMessage(static_cast<int>(msg.wParam));
-    for (HWND hwnd : disabled) EnableWindow(hwnd, TRUE);
     DestroyWindow(dialog_);
     dialog_ = nullptr;
 
@@ -125,6 +105,7 @@ INT_PTR CALLBACK frmOptions::DialogProc(HWND dialog, UINT message, WPARAM wParam
 INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
+            FollowColours(dialog_);
             // Centred on the monitor of the bar it was opened from.
             RECT r{};
             GetWindowRect(dialog_, &r);
@@ -156,6 +137,12 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 Refresh();
                 return TRUE;
             }
+            for (const auto& [button, setting] : kColourButtons) {
+                if (id != button || HIWORD(wParam) != BN_CLICKED) continue;
+                options_.ChooseColours(setting);
+                Refresh();
+                return TRUE;
+            }
             if (id == IDC_CHKSTARTWITHWINDOWS && HIWORD(wParam) == BN_CLICKED) {
                 options_.TickStartWithWindows(IsDlgButtonChecked(dialog_, id) == BST_CHECKED);
                 Refresh();
@@ -169,6 +156,7 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             if (id == IDC_CMDAPPLY) {
                 options_.Apply(*state_);
+                actions_->useColours();
                 Refresh();
                 return TRUE;
             }
@@ -181,6 +169,7 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 // once, saying why, for another choice.
                 const bool applying = options_.ApplyEnabled();
                 options_.Apply(*state_);
+                actions_->useColours();
                 if (applying && options_.HotkeyRefused()) {
                     Refresh();
                     SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog_, IDC_HOTKEY)),
@@ -236,6 +225,8 @@ void frmOptions::ShowPage(int32_t page) {
 void frmOptions::Refresh() {
     for (int option : kOptions)
         CheckDlgButton(dialog_, OptionId(option), options_.Selected(option) ? BST_CHECKED : BST_UNCHECKED);
+    for (const auto& [button, setting] : kColourButtons)
+        CheckDlgButton(dialog_, button, options_.Colours() == setting ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog_, IDC_CHKSTARTWITHWINDOWS, options_.StartWithWindows() ? BST_CHECKED : BST_UNCHECKED);
     SetDlgItemTextW(dialog_, IDC_LBLHOTKEYSTATUS, Widen(options_.HotkeyStatus()).c_str());
     HWND apply = GetDlgItem(dialog_, IDC_CMDAPPLY);

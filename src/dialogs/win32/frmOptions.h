@@ -1,6 +1,6 @@
 #pragma once
 // The Options dialog: where the bar lives, fixed or auto-hide, the icon
-// size, and Auto Load from the shell's special folders.
+// size, its colours, and Auto Load from the shell's special folders.
 #include <windows.h>
 
 #include <functional>
@@ -19,6 +19,8 @@ public:
         std::function<void(int32_t)> importFolder;
         std::function<void()> reloadCatalogue;
         std::function<void(bool)> busy;
+        // The colours setting may have changed: the bar takes it now.
+        std::function<void()> useColours;
     };
 
     // Modal: returns when the dialog has closed and its choice has run.
@@ -38,6 +40,7 @@ private:
     HWND opener_ = nullptr;  // the window in front when the dialog was asked for
     AppState* state_ = nullptr;
     IAtHandServices* atHand_ = nullptr;
+    const Actions* actions_ = nullptr;
     OptionsState options_;
     bool done_ = false;
     bool ok_ = false;

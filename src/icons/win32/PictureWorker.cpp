@@ -1,22 +1,25 @@
 #include "icons/win32/PictureWorker.h"
 
 #include <objbase.h>
+#include <shellapi.h>
+#include <commctrl.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
 
+#include "base/Log.h"
 #include "base/RuntimeError.h"
 #include "base/win32/IconBits.h"
 #include "base/win32/Services.h"
+#include "base/win32/SystemLibrary.h"
 #include "base/win32/Text.h"
 #include "icons/PictureQueue.h"
 
 namespace lark::win {
-namespace {
 
-// A target's size and last write time; nullopt when it cannot be read.
-std::optional<std::pair<uint64_t, uint64_t>> Stamp(const std::wstring& path) {
+std::optional<std::pair<uint64_t, uint64_t>> FileStamp(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
     const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -25,7 +28,11 @@ std::optional<std::pair<uint64_t, uint64_t>> Stamp(const std::wstring& path) {
     return std::make_pair(size, time);
 }
 
-}  // namespace
+bool IsRemoteDrive(char letter) {
+    const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
+    // Answered from the drive's kind, without reaching the server behind it.
+    return GetDriveTypeW(root) == DRIVE_REMOTE;
+}
 
 UniqueIcon ExtractFirstIcon(const std::wstring& file, int sizePx) {
     HICON icon = nullptr;
@@ -35,9 +42,38 @@ UniqueIcon ExtractFirstIcon(const std::wstring& file, int sizePx) {
     return UniqueIcon(extracted == 1 ? icon : nullptr);
 }
 
+UniqueIcon TypeIcon(const std::wstring& file, int sizePx) {
+    static const auto fileInfo = SystemFunction<decltype(&SHGetFileInfoW)>(L"shell32.dll", "SHGetFileInfoW");
+    // The attributes stand in for the file, which is never opened.
+    SHFILEINFOW info{};
+    if (!fileInfo(file.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                  SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES))
+        return UniqueIcon();
+    // The system's lists from the smallest: the first of at least the size
+    // asked is shrunk, which stays sharp; the largest is the last resort.
+    static const auto imageList = SystemFunction<decltype(&SHGetImageList)>(L"shell32.dll", "SHGetImageList");
+    static const IID kImageList = {0x46eb5926, 0x582e, 0x4017, {0x9f, 0xdf, 0xe8, 0x99, 0x8d, 0xaa, 0x09, 0x50}};
+    constexpr int kLists[] = {1 /* small */, 0 /* large */, 2 /* extra large */, 4 /* jumbo */};
+    UniqueIcon best;
+    for (int which : kLists) {
+        IUnknown* list = nullptr;
+        if (FAILED(imageList(which, kImageList, reinterpret_cast<void**>(&list))) || !list) continue;
+        // The interface of the system's image list is its handle as well.
+        const auto handle = reinterpret_cast<HIMAGELIST>(list);
+        int width = 0, height = 0;
+        ImageList_GetIconSize(handle, &width, &height);
+        UniqueIcon icon(ImageList_GetIcon(handle, info.iIcon, ILD_TRANSPARENT));
+        list->Release();
+        if (!icon) continue;
+        best = std::move(icon);
+        if (width >= sizePx) break;
+    }
+    return best;
+}
+
 // Everything the workers and the user-interface thread share, under one
-// lock. Owned jointly: a worker held up by an unanswering network target
-// may outlive the PictureWorker.
+// lock. Owned jointly: a worker held up by an unanswering target may
+// outlive the PictureWorker.
 struct PictureWorker::Shared {
     std::mutex lock;
     std::condition_variable wake;
@@ -47,6 +83,8 @@ struct PictureWorker::Shared {
     bool stop = false;
     bool holding = false;
     int underWay = 0;
+    bool localEnded = false;
+    bool saving = false;
     std::vector<ArrivedPictures> arrived;
     bool told = false;
 
@@ -55,7 +93,7 @@ struct PictureWorker::Shared {
     int smallPx;
     int largePx;
     std::wstring cacheFile;
-    Extractor extract;
+    Sources sources;
     PictureCache cache;
     bool cacheRead = false;
     size_t extracted = 0;
@@ -63,6 +101,8 @@ struct PictureWorker::Shared {
     // The worker's loop: one job at a time from its queue until stopped.
     void Run(bool networkQueue);
     void Process(const PictureJob& job, uint64_t generation);
+    // A network target the user never launched: its type's picture.
+    void TypePictures(const PictureJob& job, ArrivedPictures& pictures);
     void ReadCache();
     void SaveCacheIfIdle(std::unique_lock<std::mutex>& held);
 };
@@ -71,7 +111,10 @@ void PictureWorker::Shared::ReadCache() {
     std::string bytes;
     if (!cacheFile.empty()) {
         FileSystemService files;
-        Guard([&] { bytes = files.ReadBytes(Narrow(cacheFile)); });
+        const std::string path = Narrow(cacheFile);
+        LoggedGuard("Reading the picture cache", [&] {
+            if (files.Exists(path)) bytes = files.ReadBytes(path);
+        });
     }
     PictureCache read = PictureCache::Parse(bytes);
     std::lock_guard<std::mutex> held(lock);
@@ -101,84 +144,109 @@ void PictureWorker::Shared::Run(bool networkQueue) {
         const uint64_t asked = generation;
         ++underWay;
         held.unlock();
-        Guard([&] { Process(job, asked); });
+        LoggedGuard("Reading the pictures of a program", [&] { Process(job, asked); });
         held.lock();
         --underWay;
         SaveCacheIfIdle(held);
     }
+    if (!networkQueue) localEnded = true;
     held.unlock();
+    wake.notify_all();
     if (SUCCEEDED(com)) CoUninitialize();
 }
 
-void PictureWorker::Shared::Process(const PictureJob& job, uint64_t asked) {
+void PictureWorker::Shared::TypePictures(const PictureJob& job, ArrivedPictures& pictures) {
     const std::wstring target = Widen(job.target);
-    const auto stamp = Stamp(target);
-    ArrivedPictures pictures{job.key, {}, {}, {}, {}};
-    bool fromCache = false;
-    if (stamp) {
+    pictures.large = sources.typeIcon(target, pictures.largePx);
+    pictures.small = sources.typeIcon(target, pictures.smallPx);
+}
+
+void PictureWorker::Shared::Process(const PictureJob& job, uint64_t asked) {
+    ArrivedPictures pictures;
+    pictures.key = job.key;
+    pictures.target = job.target;
+    {
         std::lock_guard<std::mutex> held(lock);
-        if (const TargetPictures* kept = cache.Find(job.target, stamp->first, stamp->second, smallPx, largePx)) {
-            pictures.smallPixels = kept->small;
-            pictures.largePixels = kept->large;
-            fromCache = true;
-        }
+        pictures.smallPx = smallPx;
+        pictures.largePx = largePx;
     }
-    if (!fromCache) {
-        {
+    const bool mayOpen = !job.network || (sources.mayOpen && sources.mayOpen(job.target));
+    if (!mayOpen) {
+        // Not even its size and time are asked for: that too reaches the server.
+        TypePictures(job, pictures);
+    } else {
+        const std::wstring target = Widen(job.target);
+        const auto stamp = sources.stamp(target);
+        bool fromCache = false;
+        if (stamp) {
             std::lock_guard<std::mutex> held(lock);
-            ++extracted;
-        }
-        // Handed over as pixels where they read back exactly, else as the icon.
-        auto take = [&](int sizePx, std::optional<IconPixels>& pixels, UniqueIcon& icon) {
-            icon = extract(target, sizePx);
-            IconPixels read;
-            if (icon && PixelsFromIcon(icon.get(), sizePx, read)) {
-                pixels = std::move(read);
-                icon.reset();
+            if (const TargetPictures* kept =
+                    cache.Find(job.target, stamp->first, stamp->second, pictures.smallPx, pictures.largePx)) {
+                pictures.smallPixels = kept->small;
+                pictures.largePixels = kept->large;
+                fromCache = true;
             }
-        };
-        take(largePx, pictures.largePixels, pictures.large);
-        take(smallPx, pictures.smallPixels, pictures.small);
-        TargetPictures kept;
-        kept.smallPx = smallPx;
-        kept.largePx = largePx;
-        kept.small = pictures.smallPixels;
-        kept.large = pictures.largePixels;
-        // An icon whose pixels did not read is not kept: the next start extracts it.
-        const bool whole = !pictures.small && !pictures.large;
-        std::lock_guard<std::mutex> held(lock);
-        if (stamp && whole) {
-            kept.fileSize = stamp->first;
-            kept.writeTime = stamp->second;
-            cache.Put(job.target, std::move(kept));
-        } else if (!stamp) {
-            cache.Forget(job.target);
+        }
+        if (!fromCache) {
+            {
+                std::lock_guard<std::mutex> held(lock);
+                ++extracted;
+            }
+            // Handed over as pixels where they read back exactly, else as the icon.
+            auto take = [&](int sizePx, std::optional<IconPixels>& pixels, UniqueIcon& icon) {
+                icon = sources.extract(target, sizePx);
+                IconPixels read;
+                if (icon && PixelsFromIcon(icon.get(), sizePx, read)) {
+                    pixels = std::move(read);
+                    icon.reset();
+                }
+            };
+            take(pictures.largePx, pictures.largePixels, pictures.large);
+            take(pictures.smallPx, pictures.smallPixels, pictures.small);
+            TargetPictures kept;
+            kept.smallPx = pictures.smallPx;
+            kept.largePx = pictures.largePx;
+            kept.small = pictures.smallPixels;
+            kept.large = pictures.largePixels;
+            // An icon whose pixels did not read is not kept: the next start extracts it.
+            const bool whole = !pictures.small && !pictures.large;
+            std::lock_guard<std::mutex> held(lock);
+            if (stamp && whole) {
+                kept.fileSize = stamp->first;
+                kept.writeTime = stamp->second;
+                cache.Put(job.target, std::move(kept));
+            } else if (!stamp) {
+                cache.Forget(job.target);
+            }
         }
     }
     std::lock_guard<std::mutex> held(lock);
-    if (asked != generation) return;  // asked for by a load that was replaced
+    if (asked != generation || stop) return;  // asked for by a load that was replaced
     arrived.push_back(std::move(pictures));
     if (!told) told = PostMessageW(window, message, 0, 0) != FALSE;
 }
 
 void PictureWorker::Shared::SaveCacheIfIdle(std::unique_lock<std::mutex>& held) {
-    if (underWay != 0 || !local.Empty() || !network.Empty() || !cache.Changed() || cacheFile.empty()) return;
+    if (underWay != 0 || saving || !local.Empty() || !network.Empty() || !cache.Changed() || cacheFile.empty())
+        return;
     const std::string bytes = cache.Serialize();
     cache.Saved();
+    saving = true;
     held.unlock();
-    Guard([&] {
+    LoggedGuard("Saving the picture cache", [&] {
         FileSystemService files;
         const std::string path = Narrow(cacheFile);
         files.CreateFolder(path.substr(0, path.find_last_of('\\')));
         files.SaveAtomically(path, bytes, "");
     });
     held.lock();
+    saving = false;
 }
 
 PictureWorker::PictureWorker(HWND window, UINT message, int smallPx, int largePx, std::wstring cacheFile,
-                             Extractor extract, bool held)
-    : shared_(std::make_shared<Shared>()) {
-    shared_->extract = std::move(extract);
+                             Sources sources, bool held, unsigned exitWaitMs)
+    : shared_(std::make_shared<Shared>()), exitWaitMs_(exitWaitMs) {
+    shared_->sources = std::move(sources);
     shared_->window = window;
     shared_->message = message;
     shared_->smallPx = smallPx;
@@ -191,30 +259,51 @@ PictureWorker::PictureWorker(HWND window, UINT message, int smallPx, int largePx
 }
 
 PictureWorker::~PictureWorker() {
-    {
-        std::lock_guard<std::mutex> held(shared_->lock);
-        shared_->stop = true;
-        shared_->local.Clear();
-        shared_->network.Clear();
-    }
-    shared_->wake.notify_all();
-    local_.join();
-    // What an unanswering network target leaves unfinished is not waited for.
     std::unique_lock<std::mutex> held(shared_->lock);
+    shared_->stop = true;
+    shared_->local.Clear();
+    shared_->network.Clear();
+    shared_->wake.notify_all();
+    // A local target that does not answer (a drive that went to sleep, a
+    // stale mapping) holds its worker as long as it likes: the end of the
+    // program waits a moment for it, no longer.
+    const bool ended = shared_->wake.wait_for(held, std::chrono::milliseconds(exitWaitMs_),
+                                              [&] { return shared_->localEnded; });
+    // What an unanswering target leaves unfinished is not waited for.
     shared_->underWay = 0;
     shared_->SaveCacheIfIdle(held);
     held.unlock();
-    // A network target may keep its worker for a long while: the program
-    // does not wait for it, and the worker holds what it needs.
+    if (ended) {
+        local_.join();
+    } else {
+        local_.detach();
+    }
     network_.detach();
 }
 
+bool PictureWorker::IsNetwork(const std::string& target) {
+    return IsNetworkPath(target, [this](char letter) {
+        for (const auto& [drive, remote] : drives_)
+            if (drive == letter) return remote;
+        const bool remote = shared_->sources.remoteDrive && shared_->sources.remoteDrive(letter);
+        drives_.emplace_back(letter, remote);
+        return remote;
+    });
+}
+
 void PictureWorker::Request(const std::string& target, const std::string& key) {
+    PictureJob job{target, key, IsNetwork(target)};
     {
         std::lock_guard<std::mutex> held(shared_->lock);
-        (IsNetworkPath(target) ? shared_->network : shared_->local).Push({target, key});
+        (job.network ? shared_->network : shared_->local).Push(std::move(job));
     }
     shared_->wake.notify_all();
+}
+
+void PictureWorker::UseSizes(int smallPx, int largePx) {
+    std::lock_guard<std::mutex> held(shared_->lock);
+    shared_->smallPx = smallPx;
+    shared_->largePx = largePx;
 }
 
 void PictureWorker::Prioritize(const std::vector<std::string>& keys) {
@@ -237,11 +326,19 @@ void PictureWorker::Restart() {
     shared_->network.Clear();
     ++shared_->generation;
     shared_->arrived.clear();
+    // A drive mapped or let go since is seen anew.
+    drives_.clear();
 }
 
 size_t PictureWorker::Extracted() const {
     std::lock_guard<std::mutex> held(shared_->lock);
     return shared_->extracted;
+}
+
+size_t PictureWorker::Pending() const {
+    std::lock_guard<std::mutex> held(shared_->lock);
+    return shared_->local.Size() + shared_->network.Size() + static_cast<size_t>(shared_->underWay) +
+           shared_->arrived.size();
 }
 
 std::vector<ArrivedPictures> PictureWorker::Take() {

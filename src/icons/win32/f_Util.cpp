@@ -18,13 +18,18 @@ UniqueIcon ResourceIcon(const wchar_t* name, int sizePx) {
 struct MenuPicture {
     const char* key;
     const wchar_t* resource;
+    const wchar_t* onDark = nullptr;  // a variant where the picture would vanish on a dark menu
 };
 constexpr MenuPicture kMenuPictures[] = {{"addsection", L"ADDSECTION"}, {"delsection", L"DELSECTION"},
                                          {"addbutton", L"ADDBUTTON"},   {"delbutton", L"DELBUTTON"},
-                                         {"about", L"ABOUT"},           {"options", L"OPTIONS"},
+                                         {"about", L"ABOUT"},           {"options", L"OPTIONS", L"OPTIONSDARK"},
                                          {"exit", L"EXIT"},             {"rename", L"RENAME"},
                                          {"properties", L"PROPERTIES"}, {"openlocation", L"OPENLOCATION"},
                                          {"runas", L"RUNAS"},           {"renamesection", L"RENAMESECTION"}};
+
+UniqueIcon MenuIcon(const MenuPicture& picture, bool dark, int sizePx) {
+    return ResourceIcon(dark && picture.onDark ? picture.onDark : picture.resource, sizePx);
+}
 
 // A bitmap as an icon: its top-left pixel's colour is transparent.
 UniqueIcon IconFromBitmap(HBITMAP source, int sizePx) {
@@ -72,20 +77,32 @@ void f_Util::Load() {
         imgMenu.Add(picture.key, ResourceIcon(picture.resource, imgMenu.Size()).get());
 }
 
-const KeyedImageList& f_Util::MenuImages(int sizePx) {
-    imgMenu.Resize(sizePx, [](const std::string& key, int size) {
+const KeyedImageList& f_Util::MenuImages(int sizePx, bool dark) {
+    imgMenu.Resize(sizePx, [dark](const std::string& key, int size) {
         for (const MenuPicture& picture : kMenuPictures)
-            if (key == picture.key) return ResourceIcon(picture.resource, size);
+            if (key == picture.key) return MenuIcon(picture, dark, size);
         return UniqueIcon();
     });
+    if (dark != menuDark_) {
+        for (const MenuPicture& picture : kMenuPictures)
+            if (picture.onDark) imgMenu.Replace(picture.key, MenuIcon(picture, dark, imgMenu.Size()).get());
+        menuDark_ = dark;
+    }
     return imgMenu;
 }
 
 bool f_Util::UsePictureSizes(int smallPx, int largePx) {
     if (imgSmall.Size() == smallPx && imlToolbarIcons.Size() == largePx) return false;
+    // Targets are not opened here, on the thread that paints: their old
+    // pictures stand in, scaled, until the workers bring them at the new
+    // size, from the picture cache where it has them.
+    if (worker_) worker_->UseSizes(smallPx, largePx);
     auto remake = [this](const std::string& key, int size) { return Remake(key, size); };
     imgSmall.Resize(smallPx, remake);
     imlToolbarIcons.Resize(largePx, remake);
+    for (const auto& [key, origin] : origins_)
+        if (origin.kind == Origin::Kind::TargetIcon && imgSmall.Contains(key))
+            Worker().Request(Narrow(origin.source), key);
     return true;
 }
 
@@ -95,10 +112,19 @@ UniqueIcon f_Util::Remake(const std::string& key, int sizePx) const {
     const Origin& origin = it->second;
     switch (origin.kind) {
         case Origin::Kind::Resource: return ResourceIcon(origin.source.c_str(), sizePx);
-        case Origin::Kind::TargetIcon: return ExtractFirstIcon(origin.source, sizePx);
+        case Origin::Kind::TargetIcon: return UniqueIcon();  // the old one, scaled, until the worker's arrives
         case Origin::Kind::PictureFile: return LoadPictureFile(Narrow(origin.source), sizePx);
     }
     return UniqueIcon();
+}
+
+void f_Util::TargetOpened(const std::string& target) {
+    const std::wstring opened = Widen(target);
+    for (const auto& [key, origin] : origins_) {
+        if (origin.kind != Origin::Kind::TargetIcon) continue;
+        if (CompareStringOrdinal(origin.source.c_str(), -1, opened.c_str(), -1, TRUE) == CSTR_EQUAL)
+            Worker().Request(target, key);
+    }
 }
 
 int32_t f_Util::IndexOf(const std::string& key) {
@@ -113,6 +139,7 @@ void f_Util::InitImageLists(std::vector<std::string>& iconKeys, const std::strin
     if (worker_) worker_->Restart();
     arriving_.clear();
     origins_.clear();
+    pending_.clear();
     // Database documents added through the menu show "mdb".
     const std::pair<const char*, const wchar_t*> fallbacks[] = {{"no", L"NA"}, {"folder", L"FOLDER"}, {"mdb", L"MDB"}};
     for (KeyedImageList* list : {&imgSmall, &imlToolbarIcons}) {
@@ -129,8 +156,8 @@ IIconSource::Found f_Util::ExtractIcons(const std::string& path) {
     extractedFrom_ = Widen(path);
     // The first icon at each size on its own: a combined request may hand
     // back the large frame shrunk where the file has a small one.
-    largeIcon_ = ExtractFirstIcon(extractedFrom_, imlToolbarIcons.Size());
-    smallIcon_ = ExtractFirstIcon(extractedFrom_, imgSmall.Size());
+    largeIcon_ = sources_.extract(extractedFrom_, imlToolbarIcons.Size());
+    smallIcon_ = sources_.extract(extractedFrom_, imgSmall.Size());
     return {reinterpret_cast<uintptr_t>(largeIcon_.get()), reinterpret_cast<uintptr_t>(smallIcon_.get())};
 }
 
@@ -145,21 +172,28 @@ constexpr UINT kStoreEveryMs = 30;
 constexpr size_t kStorePerSlice = 200;
 }  // namespace
 
-void f_Util::RequestPictures(const std::string& target, const std::string& key) {
+PictureWorker& f_Util::Worker() {
     Load();
-    if (!worker_)
+    if (!worker_) {
         worker_ = std::make_unique<PictureWorker>(Handle(), kPicturesArrived, imgSmall.Size(),
-                                                  imlToolbarIcons.Size(), cacheFile_, ExtractFirstIcon, loading_);
-    // An earlier load's picture under the key must not show meanwhile.
-    imgSmall.Forget(key);
-    imlToolbarIcons.Forget(key);
-    // After a DPI change the picture is made again from its target; one
-    // still on its way then arrives at the old size and is scaled.
+                                                  imlToolbarIcons.Size(), cacheFile_, sources_, loading_);
+    }
+    return *worker_;
+}
+
+void f_Util::RequestPictures(const std::string& target, const std::string& key) {
+    // A key is its target's: every button of that target waits for the one
+    // answer, and a picture already under the key is this target's and
+    // shows meanwhile.
+    if (!pending_.insert(key).second) return;
+    PictureWorker& worker = Worker();
+    // After a DPI change the picture is asked for again from its target.
     origins_[key] = Origin{Origin::Kind::TargetIcon, Widen(target)};
-    worker_->Request(target, key);
+    worker.Request(target, key);
 }
 
 void f_Util::RestartPictures() {
+    pending_.clear();
     if (worker_) worker_->Restart();
     if (worker_) worker_->Hold(true);
     arriving_.clear();
@@ -192,9 +226,16 @@ void f_Util::TakeArrivedPictures() {
     std::vector<Arrival> arrivals;
     for (size_t i = 0; i < count; ++i) {
         const ArrivedPictures& p = arriving_[i];
+        // Made before a DPI change: the lists have other sizes now, and the
+        // picture is asked for again rather than stored blank.
+        if (p.smallPx != imgSmall.Size() || p.largePx != imlToolbarIcons.Size()) {
+            Guard([&] { worker_->Request(p.target, p.key); });
+            continue;
+        }
         small.push_back({p.key, p.smallPixels ? &*p.smallPixels : nullptr, p.small.get()});
         large.push_back({p.key, p.largePixels ? &*p.largePixels : nullptr, p.large.get()});
         arrivals.push_back({p.key, p.HasLarge(), p.HasSmall()});
+        pending_.erase(p.key);
     }
     Guard([&] { imgSmall.ReplaceMany(small); });
     Guard([&] { imlToolbarIcons.ReplaceMany(large); });

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "base/FileSystem.h"
@@ -57,13 +58,26 @@ public:
     void PrioritizePictures(const std::vector<std::string>& keys);
     // Targets extracted rather than taken from the picture cache this run.
     size_t PicturesExtracted() const { return worker_ ? worker_->Extracted() : 0; }
+    // Pictures still on their way: asked for, made, or not yet stored.
+    size_t PicturesPending() const {
+        return (worker_ ? worker_->Pending() : 0) + arriving_.size() + (loading_ ? 1 : 0);
+    }
 
     // Every button picture made again at these sizes (a DPI change), each
-    // from where it came: a resource, a target's icon or a picture file.
+    // from where it came: a resource or a picture file at once, a target's
+    // icon by the workers, its old picture scaled standing in meanwhile.
     // False when the lists have these sizes already.
     bool UsePictureSizes(int smallPx, int largePx);
-    // The menu's pictures at an edge length.
-    const KeyedImageList& MenuImages(int sizePx);
+    // Whether a target on another machine may be opened for its picture
+    // (any thread); set before the first request. None: never.
+    void SetMayOpen(std::function<bool(const std::string& target)> mayOpen) { sources_.mayOpen = std::move(mayOpen); }
+    // How targets are reached, for every extraction (tests stand in for
+    // them); set before the first request.
+    void SetPictureSources(PictureSources sources) { sources_ = std::move(sources); }
+    // The user launched the target: its own picture is asked for again.
+    void TargetOpened(const std::string& target);
+    // The menu's pictures at an edge length, for a dark menu or a light one.
+    const KeyedImageList& MenuImages(int sizePx, bool dark);
 
     // IMenuImages: the menu pictures of imgMenu.
     int32_t IndexOf(const std::string& key) override;
@@ -77,6 +91,7 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    PictureWorker& Worker();
     void TakeArrivedPictures();
     void ReleasePictures();
     bool FileExists(const std::string& path) override;
@@ -93,6 +108,7 @@ private:
     UniqueIcon largeIcon_;
     UniqueIcon smallIcon_;
     std::wstring cacheFile_;
+    PictureSources sources_;
     std::unique_ptr<PictureWorker> worker_;
     ArrivalListener arrived_;
     // Pictures taken from the worker, stored a time slice at a time.
@@ -101,6 +117,10 @@ private:
     bool loading_ = false;
     std::wstring extractedFrom_;
     std::unordered_map<std::string, Origin> origins_;
+    // Keys asked for and not yet arrived: a key is its target's, and every
+    // button of that target waits for the one answer.
+    std::unordered_set<std::string> pending_;
+    bool menuDark_ = false;
 };
 
 // An icon of the given size from a picture file (icon, cursor or bitmap);

@@ -16,6 +16,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -99,7 +100,8 @@ struct UsageError {
 };
 
 // Options flags take no value; every other "--name" takes the next argument.
-const std::set<std::wstring> kFlagNames = {L"all", L"hidden", L"client", L"visible", L"objects"};
+const std::set<std::wstring> kFlagNames = {L"all", L"hidden", L"client", L"visible", L"released", L"counts",
+                                            L"objects"};
 
 class Options {
 public:
@@ -639,6 +641,45 @@ int CmdSync(Options& o) {
     return kExitOk;
 }
 
+// Waits until the window and every visible window inside it have painted
+// (no update region left) and its thread is back in its message loop, so a
+// screenshot shows the whole of it.
+int CmdWaitPainted(Options& o) {
+    WindowQuery q = WindowQuery::From(o, 10000);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    auto pending = [](HWND window) {
+        bool any = GetUpdateRect(window, nullptr, FALSE) != FALSE;
+        EnumChildWindows(
+            window,
+            [](HWND child, LPARAM found) -> BOOL {
+                if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE))
+                    *reinterpret_cast<bool*>(found) = true;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&any));
+        return any;
+    };
+    const DWORD start = GetTickCount();
+    DWORD_PTR ignored = 0;
+    for (;;) {
+        if (!SendMessageTimeoutW(*h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored)) {
+            Err(L"window did not answer");
+            return kExitNotFound;
+        }
+        if (!pending(*h)) break;
+        if (GetTickCount() - start >= q.timeout_ms) {
+            Err(L"window still has parts to paint");
+            return kExitNotFound;
+        }
+        Sleep(kPollMs);
+    }
+    // Once more: the paints are done and the thread has gone idle.
+    SendMessageTimeoutW(*h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+    return kExitOk;
+}
+
 // Screen size in pixels, DPI and the work area, one "name value..." a line.
 int CmdScreen(Options& o) {
     o.Done();
@@ -682,12 +723,14 @@ int CmdTabs(Options& o) {
     Out(Fmt(L"selected\t%d", static_cast<int>(*selected) + 1));
     for (int i = 0; i < static_cast<int>(*count); ++i) {
         auto caption = TabCaption(tabs, remote, i);
-        auto rect = RemoteRect(tabs, TCM_GETITEMRECT, i, remote);
-        if (!caption || !rect) {
+        if (!caption) {
             Err(Fmt(L"cannot read tab %d", i + 1));
             return kExitNotFound;
         }
-        Out(Fmt(L"tab\t%d\t", i + 1) + RectText(*rect) + L"\t" + Escape(*caption));
+        // A tab scrolled out of a strip too narrow for all of them has no
+        // rectangle: it is told as an empty one.
+        const RECT rect = RemoteRect(tabs, TCM_GETITEMRECT, i, remote).value_or(RECT{0, 0, 0, 0});
+        Out(Fmt(L"tab\t%d\t", i + 1) + RectText(rect) + L"\t" + Escape(*caption));
     }
     return kExitOk;
 }
@@ -698,6 +741,7 @@ int CmdTabs(Options& o) {
 // toolbar's own WS_VISIBLE, so it means something in a hidden window too.
 int CmdToolbars(Options& o) {
     WindowQuery q = WindowQuery::From(o);
+    const bool countsOnly = o.Flag(L"counts");
     o.Done();
     auto h = FindOne(q);
     if (!h) return kExitNotFound;
@@ -714,7 +758,7 @@ int CmdToolbars(Options& o) {
         Out(Fmt(L"toolbar\t%ls\t%ld\t%d\t", HwndText(bar).c_str(), static_cast<long>(GetDlgCtrlID(bar)),
                 visible ? 1 : 0) +
             RectText(r) + Fmt(L"\t%d", static_cast<int>(*count)));
-        for (int i = 0; i < static_cast<int>(*count); ++i) {
+        for (int i = 0; !countsOnly && i < static_cast<int>(*count); ++i) {
             auto rect = RemoteRect(bar, TB_GETITEMRECT, i, remote);
             if (!rect) {
                 Err(Fmt(L"cannot read button %d of toolbar ", i + 1) + HwndText(bar));
@@ -819,9 +863,12 @@ int CmdFocus(Options& o) {
 
 // Waits until the thread of the window has the mouse captured: a press on
 // a caption has entered the move loop, a press on the tab strip has reached
-// its handler. Prints "capture\thwnd\tclass" and "movesize\t0|1".
+// its handler. Prints "capture\thwnd\tclass" and "movesize\t0|1". With
+// --released, waits for the opposite: no capture and no move loop (a drag's
+// end has been handled).
 int CmdWaitCapture(Options& o) {
     WindowQuery q = WindowQuery::From(o, 10000);
+    const bool released = o.Flag(L"released");
     o.Done();
     const DWORD start = GetTickCount();
     auto h = FindOne(q);
@@ -833,13 +880,18 @@ int CmdWaitCapture(Options& o) {
             Err(Fmt(L"GetGUIThreadInfo failed (%lu)", GetLastError()));
             return kExitNotFound;
         }
-        if (info.hwndCapture) {
+        if (released && !info.hwndCapture && !(info.flags & GUI_INMOVESIZE)) {
+            Out(L"released");
+            return kExitOk;
+        }
+        if (!released && info.hwndCapture) {
             Out(L"capture\t" + HwndText(info.hwndCapture) + L"\t" + Escape(ClassOf(info.hwndCapture)));
             Out(Fmt(L"movesize\t%d", (info.flags & GUI_INMOVESIZE) ? 1 : 0));
             return kExitOk;
         }
         if (GetTickCount() - start >= q.timeout_ms) {
-            Err(L"no window of the thread has the mouse:" + q.Describe());
+            Err((released ? L"the thread still has the mouse:" : L"no window of the thread has the mouse:") +
+                q.Describe());
             return kExitNotFound;
         }
         Sleep(kPollMs / 5);
@@ -1246,24 +1298,41 @@ int CmdSendMessage(Options& o) {
     return kExitOk;
 }
 
-// How often larkspan's message loops woke up: "messages\tN" and
-// "timers\tN" (WM_TIMER among them), as the program counts them.
+// WM_SETTINGCHANGE to every top-level window with a text naming the area,
+// as Windows announces a change ("ImmersiveColorSet": the app mode).
+int CmdBroadcastSetting(Options& o) {
+    auto area = o.Take(L"area");
+    o.Done();
+    if (!area) throw UsageError{L"give --area TEXT"};
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(area->c_str()),
+                             SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer)) {
+        Err(L"the broadcast did not finish");
+        return kExitNotFound;
+    }
+    return kExitOk;
+}
+
+// What larkspan counts of itself, one "name\tN" a line.
 int CmdMessageCounts(Options& o) {
     WindowQuery q = WindowQuery::From(o);
-    const WPARAM last = o.Flag(L"objects") ? 7 : 4;
+    const WPARAM last = o.Flag(L"objects") ? 9 : 6;
     o.Done();
     auto h = FindOne(q);
     if (!h) return kExitNotFound;
     const UINT message = RegisterWindowMessageW(L"Brindlewick.Larkspan.MessageCounts");
     // The program's measures by wParam: its loops' messages and timer
-    // messages, its wake-ups by the catalogue folder's notification, its
-    // looks at the catalogue and the reloads they made, and (with --objects,
-    // a few hundred ms) its GDI and USER objects and the KiB in use in its heaps.
-    static const wchar_t* const kNames[] = {L"messages", L"timers",  L"wakeups", L"catalogue-checks",
-                                            L"catalogue-reloads", L"gdi", L"user", L"heap-kb"};
+    // messages, the docked bar's hide-timer ticks however they were
+    // dispatched, the pictures still on their way, its wake-ups by the
+    // catalogue folder's notification, its looks at the catalogue and the
+    // reloads they made, and (with --objects, a few hundred ms) its GDI and
+    // USER objects and the KiB in use in its heaps.
+    static const wchar_t* const kNames[] = {L"messages", L"timers",           L"ticks",             L"pending",
+                                            L"wakeups",  L"catalogue-checks", L"catalogue-reloads", L"gdi",
+                                            L"user",     L"heap-kb"};
     for (WPARAM which = 0; which <= last; ++which) {
         DWORD_PTR count = 0;
-        const UINT timeout = which >= 5 ? 60000 : kSendTimeoutMs;  // counting objects takes a while
+        const UINT timeout = which >= 7 ? 60000 : kSendTimeoutMs;  // counting objects takes a while
         if (!SendMessageTimeoutW(*h, message, which, 0, SMTO_ABORTIFHUNG, timeout, &count)) {
             Err(L"window did not answer");
             return kExitNotFound;
@@ -1536,6 +1605,33 @@ int CmdHoldHotkey(Options& o) {
     return kExitOk;
 }
 
+// Where the shell would put an appbar of another program on an edge:
+// "left top right bottom" of ABM_QUERYPOS for a strip of the given
+// thickness from the screen's edge (0 top, 1 bottom). A bar holding that
+// edge moves the answer off its own strip.
+int CmdAppbarQuery(Options& o) {
+    const auto edge = o.Take(L"edge");
+    long thickness = 10;
+    if (auto v = o.Take(L"thickness")) thickness = static_cast<long>(Options::ParseNumber(*v, L"thickness"));
+    o.Done();
+    const bool bottom = edge && *edge == L"1";
+    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"larkspan-driver appbar", WS_POPUP, 0, 0, 1, 1,
+                                  nullptr, nullptr, nullptr, nullptr);
+    APPBARDATA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uCallbackMessage = WM_APP;
+    SHAppBarMessage(ABM_NEW, &data);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    data.uEdge = bottom ? ABE_BOTTOM : ABE_TOP;
+    data.rc = bottom ? RECT{0, height - thickness, width, height} : RECT{0, 0, width, thickness};
+    SHAppBarMessage(ABM_QUERYPOS, &data);
+    SHAppBarMessage(ABM_REMOVE, &data);
+    DestroyWindow(window);
+    Out(Fmt(L"%ld %ld %ld %ld", data.rc.left, data.rc.top, data.rc.right, data.rc.bottom));
+    return kExitOk;
+}
+
 int CmdHelp(Options& o);
 
 struct Command {
@@ -1562,11 +1658,13 @@ const Command kCommands[] = {
     {L"is-toolwindow", L"SELECT  exit 0 and print yes if WS_EX_TOOLWINDOW is set", CmdIsToolwindow},
     {L"sync", L"SELECT  wait until the window's thread answers a message", CmdSync},
     {L"tabs", L"SELECT  the tab strip: selected position, then each tab's rect and caption", CmdTabs},
-    {L"toolbars", L"SELECT  each toolbar: visible, rect, button count, then each button's rect", CmdToolbars},
+    {L"toolbars", L"SELECT [--counts]  each toolbar: visible, rect, button count, then (unless --counts) each button's rect",
+     CmdToolbars},
     {L"button-images", L"SELECT  each toolbar's button size, then each button's image index", CmdButtonImages},
     {L"tooltip", L"[--timeout-ms N]  text of the visible tooltip windows", CmdTooltip},
     {L"wait-rect", L"SELECT --rect \"L T R B\" [--tolerance PX]  wait for the window's rect; print it and the ms taken", CmdWaitRect},
-    {L"wait-capture", L"SELECT  wait until the window's thread has the mouse captured", CmdWaitCapture},
+    {L"wait-capture", L"SELECT [--released]  wait until the window's thread has the mouse captured (or no longer has)",
+     CmdWaitCapture},
     {L"focus", L" the foreground window, its focused window and, for a toolbar, its hot button", CmdFocus},
     {L"screen", L" screen width, height, DPI and work area", CmdScreen},
     {L"paint-children", L"SELECT --child-class C  have the window's children of class C paint", CmdPaintChildren},
@@ -1575,9 +1673,11 @@ const Command kCommands[] = {
     {L"click-button", L"SELECT --text T  BM_CLICK on the window's button with that text", CmdClickButton},
     {L"button-state", L"SELECT --text T  the button's check state, visibility and enabled state", CmdButtonState},
     {L"send-message", L"SELECT (--message N | --registered NAME) [--wparam N] [--lparam N]  print the answer", CmdSendMessage},
-    {L"message-counts", L"SELECT [--objects]  larkspan's messages, timer messages, wake-ups, catalogue looks (GDI, USER objects)",
+    {L"message-counts", L"SELECT [--objects]  larkspan's messages, timer messages, hide ticks, pictures on their way, wake-ups, catalogue looks (GDI, USER objects)",
      CmdMessageCounts},
     {L"fault-thread", L"SELECT  start a thread at an address without code in the window's process", CmdFaultThread},
+    {L"wait-painted", L"SELECT  wait until the window and its children have painted (default 10 s)", CmdWaitPainted},
+    {L"broadcast-setting", L"--area TEXT  WM_SETTINGCHANGE with that text to every top-level window", CmdBroadcastSetting},
     {L"send-chars", L"SELECT --text T  WM_CHAR for each character, as an input method sends them", CmdSendChars},
     {L"reg-query", L"--key K  the key's values: name, type, data", CmdRegQuery},
     {L"reg-set", L"--key K --name N --data D [--type REG_SZ|REG_EXPAND_SZ|REG_DWORD]  set a value", CmdRegSet},
@@ -1591,6 +1691,8 @@ const Command kCommands[] = {
     {L"show-window", L"SELECT --cmd N  ShowWindowAsync with an SW_* value", CmdShowWindow},
     {L"hotkey-control", L"SELECT  the key and flags of the window's hotkey control", CmdHotkeyControl},
     {L"hold-hotkey", L"--modifiers N --key N [--timeout-ms N]  register a global hotkey and keep it", CmdHoldHotkey},
+    {L"appbar-query", L"[--edge 0|1] [--thickness N]  where the shell would put another appbar on the top or bottom edge",
+     CmdAppbarQuery},
     {L"help", L" this text", CmdHelp},
 };
 
