@@ -158,7 +158,7 @@ void CheckLoad(const std::string& content) {
     FakePictures rule;
     rule.cached = pictures.cached;
     rule.withIcons = pictures.withIcons;
-    const auto quiet = [&](const std::string& target) { return !rule.ChooseButtonImage(target, 1, 1).extracted; };
+    const auto quiet = [&](const std::string& target) { return !rule.ChooseButtonImage(target).extracted; };
     const std::optional<CatalogueFault> fault = CheckCatalogue(content, codePage, quiet);
     if (!box.shown.empty()) Require(fault.has_value(), "a load that stopped passed the check");
     else Require(!fault || fault->kind == CatalogueFaultKind::CutCharacter, "the check failed a file that loads whole");
