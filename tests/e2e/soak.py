@@ -209,7 +209,19 @@ class SoakTest(LarkspanTestCase):
             self.wait_foreground(window)
 
     def wait_foreground(self, window):
-        wait_until(lambda: self.driver.focus().get("foreground") == window, TIMEOUT, f"{window} in front")
+        """In front with the keyboard inside it: the bar on its toolbar,
+        Notepad in its text. The foreground alone changes before the
+        window's thread has taken its activation, and a hotkey pressed in
+        that moment finds a bar that does not know where it came from."""
+        inside = "ToolbarWindow32" if window == self.bar else "Edit"
+
+        def there():
+            focus = self.driver.focus()
+            return focus.get("foreground") == window and focus.get("focus_class") == inside
+        try:
+            wait_until(there, TIMEOUT, f"{window} in front")
+        except AssertionError as e:
+            raise AssertionError(f"{e}; the keyboard: {self.driver.focus()}") from None
 
     STEPS = ("hotkey_in_and_out", "switch_sections", "open_and_close_the_menu", "launch", "drag_away_and_back",
              "add_and_delete_a_program", "change_the_file_outside", "change_dpi_and_display")
