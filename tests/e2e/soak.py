@@ -141,7 +141,12 @@ class SoakTest(LarkspanTestCase):
         Keyboard.press(*["Down"] * steps_down(caption), "Return")
 
     def switch_sections(self):
+        # Ctrl+Tab through every section and round to the first, then by the mouse.
         for position in (2, 3, 1):
+            Keyboard.press("ctrl+Tab")
+            wait_until(lambda: self.tabs().selected == position and shown(self.driver.toolbars(cls=FLOAT_CLASS)),
+                       TIMEOUT, f"tab {position} by the keyboard")
+        for position in (3, 1):
             self.select_tab(position)
 
     def open_and_close_the_menu(self):
