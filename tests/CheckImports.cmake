@@ -18,8 +18,9 @@ foreach(entry IN LISTS names)
     message(FATAL_ERROR "larkspan.exe imports ${dll}, which is not a system DLL")
   endif()
 endforeach()
-# What only a later action needs is loaded then, not at every start.
-foreach(late comdlg32.dll version.dll)
+# What only a later action needs is loaded then, not at every start: the
+# file dialog, the version reader, the shell and COM.
+foreach(late comdlg32.dll version.dll shell32.dll ole32.dll oleaut32.dll shlwapi.dll)
   if(late IN_LIST found)
     message(FATAL_ERROR "larkspan.exe imports ${late} at start; it is loaded on first use")
   endif()

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Regenerates every icon and logo in this folder from the SVG sources in src/.
-# Needs only rsvg-convert (librsvg2-bin) and ImageMagick's convert; the outputs are
-# committed so the build never needs either. Running it twice gives identical bytes.
+# Needs rsvg-convert (librsvg2-bin), ImageMagick's convert and python3; the outputs
+# are committed so the build needs none of them. Running it twice gives identical bytes.
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -57,7 +57,17 @@ for pair in $ICONS; do
         frames="$frames PNG32:$tmp/$out-$size.png"
     done
     # shellcheck disable=SC2086
-    convert $frames $PNG_CLEAN -type TrueColorAlpha "ICO:$here/$out.ico"
+    convert $frames $PNG_CLEAN -type TrueColorAlpha "ICO:$tmp/$out.ico"
+    # The same frames compressed (zlib at its best, adaptive filters); each
+    # replaces its bitmap where it is smaller.
+    pngs=
+    for size in 16 $sizes; do
+        # shellcheck disable=SC2086
+        convert "$tmp/$out-$size.png" $PNG_CLEAN -quality 95 -type TrueColorAlpha "PNG32:$tmp/$out-$size-packed.png"
+        pngs="$pngs $tmp/$out-$size-packed.png"
+    done
+    # shellcheck disable=SC2086
+    python3 "$here/pack-ico.py" "$here/$out.ico" "$tmp/$out.ico" $pngs
 done
 
 # The logo: the product mark at 64 px, once with alpha and once flattened onto

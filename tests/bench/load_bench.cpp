@@ -419,7 +419,7 @@ public:
     std::string ProgramFolder() override { return log_.Step("ProgramFolder", [&] { return host_.ProgramFolder(); }); }
     std::string AppDataFolder() override { return log_.Step("AppDataFolder", [&] { return host_.AppDataFolder(); }); }
     void LoadUtilityForm() override {
-        log_.Step("LoadUtilityForm (f_Util, menu pictures)", [&] { host_.LoadUtilityForm(); });
+        log_.Step("LoadUtilityForm (f_Util)", [&] { host_.LoadUtilityForm(); });
     }
     void UseColours() override { log_.Step("UseColours", [&] { host_.UseColours(); }); }
     void ImportShellFolder(int32_t folder, bool progress) override {
@@ -499,7 +499,6 @@ int RunStartupSteps(const char* reportPath) {
                                                            ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&controls);
     });
-    log.Step("CoInitializeEx", [] { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE); });
     auto* real = log.Step("RealPlatform", [] { return new lark::win::RealPlatform; });
     auto* host = log.Step("Host (application icon)", [] { return new lark::win::Host; });
     // The program makes its first window in LoadUtilityForm; made here, the

@@ -495,6 +495,18 @@ class Driver:
         return sorted((ToolbarInfo(**{**b, "buttons": tuple(b["buttons"])}) for b in bars),
                       key=lambda b: b.control_id)
 
+    def button_images(self, **select) -> dict:
+        """{toolbar control id: [picture index of each button]} of a bar
+        window; a negative index is a button still waiting for its picture."""
+        bars, current = {}, None
+        for line in self.ok("button-images", *self._select(**select)).splitlines():
+            kind, *fields = line.split("\t")
+            if kind == "toolbar":
+                current = bars.setdefault(int(fields[1]), [])
+            elif kind == "image":
+                current.append(int(fields[1]))
+        return bars
+
     def tooltips(self, timeout_ms: int = 0) -> list:
         """Texts of the visible tooltips; waits up to timeout_ms for one."""
         done = self.call("tooltip", "--timeout-ms", str(int(timeout_ms)),
@@ -933,14 +945,7 @@ class LarkspanTestCase(unittest.TestCase):
         toolbars, shown or not (each paints first: a toolbar that is not on
         screen hands its buttons to its control then)."""
         self.driver.ok("paint-children", "--class", cls, "--hidden", "--child-class", "ToolbarWindow32")
-        bars, current = {}, None
-        for line in self.driver.ok("button-images", "--class", cls, "--hidden").splitlines():
-            kind, *fields = line.split("\t")
-            if kind == "toolbar":
-                current = bars.setdefault(int(fields[1]), [])
-            else:
-                current.append(int(fields[1]))
-        return bars
+        return self.driver.button_images(cls=cls, hidden=True)
 
     def shown_pictures(self, cls: str) -> list:
         """The picture indices of the buttons of the section a bar window shows."""
@@ -948,6 +953,22 @@ class LarkspanTestCase(unittest.TestCase):
         if len(shown) != 1:
             raise AssertionError(f"toolbars shown in {cls}: {shown}")
         return self.button_images(cls)[shown[0].control_id]
+
+    def assert_docked_like_floating(self, timeout: float = 20.0) -> None:
+        """The docked bar, just docked from a floating start, shows what the
+        floating window did: the same sections, and in the section it shows
+        the same buttons with the same pictures once every one has come."""
+        self.assertEqual(self.driver.tabs(cls=DOCK_CLASS).captions,
+                         self.driver.tabs(cls=FLOAT_CLASS, hidden=True).captions, "the docked bar's sections")
+        shown = [t for t in self.driver.toolbars(cls=DOCK_CLASS) if t.visible]
+        self.assertEqual(len(shown), 1, f"toolbars shown: {shown}")
+        section = shown[0].control_id
+
+        def pictures(cls):
+            return self.button_images(cls)[section]
+        wait_until(lambda: pictures(DOCK_CLASS) and min(pictures(DOCK_CLASS)) >= 0, timeout,
+                   "every picture of the docked bar's section")
+        self.assertEqual(pictures(DOCK_CLASS), pictures(FLOAT_CLASS), "the pictures of the section shown")
 
     def drag_caption(self, hwnd: str, left: int, top: int) -> Rect:
         """Drags the floating window by its title bar so that its top-left

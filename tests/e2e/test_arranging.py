@@ -18,6 +18,7 @@ import contextlib
 import re
 import subprocess
 import sys
+import time
 from pathlib import Path
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
@@ -86,6 +87,11 @@ class ArrangingTests(LarkspanTestCase):
 
     def expect_catalogue(self, *lines, what):
         expected = b"".join(line.encode("cp1252") + b"\r\n" for line in lines)
+        # A drop runs once the drag's own loop has ended, and that loop
+        # answers the driver's sync: the save may still be on its way.
+        deadline = time.monotonic() + UI_TIMEOUT
+        while self.catalogue.read_bytes() != expected and time.monotonic() < deadline:
+            time.sleep(0.05)
         self.assertEqual(self.catalogue.read_bytes(), expected, f"catalogue {what}")
 
     def start_and_wait(self):

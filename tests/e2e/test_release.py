@@ -102,9 +102,10 @@ class ReleaseArchiveTests(unittest.TestCase):
         self.assertEqual([s for s in header["sections"] if s.startswith((".debug", "/"))], [],
                          f"debug sections in {header['sections']}")
         self.assertEqual(header["stamp"], 0, "the link time")
-        # About 1.2 MB: 0.7 MB of code, 0.4 MB of pictures at every size a
-        # DPI asks for. Debug information would add a megabyte or more.
-        self.assertLess(len(exe), 1_300_000)
+        # Under a megabyte: code built for size, the pictures at every size a DPI
+        # asks for stored as PNG frames. Debug information would add a
+        # megabyte or more.
+        self.assertLess(len(exe), 1_048_576)
         with tempfile.TemporaryDirectory() as folder:
             path = Path(folder) / "larkspan.exe"
             path.write_bytes(exe)

@@ -551,6 +551,23 @@ TEST_F(PictureListsTest, UnchangedTargetsComeFromTheCacheExactly) {
     EXPECT_EQ(Hex(Pixels(next.imgSmall, "i_" + icons)[8 * 16 + 8]), Hex(kGreen));
 }
 
+// The cache lives in the local application data the environment names, or
+// the shell's when the environment names none or a relative folder.
+TEST(PictureCacheFileTest, LivesInTheLocalApplicationData) {
+    wchar_t saved[MAX_PATH] = {};
+    const DWORD had = GetEnvironmentVariableW(L"LOCALAPPDATA", saved, MAX_PATH);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", L"D:\\Profiles\\Ann\\Local");
+    EXPECT_EQ(DefaultPictureCacheFile(), L"D:\\Profiles\\Ann\\Local\\Larkspan\\pictures.cache");
+    SetEnvironmentVariableW(L"LOCALAPPDATA", L"Local");
+    const std::wstring relative = DefaultPictureCacheFile();
+    SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
+    const std::wstring unset = DefaultPictureCacheFile();
+    SetEnvironmentVariableW(L"LOCALAPPDATA", had ? saved : nullptr);
+    EXPECT_EQ(relative, unset);
+    EXPECT_EQ(unset.substr(1, 2), L":\\") << Narrow(unset);
+    EXPECT_NE(unset.find(L"\\Larkspan\\pictures.cache"), std::wstring::npos) << Narrow(unset);
+}
+
 // One colour at every size: what a stand-in extractor hands out.
 UniqueIcon SolidIcon(int sizePx, uint32_t argb = 0xFF102030) {
     IconPixels pixels;
@@ -589,7 +606,7 @@ TEST(PictureWorkerTest, ATargetThatDoesNotAnswerHoldsUpNoOtherPicture) {
     };
     sources.mayOpen = [](const std::string&) { return true; };  // launched before
     sources.remoteDrive = [](char drive) { return drive == 'Z'; };
-    PictureWorker worker(nullptr, WM_NULL, 16, 32, L"", sources);
+    PictureWorker worker(nullptr, WM_NULL, 16, 32, nullptr, sources);
     worker.Request("\\\\gone\\share\\app.exe", "i_1_1");
     worker.Request("Z:\\tools\\other.exe", "i_1_2");
     for (int i = 3; i <= 6; ++i) worker.Request("C:\\local" + std::to_string(i) + ".exe", "i_1_" + std::to_string(i));
@@ -637,7 +654,7 @@ TEST(PictureWorkerTest, NetworkTargetsAreUntouchedUntilLaunched) {
         return touches->launched.count(target) != 0;
     };
     sources.remoteDrive = [](char drive) { return drive == 'N'; };
-    PictureWorker worker(nullptr, WM_NULL, 16, 32, L"", sources);
+    PictureWorker worker(nullptr, WM_NULL, 16, 32, nullptr, sources);
     worker.Request("\\\\server\\share\\app.exe", "unc");
     worker.Request("N:\\tools\\ed.exe", "mapped");
     worker.Request("C:\\Tools\\local.exe", "local");
@@ -670,7 +687,7 @@ TEST(PictureWorkerTest, TheEndOfTheProgramDoesNotWaitForAStuckTarget) {
         WaitForSingleObject(gate->second.get(), INFINITE);     // until the test lets go
         return SolidIcon(sizePx);
     };
-    auto worker = std::make_unique<PictureWorker>(nullptr, WM_NULL, 16, 32, L"", sources);
+    auto worker = std::make_unique<PictureWorker>(nullptr, WM_NULL, 16, 32, nullptr, sources);
     worker->Request("C:\\Sleeping\\drive.exe", "stuck");
     ASSERT_EQ(WaitForSingleObject(gate->first.get(), 20000), WAIT_OBJECT_0);
     UniqueHandle ended(CreateEventW(nullptr, TRUE, FALSE, nullptr));

@@ -11,6 +11,7 @@
 #include "base/win32/Modal.h"
 #include "base/win32/Services.h"
 #include "base/win32/Text.h"
+#include "base/win32/UserFolders.h"
 #include "catalogue/CatalogueFormat.h"
 #include "catalogue/CatalogueLoader.h"
 #include "catalogue/ShellImport.h"
@@ -33,20 +34,6 @@ public:
 private:
     std::function<void()> release_;
 };
-
-}  // namespace
-
-namespace {
-
-// A file of the user's local (not roaming) data: caches and the log.
-std::wstring LocalDataFile(const wchar_t* name) {
-    PWSTR folder = nullptr;
-    std::wstring file;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder)))
-        file = std::wstring(folder) + L"\\Larkspan\\" + name;
-    CoTaskMemFree(folder);
-    return file;
-}
 
 }  // namespace
 
@@ -101,7 +88,7 @@ std::vector<std::string> ShownPictureKeys(const BarModel& bar) {
 f_Util& Host::Util() {
     if (!util_) {
         util_ = std::make_unique<f_Util>(forms_);
-        util_->SetPictureCacheFile(LocalDataFile(L"pictures.cache"));
+        util_->SetPictureCacheFile(PictureWorker::CacheFileFinder(DefaultPictureCacheFile));
         // Read by the picture workers: network targets the user launched.
         opened_ = std::make_shared<OpenedTargets>(app().platform.Files, Narrow(LocalDataFile(L"launched.txt")));
         opened_->Load();

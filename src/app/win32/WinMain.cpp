@@ -2,7 +2,6 @@
 // runs the message loop until the last window is gone.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 
 #include "app/win32/Host.h"
 #include "app/win32/RealPlatform.h"
@@ -19,8 +18,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES |
                                                        ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    // The shell needs COM for some targets it opens.
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // COM starts once the bar is on screen (base/win32/Ole.h).
 
     lark::win::RealPlatform real;
     lark::win::Host host;

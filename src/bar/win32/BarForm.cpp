@@ -11,7 +11,8 @@ namespace {
 
 constexpr UINT_PTR kDragHoverTimer = 3;   // the float's and the dock's timers are 1 and 2
 // Timers come after paints: OLE and the drop target are set up once the
-// bar is on screen, not before its first paint.
+// bar is on screen, not before its first paint. Set when the window first
+// shows: the catalogue's load lets timers run before that.
 constexpr UINT_PTR kDropTargetTimer = 4;
 constexpr UINT kRunDropsMessage = WM_APP + 3;  // + 1 is the docked bar's appbar message, + 2 the float's move
 
@@ -32,7 +33,6 @@ void BarForm::CreateContent() {
     if (view_) app_.state.Bar.Detach(*view_);
     view_ = std::make_unique<BarWindowView>(*content_);
     app_.state.Bar.Attach(*view_);
-    if (!SetTimer(Handle(), kDropTargetTimer, 1, nullptr)) RegisterDropTarget();
     findBox_ = std::make_unique<FindBox>(Handle());
     findBox_->SetDpi(dpi_);
     find_ = std::make_unique<TypeToFind>(app_.state.Bar, static_cast<IFindView&>(*this));
@@ -54,6 +54,7 @@ void BarForm::ApplyDpi(UINT dpi) {
 }
 
 void BarForm::AfterShow() {
+    if (!dropTarget_ && !SetTimer(Handle(), kDropTargetTimer, 1, nullptr)) RegisterDropTarget();
     // The monitor's DPI: a tool window that the system told nothing of its
     // move has the old one still.
     const auto dpi = static_cast<UINT>(MonitorOfWindow(Handle()).dpi);

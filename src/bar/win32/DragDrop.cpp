@@ -147,11 +147,7 @@ private:
 
 class DropTarget : public IDropTarget, private RefCounted<DropTarget> {
 public:
-    DropTarget(HWND window, IDropSite& site) : window_(window), site_(&site) {
-        // The shell draws the dragged items' picture under the cursor.
-        CoCreateInstance(CLSID_DragDropHelper, nullptr, CLSCTX_INPROC_SERVER, IID_IDropTargetHelper,
-                         reinterpret_cast<void**>(helper_.put()));
-    }
+    DropTarget(HWND window, IDropSite& site) : window_(window), site_(&site) {}
     void Detach() { site_ = nullptr; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -175,6 +171,13 @@ public:
             if (site_) *effect = site_->DragOver(POINT{at.x, at.y}, payload_, allowed);
         } catch (...) {
             *effect = DROPEFFECT_NONE;
+        }
+        // The shell draws the dragged items' picture under the cursor; its
+        // helper (and the shell) load with the first drag, not with the bar.
+        if (!helper_ && !helperTried_) {
+            helperTried_ = true;
+            CoCreateInstance(CLSID_DragDropHelper, nullptr, CLSCTX_INPROC_SERVER, IID_IDropTargetHelper,
+                             reinterpret_cast<void**>(helper_.put()));
         }
         POINT point{at.x, at.y};
         if (helper_ && data) helper_->DragEnter(window_, data, &point, *effect);
@@ -226,6 +229,7 @@ private:
     HWND window_;
     IDropSite* site_;
     ComPtr<IDropTargetHelper> helper_;
+    bool helperTried_ = false;
     DragPayload payload_;
 };
 

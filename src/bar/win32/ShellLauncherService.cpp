@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "base/win32/Modal.h"
+#include "base/win32/Ole.h"
 #include "base/win32/Text.h"
 
 namespace lark::win {
@@ -32,6 +33,9 @@ struct Request {
 };
 
 DWORD Run(const Request& request) {
+    // The shell may hand a target to a COM handler; a click can come before
+    // the bar has started COM.
+    EnsureOleInitialized();
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = request.mask;

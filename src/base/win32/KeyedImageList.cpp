@@ -165,7 +165,12 @@ void KeyedImageList::Resize(int sizePx, const Remake& remake) {
 
 int KeyedImageList::Store(int index, HICON icon) {
     int stored = -1;
-    if (icon) {
+    IconPixels pixels;
+    if (icon && index < 0 && PixelsFromIcon(icon, sizePx_, pixels)) {
+        // Copied in as pixels where they read back at the list's size: the
+        // list drawing an icon costs several times that (under Wine five).
+        stored = Append({&pixels});
+    } else if (icon) {
         // The list draws a copy of the icon at its own size.
         stored = ImageList_ReplaceIcon(list_.get(), index, icon);
     } else {

@@ -1,7 +1,9 @@
 #pragma once
 // OLE on the user-interface thread: drag and drop needs OleInitialize, not
 // only COM, before a window registers as a drop target. The one place the
-// program starts OLE.
+// program starts COM and OLE there: once the bar is on screen, or before
+// anything that needs the shell's COM objects comes first (a launch, a
+// shortcut read, an import).
 #include <windows.h>
 
 #include <utility>

@@ -77,6 +77,8 @@ LinkTarget ReadLink(IShellLinkW& link) {
 }
 
 LinkTarget ReadShortcutFile(const std::wstring& path) {
+    // A first run imports before the bar has started COM.
+    EnsureOleInitialized();
     ComPtr<IShellLinkW> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(link.put()))))
@@ -243,6 +245,7 @@ private:
 };
 
 std::unique_ptr<IFolder> OpenNamespace(PCIDLIST_ABSOLUTE pidl, std::string title) {
+    EnsureOleInitialized();
     ComPtr<IShellFolder> desktop;
     if (FAILED(SHGetDesktopFolder(desktop.put()))) Raise(kErrObjectNotSet);
     ComPtr<IShellFolder> folder;

@@ -1,8 +1,10 @@
 #include "icons/win32/PictureWorker.h"
 
+#include <knownfolders.h>
 #include <objbase.h>
 #include <shellapi.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -15,6 +17,7 @@
 #include "base/win32/Services.h"
 #include "base/win32/SystemLibrary.h"
 #include "base/win32/Text.h"
+#include "base/win32/UserFolders.h"
 #include "icons/PictureQueue.h"
 
 namespace lark::win {
@@ -71,6 +74,10 @@ UniqueIcon TypeIcon(const std::wstring& file, int sizePx) {
     return best;
 }
 
+std::wstring DefaultPictureCacheFile() {
+    return LocalDataFile(L"pictures.cache");
+}
+
 // Everything the workers and the user-interface thread share, under one
 // lock. Owned jointly: a worker held up by an unanswering target may
 // outlive the PictureWorker.
@@ -92,7 +99,8 @@ struct PictureWorker::Shared {
     UINT message;
     int smallPx;
     int largePx;
-    std::wstring cacheFile;
+    PictureWorker::CacheFileFinder findCacheFile;
+    std::wstring cacheFile;  // found before cacheRead turns true
     Sources sources;
     PictureCache cache;
     bool cacheRead = false;
@@ -108,24 +116,26 @@ struct PictureWorker::Shared {
 };
 
 void PictureWorker::Shared::ReadCache() {
+    std::wstring file;
+    if (findCacheFile) Guard([&] { file = findCacheFile(); });
     std::string bytes;
-    if (!cacheFile.empty()) {
+    if (!file.empty()) {
         FileSystemService files;
-        const std::string path = Narrow(cacheFile);
+        const std::string path = Narrow(file);
         LoggedGuard("Reading the picture cache", [&] {
             if (files.Exists(path)) bytes = files.ReadBytes(path);
         });
     }
     PictureCache read = PictureCache::Parse(bytes);
     std::lock_guard<std::mutex> held(lock);
+    cacheFile = std::move(file);
     cache = std::move(read);
     cacheRead = true;
     wake.notify_all();
 }
 
 void PictureWorker::Shared::Run(bool networkQueue) {
-    // Shell calls want a single-threaded apartment on the thread that makes them.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    std::optional<HRESULT> com;
     // Pictures may wait; the user's clicks and the bar's paints may not.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     if (!networkQueue) {
@@ -144,6 +154,9 @@ void PictureWorker::Shared::Run(bool networkQueue) {
         const uint64_t asked = generation;
         ++underWay;
         held.unlock();
+        // Shell calls want a single-threaded apartment on the thread that
+        // makes them; COM starts with the first job, not with the bar.
+        if (!com) com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
         LoggedGuard("Reading the pictures of a program", [&] { Process(job, asked); });
         held.lock();
         --underWay;
@@ -152,7 +165,7 @@ void PictureWorker::Shared::Run(bool networkQueue) {
     if (!networkQueue) localEnded = true;
     held.unlock();
     wake.notify_all();
-    if (SUCCEEDED(com)) CoUninitialize();
+    if (com && SUCCEEDED(*com)) CoUninitialize();
 }
 
 void PictureWorker::Shared::TypePictures(const PictureJob& job, ArrivedPictures& pictures) {
@@ -243,7 +256,7 @@ void PictureWorker::Shared::SaveCacheIfIdle(std::unique_lock<std::mutex>& held) 
     saving = false;
 }
 
-PictureWorker::PictureWorker(HWND window, UINT message, int smallPx, int largePx, std::wstring cacheFile,
+PictureWorker::PictureWorker(HWND window, UINT message, int smallPx, int largePx, CacheFileFinder cacheFile,
                              Sources sources, bool held, unsigned exitWaitMs)
     : shared_(std::make_shared<Shared>()), exitWaitMs_(exitWaitMs) {
     shared_->sources = std::move(sources);
@@ -251,14 +264,27 @@ PictureWorker::PictureWorker(HWND window, UINT message, int smallPx, int largePx
     shared_->message = message;
     shared_->smallPx = smallPx;
     shared_->largePx = largePx;
-    shared_->cacheFile = std::move(cacheFile);
+    shared_->findCacheFile = std::move(cacheFile);
     shared_->holding = held;
+    if (!held) StartThreads();
+}
+
+void PictureWorker::StartThreads() {
+    // A thread is a megabyte of working set under Wine, and one made during
+    // the load competes with the bar's first paint: the local worker starts
+    // once nothing holds it, the network's with the first network target.
+    bool network = false;
+    {
+        std::lock_guard<std::mutex> held(shared_->lock);
+        network = !shared_->network.Empty();
+    }
     std::shared_ptr<Shared> shared = shared_;
-    local_ = std::thread([shared] { shared->Run(false); });
-    network_ = std::thread([shared] { shared->Run(true); });
+    if (!local_.joinable()) local_ = std::thread([shared] { shared->Run(false); });
+    if (network && !network_.joinable()) network_ = std::thread([shared] { shared->Run(true); });
 }
 
 PictureWorker::~PictureWorker() {
+    const bool started = local_.joinable();
     std::unique_lock<std::mutex> held(shared_->lock);
     shared_->stop = true;
     shared_->local.Clear();
@@ -267,18 +293,20 @@ PictureWorker::~PictureWorker() {
     // A local target that does not answer (a drive that went to sleep, a
     // stale mapping) holds its worker as long as it likes: the end of the
     // program waits a moment for it, no longer.
-    const bool ended = shared_->wake.wait_for(held, std::chrono::milliseconds(exitWaitMs_),
-                                              [&] { return shared_->localEnded; });
+    const bool ended = !started || shared_->wake.wait_for(held, std::chrono::milliseconds(exitWaitMs_),
+                                                          [&] { return shared_->localEnded; });
     // What an unanswering target leaves unfinished is not waited for.
     shared_->underWay = 0;
     shared_->SaveCacheIfIdle(held);
     held.unlock();
-    if (ended) {
+    if (ended && started) {
         local_.join();
-    } else {
+    } else if (started) {
         local_.detach();
     }
-    network_.detach();
+    // A network target may keep its worker for a long while: the program
+    // does not wait for it, and the worker holds what it needs.
+    if (network_.joinable()) network_.detach();
 }
 
 bool PictureWorker::IsNetwork(const std::string& target) {
@@ -293,10 +321,13 @@ bool PictureWorker::IsNetwork(const std::string& target) {
 
 void PictureWorker::Request(const std::string& target, const std::string& key) {
     PictureJob job{target, key, IsNetwork(target)};
+    bool holding = false;
     {
         std::lock_guard<std::mutex> held(shared_->lock);
         (job.network ? shared_->network : shared_->local).Push(std::move(job));
+        holding = shared_->holding;
     }
+    if (!holding) StartThreads();
     shared_->wake.notify_all();
 }
 
@@ -317,6 +348,7 @@ void PictureWorker::Hold(bool on) {
         std::lock_guard<std::mutex> held(shared_->lock);
         shared_->holding = on;
     }
+    if (!on) StartThreads();
     shared_->wake.notify_all();
 }
 

@@ -59,15 +59,22 @@ struct PictureSources {
     std::function<bool(char letter)> remoteDrive = IsRemoteDrive;
 };
 
+// The cache in the user's local application data ("Larkspan\pictures.cache");
+// empty when that folder is unknown.
+std::wstring DefaultPictureCacheFile();
+
 class PictureWorker {
 public:
     using Extractor = PictureSources::Extractor;
     using Sources = PictureSources;
     // How long the end of the program waits for a worker that is busy.
     static constexpr unsigned kExitWaitMs = 500;
+    // Names the cache between runs (empty keeps none); asked on the worker
+    // when it first reads the cache, so finding the folder costs a start
+    // nothing.
+    using CacheFileFinder = std::function<std::wstring()>;
 
-    // cacheFile: the cache between runs; empty keeps none.
-    PictureWorker(HWND window, UINT message, int smallPx, int largePx, std::wstring cacheFile, Sources sources = {},
+    PictureWorker(HWND window, UINT message, int smallPx, int largePx, CacheFileFinder cacheFile, Sources sources = {},
                   bool held = false, unsigned exitWaitMs = kExitWaitMs);
     // Stops the workers; one still busy with a target after exitWaitMs is
     // left to end on its own (it holds what it needs), so a target that
@@ -96,6 +103,8 @@ public:
     size_t Pending() const;
 
 private:
+    void StartThreads();
+
     struct Shared;
     bool IsNetwork(const std::string& target);
 

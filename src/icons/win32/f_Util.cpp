@@ -72,12 +72,20 @@ UniqueIcon LoadPictureFile(const std::string& file, int sizePx) {
 
 void f_Util::Load() {
     if (Loaded()) return;
-    CreateFormWindow(WindowSpec{L"LarkspanUtil", WS_POPUP, WS_EX_TOOLWINDOW, L"Larkspan utility", RECT{0, 0, 0, 0}});
-    for (const MenuPicture& picture : kMenuPictures)
-        imgMenu.Add(picture.key, ResourceIcon(picture.resource, imgMenu.Size()).get());
+    // Message-only: it takes the worker's news and its own timers, nothing a
+    // desktop window needs, and costs a start a fraction of one.
+    CreateFormWindow(WindowSpec{L"LarkspanUtil", 0, 0, L"Larkspan utility", RECT{0, 0, 0, 0}, HWND_MESSAGE});
 }
 
 const KeyedImageList& f_Util::MenuImages(int sizePx, bool dark) {
+    // Made when a menu first shows, at its size, in the table's order
+    // (IndexOf answers from the table before then).
+    if (imgMenu.Count() == 0) {
+        imgMenu.Resize(sizePx, nullptr);
+        for (const MenuPicture& picture : kMenuPictures)
+            imgMenu.Add(picture.key, MenuIcon(picture, dark, imgMenu.Size()).get());
+        menuDark_ = dark;
+    }
     imgMenu.Resize(sizePx, [dark](const std::string& key, int size) {
         for (const MenuPicture& picture : kMenuPictures)
             if (key == picture.key) return MenuIcon(picture, dark, size);
@@ -128,9 +136,9 @@ void f_Util::TargetOpened(const std::string& target) {
 }
 
 int32_t f_Util::IndexOf(const std::string& key) {
-    const int index = imgMenu.IndexOf(key);
-    if (index < 0) Raise(kErrInvalidCall);
-    return index;
+    for (size_t i = 0; i < std::size(kMenuPictures); ++i)
+        if (key == kMenuPictures[i].key) return static_cast<int32_t>(i);
+    Raise(kErrInvalidCall);
 }
 
 void f_Util::InitImageLists(std::vector<std::string>& iconKeys, const std::string& programFolder,

@@ -48,7 +48,10 @@ public:
     };
     using ArrivalListener = std::function<void(const std::vector<Arrival>&)>;
     void OnPicturesArrived(ArrivalListener listener) { arrived_ = std::move(listener); }
-    void SetPictureCacheFile(std::wstring file) { cacheFile_ = std::move(file); }
+    void SetPictureCacheFile(std::wstring file) {
+        cacheFile_ = [file = std::move(file)] { return file; };
+    }
+    void SetPictureCacheFile(PictureWorker::CacheFileFinder find) { cacheFile_ = std::move(find); }
     // A new load: what earlier requests still wait for is dropped, and
     // pictures are not stored until the load has ended (it pumps messages,
     // and would spend them on pictures).
@@ -107,7 +110,7 @@ private:
 
     UniqueIcon largeIcon_;
     UniqueIcon smallIcon_;
-    std::wstring cacheFile_;
+    PictureWorker::CacheFileFinder cacheFile_;
     PictureSources sources_;
     std::unique_ptr<PictureWorker> worker_;
     ArrivalListener arrived_;

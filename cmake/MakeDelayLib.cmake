@@ -1,0 +1,22 @@
+cmake_minimum_required(VERSION 3.25)
+# cmake -DNM=... -DDLLTOOL=... -DIMPORT_LIB=libshell32.a -DDLL=shell32.dll -DOUT=libshell32_delay.a -P this
+# A delay-import library with every function of a system import library:
+# code linked against it loads the DLL at its first call instead of at start.
+execute_process(COMMAND ${NM} ${IMPORT_LIB} OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${IMPORT_LIB}")
+endif()
+string(REGEX MATCHALL " I __imp_[A-Za-z0-9_@?$]+" imports "${symbols}")
+list(TRANSFORM imports REPLACE " I __imp_" "")
+list(REMOVE_DUPLICATES imports)
+list(SORT imports)
+if(NOT imports)
+  message(FATAL_ERROR "no functions found in ${IMPORT_LIB}")
+endif()
+list(JOIN imports "\n" exports)
+set(def ${OUT}.def)
+file(WRITE ${def} "LIBRARY ${DLL}\nEXPORTS\n${exports}\n")
+execute_process(COMMAND ${DLLTOOL} --input-def ${def} --dllname ${DLL} --output-delaylib ${OUT} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "dlltool failed on ${def}")
+endif()
