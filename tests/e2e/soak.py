@@ -141,13 +141,15 @@ class SoakTest(LarkspanTestCase):
         Keyboard.press(*["Down"] * steps_down(caption), "Return")
 
     def switch_sections(self):
-        # Ctrl+Tab through every section and round to the first, then by the mouse.
-        for position in (2, 3, 1):
-            Keyboard.press("ctrl+Tab")
+        # By the keyboard, forward through every section and round to the
+        # first, then back and forward again. (A click on a tab in the soak
+        # is at times not taken under Wine: the tab shows the pointer over
+        # it but stays unselected. test_catalogue clicks the tabs.)
+        for chord, position in (("ctrl+Tab", 2), ("ctrl+Tab", 3), ("ctrl+Tab", 1), ("ctrl+shift+Tab", 3),
+                                ("ctrl+Tab", 1)):
+            Keyboard.press(chord)
             wait_until(lambda: self.tabs().selected == position and shown(self.driver.toolbars(cls=FLOAT_CLASS)),
-                       TIMEOUT, f"tab {position} by the keyboard")
-        for position in (3, 1):
-            self.select_tab(position)
+                       TIMEOUT, f"tab {position} by {chord}")
 
     def open_and_close_the_menu(self):
         open_popup_menu(self.driver, *self.blank_spot(), timeout=TIMEOUT)
