@@ -118,9 +118,7 @@ class SoakTest(LarkspanTestCase):
         if self.tabs().selected == position:
             return
         at = self.tabs().tabs[position - 1].rect.centre
-        # The pointer's arrival is handled by the bar before the press: Wine
-        # without a window manager at times drops a press that comes with
-        # the pointer's first move into a window just brought forward.
+        # The pointer's arrival is handled by the bar before the press.
         Mouse.move(*at)
         self.driver.sync(self.bar)
         Mouse.click(*at)
