@@ -4,7 +4,7 @@
 The layers of src/, bottom up:
   base/                 the ground: state record, run-time error, text,
                         handle owners, the ports' interfaces
-  startup/ catalogue/ icons/ bar/ commands/ dialogs/ foldermenu/
+  startup/ catalogue/ icons/ bar/ commands/ dialogs/ foldermenu/ crash/
                         the subsystems: each includes base/ and itself only
   app/                  the composition root: may include everything
 
@@ -19,7 +19,7 @@ from collections import Counter
 from pathlib import Path
 
 BASE = "base"
-SUBSYSTEMS = ("startup", "catalogue", "icons", "bar", "commands", "dialogs", "foldermenu")
+SUBSYSTEMS = ("startup", "catalogue", "icons", "bar", "commands", "dialogs", "foldermenu", "crash")
 ROOT = "app"
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 

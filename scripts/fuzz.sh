@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # fuzz.sh [SECONDS]: builds the fuzz preset (clang-14, libFuzzer, ASan +
 # UBSan) and runs every fuzzer for SECONDS (default 20) over a working copy
-# of its seed corpus, build/fuzz/corpus/<name> (tests/fuzz/corpus/<name> is
-# never written). Exits non-zero when a fuzzer finds a crash, a hang or
-# runaway memory; the reproducing input is left in build/fuzz/artifacts/<name>/.
+# of its seed corpus, build/fuzz/corpus/<name> (the seeds of <kind>_fuzz
+# are tests/fuzz/corpus/<kind>, never written). Exits non-zero when a
+# fuzzer finds a crash, a hang or runaway memory; the reproducing input is
+# left in build/fuzz/artifacts/<name>/.
 set -uo pipefail
 
 seconds=${1:-20}
@@ -36,8 +37,10 @@ for source in tests/fuzz/*.cpp; do
     corpus="build/fuzz/corpus/$name"
     artifacts="build/fuzz/artifacts/$name"
     mkdir -p "$corpus" "$artifacts"
-    if [[ -d "tests/fuzz/corpus/$name" ]]; then
-        cp -n "tests/fuzz/corpus/$name"/* "$corpus"/ 2>/dev/null || true
+    # Seeds: tests/fuzz/corpus/<name without _fuzz>.
+    seeds="tests/fuzz/corpus/${name%_fuzz}"
+    if [[ -d "$seeds" ]]; then
+        cp -n "$seeds"/* "$corpus"/ 2>/dev/null || true
     fi
     log="build/fuzz/$name.log"
     printf '\n--> %s for %s s (log %s)\n' "$name" "$seconds" "$log"

@@ -32,12 +32,18 @@ bool EndsWithIgnoreCase(const std::string& text, std::string_view suffix) {
            EqualsIgnoreCase(std::string_view(text).substr(text.size() - suffix.size()), suffix);
 }
 
+// A line break in a catalogue value would end its line there and make the
+// rest a line of its own: no path holds one, only a crafted drag or link.
+bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
 // The loader splits an entry at its first "=", and a line that starts with
-// "[" is a header to the profile functions: a name can hold neither.
+// "[" is a header to the profile functions: a name can hold neither, nor a
+// line break.
 std::string EntryName(std::string name) {
     std::replace(name.begin(), name.end(), '=', '-');
-    name = Trimmed(name);
-    return Trimmed(name.substr(std::min(name.find_first_not_of('['), name.size())));
+    std::replace_if(name.begin(), name.end(), [](char c) { return c >= 0 && c < ' '; }, ' ');
+    // Blanks and brackets alike: "[ [x" would still start with one.
+    return Trimmed(name.substr(std::min(name.find_first_not_of("[ "), name.size())));
 }
 
 // The last part of a path; a drive's root is its own name.
@@ -87,6 +93,7 @@ NewEntry FileEntry(const DroppedFile& file, IShortcutReader& links, IFileSystem&
     if (EndsWithIgnoreCase(fileName, ".lnk")) {
         Guard([&] {
             const LinkTarget button = LinkButtonTarget(links.ReadShortcut(file.path), file.path);
+            if (HasLineBreak(button.target) || HasLineBreak(button.arguments)) return;
             entry.target = button.target;
             entry.arguments = button.arguments;
         });
@@ -109,7 +116,8 @@ bool CanDrop(const DroppedItems& items) {
 std::vector<NewEntry> DroppedEntries(const DroppedItems& items, IShortcutReader& links, IFileSystem& files,
                                      IAnsiCodePage& ansi) {
     std::vector<NewEntry> entries;
-    for (const DroppedFile& file : items.files) entries.push_back(FileEntry(file, links, files, ansi));
+    for (const DroppedFile& file : items.files)
+        if (!HasLineBreak(file.path)) entries.push_back(FileEntry(file, links, files, ansi));
     if (!entries.empty()) return entries;
     std::vector<std::string> urls = Lines(items.urls);
     if (urls.empty()) urls = TextAddresses(items.text);

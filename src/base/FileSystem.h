@@ -1,7 +1,9 @@
 #pragma once
 // Whole-file access as the rules need it. Paths are UTF-8; contents are the
 // bytes on disk.
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace lark {
 
@@ -21,6 +23,52 @@ public:
     virtual bool CanCreateFilesIn(const std::string& folder) = 0;
     // Creates the folder and any missing folders above it; throws RuntimeError.
     virtual void CreateFolder(const std::string& folder) = 0;
+};
+
+// What a glance at a file tells without reading it.
+struct FileStamp {
+    bool exists = false;
+    uint64_t size = 0;
+    uint64_t writeTime = 0;  // the platform's units
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+class IFileStamps {
+public:
+    virtual ~IFileStamps() = default;
+    // Never raises: a file that cannot be looked at does not exist.
+    virtual FileStamp Stamp(const std::string& path) = 0;
+};
+
+// Hears of every save before and after it happens (after only when it
+// succeeded).
+class ISaveObserver {
+public:
+    virtual ~ISaveObserver() = default;
+    virtual void BeforeSave(const std::string& path) = 0;
+    virtual void AfterSave(const std::string& path, std::string_view bytes) = 0;
+};
+
+// The files as they are, with every save told to an observer: the
+// catalogue's follower learns of the bar's own saves this way.
+class ObservedFileSystem : public IFileSystem {
+public:
+    explicit ObservedFileSystem(IFileSystem& inner) : inner_(inner) {}
+    void Observe(ISaveObserver* observer) { observer_ = observer; }
+
+    bool Exists(const std::string& path) override { return inner_.Exists(path); }
+    std::string ReadBytes(const std::string& path) override { return inner_.ReadBytes(path); }
+    void SaveAtomically(const std::string& path, const std::string& bytes, const std::string& backupPath) override {
+        if (observer_) observer_->BeforeSave(path);
+        inner_.SaveAtomically(path, bytes, backupPath);
+        if (observer_) observer_->AfterSave(path, bytes);
+    }
+    bool CanCreateFilesIn(const std::string& folder) override { return inner_.CanCreateFilesIn(folder); }
+    void CreateFolder(const std::string& folder) override { inner_.CreateFolder(folder); }
+
+private:
+    IFileSystem& inner_;
+    ISaveObserver* observer_ = nullptr;
 };
 
 }  // namespace lark

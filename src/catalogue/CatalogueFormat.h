@@ -2,9 +2,13 @@
 // The catalogue file's rules, as the loader reads them: CR LF is the only
 // line separator, nothing is trimmed, there are no comments.
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/TextFile.h"
 
 namespace lark {
 
@@ -36,5 +40,24 @@ struct EntryValue {
     std::string arguments;
 };
 EntryValue ParseEntryValue(std::string_view value);
+
+// Why a file would not load whole.
+enum class CatalogueFaultKind {
+    UnclosedQuote,  // a value opens a quote and never closes it
+    RepeatedName,   // a name twice in one section, where the load stops at the second
+    CutCharacter,   // the file ends inside a character: it is still being written
+};
+struct CatalogueFault {
+    CatalogueFaultKind kind = CatalogueFaultKind::UnclosedQuote;
+    size_t line = 0;  // from 1
+    std::string name;  // the repeated name
+};
+
+// Reads a file's bytes through the loader's rules without building a bar:
+// nullopt when the load would read every line. quietRepeat tells, for the
+// target of a repeated name, whether the loader skips it without a word
+// (its picture needs no file: a folder or a cached type).
+std::optional<CatalogueFault> CheckCatalogue(std::string_view bytes, IAnsiCodePage& ansi,
+                                             const std::function<bool(const std::string&)>& quietRepeat);
 
 }  // namespace lark

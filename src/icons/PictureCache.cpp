@@ -1,5 +1,6 @@
 #include "icons/PictureCache.h"
 
+#include "base/Hash.h"
 #include "base/Unicode.h"
 
 namespace lark {
@@ -11,14 +12,7 @@ constexpr uint32_t kMostEntries = 1'000'000;
 
 size_t MaskBytes(int sizePx) { return IconPixels::MaskRowBytes(sizePx) * static_cast<size_t>(sizePx); }
 
-uint64_t Checksum(std::string_view bytes) {
-    uint64_t hash = 0xcbf29ce484222325ull;  // FNV-1a
-    for (char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 0x100000001b3ull;
-    }
-    return hash;
-}
+uint64_t Checksum(std::string_view bytes) { return Fnv1a64(bytes); }
 
 class Writer {
 public:

@@ -17,8 +17,6 @@
 #include <objbase.h>
 #include <psapi.h>
 
-#include <intrin.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -30,6 +28,7 @@
 #include "app/win32/Host.h"
 #include "app/win32/RealPlatform.h"
 #include "bar/win32/AppBarShellService.h"
+#include "base/win32/GuiObjects.h"
 #include "base/win32/Services.h"
 #include "base/win32/Text.h"
 #include "catalogue/CatalogueLoader.h"
@@ -37,6 +36,9 @@
 #include "startup/Program.h"
 
 namespace {
+
+using lark::win::CountGuiObjects;
+using lark::win::GuiObjects;
 
 // The program's windows and services as start-up leaves them before the
 // catalogue is loaded: small icons, 15 twips per pixel.
@@ -190,44 +192,6 @@ private:
 double MiB(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
 // ------------------------------------------------------- extracted icons
-
-// GDI and USER objects of the process. Wine answers 0 to GetGuiResources,
-// so there the GDI handle table (the PEB's GdiSharedHandleTable, type byte
-// 14 of each 24-byte entry) and the live icons and windows are counted, as
-// tests/win32/PictureHandlesTest.cpp does.
-struct GuiObjects {
-    long gdi = 0;
-    long user = 0;
-};
-
-BOOL CALLBACK CountOwnWindow(HWND hwnd, LPARAM param) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == GetCurrentProcessId()) {
-        ++*reinterpret_cast<long*>(param);
-        EnumChildWindows(hwnd, CountOwnWindow, param);
-    }
-    return TRUE;
-}
-
-GuiObjects CountGuiObjects() {
-    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
-        return {static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
-                static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS))};
-    GuiObjects n;
-    for (UINT_PTR handle = 0x20; handle < 0xFFF0; handle += 2) {
-        ICONINFO info{};
-        if (!GetIconInfo(reinterpret_cast<HICON>(handle), &info)) continue;
-        ++n.user;
-        if (info.hbmColor) DeleteObject(info.hbmColor);
-        if (info.hbmMask) DeleteObject(info.hbmMask);
-    }
-    EnumWindows(CountOwnWindow, reinterpret_cast<LPARAM>(&n.user));
-    const auto* peb = reinterpret_cast<const BYTE*>(__readgsqword(0x60));
-    const auto* table = *reinterpret_cast<const BYTE* const*>(peb + 0xF8);
-    for (size_t i = 0; table && i < 0x10000; ++i) n.gdi += table[i * 24 + 14] != 0;
-    return n;
-}
 
 std::wstring ExeFolder() {
     wchar_t path[MAX_PATH] = {};

@@ -460,8 +460,18 @@ class Driver:
 
     def tabs(self, **select) -> TabStrip:
         """The tab strip of a bar window (cls=..., hidden=True for the docked one)."""
+        # A reload empties the strip and fills it again: a read that falls
+        # in between fails, and is read again.
+        deadline = time.monotonic() + 10
+        while True:
+            done = self.call("tabs", *self._select(**select))
+            if done.returncode == 0:
+                break
+            if time.monotonic() >= deadline:
+                raise DriverError(f"driver tabs failed ({done.returncode}): {text(done.stderr).strip()}")
+            time.sleep(0.05)
         selected, tabs = 0, []
-        for line in self.ok("tabs", *self._select(**select)).splitlines():
+        for line in text(done.stdout).splitlines():
             kind, *fields = line.split("\t")
             if kind == "selected":
                 selected = int(fields[0])
@@ -553,6 +563,19 @@ class Driver:
                 info["hot"] = int(fields[0])
         return info
 
+    def measures(self, objects: bool = False, user_objects: bool = False, **select) -> dict:
+        """What the program counts of itself: "messages" and "timers" its
+        loops took, "ticks" of the docked bar's hide timer from any loop,
+        "pending" pictures still on their way, "wakeups" by the catalogue's
+        folder, "catalogue-checks" and the "catalogue-reloads" they made;
+        with objects=True also its "gdi" objects and "heap-kb", with
+        user_objects=True its "user" objects (a probe of every handle under
+        Wine).
+        Any of its bar windows answers."""
+        out = self.ok("message-counts", *self._select(**select), *(["--objects"] if objects else []),
+                      *(["--user-objects"] if user_objects else []))
+        return {name: int(value) for name, value in (line.split("\t") for line in out.splitlines())}
+
     def wait_pressed(self, timeout_ms: int = 10000, **select) -> None:
         """Returns once a mouse press has reached the window's thread and
         been handled: its thread has the mouse captured (a drag's move loop,
@@ -562,11 +585,8 @@ class Driver:
         self.ok("sync", *self._select(**select))
 
     def counts(self, **select) -> dict:
-        """What the program counts: "messages" and "timers" its loops took,
-        "ticks" of the docked bar's hide timer from any loop, "pending"
-        pictures still on their way."""
-        return {name: int(value) for name, value in
-                (line.split("\t") for line in self.ok("message-counts", *self._select(**select)).splitlines())}
+        """measures() without the objects."""
+        return self.measures(**select)
 
     def hide_ticks(self, **select) -> int:
         """How often the docked bar's hide timer has run, from any loop."""

@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
 """End-to-end tests of reading the catalogue at start-up: the tabs and
 toolbars of the floating window, choosing a tab with the mouse, button
-tooltips, and a catalogue that cannot be read to its end.
+tooltips, and a catalogue that cannot be read to its end; and of the running
+bar following its file as other programs change it: replaced by rename,
+written in place, broken and mended.
 
 Each test writes its own zentrol.ini beside a fresh copy of larkspan.exe.
 Run under scripts/with-wine.sh, or directly:
 python3 tests/e2e/test_catalogue.py [-v] [CatalogueTests.test_name].
 """
 
+import os
 import re
 import sys
 from pathlib import Path
@@ -55,6 +58,16 @@ BROKEN_CATALOGUE = (
     r"Home=http://example.invalid/",
     r"[Docs]",
     r"Users=C:\users",
+)
+
+# The same file as another program changes it: a section before Web, so
+# that Web moves along and must stay the section shown.
+FOLLOWED = (
+    r"[Tools]",
+    r"Notepad=C:\windows\notepad.exe",
+    r"[Web]",
+    r"Home=http://example.invalid/",
+    r"Search=http://search.invalid/",
 )
 
 LOAD_TIMEOUT = 20.0
@@ -189,6 +202,81 @@ class CatalogueTests(LarkspanTestCase):
         self.click_tab(2, 0, previous=tools)
         self.assertEqual(self.close_bar(program, hwnd), 0)
         self.assertEqual(self.catalogue.read_bytes(), written, "the catalogue was changed")
+
+
+    # -- the file changed while the bar runs --
+
+    def counts(self):
+        return self.driver.measures(cls=FLOAT_CLASS)
+
+    def replace_catalogue(self, *lines):
+        """Saves as an editor does: a new file, renamed over the old one."""
+        data = b"".join(line.encode("cp1252") + b"\r\n" for line in lines)
+        new = self.catalogue.with_name("zentrol.ini.tmp")
+        new.write_bytes(data)
+        os.replace(new, self.catalogue)
+        return data
+
+    def wait_tabs(self, sections, selected, what):
+        def there():
+            strip = self.driver.tabs(cls=FLOAT_CLASS)
+            return strip.captions == sections and strip.selected == selected
+        try:
+            wait_until(there, LOAD_TIMEOUT, what)
+        except AssertionError as e:
+            raise AssertionError(f"{e}; tabs now {self.driver.tabs(cls=FLOAT_CLASS)}") from None
+        # The docked window shows the same model once made; a reload makes none.
+        self.assertIsNone(self.driver.find_window(cls=DOCK_CLASS, hidden=True), "a docked window was made")
+
+    def test_changes_by_other_programs_show_on_the_running_bar(self):
+        self.write_catalogue(*FOLLOWED)
+        program, hwnd = self.start_and_wait()
+        tools = self.assert_one_toolbar_shown(1, cls=FLOAT_CLASS)
+        self.click_tab(2, 2, previous=tools)
+        before = self.counts()
+
+        # Replaced whole, by rename: Web stays the section shown, by its name.
+        written = self.replace_catalogue(*FOLLOWED[:2], "[Games]", r"Chess=C:\games\chess.exe", *FOLLOWED[2:])
+        self.wait_tabs(["Tools", "Games", "Web"], 3, "the replaced file's sections, Web still shown")
+        self.assert_one_toolbar_shown(2, cls=FLOAT_CLASS)
+        # Written in place, as a script appends to it.
+        with open(self.catalogue, "ab") as file:
+            file.write(b"[Music]\r\nPlayer=C:\\music\\play.exe\r\n")
+        self.wait_tabs(["Tools", "Games", "Web", "Music"], 3, "the appended section")
+        shot = self.screenshot("catalogue-followed")
+        print(f"\n[e2e] screenshot: {shot}", file=sys.stderr)
+        after = self.counts()
+        self.assertEqual(after["catalogue-reloads"] - before["catalogue-reloads"], 2, f"reloads {before} {after}")
+        self.assertEqual(self.close_bar(program, hwnd), 0)
+        self.assertEqual(self.catalogue.read_bytes(),
+                         written + b"[Music]\r\nPlayer=C:\\music\\play.exe\r\n", "the bar wrote the catalogue")
+
+    def test_a_broken_file_leaves_the_bar_is_reported_once_and_the_next_good_one_loads(self):
+        self.write_catalogue(*FOLLOWED)
+        program, hwnd = self.start_and_wait()
+        self.replace_catalogue(*FOLLOWED[:3], r'Home="C:\Program Files\unclosed.exe /x')
+        box = self.driver.msgbox_text(TITLE, timeout_ms=int(LOAD_TIMEOUT * 1000))
+        self.assertIsNotNone(box, f"no message box titled {TITLE!r}\n{self.describe_screen()}")
+        shot = self.screenshot("catalogue-followed-broken")
+        print(f"\n[e2e] screenshot: {shot}", file=sys.stderr)
+        self.assertIn("Line 4 opens a quote that is not closed.", box)
+        self.assertIn(self.catalogue_win, box)
+        self.driver.press_ok(TITLE)
+        self.assert_tabs(["Tools", "Web"])
+
+        # Still broken after another write: the look is taken, no second message.
+        looked = self.counts()["catalogue-checks"]
+        with open(self.catalogue, "ab") as file:
+            file.write(b"[Half]\r\n")
+        wait_until(lambda: self.counts()["catalogue-checks"] > looked
+                   or self.driver.find_window(title=TITLE, cls=DIALOG_CLASS), LOAD_TIMEOUT,
+                   "the look at the second broken file")
+        self.assertIsNone(self.driver.find_window(title=TITLE, cls=DIALOG_CLASS), "a second message")
+        self.assert_tabs(["Tools", "Web"])
+
+        self.replace_catalogue(*FOLLOWED, "[Games]")
+        self.wait_tabs(["Tools", "Web", "Games"], 1, "the mended file's sections")
+        self.assertEqual(self.close_bar(program, hwnd), 0)
 
 
 if __name__ == "__main__":

@@ -133,15 +133,20 @@ class DockingTests(LarkspanTestCase):
 
     def assert_idle(self, cls, what):
         """Nothing wakes the bar while nobody touches it: no timer message
-        in IDLE_SECONDS, and the wake-ups per minute printed. Idle starts
+        and no wake-up by the catalogue's folder in IDLE_SECONDS, and the
+        wake-ups per minute printed. Idle starts
         once the start's own work is over: pictures arrive on timers for a
         moment after the bar shows, so first every picture is stored."""
         wait_until(lambda: self.driver.counts(cls=cls, hidden=True)["pending"] == 0, 30.0,
                    f"the pictures to be stored before checking that {what}")
         messages, timers = self.message_counts(cls)
+        # Nor does the catalogue's folder, which nobody touches either.
+        wakeups = self.driver.measures(cls=cls, hidden=True)["wakeups"]
         started = time.monotonic()
         stays_true(lambda: self.message_counts(cls)[1] == timers, IDLE_SECONDS, f"no timer while {what}",
                    interval=0.5)
+        self.assertEqual(self.driver.measures(cls=cls, hidden=True)["wakeups"], wakeups,
+                         f"the catalogue's folder woke the bar while {what}")
         after_messages, after_timers = self.message_counts(cls)
         minutes = (time.monotonic() - started) / 60
         print(f"\n[e2e] {what}: {(after_messages - messages) / minutes:.1f} wake-ups and "

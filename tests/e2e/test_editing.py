@@ -296,6 +296,29 @@ class EditingTests(LarkspanTestCase):
         self.assert_bar(["Tools"], 1, "after a restart")
         self.assertEqual(self.close_bar(program, bar), 0)
 
+    def test_an_edit_after_a_change_by_another_program_keeps_both(self):
+        start = self.write_catalogue(*CATALOGUE)
+        program, bar = self.start_and_wait()
+        tools = self.shown_toolbar()
+        # Another program adds a section, the bar shows it, the user adds one.
+        outside = start + b"[Games]\r\n"
+        self.catalogue.write_bytes(outside)
+        wait_until(lambda: self.tab_captions() == ["Tools", "Games"], LOAD_TIMEOUT, "the section added outside")
+        before = self.driver.measures(cls=FLOAT_CLASS)
+        self.add_section(tools, "Web", bar)
+        self.assert_catalogue(outside + b"[Web]\r\n", "after the edit")
+        self.assert_bar(["Tools", "Games", "Web"], 1, "after the edit")
+
+        # The bar's own saves reload nothing: its look at the file after each
+        # finds what it shows.
+        self.add_section(tools, "Music", bar)
+        wait_until(lambda: self.driver.measures(cls=FLOAT_CLASS)["catalogue-checks"] >= before["catalogue-checks"] + 2,
+                   LOAD_TIMEOUT, "the looks at the bar's own saves")
+        after = self.driver.measures(cls=FLOAT_CLASS)
+        self.assertEqual(after["catalogue-reloads"], before["catalogue-reloads"], "reloads after the bar's saves")
+        self.assert_catalogue(outside + b"[Web]\r\n[Music]\r\n", "after the second edit")
+        self.assertEqual(self.close_bar(program, bar), 0)
+
     def test_names_outside_the_code_page_survive_a_restart(self):
         # An ASCII catalogue in a layout of its own is left byte for byte.
         start = self.write_catalogue("; my bar", "[Tools]", "Notepad = C:\\windows\\notepad.exe", "")

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """End-to-end tests of the bar from anywhere by keyboard: the global hotkey
 pressed while another program (Wine's Notepad) has the keyboard, type to
-find across sections and beyond what a row shows, Enter and Shift+Enter,
-Escape and the hotkey handing the keyboard back, an auto-hidden bar held
-out while it has the keyboard, and a chord another program holds, reported
-in Options.
+find across sections (kept when another program changes the catalogue) and
+beyond what a row shows, Enter and Shift+Enter, Escape and the hotkey
+handing the keyboard back, an auto-hidden bar held out while it has the
+keyboard, and a chord another program holds, reported in Options.
 
 Run under scripts/with-wine.sh, or directly:
 python3 tests/e2e/test_keyboard.py [-v] [KeyboardTests.test_name].
@@ -105,8 +105,15 @@ class KeyboardTests(LarkspanTestCase):
         self.wait_found(bar, FLOAT_CLASS, "ZEB")
         Mouse.move(2, 2)  # no hover highlight in the picture
         self.screenshot_noted("keyboard-find-box")
+        # Another program puts a section first: the reloaded bar keeps the
+        # text and finds with it again, in Tools, now the third tab.
+        reloads = self.driver.measures(cls=FLOAT_CLASS)["catalogue-reloads"]
+        self.catalogue.write_bytes(b"[Games]\r\n" + self.catalogue.read_bytes())
+        wait_until(lambda: self.driver.measures(cls=FLOAT_CLASS)["catalogue-reloads"] > reloads, TIMEOUT,
+                   "the reload of the changed file")
+        self.wait_found(bar, FLOAT_CLASS, "ZEB", tab=3)
         Keyboard.press("BackSpace")
-        self.wait_found(bar, FLOAT_CLASS, "ZE")
+        self.wait_found(bar, FLOAT_CLASS, "ZE", tab=3)
         # Escape clears the text, then hands the keyboard back.
         Keyboard.press("Escape")
         wait_until(lambda: not self.find_box(bar).visible, TIMEOUT, "the find box to close")
@@ -117,7 +124,7 @@ class KeyboardTests(LarkspanTestCase):
         Keyboard.press(HOTKEY)
         self.wait_keyboard(bar, toolbar=True)
         type_text("probe")
-        self.wait_found(bar, FLOAT_CLASS, "probe")
+        self.wait_found(bar, FLOAT_CLASS, "probe", tab=3)
         Keyboard.press("Return")
         # Its run, and no other: once every run of the probe has ended, an
         # Escape above that launched it would have written its line too.
@@ -125,7 +132,7 @@ class KeyboardTests(LarkspanTestCase):
         wait_until(lambda: not self.find_box(bar).visible, TIMEOUT, "the find box to close after Enter")
         # Shift+Enter: "Run as administrator", which Wine runs as it is.
         type_text("zeb")
-        self.wait_found(bar, FLOAT_CLASS, "zeb")
+        self.wait_found(bar, FLOAT_CLASS, "zeb", tab=3)
         Keyboard.press("shift+Return")
         self.assertEqual(self.zebra.wait_runs(2, TIMEOUT), [b"zebra", b"zebra"])
 

@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """End-to-end tests of start-up and shutdown, registry settings, the
-single-instance guard and the command line a second start hands over.
+single-instance guard, the command line a second start hands over, and a crash.
 
 Each test gets its own folder holding only a copy of larkspan.exe and starts
 with no HKCU\\Software\\Larkspan key. Run under scripts/with-wine.sh, or
 directly: python3 tests/e2e/test_startup.py [-v] [StartupTests.test_name].
 """
 
+import re
+import shutil
 import sys
 from pathlib import Path
 
@@ -15,9 +17,11 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
 from harness import (DIALOG_CLASS, FLOAT_CLASS, SETTING_NAMES, SETTINGS_KEY, TITLE,  # noqa: E402
-                     LarkspanTestCase, Registry, same_windows_path, wait_until, windows_join)
+                     LarkspanTestCase, Registry, linux_path, same_windows_path, special_folder, wait_until,
+                     windows_join)
 
 ALREADY_RUNNING = "Application is already running!"
+CSIDL_LOCAL_APPDATA = 28
 
 # A catalogue a user could have written: two sections, CR LF lines.
 SAMPLE_CATALOGUE = (b"[Tools]\r\nNotepad=C:\\windows\\notepad.exe\r\n"
@@ -218,6 +222,52 @@ class StartupTests(LarkspanTestCase):
         self.assertEqual(int(settings["Top"].data), rect.top * tpp_y)
         self.assertEqual(int(settings["Width"].data), rect.width * tpp_x)
         self.assertEqual(settings["Position"].data, "5")
+
+
+    # -- a crash --
+
+    def crash_folder(self) -> Path:
+        """%LOCALAPPDATA%\\Larkspan\\crashes, holding nothing from before the test
+        (earlier dumps are kept in the test's folder)."""
+        _, local = special_folder(self.driver, CSIDL_LOCAL_APPDATA)
+        folder = local / "Larkspan" / "crashes"
+        if folder.exists():
+            shutil.move(folder, self.install_dir / "crashes-before")
+        folder.mkdir(parents=True)
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        return folder
+
+    def test_a_crash_leaves_a_dump_and_writes_nothing_else(self):
+        self.catalogue.write_bytes(SAMPLE_CATALOGUE)
+        crashes = self.crash_folder()
+        older = [f"larkspan-2020010{n}-120000-000-{100 + n}.dmp" for n in range(1, 7)]
+        for name in older:
+            (crashes / name).write_bytes(b"an older dump")
+        (crashes / "notes.txt").write_bytes(b"the user's own")
+        program, hwnd = self.start_and_wait()
+
+        # A thread of the program's process runs into an address without
+        # code: the running program as it is, crashed from outside.
+        self.driver.ok("fault-thread", "--hwnd", hwnd)
+        text = self.driver.msgbox_text(TITLE, timeout_ms=180000)  # Wine's dbghelp reads every module's debug information
+        self.assertIsNotNone(text, f"no crash message\n{self.describe_screen()}")
+        shot = self.screenshot("startup-crash-message")
+        print(f"\n[e2e] screenshot: {shot}", file=sys.stderr)
+        match = re.fullmatch(r"Larkspan stopped because of an error\.\n\nA crash dump was written to:\n(.+)", text)
+        self.assertIsNotNone(match, f"crash message {text!r}")
+        self.driver.press_ok(TITLE)
+        self.assertNotEqual(program.wait_exit(self.EXIT_TIMEOUT), 0, "exit code after the crash")
+
+        dump = linux_path(match.group(1))
+        self.assertEqual(dump.parent, crashes)
+        self.assertEqual(dump.read_bytes()[:4], b"MDMP", "the dump's signature")
+        self.assertEqual(sorted(p.name for p in crashes.iterdir()),
+                         sorted(older[-4:] + [dump.name, "notes.txt"]), "the newest five dumps and the user's file")
+        # Nothing of the bar's state was written on the way out.
+        self.assertEqual(self.catalogue.read_bytes(), SAMPLE_CATALOGUE)
+        self.assertEqual(sorted(p.name for p in self.install_dir.iterdir() if p.name != "crashes-before"),
+                         ["larkspan.exe", "zentrol.ini"])
+        self.assertIsNone(Registry.settings(), "settings written on the crash path")
 
 
 if __name__ == "__main__":

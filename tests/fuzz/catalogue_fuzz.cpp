@@ -1,6 +1,7 @@
 // libFuzzer target: arbitrary bytes as catalogue file content, through the
 // decoders, the editor, the format's pieces and through LoadCatalogue into
-// two in-memory bars.
+// two in-memory bars, and the check made before a reload, which must agree
+// with the load.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -152,6 +153,15 @@ void CheckLoad(const std::string& content) {
     FakePointer pointer;
     ErrorReporter errors(box, pointer);
     LoadCatalogue(CatalogueLoad{model, files, codePage, progress, events, pictures, errors, 1}, path);
+
+    // The check made before a reload from outside stops where the load does.
+    FakePictures rule;
+    rule.cached = pictures.cached;
+    rule.withIcons = pictures.withIcons;
+    const auto quiet = [&](const std::string& target) { return !rule.ChooseButtonImage(target).extracted; };
+    const std::optional<CatalogueFault> fault = CheckCatalogue(content, codePage, quiet);
+    if (!box.shown.empty()) Require(fault.has_value(), "a load that stopped passed the check");
+    else Require(!fault || fault->kind == CatalogueFaultKind::CutCharacter, "the check failed a file that loads whole");
 
     Require(dock.tabs.Names() == floating.tabs.Names(), "bars differ in tabs");
     Require(dock.ToolbarIndices() == floating.ToolbarIndices(), "bars differ in toolbars");

@@ -331,6 +331,48 @@ TEST_F(LoaderTest, AFailingTabIsReportedAndEndsTheLoad) {
     EXPECT_TRUE(floating.ToolbarVisible(0));
 }
 
+// The check made before a reload from outside must stop where the load
+// would: a file it passes loads whole, one it fails would end part-way.
+TEST_F(LoaderTest, TheCheckFailsExactlyTheFilesWhoseLoadStops) {
+    pictures.withIcons = {"C:\\a.exe"};
+    pictures.cached = {"TXT"};
+    const auto quiet = [&](const std::string& target) {
+        const ImageChoice choice = pictures.ChooseButtonImage(target);
+        return !choice.extracted;
+    };
+    const std::string contents[] = {
+        "[T]\r\nFirst=C:\\a\r\nBroken=\"C:\\never closed\r\n",
+        "[T]\r\nApp=C:\\a.exe\r\nApp=C:\\a.exe\r\n",
+        "[T]\r\nDir=C:\\One\r\nDir=C:\\Two\r\n",
+        "[T]\r\nDoc=C:\\a.txt\r\nDoc=C:\\b.txt\r\n",
+        "[T]\r\nA=C:\\One\r\nA=\"C:\\e.exe\" x\r\n",
+        "[T]\r\nA=C:\\a.exe\r\n[T]\r\nA=C:\\a.exe\r\n",
+        "Broken=\"x\r\n[]\r\nBroken=\"y\r\n[T]\r\nOk=\"C:\\e.exe\" x\r\n",
+    };
+    for (const std::string& content : contents) {
+        box.shown.clear();
+        Load(content);
+        const std::optional<CatalogueFault> fault = CheckCatalogue(content, codePage, quiet);
+        EXPECT_EQ(fault.has_value(), !box.shown.empty()) << content;
+    }
+    const auto first = CheckCatalogue(contents[0], codePage, quiet);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->kind, CatalogueFaultKind::UnclosedQuote);
+    EXPECT_EQ(first->line, 3u);
+    const auto repeated = CheckCatalogue(contents[1], codePage, quiet);
+    ASSERT_TRUE(repeated);
+    EXPECT_EQ(repeated->kind, CatalogueFaultKind::RepeatedName);
+    EXPECT_EQ(repeated->name, "App");
+    // A file caught while being written ends inside a character.
+    const std::string text = "[T]\r\nA=C:\\é";
+    EXPECT_FALSE(CheckCatalogue("\xEF\xBB\xBF" + text, codePage, quiet));
+    EXPECT_EQ(CheckCatalogue("\xEF\xBB\xBF" + text.substr(0, text.size() - 1), codePage, quiet)->kind,
+              CatalogueFaultKind::CutCharacter);
+    const std::string wide = "\xFF\xFE" + Utf8ToUtf16Le(text);
+    EXPECT_FALSE(CheckCatalogue(wide, codePage, quiet));
+    EXPECT_TRUE(CheckCatalogue(wide.substr(0, wide.size() - 1), codePage, quiet));
+}
+
 TEST(CatalogueFormat, SplittingKeepsEmptyLinesAndLimits) {
     EXPECT_TRUE(SplitCatalogueLines("").empty());
     EXPECT_THAT(SplitCatalogueLines("\r\n"), ElementsAre("", ""));

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "Fakes.h"
+#include "bar/DropFormats.h"
 #include "bar/DropList.h"
 #include "base/Shortcuts.h"
 #include "catalogue/CatalogueFormat.h"
@@ -83,6 +84,69 @@ TEST_F(DropListTest, AddressesFromABrowserOrAsText) {
     EXPECT_FALSE(CanDrop(words));
     EXPECT_TRUE(Entries(words).empty());
     EXPECT_FALSE(CanDrop(DroppedItems{}));
+}
+
+TEST_F(DropListTest, ALineBreakNeverReachesTheCatalogue) {
+    // A crafted drag or link, never a real path: the line would end inside the value.
+    links.links["C:\\Desk\\Evil.lnk"] = {"C:\\a.exe", "x\r\n[Injected]\r\nB=C:\\b.exe"};
+    DroppedItems items;
+    items.files = {{"C:\\Desk\\Evil.lnk", false}, {"C:\\two\r\nlines.exe", false}};
+    EXPECT_THAT(Entries(items), ElementsAre(FieldsAre("Evil", "C:\\Desk\\Evil.lnk", "")));
+    DroppedItems page;
+    page.urls = "http://example.com/";
+    page.urlTitle = "Title\r\n[Injected]";
+    EXPECT_THAT(Entries(page), ElementsAre(FieldsAre("Title  [Injected]", "http://example.com/", "")));
+    page.urlTitle = "[ [Header]";
+    EXPECT_THAT(Entries(page), ElementsAre(FieldsAre("Header]", "http://example.com/", "")));
+}
+
+// The formats' bytes as other programs put them on a drag.
+std::string Wide(const std::string& utf8) { return Utf8ToUtf16Le(utf8); }
+std::string U32(uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
+std::string DropFiles(const std::string& list, bool wide) {
+    return U32(20) + U32(0) + U32(0) + U32(0) + U32(wide ? 1 : 0) + list;
+}
+
+TEST(DragFormatsTest, EachFormatIsReadWithinItsBytes) {
+    FakeCodePage ansi;
+    std::map<DragFormat, std::string> offered;
+    std::vector<DragFormat> asked;
+    const auto read = [&] {
+        asked.clear();
+        return ReadDragFormats(
+            [&](DragFormat f) -> std::optional<std::string> {
+                asked.push_back(f);
+                const auto it = offered.find(f);
+                return it == offered.end() ? std::nullopt : std::optional<std::string>(it->second);
+            },
+            7, ansi);
+    };
+    offered[DragFormat::Files] = DropFiles(Wide("C:\\a.exe") + std::string(2, '\0') + Wide("D:\\Ü") +
+                                               std::string(4, '\0') + Wide("C:\\after the end"), true);
+    offered[DragFormat::Url] = Wide("http://ignored/");
+    DragContents got = read();
+    EXPECT_THAT(got.items.files, ElementsAre(FieldsAre("C:\\a.exe", false), FieldsAre("D:\\Ü", false)));
+    EXPECT_THAT(asked, ElementsAre(DragFormat::Button, DragFormat::Files));  // files first, nothing more
+    // A list without its end, in the code page, and a header pointing past the bytes.
+    offered[DragFormat::Files] = DropFiles("C:\\Caf\xE9", false);
+    EXPECT_THAT(read().items.files, ElementsAre(FieldsAre("C:\\Café", false)));
+    offered[DragFormat::Files] = U32(400) + std::string(16, '\0') + Wide("C:\\x");
+    EXPECT_TRUE(read().items.files.empty());
+
+    // A descriptor too short for one file names no page (a whole one is read end to end).
+    offered.erase(DragFormat::Files);
+    offered[DragFormat::Descriptor] = U32(1) + std::string(96, 'x');
+    EXPECT_EQ(read().items.urlTitle, "");
+
+    // A button of this process only; another's indices mean nothing here.
+    offered[DragFormat::Button] = ButtonDragBytes(7, ButtonDrag{3, "Notepad3"});
+    got = read();
+    ASSERT_TRUE(got.button);
+    EXPECT_EQ(got.button->toolbar, 3);
+    EXPECT_EQ(got.button->key, "Notepad3");
+    EXPECT_TRUE(got.items.urls.empty());
+    offered[DragFormat::Button] = ButtonDragBytes(8, ButtonDrag{3, "Notepad3"});
+    EXPECT_FALSE(read().button);
 }
 
 TEST(ShortcutValues, TheLoaderReadsBackWhatIsStored) {

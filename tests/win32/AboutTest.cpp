@@ -283,10 +283,14 @@ TEST_F(AboutBoxTest, TheProgressRoleShowsTheFullBoxWithTheBarAndNoButtonsOnceALo
     about_.SetProgress(2);
     EXPECT_FALSE(about_.Loaded()) << "a progress step after the load ended";
 
+    // The bar keeps the keyboard while the box shows and after it goes.
+    SetForegroundWindow(bar_.Handle());
+    ASSERT_EQ(GetActiveWindow(), bar_.Handle());
     about_.ShowProgress(10);
     now += 100;
     about_.SetProgress(3);
     ASSERT_TRUE(about_.Loaded());
+    EXPECT_EQ(GetActiveWindow(), bar_.Handle()) << "the progress window took the keyboard";
     EXPECT_EQ(SendMessageW(about_.ProgressBar1(), PBM_GETPOS, 0, 0), 3);
     EXPECT_EQ(SendMessageW(about_.ProgressBar1(), PBM_GETRANGE, FALSE, 0), 10);
     EXPECT_EQ(TextOf(about_.Handle()), "About Larkspan");
@@ -333,6 +337,7 @@ TEST_F(AboutBoxTest, TheProgressRoleShowsTheFullBoxWithTheBarAndNoButtonsOnceALo
 
     about_.Unload();
     EXPECT_FALSE(about_.Loaded());
+    EXPECT_EQ(GetActiveWindow(), bar_.Handle());
 }
 
 TEST_F(AboutBoxTest, ShownModallyAfterALoadItIsFreshDisablesTheProgramAndClosesOnEsc) {

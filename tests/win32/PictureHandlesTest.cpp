@@ -7,7 +7,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <intrin.h>
 #include <shellapi.h>
 
 #include <cstdint>
@@ -26,6 +25,7 @@
 #include "base/RuntimeError.h"
 #include "base/Unicode.h"
 #include "base/win32/Form.h"
+#include "base/win32/GuiObjects.h"
 #include "base/win32/Handles.h"
 #include "base/win32/IconBits.h"
 #include "base/win32/KeyedImageList.h"
@@ -63,62 +63,8 @@ std::string ModulePath() {
 
 // ------------------------------------------------------------ handle counts
 
-// GDI and USER objects of this process. GetGuiResources counts them on
-// Windows; Wine answers 0 there, so under Wine the GDI objects are read from
-// the process's GDI handle table (the PEB's GdiSharedHandleTable: 24-byte
-// entries, the object type in byte 14), and the USER objects counted are the
-// live icons and cursors (a 16-bit handle names one whatever its generation)
-// and the windows of the process.
-struct GuiObjects {
-    long gdi = 0;
-    long user = 0;
-};
-
-bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
-
-long WineGdiObjects() {
-    const auto* peb = reinterpret_cast<const BYTE*>(__readgsqword(0x60));
-    const auto* table = *reinterpret_cast<const BYTE* const*>(peb + 0xF8);
-    if (!table) return -1;
-    long count = 0;
-    for (size_t i = 0; i < 0x10000; ++i) count += table[i * 24 + 14] != 0;
-    return count;
-}
-
-BOOL CALLBACK CountOwnWindow(HWND hwnd, LPARAM param) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == GetCurrentProcessId()) {
-        ++*reinterpret_cast<long*>(param);
-        EnumChildWindows(hwnd, CountOwnWindow, param);
-    }
-    return TRUE;
-}
-
-long WineUserObjects() {
-    long count = 0;
-    for (UINT_PTR handle = 0x20; handle < 0xFFF0; handle += 2) {
-        ICONINFO info{};
-        if (!GetIconInfo(reinterpret_cast<HICON>(handle), &info)) continue;
-        ++count;
-        if (info.hbmColor) DeleteObject(info.hbmColor);
-        if (info.hbmMask) DeleteObject(info.hbmMask);
-    }
-    long windows = 0;
-    EnumWindows(CountOwnWindow, reinterpret_cast<LPARAM>(&windows));
-    return count + windows;
-}
-
-GuiObjects CountGuiObjects() {
-    if (!UnderWine())
-        return {static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
-                static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS))};
-    const long user = WineUserObjects();
-    return {WineGdiObjects(), user};
-}
-
 // The counts must see a leak, or flat counts prove nothing.
-TEST(GuiObjectCountTest, LeakedBitmapsAndIconsShowInTheCounts) {
+TEST(GuiObjectCountTest, LeakedBitmapsIconsAndMenusShowInTheCounts) {
     // The system's own icon is loaded and cached at its first use.
     DestroyIcon(CopyIcon(LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION))));
     const GuiObjects before = CountGuiObjects();
@@ -126,16 +72,19 @@ TEST(GuiObjectCountTest, LeakedBitmapsAndIconsShowInTheCounts) {
     ASSERT_GT(before.user, 0);
     std::vector<HBITMAP> bitmaps;
     std::vector<HICON> icons;
+    std::vector<HMENU> menus;
     for (int i = 0; i < 10; ++i) {
         bitmaps.push_back(CreateBitmap(16, 16, 1, 1, nullptr));
         icons.push_back(CopyIcon(LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION))));
+        menus.push_back(CreatePopupMenu());
     }
     const GuiObjects during = CountGuiObjects();
     for (HBITMAP b : bitmaps) DeleteObject(b);
     for (HICON i : icons) DestroyIcon(i);
+    for (HMENU m : menus) DestroyMenu(m);
     const GuiObjects after = CountGuiObjects();
     EXPECT_GE(during.gdi - before.gdi, 10);
-    EXPECT_GE(during.user - before.user, 10);
+    EXPECT_GE(during.user - before.user, 20);
     EXPECT_LE(after.gdi - before.gdi, 1);
     EXPECT_LE(after.user - before.user, 1);
 }

@@ -12,10 +12,12 @@
 #include "base/win32/Services.h"
 #include "base/win32/Text.h"
 #include "base/win32/UserFolders.h"
+#include "catalogue/CatalogueFormat.h"
 #include "catalogue/CatalogueLoader.h"
 #include "catalogue/ShellImport.h"
 #include "bar/DropList.h"
 #include "commands/Arranging.h"
+#include "icons/IconCache.h"
 #include "icons/PictureQueue.h"
 
 namespace lark::win {
@@ -287,6 +289,7 @@ CatalogueLoad Host::Load() {
 }
 
 void Host::LoadCatalogue(const std::string& path) {
+    Watcher().Follow().Follow(path);
     HeldInput held([this] { HoldBarInput(); }, [this] { ReleaseBarInput(); });
     const CatalogueLoad load = Load();
     Util().RestartPictures();
@@ -297,6 +300,7 @@ void Host::LoadCatalogue(const std::string& path) {
 }
 
 void Host::ReloadCatalogue(const std::string& path) {
+    Watcher().Follow().Follow(path);
     // Pictures still on their way are for buttons that stay.
     lark::ReloadCatalogue(Load(), path, [this](bool hold) {
         if (hold) {
@@ -306,6 +310,44 @@ void Host::ReloadCatalogue(const std::string& path) {
         }
     });
     Util().PrioritizePictures(ShownPictureKeys(app().state.Bar));
+}
+
+CatalogueWatcher& Host::Watcher() {
+    if (!watcher_) {
+        CatalogueWatcher::Actions actions;
+        // A look due as the program quits finds no bar to show anything on.
+        actions.reload = [this] {
+            if (!app().state.Quitting) ReloadCatalogueFromFile();
+        };
+        actions.report = [this](const std::string& text) {
+            if (!app().state.Quitting)
+                app().platform.Boxes.Show(text, kProductTitle, BoxIcon::Exclamation, BoxButtons::Ok);
+        };
+        actions.check = [this](std::string_view bytes) {
+            // A repeated name is skipped without a word where its picture
+            // needs no file: a folder or a cached type.
+            return CheckCatalogue(bytes, app().platform.CodePage, [this](const std::string& target) {
+                const std::string type = ButtonPictures::TargetType(target);
+                return type.empty() || IsCachedIcon(app().state.IconKeys, type);
+            });
+        };
+        watcher_ = std::make_unique<CatalogueWatcher>(app().platform.Files, std::move(actions));
+        EventLoop::Provide(EventLoop::kCatalogueChecks, [this] { return watcher_->Follow().Checks(); });
+        EventLoop::Provide(EventLoop::kCatalogueReloads, [this] { return watcher_->Follow().Reloads(); });
+    }
+    return *watcher_;
+}
+
+void Host::ReloadCatalogueFromFile() {
+    const bool docked = dock_ && IsWindowVisible(dock_->Handle());
+    BarForm& shown = docked ? static_cast<BarForm&>(*dock_) : static_cast<BarForm&>(Float());
+    const std::string typed = shown.FindText();
+    const bool hadKeyboard = GetActiveWindow() == shown.Handle();
+    // The section shown stays by its name.
+    ReloadCatalogue(Watcher().Follow().Path());
+    // A long file held the input, which took the keyboard from the bar.
+    if (hadKeyboard) shown.FocusSection();
+    shown.FindAgain(typed);
 }
 
 void Host::BuildMainMenu() { Menu().BuildMainMenu(); }
@@ -474,7 +516,14 @@ DockedInput& Host::Docked() {
     return *dockedInput_;
 }
 
-void Host::DockedReveal() { Docked().Reveal(); }
+void Host::DockedReveal() {
+    RECT before{}, after{};
+    GetWindowRect(Dock().Handle(), &before);
+    Docked().Reveal();
+    GetWindowRect(Dock().Handle(), &after);
+    // Slid out: shown without being activated.
+    if (watcher_ && !EqualRect(&before, &after)) watcher_->Activated();
+}
 void Host::DockedHideTimerTick() { Docked().HideTimerTick(); }
 void Host::DockedTabMouseDown(PointPx at) { Docked().TabMouseDown(at); }
 void Host::DockedTabMouseUp(int16_t button, PointPx at) { Docked().TabMouseUp(button, at); }

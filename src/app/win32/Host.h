@@ -17,6 +17,7 @@
 #include "base/win32/Services.h"
 #include "catalogue/CatalogueLoader.h"
 #include "base/win32/SystemColours.h"
+#include "catalogue/win32/CatalogueWatcher.h"
 #include "catalogue/win32/ShellFolderTree.h"
 #include "commands/MainMenu.h"
 #include "commands/win32/InputBox.h"
@@ -73,6 +74,11 @@ public:
     // Once the bar runs: takes what a second start hands over, after this
     // start's own request.
     void OpenRequests(const std::optional<BarRequest>& first);
+    // The catalogue's folder, watched from the message loop.
+    CatalogueWatcher& Watcher();
+    // The catalogue file was changed by another program: both windows show
+    // it again, keeping the section shown and the text typed to find.
+    void ReloadCatalogueFromFile();
 
 private:
     App& app() { return *app_; }
@@ -84,6 +90,9 @@ private:
     // Windows unloading at the end of the run deactivate too: nothing to hand back then.
     void BarDeactivated() override {
         if (!app().state.Quitting) Keys().Focus().Deactivated();
+    }
+    void BarActivated() override {
+        if (watcher_) watcher_->Activated();
     }
     void DockedReveal() override;
     void DockedHideTimerTick() override;
@@ -204,6 +213,7 @@ private:
     std::unique_ptr<FolderMenus> folderMenus_;
     SystemColourService systemColours_;
     std::unique_ptr<ColourScheme> colours_;
+    std::unique_ptr<CatalogueWatcher> watcher_;
 };
 
 }  // namespace lark::win

@@ -10,7 +10,9 @@ struct RealPlatform {
     MessageBoxService messageBox;
     MousePointerService pointer;
     RegistrySettingsStore settings;
-    FileSystemService files;
+    FileSystemService disk;
+    // The catalogue's follower hears of the bar's own saves here.
+    ObservedFileSystem files{disk};
     AnsiCodePageService codePage;
     AppBarShellService appBar;
     Platform platform{messageBox, pointer, settings, files, codePage, appBar};

@@ -9,6 +9,7 @@
 #include "base/Unicode.h"
 #include "base/win32/Text.h"
 #include "startup/CommandLine.h"
+#include "crash/win32/CrashHandler.h"
 #include "startup/Program.h"
 
 namespace {
@@ -47,6 +48,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // DLLs loaded later (the file dialog's, the version reader) come from
     // the system folder only, never from beside the program.
     lark::win::SearchSystemFolderOnly();
+    // A crash from here on leaves a dump and a message, and writes nothing else.
+    lark::win::InstallCrashHandler(lark::win::DefaultCrashFolder());
 
     const lark::StartCommand command =
         lark::ParseArguments(lark::SplitCommandLine(lark::win::Narrow(GetCommandLineW())));
@@ -67,6 +70,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lark::win::Host host;
     lark::App app(real.platform);
     host.Attach(app);
+    real.files.Observe(&host.Watcher().Follow());
 
     if (!lark::Main(app, host, request)) return 0;
     // A chord another program holds leaves the bar without one; Options says so.
@@ -75,12 +79,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // start's own come first.
     host.OpenRequests(request);
 
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        lark::win::EventLoop::Count(msg);
-        if (host.PreTranslate(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
+    // The catalogue's folder is waited on with the messages.
+    return lark::win::EventLoop::Run(host.Watcher(), [&](const MSG& msg) { return host.PreTranslate(msg); });
 }

@@ -316,6 +316,8 @@ LRESULT BarForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (LOWORD(wParam) == WA_INACTIVE) {
                 Guard([&] { ClearFind(); });
                 Guard([&] { host_.BarDeactivated(); });
+            } else {
+                Guard([&] { host_.BarActivated(); });
             }
             break;
         case WM_SYSCOMMAND:

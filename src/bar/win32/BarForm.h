@@ -44,6 +44,8 @@ public:
     virtual void LeaveBar() = 0;
     // A bar window lost the keyboard to another window.
     virtual void BarDeactivated() = 0;
+    // A bar window became the active one.
+    virtual void BarActivated() = 0;
     // The docked bar's mouse and timer.
     virtual void DockedReveal() = 0;
     virtual void DockedHideTimerTick() = 0;
@@ -114,6 +116,10 @@ public:
     void ClearFind() {
         if (find_) find_->Clear();
     }
+    // The text typed to find a program, and the search made again with it
+    // over new content.
+    std::string FindText() const { return find_ ? find_->Text() : std::string(); }
+    void FindAgain(const std::string& text);
 
 protected:
     BarForm(FormRegistry& registry, App& app, BarImageLists lists, IBarHost& host, BarKind kind)

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "base/RuntimeError.h"
+#include "base/Unicode.h"
 
 namespace lark::win {
 namespace {
@@ -91,6 +92,12 @@ bool BarForm::OnChar(WPARAM unit) {
     }
     highSurrogate_ = 0;
     return find_->Type(c);
+}
+
+void BarForm::FindAgain(const std::string& text) {
+    if (!find_ || text.empty()) return;
+    find_->Clear();
+    for (size_t pos = 0; pos < text.size();) find_->Type(NextCodePoint(text, pos));
 }
 
 void BarForm::FocusSection() {

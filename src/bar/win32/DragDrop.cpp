@@ -4,12 +4,19 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstring>
 
+#include "base/win32/Services.h"
 #include "base/win32/Text.h"
 
 namespace lark::win {
 namespace {
+
+// The layouts the portable reader of these formats counts on.
+static_assert(sizeof(DROPFILES) == 20 && offsetof(DROPFILES, fWide) == 16);
+static_assert(offsetof(FILEGROUPDESCRIPTORW, fgd) == 4 && offsetof(FILEDESCRIPTORW, cFileName) == 72 &&
+              sizeof(FILEDESCRIPTORW::cFileName) == 520);
 
 FORMATETC HGlobalFormat(CLIPFORMAT format) { return FORMATETC{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
 
@@ -28,53 +35,6 @@ std::optional<std::string> ReadFormat(IDataObject* data, CLIPFORMAT format) {
     }
     ReleaseStgMedium(&medium);
     return bytes;
-}
-
-// Text up to its first NUL.
-std::string WideText(const std::string& bytes) {
-    std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
-    std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
-    text.resize(std::wcslen(text.c_str()));
-    return Narrow(text);
-}
-
-std::string AnsiText(const std::string& bytes) {
-    const std::string text(bytes.c_str());
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return Narrow(wide);
-}
-
-std::vector<DroppedFile> FilesOf(IDataObject* data) {
-    std::vector<DroppedFile> files;
-    FORMATETC wanted = HGlobalFormat(CF_HDROP);
-    STGMEDIUM medium{};
-    if (FAILED(data->GetData(&wanted, &medium))) return files;
-    if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal) {
-        auto drop = static_cast<HDROP>(medium.hGlobal);
-        const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-        for (UINT i = 0; i < count; ++i) {
-            std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
-            path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
-            if (path.empty()) continue;
-            const DWORD attributes = GetFileAttributesW(path.c_str());
-            const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-            files.push_back(DroppedFile{Narrow(path), folder});
-        }
-    }
-    ReleaseStgMedium(&medium);
-    return files;
-}
-
-// The first file name of a file group descriptor (a browser's "Title.url").
-std::string DescriptorTitle(const std::string& bytes) {
-    if (bytes.size() < sizeof(FILEGROUPDESCRIPTORW)) return {};
-    FILEGROUPDESCRIPTORW group{};
-    std::memcpy(&group, bytes.data(), sizeof group);
-    if (group.cItems == 0) return {};
-    group.fgd[0].cFileName[MAX_PATH - 1] = L'\0';
-    return Narrow(group.fgd[0].cFileName);
 }
 
 // A reference-counted COM object of one or more interfaces.
@@ -307,15 +267,7 @@ std::string HDropBytes(const std::vector<std::string>& paths) {
     return bytes;
 }
 
-std::string ButtonDragBytes(const ButtonDrag& drag) {
-    // The process marks the drag as this program's own: another program's
-    // toolbar indices mean nothing here.
-    const DWORD process = GetCurrentProcessId();
-    std::string bytes(reinterpret_cast<const char*>(&process), sizeof process);
-    bytes.append(reinterpret_cast<const char*>(&drag.toolbar), sizeof drag.toolbar);
-    bytes += drag.key;
-    return bytes;
-}
+std::string ButtonDragBytes(const ButtonDrag& drag) { return lark::ButtonDragBytes(GetCurrentProcessId(), drag); }
 
 std::string WideTextBytes(const std::string& utf8) {
     const std::wstring text = Widen(utf8);
@@ -323,32 +275,24 @@ std::string WideTextBytes(const std::string& utf8) {
 }
 
 DragPayload ReadDragPayload(IDataObject* data) {
-    DragPayload payload;
-    if (const std::optional<std::string> bytes = ReadFormat(data, ButtonDragFormat())) {
-        DWORD process = 0;
-        ButtonDrag drag;
-        if (bytes->size() >= sizeof process + sizeof drag.toolbar) {
-            std::memcpy(&process, bytes->data(), sizeof process);
-            std::memcpy(&drag.toolbar, bytes->data() + sizeof process, sizeof drag.toolbar);
-            drag.key = bytes->substr(sizeof process + sizeof drag.toolbar);
-            if (process == GetCurrentProcessId()) payload.button = std::move(drag);
+    AnsiCodePageService ansi;
+    const auto offered = [data](DragFormat format) -> std::optional<std::string> {
+        switch (format) {
+            case DragFormat::Button: return ReadFormat(data, ButtonDragFormat());
+            case DragFormat::Files: return ReadFormat(data, CF_HDROP);
+            case DragFormat::Url: return ReadFormat(data, UrlFormat());
+            case DragFormat::AnsiUrl: return ReadFormat(data, AnsiUrlFormat());
+            case DragFormat::Descriptor: return ReadFormat(data, FileDescriptorFormat());
+            case DragFormat::Text: return ReadFormat(data, CF_UNICODETEXT);
         }
-        return payload;
+        return std::nullopt;
+    };
+    DragContents contents = ReadDragFormats(offered, GetCurrentProcessId(), ansi);
+    for (DroppedFile& file : contents.items.files) {
+        const DWORD attributes = GetFileAttributesW(Widen(file.path).c_str());
+        file.isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
-    payload.items.files = FilesOf(data);
-    if (!payload.items.files.empty()) return payload;
-    if (const auto url = ReadFormat(data, UrlFormat())) {
-        payload.items.urls = WideText(*url);
-    } else if (const auto ansiUrl = ReadFormat(data, AnsiUrlFormat())) {
-        payload.items.urls = AnsiText(*ansiUrl);
-    }
-    if (!payload.items.urls.empty()) {
-        if (const auto descriptor = ReadFormat(data, FileDescriptorFormat()))
-            payload.items.urlTitle = DescriptorTitle(*descriptor);
-        return payload;
-    }
-    if (const auto text = ReadFormat(data, CF_UNICODETEXT)) payload.items.text = WideText(*text);
-    return payload;
+    return DragPayload{std::move(contents.button), std::move(contents.items)};
 }
 
 ComPtr<IDataObject> MakeDataObject(std::vector<std::pair<CLIPFORMAT, std::string>> formats) {

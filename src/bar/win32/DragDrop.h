@@ -12,16 +12,11 @@
 #include <utility>
 #include <vector>
 
+#include "bar/DropFormats.h"
 #include "base/DropData.h"
 #include "base/win32/Ole.h"
 
 namespace lark::win {
-
-// A program button of this program's bar, dragged.
-struct ButtonDrag {
-    int32_t toolbar = 0;
-    std::string key;
-};
 
 struct DragPayload {
     std::optional<ButtonDrag> button;  // a button of this program

@@ -62,6 +62,10 @@ struct MemoryDcTraits {
     static HDC Invalid() { return nullptr; }
     static void Close(HDC h) { DeleteDC(h); }
 };
+struct ChangeNotificationTraits {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { FindCloseChangeNotification(h); }
+};
 struct WindowTraits {
     static HWND Invalid() { return nullptr; }
     static void Close(HWND h) { DestroyWindow(h); }
@@ -78,6 +82,7 @@ using UniquePen = Owned<HPEN, GdiTraits<HPEN>>;
 using UniqueKey = Owned<HKEY, KeyTraits>;
 using UniqueMemoryDc = Owned<HDC, MemoryDcTraits>;
 using UniqueWindow = Owned<HWND, WindowTraits>;
+using UniqueChangeNotification = Owned<HANDLE, ChangeNotificationTraits>;
 
 // A device context borrowed from a window, given back on scope exit.
 class WindowDc {

@@ -184,6 +184,16 @@ void FileSystemService::SaveAtomically(const std::string& path, const std::strin
     }
 }
 
+lark::FileStamp FileStampService::Stamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return lark::FileStamp{};
+    return lark::FileStamp{true, (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                     (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                         data.ftLastWriteTime.dwLowDateTime};
+}
+
 bool FileSystemService::CanCreateFilesIn(const std::string& folder) {
     const std::wstring probe = Widen(folder) + L"\\~larkspan-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
     UniqueFile file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,

@@ -48,6 +48,11 @@ public:
     void CreateFolder(const std::string& folder) override;
 };
 
+class FileStampService : public IFileStamps {
+public:
+    lark::FileStamp Stamp(const std::string& path) override;
+};
+
 // The system's ANSI code page; a character without an exact form there
 // (no best-fit look-alike, no default character) does not fit.
 class AnsiCodePageService : public IAnsiCodePage {

@@ -217,7 +217,9 @@ void frmAbout::Load() {
     CreateHeader(client.right);
     CreateNotices(client.right);
     CreateCommands(client.right, client.bottom);
-    SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // Topmost only: as a progress window it must not take the keyboard from
+    // the bar, which would go to the desktop when it closes.
+    SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 // Image1, lblTitle, lblVersion, lblDescription, the link Label1 and the

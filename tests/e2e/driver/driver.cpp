@@ -100,7 +100,8 @@ struct UsageError {
 };
 
 // Options flags take no value; every other "--name" takes the next argument.
-const std::set<std::wstring> kFlagNames = {L"all", L"hidden", L"client", L"visible", L"released", L"counts"};
+const std::set<std::wstring> kFlagNames = {L"all", L"hidden", L"client", L"visible", L"released", L"counts",
+                                            L"objects", L"user-objects"};
 
 class Options {
 public:
@@ -1353,27 +1354,62 @@ int CmdBroadcastSetting(Options& o) {
     return kExitOk;
 }
 
-// How often larkspan's message loops woke up: "messages\tN" and
-// "timers\tN" (WM_TIMER among them), as the program counts them, and
-// "ticks\tN", the docked bar's hide timer however it was dispatched, and
-// "pending\tN", the pictures still on their way.
+// What larkspan counts of itself, one "name\tN" a line.
 int CmdMessageCounts(Options& o) {
     WindowQuery q = WindowQuery::From(o);
+    const bool objects = o.Flag(L"objects");
+    const bool userObjects = o.Flag(L"user-objects");
     o.Done();
     auto h = FindOne(q);
     if (!h) return kExitNotFound;
     const UINT message = RegisterWindowMessageW(L"Brindlewick.Larkspan.MessageCounts");
-    DWORD_PTR counts[4] = {0, 0, 0, 0};
-    for (WPARAM which : {0, 1, 2, 3}) {
-        if (!SendMessageTimeoutW(*h, message, which, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &counts[which])) {
+    // The program's measures by wParam: its loops' messages and timer
+    // messages, the docked bar's hide-timer ticks however they were
+    // dispatched, the pictures still on their way, its wake-ups by the
+    // catalogue folder's notification, its looks at the catalogue and the
+    // reloads they made, and (with --objects, a few hundred ms) its GDI
+    // objects and the KiB in use in its heaps; --user-objects adds its USER
+    // objects, whose probe under Wine asks every 16-bit handle.
+    static const wchar_t* const kNames[] = {L"messages", L"timers",           L"ticks",             L"pending",
+                                            L"wakeups",  L"catalogue-checks", L"catalogue-reloads", L"gdi",
+                                            L"user",     L"heap-kb"};
+    for (WPARAM which = 0; which <= 9; ++which) {
+        if (which >= 7 && !(objects || userObjects)) break;
+        if (which == 8 && !userObjects) continue;
+        DWORD_PTR count = 0;
+        const UINT timeout = which >= 7 ? 60000 : kSendTimeoutMs;  // counting objects takes a while
+        if (!SendMessageTimeoutW(*h, message, which, 0, SMTO_ABORTIFHUNG, timeout, &count)) {
             Err(L"window did not answer");
             return kExitNotFound;
         }
+        Out(Fmt(L"%ls\t%llu", kNames[which], static_cast<unsigned long long>(count)));
     }
-    Out(Fmt(L"messages\t%llu", static_cast<unsigned long long>(counts[0])));
-    Out(Fmt(L"timers\t%llu", static_cast<unsigned long long>(counts[1])));
-    Out(Fmt(L"ticks\t%llu", static_cast<unsigned long long>(counts[2])));
-    Out(Fmt(L"pending\t%llu", static_cast<unsigned long long>(counts[3])));
+    return kExitOk;
+}
+
+// A thread started in the program's process at an address where no code is:
+// a crash of the program as it is, by no means a user has.
+int CmdFaultThread(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
+                                     PROCESS_VM_WRITE | PROCESS_VM_READ,
+                                 FALSE, ProcessOf(*h));
+    if (!process) {
+        Err(Fmt(L"OpenProcess failed (%lu)", GetLastError()));
+        return kExitNotFound;
+    }
+    HANDLE thread = CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(0x10), nullptr,
+                                       0, nullptr);
+    const DWORD error = GetLastError();
+    CloseHandle(process);
+    if (!thread) {
+        Err(Fmt(L"CreateRemoteThread failed (%lu)", error));
+        return kExitNotFound;
+    }
+    CloseHandle(thread);
     return kExitOk;
 }
 
@@ -1685,7 +1721,9 @@ const Command kCommands[] = {
     {L"click-button", L"SELECT --text T  BM_CLICK on the window's button with that text", CmdClickButton},
     {L"button-state", L"SELECT --text T  the button's check state, visibility and enabled state", CmdButtonState},
     {L"send-message", L"SELECT (--message N | --registered NAME) [--wparam N] [--lparam N]  print the answer", CmdSendMessage},
-    {L"message-counts", L"SELECT  messages and timer messages larkspan's loops took from the queue", CmdMessageCounts},
+    {L"message-counts", L"SELECT [--objects] [--user-objects]  larkspan's messages, timer messages, hide ticks, pictures on their way, wake-ups, catalogue looks (GDI, USER objects)",
+     CmdMessageCounts},
+    {L"fault-thread", L"SELECT  start a thread at an address without code in the window's process", CmdFaultThread},
     {L"wait-painted", L"SELECT  wait until the window and its children have painted (default 10 s)", CmdWaitPainted},
     {L"broadcast-setting", L"--area TEXT  WM_SETTINGCHANGE with that text to every top-level window", CmdBroadcastSetting},
     {L"send-chars", L"SELECT --text T  WM_CHAR for each character, as an input method sends them", CmdSendChars},

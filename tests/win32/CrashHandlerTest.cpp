@@ -1,0 +1,83 @@
+// The crash handler in a process of its own: a copy of this test program
+// started with LARKSPAN_CRASH_FOLDER set installs the handler before the
+// tests run and lets an exception escape a thread. (The real program is
+// crashed from outside, and its dumps' rotation seen, by the end-to-end
+// tests.)
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/win32/Handles.h"
+#include "base/win32/Text.h"
+#include "crash/win32/CrashHandler.h"
+
+namespace lark::win {
+namespace {
+
+constexpr DWORD kEscapedException = 0xE04C4B01;
+
+[[maybe_unused]] const bool kCrashChild = [] {
+    const char* folder = std::getenv("LARKSPAN_CRASH_FOLDER");
+    if (!folder) return false;
+    InstallCrashHandler(Widen(folder), false);
+    std::thread([] { throw std::runtime_error("escaped"); }).join();
+    return true;
+}();
+
+std::vector<std::string> FilesIn(const std::wstring& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Narrow(found.cFileName));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(CrashHandlerTest, AnExceptionThatEscapesAThreadLeavesADumpAndEndsTheProcess) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"larkspan-crash-" + std::to_wstring(GetCurrentProcessId());
+
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_list_tests";
+    SetEnvironmentVariableW(L"LARKSPAN_CRASH_FOLDER", folder.c_str());
+    STARTUPINFOW startup{sizeof startup};
+    PROCESS_INFORMATION child{};
+    const BOOL started =
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
+    SetEnvironmentVariableW(L"LARKSPAN_CRASH_FOLDER", nullptr);
+    ASSERT_TRUE(started);
+    UniqueHandle process(child.hProcess), thread(child.hThread);
+    // Wine's dbghelp reads every module's debug information first.
+    ASSERT_EQ(WaitForSingleObject(process.get(), 300000), WAIT_OBJECT_0) << "the crashed copy did not end";
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    EXPECT_EQ(code, kEscapedException);
+
+    // The folder was made for it, and holds the dump alone.
+    const std::vector<std::string> names = FilesIn(folder);
+    ASSERT_EQ(names.size(), 1u) << ::testing::PrintToString(names);
+    EXPECT_EQ(names[0].rfind("larkspan-", 0), 0u);
+    std::ifstream dump(Narrow(folder) + "\\" + names[0], std::ios::binary);
+    std::string signature(4, '\0');
+    dump.read(signature.data(), 4);
+    EXPECT_EQ(signature, "MDMP");
+    dump.close();
+    DeleteFileW((folder + L"\\" + Widen(names[0])).c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+}  // namespace lark::win
