@@ -99,7 +99,7 @@ std::optional<CatalogueFault> CheckCatalogue(std::string_view bytes, IAnsiCodePa
             // The second button of a name is refused; the load stops there
             // unless its picture needed no file.
             if (!names.insert(entry.key).second &&
-                (!value.arguments.empty() || !quietRepeat(std::string(entry.value))))
+                !quietRepeat(value.arguments.empty() ? std::string(entry.value) : value.target))
                 return CatalogueFault{CatalogueFaultKind::RepeatedName, i + 1, std::string(entry.key)};
         }
     }

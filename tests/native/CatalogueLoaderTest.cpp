@@ -346,6 +346,7 @@ TEST_F(LoaderTest, TheCheckFailsExactlyTheFilesWhoseLoadStops) {
         "[T]\r\nDir=C:\\One\r\nDir=C:\\Two\r\n",
         "[T]\r\nDoc=C:\\a.txt\r\nDoc=C:\\b.txt\r\n",
         "[T]\r\nA=C:\\One\r\nA=\"C:\\e.exe\" x\r\n",
+        "[T]\r\nA=\"x\" y\r\nA=\"z\" w\r\n",  // arguments: the picture is the target's
         "[T]\r\nA=C:\\a.exe\r\n[T]\r\nA=C:\\a.exe\r\n",
         "Broken=\"x\r\n[]\r\nBroken=\"y\r\n[T]\r\nOk=\"C:\\e.exe\" x\r\n",
     };
