@@ -38,8 +38,9 @@ public:
     std::map<std::string, std::string> small, large;
 
 private:
-    static void Add(std::map<std::string, std::string>& list, const std::string& key, const std::string& file) {
-        Require(FileExistsOf(file), "a picture file that does not exist was loaded");
+    // settings.ini itself exists too: a line may name it as a picture.
+    void Add(std::map<std::string, std::string>& list, const std::string& key, const std::string& file) {
+        Require(FileExists(file), "a picture file that does not exist was loaded");
         if (!list.emplace(key, file).second) Raise(kErrKeyNotUnique);
     }
     static bool FileExistsOf(const std::string& file) { return file.size() % 2 == 0; }
