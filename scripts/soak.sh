@@ -18,5 +18,4 @@ cmake --preset windows >/dev/null || { echo "soak.sh: configure failed" >&2; exi
 cmake --build --preset windows || { echo "soak.sh: build failed" >&2; exit 1; }
 
 export LARKSPAN_SOAK_MINUTES="$minutes"
-export LARKSPAN_SOAK_USER_OBJECTS=1
 exec bash scripts/with-wine.sh python3 tests/e2e/soak.py -v

@@ -8,15 +8,10 @@ where it began: the same sections, the same catalogue bytes.
 
 Printed at the start (after two rounds, which load what stays loaded: the
 file dialog's DLLs, the shell's caches) and at the end: the anonymous
-memory of the program's process (RssAnon), and the GDI objects it holds
-(counted inside the program, see message-counts --objects), with the bytes
-in use in its heaps to tell its own memory from Wine's; with
-LARKSPAN_SOAK_USER_OBJECTS=1 (scripts/soak.sh sets it) its USER objects
-too. Under Wine that count probes every 16-bit handle on the bar's own
-thread, and input given soon after was then seen to go missing now and
-then, so the two-minute run of the test command leaves it out (an icon
-leaked there still shows, as its bitmaps among the GDI objects). Fails
-when memory or objects grow beyond noise.
+memory of the program's process (RssAnon), and the GDI and USER objects it
+holds (counted inside the program, see message-counts --objects
+--user-objects), with the bytes in use in its heaps to tell its own memory
+from Wine's. Fails when memory or objects grow beyond noise.
 
 Run: scripts/soak.sh MINUTES (LARKSPAN_SOAK_MINUTES, default 2), or under
 scripts/with-wine.sh as python3 tests/e2e/soak.py -v.
@@ -38,6 +33,7 @@ from test_editing import INPUT_BOX_CLASS, steps_down  # noqa: E402
 from test_keyboard import HOTKEY  # noqa: E402
 
 MINUTES = float(os.environ.get("LARKSPAN_SOAK_MINUTES", "2"))
+
 TIMEOUT = 30.0
 WM_DISPLAYCHANGE = 0x007E
 WM_DPICHANGED = 0x02E0
@@ -45,8 +41,7 @@ WM_DPICHANGED = 0x02E0
 # Growth beyond these, from the first measure to the last, is a leak: the
 # counts of a bar in the same state differ by a tooltip or a cached brush at
 # most, and the heap by what fragmentation leaves.
-USER_OBJECTS = os.environ.get("LARKSPAN_SOAK_USER_OBJECTS") == "1"
-NOISE = {"rss_kb": 2048, "gdi": 4, **({"user": 4} if USER_OBJECTS else {})}
+NOISE = {"rss_kb": 2048, "gdi": 4, "user": 4}
 
 
 def shown(toolbars):
@@ -64,6 +59,7 @@ class SoakTest(LarkspanTestCase):
                       "[Web]", "Home=http://example.invalid/"]
         self.original = self.write_catalogue(*self.lines)
         self.launches = 0
+        self.retries = 0
         self.helpers = []
         self.addCleanup(lambda: [p.kill() or p.wait(timeout=30) for p in self.helpers])
 
@@ -97,14 +93,14 @@ class SoakTest(LarkspanTestCase):
         self.driver.sync(self.bar)
         # Counted first: reading the GDI handle table brings its pages in,
         # which would be growth the first time.
-        objects = self.driver.measures(objects=True, user_objects=USER_OBJECTS, cls=FLOAT_CLASS)
+        objects = self.driver.measures(objects=True, user_objects=True, cls=FLOAT_CLASS)
         status = Path(f"/proc/{pid}/status").read_text()
         rss = next(int(line.split()[1]) for line in status.splitlines() if line.startswith("RssAnon:"))
-        return {"rss_kb": rss, "heap_kb": objects["heap-kb"], "gdi": objects["gdi"], "user": objects.get("user", -1)}
+        return {"rss_kb": rss, "heap_kb": objects["heap-kb"], "gdi": objects["gdi"], "user": objects["user"]}
 
     def report(self, when, figures, rounds):
         print(f"[soak] {when}: RssAnon {figures['rss_kb']} kB (heaps {figures['heap_kb']} kB in use), "
-              f"GDI objects {figures['gdi']}, USER objects {figures['user'] if USER_OBJECTS else 'not counted'} "
+              f"GDI objects {figures['gdi']}, USER objects {figures['user']} "
               f"(after {rounds} rounds)",
               file=sys.stderr, flush=True)
 
@@ -141,8 +137,28 @@ class SoakTest(LarkspanTestCase):
         bar = self.toolbar()
         return bar.buttons[-1].right + 20, bar.rect.centre[1]
 
+    def retried(self, what, attempt):
+        """Runs attempt(); once more if its input was lost. In about one run
+        in three under Wine one input is lost about a minute in, just after
+        the first measurement, never a second one: a right-click that opened
+        no menu, a hotkey press the bar did not take, a Ctrl+Tab the active
+        bar did not see (the cause is not found: a measurement after every
+        round, or 120 hotkey presses in a row, lost none). The run measures
+        growth, so it says so, keeps a screenshot and tries again; a second
+        loss in a row fails."""
+        try:
+            attempt()
+        except AssertionError as e:
+            self.retries += 1
+            shot = self.screenshot(f"soak-retry-{self.retries}")
+            print(f"[soak] {what} tried again ({e}; screenshot {shot})", file=sys.stderr, flush=True)
+            attempt()
+
+    def open_menu(self, at):
+        self.retried(f"the menu at {at}", lambda: open_popup_menu(self.driver, *at, timeout=TIMEOUT / 3))
+
     def choose(self, at, caption):
-        open_popup_menu(self.driver, *at, timeout=TIMEOUT)
+        self.open_menu(at)
         Keyboard.press(*["Down"] * steps_down(caption), "Return")
 
     def switch_sections(self):
@@ -152,12 +168,14 @@ class SoakTest(LarkspanTestCase):
         # it but stays unselected. test_catalogue clicks the tabs.)
         for chord, position in (("ctrl+Tab", 2), ("ctrl+Tab", 3), ("ctrl+Tab", 1), ("ctrl+shift+Tab", 3),
                                 ("ctrl+Tab", 1)):
-            Keyboard.press(chord)
-            wait_until(lambda: self.tabs().selected == position and shown(self.driver.toolbars(cls=FLOAT_CLASS)),
-                       TIMEOUT, f"tab {position} by {chord}")
+            def press(chord=chord, position=position):
+                Keyboard.press(chord)
+                wait_until(lambda: self.tabs().selected == position and shown(self.driver.toolbars(cls=FLOAT_CLASS)),
+                           TIMEOUT / 3, f"tab {position} by {chord}")
+            self.retried(chord, press)
 
     def open_and_close_the_menu(self):
-        open_popup_menu(self.driver, *self.blank_spot(), timeout=TIMEOUT)
+        self.open_menu(self.blank_spot())
         Keyboard.press("Escape")
         self.assertEqual(self.driver.call("wait-gone", "--class", POPUP_MENU_CLASS).returncode, 0, "menu left open")
 
@@ -217,17 +235,10 @@ class SoakTest(LarkspanTestCase):
         self.driver.ok("show-window", "--hwnd", self.notepad, "--cmd", str(SW_SHOWNORMAL))
         self.wait_foreground(self.notepad)
         for window in (self.bar, self.notepad, self.bar):
-            Keyboard.press(HOTKEY)
-            try:
-                self.wait_foreground(window, timeout=20.0)
-            except AssertionError as e:
-                # Once in a long run (about fourteen minutes into one of 30)
-                # a press changed nothing; e2e.keyboard proves each hand-over
-                # itself, and this run measures growth, so it says so and
-                # presses again rather than end there.
-                print(f"[soak] the hotkey pressed again: {e}", file=sys.stderr, flush=True)
+            def press(window=window):
                 Keyboard.press(HOTKEY)
-                self.wait_foreground(window)
+                self.wait_foreground(window, timeout=TIMEOUT / 3)
+            self.retried(f"the hotkey to {window}", press)
 
     def wait_foreground(self, window, timeout=TIMEOUT):
         """In front with the keyboard inside it: the bar on its toolbar,
@@ -289,8 +300,8 @@ class SoakTest(LarkspanTestCase):
         minutes = (time.monotonic() - began) / 60
         growth = {name: end[name] - start[name] for name in NOISE}
         heap = end["heap_kb"] - start["heap_kb"]
-        print(f"[soak] {rounds - 2} rounds in {minutes:.1f} minutes; growth: RssAnon {growth['rss_kb']} kB "
-              f"(heaps {heap} kB), GDI {growth['gdi']}, USER {growth.get('user', 'not counted')}",
+        print(f"[soak] {rounds - 2} rounds in {minutes:.1f} minutes, {self.retries} inputs tried again; growth: RssAnon {growth['rss_kb']} kB "
+              f"(heaps {heap} kB), GDI {growth['gdi']}, USER {growth['user']}",
               file=sys.stderr, flush=True)
         self.assertGreater(rounds, 2, "not one round after the first two")
         for name, limit in NOISE.items():
