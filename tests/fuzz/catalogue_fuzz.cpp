@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../native/FakeBar.h"
+#include "Require.h"
 #include "../native/Fakes.h"
 #include "base/ErrorReporter.h"
 #include "base/IniDocument.h"
@@ -26,15 +27,7 @@ namespace {
 
 using namespace lark;
 using namespace lark::test;
-
-[[noreturn]] void Broken(const char* what) {
-    std::fprintf(stderr, "broken invariant: %s\n", what);
-    std::abort();
-}
-
-void Require(bool holds, const char* what) {
-    if (!holds) Broken(what);
-}
+using namespace lark::fuzz;
 
 void CheckLines(std::string_view content, size_t maxLines) {
     const std::vector<std::string_view> lines = SplitCatalogueLines(content, maxLines);

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Require.h"
 #include "../native/Fakes.h"
 #include "bar/DropFormats.h"
 #include "bar/DropList.h"
@@ -22,13 +23,8 @@
 namespace {
 
 using namespace lark;
+using namespace lark::fuzz;
 using namespace lark::test;
-
-void Require(bool holds, const char* what) {
-    if (holds) return;
-    std::fprintf(stderr, "broken invariant: %s\n", what);
-    std::abort();
-}
 
 constexpr uint32_t kOwnProcess = 0x1234;
 

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "Require.h"
 #include "base/Hash.h"
 #include "base/Unicode.h"
 #include "icons/PictureCache.h"
@@ -19,12 +20,7 @@
 namespace {
 
 using namespace lark;
-
-void Require(bool holds, const char* what) {
-    if (holds) return;
-    std::fprintf(stderr, "broken invariant: %s\n", what);
-    std::abort();
-}
+using namespace lark::fuzz;
 
 // The smallest entry: path length, size, time, two sizes, the found mask.
 constexpr size_t kSmallestEntry = 4 + 8 + 8 + 4 + 4 + 1;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "Require.h"
 #include "../native/Fakes.h"
 #include "base/RuntimeError.h"
 #include "base/TextFile.h"
@@ -19,13 +20,8 @@
 namespace {
 
 using namespace lark;
+using namespace lark::fuzz;
 using namespace lark::test;
-
-void Require(bool holds, const char* what) {
-    if (holds) return;
-    std::fprintf(stderr, "broken invariant: %s\n", what);
-    std::abort();
-}
 
 // Image lists that refuse a key twice, and a disk where settings.ini and
 // every name of an even length exist.
