@@ -550,8 +550,10 @@ class Driver:
 
     def focus(self) -> dict:
         """{"foreground": hwnd, "focus": hwnd, "focus_class": class,
-        "hot": N} where the keyboard goes; hot (from 1, 0 for none) only when
-        the focus is a toolbar."""
+        "hot": N, "keys": "Ctrl Alt ...", "modes": "flags capture menu-owner"}
+        where the keyboard goes; hot (from 1, 0 for none) only when the
+        focus is a toolbar; keys the modifiers the system holds down; modes
+        the foreground thread's GUITHREADINFO flags, capture and menu owner."""
         info = {}
         for line in self.ok("focus").splitlines():
             kind, *fields = line.split("\t")
@@ -561,6 +563,10 @@ class Driver:
                 info["focus"], info["focus_class"] = fields[0], unescape(fields[1])
             elif kind == "hot":
                 info["hot"] = int(fields[0])
+            elif kind == "keys":
+                info["keys"] = fields[0]
+            elif kind == "modes":
+                info["modes"] = " ".join(fields)
         return info
 
     def measures(self, objects: bool = False, user_objects: bool = False, **select) -> dict:

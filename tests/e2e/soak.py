@@ -151,7 +151,8 @@ class SoakTest(LarkspanTestCase):
         except AssertionError as e:
             self.retries += 1
             shot = self.screenshot(f"soak-retry-{self.retries}")
-            print(f"[soak] {what} tried again ({e}; screenshot {shot})", file=sys.stderr, flush=True)
+            print(f"[soak] {what} tried again ({e}; the keyboard: {self.driver.focus()}; screenshot {shot})",
+                  file=sys.stderr, flush=True)
             attempt()
 
     def open_menu(self, at):

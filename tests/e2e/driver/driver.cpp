@@ -866,6 +866,15 @@ int CmdFocus(Options& o) {
         }
         Out(Fmt(L"hot\t%d", static_cast<int>(*hot) + 1));
     }
+    // What can keep input from its window: modifier keys the system holds
+    // down, a menu mode, a capture.
+    std::wstring down;
+    for (const auto& [key, name] : {std::pair{VK_CONTROL, L"Ctrl"}, {VK_MENU, L"Alt"}, {VK_SHIFT, L"Shift"},
+                                    {VK_LWIN, L"LWin"}, {VK_RWIN, L"RWin"}})
+        if (GetAsyncKeyState(key) & 0x8000) down += (down.empty() ? L"" : L" ") + std::wstring(name);
+    Out(L"keys\t" + down);
+    Out(Fmt(L"modes\t0x%X", static_cast<unsigned>(info.flags)) + L"\t" + HwndText(info.hwndCapture) + L"\t" +
+        HwndText(info.hwndMenuOwner));
     return kExitOk;
 }
 
@@ -1712,7 +1721,7 @@ const Command kCommands[] = {
     {L"wait-rect", L"SELECT --rect \"L T R B\" [--tolerance PX]  wait for the window's rect; print it and the ms taken", CmdWaitRect},
     {L"wait-capture", L"SELECT [--released]  wait until the window's thread has the mouse captured (or no longer has)",
      CmdWaitCapture},
-    {L"focus", L" the foreground window, its focused window and, for a toolbar, its hot button", CmdFocus},
+    {L"focus", L" the foreground window, its focused window and, for a toolbar, its hot button; the modifier keys down, the GUI thread's flags, capture and menu owner", CmdFocus},
     {L"screen", L" screen width, height, DPI and work area", CmdScreen},
     {L"paint-children", L"SELECT --child-class C  have the window's children of class C paint", CmdPaintChildren},
     {L"make-shortcut", L"--path P.lnk --target T [--args A]  save a shortcut file", CmdMakeShortcut},
