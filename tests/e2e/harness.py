@@ -553,7 +553,8 @@ class Driver:
         "hot": N, "keys": "Ctrl Alt ...", "modes": "flags capture menu-owner"}
         where the keyboard goes; hot (from 1, 0 for none) only when the
         focus is a toolbar; keys the modifiers the system holds down; modes
-        the foreground thread's GUITHREADINFO flags, capture and menu owner."""
+        the foreground thread's GUITHREADINFO flags, capture and menu owner,
+        and "disabled" when the foreground window is."""
         info = {}
         for line in self.ok("focus").splitlines():
             kind, *fields = line.split("\t")

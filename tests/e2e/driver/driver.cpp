@@ -874,7 +874,7 @@ int CmdFocus(Options& o) {
         if (GetAsyncKeyState(key) & 0x8000) down += (down.empty() ? L"" : L" ") + std::wstring(name);
     Out(L"keys\t" + down);
     Out(Fmt(L"modes\t0x%X", static_cast<unsigned>(info.flags)) + L"\t" + HwndText(info.hwndCapture) + L"\t" +
-        HwndText(info.hwndMenuOwner));
+        HwndText(info.hwndMenuOwner) + (foreground && !IsWindowEnabled(foreground) ? L"\tdisabled" : L""));
     return kExitOk;
 }
 
