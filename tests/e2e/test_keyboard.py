@@ -57,7 +57,12 @@ class KeyboardTests(LarkspanTestCase):
         return notepad
 
     def wait_keyboard(self, window, toolbar=False):
-        """`window` in front; with toolbar=True, a toolbar of it focused."""
+        """`window` in front; with toolbar=True, a toolbar of it focused. Its
+        thread has then answered a message, so it is done taking the
+        activation: under Wine without a window manager it gives the
+        display's keyboard focus to its window a moment after the focus
+        inside it is set, and a key pressed in between can leave the keys
+        with the window that had them (see soak.py's wait_foreground)."""
         def there():
             focus = self.driver.focus()
             return (focus.get("foreground") == window
@@ -66,6 +71,7 @@ class KeyboardTests(LarkspanTestCase):
             wait_until(there, TIMEOUT, f"{window} to have the keyboard")
         except AssertionError as e:
             raise AssertionError(f"{e}; the keyboard: {self.driver.focus()}") from None
+        self.driver.sync(window)
 
     def find_box(self, bar):
         return [c for c in child_windows(self.driver, bar) if c.cls == "LarkspanFind"][0]
