@@ -80,6 +80,8 @@ public:
     RectPx ShownPlace() const;
     static bool IsColumn(int32_t positionCode) { return positionCode == kBarLeft || positionCode == kBarRight; }
     static bool IsEdge(int32_t positionCode) { return positionCode >= kBarTop && positionCode <= kBarRight; }
+    // The shell's edge (ABE_*) of a docked position code.
+    static uint32_t EdgeOf(int32_t positionCode);
 
     // Thickness of a docked bar in pixels for an icon size; other sizes
     // keep the given value.

@@ -160,8 +160,8 @@ std::optional<RECT> Toolbar::TrackChevron(UINT message, LPARAM lParam) {
     return screen;
 }
 
-// Two small arrows pointing on, as Windows draws the chevron of a toolbar
-// that does not fit.
+// Two small arrows pointing on (down a column), as Windows draws the
+// chevron of a toolbar that does not fit.
 void Toolbar::DrawChevron() const {
     const std::optional<RECT> chevron = ChevronRect();
     if (!chevron) return;
@@ -177,12 +177,16 @@ void Toolbar::DrawChevron() const {
     const int arm = std::max(Scaled(3, dpi_), 2);
     const int middle = (r.top + r.bottom) / 2;
     const int left = (r.left + r.right) / 2 - arm - line;
+    const int centre = (r.left + r.right) / 2;
+    const int top = middle - arm - line;
     UniquePen pen(CreatePen(PS_SOLID, line, colours.text));
     SelectGuard pick(dc.get(), pen.get());
     for (int shift : {0, arm + line}) {
-        const POINT arrow[] = {
+        const POINT across[] = {
             {left + shift, middle - arm}, {left + shift + arm, middle}, {left + shift, middle + arm + 1}};
-        Polyline(dc.get(), arrow, 3);
+        const POINT down[] = {
+            {centre - arm, top + shift}, {centre, top + shift + arm}, {centre + arm + 1, top + shift}};
+        Polyline(dc.get(), column_ ? down : across, 3);
     }
 }
 
