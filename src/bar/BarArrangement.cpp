@@ -10,10 +10,13 @@
 namespace lark {
 namespace {
 
-constexpr uint32_t kEdgeLeft = 0;
-constexpr uint32_t kEdgeTop = 1;
-constexpr uint32_t kEdgeRight = 2;
-constexpr uint32_t kEdgeBottom = 3;
+// Whether a window of `size` twips at `at` reaches within the edge zone of
+// the far side of `room` twips.
+bool NearFarSide(int32_t at, int32_t size, int32_t room) {
+    const float a = static_cast<float>(size) + static_cast<float>(at);
+    const float b = static_cast<float>(room) - static_cast<float>(BarArrangement::kEdgeTwips);
+    return b <= a;
+}
 
 }  // namespace
 
@@ -65,24 +68,46 @@ std::vector<MonitorInfo> BarArrangement::Monitors() {
     return monitors;
 }
 
+void BarArrangement::SetPosition(int32_t code) {
+    s_.PreviousBarPosition = s_.BarPosition;
+    s_.BarPosition = code;
+    s_.DockStateChanged = (s_.PreviousBarPosition != kBarFloating) != (s_.BarPosition != kBarFloating);
+}
+
+int32_t BarArrangement::CodeForY(int32_t y) const {
+    if (y <= kEdgeTwips) return kBarTop;
+    // The floating window's height counts even while the docked bar is the
+    // one being dragged.
+    const TwipsPerPixel scale(s_.BarMonitor.dpi);
+    if (NearFarSide(y, scale.Twips(Height(floating_.Bounds())), scale.Twips(Height(s_.BarMonitor.work))))
+        return kBarBottom;
+    return kBarFloating;
+}
+
 void BarArrangement::ChooseBarPosition(int32_t y) {
     try {
         BusyPointer busy(pointer_);
-        s_.PreviousBarPosition = s_.BarPosition;
-        int32_t code = kBarFloating;
-        if (y <= kEdgeTwips) {
-            code = kBarTop;
-        } else {
-            // The floating window's height counts even while the docked bar
-            // is the one being dragged.
+        SetPosition(CodeForY(y));
+    } catch (...) {
+        errors_.ShowError("Error setting appbar position.", CurrentError());
+    }
+}
+
+void BarArrangement::ChooseBarPosition(int32_t x, int32_t y) {
+    try {
+        BusyPointer busy(pointer_);
+        // A corner belongs to the top or bottom edge, as before there were
+        // columns.
+        int32_t code = CodeForY(y);
+        if (code == kBarFloating) {
             const TwipsPerPixel scale(s_.BarMonitor.dpi);
-            const float a = static_cast<float>(scale.Twips(Height(floating_.Bounds()))) + static_cast<float>(y);
-            const float b =
-                static_cast<float>(scale.Twips(Height(s_.BarMonitor.work))) - static_cast<float>(kEdgeTwips);
-            if (b <= a) code = kBarBottom;
+            if (x <= kEdgeTwips) {
+                code = kBarLeft;
+            } else if (NearFarSide(x, scale.Twips(Width(floating_.Bounds())), scale.Twips(Width(s_.BarMonitor.work)))) {
+                code = kBarRight;
+            }
         }
-        s_.BarPosition = code;
-        s_.DockStateChanged = (s_.PreviousBarPosition != kBarFloating) != (s_.BarPosition != kBarFloating);
+        SetPosition(code);
     } catch (...) {
         errors_.ShowError("Error setting appbar position.", CurrentError());
     }
@@ -98,6 +123,18 @@ void BarArrangement::ShowConfiguredBar() {
         s_.BarMonitor = NearestMonitor(Monitors(), now);
     } catch (...) {
         errors_.ShowError("Error setting appbar position.", CurrentError());
+        return;
+    }
+    if (IsColumn(target)) {
+        // Reached directly: no made-up place of a tall or wide floating
+        // window may turn a column into a row.
+        try {
+            BusyPointer busy(pointer_);
+            SetPosition(target);
+        } catch (...) {
+            errors_.ShowError("Error setting appbar position.", CurrentError());
+        }
+        ArrangeBar(false);
         return;
     }
     int32_t y = 402;
@@ -172,7 +209,9 @@ void BarArrangement::FloatMoved() {
             return;
         }
         s_.BarMonitor = NearestMonitor(Monitors(), place);
-        ChooseBarPosition(TwipsPerPixel(s_.BarMonitor.dpi).Twips(place.top - s_.BarMonitor.work.top));
+        const TwipsPerPixel scale(s_.BarMonitor.dpi);
+        ChooseBarPosition(scale.Twips(place.left - s_.BarMonitor.work.left),
+                          scale.Twips(place.top - s_.BarMonitor.work.top));
         ArrangeBar(false);
     } catch (...) {
         errors_.ShowError("Error repositioning the floating form.", CurrentError());
@@ -186,7 +225,8 @@ void BarArrangement::DropDockedBar(PointPx point) {
         errors_.ShowError("Error setting appbar position.", CurrentError());
         return;
     }
-    ChooseBarPosition(TwipsPerPixel(s_.BarMonitor.dpi).Twips(point.y - s_.BarMonitor.work.top));
+    const TwipsPerPixel scale(s_.BarMonitor.dpi);
+    ChooseBarPosition(scale.Twips(point.x - s_.BarMonitor.work.left), scale.Twips(point.y - s_.BarMonitor.work.top));
     drop_ = point;
     ArrangeBar(false);
     drop_.reset();
@@ -195,13 +235,8 @@ void BarArrangement::DropDockedBar(PointPx point) {
 void BarArrangement::UnregisterAppBar(int32_t positionCode) {
     try {
         if (s_.AutoHideBarWindow != 0) {
-            switch (positionCode) {
-                case kBarTop: s_.AppBarInfo.uEdge = kEdgeTop; break;
-                case kBarBottom: s_.AppBarInfo.uEdge = kEdgeBottom; break;
-                case kBarLeft: s_.AppBarInfo.uEdge = kEdgeLeft; break;
-                case kBarRight: s_.AppBarInfo.uEdge = kEdgeRight; break;
-                default: break;
-            }
+            // Other codes leave the edge as the last docked arrangement set it.
+            if (IsEdge(positionCode)) s_.AppBarInfo.uEdge = EdgeOf(positionCode);
             s_.AppBarInfo.lParam = 0;
             s_.AppBarInfo.hWnd = s_.AutoHideBarWindow;
             SetAutoHideBar(shell_, s_.AppBarInfo, s_.AutoHideMonitor, false);
@@ -223,8 +258,11 @@ void BarArrangement::ArrangeDocked(bool force) {
         docked_.Create();
         floating_.EnableMoveDetection(false);
         docked_.EnableHideTimer(false);
-        if ((s_.BarPosition != s_.PreviousBarPosition && s_.PreviousBarPosition != kBarFloating) || force)
-            UnregisterAppBar(force ? s_.BarPosition : s_.PreviousBarPosition);
+        const bool otherEdge = s_.BarPosition != s_.PreviousBarPosition && s_.PreviousBarPosition != kBarFloating;
+        // The same edge of another monitor: the old edge's auto-hide slot
+        // is given back as well.
+        const bool otherMonitor = autoHideHeld_ && !(s_.AutoHideMonitor == s_.BarMonitor.bounds);
+        if (otherEdge || otherMonitor || force) UnregisterAppBar(force ? s_.BarPosition : s_.PreviousBarPosition);
         floating_.Hide();
         if (s_.DockStateChanged) {
             floating_.EnableMoveDetection(false);
@@ -234,9 +272,9 @@ void BarArrangement::ArrangeDocked(bool force) {
         registered_ = true;
         s_.BarThickness = Thickness(s_.IconSize, TwipsPerPixel(s_.BarMonitor.dpi), s_.BarThickness);
         bool edgeTaken = false;
-        if (s_.BarPosition == kBarTop || s_.BarPosition == kBarBottom) {
-            const uint32_t edge = s_.BarPosition == kBarTop ? kEdgeTop : kEdgeBottom;
-            const int registered = s_.AutoHideOn ? RegisterAutoHide(edge) : 0;
+        if (IsEdge(s_.BarPosition)) {
+            docked_.SetColumn(IsColumn(s_.BarPosition));
+            const int registered = s_.AutoHideOn ? RegisterAutoHide(EdgeOf(s_.BarPosition)) : 0;
             // Refused: a fixed bar, and the choice is saved so.
             if (registered != 1) s_.AutoHideOn = false;
             edgeTaken = registered == -1;
@@ -252,98 +290,6 @@ void BarArrangement::ArrangeDocked(bool force) {
         }
     } catch (...) {
         errors_.ShowError("Error dimensioning docked appbar.", CurrentError());
-    }
-}
-
-int BarArrangement::RegisterAutoHide(uint32_t edge) {
-    s_.AppBarInfo.uEdge = edge;
-    // The edge of the bar's own monitor: another monitor's auto-hide bar on
-    // the same side is no obstacle.
-    const RectPx& monitor = s_.BarMonitor.bounds;
-    const uintptr_t holder = GetAutoHideBar(shell_, s_.AppBarInfo, monitor);
-    // The shell names this bar itself while it holds the slot: that is no
-    // other bar, and registering again keeps it.
-    if (holder != 0 && holder != s_.AppBarInfo.hWnd) return -1;
-    if (!SetAutoHideBar(shell_, s_.AppBarInfo, monitor, true)) return 0;
-    s_.AutoHideMonitor = monitor;
-    return 1;
-}
-
-void BarArrangement::RecordAutoHideBar() {
-    // Some shells answer nothing right after the registration; the bar that
-    // was just registered is this one, and it must be released later.
-    const uintptr_t answer = GetAutoHideBar(shell_, s_.AppBarInfo, s_.AutoHideMonitor);
-    s_.AutoHideBarWindow = answer != 0 ? answer : s_.AppBarInfo.hWnd;
-}
-
-bool BarArrangement::NeighbourBeyondEdge(const RectPx& strip) const {
-    // The rows a hidden bar would take beyond its edge.
-    const bool top = s_.BarPosition == kBarTop;
-    const RectPx beyond{strip.left, top ? s_.BarEdge - s_.BarThickness : s_.BarEdge, strip.right,
-                        top ? s_.BarEdge : s_.BarEdge + s_.BarThickness};
-    for (const MonitorInfo& other : monitors_.Monitors()) {
-        if (other.bounds == s_.BarMonitor.bounds) continue;
-        const RectPx& b = other.bounds;
-        if (b.left < beyond.right && beyond.left < b.right && b.top < beyond.bottom && beyond.top < b.bottom)
-            return true;
-    }
-    return false;
-}
-
-RectPx BarArrangement::HiddenPlace() const {
-    const int32_t edge = s_.BarEdge;
-    const int32_t strip = kAutoHideStripPx;
-    if (s_.BarPosition == kBarTop) {
-        // Inside its own monitor, only its strip; else above the edge but
-        // for its lowest rows.
-        return hideInside_ ? RectPx{s_.BarLeft, edge, s_.BarRight, edge + strip}
-                           : RectPx{s_.BarLeft, edge - s_.BarThickness, s_.BarRight, edge + strip};
-    }
-    return hideInside_ ? RectPx{s_.BarLeft, edge - strip, s_.BarRight, edge}
-                       : RectPx{s_.BarLeft, edge - strip, s_.BarRight, edge + s_.BarThickness};
-}
-
-void BarArrangement::PlaceOnEdge(bool autoHide, bool onlyIfMoved) {
-    const bool top = s_.BarPosition == kBarTop;
-    const MonitorInfo& monitor = s_.BarMonitor;
-    const int32_t thickness = s_.BarThickness;
-    // An auto-hide bar reserves only the strip it keeps on the screen. The
-    // proposal starts from the monitor's edge, never from the work area,
-    // which already leaves out this bar's own strip.
-    const int32_t want = autoHide ? kAutoHideStripPx : thickness;
-    RectPx& rc = s_.AppBarInfo.rc;
-    s_.AppBarInfo.uEdge = top ? kEdgeTop : kEdgeBottom;
-    rc.left = monitor.bounds.left;
-    rc.right = monitor.bounds.right;
-    rc.top = top ? monitor.bounds.top : monitor.bounds.bottom - want;
-    rc.bottom = top ? monitor.bounds.top + want : monitor.bounds.bottom;
-    // The shell moves the proposal off other appbars' strips; the bar keeps
-    // its own thickness from the edge the shell left it.
-    shell_.Send(ABM_QUERYPOS_, s_.AppBarInfo);
-    if (top) {
-        rc.bottom = rc.top + want;
-    } else {
-        rc.top = rc.bottom - want;
-    }
-    if (onlyIfMoved && lastSet_ && *lastSet_ == rc) return;
-    shell_.Send(ABM_SETPOS_, s_.AppBarInfo);
-    lastSet_ = rc;
-    if (autoHide) RecordAutoHideBar();
-    docked_.EnableHideTimer(false);
-    const int32_t width = rc.right - rc.left;
-    s_.BarEdge = top ? rc.top : rc.bottom;
-    s_.BarLeft = rc.left;
-    s_.BarRight = rc.right;
-    if (autoHide) {
-        // A hidden bar lying on a neighbouring monitor would take that
-        // monitor's DPI and cover its edge.
-        hideInside_ = NeighbourBeyondEdge(rc);
-        const RectPx hidden = HiddenPlace();
-        docked_.Place(hidden.left, hidden.top, Width(hidden), Height(hidden), IDockedBar::Flags::NoActivate);
-    } else if (top) {
-        docked_.Place(rc.left, rc.top, width, thickness, IDockedBar::Flags::NoActivate);
-    } else {
-        docked_.Place(rc.left, rc.bottom - thickness, width, thickness, IDockedBar::Flags::NoActivate);
     }
 }
 
@@ -383,7 +329,7 @@ void BarArrangement::OnFullScreenApp(bool opened) {
 
 void BarArrangement::OnAppBarPosChanged() {
     if (shown_ == kBarFloating || !registered_) return;
-    if (s_.BarPosition != kBarTop && s_.BarPosition != kBarBottom) return;
+    if (!IsEdge(s_.BarPosition)) return;
     try {
         PlaceOnEdge(autoHideHeld_, true);
     } catch (...) {

@@ -1,6 +1,7 @@
 #pragma once
-// Where the bar is: floating, or docked as an appbar at the top or bottom
-// edge of a monitor, fixed or auto-hiding. The rules that choose the
+// Where the bar is: floating, or docked as an appbar at any edge of a
+// monitor (a row at the top or bottom, a column at the left or right),
+// fixed or auto-hiding. The rules that choose the
 // position code and arrange the two bar windows for it.
 #include <cstdint>
 #include <optional>
@@ -34,6 +35,10 @@ public:
     // work area: near the top docks at the top, near enough the bottom
     // (with the floating window's height) at the bottom, else it floats.
     void ChooseBarPosition(int32_t y);
+    // The same with x from the work area's left: where neither the top nor
+    // the bottom takes the bar, near the left docks at the left, near
+    // enough the right (with the floating window's width) at the right.
+    void ChooseBarPosition(int32_t x, int32_t y);
     // Shows the bar in the position BarPosition holds. Force renews the
     // appbar registration although the edge did not change.
     void ArrangeBar(bool force) override;
@@ -71,6 +76,12 @@ public:
     // the screen, or, where a neighbouring monitor lies beyond that edge,
     // its strip alone inside its own monitor.
     RectPx HiddenPlace() const;
+    // Where the revealed bar is: its full thickness inside its edge.
+    RectPx ShownPlace() const;
+    static bool IsColumn(int32_t positionCode) { return positionCode == kBarLeft || positionCode == kBarRight; }
+    static bool IsEdge(int32_t positionCode) { return positionCode >= kBarTop && positionCode <= kBarRight; }
+    // The shell's edge (ABE_*) of a docked position code.
+    static uint32_t EdgeOf(int32_t positionCode);
 
     // Thickness of a docked bar in pixels for an icon size; other sizes
     // keep the given value.
@@ -96,15 +107,22 @@ public:
     static constexpr int32_t kAutoHideStripPx = 4;
 
 private:
+    // Records the new code, the one before it and whether docking changed.
+    void SetPosition(int32_t code);
+    // The code the y rule asks for, floating when neither edge does.
+    int32_t CodeForY(int32_t y) const;
+    // A band along the docked bar's edge and extent, reaching `inside`
+    // pixels into its monitor and `outside` beyond the edge.
+    RectPx BandOnEdge(int32_t inside, int32_t outside) const;
     void ArrangeFloating();
     void ArrangeDocked(bool force);
     // Registers as the edge's auto-hide bar: 1 done, 0 refused, -1 taken
     // by another bar.
     int RegisterAutoHide(uint32_t edge);
     void RecordAutoHideBar();
-    // Whether another monitor lies where the hidden bar would, beyond the
-    // edge of this strip.
-    bool NeighbourBeyondEdge(const RectPx& strip) const;
+    // Whether another monitor lies where the hidden bar would, beyond its
+    // edge.
+    bool NeighbourBeyondEdge() const;
     // Asks the shell for the edge's strip and moves the window there; with
     // onlyIfMoved, nothing happens when the shell gives the strip set last.
     void PlaceOnEdge(bool autoHide, bool onlyIfMoved);

@@ -5,22 +5,16 @@
 namespace lark {
 
 void DockedInput::Reveal() {
-    if (!s_.AutoHideOn) return;
+    if (!s_.AutoHideOn || !BarArrangement::IsEdge(s_.BarPosition)) return;
     try {
-        const int32_t width = s_.BarRight - s_.BarLeft;
+        const RectPx shown = arrangement_.ShownPlace();
         const RectPx now = docked_.Bounds();
-        if (s_.BarPosition == kBarTop) {
-            // A top right on the edge is a bar already shown, unless it is
-            // the strip alone, hidden inside its monitor.
-            if (now.top >= s_.BarEdge && Height(now) >= s_.BarThickness) return;
-            docked_.Place(s_.BarLeft, s_.BarEdge, width, s_.BarThickness, IDockedBar::Flags::ShowWindow);
-            docked_.EnableHideTimer(true);
-        } else if (s_.BarPosition == kBarBottom) {
-            if (now.top + s_.BarThickness <= s_.BarEdge) return;
-            docked_.Place(s_.BarLeft, s_.BarEdge - s_.BarThickness, width, s_.BarThickness,
-                          IDockedBar::Flags::ShowWindow);
-            docked_.EnableHideTimer(true);
-        }
+        // A window over the whole of its place is a bar already shown; the
+        // strip alone, hidden inside its monitor, lies on the edge too.
+        if (now.left <= shown.left && now.top <= shown.top && now.right >= shown.right && now.bottom >= shown.bottom)
+            return;
+        docked_.Place(shown.left, shown.top, Width(shown), Height(shown), IDockedBar::Flags::ShowWindow);
+        docked_.EnableHideTimer(true);
     } catch (...) {
         errors_.ShowError("Error displaying the AutoHide appbar.", CurrentError());
     }
@@ -32,9 +26,14 @@ void DockedInput::HideTimerTick() {
     try {
         const PointPx cursor = cursor_.Position();
         const RectPx now = docked_.Bounds();
-        // Only the rows count: leaving sideways keeps the bar shown.
-        if (cursor.y <= now.bottom && cursor.y >= now.top) return;
-        if (s_.BarPosition == kBarTop || s_.BarPosition == kBarBottom) {
+        // Only the distance from the edge counts: leaving along the edge
+        // keeps the bar shown.
+        if (BarArrangement::IsColumn(s_.BarPosition)) {
+            if (cursor.x <= now.right && cursor.x >= now.left) return;
+        } else if (cursor.y <= now.bottom && cursor.y >= now.top) {
+            return;
+        }
+        if (BarArrangement::IsEdge(s_.BarPosition)) {
             const RectPx hidden = arrangement_.HiddenPlace();
             docked_.Place(hidden.left, hidden.top, Width(hidden), Height(hidden), IDockedBar::Flags::NoActivate);
         }

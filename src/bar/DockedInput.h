@@ -1,7 +1,8 @@
 #pragma once
 // The docked bar under the mouse: an auto-hidden bar slides into view when
-// the mouse touches its strip and hides again once the cursor has left its
-// rows; a drag of its tab strip moves it to the other edge or floats it.
+// the mouse touches its strip and hides again once the cursor has left it
+// (past its rows, or its width for a column); a drag of its tab strip
+// moves it to another edge or floats it.
 #include "bar/BarArrangement.h"
 #include "base/AppState.h"
 #include "base/ErrorReporter.h"

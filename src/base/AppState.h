@@ -82,10 +82,15 @@ struct AppState {
     // The monitor the bar is arranged on; its DPI sizes the docked bar.
     MonitorInfo BarMonitor;
     int32_t BarThickness = 0;  // pixels
+    // The docked bar's extent along its edge: left and right in a row, top
+    // and bottom in a column at the left or right edge.
     int32_t BarLeft = 0;
     int32_t BarRight = 0;
-    // The row of the screen edge a docked bar sits on, as the shell left it:
-    // the top of a top bar's rectangle, the bottom of a bottom bar's.
+    int32_t BarTop = 0;
+    int32_t BarBottom = 0;
+    // The line of the screen edge a docked bar sits on, as the shell left
+    // it: the top of a top bar's rectangle, the bottom of a bottom bar's,
+    // the left of a left column's, the right of a right column's.
     int32_t BarEdge = 0;
     PointPx CursorPos;
     int32_t PopupToolbarIndex = 0;

@@ -45,6 +45,8 @@ public:
     // bar stays out meanwhile.
     virtual bool InUse() const = 0;
     virtual void SetPlacement(const WindowPlacement& placement) = 0;
+    // Laid out as a column (left and right edges) or as a row.
+    virtual void SetColumn(bool column) = 0;
 };
 
 // The mouse cursor's screen position in pixels.

@@ -10,7 +10,13 @@ void OptionsState::Load(const AppState& state, IAtHandServices& atHand) {
     hotkeyStatus_ = atHand.HotkeyTaken() ? kHotkeyTakenText : "";
     hotkeyRefused_ = false;
     visibility_ = state.AutoHideOn ? kOptAutoHide : kOptFixed;
-    docking_ = state.BarPosition == kBarTop ? kOptTop : state.BarPosition == kBarBottom ? kOptBottom : kOptFloat;
+    switch (state.BarPosition) {
+        case kBarTop: docking_ = kOptTop; break;
+        case kBarBottom: docking_ = kOptBottom; break;
+        case kBarLeft: docking_ = kOptLeft; break;
+        case kBarRight: docking_ = kOptRight; break;
+        default: docking_ = kOptFloat; break;
+    }
     dimension_ = state.IconSize == 1 ? kOptSmall : kOptLarge;
     colours_ = state.Theme;
     loadedPosition_ = state.BarPosition;
@@ -26,7 +32,9 @@ void OptionsState::Click(int option) {
         case kOptFixed: visibility_ = option; break;
         case kOptTop:
         case kOptFloat:
-        case kOptBottom: docking_ = option; break;
+        case kOptBottom:
+        case kOptLeft:
+        case kOptRight: docking_ = option; break;
         case kOptLarge:
         case kOptSmall: dimension_ = option; break;
         default: return;
@@ -62,7 +70,14 @@ bool OptionsState::Selected(int option) const {
 void OptionsState::Apply(AppState& state) {
     if (!applyEnabled_) return;
     applyEnabled_ = false;
-    const int32_t position = docking_ == kOptFloat ? kBarFloating : docking_ == kOptTop ? kBarTop : kBarBottom;
+    int32_t position = kBarFloating;
+    switch (docking_) {
+        case kOptTop: position = kBarTop; break;
+        case kOptBottom: position = kBarBottom; break;
+        case kOptLeft: position = kBarLeft; break;
+        case kOptRight: position = kBarRight; break;
+        default: break;
+    }
     positionChanged_ = false;
     if (position != loadedPosition_) {
         state.BarPosition = position;

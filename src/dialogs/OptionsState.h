@@ -44,6 +44,8 @@ enum OptionIndex : int {
     kOptBottom = 4,
     kOptLarge = 6,
     kOptSmall = 7,
+    kOptLeft = 8,
+    kOptRight = 9,
 };
 
 class OptionsState {

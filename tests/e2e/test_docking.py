@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end tests of docking: dragging the floating window to a screen
-edge, the docked bar at the top and bottom, auto-hide under the real mouse,
+edge, the docked bar at the top and bottom and as a column at the left and
+right, auto-hide under the real mouse,
 dragging the docked bar off its edge, and the chevron of a docked bar with
 more programs than its row holds.
 
@@ -367,6 +368,108 @@ class DockingTests(LarkspanTestCase):
         self.assert_dock_rect(self.top_rect(self.thickness(1)), "top bar docked again")
         self.quit_docked(program)
         self.assertEqual(Registry.settings()["Position"].data, "1")
+
+    # -- columns at the left and right edges --
+
+    def left_rect(self, thickness):
+        return Rect(0, 0, thickness, self.screen["height"])
+
+    def right_rect(self, thickness):
+        return Rect(self.screen["width"] - thickness, 0, self.screen["width"], self.screen["height"])
+
+    def assert_buttons_in_a_column(self, what):
+        """The section shown stands in the column: its buttons one below the
+        other, inside the bar, below the list of sections."""
+        bar = self.driver.rect(cls=DOCK_CLASS)
+        (shown,) = [t for t in self.driver.toolbars(cls=DOCK_CLASS) if t.visible]
+        buttons = [b for b in shown.buttons if b is not None]
+        self.assertEqual(len(buttons), 2, f"{what}: {shown}")
+        self.assertEqual(buttons[0].left, buttons[1].left, f"{what}: not one below the other {buttons}")
+        self.assertGreaterEqual(buttons[1].top, buttons[0].bottom, f"{what}: {buttons}")
+        for rect in buttons:
+            self.assertTrue(bar.left <= rect.left and rect.right <= bar.right, f"{what}: {rect} outside {bar}")
+        # The list of both sections stands above them.
+        self.assertGreater(buttons[0].top - bar.top, 2 * 12, f"{what}: no room for the sections' list")
+
+    def test_position_3_and_4_start_columns_and_an_auto_hidden_right_one_slides_out(self):
+        self.write_catalogue(*CATALOGUE)
+        Registry.set_settings(Position="3", Autohide="False", Size="1")
+        middle = self.screen_rect.centre
+        Mouse.move(*middle)
+        program, dock = self.start_docked()
+        self.assert_floating_hidden()
+        thickness = self.thickness(1)
+        self.assert_dock_rect(self.left_rect(thickness), "fixed left column, small icons")
+        self.assertEqual(self.appbar_top().top, 0, "a column keeps another appbar off the top")
+        self.assert_buttons_in_a_column("left column")
+        self.assertEqual(self.driver.tabs(cls=DOCK_CLASS).captions, SECTIONS)
+        self.screenshot("docked-left-column")
+
+        # A click on the second name in the list shows its section.
+        bar = self.driver.rect(cls=DOCK_CLASS)
+        (tools,) = [t for t in self.driver.toolbars(cls=DOCK_CLASS) if t.visible]
+        first = tools.buttons[0]
+        row = (first.top - bar.top) // 2  # two rows of names above the buttons
+        Mouse.click(bar.left + thickness // 2, bar.top + row + row // 2)
+        wait_until(lambda: self.driver.tabs(cls=DOCK_CLASS).selected == 2, 5, "the second section shown")
+        (web,) = [t for t in self.driver.toolbars(cls=DOCK_CLASS) if t.visible]
+        self.assertEqual(len(web.buttons), 1, f"the Web section: {web}")
+        self.quit_docked(program)
+        self.assertEqual(Registry.settings()["Position"].data, "3")
+
+        # Auto-hiding at the right: beyond the edge but for a 4-pixel strip.
+        Registry.set_settings(Position="4", Autohide="True", Size="1")
+        program, dock = self.start_docked()
+        width = self.screen["width"]
+        hidden = Rect(width - 4, 0, width + thickness, self.screen["height"])
+        shown = self.right_rect(thickness)
+        self.assert_dock_rect(hidden, "auto-hidden right column at start")
+        Mouse.move(width - 1, middle[1])
+        self.assert_dock_rect(shown, "right column after the mouse touched its strip")
+        self.assert_buttons_in_a_column("right column")
+        self.screenshot("docked-right-autohide-revealed")
+        # Along the edge, within its width, it stays; left of it, it hides.
+        Mouse.move(width - thickness // 2, 40)
+        self.stays_shown_through_ticks(shown, "the revealed column while the mouse is over it")
+        Mouse.move(*middle)
+        self.assert_dock_rect(hidden, "right column after the mouse left it")
+        self.quit_docked(program)
+        settings = Registry.settings()
+        self.assertEqual((settings["Position"].data, settings["Autohide"].data), ("4", "True"))
+
+    def test_dragging_floating_bar_to_the_left_edge_docks_a_column_and_its_list_drags_it_off(self):
+        self.write_catalogue(*CATALOGUE)
+        Mouse.move(*self.screen_rect.centre)
+        program, floating = self.start_floating()
+        # The window's left 10 px (150 twips) from the screen's left.
+        self.drag_caption(floating, 10, 300)
+        self.wait_docked_after_drop(program)
+        self.assert_dock_rect(self.left_rect(self.thickness(1)), "fixed left column, small icons")
+        self.assert_buttons_in_a_column("left column after the drag")
+
+        # Its list of sections dragged into the middle floats it there.
+        drop = (300, 350)
+        Mouse.drag((self.thickness(1) // 2, 8), drop, pressed=self.strip_pressed)
+        floating = self.driver.find_window(cls=FLOAT_CLASS, timeout_ms=ARRANGE_TIMEOUT_MS)
+        self.assertIsNotNone(floating, f"no floating window after the drop\n{self.describe_screen()}")
+        rect = self.driver.window_rect(floating)
+        self.assertLessEqual(abs(rect.left - drop[0]), 1, f"floating window {rect}, drop {drop}")
+
+        # Floating again, it docks at the right when its right side nears
+        # the right edge.
+        self.drag_caption(floating, self.screen["width"] - rect.width - 10, 300)
+        self.wait_docked_after_drop(program)
+        self.assert_dock_rect(self.right_rect(self.thickness(1)), "fixed right column")
+        self.quit_docked(program)
+        self.assertEqual(Registry.settings()["Position"].data, "4")
+
+        # Back from the right edge to the left one, stored as 3.
+        program, dock = self.start_docked()
+        self.assert_dock_rect(self.right_rect(self.thickness(1)), "right column at start")
+        Mouse.drag((self.screen["width"] - 5, 8), (5, 400), pressed=self.strip_pressed)
+        self.assert_dock_rect(self.left_rect(self.thickness(1)), "column dragged from the right to the left")
+        self.quit_docked(program)
+        self.assertEqual(Registry.settings()["Position"].data, "3")
 
     # -- the bottom edge --
 

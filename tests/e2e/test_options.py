@@ -38,7 +38,7 @@ CATALOGUE = (
 
 
 OPTIONS_TITLE = "Options"
-GENERAL_PAGE = ("Float", "Top", "Bottom", "AutoHide mode", "Fixed mode", "Large", "Small")
+GENERAL_PAGE = ("Float", "Top", "Bottom", "Left", "Right", "AutoHide mode", "Fixed mode", "Large", "Small")
 AUTO_LOAD_PAGE = (" Start Menu Programs", " StartUp Programs", " Favorities", " Network", " Desktop")
 
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
@@ -210,10 +210,39 @@ class OptionsDialogTests(BarTestCase):
         # Made only now, it shows the sections and pictures at once.
         self.assert_docked_like_floating()
         self.screenshot_noted("options-first-dock-top")
-        self.quit_docked(program)
+
+        # From edge to edge, each one's Options opened on the bar there: the
+        # strip right of the tabs, or a column's page below its buttons.
+        width, height = self.screen["width"], self.screen["height"]
+        thickness_x = 800 // self.twips_per_pixel[0]
+        last = self.driver.tabs(cls=DOCK_CLASS).tabs[-1].rect
+        spot = (last.right + 20, last.centre[1])
+        for caption, code, rect, next_spot in (
+                ("Left", "3", Rect(0, 0, thickness_x, height), (thickness_x // 2, height - 20)),
+                ("Right", "4", Rect(width - thickness_x, 0, width, height), (width - thickness_x // 2, height - 20)),
+                ("Bottom", "2", Rect(0, height - thickness, width, height), None)):
+            dialog = self.open_options(spot=spot)
+            click_dialog_button(self.driver, dialog, caption)
+            self.wait_checked(dialog, [caption, "Fixed mode", "Small"], f"{caption} to be checked")
+            click_dialog_button(self.driver, dialog, "OK")
+            self.wait_gone(dialog, "the Options dialog after OK")
+            self.assertIsNotNone(self.driver.wait_rect(rect, ARRANGE_TIMEOUT_MS, cls=DOCK_CLASS),
+                                 f"{caption}: docked bar at {self.driver.rect(cls=DOCK_CLASS, hidden=True)}")
+            if next_spot is None:
+                last = self.driver.tabs(cls=DOCK_CLASS).tabs[-1].rect
+                next_spot = (last.right + 20, last.centre[1])
+            spot = next_spot
+        dialog = self.open_options(spot=spot)
+        click_dialog_button(self.driver, dialog, "Float")
+        click_dialog_button(self.driver, dialog, "OK")
+        self.wait_gone(dialog, "the Options dialog after OK")
+        floating = self.wait_window("the floating window after Float", cls=FLOAT_CLASS)
+        wait_until(lambda: self.driver.find_window(cls=DOCK_CLASS) is None, ARRANGE_TIMEOUT_MS / 1000,
+                   "the docked bar to hide")
+        self.assertEqual(self.close_bar(program, floating), 0)
         settings = Registry.settings()
         self.assertEqual((settings["Position"].data, settings["Autohide"].data, settings["Size"].data),
-                         ("1", "False", "1"), "Position, Autohide, Size saved")
+                         ("5", "False", "1"), "Position, Autohide, Size saved")
 
     def test_top_apply_then_cancel_stores_the_position_without_moving_the_bar(self):
         self.write_catalogue(*CATALOGUE)

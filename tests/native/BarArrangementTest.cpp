@@ -69,8 +69,29 @@ TEST_F(ArrangementTest, TheVerticalPositionChoosesTheCode) {
     EXPECT_FALSE(pointer.busy);
 }
 
+TEST_F(ArrangementTest, TheHorizontalPositionChoosesAColumnWhereNoRowIsChosen) {
+    // 15360 twips of screen, a 7500-twip window: the right begins at 7460.
+    arrangement.ChooseBarPosition(400, 3000);
+    EXPECT_EQ(s.BarPosition, kBarLeft);
+    EXPECT_TRUE(s.DockStateChanged);
+    arrangement.ChooseBarPosition(-900, 3000);  // partly off the screen
+    EXPECT_EQ(s.BarPosition, kBarLeft);
+    EXPECT_FALSE(s.DockStateChanged);
+    arrangement.ChooseBarPosition(402, 3000);
+    EXPECT_EQ(s.BarPosition, kBarFloating);
+    arrangement.ChooseBarPosition(7459, 3000);
+    EXPECT_EQ(s.BarPosition, kBarFloating);
+    arrangement.ChooseBarPosition(7460, 3000);
+    EXPECT_EQ(s.BarPosition, kBarRight);
+    // Corners belong to the rows.
+    arrangement.ChooseBarPosition(0, 0);
+    EXPECT_EQ(s.BarPosition, kBarTop);
+    arrangement.ChooseBarPosition(9000, 11000);
+    EXPECT_EQ(s.BarPosition, kBarBottom);
+}
+
 TEST_F(ArrangementTest, TheConfiguredCodeIsReachedThroughASyntheticPosition) {
-    for (int32_t foreign : {3, 4, 0, 7}) {
+    for (int32_t foreign : {0, 7, -3}) {
         s.BarPosition = foreign;
         arrangement.ShowConfiguredBar();
         EXPECT_EQ(s.BarPosition, kBarFloating) << foreign;
@@ -94,12 +115,12 @@ TEST_F(ArrangementTest, MoveDetectionComparesPositionsNotMagnitudes) {
     EXPECT_EQ(s.FloatLastLeft, 3000);
     EXPECT_EQ(s.BarPlacement.normalPosition.top, 301);
 
-    // From -300 to 300 twips: the same distance from the left, a real move.
-    s.FloatLastLeft = -300;
-    floating.rect = RectPx{20, 301, 520, 374};
+    // From -600 to 600 twips: the same distance from the left, a real move.
+    s.FloatLastLeft = -600;
+    floating.rect = RectPx{40, 301, 540, 374};
     arrangement.FloatMoved();
     EXPECT_EQ(s.BarPosition, kBarFloating);
-    EXPECT_EQ(s.FloatLastLeft, 300);
+    EXPECT_EQ(s.FloatLastLeft, 600);
     EXPECT_EQ(s.FloatLastTop, 301 * 15);
     EXPECT_TRUE(floating.detecting);
 
@@ -109,6 +130,16 @@ TEST_F(ArrangementTest, MoveDetectionComparesPositionsNotMagnitudes) {
     EXPECT_FALSE(floating.detecting);
     EXPECT_FALSE(floating.visible);
     EXPECT_TRUE(docked.visible);
+    EXPECT_FALSE(docked.column);
+
+    // Floating again, then moved to 390 twips from the left: a column there.
+    s.BarPosition = kBarFloating;
+    arrangement.ShowConfiguredBar();
+    floating.rect = RectPx{26, 300, 526, 373};
+    arrangement.FloatMoved();
+    EXPECT_EQ(s.BarPosition, kBarLeft);
+    EXPECT_TRUE(docked.column);
+    EXPECT_EQ(docked.Bounds(), (RectPx{0, 0, 70, 768}));
 }
 
 TEST(Scale, TwipsAndPicturesAtEveryCommonDpi) {
@@ -450,6 +481,48 @@ TEST_F(ArrangementTest, AnotherBarsMoveIsAnsweredOnlyWhenTheShellGivesAnotherPla
     EXPECT_EQ(shell.reserved[0xD0C].top, 30);
 }
 
+TEST_F(ArrangementTest, ColumnsTakeTheWholeHeightOfTheLeftOrRightEdge) {
+    DockAt(kBarLeft, false);
+    EXPECT_THAT(shell.log, ElementsAre("NEW", "QUERYPOS edge 0", "SETPOS edge 0"));
+    EXPECT_EQ(shell.reserved[0xD0C], (RectPx{0, 0, 70, 768}));
+    EXPECT_EQ(docked.Bounds(), (RectPx{0, 0, 70, 768}));
+    EXPECT_TRUE(docked.column);
+    EXPECT_TRUE(docked.topmost);
+
+    // Auto-hiding at the right: a 4-pixel strip, the rest beyond the edge;
+    // the left edge was given back first.
+    shell.log.clear();
+    s.AutoHideOn = true;
+    s.BarPosition = kBarRight;
+    arrangement.ShowConfiguredBar();
+    EXPECT_EQ(shell.log.front(), "REMOVE");
+    EXPECT_EQ(shell.reserved[0xD0C], (RectPx{1020, 0, 1024, 768}));
+    EXPECT_EQ(shell.autoHide.at(2), 0xD0Cu);
+    EXPECT_EQ(docked.Bounds(), (RectPx{1020, 0, 1024 + 70, 768}));
+
+    // A taskbar on the right: the column keeps its width left of it, and
+    // hides behind it but for its strip.
+    shell.Take(2, RectPx{984, 0, 1024, 768});
+    arrangement.OnAppBarPosChanged();
+    EXPECT_EQ(shell.reserved[0xD0C], (RectPx{980, 0, 984, 768}));
+    FakeCursor cursor;
+    DockedInput input{s, docked, cursor, arrangement, errors};
+    input.Reveal();
+    EXPECT_EQ(docked.Bounds(), (RectPx{984 - 70, 0, 984, 768}));
+    EXPECT_TRUE(docked.timer);
+    cursor.at = {950, 5};  // along the edge, within its width: it stays
+    input.HideTimerTick();
+    EXPECT_EQ(docked.x, 984 - 70);
+    cursor.at = {913, 400};
+    input.HideTimerTick();
+    EXPECT_EQ(docked.Bounds(), (RectPx{980, 0, 984 + 70, 768}));
+
+    // Back to a row: laid out as one again.
+    DockAt(kBarBottom, false);
+    EXPECT_FALSE(docked.column);
+    EXPECT_EQ(docked.Bounds(), (RectPx{0, 768 - 70, 1024, 768}));
+}
+
 TEST(Monitors, TheMonitorOfARectangleOrPoint) {
     // Two side by side, the second left of the primary; a third above.
     const MonitorInfo primary = FakeMonitors::Screen({0, 0, 1920, 1080});
@@ -620,6 +693,63 @@ TEST_F(MonitorsTest, AnAutoHiddenBarOnAnInnerEdgeStaysOnItsOwnMonitor) {
     EXPECT_FALSE(s.AutoHideOn);
     EXPECT_EQ(edgeTaken.shown, 0);
     EXPECT_EQ(docked.Bounds(), (RectPx{0, 768, 1024, 768 + 105}));
+}
+
+// Side by side: a 120-DPI monitor left of the origin, the primary, and a
+// 144-DPI one right of it. Inner edges keep a hidden column on its monitor.
+TEST_F(MonitorsTest, ColumnsOnMonitorsSideBySide) {
+    const MonitorInfo left = FakeMonitors::Screen({-1280, 56, 0, 1080}, 120);
+    const MonitorInfo right = FakeMonitors::Screen({1024, 0, 2944, 1080}, 144);
+    monitors.list = {FakeMonitors::Screen({0, 0, 1024, 768}, 96, 40), right, left};
+    s.IconSize = 0;
+
+    // Moved near the left edge of the left monitor: its outer edge, its DPI.
+    floating.rect = RectPx{-1270, 300, -770, 373};
+    arrangement.FloatMoved();
+    ASSERT_EQ(s.BarPosition, kBarLeft);
+    EXPECT_EQ(docked.Bounds(), (RectPx{-1280, 56, -1280 + 87, 1080}));
+    EXPECT_EQ(shell.reserved[0xD0C], (RectPx{-1280, 56, -1280 + 87, 1080}));
+
+    // Auto-hiding at the right of that monitor: the primary lies beyond.
+    s.AutoHideOn = true;
+    arrangement.ChooseBarPosition(13000, 3000);
+    arrangement.ArrangeBar(false);
+    ASSERT_EQ(s.BarPosition, kBarRight);
+    EXPECT_TRUE(s.AutoHideOn);
+    EXPECT_EQ(shell.AutoHideOf(2, left.bounds), 0xD0Cu);
+    EXPECT_EQ(docked.Bounds(), (RectPx{-4, 56, 0, 1080}));
+    FakeCursor cursor;
+    DockedInput input{s, docked, cursor, arrangement, errors};
+    input.Reveal();
+    EXPECT_EQ(docked.Bounds(), (RectPx{-87, 56, 0, 1080}));
+    cursor.at = {-200, 500};
+    input.HideTimerTick();
+    EXPECT_EQ(docked.Bounds(), (RectPx{-4, 56, 0, 1080}));
+
+    // Dragged by its strip onto the right edge of the 150 % monitor: the
+    // outer edge there, hidden beyond it at that DPI's width.
+    input.TabMouseDown({-50, 70});
+    input.TabMouseUp(1, {2600, 500});
+    ASSERT_EQ(s.BarPosition, kBarRight);
+    EXPECT_EQ(shell.AutoHideOf(2, left.bounds), 0u);
+    EXPECT_EQ(shell.AutoHideOf(2, right.bounds), 0xD0Cu);
+    EXPECT_EQ(docked.Bounds(), (RectPx{2944 - 4, 0, 2944 + 105, 1080}));
+
+    // And to the left edge of the primary, with the left monitor beyond it.
+    input.TabMouseDown({2900, 40});
+    input.TabMouseUp(1, {10, 300});
+    ASSERT_EQ(s.BarPosition, kBarLeft);
+    EXPECT_EQ(shell.autoHide.at(0), 0xD0Cu);
+    EXPECT_EQ(docked.Bounds(), (RectPx{0, 0, 4, 768}));
+    input.Reveal();
+    EXPECT_EQ(docked.Bounds(), (RectPx{0, 0, 70, 768}));
+
+    // Dragged away into the middle, it floats where it was dropped.
+    input.TabMouseDown({30, 20});
+    input.TabMouseUp(1, {300, 300});
+    EXPECT_EQ(s.BarPosition, kBarFloating);
+    EXPECT_EQ(floating.rect.left, 300);
+    EXPECT_TRUE(shell.autoHide.empty());
 }
 
 class DockedInputTest : public ArrangementTest {

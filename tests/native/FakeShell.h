@@ -104,10 +104,22 @@ private:
     void MoveOffTaken(AppBarData& data) const {
         RectPx& rc = data.rc;
         for (const auto& [edge, strip] : taken) {
-            if (edge != data.uEdge || rc.right <= strip.left || rc.left >= strip.right) continue;
+            if (edge != data.uEdge) continue;
+            const bool column = edge == 0 || edge == 2;
+            if (column ? (rc.bottom <= strip.top || rc.top >= strip.bottom)
+                       : (rc.right <= strip.left || rc.left >= strip.right))
+                continue;
+            if (edge == 0 && rc.left < strip.right) {
+                rc.right += strip.right - rc.left;
+                rc.left = strip.right;
+            }
             if (edge == 1 && rc.top < strip.bottom) {
                 rc.bottom += strip.bottom - rc.top;
                 rc.top = strip.bottom;
+            }
+            if (edge == 2 && rc.right > strip.left) {
+                rc.left -= rc.right - strip.left;
+                rc.right = strip.left;
             }
             if (edge == 3 && rc.bottom > strip.top) {
                 rc.top -= rc.bottom - strip.top;
@@ -174,10 +186,11 @@ public:
         x = p.normalPosition.left;
         y = p.normalPosition.top;
     }
+    void SetColumn(bool c) override { column = c; }
 
     WindowPlacement placed;
     int32_t x = 0, y = 0, width = 0, height = 0;
-    bool visible = false, topmost = false, timer = false, inUse = false;
+    bool visible = false, topmost = false, timer = false, inUse = false, column = false;
 };
 
 }  // namespace lark::test

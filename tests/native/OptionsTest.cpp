@@ -51,7 +51,11 @@ TEST_F(OptionsTest, LoadShowsTheSettingsAndLeavesApplyOff) {
     EXPECT_TRUE(options.Selected(kOptFixed));
     EXPECT_TRUE(options.Selected(kOptSmall));
     EXPECT_FALSE(options.ApplyEnabled());
-    s.BarPosition = 4;  // unknown codes and sizes show as Float and Large
+    s.BarPosition = 4;
+    options.Load(s, atHand);
+    EXPECT_TRUE(options.Selected(kOptRight));
+    EXPECT_FALSE(options.Selected(kOptFloat));
+    s.BarPosition = 6;  // unknown codes and sizes show as Float and Large
     s.IconSize = 9;
     s.AutoHideOn = true;
     options.Load(s, atHand);
@@ -75,6 +79,15 @@ TEST_F(OptionsTest, TopThenOkDocks) {
     const OptionsState::OkResult result = options.Ok(s);
     EXPECT_TRUE(result.showConfiguredBar);
     EXPECT_EQ(s.BarPosition, kBarTop);
+    // The columns, one choice of the same group.
+    options.Click(kOptLeft);
+    EXPECT_FALSE(options.Selected(kOptTop));
+    EXPECT_TRUE(options.Ok(s).showConfiguredBar);
+    EXPECT_EQ(s.BarPosition, kBarLeft);
+    options.Load(s, atHand);
+    options.Click(kOptRight);
+    options.Ok(s);
+    EXPECT_EQ(s.BarPosition, kBarRight);
 }
 
 TEST_F(OptionsTest, ApplyThenCancelKeepsTheMemoryChangeOnly) {

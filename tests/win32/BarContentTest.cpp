@@ -548,6 +548,38 @@ TEST_F(BarContentTest, ButtonsThatDoNotFitWaitBehindTheChevronOrWrapIntoRows) {
     content_->AddButton(0, "late", "app");  // on screen, hidden from the start
     EXPECT_TRUE(toolbar.ChevronRect().has_value());
     EXPECT_EQ(toolbar.HiddenKeys().back(), "late");
+
+    // As narrow as a docked column: the sections a list above the page, one
+    // button a row, the chevron on a row of its own at the end.
+    AddTabs({"A", "B"});
+    RECT frame{0, 0, 53, 300};
+    AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    SetWindowPos(parent_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    content_->SetColumn(true);
+    TabControl& tabs = content_->Tabs();
+    const RECT page = tabs.ClientRectPx();
+    EXPECT_EQ(tabs.TabAt(10, 6), 1);
+    EXPECT_EQ(tabs.TabAt(40, page.top / 2 + 4), 2);
+    EXPECT_EQ(tabs.TabAt(10, page.top + 4), 0);
+    EXPECT_EQ(toolbar.Rows().perRow, 1);
+    const RECT first = ButtonRect(0, 0);
+    const RECT below = ButtonRect(0, 1);
+    EXPECT_EQ(below.left, first.left);
+    EXPECT_EQ(below.top, first.bottom);
+    EXPECT_GE(WindowRectIn(bar).top, page.top);
+    const std::optional<RECT> end = toolbar.ChevronRect();
+    ASSERT_TRUE(end.has_value());
+    const size_t fit = toolbar.Rows().shown;
+    EXPECT_EQ(end->top, ButtonRect(0, static_cast<int>(fit) - 1).bottom);
+    EXPECT_EQ(fit, static_cast<size_t>(toolbar.Rows().rows - 1));
+    // A drop goes above the button whose lower half it is not in.
+    EXPECT_EQ(toolbar.DropPositionAt(first.right + 8, below.top + 2), 1);
+    EXPECT_EQ(toolbar.DropPositionAt(first.left, below.bottom - 2), 2);
+    // A row again: side by side.
+    content_->SetColumn(false);
+    EXPECT_GT(toolbar.Rows().perRow, 1);
+    EXPECT_EQ(ButtonRect(0, 1).top, ButtonRect(0, 0).top);
 }
 
 TEST(KeyedImageListTest, KeysAddReplaceAndClear) {

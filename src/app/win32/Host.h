@@ -171,6 +171,7 @@ private:
             if (enabled || host_.dock_) host_.Dock().EnableHideTimer(enabled);
         }
         void SetPlacement(const WindowPlacement& placement) override { host_.Dock().SetPlacement(placement); }
+        void SetColumn(bool column) override { host_.Dock().SetColumn(column); }
         bool InUse() const override { return host_.dock_ && host_.dock_->InUse(); }
 
     private:

@@ -26,6 +26,9 @@ BarContent::BarContent(HWND parent, const KeyedImageList& smallIcons, const Keye
     AddToolbar(0);
     toolbars_.at(0)->SetVisible(true);
     Layout();
+    tabs_.OnPageMoved([this] {
+        for (auto& entry : toolbars_) PlaceOnTabPage(*entry.second);
+    });
 }
 
 BarContent::~BarContent() = default;
@@ -46,6 +49,7 @@ void BarContent::CreateToolbar(int32_t index) {
     const KeyedImageList* list = toolbars_.empty() ? nullptr : toolbars_.begin()->second->BoundImageList();
     AddToolbar(index);
     Toolbar& toolbar = *toolbars_.at(index);
+    toolbar.SetColumn(column_);
     if (list) toolbar.BindImageList(list);
     PlaceOnTabPage(toolbar);
 }
@@ -130,6 +134,14 @@ void BarContent::SetRows(int32_t rows) {
     Layout();
 }
 
+void BarContent::SetColumn(bool column) {
+    if (column == column_) return;
+    column_ = column;
+    tabs_.SetColumn(column);
+    for (auto& entry : toolbars_) entry.second->SetColumn(column);
+    Layout();
+}
+
 void BarContent::SetDpi(UINT dpi) {
     tabs_.SetDpi(dpi);
     for (auto& entry : toolbars_) Guard([&] { entry.second->SetDpi(dpi); });
@@ -198,6 +210,13 @@ void BarContent::AddToolbar(int32_t index) {
 
 void BarContent::PlaceOnTabPage(Toolbar& toolbar) const {
     const RECT page = tabs_.ClientRectPx();
+    if (column_) {
+        // The buttons in the middle of the column, the rows it has room for.
+        const int width = page.right - page.left;
+        const int inset = std::max((width - toolbar.ButtonWidthPx()) / 2, 0);
+        toolbar.Place(page.left + inset, page.top, width - inset, toolbar.RowsIn(page.bottom - page.top));
+        return;
+    }
     toolbar.Place(page.left, page.top, page.right - page.left, rows_);
 }
 

@@ -68,6 +68,10 @@ public:
     void Layout();
     void SetRows(int32_t rows);
     int32_t Rows() const { return rows_; }
+    // A column: the sections as a list above the page, the buttons one
+    // below the other in as many rows as the page holds.
+    void SetColumn(bool column);
+    bool Column() const { return column_; }
 
     // The parent window is now at this DPI: the tab strip's font and the
     // toolbars' metrics follow, then the layout.
@@ -101,6 +105,7 @@ private:
     TabControl tabs_;
     std::map<int32_t, std::unique_ptr<Toolbar>> toolbars_;
     int32_t rows_ = 1;
+    bool column_ = false;
 };
 
 }  // namespace lark::win

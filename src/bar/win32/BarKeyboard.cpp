@@ -205,7 +205,7 @@ void BarForm::PlaceFindBox() {
     RECT strip{};
     GetWindowRect(Bar().TabStripHandle(), &strip);
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&strip), 2);
-    findBox_->Place(RECT{page.left, strip.top, page.right, page.top});
+    findBox_->Place(RECT{page.left, strip.top, page.right, page.top}, Bar().Column());
 }
 
 }  // namespace lark::win

@@ -64,8 +64,9 @@ void FindBox::SetDpi(UINT dpi) {
 
 int FindBox::Px(int at96) const { return Scaled(at96, dpi_); }
 
-void FindBox::Place(const RECT& area) {
+void FindBox::Place(const RECT& area, bool wide) {
     area_ = area;
+    wide_ = wide;
     Fit();
 }
 
@@ -77,8 +78,9 @@ void FindBox::Fit() {
     const int areaWidth = std::max<int>(area_.right - area_.left, 0);
     const int areaHeight = std::max<int>(area_.bottom - area_.top, 0);
     // Long text keeps its end in view; the box never covers more than half
-    // the bar.
-    const int width = std::min(std::max<int>(extent.cx + 2 * Px(kPadPx) + 2, Px(kMinWidthPx)), areaWidth / 2);
+    // the bar, or than a column's width.
+    const int room = wide_ ? areaWidth - 2 * Px(kPadPx) : areaWidth / 2;
+    const int width = std::min(std::max<int>(extent.cx + 2 * Px(kPadPx) + 2, Px(kMinWidthPx)), room);
     const int height = std::min<int>(extent.cy + Px(kPadPx) + 2, areaHeight);
     const int left = area_.right - width - Px(kPadPx);
     const int top = area_.top + (areaHeight - height) / 2;

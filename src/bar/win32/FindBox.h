@@ -19,8 +19,9 @@ public:
     // An empty text hides the box; unmatched text shows greyed.
     void Show(const std::string& text, bool matched);
     // Keeps the box at the right end of the given area (parent client
-    // pixels), above the toolbars.
-    void Place(const RECT& area);
+    // pixels), above the toolbars; wide, it may take the area's whole width
+    // (a column's list), else half of it at most.
+    void Place(const RECT& area, bool wide = false);
     HWND Handle() const { return hwnd_.get(); }
     // The bar window's DPI: the message font and the box's margins at it.
     void SetDpi(UINT dpi);
@@ -37,6 +38,7 @@ private:
     std::wstring text_;
     bool matched_ = true;
     RECT area_{0, 0, 0, 0};
+    bool wide_ = false;
 };
 
 }  // namespace lark::win

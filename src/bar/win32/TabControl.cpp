@@ -83,6 +83,13 @@ void TabControl::SetDpi(UINT dpi) {
     HFONT shown = font ? font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     SendMessageW(hwnd_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
     font_ = std::move(font);  // the old one only once the control has let go of it
+    dpi_ = dpi;
+    WindowDc dc(hwnd_.get());
+    SelectGuard pick(dc.get(), shown);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc.get(), &metrics);
+    rowHeight_ = std::max<int>(metrics.tmHeight + Scaled(8, dpi), 1);
+    if (column_) ColumnChanged();
 }
 
 TabControl::~TabControl() {
@@ -97,6 +104,7 @@ void TabControl::ClearTabs() {
     selected_ = 0;
     highlighted_ = 0;
     synced_ = true;
+    if (column_) ColumnChanged();
 }
 
 void TabControl::AddTab(const std::string& caption, int16_t image, int32_t tag, const std::string& name) {
@@ -116,6 +124,7 @@ void TabControl::AddTab(const std::string& caption, int16_t image, int32_t tag, 
     }
     names_.push_back(name);
     captions_.push_back(caption);
+    if (column_) ColumnChanged();
 }
 
 void TabControl::InsertTab(int32_t position, const std::string& caption, const std::string& name) {
@@ -136,6 +145,7 @@ void TabControl::InsertTab(int32_t position, const std::string& caption, const s
     }
     names_.insert(names_.begin() + static_cast<std::ptrdiff_t>(index), name);
     captions_.insert(captions_.begin() + static_cast<std::ptrdiff_t>(index), caption);
+    if (column_) ColumnChanged();
 }
 
 void TabControl::InsertNative(size_t index, const std::string& caption) {
@@ -166,6 +176,7 @@ void TabControl::RemoveTab(int32_t position) {
         selected_ = next;
         if (names_.empty()) SendMessageW(hwnd_.get(), TCM_DELETEALLITEMS, 0, 0);
     }
+    if (column_) ColumnChanged();
     if (selected == position && next > 0) events_.OnTabSelected(next);
 }
 
@@ -189,6 +200,7 @@ void TabControl::SelectTab(int32_t position) {
         SendMessageW(hwnd_.get(), TCM_SETCURSEL, static_cast<WPARAM>(position - 1), 0);
     } else {
         selected_ = position;
+        if (column_) ColumnChanged();
     }
     events_.OnTabSelected(position);
 }
@@ -197,6 +209,7 @@ void TabControl::RenameTab(int32_t position, const std::string& caption, const s
     CheckPosition(position);
     names_[static_cast<size_t>(position - 1)] = name;
     captions_[static_cast<size_t>(position - 1)] = caption;
+    if (column_) ColumnChanged();
     // Out of sync, the control holds the first tab alone.
     if (!synced_ && position != 1) return;
     std::wstring text = Widen(caption);
@@ -207,6 +220,14 @@ void TabControl::RenameTab(int32_t position, const std::string& caption, const s
 }
 
 int32_t TabControl::TabAt(int x, int y) const {
+    if (column_) {
+        RECT client{};
+        GetClientRect(hwnd_.get(), &client);
+        const int pad = Scaled(2, dpi_);
+        if (x < client.left || x >= client.right || y < pad) return 0;
+        const int row = (y - pad) / rowHeight_;
+        return row < ColumnRows() ? ColumnFirst() + row + 1 : 0;
+    }
     if (!synced_) return 0;
     TCHITTESTINFO hit{};
     hit.pt = POINT{x, y};
@@ -220,7 +241,7 @@ void TabControl::HighlightTab(int32_t position) {
     highlighted_ = position > 0 && synced_ && position <= TabCount() ? position : 0;
     if (highlighted_ > 0) SendMessageW(hwnd_.get(), TCM_HIGHLIGHTITEM, static_cast<WPARAM>(highlighted_ - 1), TRUE);
     // Drawn whole in the dark, the strip shows the change at its next paint.
-    if (CurrentColours().Dark()) InvalidateRect(hwnd_.get(), nullptr, FALSE);
+    if (CurrentColours().Dark() || column_) InvalidateRect(hwnd_.get(), nullptr, FALSE);
 }
 
 std::string TabControl::TabCaption(int32_t position) const {
@@ -244,7 +265,11 @@ void TabControl::SyncTabs() {
 RECT TabControl::ClientRectPx() const {
     RECT area{};
     GetClientRect(hwnd_.get(), &area);
-    SendMessageW(hwnd_.get(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    if (column_) {
+        area.top = std::min<LONG>(ColumnHeight(), area.bottom);
+    } else {
+        SendMessageW(hwnd_.get(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    }
     if (area.right < area.left) area.right = area.left;
     if (area.bottom < area.top) area.bottom = area.top;
     MapWindowPoints(hwnd_.get(), GetParent(hwnd_.get()), reinterpret_cast<POINT*>(&area), 2);
@@ -276,6 +301,7 @@ bool TabControl::HandleNotify(const NMHDR* header, LRESULT& result) {
     if (!header || header->hwndFrom != hwnd_.get()) return false;
     if (header->code != TCN_SELCHANGE) return false;
     result = 0;
+    if (column_) ColumnChanged();
     events_.OnTabSelected(CurrentTab());
     return true;
 }
@@ -301,7 +327,15 @@ LRESULT TabControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_LBUTTONDBLCLK:
         case WM_RBUTTONDBLCLK:
         case WM_MBUTTONDBLCLK: {
-            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            // The column's list is the bar's own: the control's idea of
+            // where its tabs lie does not hold there.
+            LRESULT result = 0;
+            if (!column_) {
+                result = DefSubclassProc(hwnd, message, wParam, lParam);
+            } else if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
+                const int32_t tab = TabAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+                if (tab > 0) Barrier([&] { SelectTab(tab); });
+            }
             // A drag that starts on the strip must see its release off it.
             if (GetCapture() != hwnd) SetCapture(hwnd);
             Barrier([&] { events_.OnTabMouseDown(MouseArgsFrom(message, wParam, lParam, scale_)); });
@@ -333,8 +367,25 @@ LRESULT TabControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSELEAVE:
             mouseInside_ = false;
             break;
+        case TCM_SETCURSEL: {
+            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            if (column_) ColumnChanged();
+            return result;
+        }
+        case WM_SIZE: {
+            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            if (column_) ColumnChanged();
+            return result;
+        }
         case WM_PAINT:
             SyncTabs();
+            if (column_) {
+                PAINTSTRUCT ps;
+                HDC dc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(hwnd, &ps);
+                PaintColumn(dc);
+                if (!wParam) EndPaint(hwnd, &ps);
+                return 0;
+            }
             // The control has no dark drawing of its own: it is painted whole.
             if (CurrentColours().Dark()) {
                 PAINTSTRUCT ps;
@@ -345,7 +396,7 @@ LRESULT TabControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_ERASEBKGND:
-            if (CurrentColours().Dark()) return 1;
+            if (CurrentColours().Dark() || column_) return 1;
             break;
         case WM_NCHITTEST:
             // The control leaves the mouse to its parent outside the tabs;

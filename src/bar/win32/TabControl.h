@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,13 @@ public:
     // The message font of this DPI; the row of tabs takes its height.
     void SetDpi(UINT dpi);
 
+    // A column (a bar docked at the left or right edge) shows the sections
+    // as a list of its own drawing, names readable across, above the page.
+    void SetColumn(bool column);
+    bool Column() const { return column_; }
+    // Called when the page moves: the list grew or shrank.
+    void OnPageMoved(std::function<void()> moved) { pageMoved_ = std::move(moved); }
+
 private:
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR self) noexcept;
@@ -98,6 +106,13 @@ private:
     // Hands the tabs to the control if it does not hold them yet.
     void SyncTabs();
     void InsertNative(size_t index, const std::string& caption);
+    // The column's list: rows shown, the first of them (0-based), its
+    // height, and the paint.
+    int ColumnRows() const;
+    int ColumnFirst() const;
+    int ColumnHeight() const;
+    void ColumnChanged();
+    void PaintColumn(HDC target);
 
     TwipScale scale_;
     ITabStripEvents& events_;
@@ -113,6 +128,12 @@ private:
     int32_t highlighted_ = 0;
     bool synced_ = true;
     bool mouseInside_ = false;
+    bool column_ = false;
+    UINT dpi_ = 96;
+    int rowHeight_ = 20;       // of the column's list, in pixels
+    mutable int columnFirst_ = 0;  // the list's first row shown
+    int pageTop_ = -1;         // the column's page as last told
+    std::function<void()> pageMoved_;
 };
 
 }  // namespace lark::win

@@ -289,6 +289,18 @@ void Toolbar::Place(int left, int top, int width, int32_t rows) {
     if (hwnd_ && fit_.chevron) InvalidateRect(hwnd_.get(), nullptr, TRUE);
 }
 
+void Toolbar::SetColumn(bool column) {
+    if (column == column_) return;
+    column_ = column;
+    Relayout();
+    if (hwnd_) InvalidateRect(hwnd_.get(), nullptr, TRUE);
+}
+
+int32_t Toolbar::RowsIn(int heightPx) const {
+    const ToolbarMetrics m = Metrics();
+    return std::max<int32_t>((heightPx - 2 * m.edge) / std::max(m.buttonHeight, 1), 1);
+}
+
 std::string Toolbar::ButtonKeyAt(int x, int y) const {
     if (!hwnd_ || !synced_) return {};
     POINT at{x, y};

@@ -119,6 +119,11 @@ public:
     // Places the toolbar in its parent's client area with room for whole
     // rows of buttons, at its own height.
     void Place(int left, int top, int width, int32_t rows = 1);
+    // In a column the buttons stand one below the other, whatever the width.
+    void SetColumn(bool column);
+    // A button's width, and the whole rows a height has room for.
+    int ButtonWidthPx() const { return Metrics().buttonWidth; }
+    int32_t RowsIn(int heightPx) const;
 
     // Which buttons show; the others wait behind the chevron.
     const ButtonRows& Rows() const { return fit_; }
@@ -136,7 +141,8 @@ public:
     std::string ButtonKeyAt(int x, int y) const;
     // Where a drop at a point of the toolbar (pixels) goes: in the row at
     // that height, before the button whose middle lies right of it, else
-    // after the row; on the chevron, at the end of the section.
+    // after the row (in a column, before the button whose middle lies
+    // below it); on the chevron, at the end of the section.
     int32_t DropPositionAt(int x, int y) const;
     // Shows the drop mark before the button at a position (the end for the
     // button count), or none for -1.
@@ -222,6 +228,7 @@ private:
     int lastId_ = 0;
     int32_t insertMark_ = -1;
     int32_t rows_ = 1;
+    bool column_ = false;
     size_t first_ = 0;  // the first button shown, as the keyboard moved it
     ButtonRows fit_;
     bool chevronHot_ = false;

@@ -59,7 +59,10 @@ ToolbarMetrics Toolbar::Metrics() const {
 }
 
 ButtonRows Toolbar::FitFor(size_t count) const {
-    return lark::FitButtons(count, place_.right, rows_, Metrics(), first_);
+    const ToolbarMetrics m = Metrics();
+    // A column holds one button a row; the chevron takes a row of its own.
+    const int32_t width = column_ ? std::min<int32_t>(place_.right, m.buttonWidth) : place_.right;
+    return lark::FitButtons(count, width, rows_, m, first_);
 }
 
 BYTE Toolbar::StateAt(size_t position) const {
@@ -116,6 +119,7 @@ std::optional<RECT> Toolbar::ChevronRect() const {
     const ToolbarMetrics m = Metrics();
     // At the right end of the last row, as high as its buttons.
     const int top = (fit_.shown > 0 ? static_cast<int>(ItemRect(fit_.first).top) : 0) + (rows_ - 1) * m.buttonHeight;
+    if (column_) return RECT{0, top, m.buttonWidth, top + m.buttonHeight};
     RECT client{};
     GetClientRect(hwnd_.get(), &client);
     return RECT{std::max<LONG>(client.right - m.chevronWidth, 0), top, client.right, top + m.buttonHeight};
@@ -156,8 +160,8 @@ std::optional<RECT> Toolbar::TrackChevron(UINT message, LPARAM lParam) {
     return screen;
 }
 
-// Two small arrows pointing on, as Windows draws the chevron of a toolbar
-// that does not fit.
+// Two small arrows pointing on (down a column), as Windows draws the
+// chevron of a toolbar that does not fit.
 void Toolbar::DrawChevron() const {
     const std::optional<RECT> chevron = ChevronRect();
     if (!chevron) return;
@@ -173,12 +177,16 @@ void Toolbar::DrawChevron() const {
     const int arm = std::max(Scaled(3, dpi_), 2);
     const int middle = (r.top + r.bottom) / 2;
     const int left = (r.left + r.right) / 2 - arm - line;
+    const int centre = (r.left + r.right) / 2;
+    const int top = middle - arm - line;
     UniquePen pen(CreatePen(PS_SOLID, line, colours.text));
     SelectGuard pick(dc.get(), pen.get());
     for (int shift : {0, arm + line}) {
-        const POINT arrow[] = {
+        const POINT across[] = {
             {left + shift, middle - arm}, {left + shift + arm, middle}, {left + shift, middle + arm + 1}};
-        Polyline(dc.get(), arrow, 3);
+        const POINT down[] = {
+            {centre - arm, top + shift}, {centre, top + shift + arm}, {centre + arm + 1, top + shift}};
+        Polyline(dc.get(), column_ ? down : across, 3);
     }
 }
 
@@ -191,6 +199,11 @@ int32_t Toolbar::DropPositionAt(int x, int y) const {
     // The row nearest the point's height, then the place in it.
     std::vector<std::pair<size_t, RECT>> shown;
     for (size_t i = fit_.first; i < fit_.first + fit_.shown; ++i) shown.emplace_back(i, ItemRect(i));
+    if (column_) {
+        for (const auto& [i, r] : shown)
+            if (y < (r.top + r.bottom) / 2) return static_cast<int32_t>(i);
+        return static_cast<int32_t>(fit_.first + fit_.shown);
+    }
     LONG rowTop = shown.front().second.top;
     LONG best = -1;
     for (const auto& [i, r] : shown) {
@@ -221,10 +234,19 @@ void Toolbar::DrawInsertMark() const {
     const bool after = position >= end;
     const RECT r = ItemRect(after ? end - 1 : std::max(position, fit_.first));
     if (r.right <= r.left) return;
-    // Inside the control: the first button starts at its left edge.
-    const int x = std::max<int>(after ? r.right : r.left, 1);
     WindowDc dc(hwnd_.get());
     const COLORREF colour = CurrentChevronColours().insertMark;
+    if (column_) {
+        // Across the gap above the button, or below the last one shown.
+        const int y = std::max<int>(after ? r.bottom : r.top, 1);
+        const RECT bar{r.left, y - 1, r.right, y + 1};
+        const RECT left{r.left, std::max(y - 3, 0), r.left + 2, y + 3};
+        const RECT right{r.right - 2, std::max(y - 3, 0), r.right, y + 3};
+        for (const RECT& part : {bar, left, right}) Fill(dc.get(), part, colour);
+        return;
+    }
+    // Inside the control: the first button starts at its left edge.
+    const int x = std::max<int>(after ? r.right : r.left, 1);
     const RECT bar{x - 1, r.top, x + 1, r.bottom};
     const RECT top{std::max(x - 3, 0), r.top, x + 3, r.top + 2};
     const RECT bottom{std::max(x - 3, 0), r.bottom - 2, x + 3, r.bottom};

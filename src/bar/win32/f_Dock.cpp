@@ -45,6 +45,12 @@ void f_Dock::Place(int32_t x, int32_t y, int32_t width, int32_t height, Flags fl
                  SWP_NOACTIVATE | (flags == Flags::ShowWindow ? SWP_SHOWWINDOW : 0));
 }
 
+void f_Dock::SetColumn(bool column) {
+    Load();
+    Bar().SetColumn(column);
+    LayoutContent();
+}
+
 bool f_Dock::InUse() const {
     // A dialog of the program disables the bar while it is up.
     return menuOpen_ || draggingButton_ || !IsWindowEnabled(Handle());

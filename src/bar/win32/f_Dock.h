@@ -1,6 +1,7 @@
 #pragma once
-// The docked bar: the appbar window at the top or bottom screen edge. It
-// carries the same sections and buttons as the floating window.
+// The docked bar: the appbar window at a screen edge, a row at the top or
+// bottom, a column at the left or right. It carries the same sections and
+// buttons as the floating window.
 #include "bar/BarArrangement.h"
 #include "bar/win32/BarForm.h"
 
@@ -24,6 +25,7 @@ public:
     void EnableHideTimer(bool enabled) override;
     void SetPlacement(const WindowPlacement& placement) override;
     bool InUse() const override;
+    void SetColumn(bool column) override;
 
     // The message the shell's appbar notifications arrive with.
     static constexpr UINT kAppBarCallback = WM_APP + 1;

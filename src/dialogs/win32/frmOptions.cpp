@@ -15,12 +15,12 @@
 namespace lark::win {
 namespace {
 
-const int kPage0[] = {IDC_FRAME1,    IDC_OPTION1_3, IDC_OPTION1_2, IDC_OPTION1_4, IDC_FRASAMPLE1, IDC_OPTION1_0,
+const int kPage0[] = {IDC_FRAME1,    IDC_OPTION1_3, IDC_OPTION1_2, IDC_OPTION1_4, IDC_OPTION1_8, IDC_OPTION1_9, IDC_FRASAMPLE1, IDC_OPTION1_0,
                       IDC_OPTION1_1, IDC_FRAME2,    IDC_OPTION1_6, IDC_OPTION1_7,
                       IDC_FRAME3, IDC_CHKSTARTWITHWINDOWS, IDC_CHKSENDTO, IDC_LBLHOTKEY, IDC_HOTKEY, IDC_CHKHOTKEYWIN,
                       IDC_LBLHOTKEYSTATUS, IDC_FRAME4, IDC_COLOURS_SYSTEM, IDC_COLOURS_LIGHT, IDC_COLOURS_DARK};
 const int kPage1[] = {IDC_FRASAMPLE2, IDC_CMDLOAD_0, IDC_CMDLOAD_1, IDC_CMDLOAD_2, IDC_CMDLOAD_3, IDC_CMDLOAD_4};
-const int kOptions[] = {kOptAutoHide, kOptFixed, kOptTop, kOptFloat, kOptBottom, kOptLarge, kOptSmall};
+const int kOptions[] = {kOptAutoHide, kOptFixed, kOptTop, kOptFloat, kOptBottom, kOptLarge, kOptSmall, kOptLeft, kOptRight};
 const wchar_t* const kTips[] = {L"Set Options for Group 1", L"Set Options for Group 2"};
 // The "Colours" buttons by the setting each stands for.
 const std::pair<int, ColourSetting> kColourButtons[] = {{IDC_COLOURS_SYSTEM, ColourSetting::System},
@@ -134,7 +134,7 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
-            if (HIWORD(wParam) == BN_CLICKED && id >= IDC_OPTION1_0 && id <= IDC_OPTION1_7) {
+            if (HIWORD(wParam) == BN_CLICKED && id >= IDC_OPTION1_0 && id <= IDC_OPTION1_9) {
                 options_.Click(id - IDC_OPTION1_0);
                 Refresh();
                 return TRUE;
