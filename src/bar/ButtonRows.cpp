@@ -1,6 +1,7 @@
 #include "bar/ButtonRows.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/Scale.h"
 
@@ -15,6 +16,29 @@ constexpr int32_t kButtonPadY = 6;
 constexpr int32_t kEdgePx = 2;
 constexpr int32_t kChevronPx = 14;
 
+struct Placed {
+    size_t shown = 0;
+    std::vector<size_t> rowEnds;
+};
+
+// The buttons from `first` on, row after row, the last row leaving
+// `reserve` pixels free; a button too wide for a row's room ends the rows.
+Placed Place(const std::vector<int32_t>& widths, size_t first, int32_t widthPx, int32_t rows, int32_t reserve) {
+    Placed placed;
+    size_t next = first;
+    for (int32_t row = 0; row < rows && next < widths.size(); ++row) {
+        const int32_t room = widthPx - (row == rows - 1 ? reserve : 0);
+        const size_t start = next;
+        for (int32_t used = 0; next < widths.size() && used + widths[next] <= room; ++next) used += widths[next];
+        if (next == start) break;
+        placed.rowEnds.push_back(next - 1);
+    }
+    placed.shown = next - first;
+    // The last row's end starts no row.
+    if (!placed.rowEnds.empty()) placed.rowEnds.pop_back();
+    return placed;
+}
+
 }  // namespace
 
 ToolbarMetrics MeasureToolbar(int32_t dpi, int32_t picturePx) {
@@ -27,33 +51,42 @@ ToolbarMetrics MeasureToolbar(int32_t dpi, int32_t picturePx) {
 }
 
 bool ButtonRows::EndsRow(size_t index) const {
-    if (!Shows(index) || perRow <= 0) return false;
-    const size_t place = index - first + 1;
-    return place < shown && place % static_cast<size_t>(perRow) == 0;
+    return Shows(index) && std::find(rowEnds.begin(), rowEnds.end(), index) != rowEnds.end();
 }
 
-ButtonRows FitButtons(size_t count, int32_t widthPx, int32_t rows, const ToolbarMetrics& metrics, size_t first) {
+ButtonRows FitButtons(const std::vector<int32_t>& widths, int32_t widthPx, int32_t rows,
+                      const ToolbarMetrics& metrics, size_t first) {
     ButtonRows fit;
     fit.rows = std::max(rows, 1);
-    const int32_t button = std::max(metrics.buttonWidth, 1);
-    fit.perRow = std::max(widthPx, 0) / button;
-    const size_t room = static_cast<size_t>(fit.perRow) * static_cast<size_t>(fit.rows);
-    if (count <= room) {
-        fit.shown = count;
-        return fit;
+    fit.perRow = std::max(widthPx, 0) / std::max(metrics.buttonWidth, 1);
+    const size_t count = widths.size();
+    Placed placed = Place(widths, 0, widthPx, fit.rows, 0);
+    if (placed.shown < count) {
+        // The last row gives the chevron its place; the window starts
+        // earlier while all from there to the end still fit.
+        fit.chevron = true;
+        fit.first = std::min(first, count);
+        while (fit.first > 0 && Place(widths, fit.first - 1, widthPx, fit.rows, metrics.chevronWidth).shown >=
+                                    count - (fit.first - 1))
+            --fit.first;
+        placed = Place(widths, fit.first, widthPx, fit.rows, metrics.chevronWidth);
     }
-    // The last row gives the chevron its place.
-    fit.chevron = true;
-    const int32_t lastRow = std::max(widthPx - metrics.chevronWidth, 0) / button;
-    fit.shown = static_cast<size_t>(fit.perRow) * static_cast<size_t>(fit.rows - 1) + static_cast<size_t>(lastRow);
-    fit.first = std::min(first, count - fit.shown);
+    fit.shown = placed.shown;
+    fit.rowEnds = std::move(placed.rowEnds);
     return fit;
 }
 
-size_t ScrollToShow(const ButtonRows& fit, size_t count, size_t index) {
-    if (fit.shown == 0 || index >= count || fit.Shows(index)) return fit.first;
+ButtonRows FitButtons(size_t count, int32_t widthPx, int32_t rows, const ToolbarMetrics& metrics, size_t first) {
+    return FitButtons(std::vector<int32_t>(count, metrics.buttonWidth), widthPx, rows, metrics, first);
+}
+
+size_t ScrollToShow(const ButtonRows& fit, const std::vector<int32_t>& widths, int32_t widthPx, int32_t rows,
+                    const ToolbarMetrics& metrics, size_t index) {
+    if (fit.shown == 0 || index >= widths.size() || fit.Shows(index)) return fit.first;
     if (index < fit.first) return index;
-    return std::min(index + 1 - fit.shown, count - fit.shown);
+    size_t first = fit.first;
+    while (first < index && !FitButtons(widths, widthPx, rows, metrics, first).Shows(index)) ++first;
+    return first;
 }
 
 int32_t RowsInHeight(int32_t heightPx, int32_t oneRowPx, int32_t rowPx) {

@@ -235,17 +235,50 @@ TEST(ButtonRows, NoneOneRowOrAllAndTheWindowTheKeyboardMoves) {
     EXPECT_FALSE(fit.Shows(3));
 
     // The keyboard moves the window as little as it must.
+    const std::vector<int32_t> plain(60, m.buttonWidth);
     fit = FitButtons(60, 500, 1, m);
-    EXPECT_EQ(ScrollToShow(fit, 60, 20), 0u);
-    EXPECT_EQ(ScrollToShow(fit, 60, 59), 39u);
+    EXPECT_EQ(ScrollToShow(fit, plain, 500, 1, m, 20), 0u);
+    EXPECT_EQ(ScrollToShow(fit, plain, 500, 1, m, 59), 39u);
     fit = FitButtons(60, 500, 1, m, 39);
     EXPECT_TRUE(fit.Shows(59));
     EXPECT_FALSE(fit.Shows(38));
-    EXPECT_EQ(ScrollToShow(fit, 60, 10), 10u);
+    EXPECT_EQ(ScrollToShow(fit, plain, 500, 1, m, 10), 10u);
     // Wider, it starts earlier rather than leave room unused; with room
     // for all, at the first.
     EXPECT_EQ(FitButtons(60, 1000, 1, m, 39).first, 18u);
     EXPECT_EQ(FitButtons(30, 1000, 1, m, 10).first, 0u);
+}
+
+TEST(ButtonRows, SplitButtonsTakeTheirArrowsRoomInTheRow) {
+    const ToolbarMetrics m = MeasureToolbar(96, 16);  // 23 wide, chevron 14
+    const int32_t split = m.buttonWidth + 11;
+    // Four plain buttons fill 92 pixels; with one split among them the
+    // last goes behind the chevron rather than be cut off.
+    std::vector<int32_t> widths(4, m.buttonWidth);
+    EXPECT_EQ(FitButtons(widths, 92, 1, m).shown, 4u);
+    widths[1] = split;
+    ButtonRows fit = FitButtons(widths, 92, 1, m);
+    EXPECT_TRUE(fit.chevron);
+    EXPECT_EQ(fit.shown, 2u);  // 23 + 34 fit beside the chevron's 14, a third does not
+    // Rows break where the next button no longer fits, not after a count
+    // (three plain ones would fit 80 pixels).
+    widths = {split, split, m.buttonWidth, m.buttonWidth};
+    fit = FitButtons(widths, 80, 2, m);
+    EXPECT_FALSE(fit.chevron);
+    EXPECT_EQ(fit.shown, 4u);
+    EXPECT_TRUE(fit.EndsRow(1));  // 34 + 34, and 23 more would pass 80
+    EXPECT_FALSE(fit.EndsRow(2));
+    EXPECT_FALSE(fit.EndsRow(3));  // the last
+    // The keyboard's window, with the widths as they are.
+    widths.assign(20, m.buttonWidth);
+    widths[18] = split;
+    fit = FitButtons(widths, 92, 1, m);
+    EXPECT_EQ(fit.shown, 3u);
+    const size_t first = ScrollToShow(fit, widths, 92, 1, m, 19);
+    fit = FitButtons(widths, 92, 1, m, first);
+    EXPECT_TRUE(fit.Shows(19));
+    EXPECT_TRUE(fit.Shows(18));
+    EXPECT_EQ(fit.first, 18u);  // 34 + 23 beside the chevron; 17 would not fit as well
 }
 
 TEST_F(ArrangementTest, AFixedTopBarReservesItsRowsAndIsTopmost) {

@@ -130,28 +130,32 @@ std::vector<std::string> Toolbar::ButtonKeys() const {
 void Toolbar::SetButtonTag(const std::string& key, const ButtonTag& tag) {
     Button& button = Must(key);
     button.tag = tag;
-    RestyleButton(button);
+    // An arrow more or less changes what fits.
+    if (RestyleButton(button)) Relayout();
 }
 
 BYTE Toolbar::StyleOf(const Button& button) const {
     return static_cast<BYTE>(events_.OpensAsMenu(button.tag) ? BTNS_BUTTON | BTNS_DROPDOWN : BTNS_BUTTON);
 }
 
-void Toolbar::RestyleButton(Button& button) {
+bool Toolbar::RestyleButton(Button& button) {
     // Buttons not yet handed to the control take their style then.
-    if (!hwnd_ || !synced_) return;
+    if (!hwnd_ || !synced_) return false;
     const BYTE style = StyleOf(button);
-    if (((style & BTNS_DROPDOWN) != 0) == button.dropDown) return;
+    if (((style & BTNS_DROPDOWN) != 0) == button.dropDown) return false;
     button.dropDown = (style & BTNS_DROPDOWN) != 0;
     TBBUTTONINFOW info{};
     info.cbSize = sizeof info;
     info.dwMask = TBIF_STYLE;
     info.fsStyle = style;
     SendMessageW(hwnd_.get(), TB_SETBUTTONINFOW, static_cast<WPARAM>(button.id), reinterpret_cast<LPARAM>(&info));
+    return true;
 }
 
 void Toolbar::RefreshDropArrows() {
-    for (Button& button : buttons_) RestyleButton(button);
+    bool changed = false;
+    for (Button& button : buttons_) changed = RestyleButton(button) || changed;
+    if (changed) Relayout();
 }
 
 bool Toolbar::HasDropArrow(const std::string& key) const { return Must(key).dropDown; }
@@ -462,6 +466,8 @@ void Toolbar::SyncButtons() {
     if (synced_ || !hwnd_) return;
     for (LRESULT n = SendMessageW(hwnd_.get(), TB_BUTTONCOUNT, 0, 0); n > 0; --n)
         SendMessageW(hwnd_.get(), TB_DELETEBUTTON, static_cast<WPARAM>(n - 1), 0);
+    // A split button's arrow takes room in its row.
+    for (Button& button : buttons_) button.dropDown = (StyleOf(button) & BTNS_DROPDOWN) != 0;
     fit_ = FitFor(buttons_.size());
     first_ = fit_.first;
     std::vector<TBBUTTON> natives;

@@ -190,7 +190,7 @@ private:
     bool OnScreen() const { return hwnd_ && IsWindowVisible(hwnd_.get()); }
     TBBUTTON NativeButton(const Button& button, size_t position) const;
     BYTE StyleOf(const Button& button) const;
-    void RestyleButton(Button& button);
+    bool RestyleButton(Button& button);  // whether its arrow came or went
     // Hands every button to the control if it does not hold them yet.
     void SyncButtons();
     void Reindex();
@@ -198,6 +198,8 @@ private:
     // The rows: which buttons fit, told to the control as hidden states and
     // line breaks.
     ToolbarMetrics Metrics() const;
+    // Each button's width in a row: a split button is wider by its arrow.
+    std::vector<int32_t> ButtonWidths(const ToolbarMetrics& metrics) const;
     ButtonRows FitFor(size_t count) const;
     BYTE StateAt(size_t position) const;
     void Relayout();
@@ -231,6 +233,7 @@ private:
     bool column_ = false;
     size_t first_ = 0;  // the first button shown, as the keyboard moved it
     ButtonRows fit_;
+    mutable int dropArrowPx_ = 0;  // as the control last drew a split button's arrow
     bool chevronHot_ = false;
     bool chevronPressed_ = false;
     bool chevronClosed_ = false;  // its menu closed, and no press came since

@@ -12,6 +12,9 @@ namespace lark::win {
 namespace {
 
 constexpr int kDefaultPicturePx = 16;
+// A split button's arrow until the control has drawn one: the classic
+// control's width at 96 DPI.
+constexpr int kDropArrowPx = 11;
 
 struct ChevronColours {
     COLORREF text;
@@ -58,11 +61,29 @@ ToolbarMetrics Toolbar::Metrics() const {
     return m;
 }
 
+std::vector<int32_t> Toolbar::ButtonWidths(const ToolbarMetrics& m) const {
+    std::vector<int32_t> widths(buttons_.size(), m.buttonWidth);
+    // A column holds one button a row, whatever its width.
+    if (column_) return widths;
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        if (!buttons_[i].dropDown) continue;
+        // Measured where the control shows one.
+        if (synced_ && fit_.Shows(i)) {
+            const RECT r = ItemRect(i);
+            if (r.right - r.left > m.buttonWidth) dropArrowPx_ = r.right - r.left - m.buttonWidth;
+        }
+        widths[i] += dropArrowPx_ > 0 ? dropArrowPx_ : Scaled(kDropArrowPx, dpi_);
+    }
+    return widths;
+}
+
 ButtonRows Toolbar::FitFor(size_t count) const {
     const ToolbarMetrics m = Metrics();
     // A column holds one button a row; the chevron takes a row of its own.
     const int32_t width = column_ ? std::min<int32_t>(place_.right, m.buttonWidth) : place_.right;
-    return lark::FitButtons(count, width, rows_, m, first_);
+    std::vector<int32_t> widths = ButtonWidths(m);
+    widths.resize(count, m.buttonWidth);
+    return lark::FitButtons(widths, width, rows_, m, first_);
 }
 
 BYTE Toolbar::StateAt(size_t position) const {
@@ -108,7 +129,9 @@ std::vector<std::string> Toolbar::HiddenKeys() const {
 }
 
 void Toolbar::ShowButton(size_t position) {
-    const size_t first = ScrollToShow(fit_, buttons_.size(), position);
+    const ToolbarMetrics m = Metrics();
+    const int32_t width = column_ ? std::min<int32_t>(place_.right, m.buttonWidth) : place_.right;
+    const size_t first = ScrollToShow(fit_, ButtonWidths(m), width, rows_, m, position);
     if (first == first_) return;
     first_ = first;
     Relayout();
