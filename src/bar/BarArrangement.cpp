@@ -6,6 +6,7 @@
 #include "bar/ButtonRows.h"
 #include "base/AppBarShell.h"
 #include "base/Conversions.h"
+#include "base/Texts.h"
 
 namespace lark {
 namespace {
@@ -84,7 +85,7 @@ void BarArrangement::ChooseBarPosition(int32_t y) {
         s_.BarPosition = code;
         s_.DockStateChanged = (s_.PreviousBarPosition != kBarFloating) != (s_.BarPosition != kBarFloating);
     } catch (...) {
-        errors_.ShowError("Error setting appbar position.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_APPBAR_POSITION), CurrentError());
     }
 }
 
@@ -97,7 +98,7 @@ void BarArrangement::ShowConfiguredBar() {
         const RectPx now = shown_ == kBarFloating ? floating_.Bounds() : s_.BarMonitor.bounds;
         s_.BarMonitor = NearestMonitor(Monitors(), now);
     } catch (...) {
-        errors_.ShowError("Error setting appbar position.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_APPBAR_POSITION), CurrentError());
         return;
     }
     int32_t y = 402;
@@ -140,7 +141,7 @@ void BarArrangement::ArrangeFloating() {
         floating_.EnableMoveDetection(true);
         shown_ = kBarFloating;
     } catch (...) {
-        errors_.ShowError("Error dimensioning floating form.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_FLOAT_DIMENSION), CurrentError());
     }
 }
 
@@ -175,7 +176,7 @@ void BarArrangement::FloatMoved() {
         ChooseBarPosition(TwipsPerPixel(s_.BarMonitor.dpi).Twips(place.top - s_.BarMonitor.work.top));
         ArrangeBar(false);
     } catch (...) {
-        errors_.ShowError("Error repositioning the floating form.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_FLOAT_REPOSITION), CurrentError());
     }
 }
 
@@ -183,7 +184,7 @@ void BarArrangement::DropDockedBar(PointPx point) {
     try {
         s_.BarMonitor = NearestMonitor(Monitors(), point);
     } catch (...) {
-        errors_.ShowError("Error setting appbar position.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_APPBAR_POSITION), CurrentError());
         return;
     }
     ChooseBarPosition(TwipsPerPixel(s_.BarMonitor.dpi).Twips(point.y - s_.BarMonitor.work.top));
@@ -213,7 +214,7 @@ void BarArrangement::UnregisterAppBar(int32_t positionCode) {
             lastSet_.reset();
         }
     } catch (...) {
-        errors_.ShowError("Error unregistering docked appbar.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_DOCK_UNREGISTER), CurrentError());
     }
 }
 
@@ -251,7 +252,7 @@ void BarArrangement::ArrangeDocked(bool force) {
             edgeTaken_.Show();
         }
     } catch (...) {
-        errors_.ShowError("Error dimensioning docked appbar.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_DOCK_DIMENSION), CurrentError());
     }
 }
 
@@ -359,7 +360,7 @@ void BarArrangement::OnDisplayChanged() {
         }
         s_.BarMonitor = NearestMonitor(monitors, s_.BarMonitor.bounds);
     } catch (...) {
-        errors_.ShowError("Error dimensioning docked appbar.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_DOCK_DIMENSION), CurrentError());
         return;
     }
     // Forced: the auto-hide slot is given back before the edge is asked for
@@ -387,7 +388,7 @@ void BarArrangement::OnAppBarPosChanged() {
     try {
         PlaceOnEdge(autoHideHeld_, true);
     } catch (...) {
-        errors_.ShowError("Error dimensioning docked appbar.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_DOCK_DIMENSION), CurrentError());
     }
 }
 
