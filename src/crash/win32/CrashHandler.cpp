@@ -128,7 +128,7 @@ DWORD WINAPI DumpThread(void*) {
     const bool written = WriteDump(path);
     if (written) KeepNewest(path + wcslen(crash.folder) + 1);
     std::wstring text = written ? crash.writtenText : crash.notWrittenText;
-    if (const size_t at = text.find(L"%1"); written && at != std::wstring::npos) text.replace(at, 2, path);
+    if (const size_t slot = text.find(L"%1"); written && slot != std::wstring::npos) text.replace(slot, 2, path);
     StopOtherThreads();
     if (crash.tellUser) MessageBoxW(nullptr, text.c_str(), kTitle, MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
     const DWORD code = crash.pointers ? crash.pointers->ExceptionRecord->ExceptionCode : kAborted;
