@@ -367,6 +367,17 @@ TEST_F(BarContentTest, ToolTipsAndClicksAreAnsweredForTheRightToolbar) {
     content_->SetButtonToolTip(1, "Calc1", "Caf\xC3\xA9");
     EXPECT_EQ(ToolTipFor(0, 0), L"Notepad");
     EXPECT_EQ(ToolTipFor(1, 0), L"Caf\u00E9");
+    // A screen reader reads the same name as the button's text, the
+    // length first, in either character set.
+    HWND second = content_->ToolbarHandle(1);
+    const auto id = static_cast<WPARAM>(NativeButton(1, 0).idCommand);
+    wchar_t wide[8] = {};
+    EXPECT_EQ(SendMessageW(second, TB_GETBUTTONTEXTW, id, 0), 4);
+    EXPECT_EQ(SendMessageW(second, TB_GETBUTTONTEXTW, id, reinterpret_cast<LPARAM>(wide)), 4);
+    EXPECT_STREQ(wide, L"Caf\u00E9");
+    char ansi[8] = {};
+    EXPECT_EQ(SendMessageA(second, TB_GETBUTTONTEXTA, id, reinterpret_cast<LPARAM>(ansi)), 4);
+    EXPECT_STREQ(ansi, "Caf\xE9");
 
     content_->Layout();
     HWND bar = content_->ToolbarHandle(1);

@@ -22,7 +22,7 @@ const int kPage0[] = {IDC_FRAME1,    IDC_OPTION1_3, IDC_OPTION1_2, IDC_OPTION1_4
                       IDC_OPTION1_1, IDC_FRAME2,    IDC_OPTION1_6, IDC_OPTION1_7,
                       IDC_FRAME3, IDC_CHKSTARTWITHWINDOWS, IDC_CHKSENDTO, IDC_LBLHOTKEY, IDC_HOTKEY, IDC_CHKHOTKEYWIN,
                       IDC_LBLHOTKEYSTATUS, IDC_FRAME4, IDC_COLOURS_SYSTEM, IDC_COLOURS_LIGHT, IDC_COLOURS_DARK,
-                      IDC_LBLLANGUAGE, IDC_LANGUAGE, IDC_LBLLANGUAGENOTE};
+                      IDC_FRAME5, IDC_LBLLANGUAGE, IDC_LANGUAGE, IDC_LBLLANGUAGENOTE};
 const int kPage1[] = {IDC_FRASAMPLE2, IDC_CMDLOAD_0, IDC_CMDLOAD_1, IDC_CMDLOAD_2, IDC_CMDLOAD_3, IDC_CMDLOAD_4};
 const int kOptions[] = {kOptAutoHide, kOptFixed, kOptTop, kOptFloat, kOptBottom, kOptLarge, kOptSmall};
 // The "Colours" buttons by the setting each stands for.
