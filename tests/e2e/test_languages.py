@@ -42,6 +42,12 @@ OPTIONS = {
                        "Takes effect the next time Larkspan starts."}),
 }
 
+ABOUT = {
+    "de": ("Info über Larkspan", {"OK", "Systeminfo...", "Protokoll öffnen"}),
+    "fr": ("À propos de Larkspan", {"OK", "Infos système...", "Ouvrir le journal"}),
+    "en": ("About Larkspan", {"OK", "System Info...", "Open log"}),
+}
+
 
 class LanguageTests(BarTestCase):
     use_dpi = test_dpi.DpiTests.use_dpi
@@ -71,6 +77,20 @@ class LanguageTests(BarTestCase):
         self.screenshot_noted(f"{shot}-options")
         return dialog
 
+    def open_about(self, language: str, shot: str) -> None:
+        """Opens About from the menu by keys: its caption, buttons and the
+        licence it states are in the language; a picture, then Escape."""
+        open_popup_menu(self.driver, *self.tab_strip_spot(), timeout=UI_TIMEOUT)
+        Keyboard.press(*["Down"] * steps_down("About ..."), "Return")
+        caption, texts = ABOUT[language]
+        about = self.wait_window(f"About in {language}", title=caption, cls=ABOUT_CLASS)
+        shown = [c.caption for c in child_windows(self.driver, about) if c.visible]
+        self.assertLessEqual(texts, set(shown), f"About in {language}")
+        self.assertTrue(any("MIT" in text for text in shown), f"the licence in {shown}")
+        self.screenshot_noted(f"{shot}-about")
+        Keyboard.press("Escape")
+        self.wait_gone(about, "About")
+
     def test_the_display_language_then_the_chosen_one_speaks_everywhere(self):
         program, bar = self.start_in(GERMAN)
         # Each button's text is its program's name, as screen readers read it.
@@ -83,6 +103,7 @@ class LanguageTests(BarTestCase):
         Keyboard.press(*["Down"] * 4)
         Keyboard.press("Return")
         self.wait_gone(dialog, "Options")
+        self.open_about("de", "languages-de")
 
         # A message of the bar's own, in German.
         second = self.start_program(env=GERMAN)
@@ -108,6 +129,7 @@ class LanguageTests(BarTestCase):
             dialog = self.open_options(language, f"languages-{language}-150")
             Keyboard.press("Escape")
             self.wait_gone(dialog, "Options")
+            self.open_about(language, f"languages-{language}-150")
             self.assertEqual(self.close_bar(program, bar), 0)
 
 

@@ -234,7 +234,7 @@ void frmAbout::CreateHeader(int width) {
           RECT{left, margin, right, margin + Px(28)}, kLblTitle, titleFont_.get());
     Child(Handle(), L"STATIC", Widen(VersionText(version_)).c_str(), SS_LEFT | SS_NOPREFIX,
           RECT{left, Px(48), right, Px(64)}, kLblVersion, font);
-    Child(Handle(), L"STATIC", Widen(version_.description).c_str(), SS_LEFT | SS_NOPREFIX,
+    Child(Handle(), L"STATIC", Widen(Text(IDS_ABOUT_DESCRIPTION)).c_str(), SS_LEFT | SS_NOPREFIX,
           RECT{left, Px(66), right, Px(82)}, kLblDescription, font);
 
     // Only the address itself answers the mouse, not the blank beside it.
