@@ -32,6 +32,7 @@
 #define IDS_ERR_AUTOHIDE_SHOW 1105
 #define IDS_ERR_AUTOHIDE_HIDE 1106
 #define IDS_ERR_CURSOR 1107
+#define IDS_CHEVRON 1108
 #define IDS_SECTIONS 1110
 
 // Descriptions of run-time errors by number

@@ -482,6 +482,7 @@ void Toolbar::SyncButtons() {
         !SendMessageW(hwnd_.get(), TB_ADDBUTTONSW, natives.size(), reinterpret_cast<LPARAM>(natives.data())))
         Raise(kErrOutOfMemory);
     synced_ = true;
+    NameChevron();
 }
 
 const Toolbar::Button* Toolbar::Find(const std::string& key) const { return const_cast<Toolbar*>(this)->Find(key); }
