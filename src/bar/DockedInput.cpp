@@ -1,6 +1,7 @@
 #include "bar/DockedInput.h"
 
 #include <cstdlib>
+
 #include "base/Texts.h"
 
 namespace lark {

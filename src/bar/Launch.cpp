@@ -2,8 +2,8 @@
 
 #include "base/Shortcuts.h"
 #include "base/Log.h"
-#include "base/Unicode.h"
 #include "base/Texts.h"
+#include "base/Unicode.h"
 
 namespace lark {
 

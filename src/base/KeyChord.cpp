@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "base/Unicode.h"
 #include "base/Texts.h"
+#include "base/Unicode.h"
 
 namespace lark {
 namespace {

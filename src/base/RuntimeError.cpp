@@ -1,6 +1,7 @@
 #include "base/RuntimeError.h"
 
 #include <new>
+
 #include "base/Texts.h"
 
 namespace lark {

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "base/RuntimeError.h"
-#include "base/Unicode.h"
 #include "base/Texts.h"
+#include "base/Unicode.h"
 
 namespace lark {
 namespace {

@@ -1,8 +1,8 @@
 #include "commands/MainMenu.h"
 
 #include "base/Conversions.h"
-#include "commands/Arranging.h"
 #include "base/Texts.h"
+#include "commands/Arranging.h"
 
 namespace lark {
 

@@ -1,7 +1,7 @@
 #include "startup/CommandLine.h"
 
-#include "base/Unicode.h"
 #include "base/Texts.h"
+#include "base/Unicode.h"
 
 namespace lark {
 namespace {

@@ -1,9 +1,9 @@
 #include "app/win32/AtHand.h"
 
+#include "base/Texts.h"
 #include "base/win32/Services.h"
 #include "base/win32/Text.h"
 #include "startup/StartWithWindows.h"
-#include "base/Texts.h"
 
 namespace lark::win {
 namespace {

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "base/Log.h"
+#include "base/Texts.h"
 #include "base/win32/Barrier.h"
 #include "base/win32/Colours.h"
 #include "base/win32/Modal.h"
@@ -19,7 +20,6 @@
 #include "commands/Arranging.h"
 #include "icons/IconCache.h"
 #include "icons/PictureQueue.h"
-#include "base/Texts.h"
 
 namespace lark::win {
 namespace {

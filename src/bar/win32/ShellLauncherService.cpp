@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/Texts.h"
 #include "base/win32/Modal.h"
 #include "base/win32/Ole.h"
 #include "base/win32/Text.h"
-#include "base/Texts.h"
 
 namespace lark::win {
 namespace {

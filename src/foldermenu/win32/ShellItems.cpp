@@ -3,9 +3,9 @@
 #include <shlwapi.h>
 #include <shobjidl.h>
 
+#include "base/Texts.h"
 #include "base/win32/Handles.h"
 #include "base/win32/Text.h"
-#include "base/Texts.h"
 
 #ifndef SHCONTF_INCLUDESUPERHIDDEN
 #define SHCONTF_INCLUDESUPERHIDDEN 0x10000
