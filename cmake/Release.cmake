@@ -61,6 +61,7 @@ set(CPACK_STRIP_FILES OFF)  # the exe is linked stripped
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
 set(CPACK_NSIS_URL_INFO_ABOUT "https://www.brindlewick.example/larkspan")
 set(LARKSPAN_ICON ${CMAKE_SOURCE_DIR}/resources/art/larkspan.ico)
+set(LARKSPAN_NSIS_LANGUAGES ${CMAKE_SOURCE_DIR}/packaging/nsis/languages.nsh)
 list(PREPEND CMAKE_MODULE_PATH ${CMAKE_SOURCE_DIR}/packaging/nsis)
 # Per generator: the installer's own name, and the fixed file times.
 configure_file(${CMAKE_SOURCE_DIR}/cmake/ReleaseOptions.cmake.in ${CMAKE_BINARY_DIR}/ReleaseOptions.cmake @ONLY)

@@ -6,6 +6,7 @@
 #include "bar/ButtonRows.h"
 #include "base/AppBarShell.h"
 #include "base/Conversions.h"
+#include "base/Texts.h"
 
 namespace lark {
 namespace {
@@ -89,7 +90,7 @@ void BarArrangement::ChooseBarPosition(int32_t y) {
         BusyPointer busy(pointer_);
         SetPosition(CodeForY(y));
     } catch (...) {
-        errors_.ShowError("Error setting appbar position.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_APPBAR_POSITION), CurrentError());
     }
 }
 
@@ -109,7 +110,7 @@ void BarArrangement::ChooseBarPosition(int32_t x, int32_t y) {
         }
         SetPosition(code);
     } catch (...) {
-        errors_.ShowError("Error setting appbar position.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_APPBAR_POSITION), CurrentError());
     }
 }
 
@@ -122,7 +123,7 @@ void BarArrangement::ShowConfiguredBar() {
         const RectPx now = shown_ == kBarFloating ? floating_.Bounds() : s_.BarMonitor.bounds;
         s_.BarMonitor = NearestMonitor(Monitors(), now);
     } catch (...) {
-        errors_.ShowError("Error setting appbar position.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_APPBAR_POSITION), CurrentError());
         return;
     }
     if (IsColumn(target)) {
@@ -132,7 +133,7 @@ void BarArrangement::ShowConfiguredBar() {
             BusyPointer busy(pointer_);
             SetPosition(target);
         } catch (...) {
-            errors_.ShowError("Error setting appbar position.", CurrentError());
+            errors_.ShowError(Text(IDS_ERR_APPBAR_POSITION), CurrentError());
         }
         ArrangeBar(false);
         return;
@@ -177,7 +178,7 @@ void BarArrangement::ArrangeFloating() {
         floating_.EnableMoveDetection(true);
         shown_ = kBarFloating;
     } catch (...) {
-        errors_.ShowError("Error dimensioning floating form.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_FLOAT_DIMENSION), CurrentError());
     }
 }
 
@@ -214,7 +215,7 @@ void BarArrangement::FloatMoved() {
                           scale.Twips(place.top - s_.BarMonitor.work.top));
         ArrangeBar(false);
     } catch (...) {
-        errors_.ShowError("Error repositioning the floating form.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_FLOAT_REPOSITION), CurrentError());
     }
 }
 
@@ -222,7 +223,7 @@ void BarArrangement::DropDockedBar(PointPx point) {
     try {
         s_.BarMonitor = NearestMonitor(Monitors(), point);
     } catch (...) {
-        errors_.ShowError("Error setting appbar position.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_APPBAR_POSITION), CurrentError());
         return;
     }
     const TwipsPerPixel scale(s_.BarMonitor.dpi);
@@ -248,7 +249,7 @@ void BarArrangement::UnregisterAppBar(int32_t positionCode) {
             lastSet_.reset();
         }
     } catch (...) {
-        errors_.ShowError("Error unregistering docked appbar.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_DOCK_UNREGISTER), CurrentError());
     }
 }
 
@@ -289,7 +290,7 @@ void BarArrangement::ArrangeDocked(bool force) {
             edgeTaken_.Show();
         }
     } catch (...) {
-        errors_.ShowError("Error dimensioning docked appbar.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_DOCK_DIMENSION), CurrentError());
     }
 }
 
@@ -305,7 +306,7 @@ void BarArrangement::OnDisplayChanged() {
         }
         s_.BarMonitor = NearestMonitor(monitors, s_.BarMonitor.bounds);
     } catch (...) {
-        errors_.ShowError("Error dimensioning docked appbar.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_DOCK_DIMENSION), CurrentError());
         return;
     }
     // Forced: the auto-hide slot is given back before the edge is asked for
@@ -333,7 +334,7 @@ void BarArrangement::OnAppBarPosChanged() {
     try {
         PlaceOnEdge(autoHideHeld_, true);
     } catch (...) {
-        errors_.ShowError("Error dimensioning docked appbar.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_DOCK_DIMENSION), CurrentError());
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "base/Texts.h"
+
 namespace lark {
 
 void DockedInput::Reveal() {
@@ -16,7 +18,7 @@ void DockedInput::Reveal() {
         docked_.Place(shown.left, shown.top, Width(shown), Height(shown), IDockedBar::Flags::ShowWindow);
         docked_.EnableHideTimer(true);
     } catch (...) {
-        errors_.ShowError("Error displaying the AutoHide appbar.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_AUTOHIDE_SHOW), CurrentError());
     }
 }
 
@@ -39,7 +41,7 @@ void DockedInput::HideTimerTick() {
         }
         docked_.EnableHideTimer(false);
     } catch (...) {
-        errors_.ShowError("Error hiding the AutoHide appbar.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_AUTOHIDE_HIDE), CurrentError());
     }
 }
 
@@ -65,7 +67,7 @@ void DockedInput::TabMouseUp(int16_t button, PointPx at) {
         docked_.SetPlacement(s_.BarPlacement);
         arrangement_.DropDockedBar(PointPx{x, y});
     } catch (...) {
-        errors_.ShowError("Error determining the cursor's position.", CurrentError());
+        errors_.ShowError(Text(IDS_ERR_CURSOR), CurrentError());
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/Shortcuts.h"
 #include "base/Log.h"
+#include "base/Texts.h"
 #include "base/Unicode.h"
 
 namespace lark {
@@ -35,7 +36,7 @@ void LaunchButtonElevated(IShellLauncher& shell, const ButtonTag& tag) {
 }
 
 std::string ReportingLauncher::FailureText(const std::string& file, const LaunchResult& result) {
-    std::string text = "Larkspan could not open \"" + file + "\".";
+    std::string text = Text(IDS_LAUNCH_FAILED, {file});
     if (!result.reason.empty()) text += "\r\n\r\n" + result.reason;
     return text;
 }

@@ -116,6 +116,10 @@ struct AppState {
 
     // The user's choice of colours; the system's app mode when "System".
     ColourSetting Theme = ColourSetting::System;
+
+    // The language chosen in Options, a locale name; empty: Windows'. The
+    // run speaks the one chosen at its start.
+    std::string Language;
 };
 
 }  // namespace lark

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/Texts.h"
 #include "base/Unicode.h"
 
 namespace lark {
@@ -132,10 +133,10 @@ std::optional<KeyChord> ParseKeyChord(std::string_view text) {
 
 std::string KeyChordProblem(const KeyChord& chord) {
     if (chord.None()) return {};
-    if ((chord.modifiers & (kModCtrl | kModAlt | kModWin)) == 0) return "Use Ctrl, Alt or Win with the key.";
+    if ((chord.modifiers & (kModCtrl | kModAlt | kModWin)) == 0) return Text(IDS_HOTKEY_NEEDS_MODIFIER);
     // The session lock sits below every registration: the chord would
     // never arrive.
-    if (chord.modifiers == kModWin && chord.key == 'L') return "Windows keeps Win+L to lock the computer.";
+    if (chord.modifiers == kModWin && chord.key == 'L') return Text(IDS_HOTKEY_WIN_L);
     return {};
 }
 

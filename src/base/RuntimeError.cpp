@@ -2,30 +2,32 @@
 
 #include <new>
 
+#include "base/Texts.h"
+
 namespace lark {
 
 std::string ErrorDescription(int32_t number) {
     switch (number) {
-        case kErrInvalidCall: return "Invalid procedure call or argument";
-        case kErrOverflow: return "Overflow";
-        case kErrOutOfMemory: return "Out of memory";
-        case kErrSubscript: return "Subscript out of range";
-        case kErrTypeMismatch: return "Type mismatch";
-        case kErrBadFileName: return "Bad file name or number";
-        case kErrFileNotFound: return "File not found";
-        case kErrDiskFull: return "Disk full";
-        case kErrPermissionDenied: return "Permission denied";
-        case kErrPathFileAccess: return "Path/File access error";
-        case kErrPathNotFound: return "Path not found";
-        case kErrObjectNotSet: return "Object variable or With block variable not set";
-        case kErrNoSuchControl: return "Control array element does not exist";
-        case kErrAlreadyLoaded: return "Object already loaded";
-        case kErrCantUnloadElement: return "Can't unload controls created at design time";
-        case kErrInvalidPicture: return "Invalid picture";
-        case kErrIndexOutOfBounds: return "Index out of bounds";
-        case kErrKeyNotUnique: return "Key is not unique in collection";
-        case kErrElementNotFound: return "Element not found";
-        default: return "Application-defined or object-defined error";
+        case kErrInvalidCall: return Text(IDS_RTE_INVALID_CALL);
+        case kErrOverflow: return Text(IDS_RTE_OVERFLOW);
+        case kErrOutOfMemory: return Text(IDS_RTE_OUT_OF_MEMORY);
+        case kErrSubscript: return Text(IDS_RTE_SUBSCRIPT);
+        case kErrTypeMismatch: return Text(IDS_RTE_TYPE_MISMATCH);
+        case kErrBadFileName: return Text(IDS_RTE_BAD_FILE_NAME);
+        case kErrFileNotFound: return Text(IDS_RTE_FILE_NOT_FOUND);
+        case kErrDiskFull: return Text(IDS_RTE_DISK_FULL);
+        case kErrPermissionDenied: return Text(IDS_RTE_PERMISSION_DENIED);
+        case kErrPathFileAccess: return Text(IDS_RTE_PATH_FILE_ACCESS);
+        case kErrPathNotFound: return Text(IDS_RTE_PATH_NOT_FOUND);
+        case kErrObjectNotSet: return Text(IDS_RTE_OBJECT_NOT_SET);
+        case kErrNoSuchControl: return Text(IDS_RTE_NO_SUCH_CONTROL);
+        case kErrAlreadyLoaded: return Text(IDS_RTE_ALREADY_LOADED);
+        case kErrCantUnloadElement: return Text(IDS_RTE_CANT_UNLOAD);
+        case kErrInvalidPicture: return Text(IDS_RTE_INVALID_PICTURE);
+        case kErrIndexOutOfBounds: return Text(IDS_RTE_INDEX_OUT_OF_BOUNDS);
+        case kErrKeyNotUnique: return Text(IDS_RTE_KEY_NOT_UNIQUE);
+        case kErrElementNotFound: return Text(IDS_RTE_ELEMENT_NOT_FOUND);
+        default: return Text(IDS_RTE_OTHER);
     }
 }
 

@@ -21,5 +21,7 @@ public:
 inline constexpr const char* kSettingsApp = "Larkspan";
 inline constexpr const char* kSettingsSection = "Load";
 inline constexpr const char* kDefaultCatalogueName = "zentrol.ini";
+// The bar's language as a locale name ("de-DE"); absent or empty: Windows'.
+inline constexpr const char* kLanguageSetting = "Language";
 
 }  // namespace lark

@@ -1,6 +1,7 @@
 #include "base/cINI.h"
 
 #include "base/RuntimeError.h"
+#include "base/Texts.h"
 
 namespace lark {
 
@@ -40,7 +41,7 @@ void cINI::Save(IniDocument& document) {
         files_.SaveAtomically(path_, bytes, BackupPath());
     } catch (...) {
         const RuntimeError cause = CurrentError();
-        throw RuntimeError(cause.Number(), "Cannot save " + path_ + ". " + cause.Description());
+        throw RuntimeError(cause.Number(), Text(IDS_CANNOT_SAVE, {path_, cause.Description()}));
     }
 }
 

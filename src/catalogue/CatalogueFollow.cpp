@@ -4,6 +4,7 @@
 
 #include "base/Hash.h"
 #include "base/RuntimeError.h"
+#include "base/Texts.h"
 
 namespace lark {
 namespace {
@@ -13,24 +14,22 @@ std::string BrokenText(const std::string& path, const CatalogueFault& fault) {
     std::string why;
     switch (fault.kind) {
         case CatalogueFaultKind::UnclosedQuote:
-            why = "Line " + std::to_string(fault.line) + " opens a quote that is not closed.";
+            why = Text(IDS_FOLLOW_UNCLOSED, {std::to_string(fault.line)});
             break;
         case CatalogueFaultKind::RepeatedName:
-            why = "Line " + std::to_string(fault.line) + " repeats the name \"" + fault.name + "\" in its section.";
+            why = Text(IDS_FOLLOW_REPEATED, {std::to_string(fault.line), fault.name});
             break;
-        case CatalogueFaultKind::CutCharacter: why = "The file ends inside a character."; break;
+        case CatalogueFaultKind::CutCharacter: why = Text(IDS_FOLLOW_CUT); break;
     }
-    return "The catalogue file was changed, but it cannot be read whole:\n" + path + "\n\n" + why +
-           "\n\nThe bar stays as it is until the file is saved again.";
+    return Text(IDS_FOLLOW_BROKEN, {path, why});
 }
 
 std::string MissingText(const std::string& path) {
-    return "The catalogue file cannot be found:\n" + path + "\n\nThe bar stays as it is until the file is back.";
+    return Text(IDS_FOLLOW_MISSING, {path});
 }
 
 std::string UnreadableText(const std::string& path, const std::string& description) {
-    return "The catalogue file was changed, but it cannot be opened:\n" + path + "\n\n" + description +
-           "\n\nThe bar stays as it is until the file is saved again.";
+    return Text(IDS_FOLLOW_UNREADABLE, {path, description});
 }
 
 std::string FolderOf(const std::string& path) {

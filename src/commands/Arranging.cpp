@@ -4,18 +4,11 @@
 
 #include "base/RuntimeError.h"
 #include "base/Shortcuts.h"
+#include "base/Texts.h"
 #include "base/Unicode.h"
 
 namespace lark {
 namespace {
-
-constexpr const char* kNameTakenText = "Button already exist!";
-constexpr const char* kNameTakenTitle = "Add button";
-constexpr const char* kBadNameText = "A program name can't contain = or start with [.";
-constexpr const char* kBadSectionText = "A section name can't contain ].";
-constexpr const char* kBadTargetText = "A target can't contain quotation marks.";
-// What an empty bar calls the section that takes programs sent to it.
-constexpr const char* kFirstSectionName = "New Tab";
 
 cINI& Catalogue(EditingContext& c) {
     if (!c.state.CatalogueIni) Raise(kErrObjectNotSet);
@@ -35,8 +28,8 @@ bool UsableName(const std::string& name) {
     return name.find('=') == std::string::npos && (name.empty() || name.front() != '[');
 }
 
-void Refuse(EditingContext& c, const char* text) {
-    c.messageBox.Show(text, "Rename", BoxIcon::Exclamation, BoxButtons::Ok);
+void Refuse(EditingContext& c, const std::string& text) {
+    c.messageBox.Show(text, Text(IDS_RENAME), BoxIcon::Exclamation, BoxButtons::Ok);
 }
 
 std::vector<std::string> Names(const BarSection& section) {
@@ -96,7 +89,7 @@ void AddPrograms(EditingContext& c, int32_t toolbar, int32_t position, const std
             added.push_back(entry);
         }
     }
-    if (refused) c.messageBox.Show(kNameTakenText, kNameTakenTitle, BoxIcon::Critical, BoxButtons::Ok);
+    if (refused) c.messageBox.Show(Text(IDS_BUTTON_EXISTS), Text(IDS_ADD_BUTTON), BoxIcon::Critical, BoxButtons::Ok);
     if (added.empty()) return;
 
     std::vector<std::string> order = Names(section);
@@ -130,13 +123,14 @@ void AddProgramsToSection(EditingContext& c, const std::optional<std::string>& n
     std::string wanted = name ? Trimmed(*name) : std::string();
     if (!wanted.empty()) {
         if (wanted.find(']') != std::string::npos) {
-            c.messageBox.Show(kBadSectionText, kNameTakenTitle, BoxIcon::Exclamation, BoxButtons::Ok);
+            c.messageBox.Show(Text(IDS_BAD_SECTION_NAME), Text(IDS_ADD_BUTTON), BoxIcon::Exclamation, BoxButtons::Ok);
             return;
         }
         position = SectionNamed(c.bar, wanted);
     } else {
         position = c.bar.Shown();
-        if (position == 0) wanted = c.bar.SectionCount() > 0 ? c.bar.SectionAt(1)->name : kFirstSectionName;
+        // An empty bar makes a section for what is sent to it.
+        if (position == 0) wanted = c.bar.SectionCount() > 0 ? c.bar.SectionAt(1)->name : Text(IDS_NEW_TAB);
     }
     if (position == 0) position = SectionNamed(c.bar, wanted);
     if (position == 0) {
@@ -169,7 +163,7 @@ void MoveProgram(EditingContext& c, int32_t fromToolbar, const std::string& key,
     }
 
     if (NameTaken(c, to, moved.name)) {
-        c.messageBox.Show(kNameTakenText, kNameTakenTitle, BoxIcon::Critical, BoxButtons::Ok);
+        c.messageBox.Show(Text(IDS_BUTTON_EXISTS), Text(IDS_ADD_BUTTON), BoxIcon::Critical, BoxButtons::Ok);
         return;
     }
     std::vector<std::string> order = Names(to);
@@ -188,14 +182,14 @@ void MoveProgram(EditingContext& c, int32_t fromToolbar, const std::string& key,
 void RenameProgram(EditingContext& c, int32_t toolbar, const std::string& key) {
     const std::string section = c.bar.MustSection(toolbar).name;
     const BarButton button = c.bar.MustButton(toolbar, key);
-    const std::optional<std::string> answer = c.input.Ask("New name:", "Rename Program", button.name);
+    const std::optional<std::string> answer = c.input.Ask(Text(IDS_NEW_NAME), Text(IDS_RENAME_PROGRAM), button.name);
     if (!answer) return;
     const std::string newName = Trimmed(*answer);
     if (newName.empty() || newName == button.name) return;
-    if (!UsableName(newName)) return Refuse(c, kBadNameText);
+    if (!UsableName(newName)) return Refuse(c, Text(IDS_BAD_PROGRAM_NAME));
     // Its own name in another letter case is no other program's.
     if (!EqualsIgnoreCase(newName, button.name) && NameTaken(c, c.bar.MustSection(toolbar), newName, key)) {
-        c.messageBox.Show(kNameTakenText, kNameTakenTitle, BoxIcon::Critical, BoxButtons::Ok);
+        c.messageBox.Show(Text(IDS_BUTTON_EXISTS), Text(IDS_ADD_BUTTON), BoxIcon::Critical, BoxButtons::Ok);
         return;
     }
     Catalogue(c).RenameKey(section, button.name, newName);
@@ -208,17 +202,17 @@ void RenameSection(EditingContext& c, int32_t tabPosition) {
     const BarSection* section = c.bar.SectionAt(tabPosition);
     if (!section) Raise(kErrIndexOutOfBounds);
     const std::string name = section->name;
-    const std::optional<std::string> answer = c.input.Ask("New name:", "Rename Section", name);
+    const std::optional<std::string> answer = c.input.Ask(Text(IDS_NEW_NAME), Text(IDS_RENAME_SECTION), name);
     if (!answer) return;
     const std::string newName = Trimmed(*answer);
     if (newName.empty() || newName == name) return;
-    if (newName.find(']') != std::string::npos) return Refuse(c, kBadSectionText);
+    if (newName.find(']') != std::string::npos) return Refuse(c, Text(IDS_BAD_SECTION_NAME));
     if (!EqualsIgnoreCase(newName, name)) {
         bool taken = Catalogue(c).HasSection(newName);
         for (int32_t position = 1; position <= c.bar.SectionCount() && !taken; ++position)
             taken = position != tabPosition && EqualsIgnoreCase(c.bar.SectionAt(position)->name, newName);
         if (taken) {
-            c.messageBox.Show("Tab already exist!", "Create tab", BoxIcon::Information, BoxButtons::Ok);
+            c.messageBox.Show(Text(IDS_TAB_EXISTS), Text(IDS_CREATE_TAB), BoxIcon::Information, BoxButtons::Ok);
             return;
         }
     }
@@ -246,16 +240,16 @@ void EditProgramProperties(EditingContext& c, int32_t toolbar, const std::string
             after.target = after.target.substr(1, after.target.size() - 2);
         if (after.name.empty()) after.name = before.name;
         if (!UsableName(after.name)) {
-            Refuse(c, kBadNameText);
+            Refuse(c, Text(IDS_BAD_PROGRAM_NAME));
             continue;
         }
         if (!Guard([&] { FormatEntryValue(after.target, after.arguments); })) {
-            Refuse(c, kBadTargetText);
+            Refuse(c, Text(IDS_BAD_TARGET));
             continue;
         }
         if (!EqualsIgnoreCase(after.name, before.name) &&
             NameTaken(c, c.bar.MustSection(toolbar), after.name, key)) {
-            c.messageBox.Show(kNameTakenText, kNameTakenTitle, BoxIcon::Critical, BoxButtons::Ok);
+            c.messageBox.Show(Text(IDS_BUTTON_EXISTS), Text(IDS_ADD_BUTTON), BoxIcon::Critical, BoxButtons::Ok);
             continue;
         }
         break;

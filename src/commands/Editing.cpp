@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/RuntimeError.h"
+#include "base/Texts.h"
 #include "base/Unicode.h"
 
 namespace lark {
@@ -23,7 +24,7 @@ bool SectionShown(const BarModel& bar, const std::string& name) {
 }  // namespace
 
 void CreateSection(EditingContext& c) {
-    const std::optional<std::string> answer = c.input.Ask("Create new Tab", "New Tab", "");
+    const std::optional<std::string> answer = c.input.Ask(Text(IDS_NEW_TAB_PROMPT), Text(IDS_NEW_TAB), "");
     if (!answer || answer->empty()) return;
     AddSectionNamed(c, *answer);
 }
@@ -32,7 +33,7 @@ bool AddSectionNamed(EditingContext& c, const std::string& name) {
     cINI& catalogue = Catalogue(c);
     // The file knows one section per name, whatever the letter case.
     if (catalogue.HasSection(name) || SectionShown(c.bar, name)) {
-        c.messageBox.Show("Tab already exist!", "Create tab", BoxIcon::Information, BoxButtons::Ok);
+        c.messageBox.Show(Text(IDS_TAB_EXISTS), Text(IDS_CREATE_TAB), BoxIcon::Information, BoxButtons::Ok);
         return false;
     }
     // The file first: a failed save leaves the bar as it was.
@@ -60,7 +61,7 @@ void RemoveSection(EditingContext& c, int32_t tabPosition) {
     });
     BoxAnswer answer = BoxAnswer::Cancel;
     Guard([&] {
-        answer = c.messageBox.Show("Delete section: " + name + "?", "Deleting section", BoxIcon::Question,
+        answer = c.messageBox.Show(Text(IDS_DELETE_SECTION_PROMPT, {name}), Text(IDS_DELETING_SECTION), BoxIcon::Question,
                                    BoxButtons::OkCancel);
     });
     if (answer == BoxAnswer::Cancel) return;
@@ -72,10 +73,10 @@ void RemoveSection(EditingContext& c, int32_t tabPosition) {
 void CreateButton(EditingContext& c, int32_t toolbarIndex, int32_t tabPosition) {
     // A cancelled dialog ends the command: no file from an earlier use.
     const std::optional<std::string> chosen =
-        c.fileDialog.OpenFile("Select file", "Exe files|*.exe|MS Access files|*.mdb|All files|*.*|", 1);
+        c.fileDialog.OpenFile(Text(IDS_SELECT_FILE), Text(IDS_SELECT_FILE_FILTER), 1);
     if (!chosen || chosen->empty() || !c.files.Exists(*chosen)) return;
     const std::string& file = *chosen;
-    const std::optional<std::string> caption = c.input.Ask("Create caption for button", "Create button", file);
+    const std::optional<std::string> caption = c.input.Ask(Text(IDS_BUTTON_CAPTION_PROMPT), Text(IDS_CREATE_BUTTON), file);
     if (!caption || caption->empty()) return;
 
     const BarSection* shown = c.bar.SectionAt(tabPosition);
@@ -87,7 +88,7 @@ void CreateButton(EditingContext& c, int32_t toolbarIndex, int32_t tabPosition) 
     if (const BarSection* onBar = c.bar.Section(toolbarIndex))
         for (const BarButton& button : onBar->buttons) taken = taken || EqualsIgnoreCase(button.name, *caption);
     if (taken) {
-        c.messageBox.Show("Button already exist!", "Add button", BoxIcon::Critical, BoxButtons::Ok);
+        c.messageBox.Show(Text(IDS_BUTTON_EXISTS), Text(IDS_ADD_BUTTON), BoxIcon::Critical, BoxButtons::Ok);
         return;
     }
 
@@ -116,7 +117,7 @@ void DeleteButton(EditingContext& c, int32_t toolbarIndex, const std::string& bu
             section = c.bar.MustSection(toolbarIndex).name;
         }))
         return;
-    if (c.messageBox.Show("Delete program: " + name + "?", "Deleting program", BoxIcon::Question,
+    if (c.messageBox.Show(Text(IDS_DELETE_PROGRAM_PROMPT, {name}), Text(IDS_DELETING_PROGRAM), BoxIcon::Question,
                           BoxButtons::OkCancel) == BoxAnswer::Cancel)
         return;
     // The name is the entry's key; only that line of the section goes. A

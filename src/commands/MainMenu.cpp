@@ -1,6 +1,7 @@
 #include "commands/MainMenu.h"
 
 #include "base/Conversions.h"
+#include "base/Texts.h"
 #include "commands/Arranging.h"
 
 namespace lark {
@@ -28,32 +29,33 @@ void MainMenu::BuildMainMenu() {
     menu->Colours().third = menu->Colours().first;
     menu->ClearItems();
     const bool autoHide = app_.state.AutoHideOn;
-    auto add = [&](const char* caption, const char* key, const char* image, bool checked) {
+    // A separator has no text of its own: id 0.
+    auto add = [&](int textId, const char* key, const char* image, bool checked) {
         const int32_t index = image ? images_.IndexOf(image) : -1;
-        return menu->AddItem(caption, "", 0, 0, index, checked, true, key);
+        return menu->AddItem(textId ? Text(textId) : std::string("-"), "", 0, 0, index, checked, true, key);
     };
-    menu->SetHeader(add("Visibility", "", nullptr, false), true);
-    add("AutoHide", "AutoHide", nullptr, autoHide);
-    add("Fixed", "Fixed", nullptr, !autoHide);
-    menu->SetHeader(add("Sections", "", nullptr, false), true);
-    add("Add Section", "AddSection", "addsection", false);
-    add("Delete Section", "DelSection", "delsection", false);
-    add("-", "sep2", nullptr, false);
-    add("Add Program", "AddButton", "addbutton", false);
-    add("Delete Program", "DelButton", "delbutton", false);
+    menu->SetHeader(add(IDS_MENU_VISIBILITY, "", nullptr, false), true);
+    add(IDS_MENU_AUTOHIDE, "AutoHide", nullptr, autoHide);
+    add(IDS_MENU_FIXED, "Fixed", nullptr, !autoHide);
+    menu->SetHeader(add(IDS_MENU_SECTIONS, "", nullptr, false), true);
+    add(IDS_MENU_ADD_SECTION, "AddSection", "addsection", false);
+    add(IDS_MENU_DELETE_SECTION, "DelSection", "delsection", false);
+    add(0, "sep2", nullptr, false);
+    add(IDS_MENU_ADD_PROGRAM, "AddButton", "addbutton", false);
+    add(IDS_MENU_DELETE_PROGRAM, "DelButton", "delbutton", false);
     // Windows menus end with Exit: the group that arranges the bar by hand
     // comes before General.
-    menu->SetHeader(add("Edit", "", nullptr, false), true);
-    add("Rename\u2026", "Rename", "rename", false);
-    add("Properties\u2026", "Properties", "properties", false);
-    add("Open file location", "OpenLocation", "openlocation", false);
-    add("Run as administrator", "RunAsAdmin", "runas", false);
-    add("Rename Section\u2026", "RenameSection", "renamesection", false);
-    menu->SetHeader(add("General", "", nullptr, false), true);
-    add("About ...", "About", "about", false);
-    add("Options", "Options", "options", false);
-    add("-", "sep1", nullptr, false);
-    add("Exit", "Exit", "exit", false);
+    menu->SetHeader(add(IDS_MENU_EDIT, "", nullptr, false), true);
+    add(IDS_MENU_RENAME, "Rename", "rename", false);
+    add(IDS_MENU_PROPERTIES, "Properties", "properties", false);
+    add(IDS_MENU_OPEN_LOCATION, "OpenLocation", "openlocation", false);
+    add(IDS_MENU_RUN_AS_ADMIN, "RunAsAdmin", "runas", false);
+    add(IDS_MENU_RENAME_SECTION, "RenameSection", "renamesection", false);
+    menu->SetHeader(add(IDS_MENU_GENERAL, "", nullptr, false), true);
+    add(IDS_MENU_ABOUT, "About", "about", false);
+    add(IDS_MENU_OPTIONS, "Options", "options", false);
+    add(0, "sep1", nullptr, false);
+    add(IDS_MENU_EXIT, "Exit", "exit", false);
     menu->SaveMenu(kMainMenu);
 }
 

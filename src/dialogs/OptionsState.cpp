@@ -1,5 +1,8 @@
 #include "dialogs/OptionsState.h"
 
+#include "base/Language.h"
+#include "base/Texts.h"
+
 namespace lark {
 
 void OptionsState::Load(const AppState& state, IAtHandServices& atHand) {
@@ -7,7 +10,7 @@ void OptionsState::Load(const AppState& state, IAtHandServices& atHand) {
     startWithWindows_ = atHand.StartsWithWindows();
     sendTo_ = atHand.ShowsInSendTo();
     hotkey_ = state.Hotkey;
-    hotkeyStatus_ = atHand.HotkeyTaken() ? kHotkeyTakenText : "";
+    hotkeyStatus_ = atHand.HotkeyTaken() ? Text(IDS_HOTKEY_TAKEN) : "";
     hotkeyRefused_ = false;
     visibility_ = state.AutoHideOn ? kOptAutoHide : kOptFixed;
     switch (state.BarPosition) {
@@ -19,6 +22,10 @@ void OptionsState::Load(const AppState& state, IAtHandServices& atHand) {
     }
     dimension_ = state.IconSize == 1 ? kOptSmall : kOptLarge;
     colours_ = state.Theme;
+    language_ = 0;
+    languageChanged_ = false;
+    if (const Language* chosen = LanguageOfSetting(state.Language))
+        language_ = static_cast<int>(chosen - Languages().data()) + 1;
     loadedPosition_ = state.BarPosition;
     autoHideChoice_ = state.AutoHideOn;
     positionChanged_ = false;
@@ -58,6 +65,13 @@ void OptionsState::ChooseHotkey(const KeyChord& chord) {
     applyEnabled_ = true;
 }
 
+void OptionsState::ChooseLanguage(int choice) {
+    if (choice < 0 || choice > static_cast<int>(Languages().size()) || choice == language_) return;
+    language_ = choice;
+    languageChanged_ = true;
+    applyEnabled_ = true;
+}
+
 void OptionsState::ChooseColours(ColourSetting setting) {
     colours_ = setting;
     applyEnabled_ = true;
@@ -93,6 +107,9 @@ void OptionsState::Apply(AppState& state) {
     }
     state.IconSize = dimension_ == kOptLarge ? 0 : 1;
     state.Theme = colours_;
+    // Untouched, a setting written by hand ("de-AT") stays as it is.
+    if (languageChanged_) state.Language = language_ == 0 ? "" : Languages()[language_ - 1].locale;
+    languageChanged_ = false;
 
     if (!atHand_) return;
     if (startWithWindows_ != atHand_->StartsWithWindows()) atHand_->SetStartWithWindows(startWithWindows_);
@@ -112,7 +129,7 @@ void OptionsState::Apply(AppState& state) {
     // A taken chord is tried again: its holder may have gone meanwhile.
     state.Hotkey = hotkey_;
     const bool registered = atHand_->UseHotkey(hotkey_);
-    hotkeyStatus_ = registered ? "" : kHotkeyTakenText;
+    hotkeyStatus_ = registered ? "" : Text(IDS_HOTKEY_TAKEN);
     hotkeyRefused_ = changed && !registered;
 }
 

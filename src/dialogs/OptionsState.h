@@ -33,8 +33,6 @@ public:
     virtual bool HotkeyTaken() = 0;
 };
 
-inline constexpr const char* kHotkeyTakenText = "This hotkey is in use by another program.";
-
 // Option buttons by their index; 5 does not exist.
 enum OptionIndex : int {
     kOptAutoHide = 0,
@@ -69,6 +67,9 @@ public:
     void ChooseColours(ColourSetting setting);
     ColourSetting Colours() const { return colours_; }
     const KeyChord& Hotkey() const { return hotkey_; }
+    // "Language": 0 is Windows' language, then Languages() in order.
+    void ChooseLanguage(int choice);
+    int LanguageChoice() const { return language_; }
     // What the dialog says under the hotkey: why a chord cannot serve, or
     // that another program holds it; empty when all is well.
     const std::string& HotkeyStatus() const { return hotkeyStatus_; }
@@ -108,6 +109,8 @@ private:
     std::string hotkeyStatus_;
     bool hotkeyRefused_ = false;
     ColourSetting colours_ = ColourSetting::System;
+    int language_ = 0;
+    bool languageChanged_ = false;
 };
 
 }  // namespace lark

@@ -1,6 +1,7 @@
 #include "dialogs/SysInfo.h"
 
 #include "base/RuntimeError.h"
+#include "base/Texts.h"
 
 namespace lark {
 namespace {
@@ -82,7 +83,7 @@ void StartSysInfo(IRegistryReader& reader, IFileSystem& files, IProgramStarter& 
     } catch (...) {
         // Every failure ends in the one message below.
     }
-    boxes.Show(kSysInfoUnavailable, appTitle, BoxIcon::None, BoxButtons::Ok);
+    boxes.Show(Text(IDS_SYSINFO_UNAVAILABLE), appTitle, BoxIcon::None, BoxButtons::Ok);
 }
 
 }  // namespace lark

@@ -44,7 +44,6 @@ public:
 };
 
 inline constexpr size_t kRegistryValueRoom = 1024;
-inline constexpr const char* kSysInfoUnavailable = "System Information Is Unavailable At This Time";
 
 // Reads one value: REG_SZ as its text, REG_DWORD as its number in decimal;
 // a value of another type leaves keyVal as it was. False (keyVal emptied)

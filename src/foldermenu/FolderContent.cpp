@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Texts.h"
 #include "base/Unicode.h"
 
 namespace lark {
@@ -33,7 +34,7 @@ std::vector<FolderMenuRow> FolderMenuRows(const FolderListing& listing, HiddenFi
     std::vector<FolderMenuRow> rows;
     rows.reserve(shown.size());
     for (const FolderItem* item : shown) rows.push_back(FolderMenuRow{item->name, item->folder, true, item->source});
-    if (rows.empty()) rows.push_back(FolderMenuRow{kEmptyFolderText, false, false, 0});
+    if (rows.empty()) rows.push_back(FolderMenuRow{Text(IDS_FOLDER_EMPTY), false, false, 0});
     return rows;
 }
 

@@ -39,10 +39,6 @@ struct FolderMenuRow {
     size_t source = 0;
 };
 
-inline constexpr const char* kEmptyFolderText = "(Empty)";
-// Why a folder could not be read, when the system gives no reason.
-inline constexpr const char* kUnreadableFolderText = "This folder cannot be opened.";
-
 // Names in the order Explorer shows them (on Windows, StrCmpLogicalW).
 using NameOrder = std::function<bool(const std::string& a, const std::string& b)>;
 

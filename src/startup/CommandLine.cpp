@@ -1,5 +1,6 @@
 #include "startup/CommandLine.h"
 
+#include "base/Texts.h"
 #include "base/Unicode.h"
 
 namespace lark {
@@ -92,7 +93,7 @@ StartCommand ParseArguments(const std::vector<std::string>& arguments) {
         const std::string& argument = arguments[i];
         if (!IsSwitch(argument)) {
             if (show) {
-                if (command.section) return usage("/show takes one section name.");
+                if (command.section) return usage(Text(IDS_USAGE_SHOW_ONE));
                 command.section = argument;
                 continue;
             }
@@ -106,22 +107,22 @@ StartCommand ParseArguments(const std::vector<std::string>& arguments) {
         } else if (name == "show") {
             show = true;
         } else if (name == "section") {
-            if (i + 1 >= arguments.size()) return usage("/section needs the name of a section.");
+            if (i + 1 >= arguments.size()) return usage(Text(IDS_USAGE_SECTION_NAME));
             command.section = arguments[++i];
             sectionGiven = true;
         } else {
-            return usage("Unknown option: " + argument);
+            return usage(Text(IDS_USAGE_UNKNOWN, {argument}));
         }
-        if (add && show) return usage("Use /add or /show, not both.");
+        if (add && show) return usage(Text(IDS_USAGE_ADD_OR_SHOW));
     }
     if (show) {
-        if (sectionGiven) return usage("/section goes with /add.");
+        if (sectionGiven) return usage(Text(IDS_USAGE_SECTION_WITH_ADD));
         command.kind = StartCommand::Kind::Show;
     } else if (add) {
-        if (command.paths.empty()) return usage("/add needs at least one file, folder or web address.");
+        if (command.paths.empty()) return usage(Text(IDS_USAGE_ADD_NEEDS));
         command.kind = StartCommand::Kind::Add;
     } else if (sectionGiven) {
-        return usage("/section goes with /add.");
+        return usage(Text(IDS_USAGE_SECTION_WITH_ADD));
     }
     return command;
 }
@@ -129,14 +130,7 @@ StartCommand ParseArguments(const std::vector<std::string>& arguments) {
 std::string UsageText(const StartCommand& command) {
     std::string text;
     if (!command.problem.empty()) text = command.problem + "\r\n\r\n";
-    text +=
-        "larkspan /add PATH... [/section NAME]\r\n"
-        "Adds files, folders, shortcuts or web addresses at the end of the section shown, or of section NAME "
-        "(made when missing).\r\n\r\n"
-        "larkspan /show [NAME]\r\n"
-        "Brings the bar forward, showing section NAME.\r\n\r\n"
-        "larkspan /?\r\n"
-        "Shows this help.";
+    text += Text(IDS_USAGE);
     return text;
 }
 

@@ -3,6 +3,7 @@
 #include "base/cINI.h"
 
 #include "base/Conversions.h"
+#include "base/Texts.h"
 
 namespace lark {
 namespace {
@@ -51,7 +52,7 @@ bool Main(App& app, IProgramHost& host, const std::optional<BarRequest>& request
     try {
         if (host.PreviousInstanceRunning()) {
             if (request && host.HandToRunningBar(*request)) return false;
-            app.platform.Boxes.Show(kAlreadyRunning, kProductTitle, BoxIcon::Information, BoxButtons::Ok);
+            app.platform.Boxes.Show(Text(IDS_ALREADY_RUNNING), kProductTitle, BoxIcon::Information, BoxButtons::Ok);
             app.errors.ShowError("", std::nullopt);
             return false;
         }

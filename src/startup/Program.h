@@ -49,7 +49,6 @@ public:
     virtual std::vector<IForm*> LoadedForms() = 0;
 };
 
-inline constexpr const char* kAlreadyRunning = "Application is already running!";
 inline constexpr int32_t kDesktopFolder = 16;        // the user's desktop
 inline constexpr int32_t kCommonDesktopFolder = 25;  // all users' desktop
 // What the installer leaves beside an installed copy of the program.

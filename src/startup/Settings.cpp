@@ -51,6 +51,7 @@ void LoadSettings(AppState& state, ISettingsStore& store) {
         if (chord && KeyChordProblem(*chord).empty()) state.Hotkey = *chord;
     });
     Guard([&] { state.Theme = ParseColourSetting(ReadSetting(store, "Theme", "system")); });
+    Guard([&] { state.Language = ReadSetting(store, kLanguageSetting, ""); });
 }
 
 void SaveSettings(const AppState& state, ISettingsStore& store) {
@@ -64,6 +65,9 @@ void SaveSettings(const AppState& state, ISettingsStore& store) {
     WriteSetting(store, "Autohide", FormatBool(state.AutoHideOn));
     WriteSetting(store, "Hotkey", FormatKeyChord(state.Hotkey));
     WriteSetting(store, "Theme", FormatColourSetting(state.Theme));
+    // Windows' language is the value's absence: written only to undo a choice.
+    if (!state.Language.empty() || store.Read(kSettingsApp, kSettingsSection, kLanguageSetting))
+        WriteSetting(store, kLanguageSetting, state.Language);
 }
 
 }  // namespace lark

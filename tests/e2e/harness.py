@@ -507,6 +507,18 @@ class Driver:
         return sorted((ToolbarInfo(**{**b, "buttons": tuple(b["buttons"])}) for b in bars),
                       key=lambda b: b.control_id)
 
+    def button_texts(self, **select) -> list:
+        """Each toolbar's buttons' texts (TB_GETBUTTONTEXT), toolbars as
+        `toolbars` orders them."""
+        bars = []
+        for line in self.ok("button-texts", *self._select(**select)).splitlines():
+            kind, *fields = line.split("\t")
+            if kind == "toolbar":
+                bars.append((int(fields[1]), []))
+            elif kind == "text":
+                bars[-1][1].append(unescape(fields[1]))
+        return [texts for _, texts in sorted(bars)]
+
     def button_images(self, **select) -> dict:
         """{toolbar control id: [picture index of each button]} of a bar
         window; a negative index is a button still waiting for its picture."""
@@ -732,7 +744,8 @@ class Registry:
 class Program:
     """One larkspan.exe started in the background with `wine`."""
 
-    def __init__(self, exe: Path, cwd: Path, log: Path, arguments: Sequence[str] = ()):
+    def __init__(self, exe: Path, cwd: Path, log: Path, arguments: Sequence[str] = (),
+                 env: Optional[dict] = None):
         self.exe = exe
         self.log_path = log
         log.parent.mkdir(parents=True, exist_ok=True)
@@ -742,7 +755,8 @@ class Program:
         # from the module path, not the current directory.
         self.process = subprocess.Popen(["wine", wine_path(exe), *arguments], cwd=cwd,
                                         stdin=subprocess.DEVNULL, stdout=self._log,
-                                        stderr=subprocess.STDOUT)
+                                        stderr=subprocess.STDOUT,
+                                        env={**os.environ, **env} if env else None)
 
     @property
     def running(self) -> bool:
@@ -894,11 +908,13 @@ class LarkspanTestCase(unittest.TestCase):
         """(x, y) twips per pixel at the DPI Wine reports, as whole numbers."""
         return 1440 // self.screen["dpi_x"], 1440 // self.screen["dpi_y"]
 
-    def start_program(self, *arguments: str) -> Program:
+    def start_program(self, *arguments: str, env: Optional[dict] = None) -> Program:
+        """Starts the exe; `env` adds to the environment (LANG sets Wine's
+        display language for that process)."""
         log = self.config.work / "logs" / f"{self.name}.{len(self.programs)}.log"
         if not self.programs and log.exists():
             log.unlink()
-        program = Program(self.exe, cwd=self.config.work, log=log, arguments=arguments)
+        program = Program(self.exe, cwd=self.config.work, log=log, arguments=arguments, env=env)
         self.programs.append(program)
         return program
 

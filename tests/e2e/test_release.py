@@ -33,7 +33,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
 from harness import (ABOUT_TITLE, APP_KEY, CATALOGUE_NAME, CSIDL_SENDTO, REPO,  # noqa: E402
-                     LarkspanTestCase, Program, Registry, linux_path, project_version, read_shortcut, run,
+                     LarkspanTestCase, Program, Registry, child_windows, click_dialog_button, linux_path, project_version, read_shortcut, run,
                      special_folder, text, wait_until, windows_join, wine_path)
 
 RELEASE_DIR = Path(os.environ.get("LARKSPAN_RELEASE_DIR", REPO / "build" / "release"))
@@ -283,6 +283,29 @@ class InstallerTests(LarkspanTestCase):
         self.assertFalse(self.home.exists(), "the catalogue's folder")
         self.assertFalse(self.local_data.exists(), "the picture cache's folder")
         self.assertIsNone(Registry.query(APP_KEY), "the settings")
+
+    def test_setup_speaks_windows_display_language(self):
+        """Run by hand on a German Windows, Setup's pages are German, its own
+        page included; it is closed before it installs anything."""
+        german = {**os.environ, "LANG": "de_DE.UTF-8", "LC_ALL": "de_DE.UTF-8"}
+        setup = subprocess.Popen(["wine", wine_path(SETUP)], env=german, stdin=subprocess.DEVNULL,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: (setup.kill(), setup.wait(timeout=30)))
+        title = f"Larkspan {VERSION} Installation"
+        window = self.wait_window("Setup in German", timeout=INSTALL_TIMEOUT, title=title)
+
+        def shows(*captions):
+            shown = {c.caption for c in child_windows(self.driver, window) if c.visible}
+            return all(caption in shown for caption in captions)
+
+        wait_until(lambda: shows("Weiter >", "Abbrechen"), 10, "the German welcome page")
+        self.screenshot("release-setup-de-welcome")
+        click_dialog_button(self.driver, window, "Weiter >")
+        wait_until(lambda: shows("Benutzer auswählen", "Nur für mich (empfohlen)",
+                                 "Für alle Benutzer dieses Computers (erfordert Administratorrechte)"),
+                   10, "Setup's own page in German")
+        self.screenshot("release-setup-de-users")
+        self.assertIsNone(Registry.query(f"HKCU\\{UNINSTALL_KEY}"), "Setup installed before it was asked to")
 
 
 if __name__ == "__main__":

@@ -143,6 +143,25 @@ TEST_F(OptionsTest, TheColoursShowTheSettingAndApplyStoresTheChoice) {
     EXPECT_FALSE(result.command);
 }
 
+TEST_F(OptionsTest, TheLanguageShowsTheSettingAndApplyStoresTheChoiceOnlyWhenChanged) {
+    s.Language = "fr-CA";  // written by hand: shown as French
+    options.Load(s, atHand);
+    EXPECT_EQ(options.LanguageChoice(), 4);
+    options.Click(kOptSmall);
+    options.Apply(s);
+    EXPECT_EQ(s.Language, "fr-CA");  // untouched, kept as written
+    options.ChooseLanguage(1);
+    EXPECT_TRUE(options.ApplyEnabled());
+    options.Apply(s);
+    EXPECT_EQ(s.Language, "de-DE");
+    options.ChooseLanguage(0);
+    options.Ok(s);
+    EXPECT_EQ(s.Language, "");  // Windows' language
+    s.Language = "x-unknown";
+    options.Load(s, atHand);
+    EXPECT_EQ(options.LanguageChoice(), 0);
+}
+
 TEST_F(OptionsTest, ASecondOpeningChangesNothing) {
     options.Click(kOptBottom);
     options.Click(kOptAutoHide);
@@ -200,13 +219,13 @@ TEST_F(OptionsTest, TheHotkeyIsTakenAtApplyOrTheDialogSaysWhyNot) {
     options.ChooseHotkey(atHand.held);
     options.Apply(s);
     EXPECT_TRUE(options.HotkeyRefused());
-    EXPECT_EQ(options.HotkeyStatus(), kHotkeyTakenText);
+    EXPECT_EQ(options.HotkeyStatus(), "This hotkey is in use by another program.");
     EXPECT_EQ(s.Hotkey, atHand.held);
 
     // Opened again, it says so; an Apply of something else tries the chord
     // again without refusing anything.
     options.Load(s, atHand);
-    EXPECT_EQ(options.HotkeyStatus(), kHotkeyTakenText);
+    EXPECT_EQ(options.HotkeyStatus(), "This hotkey is in use by another program.");
     options.Click(kOptTop);
     options.Apply(s);
     EXPECT_FALSE(options.HotkeyRefused());

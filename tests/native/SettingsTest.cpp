@@ -71,7 +71,8 @@ TEST_F(SettingsTest, AFreshUserGetsTheDefaults) {
     EXPECT_EQ(state.Hotkey, (KeyChord{kModWin | kModAlt, 'L'}));
     EXPECT_EQ(state.Theme, ColourSetting::System);
     EXPECT_EQ(store.reads, (std::vector<std::string>{"INI_Path", "Size", "Top", "Left", "Width", "Height", "Position",
-                                                     "Autohide", "Hotkey", "Theme"}));
+                                                     "Autohide", "Hotkey", "Theme", "Language"}));
+    EXPECT_EQ(state.Language, "");  // Windows' language
 }
 
 TEST_F(SettingsTest, HalfTwipDefaultsRoundToEven) {
@@ -212,6 +213,17 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInItsOrderAndForm) {
     EXPECT_TRUE(reread.AutoHideOn);
     EXPECT_EQ(reread.Hotkey, state.Hotkey);
     EXPECT_EQ(reread.Theme, ColourSetting::Light);
+
+    // Windows' language is no value at all, so older copies never meet one;
+    // a choice is written, and undone by writing it empty.
+    EXPECT_FALSE(store.Get("Language"));
+    state.Language = "de-DE";
+    SaveSettings(state, store);
+    LoadSettings(reread, store);
+    EXPECT_EQ(reread.Language, "de-DE");
+    state.Language.clear();
+    SaveSettings(state, store);
+    EXPECT_EQ(store.Get("Language"), "");
 }
 
 TEST_F(SettingsTest, AFailingWriteEndsTheSave) {

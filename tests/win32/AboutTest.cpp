@@ -45,7 +45,7 @@ TEST(VersionInfoTest, TheProgramsOwnVersionInformationIsRead) {
     EXPECT_EQ(VersionText(info), "Version " LARKSPAN_VERSION_STRING);
     EXPECT_EQ(info.productName, "Larkspan");
     EXPECT_EQ(info.description, "Larkspan application-launch bar");
-    EXPECT_EQ(info.copyright, "Copyright (C) 2026 Brindlewick. All rights reserved.");
+    EXPECT_EQ(info.copyright, "Copyright (C) 2026 Brindlewick. MIT License.");
 }
 
 TEST(VersionInfoTest, AFileWithoutVersionInformationGivesEmptyTexts) {
@@ -297,8 +297,9 @@ TEST_F(AboutBoxTest, TheProgressRoleShowsTheFullBoxWithTheBarAndNoButtonsOnceALo
     EXPECT_EQ(TextOf(Item(frmAbout::kLblTitle)), "Larkspan");
     EXPECT_EQ(TextOf(Item(frmAbout::kLblVersion)), "Version " LARKSPAN_VERSION_STRING);
     EXPECT_EQ(TextOf(Item(frmAbout::kLblDescription)), "Larkspan application-launch bar");
-    EXPECT_EQ(TextOf(Item(frmAbout::kLblCopy)), "Copyright (C) 2026 Brindlewick. All rights reserved.");
-    EXPECT_FALSE(TextOf(Item(frmAbout::kLblDisclaimer)).empty());
+    EXPECT_EQ(TextOf(Item(frmAbout::kLblCopy)), "Copyright (C) 2026 Brindlewick. MIT License.");
+    // The licence it ships under, not a warning against copying.
+    EXPECT_NE(TextOf(Item(frmAbout::kLblDisclaimer)).find("MIT License"), std::string::npos);
     EXPECT_EQ(TextOf(Item(frmAbout::kLabel1)), "https://www.brindlewick.example/larkspan");
     EXPECT_NE(SendMessageW(Item(frmAbout::kImage1), STM_GETICON, 0, 0), 0) << "the program's icon";
     EXPECT_NE(SendMessageW(Item(frmAbout::kPicIcon), STM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "the logo";

@@ -367,6 +367,17 @@ TEST_F(BarContentTest, ToolTipsAndClicksAreAnsweredForTheRightToolbar) {
     content_->SetButtonToolTip(1, "Calc1", "Caf\xC3\xA9");
     EXPECT_EQ(ToolTipFor(0, 0), L"Notepad");
     EXPECT_EQ(ToolTipFor(1, 0), L"Caf\u00E9");
+    // A screen reader reads the same name as the button's text, the
+    // length first, in either character set.
+    HWND second = content_->ToolbarHandle(1);
+    const auto id = static_cast<WPARAM>(NativeButton(1, 0).idCommand);
+    wchar_t wide[8] = {};
+    EXPECT_EQ(SendMessageW(second, TB_GETBUTTONTEXTW, id, 0), 4);
+    EXPECT_EQ(SendMessageW(second, TB_GETBUTTONTEXTW, id, reinterpret_cast<LPARAM>(wide)), 4);
+    EXPECT_STREQ(wide, L"Caf\u00E9");
+    char ansi[8] = {};
+    EXPECT_EQ(SendMessageA(second, TB_GETBUTTONTEXTA, id, reinterpret_cast<LPARAM>(ansi)), 4);
+    EXPECT_STREQ(ansi, "Caf\xE9");
 
     content_->Layout();
     HWND bar = content_->ToolbarHandle(1);
@@ -498,9 +509,25 @@ TEST_F(BarContentTest, ButtonsThatDoNotFitWaitBehindTheChevronOrWrapIntoRows) {
             if (!hidden(i)) out.push_back(i);
         return out;
     };
+    // The chevron's name, on the tooltip's tool that lies over it: none
+    // without a chevron.
+    auto chevronTool = [&]() -> std::optional<std::pair<RECT, std::wstring>> {
+        wchar_t text[80] = {};
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = bar;
+        tool.uId = Toolbar::kChevronTool;
+        tool.lpszText = text;
+        if (!SendMessageW(toolbar.ToolTipHandle(), TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)))
+            return std::nullopt;
+        return std::make_pair(tool.rect, std::wstring(text));
+    };
     // One row: as many as fit beside the chevron, the rest behind it.
     const std::optional<RECT> chevron = toolbar.ChevronRect();
     ASSERT_TRUE(chevron.has_value());
+    ASSERT_TRUE(chevronTool().has_value());
+    EXPECT_EQ(chevronTool()->second, L"More programs");
+    EXPECT_TRUE(EqualRect(&chevronTool()->first, &*chevron));
     const std::vector<int> row = shown();
     ASSERT_GE(row.size(), 15u);
     ASSERT_LT(row.size(), 30u);
@@ -528,6 +555,7 @@ TEST_F(BarContentTest, ButtonsThatDoNotFitWaitBehindTheChevronOrWrapIntoRows) {
     content_->SetRows(2);
     EXPECT_EQ(shown().size(), 30u);
     EXPECT_FALSE(toolbar.ChevronRect().has_value());
+    EXPECT_FALSE(chevronTool().has_value());
     const int perRow = toolbar.Rows().perRow;
     ASSERT_TRUE(perRow == static_cast<int>(row.size()) || perRow == static_cast<int>(row.size()) + 1);
     EXPECT_EQ(ButtonRect(0, perRow).left, ButtonRect(0, 0).left);
@@ -547,6 +575,9 @@ TEST_F(BarContentTest, ButtonsThatDoNotFitWaitBehindTheChevronOrWrapIntoRows) {
     EXPECT_FALSE(hidden(perRow - 1));
     content_->AddButton(0, "late", "app");  // on screen, hidden from the start
     EXPECT_TRUE(toolbar.ChevronRect().has_value());
+    ASSERT_TRUE(chevronTool().has_value());
+    const RECT late = *toolbar.ChevronRect();
+    EXPECT_TRUE(EqualRect(&chevronTool()->first, &late));
     EXPECT_EQ(toolbar.HiddenKeys().back(), "late");
 
     // As narrow as a docked column: the sections a list above the page, one

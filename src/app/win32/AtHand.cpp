@@ -1,5 +1,6 @@
 #include "app/win32/AtHand.h"
 
+#include "base/Texts.h"
 #include "base/win32/Services.h"
 #include "base/win32/Text.h"
 #include "startup/StartWithWindows.h"
@@ -35,7 +36,7 @@ void AtHand::SetStartWithWindows(bool on) {
     try {
         lark::SetStartWithWindows(run_, Narrow(RunningProgramPath()), on);
     } catch (...) {
-        app_.errors.ShowError("Error setting Start with Windows.", CurrentError());
+        app_.errors.ShowError(Text(IDS_ERR_START_WITH_WINDOWS), CurrentError());
     }
 }
 
@@ -45,7 +46,7 @@ void AtHand::SetShowInSendTo(bool on) {
     try {
         lark::SetShowInSendTo(sendTo_, Narrow(RunningProgramPath()), on);
     } catch (...) {
-        app_.errors.ShowError("Error setting the Send To menu.", CurrentError());
+        app_.errors.ShowError(Text(IDS_ERR_SEND_TO), CurrentError());
     }
 }
 

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "base/Log.h"
+#include "base/Texts.h"
 #include "base/win32/Barrier.h"
 #include "base/win32/Colours.h"
 #include "base/win32/Modal.h"
@@ -96,7 +97,7 @@ void Host::AddSentPrograms(const BarRequest& request) {
             entries.insert(entries.end(), address.begin(), address.end());
         }
         if (!missing.empty())
-            app().platform.Boxes.Show("Cannot find:" + missing, "Add button", BoxIcon::Exclamation, BoxButtons::Ok);
+            app().platform.Boxes.Show(Text(IDS_CANNOT_FIND, {missing}), Text(IDS_ADD_BUTTON), BoxIcon::Exclamation, BoxButtons::Ok);
         if (!entries.empty()) AddProgramsToSection(editing, request.section, entries);
     });
     SectionShown();
@@ -106,7 +107,7 @@ void Host::ShowRequested(const std::optional<std::string>& section) {
     if (section && !section->empty()) {
         const int32_t position = SectionNamed(app().state.Bar, *section);
         if (position == 0) {
-            app().platform.Boxes.Show("There is no section \"" + *section + "\".", kProductTitle,
+            app().platform.Boxes.Show(Text(IDS_NO_SUCH_SECTION, {*section}), kProductTitle,
                                       BoxIcon::Exclamation, BoxButtons::Ok);
             return;
         }

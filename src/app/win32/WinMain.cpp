@@ -5,7 +5,11 @@
 
 #include "app/win32/Host.h"
 #include "app/win32/RealPlatform.h"
+#include "base/win32/ResourceTexts.h"
+#include "base/win32/Services.h"
 #include "base/win32/SystemLibrary.h"
+#include "base/Language.h"
+#include "base/SettingsStore.h"
 #include "base/Unicode.h"
 #include "base/win32/Text.h"
 #include "startup/CommandLine.h"
@@ -50,6 +54,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lark::win::SearchSystemFolderOnly();
     // A crash from here on leaves a dump and a message, and writes nothing else.
     lark::win::InstallCrashHandler(lark::win::DefaultCrashFolder());
+    // Every text from here on, the second start's message included, is in
+    // the bar's language.
+    {
+        lark::win::RegistrySettingsStore settings;
+        const std::string chosen =
+            settings.Read(lark::kSettingsApp, lark::kSettingsSection, lark::kLanguageSetting).value_or("");
+        lark::win::SpeakLanguage(lark::ChooseLanguage(chosen, lark::win::DisplayLanguage()));
+        lark::win::TellCrashesInLanguage();
+    }
 
     const lark::StartCommand command =
         lark::ParseArguments(lark::SplitCommandLine(lark::win::Narrow(GetCommandLineW())));

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/Texts.h"
 #include "base/win32/Modal.h"
 #include "base/win32/Ole.h"
 #include "base/win32/Text.h"
@@ -15,7 +16,7 @@ std::wstring SystemMessage(DWORD error) {
     const DWORD length =
         FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                        nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-    std::wstring message = length ? std::wstring(text, length) : L"Error " + std::to_wstring(error) + L".";
+    std::wstring message = length ? std::wstring(text, length) : Widen(Text(IDS_SHELL_ERROR, {std::to_string(error)}));
     LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
         message.pop_back();

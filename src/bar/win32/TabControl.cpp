@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "base/RuntimeError.h"
+#include "base/Texts.h"
 #include "base/win32/Barrier.h"
 #include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
@@ -67,7 +68,8 @@ TabControl::TabControl(HWND parent, int controlId, TwipScale scale, ITabStripEve
     : scale_(scale), events_(events) {
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES};
     InitCommonControlsEx(&classes);
-    hwnd_.reset(CreateWindowExW(0, WC_TABCONTROLW, L"", kStyle, 0, 0, 0, 0, parent,
+    // The strip's name for screen readers; the control never draws it.
+    hwnd_.reset(CreateWindowExW(0, WC_TABCONTROLW, Widen(Text(IDS_SECTIONS)).c_str(), kStyle, 0, 0, 0, 0, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), GetModuleHandleW(nullptr),
                                 nullptr));
     if (!hwnd_) Raise(kErrOutOfMemory);

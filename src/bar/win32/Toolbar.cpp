@@ -17,6 +17,25 @@ constexpr DWORD kStyle = WS_CHILD | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOO
                          CCS_NODIVIDER | CCS_NOPARENTALIGN;
 constexpr int kDefaultPicturePx = 16;
 
+// TB_GETBUTTONTEXT's answer: the text's length in characters, the text and
+// its terminator copied when there is a buffer.
+LRESULT AnswerButtonText(const std::wstring& text, bool wide, LPARAM buffer) {
+    const int length = static_cast<int>(text.size());
+    if (wide) {
+        if (auto* out = reinterpret_cast<wchar_t*>(buffer)) {
+            std::copy(text.begin(), text.end(), out);
+            out[length] = L'\0';
+        }
+        return length;
+    }
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), length, nullptr, 0, nullptr, nullptr);
+    if (auto* out = reinterpret_cast<char*>(buffer)) {
+        WideCharToMultiByte(CP_ACP, 0, text.c_str(), length, out, size, nullptr, nullptr);
+        out[size] = '\0';
+    }
+    return size;
+}
+
 }  // namespace
 
 Toolbar::Toolbar(HWND parent, int32_t index, int controlId, TwipScale scale, IToolbarEvents& events)
@@ -481,6 +500,7 @@ void Toolbar::SyncButtons() {
         !SendMessageW(hwnd_.get(), TB_ADDBUTTONSW, natives.size(), reinterpret_cast<LPARAM>(natives.data())))
         Raise(kErrOutOfMemory);
     synced_ = true;
+    NameChevron();
 }
 
 const Toolbar::Button* Toolbar::Find(const std::string& key) const { return const_cast<Toolbar*>(this)->Find(key); }
@@ -529,6 +549,14 @@ LRESULT CALLBACK Toolbar::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, L
 // Listeners run last: a right button's release may open the popup menu,
 // whose commands can discard this very toolbar.
 LRESULT Toolbar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Screen readers and the system's accessibility proxies ask a button for
+    // its text: its program's name, as the tooltip shows it. Kept out of the
+    // control, which would measure its buttons anew by it.
+    if (message == TB_GETBUTTONTEXTW || message == TB_GETBUTTONTEXTA) {
+        const auto it = byId_.find(static_cast<int>(wParam));
+        if (it != byId_.end())
+            return AnswerButtonText(buttons_[it->second].toolTipWide, message == TB_GETBUTTONTEXTW, lParam);
+    }
     HWND hwnd = hwnd_.get();
     // A release first runs the button click, whose listener may do the
     // same; nothing of this object is read after the control's own handling.

@@ -134,6 +134,8 @@ public:
     void ShowButton(size_t position);
     // The chevron in client pixels; none while every button shows.
     std::optional<RECT> ChevronRect() const;
+    // The id of the tooltip's tool that names the chevron; button ids stay in 16 bits.
+    static constexpr UINT_PTR kChevronTool = 0x10000;
     // Drawn pressed while its menu is open.
     void SetChevronPressed(bool pressed);
 
@@ -203,6 +205,8 @@ private:
     ButtonRows FitFor(size_t count) const;
     BYTE StateAt(size_t position) const;
     void Relayout();
+    // The chevron's tool on the tooltip follows the chevron, or goes with it.
+    void NameChevron();
     RECT ItemRect(size_t position) const;
     void DrawChevron() const;
     // Hot tracking of the chevron; for a press on it, its screen rectangle

@@ -4,9 +4,11 @@
 #include <algorithm>
 
 #include "bar/win32/Toolbar.h"
+#include "base/Texts.h"
 #include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/KeyedImageList.h"
+#include "base/win32/Text.h"
 
 namespace lark::win {
 namespace {
@@ -99,6 +101,7 @@ void Toolbar::Relayout() {
     first_ = fit_.first;
     if (!hwnd_ || !synced_) return;
     bool changed = chevron != fit_.chevron;
+    NameChevron();
     for (size_t i = 0; i < buttons_.size(); ++i) {
         Button& button = buttons_[i];
         const BYTE state = StateAt(i);
@@ -135,6 +138,34 @@ void Toolbar::ShowButton(size_t position) {
     if (first == first_) return;
     first_ = first;
     Relayout();
+}
+
+// The chevron is drawn, not a control: a tool of the toolbar's tooltip over
+// it names it, for the mouse and for screen readers that read tooltips.
+void Toolbar::NameChevron() {
+    HWND tips = ToolTipHandle();
+    if (!tips) return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = hwnd_.get();
+    tool.uId = kChevronTool;
+    wchar_t text[80] = {};  // the system copies the tool's text here
+    tool.lpszText = text;
+    const bool known = SendMessageW(tips, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
+    const std::optional<RECT> chevron = ChevronRect();
+    if (!chevron) {
+        if (known) SendMessageW(tips, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        return;
+    }
+    tool.rect = *chevron;
+    if (known) {
+        SendMessageW(tips, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+        return;
+    }
+    static const std::wstring name = Widen(Text(IDS_CHEVRON));
+    tool.uFlags = 0;
+    tool.lpszText = const_cast<wchar_t*>(name.c_str());  // copied by the tooltip
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 std::optional<RECT> Toolbar::ChevronRect() const {

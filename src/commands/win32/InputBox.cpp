@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/Texts.h"
 #include "base/win32/Barrier.h"
 #include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
@@ -114,8 +115,8 @@ std::optional<std::string> InputBox::Ask(const std::string& prompt, const std::s
     BoxState state;
     SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
     HWND label = Child(box, L"STATIC", Widen(prompt).c_str(), SS_LEFT, 0);
-    HWND ok = Child(box, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK);
-    HWND cancel = Child(box, L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL);
+    HWND ok = Child(box, L"BUTTON", Widen(Text(IDS_OK)).c_str(), BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK);
+    HWND cancel = Child(box, L"BUTTON", Widen(Text(IDS_CANCEL)).c_str(), BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL);
     state.edit = Child(box, L"EDIT", Widen(defaultText).c_str(), ES_AUTOHSCROLL | WS_TABSTOP, kEdit, WS_EX_CLIENTEDGE);
     UniqueFont font;
     state.layout = [&](UINT newDpi) {

@@ -4,8 +4,10 @@
 
 #include <vector>
 
+#include "base/Texts.h"
 #include "base/win32/Colours.h"
 #include "base/win32/Modal.h"
+#include "base/win32/ResourceTexts.h"
 #include "base/win32/SystemLibrary.h"
 #include "base/win32/Text.h"
 #include "commands/win32/PropertiesIds.h"
@@ -26,9 +28,9 @@ std::optional<ProgramProperties> PropertiesDialog::Edit(const ProgramProperties&
                                                         const std::string& pictureKey) {
     values_ = values;
     pictureKey_ = pictureKey;
-    const INT_PTR answer = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PROPERTIES),
-                                           DialogOwner(), &PropertiesDialog::DialogProc,
-                                           reinterpret_cast<LPARAM>(this));
+    const INT_PTR answer =
+        DialogBoxIndirectParamW(GetModuleHandleW(nullptr), DialogTemplate(IDD_PROPERTIES), DialogOwner(),
+                                &PropertiesDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     picture_.reset();
     if (answer != IDOK) return std::nullopt;
     return values_;
@@ -92,15 +94,20 @@ void PropertiesDialog::Browse(HWND dialog) {
     const std::wstring current = Widen(ItemText(dialog, IDC_PROP_TARGET));
     if (current.size() < file.size() && GetFileAttributesW(current.c_str()) != INVALID_FILE_ATTRIBUTES)
         current.copy(file.data(), current.size());
-    static const wchar_t kFilter[] = L"Programs\0*.exe;*.com;*.bat;*.cmd;*.lnk\0All files\0*.*\0";
+    // "Name|pattern|..." becomes the NUL-separated list the dialog wants.
+    std::wstring filters = Widen(Text(IDS_BROWSE_FILTER));
+    for (wchar_t& c : filters)
+        if (c == L'|') c = L'\0';
+    filters.push_back(L'\0');
+    const std::wstring title = Widen(Text(IDS_BROWSE));
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = kFilter;
+    ofn.lpstrFilter = filters.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrTitle = L"Browse";
+    ofn.lpstrTitle = title.c_str();
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NODEREFERENCELINKS;
     // The file dialog's library is loaded when it is first asked for.
     static const auto open = SystemFunction<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");

@@ -9,6 +9,7 @@
 #include <exception>
 #include <vector>
 
+#include "base/Texts.h"
 #include "base/win32/Text.h"
 #include "crash/CrashDumps.h"
 
@@ -20,13 +21,14 @@ constexpr DWORD kEscapedException = 0xE04C4B01;  // std::terminate
 constexpr DWORD kAborted = 0xE04C4B02;           // abort()
 
 constexpr const wchar_t* kTitle = L"Brindlewick Larkspan";
-constexpr const wchar_t* kWrittenText = L"Larkspan stopped because of an error.\n\nA crash dump was written to:\n";
-constexpr const wchar_t* kNotWrittenText = L"Larkspan stopped because of an error. No crash dump could be written.";
 
 // Everything the dump thread needs, set up before any crash: a crash may
 // come with no stack left (an overflow) or a damaged heap.
 struct Crash {
     wchar_t folder[MAX_PATH * 2] = {};
+    // The messages, in the bar's language; the first holds %1 for the dump's path.
+    std::wstring writtenText = L"Larkspan stopped because of an error.\n\nA crash dump was written to:\n%1";
+    std::wstring notWrittenText = L"Larkspan stopped because of an error. No crash dump could be written.";
     bool tellUser = true;
     HANDLE request = nullptr;
     HANDLE thread = nullptr;
@@ -125,7 +127,8 @@ DWORD WINAPI DumpThread(void*) {
     CreateFolders(crash.folder);
     const bool written = WriteDump(path);
     if (written) KeepNewest(path + wcslen(crash.folder) + 1);
-    const std::wstring text = written ? std::wstring(kWrittenText) + path : std::wstring(kNotWrittenText);
+    std::wstring text = written ? crash.writtenText : crash.notWrittenText;
+    if (const size_t slot = text.find(L"%1"); written && slot != std::wstring::npos) text.replace(slot, 2, path);
     StopOtherThreads();
     if (crash.tellUser) MessageBoxW(nullptr, text.c_str(), kTitle, MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
     const DWORD code = crash.pointers ? crash.pointers->ExceptionRecord->ExceptionCode : kAborted;
@@ -177,6 +180,12 @@ std::wstring DefaultCrashFolder() {
     wchar_t temp[MAX_PATH + 1];
     const DWORD t = GetTempPathW(MAX_PATH + 1, temp);
     return (t > 0 && t <= MAX_PATH ? std::wstring(temp) : std::wstring(L".\\")) + L"Larkspan\\crashes";
+}
+
+void TellCrashesInLanguage() {
+    Crash& crash = State();
+    if (const std::string text = Text(IDS_CRASH_WRITTEN); !text.empty()) crash.writtenText = Widen(text);
+    if (const std::string text = Text(IDS_CRASH_NOT_WRITTEN); !text.empty()) crash.notWrittenText = Widen(text);
 }
 
 void InstallCrashHandler(const std::wstring& folder, bool tellUser) {

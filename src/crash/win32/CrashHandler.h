@@ -14,5 +14,8 @@ std::wstring DefaultCrashFolder();
 // Installs the handlers for the rest of the process. tellUser false skips
 // the message (a test's child process has no one to answer it).
 void InstallCrashHandler(const std::wstring& folder, bool tellUser = true);
+// The crash messages in the bar's language, taken now: a crash is no time
+// to read resources.
+void TellCrashesInLanguage();
 
 }  // namespace lark::win

@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "base/RuntimeError.h"
+#include "base/Texts.h"
 #include "base/win32/Barrier.h"
 #include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
@@ -27,17 +28,13 @@ BOOL QueryVersion(LPCVOID block, LPCWSTR path, void** value, UINT* length) {
 
 // At 96 DPI; the box is laid out at the DPI of the monitor it opens on.
 constexpr int kClientWidth = 460;
-constexpr int kClientHeight = 260;
+constexpr int kClientHeight = 276;
 constexpr int kMargin = 16;
 constexpr int kTextLeft = 80;  // beside the 48-pixel icon
 constexpr int kIconSize = 48;
 constexpr int kLogoSize = 64;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
-
-constexpr const wchar_t* kDisclaimer =
-    L"Warning: this program is protected by copyright law and international treaties, and unauthorised "
-    L"copying or distribution of it, or of any part of it, may be prosecuted.";
 
 HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, RECT r, int id, HFONT font) {
     HWND hwnd = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
@@ -210,7 +207,7 @@ void frmAbout::Load() {
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     const POINT at = CentreOn(monitor, width, height);
-    CreateFormWindow(WindowSpec{L"LarkspanAbout", kStyle, kExStyle, L"About " + Widen(version_.productName),
+    CreateFormWindow(WindowSpec{L"LarkspanAbout", kStyle, kExStyle, Widen(Text(IDS_ABOUT_TITLE, {version_.productName})),
                                 RECT{at.x, at.y, at.x + width, at.y + height}, nullptr, icon_});
     RECT client{};
     GetClientRect(Handle(), &client);
@@ -237,7 +234,7 @@ void frmAbout::CreateHeader(int width) {
           RECT{left, margin, right, margin + Px(28)}, kLblTitle, titleFont_.get());
     Child(Handle(), L"STATIC", Widen(VersionText(version_)).c_str(), SS_LEFT | SS_NOPREFIX,
           RECT{left, Px(48), right, Px(64)}, kLblVersion, font);
-    Child(Handle(), L"STATIC", Widen(version_.description).c_str(), SS_LEFT | SS_NOPREFIX,
+    Child(Handle(), L"STATIC", Widen(Text(IDS_ABOUT_DESCRIPTION)).c_str(), SS_LEFT | SS_NOPREFIX,
           RECT{left, Px(66), right, Px(82)}, kLblDescription, font);
 
     // Only the address itself answers the mouse, not the blank beside it.
@@ -259,7 +256,9 @@ void frmAbout::CreateNotices(int width) {
     Child(Handle(), L"STATIC", nullptr, SS_ETCHEDHORZ, RECT{margin, Px(114), width - margin, Px(116)}, kLine1, font);
     Child(Handle(), L"STATIC", Widen(version_.copyright).c_str(), SS_LEFT | SS_NOPREFIX,
           RECT{margin, Px(126), width - margin, Px(142)}, kLblCopy, font);
-    Child(Handle(), L"STATIC", kDisclaimer, SS_LEFT | SS_NOPREFIX, RECT{margin, Px(148), width - margin, Px(180)},
+    // The licence the program ships under, three lines in the longest language.
+    Child(Handle(), L"STATIC", Widen(Text(IDS_ABOUT_LICENCE)).c_str(), SS_LEFT | SS_NOPREFIX,
+          RECT{margin, Px(148), width - margin, Px(198)},
           kLblDisclaimer, font);
 }
 
@@ -271,15 +270,24 @@ void frmAbout::CreateCommands(int width, int height) {
                       RECT{margin, height - Px(70), width - margin, height - Px(54)}, kProgressBar1, font);
     ShowWindow(progress_, SW_HIDE);
     const int top = height - Px(44);
-    cmdOK_ = Child(Handle(), L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP,
-                   RECT{width - margin - Px(96), top, width - margin, top + Px(28)}, kCmdOK, font);
-    cmdSysInfo_ = Child(Handle(), L"BUTTON", L"&System Info...", BS_PUSHBUTTON | WS_TABSTOP,
-                        RECT{width - margin - Px(200), top, width - margin - Px(104), top + Px(28)}, kCmdSysInfo,
+    // Each button as wide as its text asks, in every language.
+    const std::wstring okText = Widen(Text(IDS_OK));
+    const std::wstring sysInfoText = Widen(Text(IDS_ABOUT_SYSINFO));
+    const std::wstring openLogText = Widen(Text(IDS_ABOUT_OPEN_LOG));
+    auto buttonWidth = [&](const std::wstring& text) {
+        return std::max(Px(96), TextWidth(Handle(), font, text) + Px(24));
+    };
+    const int okLeft = width - margin - buttonWidth(okText);
+    cmdOK_ = Child(Handle(), L"BUTTON", okText.c_str(), BS_DEFPUSHBUTTON | WS_TABSTOP,
+                   RECT{okLeft, top, width - margin, top + Px(28)}, kCmdOK, font);
+    const int sysInfoRight = okLeft - Px(8);
+    cmdSysInfo_ = Child(Handle(), L"BUTTON", sysInfoText.c_str(), BS_PUSHBUTTON | WS_TABSTOP,
+                        RECT{sysInfoRight - buttonWidth(sysInfoText), top, sysInfoRight, top + Px(28)}, kCmdSysInfo,
                         font);
     // Failures nobody saw when they happened; only once there are some.
     const bool logged = !logFile_.empty() && GetFileAttributesW(logFile_.c_str()) != INVALID_FILE_ATTRIBUTES;
-    cmdOpenLog_ = Child(Handle(), L"BUTTON", L"Open &log", BS_PUSHBUTTON | WS_TABSTOP | (logged ? 0 : WS_DISABLED),
-                        RECT{margin, top, margin + Px(96), top + Px(28)}, kCmdOpenLog, font);
+    cmdOpenLog_ = Child(Handle(), L"BUTTON", openLogText.c_str(), BS_PUSHBUTTON | WS_TABSTOP | (logged ? 0 : WS_DISABLED),
+                        RECT{margin, top, margin + buttonWidth(openLogText), top + Px(28)}, kCmdOpenLog, font);
 }
 
 void frmAbout::ShowProgress(int32_t maximum) {

@@ -1,6 +1,8 @@
 #include "dialogs/win32/frmMessage.h"
 
+#include "base/Texts.h"
 #include "base/win32/Dpi.h"
+#include "base/win32/Text.h"
 
 namespace lark::win {
 namespace {
@@ -20,10 +22,7 @@ HWND Child(HWND parent, HFONT font, const wchar_t* cls, const wchar_t* text, DWO
 
 }  // namespace
 
-const wchar_t* frmMessage::Text() {
-    return L"Another auto-hide bar is already on this side of your screen.\r\n\r\n"
-           L"You can have only one auto-hide appbar per side.";
-}
+std::wstring frmMessage::Text() { return Widen(lark::Text(IDS_EDGE_TAKEN)); }
 
 void frmMessage::Show() {
     if (!Loaded()) {
@@ -38,7 +37,7 @@ void frmMessage::Show() {
         const int width = frame.right - frame.left;
         const int height = frame.bottom - frame.top;
         const POINT at = CentreOn(monitor, width, height);
-        CreateFormWindow(WindowSpec{L"LarkspanMessage", kStyle, kExStyle, kCaption,
+        CreateFormWindow(WindowSpec{L"LarkspanMessage", kStyle, kExStyle, Widen(lark::Text(IDS_EDGE_TAKEN_TITLE)),
                                     RECT{at.x, at.y, at.x + width, at.y + height}});
         CreateControls();
         SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -59,9 +58,9 @@ void frmMessage::CreateControls() {
                       RECT{px(14), px(14), px(14) + iconPx, px(14) + iconPx}, 0);
     icon_ = LoadIconAtSize(nullptr, MAKEINTRESOURCEW(32515) /* IDI_EXCLAMATION */, iconPx);
     SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
-    Child(Handle(), font, L"STATIC", Text(), SS_LEFT,
+    Child(Handle(), font, L"STATIC", Text().c_str(), SS_LEFT,
           RECT{px(28) + iconPx, px(14), client.right - px(14), client.bottom - px(50)}, 0);
-    Child(Handle(), font, L"BUTTON", L"&OK", BS_DEFPUSHBUTTON | WS_TABSTOP,
+    Child(Handle(), font, L"BUTTON", Widen(lark::Text(IDS_EDGE_TAKEN_OK)).c_str(), BS_DEFPUSHBUTTON | WS_TABSTOP,
           RECT{client.right - px(100), client.bottom - px(38), client.right - px(14), client.bottom - px(12)}, kOk);
 }
 

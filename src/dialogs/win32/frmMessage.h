@@ -1,5 +1,7 @@
 #pragma once
 // Tells the user that a screen edge holds one auto-hide bar at most.
+#include <string>
+
 #include "base/BarForms.h"
 #include "base/UiPorts.h"
 #include "base/win32/Form.h"
@@ -14,8 +16,7 @@ public:
     // Loads the window afresh when it is not loaded, and shows it modeless.
     void Show() override;
 
-    static constexpr const wchar_t* kCaption = L"Appbar Example";
-    static const wchar_t* Text();
+    static std::wstring Text();
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -5,10 +5,13 @@
 #include <utility>
 #include <vector>
 
+#include "base/Language.h"
+#include "base/Texts.h"
 #include "base/win32/Barrier.h"
 #include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/Modal.h"
+#include "base/win32/ResourceTexts.h"
 #include "base/win32/Text.h"
 #include "dialogs/win32/OptionsIds.h"
 
@@ -18,10 +21,10 @@ namespace {
 const int kPage0[] = {IDC_FRAME1,    IDC_OPTION1_3, IDC_OPTION1_2, IDC_OPTION1_4, IDC_OPTION1_8, IDC_OPTION1_9, IDC_FRASAMPLE1, IDC_OPTION1_0,
                       IDC_OPTION1_1, IDC_FRAME2,    IDC_OPTION1_6, IDC_OPTION1_7,
                       IDC_FRAME3, IDC_CHKSTARTWITHWINDOWS, IDC_CHKSENDTO, IDC_LBLHOTKEY, IDC_HOTKEY, IDC_CHKHOTKEYWIN,
-                      IDC_LBLHOTKEYSTATUS, IDC_FRAME4, IDC_COLOURS_SYSTEM, IDC_COLOURS_LIGHT, IDC_COLOURS_DARK};
+                      IDC_LBLHOTKEYSTATUS, IDC_FRAME4, IDC_COLOURS_SYSTEM, IDC_COLOURS_LIGHT, IDC_COLOURS_DARK,
+                      IDC_FRAME5, IDC_LBLLANGUAGE, IDC_LANGUAGE, IDC_LBLLANGUAGENOTE};
 const int kPage1[] = {IDC_FRASAMPLE2, IDC_CMDLOAD_0, IDC_CMDLOAD_1, IDC_CMDLOAD_2, IDC_CMDLOAD_3, IDC_CMDLOAD_4};
 const int kOptions[] = {kOptAutoHide, kOptFixed, kOptTop, kOptFloat, kOptBottom, kOptLarge, kOptSmall, kOptLeft, kOptRight};
-const wchar_t* const kTips[] = {L"Set Options for Group 1", L"Set Options for Group 2"};
 // The "Colours" buttons by the setting each stands for.
 const std::pair<int, ColourSetting> kColourButtons[] = {{IDC_COLOURS_SYSTEM, ColourSetting::System},
                                                         {IDC_COLOURS_LIGHT, ColourSetting::Light},
@@ -55,8 +58,8 @@ void frmOptions::ShowModal(AppState& state, const Actions& actions, IAtHandServi
     ok_ = false;
     autoLoad_ = -1;
     opener_ = DialogOwner();
-    dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPTIONS), opener_,
-                                 &frmOptions::DialogProc, reinterpret_cast<LPARAM>(this));
+    dialog_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), DialogTemplate(IDD_OPTIONS), opener_,
+                                         &frmOptions::DialogProc, reinterpret_cast<LPARAM>(this));
     if (!dialog_) return;
     {
         ModalScope modal(dialog_);
@@ -117,16 +120,23 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             const POINT at = CentreOn(monitor, r.right - r.left, r.bottom - r.top);
             SetWindowPos(dialog_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
             HWND tabs = GetDlgItem(dialog_, IDC_TBSOPTIONS);
-            const wchar_t* captions[] = {L"General", L"Sections and Programs"};
+            tips_[0] = Widen(Text(IDS_OPTIONS_TIP_GENERAL));
+            tips_[1] = Widen(Text(IDS_OPTIONS_TIP_SECTIONS));
+            const std::wstring captions[] = {Widen(Text(IDS_OPTIONS_GENERAL)), Widen(Text(IDS_OPTIONS_SECTIONS))};
             for (int i = 0; i < 2; ++i) {
                 TCITEMW item{};
                 item.mask = TCIF_TEXT;
-                item.pszText = const_cast<wchar_t*>(captions[i]);
+                item.pszText = const_cast<wchar_t*>(captions[i].c_str());
                 SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
             }
             // The strip lies beneath the pages' controls.
             SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
             options_.Load(*state_, *atHand_);
+            // Windows' language, then each language by its own name.
+            HWND languages = GetDlgItem(dialog_, IDC_LANGUAGE);
+            SendMessageW(languages, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(Text(IDS_LANGUAGE_WINDOWS)).c_str()));
+            for (const Language& language : Languages())
+                SendMessageW(languages, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(language.ownName).c_str()));
             ShowHotkey(options_.Hotkey());
             Refresh();
             ShowPage(0);
@@ -158,6 +168,11 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if ((id == IDC_HOTKEY && HIWORD(wParam) == EN_CHANGE) ||
                 (id == IDC_CHKHOTKEYWIN && HIWORD(wParam) == BN_CLICKED)) {
                 options_.ChooseHotkey(ReadHotkey());
+                Refresh();
+                return TRUE;
+            }
+            if (id == IDC_LANGUAGE && HIWORD(wParam) == CBN_SELCHANGE) {
+                options_.ChooseLanguage(static_cast<int>(SendMessageW(GetDlgItem(dialog_, id), CB_GETCURSEL, 0, 0)));
                 Refresh();
                 return TRUE;
             }
@@ -200,7 +215,7 @@ INT_PTR frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (header->code == TTN_GETDISPINFOW &&
                 header->hwndFrom == reinterpret_cast<HWND>(SendMessageW(tabs, TCM_GETTOOLTIPS, 0, 0)) &&
                 header->idFrom < 2) {
-                reinterpret_cast<NMTTDISPINFOW*>(lParam)->lpszText = const_cast<wchar_t*>(kTips[header->idFrom]);
+                reinterpret_cast<NMTTDISPINFOW*>(lParam)->lpszText = const_cast<wchar_t*>(tips_[header->idFrom].c_str());
                 return TRUE;
             }
             break;
@@ -234,6 +249,7 @@ void frmOptions::Refresh() {
         CheckDlgButton(dialog_, button, options_.Colours() == setting ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog_, IDC_CHKSTARTWITHWINDOWS, options_.StartWithWindows() ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog_, IDC_CHKSENDTO, options_.SendTo() ? BST_CHECKED : BST_UNCHECKED);
+    SendMessageW(GetDlgItem(dialog_, IDC_LANGUAGE), CB_SETCURSEL, static_cast<WPARAM>(options_.LanguageChoice()), 0);
     SetDlgItemTextW(dialog_, IDC_LBLHOTKEYSTATUS, Widen(options_.HotkeyStatus()).c_str());
     HWND apply = GetDlgItem(dialog_, IDC_CMDAPPLY);
     // A disabled button that keeps the focus leaves the dialog deaf to Esc

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "base/AppState.h"
 #include "dialogs/OptionsState.h"
@@ -49,6 +50,7 @@ private:
     bool done_ = false;
     bool ok_ = false;
     int autoLoad_ = -1;
+    std::wstring tips_[2];  // the tab strip's tooltips, alive while it may ask
 };
 
 }  // namespace lark::win

@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 #include <shobjidl.h>
 
+#include "base/Texts.h"
 #include "base/win32/Handles.h"
 #include "base/win32/Text.h"
 
@@ -81,7 +82,7 @@ std::string ReasonOf(HRESULT hr) {
     std::wstring reason = n && text ? std::wstring(text, n) : std::wstring();
     LocalFree(text);
     while (!reason.empty() && iswspace(reason.back())) reason.pop_back();
-    return reason.empty() ? kUnreadableFolderText : Narrow(reason);
+    return reason.empty() ? Text(IDS_FOLDER_UNREADABLE) : Narrow(reason);
 }
 
 std::optional<ShellFolder> OpenTargetFolder(const std::string& target, HWND owner, std::string& failure) {

@@ -778,6 +778,47 @@ int CmdToolbars(Options& o) {
     return kExitOk;
 }
 
+// What each button says to assistive technology: per toolbar (as `toolbars`
+// orders them) "toolbar\thwnd\tid\tvisible", then "text\tN\tTEXT" per button
+// (N from 1), TEXT read with TB_GETBUTTONTEXT.
+int CmdButtonTexts(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    constexpr size_t kChars = 1024;
+    for (HWND bar : ChildrenOfClass(*h, TOOLBARCLASSNAMEW)) {
+        RemoteBuffer remote(bar, sizeof(TBBUTTON) + kChars * sizeof(wchar_t));
+        auto count = Ask(bar, TB_BUTTONCOUNT);
+        if (!remote.Ok() || !count) {
+            Err(L"cannot read toolbar " + HwndText(bar));
+            return kExitNotFound;
+        }
+        const bool visible = (GetWindowLongPtrW(bar, GWL_STYLE) & WS_VISIBLE) != 0;
+        Out(Fmt(L"toolbar\t%ls\t%ld\t%d", HwndText(bar).c_str(), static_cast<long>(GetDlgCtrlID(bar)),
+                visible ? 1 : 0));
+        for (int i = 0; i < static_cast<int>(*count); ++i) {
+            TBBUTTON button{};
+            auto got = Ask(bar, TB_GETBUTTON, static_cast<WPARAM>(i), remote.Param());
+            if (!got || !*got || !remote.Read(0, &button, sizeof button)) {
+                Err(Fmt(L"cannot read button %d of toolbar ", i + 1) + HwndText(bar));
+                return kExitNotFound;
+            }
+            // The length first: a longer text would overrun the buffer.
+            auto length = Ask(bar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(button.idCommand), 0);
+            std::wstring text;
+            if (length && static_cast<LRESULT>(*length) > 0 && static_cast<size_t>(*length) < kChars) {
+                text.resize(static_cast<size_t>(*length) + 1);
+                Ask(bar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(button.idCommand), remote.Param(sizeof(TBBUTTON)));
+                remote.Read(sizeof(TBBUTTON), text.data(), text.size() * sizeof(wchar_t));
+                text.resize(static_cast<size_t>(*length));
+            }
+            Out(Fmt(L"text\t%d\t", i + 1) + Escape(text));
+        }
+    }
+    return kExitOk;
+}
+
 // Which picture each button shows: per toolbar (as `toolbars` orders them)
 // "toolbar\thwnd\tid\tvisible\twidth height" with the button size, then one
 // "image\tN\tI" per button (N from 1), I the button's image index in the
@@ -1717,6 +1758,7 @@ const Command kCommands[] = {
      L"or hidden",
      CmdToolbars},
     {L"button-images", L"SELECT  each toolbar's button size, then each button's image index", CmdButtonImages},
+    {L"button-texts", L"SELECT  each toolbar's buttons' texts (TB_GETBUTTONTEXT)", CmdButtonTexts},
     {L"tooltip", L"[--timeout-ms N]  text of the visible tooltip windows", CmdTooltip},
     {L"wait-rect", L"SELECT --rect \"L T R B\" [--tolerance PX]  wait for the window's rect; print it and the ms taken", CmdWaitRect},
     {L"wait-capture", L"SELECT [--released]  wait until the window's thread has the mouse captured (or no longer has)",
