@@ -735,6 +735,16 @@ int CmdTabs(Options& o) {
     return kExitOk;
 }
 
+// The toolbar's button at `index`, read through the remote buffer; says
+// so on standard error when it cannot be read.
+std::optional<TBBUTTON> ReadButton(HWND bar, RemoteBuffer& remote, int index) {
+    TBBUTTON button{};
+    auto got = Ask(bar, TB_GETBUTTON, static_cast<WPARAM>(index), remote.Param());
+    if (got && *got && remote.Read(0, &button, sizeof button)) return button;
+    Err(Fmt(L"cannot read button %d of toolbar ", index + 1) + HwndText(bar));
+    return std::nullopt;
+}
+
 // Every toolbar of the window, in z-order (topmost first):
 // "toolbar\thwnd\tid\tvisible\tleft top right bottom\tbuttons", then one
 // "button\tN\tleft top right bottom" per button (N from 1), or
@@ -798,18 +808,14 @@ int CmdButtonTexts(Options& o) {
         Out(Fmt(L"toolbar\t%ls\t%ld\t%d", HwndText(bar).c_str(), static_cast<long>(GetDlgCtrlID(bar)),
                 visible ? 1 : 0));
         for (int i = 0; i < static_cast<int>(*count); ++i) {
-            TBBUTTON button{};
-            auto got = Ask(bar, TB_GETBUTTON, static_cast<WPARAM>(i), remote.Param());
-            if (!got || !*got || !remote.Read(0, &button, sizeof button)) {
-                Err(Fmt(L"cannot read button %d of toolbar ", i + 1) + HwndText(bar));
-                return kExitNotFound;
-            }
+            const std::optional<TBBUTTON> button = ReadButton(bar, remote, i);
+            if (!button) return kExitNotFound;
             // The length first: a longer text would overrun the buffer.
-            auto length = Ask(bar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(button.idCommand), 0);
+            auto length = Ask(bar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(button->idCommand), 0);
             std::wstring text;
             if (length && static_cast<LRESULT>(*length) > 0 && static_cast<size_t>(*length) < kChars) {
                 text.resize(static_cast<size_t>(*length) + 1);
-                Ask(bar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(button.idCommand), remote.Param(sizeof(TBBUTTON)));
+                Ask(bar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(button->idCommand), remote.Param(sizeof(TBBUTTON)));
                 remote.Read(sizeof(TBBUTTON), text.data(), text.size() * sizeof(wchar_t));
                 text.resize(static_cast<size_t>(*length));
             }
@@ -842,13 +848,9 @@ int CmdButtonImages(Options& o) {
                 visible ? 1 : 0,
                 static_cast<int>(LOWORD(*size)), static_cast<int>(HIWORD(*size))));
         for (int i = 0; i < static_cast<int>(*count); ++i) {
-            TBBUTTON button{};
-            auto got = Ask(bar, TB_GETBUTTON, static_cast<WPARAM>(i), remote.Param());
-            if (!got || !*got || !remote.Read(0, &button, sizeof button)) {
-                Err(Fmt(L"cannot read button %d of toolbar ", i + 1) + HwndText(bar));
-                return kExitNotFound;
-            }
-            Out(Fmt(L"image\t%d\t%d", i + 1, button.iBitmap));
+            const std::optional<TBBUTTON> button = ReadButton(bar, remote, i);
+            if (!button) return kExitNotFound;
+            Out(Fmt(L"image\t%d\t%d", i + 1, button->iBitmap));
         }
     }
     return kExitOk;
