@@ -690,6 +690,20 @@ class Keyboard:
         """Each argument one xdotool key name or chord, e.g. "ctrl+Tab"."""
         Mouse._xdotool("key", *keys)
 
+    @staticmethod
+    def hold(chord: str, until: Callable[[], None]) -> None:
+        """Presses the chord's modifiers, taps its key, calls `until`, then
+        releases the modifiers."""
+        *modifiers, key = chord.split("+")
+        for modifier in modifiers:
+            Mouse._xdotool("keydown", modifier)
+        try:
+            Mouse._xdotool("key", key)
+            until()
+        finally:
+            for modifier in reversed(modifiers):
+                Mouse._xdotool("keyup", modifier)
+
 
 # ---------------------------------------------------------------- registry --
 

@@ -219,8 +219,7 @@ class SoakTest(LarkspanTestCase):
         self.driver.ok("show-window", "--hwnd", self.notepad, "--cmd", str(SW_SHOWNORMAL))
         self.wait_foreground(self.notepad)
         for window in (self.bar, self.notepad, self.bar):
-            Keyboard.press(HOTKEY)
-            self.wait_foreground(window)
+            Keyboard.hold(HOTKEY, lambda: self.wait_foreground(window))
 
     def wait_foreground(self, window, timeout=TIMEOUT):
         """In front with the keyboard inside it (the bar on its toolbar,
