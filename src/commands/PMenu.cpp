@@ -101,4 +101,13 @@ std::vector<std::string> MenuTexts(const std::vector<MenuItem>& items) {
     return texts;
 }
 
+std::string AccessKey(const std::string& text) {
+    const size_t at = OwnKey(text);
+    if (at == std::string::npos) return {};
+    // The whole character, however many bytes it takes.
+    size_t end = at + 1;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+    return text.substr(at, end - at);
+}
+
 }  // namespace lark

@@ -238,9 +238,11 @@ TEST_F(CommandsTest, EveryItemOfTheMenuHasAnAccessKeyOfItsOwn) {
         const size_t amp = shown.find('&');
         if (items[i].header || items[i].caption == "-") {
             EXPECT_EQ(shown, items[i].caption);
+            EXPECT_EQ(AccessKey(shown), "");
             continue;
         }
         ASSERT_NE(amp, std::string::npos) << items[i].caption;
+        EXPECT_EQ(AccessKey(shown), shown.substr(amp + 1, 1));
         EXPECT_TRUE(keys.insert(static_cast<char>(std::toupper(shown[amp + 1]))).second) << shown;
         shown.erase(amp, 1);
         EXPECT_EQ(shown, items[i].caption);
@@ -254,6 +256,13 @@ TEST_F(CommandsTest, EveryItemOfTheMenuHasAnAccessKeyOfItsOwn) {
     own[1].caption = "&Options";
     own[2].caption = "Over";
     EXPECT_THAT(MenuTexts(own), ::testing::ElementsAre("o&pen", "&Options", "O&ver"));
+
+    // The key after a lone "&", a whole character however long.
+    EXPECT_EQ(AccessKey("Fish && &Chips"), "C");
+    EXPECT_EQ(AccessKey("&&&x"), "x");
+    EXPECT_EQ(AccessKey("Fish && Chips"), "");
+    EXPECT_EQ(AccessKey("end&"), "");
+    EXPECT_EQ(AccessKey("\u00dc&\u00f6ffnen"), "\u00f6");
 }
 
 TEST_F(CommandsTest, NamedListsKeepCheckedAndEnabledStates) {
