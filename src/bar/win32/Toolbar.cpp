@@ -557,6 +557,7 @@ LRESULT Toolbar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (it != byId_.end())
             return AnswerButtonText(buttons_[it->second].toolTipWide, message == TB_GETBUTTONTEXTW, lParam);
     }
+    if (LRESULT answer = 0; AnswerAccessible(message, wParam, lParam, answer)) return answer;
     HWND hwnd = hwnd_.get();
     // A release first runs the button click, whose listener may do the
     // same; nothing of this object is read after the control's own handling.

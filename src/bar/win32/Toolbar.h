@@ -207,6 +207,9 @@ private:
     void Relayout();
     // The chevron's tool on the tooltip follows the chevron, or goes with it.
     void NameChevron();
+    // Assistive technology reads the chevron as a button after the toolbar's
+    // own, and presses it there; true when the message was for that.
+    bool AnswerAccessible(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     RECT ItemRect(size_t position) const;
     void DrawChevron() const;
     // Hot tracking of the chevron; for a press on it, its screen rectangle

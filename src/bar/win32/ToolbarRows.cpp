@@ -3,6 +3,7 @@
 // and where a drop lands among them.
 #include <algorithm>
 
+#include "bar/win32/Accessible.h"
 #include "bar/win32/Toolbar.h"
 #include "base/Texts.h"
 #include "base/win32/Colours.h"
@@ -166,6 +167,21 @@ void Toolbar::NameChevron() {
     tool.uFlags = 0;
     tool.lpszText = const_cast<wchar_t*>(name.c_str());  // copied by the tooltip
     SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+bool Toolbar::AnswerAccessible(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message == WM_GETOBJECT) {
+        static const AccessibleText text{L"", 0, Widen(Text(IDS_CHEVRON)), Widen(Text(IDS_CHEVRON_ACTION))};
+        result = AnswerGetObject(hwnd_.get(), wParam, lParam, text);
+        return result != 0;
+    }
+    if (message != AccessibleQuery()) return false;
+    std::optional<RECT> chevron = ChevronRect();
+    if (chevron) MapWindowPoints(hwnd_.get(), nullptr, reinterpret_cast<POINT*>(&*chevron), 2);
+    if (wParam == kAskDrawnPlace && chevron) *reinterpret_cast<RECT*>(lParam) = *chevron;
+    if (wParam == kAskDrawnAction && chevron) events_.OnChevron(index_, *chevron);
+    result = chevron ? TRUE : FALSE;
+    return true;
 }
 
 std::optional<RECT> Toolbar::ChevronRect() const {
