@@ -1,6 +1,7 @@
 // The keyboard on a bar window: Ctrl+Tab switches sections, Tab, the arrows,
 // Home and End move over the buttons (one that does not fit comes into
-// view), Enter or Space opens one, and typed letters find a program in any
+// view) and the chevron after them, Enter or Space opens one (Down too, the
+// chevron's menu or a folder's), and typed letters find a program in any
 // section.
 #include "bar/win32/BarForm.h"
 
@@ -41,7 +42,7 @@ bool BarForm::OnKeyDown(WPARAM key) {
             return true;
         case VK_DOWN:
             find_->Clear();
-            if (!OpenFocusedFolderMenu()) MoveButtonFocus(1);
+            if (!PressFocusedChevron() && !OpenFocusedFolderMenu()) MoveButtonFocus(1);
             return true;
         case VK_RIGHT:
             find_->Clear();
@@ -123,16 +124,32 @@ int32_t BarForm::VisibleToolbar() const {
 void BarForm::MoveButtonFocus(int step) {
     const int32_t index = VisibleToolbar();
     if (index < 0) return;
-    HWND toolbar = Bar().ToolbarHandle(index);
-    const auto count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
+    Toolbar& toolbar = Bar().ToolbarAt(index);
+    HWND control = toolbar.Handle();
+    const auto count = static_cast<int>(SendMessageW(control, TB_BUTTONCOUNT, 0, 0));
     if (count == 0) return;
-    const auto hot = static_cast<int>(SendMessageW(toolbar, TB_GETHOTITEM, 0, 0));
-    const int next = hot < 0 ? (step > 0 ? 0 : count - 1) : ((hot + step) % count + count) % count;
-    FocusButton(index, next);
+    // The chevron, while it shows, is one more stop after the last button.
+    const int stops = count + (toolbar.ChevronRect() ? 1 : 0);
+    const int hot = toolbar.ChevronFocused() ? count : static_cast<int>(SendMessageW(control, TB_GETHOTITEM, 0, 0));
+    const int next = hot < 0 ? (step > 0 ? 0 : stops - 1) : ((hot + step) % stops + stops) % stops;
+    if (next < count) {
+        FocusButton(index, next);
+        return;
+    }
+    SetFocus(control);
+    SendMessageW(control, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+    toolbar.FocusChevron(true);
+}
+
+bool BarForm::PressFocusedChevron() {
+    const int32_t index = VisibleToolbar();
+    if (index < 0 || !Bar().ToolbarAt(index).ChevronFocused()) return false;
+    return Bar().ToolbarAt(index).PressChevron();
 }
 
 void BarForm::FocusButton(int32_t toolbarIndex, int position) {
     Toolbar& toolbar = Bar().ToolbarAt(toolbarIndex);
+    toolbar.FocusChevron(false);
     toolbar.ShowButton(static_cast<size_t>(position));
     HWND control = toolbar.Handle();
     SetFocus(control);
@@ -145,6 +162,7 @@ void BarForm::LaunchFocusedButton(bool elevated) {
         MessageBeep(MB_OK);
         return;
     }
+    if (PressFocusedChevron()) return;
     const int32_t index = VisibleToolbar();
     if (index < 0) return;
     HWND toolbar = Bar().ToolbarHandle(index);

@@ -580,6 +580,9 @@ LRESULT Toolbar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSELEAVE:
             TrackChevron(message, lParam);
             break;
+        case WM_KILLFOCUS:
+            FocusChevron(false);
+            break;
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_MBUTTONUP: {

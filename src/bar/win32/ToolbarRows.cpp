@@ -179,8 +179,22 @@ bool Toolbar::AnswerAccessible(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     std::optional<RECT> chevron = ChevronRect();
     if (chevron) MapWindowPoints(hwnd_.get(), nullptr, reinterpret_cast<POINT*>(&*chevron), 2);
     if (wParam == kAskDrawnPlace && chevron) *reinterpret_cast<RECT*>(lParam) = *chevron;
-    if (wParam == kAskDrawnAction && chevron) events_.OnChevron(index_, *chevron);
     result = chevron ? TRUE : FALSE;
+    if (wParam == kAskDrawnAction) PressChevron();
+    return true;
+}
+
+void Toolbar::FocusChevron(bool on) {
+    if (on == chevronFocused_) return;
+    chevronFocused_ = on;
+    if (const std::optional<RECT> chevron = ChevronRect()) InvalidateRect(hwnd_.get(), &*chevron, TRUE);
+}
+
+bool Toolbar::PressChevron() {
+    std::optional<RECT> chevron = ChevronRect();
+    if (!chevron) return false;
+    MapWindowPoints(hwnd_.get(), nullptr, reinterpret_cast<POINT*>(&*chevron), 2);
+    events_.OnChevron(index_, *chevron);
     return true;
 }
 
@@ -240,9 +254,17 @@ void Toolbar::DrawChevron() const {
     const RECT& r = *chevron;
     const int line = std::max(Scaled(1, dpi_), 1);
     const bool marked = insertMark_ >= static_cast<int32_t>(buttons_.size()) && !buttons_.empty();
-    if (chevronPressed_ || chevronHot_ || marked) {
+    const bool focused = ChevronFocused();
+    if (chevronPressed_ || chevronHot_ || focused || marked) {
         Fill(dc.get(), r, chevronPressed_ ? colours.buttonPressed : colours.buttonHot);
         Frame(dc.get(), r, marked ? colours.insertMark : colours.border, marked ? 2 * line : line);
+    }
+    if (focused && !marked) {
+        RECT inside = r;
+        InflateRect(&inside, -2 * line, -2 * line);
+        SetTextColor(dc.get(), colours.text);
+        SetBkColor(dc.get(), chevronPressed_ ? colours.buttonPressed : colours.buttonHot);
+        DrawFocusRect(dc.get(), &inside);
     }
     const int arm = std::max(Scaled(3, dpi_), 2);
     const int middle = (r.top + r.bottom) / 2;
