@@ -142,6 +142,10 @@ class FloatingTests(LarkspanTestCase):
 
         Keyboard.press("ctrl+Tab")
         keys = self.wait_section(2, 2, previous=launch)
+        # The keyboard is on the section's name, whose focus rectangle shows it.
+        wait_until(lambda: self.driver.focus().get("focus_class") == "SysTabControl32", CLICK_TIMEOUT,
+                   "the keyboard on the tab strip")
+        self.screenshot("floating-keyboard-on-the-section")
         # Both ways round, wrapping at the ends.
         Keyboard.press("ctrl+Tab")
         self.wait_section(1, 2, previous=keys)

@@ -25,6 +25,10 @@ bool BarForm::PreTranslate(const MSG& msg) {
     bool taken = false;
     // A key must never take the program down with it.
     Guard([&] { taken = msg.message == WM_CHAR ? OnChar(msg.wParam) : OnKeyDown(msg.wParam); });
+    // The keys are the bar's own, not a dialog's: it shows the focus itself
+    // from the first one on, as a dialog does.
+    if (taken && msg.message == WM_KEYDOWN)
+        SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     return taken;
 }
 
@@ -113,6 +117,8 @@ void BarForm::SwitchSection(int step) {
     const int32_t current = tabs.CurrentTab();
     const int32_t next = ((current - 1 + step) % count + count) % count + 1;
     Guard([&] { tabs.SelectTab(next); });
+    // The keyboard on the section's name, which shows it; Tab goes on to its buttons.
+    SetFocus(Bar().TabStripHandle());
 }
 
 int32_t BarForm::VisibleToolbar() const {

@@ -356,6 +356,10 @@ bool Toolbar::CustomDraw(NMTBCUSTOMDRAW* draw, LRESULT& result) const {
             if (state & (CDIS_SELECTED | CDIS_HOT | CDIS_CHECKED)) {
                 const Colour fill = state & (CDIS_SELECTED | CDIS_CHECKED) ? palette.buttonPressed : palette.buttonHot;
                 FillRect(draw->nmcd.hdc, &draw->nmcd.rc, ColourBrush(fill));
+                // The keyboard's button framed, as the light colours' is: the
+                // fill alone is faint on the dark page.
+                if ((state & CDIS_HOT) && GetFocus() == hwnd_.get())
+                    FrameRect(draw->nmcd.hdc, &draw->nmcd.rc, ColourBrush(palette.text));
             }
             result = CDRF_DODEFAULT | TBCDRF_NOEDGES | TBCDRF_NOBACKGROUND | TBCDRF_NOETCHEDEFFECT;
             auto it = byId_.find(static_cast<int>(draw->nmcd.dwItemSpec));
