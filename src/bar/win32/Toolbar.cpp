@@ -618,10 +618,17 @@ LRESULT Toolbar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 1;
             }
             break;
-        case WM_CONTEXTMENU:
+        case WM_CONTEXTMENU: {
             // The right button's release has been reported; no second menu.
             if (lParam != -1) return 0;
-            break;
+            // The Menu key or Shift+F10: the menu of the keyboard's button, as
+            // a right-click on it gives.
+            const auto hot = static_cast<int>(DefSubclassProc(hwnd, TB_GETHOTITEM, 0, 0));
+            const RECT r = hot >= 0 ? ItemRect(static_cast<size_t>(hot)) : RECT{};
+            const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+            Barrier([&] { events.OnToolbarMouseUp(index, MouseArgsFrom(WM_RBUTTONUP, 0, at, scale)); });
+            return 0;
+        }
         default:
             break;
     }
