@@ -19,8 +19,8 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
 from harness import (ABOUT_TITLE, DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, POPUP_MENU_CLASS, Keyboard,  # noqa: E402
-                     LarkspanTestCase, Mouse, Rect, Registry, button_state, child_windows, click_button, click_dialog_button,
-                     open_popup_menu, stays_through_ticks, type_text, wait_until)
+                     LarkspanTestCase, Mouse, Rect, Registry, button_state, child_windows, click_button,
+                     click_dialog_button, open_popup_menu, stays_through_ticks, type_text, wait_until)
 from test_editing import steps_down  # noqa: E402  (the menu's items, from the top)
 
 TIMEOUT = 20.0

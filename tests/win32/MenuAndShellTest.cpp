@@ -65,9 +65,11 @@ void LookAtMenu(HWND owner, HMENU menu) {
     // Typed letters: an item's key in any case, a disabled item's, no item's;
     // the same letter for another menu is not ours to answer.
     for (const wchar_t key : {L'a', L'A', L'E', L'z'})
-        g_seen.keys.push_back(SendMessageW(owner, WM_MENUCHAR, MAKEWPARAM(key, MF_POPUP), reinterpret_cast<LPARAM>(menu)));
+        g_seen.keys.push_back(
+            SendMessageW(owner, WM_MENUCHAR, MAKEWPARAM(key, MF_POPUP), reinterpret_cast<LPARAM>(menu)));
     HMENU another = CreatePopupMenu();
-    g_seen.keys.push_back(SendMessageW(owner, WM_MENUCHAR, MAKEWPARAM(L'a', MF_POPUP), reinterpret_cast<LPARAM>(another)));
+    g_seen.keys.push_back(
+        SendMessageW(owner, WM_MENUCHAR, MAKEWPARAM(L'a', MF_POPUP), reinterpret_cast<LPARAM>(another)));
     DestroyMenu(another);
     SetTimer(nullptr, 0, 10, &CloseMenu);
 }

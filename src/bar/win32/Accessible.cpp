@@ -171,7 +171,9 @@ public:
         // Its menu runs a loop of its own: the reader's call returns first.
         return PostMessageW(hwnd_, AccessibleQuery(), kAskDrawnAction, 0) ? S_OK : E_FAIL;
     }
-    HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override { return inner_->put_accName(child, name); }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
+        return inner_->put_accName(child, name);
+    }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
         return inner_->put_accValue(child, value);
     }

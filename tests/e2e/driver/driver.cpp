@@ -1841,7 +1841,9 @@ const Command kCommands[] = {
      CmdToolbars},
     {L"button-images", L"SELECT  each toolbar's button size, then each button's image index", CmdButtonImages},
     {L"button-texts", L"SELECT  each toolbar's buttons' texts (TB_GETBUTTONTEXT)", CmdButtonTexts},
-    {L"accessible", L"SELECT [--do-default N]  the window's client object as assistive technology reads it: name, role, value, children",
+    {L"accessible",
+     L"SELECT [--do-default N]  the window's client object as assistive technology reads it: name, role, value, "
+     L"children",
      CmdAccessible},
     {L"tooltip", L"[--timeout-ms N]  text of the visible tooltip windows", CmdTooltip},
     {L"wait-rect", L"SELECT --rect \"L T R B\" [--tolerance PX]  wait for the window's rect; print it and the ms taken", CmdWaitRect},
