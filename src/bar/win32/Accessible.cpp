@@ -6,6 +6,7 @@
 
 #include "bar/AccessibleChildren.h"
 #include "base/win32/Barrier.h"
+#include "base/win32/Ole.h"
 #include "base/win32/SystemLibrary.h"
 
 namespace lark::win {
@@ -227,6 +228,9 @@ LRESULT AnswerGetObject(HWND hwnd, WPARAM wParam, LPARAM lParam, const Accessibl
             static const auto standard = SystemFunction<decltype(&CreateStdAccessibleObject)>(
                 L"oleacc.dll", "CreateStdAccessibleObject");
             static const auto result = SystemFunction<decltype(&LresultFromObject)>(L"oleacc.dll", "LresultFromObject");
+            // The object crosses to the reader through COM, which a reader
+            // asking before the bar's first paint finds not yet started.
+            if (!EnsureOleInitialized()) return 0;
             IAccessible* inner = nullptr;
             if (FAILED(standard(hwnd, OBJID_CLIENT, kIAccessible, reinterpret_cast<void**>(&inner))) || !inner)
                 return 0;
