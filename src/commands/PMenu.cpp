@@ -1,5 +1,8 @@
 #include "commands/PMenu.h"
 
+#include <functional>
+#include <map>
+
 #include "base/RuntimeError.h"
 
 namespace lark {
@@ -64,6 +67,63 @@ size_t OwnKey(const std::string& caption) {
     return std::string::npos;
 }
 
+// An item whose letters the others have all taken (Spanish "Salir" beside
+// "Siempre visible", "Agregar", "Eliminar", "Opciones" and "Propiedades")
+// takes one from an item that can move to another letter of its own, by the
+// shortest chain of such moves; a moved item prefers a word's start again.
+void GiveEveryItemAKey(const std::vector<MenuItem>& items, const std::string& taken, std::vector<size_t>& keys) {
+    std::map<char, size_t> holder;  // the letters chosen here, and by which item
+    for (size_t i = 0; i < items.size(); ++i)
+        if (keys[i] != std::string::npos) holder[KeyOf(items[i].caption[keys[i]])] = i;
+    std::string captions;  // the keys the captions hold themselves, which never move
+    for (const char key : taken)
+        if (holder.count(key) == 0) captions += key;
+    auto own = [&](char key) { return captions.find(key) != std::string::npos; };
+    auto letters = [&](size_t item) {
+        const std::string& caption = items[item].caption;
+        std::vector<size_t> at;
+        for (bool wordStarts : {true, false})
+            for (size_t i = 0; i < caption.size(); ++i)
+                if (IsKeyLetter(caption[i]) && (i == 0 || caption[i - 1] == ' ') == wordStarts) at.push_back(i);
+        return at;
+    };
+    auto assign = [&](size_t item, size_t at) {
+        if (keys[item] != std::string::npos) holder.erase(KeyOf(items[item].caption[keys[item]]));
+        keys[item] = at;
+        holder[KeyOf(items[item].caption[at])] = item;
+    };
+    std::function<bool(size_t, size_t, std::string&)> move = [&](size_t item, size_t depth, std::string& seen) {
+        for (size_t at : letters(item)) {
+            const char key = KeyOf(items[item].caption[at]);
+            if (!own(key) && seen.find(key) == std::string::npos && holder.count(key) == 0) {
+                assign(item, at);
+                return true;
+            }
+        }
+        if (depth == 0) return false;
+        for (size_t at : letters(item)) {
+            const char key = KeyOf(items[item].caption[at]);
+            const auto other = holder.find(key);
+            if (other == holder.end() || other->second == item || seen.find(key) != std::string::npos) continue;
+            seen += key;
+            if (move(other->second, depth - 1, seen)) {
+                assign(item, at);
+                return true;
+            }
+        }
+        return false;
+    };
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].header || items[i].caption == "-" || keys[i] != std::string::npos ||
+            items[i].caption.find('&') != std::string::npos)
+            continue;
+        for (size_t depth = 1; depth <= items.size(); ++depth) {
+            std::string seen;
+            if (move(i, depth, seen)) break;
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<std::string> MenuTexts(const std::vector<MenuItem>& items) {
@@ -92,6 +152,7 @@ std::vector<std::string> MenuTexts(const std::vector<MenuItem>& items) {
     for (bool wordStartsOnly : {true, false})
         for (size_t i = 0; i < items.size(); ++i)
             if (chooses(items[i]) && keys[i] == std::string::npos) choose(i, wordStartsOnly);
+    GiveEveryItemAKey(items, taken, keys);
     std::vector<std::string> texts;
     for (size_t i = 0; i < items.size(); ++i) {
         std::string text = items[i].caption;
