@@ -1,8 +1,5 @@
 #include "commands/PMenu.h"
 
-#include <functional>
-#include <map>
-
 #include "base/RuntimeError.h"
 
 namespace lark {
@@ -71,55 +68,60 @@ size_t OwnKey(const std::string& caption) {
 // "Siempre visible", "Agregar", "Eliminar", "Opciones" and "Propiedades")
 // takes one from an item that can move to another letter of its own, by the
 // shortest chain of such moves; a moved item prefers a word's start again.
-void GiveEveryItemAKey(const std::vector<MenuItem>& items, const std::string& taken, std::vector<size_t>& keys) {
-    std::map<char, size_t> holder;  // the letters chosen here, and by which item
-    for (size_t i = 0; i < items.size(); ++i)
-        if (keys[i] != std::string::npos) holder[KeyOf(items[i].caption[keys[i]])] = i;
-    std::string captions;  // the keys the captions hold themselves, which never move
-    for (const char key : taken)
-        if (holder.count(key) == 0) captions += key;
-    auto own = [&](char key) { return captions.find(key) != std::string::npos; };
-    auto letters = [&](size_t item) {
-        const std::string& caption = items[item].caption;
-        std::vector<size_t> at;
-        for (bool wordStarts : {true, false})
-            for (size_t i = 0; i < caption.size(); ++i)
-                if (IsKeyLetter(caption[i]) && (i == 0 || caption[i - 1] == ' ') == wordStarts) at.push_back(i);
-        return at;
-    };
-    auto assign = [&](size_t item, size_t at) {
-        if (keys[item] != std::string::npos) holder.erase(KeyOf(items[item].caption[keys[item]]));
+struct KeyMoves {
+    const std::vector<MenuItem>& items;
+    std::vector<size_t>& keys;
+    std::string fixed;  // the captions' own keys, which never move
+    int holder[128];    // the item that chose each letter, -1 for none
+
+    void Assign(size_t item, size_t at) {
+        if (keys[item] != std::string::npos) holder[static_cast<int>(KeyOf(items[item].caption[keys[item]]))] = -1;
         keys[item] = at;
-        holder[KeyOf(items[item].caption[at])] = item;
-    };
-    std::function<bool(size_t, size_t, std::string&)> move = [&](size_t item, size_t depth, std::string& seen) {
-        for (size_t at : letters(item)) {
-            const char key = KeyOf(items[item].caption[at]);
-            if (!own(key) && seen.find(key) == std::string::npos && holder.count(key) == 0) {
-                assign(item, at);
-                return true;
-            }
-        }
-        if (depth == 0) return false;
-        for (size_t at : letters(item)) {
-            const char key = KeyOf(items[item].caption[at]);
-            const auto other = holder.find(key);
-            if (other == holder.end() || other->second == item || seen.find(key) != std::string::npos) continue;
-            seen += key;
-            if (move(other->second, depth - 1, seen)) {
-                assign(item, at);
+        holder[static_cast<int>(KeyOf(items[item].caption[at]))] = static_cast<int>(item);
+    }
+
+    // Free letters first, word starts before the rest; then taken ones whose
+    // holder moves on, in at most `depth` moves.
+    bool Move(size_t item, size_t depth, std::string& seen) {
+        const std::string& caption = items[item].caption;
+        for (int pass = 0; pass < 4; ++pass) {
+            const bool free = pass < 2;
+            const bool wordStarts = pass % 2 == 0;
+            if (!free && depth == 0) return false;
+            for (size_t at = 0; at < caption.size(); ++at) {
+                if (!IsKeyLetter(caption[at]) || (at == 0 || caption[at - 1] == ' ') != wordStarts) continue;
+                const char key = KeyOf(caption[at]);
+                const int other = holder[static_cast<int>(key)];
+                if (fixed.find(key) != std::string::npos || seen.find(key) != std::string::npos ||
+                    free != (other < 0) || other == static_cast<int>(item))
+                    continue;
+                if (!free) {
+                    seen += key;
+                    if (!Move(static_cast<size_t>(other), depth - 1, seen)) continue;
+                }
+                Assign(item, at);
                 return true;
             }
         }
         return false;
-    };
+    }
+};
+
+void GiveEveryItemAKey(const std::vector<MenuItem>& items, const std::string& taken, std::vector<size_t>& keys) {
+    KeyMoves moves{items, keys, {}, {}};
+    for (int& holder : moves.holder) holder = -1;
+    for (size_t i = 0; i < items.size(); ++i)
+        if (keys[i] != std::string::npos) moves.Assign(i, keys[i]);
+    // A caption's own key may be any byte; those chosen here are letters and digits.
+    for (const char key : taken)
+        if (key < 0 || moves.holder[static_cast<int>(key)] < 0) moves.fixed += key;
     for (size_t i = 0; i < items.size(); ++i) {
         if (items[i].header || items[i].caption == "-" || keys[i] != std::string::npos ||
             items[i].caption.find('&') != std::string::npos)
             continue;
         for (size_t depth = 1; depth <= items.size(); ++depth) {
             std::string seen;
-            if (move(i, depth, seen)) break;
+            if (moves.Move(i, depth, seen)) break;
         }
     }
 }

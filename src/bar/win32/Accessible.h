@@ -9,12 +9,12 @@
 
 namespace lark::win {
 
-// Fixed when the object is made.
+// Fixed when the object is made: text ids (base/TextIds.h), 0 for none.
 struct AccessibleText {
-    std::wstring name;  // empty: the system's
-    long role = 0;      // 0: the system's
-    std::wstring drawnName;  // the element drawn inside; empty: none
-    std::wstring drawnAction;
+    int name = 0;  // 0: the system's
+    long role = 0;  // 0: the system's
+    int drawnName = 0;  // the element drawn inside; 0: none
+    int drawnAction = 0;
 };
 
 // What the object asks its window while it is read, with AccessibleQuery()

@@ -6,7 +6,7 @@
 
 #include "bar/win32/Accessible.h"
 #include "base/RuntimeError.h"
-#include "base/Texts.h"
+#include "base/TextIds.h"
 #include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/Text.h"
@@ -127,8 +127,8 @@ LRESULT CALLBACK FindBox::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     }
     // Read as a text named "Find" whose value is what was typed.
     if (message == WM_GETOBJECT) {
-        static const AccessibleText text{Widen(Text(IDS_FIND)), ROLE_SYSTEM_TEXT, L"", L""};
-        if (const LRESULT answer = AnswerGetObject(hwnd, wParam, lParam, text)) return answer;
+        if (const LRESULT answer = AnswerGetObject(hwnd, wParam, lParam, {IDS_FIND, ROLE_SYSTEM_TEXT, 0, 0}))
+            return answer;
     }
     if (self && message == AccessibleQuery() && wParam == kAskValue) {
         *reinterpret_cast<std::wstring*>(lParam) = self->text_;

@@ -171,8 +171,7 @@ void Toolbar::NameChevron() {
 
 bool Toolbar::AnswerAccessible(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message == WM_GETOBJECT) {
-        static const AccessibleText text{L"", 0, Widen(Text(IDS_CHEVRON)), Widen(Text(IDS_CHEVRON_ACTION))};
-        result = AnswerGetObject(hwnd_.get(), wParam, lParam, text);
+        result = AnswerGetObject(hwnd_.get(), wParam, lParam, {0, 0, IDS_CHEVRON, IDS_CHEVRON_ACTION});
         return result != 0;
     }
     if (message != AccessibleQuery()) return false;
