@@ -187,6 +187,12 @@ void Toolbar::FocusChevron(bool on) {
     if (on == chevronFocused_) return;
     chevronFocused_ = on;
     if (const std::optional<RECT> chevron = ChevronRect()) InvalidateRect(hwnd_.get(), &*chevron, TRUE);
+    // A screen reader says where the keyboard went: the child after the
+    // buttons, as the system's proxy numbers them.
+    if (on) {
+        const auto count = static_cast<LONG>(SendMessageW(hwnd_.get(), TB_BUTTONCOUNT, 0, 0));
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd_.get(), OBJID_CLIENT, count + 1);
+    }
 }
 
 bool Toolbar::PressChevron() {
