@@ -34,6 +34,8 @@
 #define IDS_ERR_CURSOR 1107
 #define IDS_CHEVRON 1108
 #define IDS_SECTIONS 1110
+#define IDS_FIND 1111
+#define IDS_CHEVRON_ACTION 1112
 
 // Descriptions of run-time errors by number
 #define IDS_RTE_INVALID_CALL 1120

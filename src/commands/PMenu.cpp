@@ -64,6 +64,68 @@ size_t OwnKey(const std::string& caption) {
     return std::string::npos;
 }
 
+// An item whose letters the others have all taken (Spanish "Salir" beside
+// "Siempre visible", "Agregar", "Eliminar", "Opciones" and "Propiedades")
+// takes one from an item that can move to another letter of its own, by the
+// shortest chain of such moves; a moved item prefers a word's start again.
+struct KeyMoves {
+    const std::vector<MenuItem>& items;
+    std::vector<size_t>& keys;
+    std::string fixed;  // the captions' own keys, which never move
+    int holder[128];    // the item that chose each letter, -1 for none
+
+    void Assign(size_t item, size_t at) {
+        if (keys[item] != std::string::npos) holder[static_cast<int>(KeyOf(items[item].caption[keys[item]]))] = -1;
+        keys[item] = at;
+        holder[static_cast<int>(KeyOf(items[item].caption[at]))] = static_cast<int>(item);
+    }
+
+    // Free letters first, word starts before the rest; then taken ones whose
+    // holder moves on, in at most `depth` moves.
+    bool Move(size_t item, size_t depth, std::string& seen) {
+        const std::string& caption = items[item].caption;
+        for (int pass = 0; pass < 4; ++pass) {
+            const bool free = pass < 2;
+            const bool wordStarts = pass % 2 == 0;
+            if (!free && depth == 0) return false;
+            for (size_t at = 0; at < caption.size(); ++at) {
+                if (!IsKeyLetter(caption[at]) || (at == 0 || caption[at - 1] == ' ') != wordStarts) continue;
+                const char key = KeyOf(caption[at]);
+                const int other = holder[static_cast<int>(key)];
+                if (fixed.find(key) != std::string::npos || seen.find(key) != std::string::npos ||
+                    free != (other < 0) || other == static_cast<int>(item))
+                    continue;
+                if (!free) {
+                    seen += key;
+                    if (!Move(static_cast<size_t>(other), depth - 1, seen)) continue;
+                }
+                Assign(item, at);
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+void GiveEveryItemAKey(const std::vector<MenuItem>& items, const std::string& taken, std::vector<size_t>& keys) {
+    KeyMoves moves{items, keys, {}, {}};
+    for (int& holder : moves.holder) holder = -1;
+    for (size_t i = 0; i < items.size(); ++i)
+        if (keys[i] != std::string::npos) moves.Assign(i, keys[i]);
+    // A caption's own key may be any byte; those chosen here are letters and digits.
+    for (const char key : taken)
+        if (key < 0 || moves.holder[static_cast<int>(key)] < 0) moves.fixed += key;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].header || items[i].caption == "-" || keys[i] != std::string::npos ||
+            items[i].caption.find('&') != std::string::npos)
+            continue;
+        for (size_t depth = 1; depth <= items.size(); ++depth) {
+            std::string seen;
+            if (moves.Move(i, depth, seen)) break;
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<std::string> MenuTexts(const std::vector<MenuItem>& items) {
@@ -92,6 +154,7 @@ std::vector<std::string> MenuTexts(const std::vector<MenuItem>& items) {
     for (bool wordStartsOnly : {true, false})
         for (size_t i = 0; i < items.size(); ++i)
             if (chooses(items[i]) && keys[i] == std::string::npos) choose(i, wordStartsOnly);
+    GiveEveryItemAKey(items, taken, keys);
     std::vector<std::string> texts;
     for (size_t i = 0; i < items.size(); ++i) {
         std::string text = items[i].caption;
@@ -99,6 +162,15 @@ std::vector<std::string> MenuTexts(const std::vector<MenuItem>& items) {
         texts.push_back(text);
     }
     return texts;
+}
+
+std::string AccessKey(const std::string& text) {
+    const size_t at = OwnKey(text);
+    if (at == std::string::npos) return {};
+    // The whole character, however many bytes it takes.
+    size_t end = at + 1;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+    return text.substr(at, end - at);
 }
 
 }  // namespace lark

@@ -33,6 +33,10 @@ struct MenuColours {
 // take none. Letters compare without regard to case.
 std::vector<std::string> MenuTexts(const std::vector<MenuItem>& items);
 
+// The access key of a menu text: the character after its lone "&" (UTF-8),
+// empty for none ("&&" is an ampersand).
+std::string AccessKey(const std::string& text);
+
 // Shows a menu and waits for the choice.
 class IMenuPresenter {
 public:

@@ -507,6 +507,17 @@ class Driver:
         return sorted((ToolbarInfo(**{**b, "buttons": tuple(b["buttons"])}) for b in bars),
                       key=lambda b: b.control_id)
 
+    def accessible(self, hwnd: str) -> tuple:
+        """What assistive technology reads of a window: its (name, role,
+        value) and its children's (name, role, Rect, default action)."""
+        lines = self.ok("accessible", "--hwnd", hwnd).splitlines()
+        _, name, role, value, _count = lines[0].split("\t")
+        children = []
+        for line in lines[1:]:
+            _, _n, child, child_role, rect, action = line.split("\t")
+            children.append((unescape(child), int(child_role), Rect.parse(rect), unescape(action)))
+        return (unescape(name), int(role), unescape(value)), children
+
     def button_texts(self, **select) -> list:
         """Each toolbar's buttons' texts (TB_GETBUTTONTEXT), toolbars as
         `toolbars` orders them."""

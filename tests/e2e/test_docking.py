@@ -405,12 +405,15 @@ class DockingTests(LarkspanTestCase):
         self.assertEqual(self.driver.tabs(cls=DOCK_CLASS).captions, SECTIONS)
         self.screenshot("docked-left-column")
 
-        # A click on the second name in the list shows its section.
-        bar = self.driver.rect(cls=DOCK_CLASS)
+        # The sections are where the list draws them, one row below the
+        # other (TCM_GETITEMRECT, as assistive technology reads it); a click
+        # on the second name shows its section.
+        names = [tab.rect for tab in self.driver.tabs(cls=DOCK_CLASS).tabs]
         (tools,) = [t for t in self.driver.toolbars(cls=DOCK_CLASS) if t.visible]
-        first = tools.buttons[0]
-        row = (first.top - bar.top) // 2  # two rows of names above the buttons
-        Mouse.click(bar.left + thickness // 2, bar.top + row + row // 2)
+        self.assertEqual(names[1].top, names[0].bottom, f"the rows {names}")
+        self.assertTrue(0 <= names[0].left < names[0].right <= thickness, f"the rows {names}")
+        self.assertLessEqual(names[1].bottom, tools.buttons[0].top, f"the rows {names} above the buttons")
+        Mouse.click(*names[1].centre)
         wait_until(lambda: self.driver.tabs(cls=DOCK_CLASS).selected == 2, 5, "the second section shown")
         (web,) = [t for t in self.driver.toolbars(cls=DOCK_CLASS) if t.visible]
         self.assertEqual(len(web.buttons), 1, f"the Web section: {web}")

@@ -142,6 +142,10 @@ class FloatingTests(LarkspanTestCase):
 
         Keyboard.press("ctrl+Tab")
         keys = self.wait_section(2, 2, previous=launch)
+        # The keyboard is on the section's name, whose focus rectangle shows it.
+        wait_until(lambda: self.driver.focus().get("focus_class") == "SysTabControl32", CLICK_TIMEOUT,
+                   "the keyboard on the tab strip")
+        self.screenshot("floating-keyboard-on-the-section")
         # Both ways round, wrapping at the ends.
         Keyboard.press("ctrl+Tab")
         self.wait_section(1, 2, previous=keys)
@@ -162,6 +166,16 @@ class FloatingTests(LarkspanTestCase):
         wait_until(lambda: on_button(1), CLICK_TIMEOUT, "the keyboard back on the first button")
         Keyboard.press("space")
         self.assertEqual(self.keys.wait_runs(2, LAUNCH_TIMEOUT), [b"two", b"one"])
+        # The Menu key gives the menu of the keyboard's button: its Properties.
+        Keyboard.press("Menu")
+        self.assertIsNotNone(self.driver.find_window(cls=POPUP_MENU_CLASS, timeout_ms=int(CLICK_TIMEOUT * 1000)),
+                             "no menu for the Menu key")
+        Keyboard.press(*["Down"] * steps_down("Properties\u2026"), "Return")
+        properties = self.driver.find_window(title="One Properties", cls=DIALOG_CLASS,
+                                             timeout_ms=int(CLICK_TIMEOUT * 1000))
+        self.assertIsNotNone(properties, "the first button's Properties did not open")
+        Keyboard.press("Escape")
+        self.wait_gone(properties, "Properties")
 
         self.assertEqual(self.close_bar(program, hwnd), 0)
         self.assertFalse(self.with_args.log.exists(), "the first section's button was launched")

@@ -18,14 +18,15 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
-from harness import (ABOUT_TITLE, DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, Keyboard, LarkspanTestCase,  # noqa: E402
-                     Mouse, Rect, Registry, button_state, child_windows, click_button, click_dialog_button,
-                     open_popup_menu, stays_through_ticks, type_text, wait_until)
+from harness import (ABOUT_TITLE, DIALOG_CLASS, DOCK_CLASS, FLOAT_CLASS, POPUP_MENU_CLASS, Keyboard,  # noqa: E402
+                     LarkspanTestCase, Mouse, Rect, Registry, button_state, child_windows, click_button,
+                     click_dialog_button, open_popup_menu, stays_through_ticks, type_text, wait_until)
 from test_editing import steps_down  # noqa: E402  (the menu's items, from the top)
 
 TIMEOUT = 20.0
 HOTKEY = "super+alt+l"
 WS_MINIMIZE = 0x20000000
+ROLE_TEXT, ROLE_PUSH_BUTTON = 42, 43
 
 
 class KeyboardTests(LarkspanTestCase):
@@ -157,6 +158,14 @@ class KeyboardTests(LarkspanTestCase):
 
         type_text("zul")
         self.wait_found(bar, FLOAT_CLASS, "zul", tab=1, button=60)
+        # Screen readers read the box as a text named "Find" holding what was
+        # typed, and the chevron as a button after the toolbar's own.
+        self.assertEqual(self.driver.accessible(self.find_box(bar).hwnd)[0], ("Find", ROLE_TEXT, "zul"))
+        children = self.driver.accessible(before.hwnd)[1]
+        name, role, place, action = children[-1]
+        self.assertEqual((name, role, action), ("More programs", ROLE_PUSH_BUTTON, "Open"))
+        x, y = before.chevron
+        self.assertTrue(place.left <= x < place.right and place.top <= y < place.bottom, f"the chevron at {place}")
         # The row moved along: the program found shows, the first ones went
         # behind the chevron.
         (after,) = [t for t in self.driver.toolbars(cls=FLOAT_CLASS) if t.visible]
@@ -174,6 +183,22 @@ class KeyboardTests(LarkspanTestCase):
         self.assertEqual(home.hidden, before.hidden)
         self.wait_keyboard(bar, toolbar=True)
         self.assertTrue(self.driver.window_exists(notepad))
+        # The chevron is the stop before the first button and after the last:
+        # Enter opens its menu; so does its default action, as a screen
+        # reader does it.
+        Keyboard.press("Left")
+        wait_until(lambda: self.driver.focus().get("hot") == 0, TIMEOUT, "the keyboard on the chevron")
+        self.screenshot_noted("keyboard-chevron-focused")
+        for open_it in (lambda: Keyboard.press("Return"),
+                        lambda: self.driver.ok("accessible", "--hwnd", before.hwnd, "--do-default",
+                                               str(len(children)))):
+            open_it()
+            menu = self.driver.find_window(cls=POPUP_MENU_CLASS, timeout_ms=int(TIMEOUT * 1000))
+            self.assertIsNotNone(menu, "no menu from the chevron")
+            Keyboard.press("Escape")
+            self.wait_gone(menu, "the chevron's menu")
+        Keyboard.press("Right")
+        wait_until(lambda: self.driver.focus().get("hot") == 1, TIMEOUT, "the keyboard past the chevron")
         self.assertEqual(self.close_bar(program, bar), 0)
 
     def test_auto_hidden_column_comes_out_for_the_hotkey_and_stays_until_the_keyboard_leaves(self):

@@ -28,6 +28,7 @@ CATALOGUE = (
 # Wine takes its display language from the locale of the process.
 GERMAN = {"LANG": "de_DE.UTF-8", "LC_ALL": "de_DE.UTF-8"}
 FRENCH = {"LANG": "fr_FR.UTF-8", "LC_ALL": "fr_FR.UTF-8"}
+SPANISH = {"LANG": "es_ES.UTF-8", "LC_ALL": "es_ES.UTF-8"}
 ABOUT_CLASS = "LarkspanAbout"
 LOAD_TIMEOUT = 20.0
 UI_TIMEOUT = 10.0
@@ -38,6 +39,8 @@ OPTIONS = {
                         "Wird beim nächsten Start von Larkspan wirksam."}),
     "fr": ("Options", {"Appliquer", "Annuler", "Masquer automatiquement", "Langue :",
                        "Prend effet au prochain démarrage de Larkspan."}),
+    "es": ("Opciones", {"Aplicar", "Cancelar", "Ocultar automáticamente", "Idioma:",
+                        "Se aplicará la próxima vez que se inicie Larkspan."}),
     "en": ("Options", {"Apply", "Cancel", "AutoHide mode", "Language:",
                        "Takes effect the next time Larkspan starts."}),
 }
@@ -63,13 +66,14 @@ class LanguageTests(BarTestCase):
         wait_until(lambda: self.driver.find_window(cls=ABOUT_CLASS) is None, LOAD_TIMEOUT, "the load to end")
         return program, hwnd
 
-    def open_options(self, language: str, shot: str) -> str:
-        """Opens Options from the menu by keys, checks it is in the language
-        and takes pictures of both; returns the dialog."""
+    def open_options(self, language: str, shot: str, access_key: str = "") -> str:
+        """Opens Options from the menu by keys (its access key, as the
+        picture of the menu shows it, or the arrows), checks it is in the
+        language and takes pictures of both; returns the dialog."""
         open_popup_menu(self.driver, *self.tab_strip_spot(), timeout=UI_TIMEOUT)
         self.screenshot_noted(f"{shot}-menu")
         # The menu keeps its order in every language.
-        Keyboard.press(*["Down"] * steps_down("Options"), "Return")
+        Keyboard.press(*([access_key] if access_key else ["Down"] * steps_down("Options") + ["Return"]))
         caption, texts = OPTIONS[language]
         dialog = self.wait_window(f"Options in {language}", title=caption, cls=DIALOG_CLASS)
         shown = {c.caption for c in child_windows(self.driver, dialog) if c.visible}
@@ -95,7 +99,7 @@ class LanguageTests(BarTestCase):
         program, bar = self.start_in(GERMAN)
         # Each button's text is its program's name, as screen readers read it.
         self.assertEqual(self.driver.button_texts(cls=FLOAT_CLASS)[0], ["Notepad", "Calc"])
-        dialog = self.open_options("de", "languages-de")
+        dialog = self.open_options("de", "languages-de", access_key="o")
         # The keyboard alone: the label's access key reaches the list, the
         # arrows choose ("Windows' language", Deutsch, English, Español,
         # Français), Enter is OK.
@@ -118,6 +122,14 @@ class LanguageTests(BarTestCase):
         # The choice outranks Windows' language from the next start on.
         program, bar = self.start_in(GERMAN)
         dialog = self.open_options("fr", "languages-fr")
+        Keyboard.press("Escape")
+        self.wait_gone(dialog, "Options")
+        self.assertEqual(self.close_bar(program, bar), 0)
+
+    def test_spanish_menu_and_options(self):
+        program, bar = self.start_in(SPANISH)
+        # "O" is "Ocultar automáticamente"'s: Opciones takes the next letter free.
+        dialog = self.open_options("es", "languages-es", access_key="i")
         Keyboard.press("Escape")
         self.wait_gone(dialog, "Options")
         self.assertEqual(self.close_bar(program, bar), 0)

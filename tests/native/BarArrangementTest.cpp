@@ -4,6 +4,7 @@
 #include "FakeBar.h"
 #include "Fakes.h"
 #include "FakeShell.h"
+#include "bar/AccessibleChildren.h"
 #include "bar/BarArrangement.h"
 #include "bar/ButtonRows.h"
 #include "bar/DockedInput.h"
@@ -279,6 +280,20 @@ TEST(ButtonRows, SplitButtonsTakeTheirArrowsRoomInTheRow) {
     EXPECT_TRUE(fit.Shows(19));
     EXPECT_TRUE(fit.Shows(18));
     EXPECT_EQ(fit.first, 18u);  // 34 + 23 beside the chevron; 17 would not fit as well
+}
+
+// The chevron is read as one more child after the toolbar's buttons.
+TEST(AccessibleChildren, TheDrawnElementsComeAfterTheSystemsChildren) {
+    EXPECT_EQ(WhichChild(0, 3, 1).kind, ChildKind::Self);
+    EXPECT_EQ(WhichChild(3, 3, 1).kind, ChildKind::Standard);
+    EXPECT_EQ(WhichChild(3, 3, 1).number, 3);
+    EXPECT_EQ(WhichChild(4, 3, 1).kind, ChildKind::Drawn);
+    EXPECT_EQ(WhichChild(4, 3, 1).number, 1);
+    EXPECT_EQ(WhichChild(1, 0, 1).kind, ChildKind::Drawn);  // a proxy that lists no buttons
+    // Beyond the last, below the first, or a chevron that is not shown.
+    EXPECT_EQ(WhichChild(5, 3, 1).kind, ChildKind::None);
+    EXPECT_EQ(WhichChild(-1, 3, 1).kind, ChildKind::None);
+    EXPECT_EQ(WhichChild(4, 3, 0).kind, ChildKind::None);
 }
 
 TEST_F(ArrangementTest, AFixedTopBarReservesItsRowsAndIsTopmost) {

@@ -10,6 +10,8 @@
 #include "Fakes.h"
 #include "base/BarWindowView.h"
 #include "FakeShell.h"
+#include "RcTexts.h"
+#include "base/Texts.h"
 #include "bar/BarArrangement.h"
 #include "commands/Arranging.h"
 #include "commands/MainMenu.h"
@@ -238,9 +240,11 @@ TEST_F(CommandsTest, EveryItemOfTheMenuHasAnAccessKeyOfItsOwn) {
         const size_t amp = shown.find('&');
         if (items[i].header || items[i].caption == "-") {
             EXPECT_EQ(shown, items[i].caption);
+            EXPECT_EQ(AccessKey(shown), "");
             continue;
         }
         ASSERT_NE(amp, std::string::npos) << items[i].caption;
+        EXPECT_EQ(AccessKey(shown), shown.substr(amp + 1, 1));
         EXPECT_TRUE(keys.insert(static_cast<char>(std::toupper(shown[amp + 1]))).second) << shown;
         shown.erase(amp, 1);
         EXPECT_EQ(shown, items[i].caption);
@@ -248,12 +252,53 @@ TEST_F(CommandsTest, EveryItemOfTheMenuHasAnAccessKeyOfItsOwn) {
     EXPECT_EQ(texts[1], "&AutoHide");
     EXPECT_EQ(texts[4], "Add &Section");  // "A" is AutoHide's
 
+    // In every language, even where an item's letters are all another's
+    // first choice (Spanish "Salir").
+    struct LanguageTexts : lark::ITextSource {
+        test::RcLanguage language;
+        std::string Load(int id) const override {
+            const auto found = language.strings.find(id);
+            return found == language.strings.end() ? std::string() : found->second;
+        }
+    };
+    static LanguageTexts languages[4];  // the texts outlive the test: the last stays in use
+    const char* const codes[] = {"de", "fr", "es", "en"};
+    for (size_t l = 0; l < 4; ++l) {
+        SCOPED_TRACE(codes[l]);
+        languages[l].language = test::ReadLanguage(codes[l]);
+        lark::UseTexts(&languages[l]);
+        menu.BuildMainMenu();
+        std::vector<MenuItem> translated;
+        for (int32_t p = 1; p <= Popup().ItemCount(); ++p) translated.push_back(Popup().Item(p));
+        std::set<std::string> taken;
+        for (const std::string& text : MenuTexts(translated)) {
+            if (text == "-") continue;
+            const std::string key = AccessKey(text);
+            if (key.empty()) continue;  // a header
+            EXPECT_TRUE(taken.insert(std::string(1, static_cast<char>(std::toupper(key[0])))).second) << text;
+        }
+        EXPECT_EQ(taken.size(), translated.size() - 6) << "four headers and two separators take none";
+    }
+    // The item left without a letter takes one from an item that can move on.
+    std::vector<MenuItem> crowded(3);
+    crowded[0].caption = "Ab";
+    crowded[1].caption = "Bc";
+    crowded[2].caption = "ab";
+    EXPECT_THAT(MenuTexts(crowded), ::testing::ElementsAre("&Ab", "B&c", "a&b"));
+
     // A caption's own key stays and is taken first; letters compare in any case.
     std::vector<MenuItem> own(3);
     own[0].caption = "open";
     own[1].caption = "&Options";
     own[2].caption = "Over";
     EXPECT_THAT(MenuTexts(own), ::testing::ElementsAre("o&pen", "&Options", "O&ver"));
+
+    // The key after a lone "&", a whole character however long.
+    EXPECT_EQ(AccessKey("Fish && &Chips"), "C");
+    EXPECT_EQ(AccessKey("&&&x"), "x");
+    EXPECT_EQ(AccessKey("Fish && Chips"), "");
+    EXPECT_EQ(AccessKey("end&"), "");
+    EXPECT_EQ(AccessKey("\u00dc&\u00f6ffnen"), "\u00f6");
 }
 
 TEST_F(CommandsTest, NamedListsKeepCheckedAndEnabledStates) {

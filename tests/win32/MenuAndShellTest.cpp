@@ -26,6 +26,7 @@ struct Seen {
     bool foreignDrawn = true;
     bool ownMeasured = false;
     UINT ownHeight = 0;
+    std::vector<LRESULT> keys;  // the owner's answers to WM_MENUCHAR
 };
 Seen g_seen;
 
@@ -61,6 +62,15 @@ void LookAtMenu(HWND owner, HMENU menu) {
     MEASUREITEMSTRUCT own{ODT_MENU, 0, 2, 0, 0, 1};
     g_seen.ownMeasured = SendMessageW(owner, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&own)) != 0;
     g_seen.ownHeight = own.itemHeight;
+    // Typed letters: an item's key in any case, a disabled item's, no item's;
+    // the same letter for another menu is not ours to answer.
+    for (const wchar_t key : {L'a', L'A', L'E', L'z'})
+        g_seen.keys.push_back(
+            SendMessageW(owner, WM_MENUCHAR, MAKEWPARAM(key, MF_POPUP), reinterpret_cast<LPARAM>(menu)));
+    HMENU another = CreatePopupMenu();
+    g_seen.keys.push_back(
+        SendMessageW(owner, WM_MENUCHAR, MAKEWPARAM(L'a', MF_POPUP), reinterpret_cast<LPARAM>(another)));
+    DestroyMenu(another);
     SetTimer(nullptr, 0, 10, &CloseMenu);
 }
 
@@ -72,6 +82,10 @@ LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         case WM_INITMENUPOPUP:
             LookAtMenu(hwnd, reinterpret_cast<HMENU>(wParam));
             return 0;
+        case WM_MENUCHAR: {
+            LRESULT result = 0;
+            return MenuPresenter::MenuChar(wParam, lParam, result) ? result : 0;
+        }
         default:
             return DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -107,6 +121,8 @@ TEST(MenuPresenterTest, TheMenuTakesOnlyItsOwnItemsAndTheyKeepTheirTextWithAcces
     EXPECT_FALSE(g_seen.foreignDrawn);
     EXPECT_TRUE(g_seen.ownMeasured);
     EXPECT_GT(g_seen.ownHeight, 0u);
+    const LRESULT autoHide = MAKELRESULT(1, MNC_EXECUTE);
+    EXPECT_THAT(g_seen.keys, ::testing::ElementsAre(autoHide, autoHide, 0, 0, 0));
     // Outside a menu nothing is taken.
     MEASUREITEMSTRUCT own{ODT_MENU, 0, 2, 0, 0, 1};
     EXPECT_FALSE(MenuPresenter::HandleMessage(WM_MEASUREITEM, reinterpret_cast<LPARAM>(&own)));

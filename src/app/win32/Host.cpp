@@ -561,7 +561,8 @@ IFolderMenus& Host::Folders() {
 }
 
 bool Host::MenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    return folderMenus_ && folderMenus_->HandleMenuMessage(message, wParam, lParam, result);
+    if (folderMenus_ && folderMenus_->HandleMenuMessage(message, wParam, lParam, result)) return true;
+    return message == WM_MENUCHAR && MenuPresenter::MenuChar(wParam, lParam, result);
 }
 
 bool Host::PreTranslate(const MSG& msg) {

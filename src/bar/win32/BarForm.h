@@ -194,6 +194,8 @@ private:
     void LaunchFocusedButton(bool elevated);
     // Down on a folder's button opens its menu; false for any other button.
     bool OpenFocusedFolderMenu();
+    // Enter, Space or Down on the chevron open its menu.
+    bool PressFocusedChevron();
     int32_t VisibleToolbar() const;
     void PlaceFindBox();
 

@@ -1,6 +1,7 @@
 // The keyboard on a bar window: Ctrl+Tab switches sections, Tab, the arrows,
 // Home and End move over the buttons (one that does not fit comes into
-// view), Enter or Space opens one, and typed letters find a program in any
+// view) and the chevron after them, Enter or Space opens one (Down too, the
+// chevron's menu or a folder's), and typed letters find a program in any
 // section.
 #include "bar/win32/BarForm.h"
 
@@ -24,6 +25,10 @@ bool BarForm::PreTranslate(const MSG& msg) {
     bool taken = false;
     // A key must never take the program down with it.
     Guard([&] { taken = msg.message == WM_CHAR ? OnChar(msg.wParam) : OnKeyDown(msg.wParam); });
+    // The keys are the bar's own, not a dialog's: it shows the focus itself
+    // from the first one on, as a dialog does.
+    if (taken && msg.message == WM_KEYDOWN)
+        SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     return taken;
 }
 
@@ -41,7 +46,7 @@ bool BarForm::OnKeyDown(WPARAM key) {
             return true;
         case VK_DOWN:
             find_->Clear();
-            if (!OpenFocusedFolderMenu()) MoveButtonFocus(1);
+            if (!PressFocusedChevron() && !OpenFocusedFolderMenu()) MoveButtonFocus(1);
             return true;
         case VK_RIGHT:
             find_->Clear();
@@ -112,6 +117,8 @@ void BarForm::SwitchSection(int step) {
     const int32_t current = tabs.CurrentTab();
     const int32_t next = ((current - 1 + step) % count + count) % count + 1;
     Guard([&] { tabs.SelectTab(next); });
+    // The keyboard on the section's name, which shows it; Tab goes on to its buttons.
+    SetFocus(Bar().TabStripHandle());
 }
 
 int32_t BarForm::VisibleToolbar() const {
@@ -123,16 +130,32 @@ int32_t BarForm::VisibleToolbar() const {
 void BarForm::MoveButtonFocus(int step) {
     const int32_t index = VisibleToolbar();
     if (index < 0) return;
-    HWND toolbar = Bar().ToolbarHandle(index);
-    const auto count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
+    Toolbar& toolbar = Bar().ToolbarAt(index);
+    HWND control = toolbar.Handle();
+    const auto count = static_cast<int>(SendMessageW(control, TB_BUTTONCOUNT, 0, 0));
     if (count == 0) return;
-    const auto hot = static_cast<int>(SendMessageW(toolbar, TB_GETHOTITEM, 0, 0));
-    const int next = hot < 0 ? (step > 0 ? 0 : count - 1) : ((hot + step) % count + count) % count;
-    FocusButton(index, next);
+    // The chevron, while it shows, is one more stop after the last button.
+    const int stops = count + (toolbar.ChevronRect() ? 1 : 0);
+    const int hot = toolbar.ChevronFocused() ? count : static_cast<int>(SendMessageW(control, TB_GETHOTITEM, 0, 0));
+    const int next = hot < 0 ? (step > 0 ? 0 : stops - 1) : ((hot + step) % stops + stops) % stops;
+    if (next < count) {
+        FocusButton(index, next);
+        return;
+    }
+    SetFocus(control);
+    SendMessageW(control, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+    toolbar.FocusChevron(true);
+}
+
+bool BarForm::PressFocusedChevron() {
+    const int32_t index = VisibleToolbar();
+    if (index < 0 || !Bar().ToolbarAt(index).ChevronFocused()) return false;
+    return Bar().ToolbarAt(index).PressChevron();
 }
 
 void BarForm::FocusButton(int32_t toolbarIndex, int position) {
     Toolbar& toolbar = Bar().ToolbarAt(toolbarIndex);
+    toolbar.FocusChevron(false);
     toolbar.ShowButton(static_cast<size_t>(position));
     HWND control = toolbar.Handle();
     SetFocus(control);
@@ -145,6 +168,7 @@ void BarForm::LaunchFocusedButton(bool elevated) {
         MessageBeep(MB_OK);
         return;
     }
+    if (PressFocusedChevron()) return;
     const int32_t index = VisibleToolbar();
     if (index < 0) return;
     HWND toolbar = Bar().ToolbarHandle(index);

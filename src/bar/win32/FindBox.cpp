@@ -1,8 +1,12 @@
 #include "bar/win32/FindBox.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 
+#include "bar/win32/Accessible.h"
 #include "base/RuntimeError.h"
+#include "base/TextIds.h"
 #include "base/win32/Colours.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/Text.h"
@@ -120,6 +124,15 @@ LRESULT CALLBACK FindBox::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
             ValidateRect(hwnd, nullptr);  // drawing failed: nothing else to do
         }
         return 0;
+    }
+    // Read as a text named "Find" whose value is what was typed.
+    if (message == WM_GETOBJECT) {
+        if (const LRESULT answer = AnswerGetObject(hwnd, wParam, lParam, {IDS_FIND, ROLE_SYSTEM_TEXT, 0, 0}))
+            return answer;
+    }
+    if (self && message == AccessibleQuery() && wParam == kAskValue) {
+        *reinterpret_cast<std::wstring*>(lParam) = self->text_;
+        return TRUE;
     }
     if (self && message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     return DefWindowProcW(hwnd, message, wParam, lParam);

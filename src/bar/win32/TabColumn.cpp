@@ -44,6 +44,23 @@ int TabControl::ColumnFirst() const {
 
 int TabControl::ColumnHeight() const { return ColumnRows() * rowHeight_ + Scaled(4, dpi_); }
 
+RECT TabControl::ColumnRowRect(int row) const {
+    RECT client{};
+    GetClientRect(hwnd_.get(), &client);
+    const int pad = Scaled(2, dpi_);
+    return RECT{client.left + pad, pad + row * rowHeight_, client.right - pad, pad + (row + 1) * rowHeight_};
+}
+
+bool TabControl::ColumnItemRect(int index, RECT& r) const {
+    const int row = index - ColumnFirst();
+    if (index < 0 || index >= TabCount() || row < 0 || row >= ColumnRows()) {
+        r = RECT{};
+        return false;
+    }
+    r = ColumnRowRect(row);
+    return true;
+}
+
 void TabControl::ColumnChanged() {
     InvalidateRect(hwnd_.get(), nullptr, FALSE);
     const int top = ColumnHeight();
@@ -71,13 +88,12 @@ void TabControl::PaintColumn(HDC target) {
     HFONT font = font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     SelectGuard pickFont(dc.get(), font);
     SetBkMode(dc.get(), TRANSPARENT);
-    const int pad = Scaled(2, dpi_);
     const int first = ColumnFirst();
     const int selected = CurrentTab();
     const auto ui = static_cast<UINT>(SendMessageW(hwnd_.get(), WM_QUERYUISTATE, 0, 0));
     for (int row = 0; row < ColumnRows(); ++row) {
         const int position = first + row + 1;
-        RECT r{client.left + pad, pad + row * rowHeight_, client.right - pad, pad + (row + 1) * rowHeight_};
+        RECT r = ColumnRowRect(row);
         Colour text = palette.tabText;
         if (position == highlighted_ || position == selected) {
             FillRect(dc.get(), &r, ColourBrush(position == highlighted_ ? palette.dropTarget : palette.menuSelected));

@@ -369,6 +369,15 @@ LRESULT TabControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSELEAVE:
             mouseInside_ = false;
             break;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            // The focus rectangle of the strip drawn here comes and goes with the focus.
+            if (column_ || CurrentColours().Dark()) InvalidateRect(hwnd, nullptr, FALSE);
+            break;
+        case TCM_GETITEMRECT:
+            // The control's own layout of a column lies hidden under the list.
+            if (column_ && lParam) return ColumnItemRect(static_cast<int>(wParam), *reinterpret_cast<RECT*>(lParam));
+            break;
         case TCM_SETCURSEL: {
             const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
             if (column_) ColumnChanged();

@@ -111,6 +111,11 @@ private:
     int ColumnRows() const;
     int ColumnFirst() const;
     int ColumnHeight() const;
+    // A row of the list shown (0-based), in client pixels.
+    RECT ColumnRowRect(int row) const;
+    // TCM_GETITEMRECT in a column: the tab's drawn row, where assistive
+    // technology looks for it; false for a tab scrolled out of the list.
+    bool ColumnItemRect(int index, RECT& r) const;
     void ColumnChanged();
     void PaintColumn(HDC target);
 

@@ -356,6 +356,10 @@ bool Toolbar::CustomDraw(NMTBCUSTOMDRAW* draw, LRESULT& result) const {
             if (state & (CDIS_SELECTED | CDIS_HOT | CDIS_CHECKED)) {
                 const Colour fill = state & (CDIS_SELECTED | CDIS_CHECKED) ? palette.buttonPressed : palette.buttonHot;
                 FillRect(draw->nmcd.hdc, &draw->nmcd.rc, ColourBrush(fill));
+                // The keyboard's button framed, as the light colours' is: the
+                // fill alone is faint on the dark page.
+                if ((state & CDIS_HOT) && GetFocus() == hwnd_.get())
+                    FrameRect(draw->nmcd.hdc, &draw->nmcd.rc, ColourBrush(palette.text));
             }
             result = CDRF_DODEFAULT | TBCDRF_NOEDGES | TBCDRF_NOBACKGROUND | TBCDRF_NOETCHEDEFFECT;
             auto it = byId_.find(static_cast<int>(draw->nmcd.dwItemSpec));
@@ -557,6 +561,7 @@ LRESULT Toolbar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (it != byId_.end())
             return AnswerButtonText(buttons_[it->second].toolTipWide, message == TB_GETBUTTONTEXTW, lParam);
     }
+    if (LRESULT answer = 0; AnswerAccessible(message, wParam, lParam, answer)) return answer;
     HWND hwnd = hwnd_.get();
     // A release first runs the button click, whose listener may do the
     // same; nothing of this object is read after the control's own handling.
@@ -578,6 +583,9 @@ LRESULT Toolbar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_MOUSELEAVE:
             TrackChevron(message, lParam);
+            break;
+        case WM_KILLFOCUS:
+            FocusChevron(false);
             break;
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
@@ -610,10 +618,17 @@ LRESULT Toolbar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 1;
             }
             break;
-        case WM_CONTEXTMENU:
+        case WM_CONTEXTMENU: {
             // The right button's release has been reported; no second menu.
             if (lParam != -1) return 0;
-            break;
+            // The Menu key or Shift+F10: the menu of the keyboard's button, as
+            // a right-click on it gives.
+            const auto hot = static_cast<int>(DefSubclassProc(hwnd, TB_GETHOTITEM, 0, 0));
+            const RECT r = hot >= 0 ? ItemRect(static_cast<size_t>(hot)) : RECT{};
+            const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+            Barrier([&] { events.OnToolbarMouseUp(index, MouseArgsFrom(WM_RBUTTONUP, 0, at, scale)); });
+            return 0;
+        }
         default:
             break;
     }

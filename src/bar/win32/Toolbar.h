@@ -138,6 +138,13 @@ public:
     static constexpr UINT_PTR kChevronTool = 0x10000;
     // Drawn pressed while its menu is open.
     void SetChevronPressed(bool pressed);
+    // The keyboard on the chevron, one more stop after the last button:
+    // drawn hot with a focus rectangle while no button is hot.
+    void FocusChevron(bool on);
+    bool ChevronFocused() const { return chevronFocused_ && fit_.chevron; }
+    // Opens the chevron's menu as a click does; false while there is none.
+    // Nothing of the toolbar is read after the menu.
+    bool PressChevron();
 
     // The key of the button at a point of the toolbar (pixels), empty for none.
     std::string ButtonKeyAt(int x, int y) const;
@@ -207,6 +214,9 @@ private:
     void Relayout();
     // The chevron's tool on the tooltip follows the chevron, or goes with it.
     void NameChevron();
+    // Assistive technology reads the chevron as a button after the toolbar's
+    // own, and presses it there; true when the message was for that.
+    bool AnswerAccessible(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     RECT ItemRect(size_t position) const;
     void DrawChevron() const;
     // Hot tracking of the chevron; for a press on it, its screen rectangle
@@ -239,6 +249,7 @@ private:
     ButtonRows fit_;
     mutable int dropArrowPx_ = 0;  // as the control last drew a split button's arrow
     bool chevronHot_ = false;
+    bool chevronFocused_ = false;
     bool chevronPressed_ = false;
     bool chevronClosed_ = false;  // its menu closed, and no press came since
     DWORD chevronReleased_ = 0;   // when, in ticks

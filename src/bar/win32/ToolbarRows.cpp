@@ -3,6 +3,7 @@
 // and where a drop lands among them.
 #include <algorithm>
 
+#include "bar/win32/Accessible.h"
 #include "bar/win32/Toolbar.h"
 #include "base/Texts.h"
 #include "base/win32/Colours.h"
@@ -168,6 +169,40 @@ void Toolbar::NameChevron() {
     SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+bool Toolbar::AnswerAccessible(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message == WM_GETOBJECT) {
+        result = AnswerGetObject(hwnd_.get(), wParam, lParam, {0, 0, IDS_CHEVRON, IDS_CHEVRON_ACTION});
+        return result != 0;
+    }
+    if (message != AccessibleQuery()) return false;
+    std::optional<RECT> chevron = ChevronRect();
+    if (chevron) MapWindowPoints(hwnd_.get(), nullptr, reinterpret_cast<POINT*>(&*chevron), 2);
+    if (wParam == kAskDrawnPlace && chevron) *reinterpret_cast<RECT*>(lParam) = *chevron;
+    result = chevron ? TRUE : FALSE;
+    if (wParam == kAskDrawnAction) PressChevron();
+    return true;
+}
+
+void Toolbar::FocusChevron(bool on) {
+    if (on == chevronFocused_) return;
+    chevronFocused_ = on;
+    if (const std::optional<RECT> chevron = ChevronRect()) InvalidateRect(hwnd_.get(), &*chevron, TRUE);
+    // A screen reader says where the keyboard went: the child after the
+    // buttons, as the system's proxy numbers them.
+    if (on) {
+        const auto count = static_cast<LONG>(SendMessageW(hwnd_.get(), TB_BUTTONCOUNT, 0, 0));
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd_.get(), OBJID_CLIENT, count + 1);
+    }
+}
+
+bool Toolbar::PressChevron() {
+    std::optional<RECT> chevron = ChevronRect();
+    if (!chevron) return false;
+    MapWindowPoints(hwnd_.get(), nullptr, reinterpret_cast<POINT*>(&*chevron), 2);
+    events_.OnChevron(index_, *chevron);
+    return true;
+}
+
 std::optional<RECT> Toolbar::ChevronRect() const {
     if (!fit_.chevron || !hwnd_) return std::nullopt;
     const ToolbarMetrics m = Metrics();
@@ -224,9 +259,17 @@ void Toolbar::DrawChevron() const {
     const RECT& r = *chevron;
     const int line = std::max(Scaled(1, dpi_), 1);
     const bool marked = insertMark_ >= static_cast<int32_t>(buttons_.size()) && !buttons_.empty();
-    if (chevronPressed_ || chevronHot_ || marked) {
+    const bool focused = ChevronFocused();
+    if (chevronPressed_ || chevronHot_ || focused || marked) {
         Fill(dc.get(), r, chevronPressed_ ? colours.buttonPressed : colours.buttonHot);
         Frame(dc.get(), r, marked ? colours.insertMark : colours.border, marked ? 2 * line : line);
+    }
+    if (focused && !marked) {
+        RECT inside = r;
+        InflateRect(&inside, -2 * line, -2 * line);
+        SetTextColor(dc.get(), colours.text);
+        SetBkColor(dc.get(), chevronPressed_ ? colours.buttonPressed : colours.buttonHot);
+        DrawFocusRect(dc.get(), &inside);
     }
     const int arm = std::max(Scaled(3, dpi_), 2);
     const int middle = (r.top + r.bottom) / 2;

@@ -186,6 +186,24 @@ bool MenuPresenter::HandleMessage(UINT message, LPARAM lParam) {
     return false;
 }
 
+bool MenuPresenter::MenuChar(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (!active_ || !active_->items_ || !active_->texts_ || reinterpret_cast<HMENU>(lParam) != active_->menu_)
+        return false;
+    wchar_t typed[2] = {static_cast<wchar_t>(LOWORD(wParam)), 0};
+    CharUpperBuffW(typed, 1);
+    const std::vector<MenuItem>& items = *active_->items_;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!items[i].enabled || items[i].header) continue;
+        std::wstring key = Widen(AccessKey((*active_->texts_)[i]));
+        if (key.size() != 1) continue;
+        CharUpperBuffW(key.data(), 1);
+        if (key[0] != typed[0]) continue;
+        result = MAKELRESULT(static_cast<WORD>(i), MNC_EXECUTE);
+        return true;
+    }
+    return false;
+}
+
 void MenuPresenter::Measure(MEASUREITEMSTRUCT& measure) const {
     const MenuItem& item = (*items_)[measure.itemData];
     WindowDc dc(nullptr);

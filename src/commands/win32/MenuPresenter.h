@@ -39,6 +39,9 @@ public:
     // For the owner window's WM_MEASUREITEM and WM_DRAWITEM while a menu is
     // up; true when the message was the menu's.
     static bool HandleMessage(UINT message, LPARAM lParam);
+    // For the owner window's WM_MENUCHAR: runs the item whose access key was
+    // typed, for a system that leaves owner-drawn items' keys to the owner.
+    static bool MenuChar(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 private:
     // The menu's items, owner-drawn, with their texts; null when it cannot

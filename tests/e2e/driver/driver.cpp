@@ -19,6 +19,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <oleacc.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -854,6 +855,85 @@ int CmdButtonImages(Options& o) {
         }
     }
     return kExitOk;
+}
+
+// What assistive technology reads of a window (its client object through
+// AccessibleObjectFromWindow): "self\tname\trole\tvalue\tchildren", then a
+// "child\tN\tname\trole\tleft top right bottom\tdefault action" for each
+// child element (N from 1). Roles are the ROLE_SYSTEM_* numbers. With
+// --do-default N, the child's default action is done instead.
+int CmdAccessible(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    const int act = static_cast<int>(o.Number(L"do-default", 0));
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(init)) {
+        Err(L"CoInitializeEx failed");
+        return kExitNotFound;
+    }
+    int code = kExitOk;
+    IAccessible* object = nullptr;
+    using FromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
+    HMODULE oleacc = LoadLibraryW(L"oleacc.dll");
+    auto fromWindow = oleacc ? reinterpret_cast<FromWindow>(
+                                   reinterpret_cast<void*>(GetProcAddress(oleacc, "AccessibleObjectFromWindow")))
+                             : nullptr;
+    const HRESULT got = fromWindow ? fromWindow(*h, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                                reinterpret_cast<void**>(&object))
+                                   : E_NOTIMPL;
+    if (FAILED(got) || !object) {
+        Err(Fmt(L"AccessibleObjectFromWindow failed: 0x%08lx", static_cast<unsigned long>(got)));
+        code = kExitNotFound;
+    } else {
+        auto text = [](HRESULT hr, BSTR b) {
+            std::wstring t = SUCCEEDED(hr) && b ? std::wstring(b, SysStringLen(b)) : L"";
+            SysFreeString(b);
+            return Escape(t);
+        };
+        auto role = [&](VARIANT child) {
+            VARIANT r;
+            VariantInit(&r);
+            long n = -1;
+            if (SUCCEEDED(object->get_accRole(child, &r)) && r.vt == VT_I4) n = r.lVal;
+            VariantClear(&r);
+            return n;
+        };
+        VARIANT self;
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        long count = 0;
+        object->get_accChildCount(&count);
+        if (act > 0) {
+            VARIANT child;
+            child.vt = VT_I4;
+            child.lVal = act;
+            const HRESULT done = object->accDoDefaultAction(child);
+            Out(Fmt(L"done\t0x%08lx", static_cast<unsigned long>(done)));
+            if (FAILED(done)) code = kExitNotFound;
+        } else {
+            BSTR name = nullptr, value = nullptr;
+            const HRESULT hn = object->get_accName(self, &name);
+            const HRESULT hv = object->get_accValue(self, &value);
+            Out(L"self\t" + text(hn, name) + Fmt(L"\t%ld\t", role(self)) + text(hv, value) + Fmt(L"\t%ld", count));
+            for (long i = 1; i <= count; ++i) {
+                VARIANT child;
+                child.vt = VT_I4;
+                child.lVal = i;
+                BSTR childName = nullptr, action = nullptr;
+                const HRESULT hc = object->get_accName(child, &childName);
+                const HRESULT ha = object->get_accDefaultAction(child, &action);
+                long x = 0, y = 0, w = 0, ht = 0;
+                object->accLocation(&x, &y, &w, &ht, child);
+                Out(Fmt(L"child\t%ld\t", i) + text(hc, childName) +
+                    Fmt(L"\t%ld\t%ld %ld %ld %ld\t", role(child), x, y, x + w, y + ht) + text(ha, action));
+            }
+        }
+        object->Release();
+    }
+    CoUninitialize();
+    return code;
 }
 
 // Visible tooltip windows that show text: "hwnd\ttext" each. Waits up to
@@ -1761,6 +1841,10 @@ const Command kCommands[] = {
      CmdToolbars},
     {L"button-images", L"SELECT  each toolbar's button size, then each button's image index", CmdButtonImages},
     {L"button-texts", L"SELECT  each toolbar's buttons' texts (TB_GETBUTTONTEXT)", CmdButtonTexts},
+    {L"accessible",
+     L"SELECT [--do-default N]  the window's client object as assistive technology reads it: name, role, value, "
+     L"children",
+     CmdAccessible},
     {L"tooltip", L"[--timeout-ms N]  text of the visible tooltip windows", CmdTooltip},
     {L"wait-rect", L"SELECT --rect \"L T R B\" [--tolerance PX]  wait for the window's rect; print it and the ms taken", CmdWaitRect},
     {L"wait-capture", L"SELECT [--released]  wait until the window's thread has the mouse captured (or no longer has)",
