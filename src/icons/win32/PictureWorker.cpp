@@ -13,6 +13,7 @@
 
 #include "base/Log.h"
 #include "base/RuntimeError.h"
+#include "base/win32/CrashStack.h"
 #include "base/win32/IconBits.h"
 #include "base/win32/Services.h"
 #include "base/win32/SystemLibrary.h"
@@ -135,6 +136,7 @@ void PictureWorker::Shared::ReadCache() {
 }
 
 void PictureWorker::Shared::Run(bool networkQueue) {
+    KeepStackForCrash();
     std::optional<HRESULT> com;
     // Pictures may wait; the user's clicks and the bar's paints may not.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
