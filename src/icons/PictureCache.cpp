@@ -160,6 +160,10 @@ void PictureCache::Put(const std::string& path, TargetPictures pictures) {
     changed_ = true;
 }
 
+void PictureCache::Keep(const std::string& path) {
+    if (auto it = entries_.find(FoldCase(path)); it != entries_.end()) it->second.used = true;
+}
+
 void PictureCache::Forget(const std::string& path) {
     if (entries_.erase(FoldCase(path)) != 0) changed_ = true;
 }

@@ -105,6 +105,7 @@ struct PictureWorker::Shared {
     Sources sources;
     PictureCache cache;
     bool cacheRead = false;
+    std::vector<std::string> kept;  // targets to keep, until the cache is read
     size_t extracted = 0;
 
     // The worker's loop: one job at a time from its queue until stopped.
@@ -131,6 +132,8 @@ void PictureWorker::Shared::ReadCache() {
     std::lock_guard<std::mutex> held(lock);
     cacheFile = std::move(file);
     cache = std::move(read);
+    for (const std::string& target : kept) cache.Keep(target);
+    kept = {};
     cacheRead = true;
     wake.notify_all();
 }
@@ -331,6 +334,15 @@ void PictureWorker::Request(const std::string& target, const std::string& key) {
     }
     if (!holding) StartThreads();
     shared_->wake.notify_all();
+}
+
+void PictureWorker::Keep(const std::string& target) {
+    std::lock_guard<std::mutex> held(shared_->lock);
+    if (shared_->cacheRead) {
+        shared_->cache.Keep(target);
+    } else {
+        shared_->kept.push_back(target);
+    }
 }
 
 void PictureWorker::UseSizes(int smallPx, int largePx) {
