@@ -44,6 +44,8 @@ public:
     void Keep(const std::string& path);
 
     size_t Size() const { return entries_.size(); }
+    // The targets whose entries Serialize writes.
+    std::vector<std::string> UsedPaths() const;
     // Something found, put or forgotten since the last Serialize.
     bool Changed() const { return changed_; }
     void Saved() { changed_ = false; }

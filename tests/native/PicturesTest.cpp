@@ -341,6 +341,7 @@ TEST(PictureCacheTest, AnEntryServesOnlyAnUnchangedTargetAtItsSizes) {
     PictureCache kept = read;
     kept.Keep("c:\\tools\\app.exe");
     kept.Keep("C:\\Elsewhere.exe");
+    EXPECT_THAT(kept.UsedPaths(), ElementsAre("C:\\Tools\\App.exe"));
     PictureCache after = PictureCache::Parse(kept.Serialize());
     EXPECT_EQ(after.Size(), 1u);
     EXPECT_NE(after.Find("C:\\Tools\\App.exe", 1000, 77, 16, 32), nullptr);
