@@ -28,6 +28,9 @@ public:
     // (stored under the key, blank where none was found), and the source
     // then tells its listener which it found.
     virtual void RequestPictures(const std::string& target, const std::string& key) = 0;
+    // The target is on the bar, in a section not shown yet: its pictures
+    // are not made, but what the picture cache holds of it stays there.
+    virtual void KeepPictures(const std::string& /*target*/) {}
 };
 
 }  // namespace lark

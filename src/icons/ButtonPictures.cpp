@@ -40,16 +40,33 @@ void PictureRequests::Request(const BarButton& button) {
     Guard([&] { source_.RequestPictures(button.target, button.picture); });
 }
 
+void PictureRequests::Offer(const BarSection& section, const BarButton& button) {
+    if (section.toolbar == shownToolbar_) {
+        Request(button);
+    } else if (button.extracted) {
+        Guard([&] { source_.KeepPictures(button.target); });
+    }
+}
+
 void PictureRequests::SectionInserted(int32_t, const BarSection& section) {
-    for (const BarButton& button : section.buttons) Request(button);
+    for (const BarButton& button : section.buttons) Offer(section, button);
 }
 
 void PictureRequests::ButtonInserted(const BarSection& section, size_t position) {
-    Request(section.buttons[position]);
+    Offer(section, section.buttons[position]);
 }
 
 void PictureRequests::ButtonReplaced(const BarSection& section, const std::string&, size_t position) {
-    Request(section.buttons[position]);
+    Offer(section, section.buttons[position]);
+}
+
+void PictureRequests::SectionShown(int32_t position, int32_t toolbar) {
+    const BarSection* section = model_.SectionAt(position);
+    shownToolbar_ = section ? std::optional<int32_t>(toolbar) : std::nullopt;
+    // Buttons whose pictures arrived ask for nothing; asked and not yet
+    // arrived, the source waits for the one answer.
+    if (section)
+        for (const BarButton& button : section->buttons) Request(button);
 }
 
 }  // namespace lark

@@ -6,6 +6,7 @@
 // picture it names (both the program's web picture where there is none),
 // anything else the target's own first icon when it has one, all asked for
 // by the bar's PictureRequests once the button is on the bar.
+#include <optional>
 #include <string>
 
 #include "base/AppState.h"
@@ -44,14 +45,15 @@ private:
     AppState& state_;
 };
 
-// The bar's buttons ask for their pictures as they come onto it: a view of
-// the bar's model that hands every button whose picture is its target's
-// own to the icon source.
+// The bar's buttons ask for their pictures as their section is first
+// shown: a view of the bar's model that hands every button of the section
+// on screen whose picture is its target's own to the icon source, and
+// those of the other sections only as targets whose cached pictures stay.
 class PictureRequests : public IBarView {
 public:
-    explicit PictureRequests(IIconSource& source) : source_(source) {}
+    PictureRequests(IIconSource& source, const BarModel& model) : source_(source), model_(model) {}
 
-    void Cleared() override {}
+    void Cleared() override { shownToolbar_.reset(); }
     void SectionInserted(int32_t position, const BarSection& section) override;
     void SectionRemoved(int32_t, const BarSection&) override {}
     void SectionRenamed(int32_t, const BarSection&) override {}
@@ -60,14 +62,17 @@ public:
     void ButtonRemoved(const BarSection&, const BarButton&) override {}
     void ButtonMoved(const BarSection&, const std::string&, size_t) override {}
     void ButtonReplaced(const BarSection& section, const std::string& oldKey, size_t position) override;
-    void SectionShown(int32_t, int32_t) override {}
+    void SectionShown(int32_t position, int32_t toolbar) override;
     void PicturesResolved(const std::map<std::string, std::string>&) override {}
     void ImageSizeChosen(ImageListSize) override {}
 
 private:
+    void Offer(const BarSection& section, const BarButton& button);
     void Request(const BarButton& button);
 
     IIconSource& source_;
+    const BarModel& model_;
+    std::optional<int32_t> shownToolbar_;
 };
 
 }  // namespace lark

@@ -160,6 +160,17 @@ void PictureCache::Put(const std::string& path, TargetPictures pictures) {
     changed_ = true;
 }
 
+std::vector<std::string> PictureCache::UsedPaths() const {
+    std::vector<std::string> paths;
+    for (const auto& [folded, entry] : entries_)
+        if (entry.used) paths.push_back(entry.path);
+    return paths;
+}
+
+void PictureCache::Keep(const std::string& path) {
+    if (auto it = entries_.find(FoldCase(path)); it != entries_.end()) it->second.used = true;
+}
+
 void PictureCache::Forget(const std::string& path) {
     if (entries_.erase(FoldCase(path)) != 0) changed_ = true;
 }

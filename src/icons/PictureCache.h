@@ -28,8 +28,8 @@ class PictureCache {
 public:
     // Never raises: anything that does not read as a whole cache is none.
     static PictureCache Parse(std::string_view bytes);
-    // Only the entries found or put since the cache was read: pictures of
-    // targets no longer on the bar are not kept.
+    // Only the entries found, put or kept since the cache was read:
+    // pictures of targets no longer on the bar are not kept.
     std::string Serialize() const;
 
     // The pictures of the target when it is unchanged and made at these
@@ -39,8 +39,13 @@ public:
     void Put(const std::string& path, TargetPictures pictures);
     // The target is gone or unreadable.
     void Forget(const std::string& path);
+    // The target is still on the bar, though its pictures are not asked
+    // for now: its entry is written again as it stands.
+    void Keep(const std::string& path);
 
     size_t Size() const { return entries_.size(); }
+    // The targets whose entries Serialize writes.
+    std::vector<std::string> UsedPaths() const;
     // Something found, put or forgotten since the last Serialize.
     bool Changed() const { return changed_; }
     void Saved() { changed_ = false; }

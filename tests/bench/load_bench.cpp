@@ -430,7 +430,7 @@ public:
         // The docked window is made when the bar first docks.
         log_.Step("LoadCatalogue: f_Float made", [&] { host_.Float(); });
         lark::ButtonPictures rule(app_->state);
-        lark::PictureRequests requests(host_.Util());
+        lark::PictureRequests requests(host_.Util(), app_->state.Bar);
         Clock clock;
         TimedPictures pictures(rule, clock);
         TimedProgress progress(host_.About(), clock);

@@ -236,7 +236,14 @@ class PictureTests(LarkspanTestCase):
             target = folder / f"program{n:04}.exe"
             os.link(self.config.probe, target)
             targets.append(f"P{n:04}=" + harness.windows_join(harness.wine_path(folder), target.name))
-        self.write_catalogue("[Many]", *targets)
+        # A second section, not shown until the user picks it.
+        later = self.install_dir / "later"
+        later.mkdir()
+        tools = []
+        for n in range(LATER):
+            os.link(self.config.probe, later / f"tool{n:02}.exe")
+            tools.append(f"T{n:02}=" + harness.windows_join(harness.wine_path(later), f"tool{n:02}.exe"))
+        self.write_catalogue("[Many]", *targets, "[Later]", *tools)
         cache = self.picture_cache()
         cache.unlink(missing_ok=True)
         self.addCleanup(cache.unlink, missing_ok=True)
@@ -263,6 +270,8 @@ class PictureTests(LarkspanTestCase):
         first = self.button_pixels()
         self.assertEqual(self.close_bar(program, hwnd), 0)
         wait_until(cache.exists, LOAD_TIMEOUT, f"the picture cache {cache}")
+        # The section never shown had nothing made.
+        self.assertNotIn(b"\\later\\", cache.read_bytes().lower(), "pictures made of a section never shown")
 
         # The next start takes every picture from the cache: nothing is
         # extracted (Wine traces each extraction), and the pixels are the same.
@@ -270,10 +279,30 @@ class PictureTests(LarkspanTestCase):
             program, hwnd = self.start_and_wait()
         self.wait_pictures(120)
         self.assertEqual(self.button_pixels(), first, "pictures from the cache differ")
+        # The other section gets its pictures once it is shown.
+        strip = self.driver.tabs(cls=FLOAT_CLASS)
+        Mouse.click(*strip.tabs[1].rect.centre)
+        wait_until(lambda: [t for t in self.driver.toolbars(cls=FLOAT_CLASS)
+                            if t.visible and t.button_count == LATER] or None, 60, "the second section's toolbar")
+        (_, _, images), = [bar for bar in self.wait_pictures(120).values() if bar[0]]
+        self.assertEqual(len(images), LATER)
+        self.assertNotIn(NO_INDEX, images)
+        shot = self.screenshot("pictures-second-section")
+        print(f"\n[e2e] screenshot: {shot}", file=sys.stderr)
+        (toolbar,) = [t for t in self.driver.toolbars(cls=FLOAT_CLASS) if t.visible]
+        for n, rect in enumerate(toolbar.buttons, 1):
+            kinds = picture_kinds(shot, rect)
+            self.assertEqual(max(kinds, key=kinds.get), "probe", f"button {n} at {rect} looks like {kinds}")
         self.assertEqual(self.close_bar(program, hwnd), 0)
-        extracted = [line for line in program.log_text().splitlines()
-                     if "PrivateExtractIconsW" in line and "program" in line]
+        log = program.log_text().splitlines()
+        extracted = [line for line in log if "PrivateExtractIconsW" in line and "program" in line]
         self.assertEqual(extracted, [], "extracted again on the second start")
+        self.assertTrue([line for line in log if "PrivateExtractIconsW" in line and "tool" in line],
+                        "the second section's pictures were not extracted when it showed")
+        # Now in the cache, beside the first section's, which were kept.
+        wait_until(lambda: b"\\later\\" in cache.read_bytes().lower() or None, LOAD_TIMEOUT,
+                   "the second section's pictures in the cache")
+        self.assertEqual(cache.read_bytes().lower().count(b"\\many\\"), MANY)
 
     def picture_cache(self) -> Path:
         """The picture cache file in the prefix's local application data."""
@@ -295,6 +324,8 @@ class PictureTests(LarkspanTestCase):
 
 # Enough programs that their pictures cannot all be in before the bar shows.
 MANY = 2000
+# The programs of the section shown later.
+LATER = 12
 
 
 @contextlib.contextmanager

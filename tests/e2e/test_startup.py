@@ -237,38 +237,50 @@ class StartupTests(LarkspanTestCase):
         self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
         return folder
 
-    def test_a_crash_leaves_a_dump_and_writes_nothing_else(self):
+    def crash(self, how: str, older=()):
+        """Crashes the running bar by the driver's command HOW and checks what
+        it leaves: one message naming the dump, the newest five dumps beside
+        OLDER ones, and nothing of the bar's state written. Answers the exit code."""
         self.catalogue.write_bytes(SAMPLE_CATALOGUE)
         crashes = self.crash_folder()
-        older = [f"larkspan-2020010{n}-120000-000-{100 + n}.dmp" for n in range(1, 7)]
         for name in older:
             (crashes / name).write_bytes(b"an older dump")
         (crashes / "notes.txt").write_bytes(b"the user's own")
         program, hwnd = self.start_and_wait()
 
-        # A thread of the program's process runs into an address without
-        # code: the running program as it is, crashed from outside.
-        self.driver.ok("fault-thread", "--hwnd", hwnd)
+        self.driver.ok(how, "--hwnd", hwnd)
         text = self.driver.msgbox_text(TITLE, timeout_ms=180000)  # Wine's dbghelp reads every module's debug information
         self.assertIsNotNone(text, f"no crash message\n{self.describe_screen()}")
-        shot = self.screenshot("startup-crash-message")
+        shot = self.screenshot(f"startup-crash-message-{how}")
         print(f"\n[e2e] screenshot: {shot}", file=sys.stderr)
         match = re.fullmatch(r"Larkspan stopped because of an error\.\n\nA crash dump was written to:\n(.+)", text)
         self.assertIsNotNone(match, f"crash message {text!r}")
         self.driver.press_ok(TITLE)
-        self.assertNotEqual(program.wait_exit(self.EXIT_TIMEOUT), 0, "exit code after the crash")
+        code = program.wait_exit(self.EXIT_TIMEOUT)
 
         dump = linux_path(match.group(1))
         self.assertEqual(dump.parent, crashes)
         self.assertEqual(dump.read_bytes()[:4], b"MDMP", "the dump's signature")
         self.assertEqual(sorted(p.name for p in crashes.iterdir()),
-                         sorted(older[-4:] + [dump.name, "notes.txt"]), "the newest five dumps and the user's file")
+                         sorted(list(older[-4:]) + [dump.name, "notes.txt"]), "the newest five dumps and the user's file")
         # Nothing of the bar's state was written on the way out.
         self.assertEqual(self.catalogue.read_bytes(), SAMPLE_CATALOGUE)
         self.assertEqual(sorted(p.name for p in self.install_dir.iterdir() if p.name != "crashes-before"),
                          ["larkspan.exe", "zentrol.ini"])
         self.assertIsNone(Registry.settings(), "settings written on the crash path")
+        return code
 
+    def test_a_crash_leaves_a_dump_and_writes_nothing_else(self):
+        # A thread of the program's process runs into an address without
+        # code: the running program as it is, crashed from outside.
+        older = [f"larkspan-2020010{n}-120000-000-{100 + n}.dmp" for n in range(1, 7)]
+        self.assertNotEqual(self.crash("fault-thread", older), 0, "exit code after the crash")
+
+    def test_a_stack_overflow_on_the_bars_thread_leaves_a_dump(self):
+        # The bar's own thread recurses until its stack is gone: what it
+        # keeps for a crash must still make the dump's thread.
+        code = self.crash("overflow-thread")
+        self.assertEqual(code & 0xFF, 0xC00000FD & 0xFF, "exit code: the overflow's")
 
 if __name__ == "__main__":
     harness.main()

@@ -29,10 +29,12 @@ public:
         extracted.push_back(target);
         requested[key] = target;
     }
+    void KeepPictures(const std::string& target) override { kept.push_back(target); }
 
     std::map<std::string, Found> icons;
     std::vector<std::string> extracted;
     std::map<std::string, std::string> requested;
+    std::vector<std::string> kept;
 };
 
 class PictureRuleTest : public ::testing::Test {
@@ -44,6 +46,7 @@ protected:
         ImageChoice choice = rule.ChooseButtonImage(target);
         bar.Clear();
         bar.AddSection("S", 0);
+        bar.ShowSection(1);
         bar.AddButton(0, BarButton{"", "B", target, "", choice.key, choice.extracted});
         auto asked = source.requested.find(choice.key);
         if (asked != source.requested.end()) {
@@ -56,7 +59,7 @@ protected:
     FakeIconSource source;
     ButtonPictures rule{state};
     BarModel bar;
-    PictureRequests requests{source};
+    PictureRequests requests{source, bar};
 };
 
 TEST_F(PictureRuleTest, AddressesOfAnySchemeAndInternetShortcutsAskForTheirPictures) {
@@ -159,6 +162,44 @@ TEST_F(PictureRuleTest, ProgramsWithIconsGetTheirTargetsKeyAtTheBarsSize) {
     // Asked for even when nothing will be found, under the key.
     EXPECT_EQ(Choose("C:\\missing.exe").key, "no");
     EXPECT_EQ(source.requested.count("i_C:\\missing.exe"), 1u);
+}
+
+TEST_F(PictureRuleTest, OnlyTheSectionOnScreenAsksForItsPicturesTheRestKeepTheirCache) {
+    auto button = [](const char* name, const char* target, bool extracted = true) {
+        return BarButton{"", name, target, "", extracted ? std::string("i_") + target : "EXE", extracted};
+    };
+    BarSection first{"Tools", 1, {button("A", "C:\\a.exe"), button("B", "C:\\b.exe")}};
+    BarSection second{"Games", 2, {button("C", "C:\\c.exe"), button("D", "C:\\d.exe", false)}};
+    BarSection third{"Office", 3, {button("E", "C:\\e.exe")}};
+    bar.InsertSection(1, first);
+    bar.InsertSection(2, second);
+    bar.InsertSection(3, third);
+    // Loaded, nothing is on screen: nothing is made, what the cache holds stays.
+    EXPECT_TRUE(source.requested.empty());
+    EXPECT_THAT(source.kept, ElementsAre("C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "C:\\e.exe"));
+
+    bar.ShowSection(1);
+    EXPECT_THAT(source.extracted, ElementsAre("C:\\a.exe", "C:\\b.exe"));
+    // A button added on screen asks at once; one added elsewhere waits.
+    bar.AddButton(1, button("F", "C:\\f.exe"));
+    bar.AddButton(3, button("G", "C:\\g.exe"));
+    EXPECT_THAT(source.extracted, ElementsAre("C:\\a.exe", "C:\\b.exe", "C:\\f.exe"));
+    EXPECT_EQ(source.kept.back(), "C:\\g.exe");
+
+    // The pictures of the first arrived; showing it again asks for nothing.
+    bar.ResolvePictures({{"i_C:\\a.exe", "i_C:\\a.exe"}, {"i_C:\\b.exe", "i_C:\\b.exe"},
+                         {"i_C:\\f.exe", "i_C:\\f.exe"}});
+    bar.ShowSection(3);
+    bar.ShowSection(1);
+    bar.ShowSection(2);
+    EXPECT_THAT(source.extracted, ElementsAre("C:\\a.exe", "C:\\b.exe", "C:\\f.exe", "C:\\e.exe",
+                                              "C:\\g.exe", "C:\\c.exe"));
+
+    // A new load starts with nothing on screen.
+    source.extracted.clear();
+    bar.Clear();
+    bar.InsertSection(1, third);
+    EXPECT_TRUE(source.extracted.empty());
 }
 
 TEST_F(PictureRuleTest, ACachedProgramTypeIsNotExtracted) {
@@ -296,6 +337,14 @@ TEST(PictureCacheTest, AnEntryServesOnlyAnUnchangedTargetAtItsSizes) {
     EXPECT_EQ(next.Size(), 1u);
     EXPECT_EQ(next.Find("C:\\Tools\\App.exe", 1000, 77, 16, 32), nullptr);
     EXPECT_NE(next.Find("C:\\Tools\\NoBig.exe", 5, 6, 16, 32), nullptr);
+    // One kept (on the bar, its section not shown yet) is written as it stands.
+    PictureCache kept = read;
+    kept.Keep("c:\\tools\\app.exe");
+    kept.Keep("C:\\Elsewhere.exe");
+    EXPECT_THAT(kept.UsedPaths(), ElementsAre("C:\\Tools\\App.exe"));
+    PictureCache after = PictureCache::Parse(kept.Serialize());
+    EXPECT_EQ(after.Size(), 1u);
+    EXPECT_NE(after.Find("C:\\Tools\\App.exe", 1000, 77, 16, 32), nullptr);
 }
 
 TEST(PictureCacheTest, ADamagedFileReadsAsAnEmptyCache) {

@@ -277,8 +277,8 @@ void Host::ShownBarDpi(UINT dpi) {
 ButtonPictures& Host::Pictures() {
     if (!pictures_) {
         pictures_ = std::make_unique<ButtonPictures>(app().state);
-        // Every button that comes onto the bar asks for its own pictures.
-        requests_ = std::make_unique<PictureRequests>(Util());
+        // Every button asks for its own pictures once its section shows.
+        requests_ = std::make_unique<PictureRequests>(Util(), app().state.Bar);
         app().state.Bar.Attach(*requests_);
     }
     return *pictures_;

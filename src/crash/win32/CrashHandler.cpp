@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/Texts.h"
+#include "base/win32/CrashStack.h"
 #include "base/win32/Text.h"
 #include "crash/CrashDumps.h"
 
@@ -23,16 +24,16 @@ constexpr DWORD kAborted = 0xE04C4B02;           // abort()
 constexpr const wchar_t* kTitle = L"Brindlewick Larkspan";
 
 // Everything the dump thread needs, set up before any crash: a crash may
-// come with no stack left (an overflow) or a damaged heap.
+// come with a damaged heap, or with no more stack than the guarantee
+// (KeepStackForCrash) left on the faulting thread.
 struct Crash {
     wchar_t folder[MAX_PATH * 2] = {};
     // The messages, in the bar's language; the first holds %1 for the dump's path.
     std::wstring writtenText = L"Larkspan stopped because of an error.\n\nA crash dump was written to:\n%1";
     std::wstring notWrittenText = L"Larkspan stopped because of an error. No crash dump could be written.";
     bool tellUser = true;
-    HANDLE request = nullptr;
-    HANDLE thread = nullptr;
-    DWORD threadId = 0;
+    bool installed = false;
+    volatile DWORD dumpThreadId = 0;
     volatile LONG crashing = 0;
     DWORD faultingThread = 0;
     EXCEPTION_POINTERS* pointers = nullptr;
@@ -117,7 +118,7 @@ void StopOtherThreads() {
 
 DWORD WINAPI DumpThread(void*) {
     Crash& crash = State();
-    WaitForSingleObject(crash.request, INFINITE);
+    crash.dumpThreadId = GetCurrentThreadId();
     SYSTEMTIME now{};
     GetLocalTime(&now);
     const DumpTime at{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
@@ -136,20 +137,22 @@ DWORD WINAPI DumpThread(void*) {
     return 0;
 }
 
-// Hands the crash to the dump thread and never returns.
+// Hands the crash to a thread of its own, made now (a thread waiting from
+// the start would cost its working set in every run), and never returns.
 [[noreturn]] void EndWithDump(EXCEPTION_POINTERS* pointers) {
     Crash& crash = State();
-    // The dump thread itself crashed, or a second thread crashes meanwhile.
-    if (GetCurrentThreadId() == crash.threadId || !crash.thread) TerminateProcess(GetCurrentProcess(), kAborted);
     if (InterlockedExchange(&crash.crashing, 1) != 0) {
-        WaitForSingleObject(crash.thread, INFINITE);
-        TerminateProcess(GetCurrentProcess(), kAborted);
+        // The dump thread itself crashed: nothing more can be written.
+        if (GetCurrentThreadId() == crash.dumpThreadId) TerminateProcess(GetCurrentProcess(), kAborted);
+        // Another thread crashes meanwhile: the first crash ends the process.
+        for (;;) Sleep(INFINITE);
     }
     crash.faultingThread = GetCurrentThreadId();
     crash.pointers = pointers;
-    SetEvent(crash.request);
-    WaitForSingleObject(crash.thread, INFINITE);
-    TerminateProcess(GetCurrentProcess(), kAborted);
+    // Its own stack for dbghelp, whatever this thread has left.
+    HANDLE thread = CreateThread(nullptr, 256 * 1024, DumpThread, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (thread) WaitForSingleObject(thread, INFINITE);
+    TerminateProcess(GetCurrentProcess(), pointers ? pointers->ExceptionRecord->ExceptionCode : kAborted);
     for (;;) Sleep(INFINITE);
 }
 
@@ -166,6 +169,14 @@ DWORD WINAPI DumpThread(void*) {
 }
 
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) { EndWithDump(pointers); }
+
+// An overflow is ended where it is raised: nothing of ours handles one, and
+// the search for a handler through every frame can take more stack than
+// the system left for it (under Wine it always does).
+LONG WINAPI OnFirstChance(EXCEPTION_POINTERS* pointers) {
+    if (pointers->ExceptionRecord->ExceptionCode == EXCEPTION_STACK_OVERFLOW) EndWithDump(pointers);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
 
 [[noreturn]] void OnTerminate() { EndHere(kEscapedException); }
 
@@ -190,15 +201,12 @@ void TellCrashesInLanguage() {
 
 void InstallCrashHandler(const std::wstring& folder, bool tellUser) {
     Crash& crash = State();
-    if (crash.thread) return;
+    if (crash.installed) return;
+    crash.installed = true;
     wcsncpy(crash.folder, folder.c_str(), MAX_PATH * 2 - 1);
     crash.tellUser = tellUser;
-    crash.request = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    // Waits from now on without waking; it has a stack of its own for the
-    // dump when the crash leaves none.
-    crash.thread = CreateThread(nullptr, 256 * 1024, DumpThread, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION,
-                                &crash.threadId);
-    if (!crash.request || !crash.thread) return;
+    KeepStackForCrash();
+    AddVectoredExceptionHandler(1, OnFirstChance);
     SetUnhandledExceptionFilter(OnUnhandledException);
     std::set_terminate(OnTerminate);
     std::signal(SIGABRT, OnAbort);

@@ -11,7 +11,8 @@ namespace lark::win {
 // %LOCALAPPDATA%\Larkspan\crashes.
 std::wstring DefaultCrashFolder();
 
-// Installs the handlers for the rest of the process. tellUser false skips
+// Installs the handlers for the rest of the process and keeps the calling
+// thread's stack for a crash (KeepStackForCrash). tellUser false skips
 // the message (a test's child process has no one to answer it).
 void InstallCrashHandler(const std::wstring& folder, bool tellUser = true);
 // The crash messages in the bar's language, taken now: a crash is no time

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "base/RuntimeError.h"
+#include "base/win32/CrashStack.h"
 #include "base/win32/Text.h"
 
 namespace lark::win {
@@ -161,6 +162,7 @@ void FolderWorker::Shared::Deliver(PictureJob& job, int systemIndex) {
 }
 
 void FolderWorker::Shared::Run() {
+    KeepStackForCrash();
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     // A drive without its disk answers "not there", with no box to ask.
     SetThreadErrorMode(SEM_FAILCRITICALERRORS, nullptr);

@@ -13,6 +13,7 @@
 
 #include "base/Log.h"
 #include "base/RuntimeError.h"
+#include "base/win32/CrashStack.h"
 #include "base/win32/IconBits.h"
 #include "base/win32/Services.h"
 #include "base/win32/SystemLibrary.h"
@@ -102,8 +103,13 @@ struct PictureWorker::Shared {
     PictureWorker::CacheFileFinder findCacheFile;
     std::wstring cacheFile;  // found before cacheRead turns true
     Sources sources;
+    // Read when a job needs it and let go once the workers are idle: its
+    // pixels are in the image lists by then, and a section shown later
+    // reads the file again.
     PictureCache cache;
     bool cacheRead = false;
+    bool reading = false;
+    std::vector<std::string> toKeep;  // targets to keep, until the cache is read
     size_t extracted = 0;
 
     // The worker's loop: one job at a time from its queue until stopped.
@@ -112,12 +118,17 @@ struct PictureWorker::Shared {
     // A network target the user never launched: its type's picture.
     void TypePictures(const PictureJob& job, ArrivedPictures& pictures);
     void ReadCache();
+    void EnsureCacheRead(std::unique_lock<std::mutex>& held);
     void SaveCacheIfIdle(std::unique_lock<std::mutex>& held);
 };
 
 void PictureWorker::Shared::ReadCache() {
     std::wstring file;
-    if (findCacheFile) Guard([&] { file = findCacheFile(); });
+    {
+        std::lock_guard<std::mutex> held(lock);
+        file = cacheFile;
+    }
+    if (file.empty() && findCacheFile) Guard([&] { file = findCacheFile(); });
     std::string bytes;
     if (!file.empty()) {
         FileSystemService files;
@@ -130,26 +141,40 @@ void PictureWorker::Shared::ReadCache() {
     std::lock_guard<std::mutex> held(lock);
     cacheFile = std::move(file);
     cache = std::move(read);
+    for (const std::string& target : toKeep) cache.Keep(target);
+    toKeep = {};
     cacheRead = true;
     wake.notify_all();
 }
 
+void PictureWorker::Shared::EnsureCacheRead(std::unique_lock<std::mutex>& held) {
+    while (!cacheRead && !stop) {
+        if (reading) {
+            wake.wait(held, [&] { return cacheRead || !reading || stop; });
+            continue;
+        }
+        reading = true;
+        held.unlock();
+        ReadCache();
+        held.lock();
+        reading = false;
+    }
+}
+
 void PictureWorker::Shared::Run(bool networkQueue) {
+    KeepStackForCrash();
     std::optional<HRESULT> com;
     // Pictures may wait; the user's clicks and the bar's paints may not.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
-    if (!networkQueue) {
-        {
-            std::unique_lock<std::mutex> held(lock);
-            wake.wait(held, [&] { return stop || !holding; });
-        }
-        ReadCache();
-    }
     PictureQueue& queue = networkQueue ? network : local;
     std::unique_lock<std::mutex> held(lock);
     for (;;) {
-        wake.wait(held, [&] { return stop || (cacheRead && !holding && !queue.Empty()); });
+        wake.wait(held, [&] { return stop || (!holding && !queue.Empty()); });
         if (stop) break;
+        EnsureCacheRead(held);
+        // Stopped, or the queue cleared by a new load, while the cache was read.
+        if (stop) break;
+        if (holding || queue.Empty()) continue;
         const PictureJob job = *queue.Pop();
         const uint64_t asked = generation;
         ++underWay;
@@ -240,20 +265,29 @@ void PictureWorker::Shared::Process(const PictureJob& job, uint64_t asked) {
 }
 
 void PictureWorker::Shared::SaveCacheIfIdle(std::unique_lock<std::mutex>& held) {
-    if (underWay != 0 || saving || !local.Empty() || !network.Empty() || !cache.Changed() || cacheFile.empty())
-        return;
-    const std::string bytes = cache.Serialize();
-    cache.Saved();
-    saving = true;
-    held.unlock();
-    LoggedGuard("Saving the picture cache", [&] {
-        FileSystemService files;
-        const std::string path = Narrow(cacheFile);
-        files.CreateFolder(path.substr(0, path.find_last_of('\\')));
-        files.SaveAtomically(path, bytes, "");
-    });
-    held.lock();
-    saving = false;
+    auto idle = [&] { return underWay == 0 && !saving && !reading && local.Empty() && network.Empty(); };
+    if (!idle() || !cacheRead) return;
+    if (cache.Changed() && !cacheFile.empty()) {
+        const std::string bytes = cache.Serialize();
+        cache.Saved();
+        saving = true;
+        held.unlock();
+        LoggedGuard("Saving the picture cache", [&] {
+            FileSystemService files;
+            const std::string path = Narrow(cacheFile);
+            files.CreateFolder(path.substr(0, path.find_last_of('\\')));
+            files.SaveAtomically(path, bytes, "");
+        });
+        held.lock();
+        saving = false;
+    }
+    // Let go only once written (a failed save loses nothing more than it
+    // did: those targets are extracted again next time).
+    if (!idle() || !cacheRead || cache.Changed()) return;
+    std::vector<std::string> used = cache.UsedPaths();
+    toKeep.insert(toKeep.end(), used.begin(), used.end());
+    cache = PictureCache();
+    cacheRead = false;
 }
 
 PictureWorker::PictureWorker(HWND window, UINT message, int smallPx, int largePx, CacheFileFinder cacheFile,
@@ -329,6 +363,15 @@ void PictureWorker::Request(const std::string& target, const std::string& key) {
     }
     if (!holding) StartThreads();
     shared_->wake.notify_all();
+}
+
+void PictureWorker::Keep(const std::string& target) {
+    std::lock_guard<std::mutex> held(shared_->lock);
+    if (shared_->cacheRead) {
+        shared_->cache.Keep(target);
+    } else {
+        shared_->toKeep.push_back(target);
+    }
 }
 
 void PictureWorker::UseSizes(int smallPx, int largePx) {

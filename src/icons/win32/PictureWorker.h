@@ -84,6 +84,8 @@ public:
     PictureWorker& operator=(const PictureWorker&) = delete;
 
     void Request(const std::string& target, const std::string& key);
+    // The target's cached pictures stay in the cache file though not asked for.
+    void Keep(const std::string& target);
     // Targets taken up from now on are made at these sizes (a DPI change);
     // what arrives from before carries the sizes it was made at.
     void UseSizes(int smallPx, int largePx);

@@ -201,6 +201,8 @@ void f_Util::RequestPictures(const std::string& target, const std::string& key) 
     worker.Request(target, key);
 }
 
+void f_Util::KeepPictures(const std::string& target) { Worker().Keep(target); }
+
 void f_Util::RestartPictures() {
     pending_.clear();
     if (worker_) worker_->Restart();

@@ -40,6 +40,7 @@ public:
     // Extracted on a worker, or taken from the picture cache in cacheFile
     // (set before the first request; empty keeps none).
     void RequestPictures(const std::string& target, const std::string& key) override;
+    void KeepPictures(const std::string& target) override;
 
     // Which pictures arrived: whether a large and a small icon was found.
     struct Arrival {

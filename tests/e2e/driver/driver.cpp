@@ -1545,6 +1545,50 @@ int CmdFaultThread(Options& o) {
     return kExitOk;
 }
 
+// The window's own thread made to recurse without end where it waits for
+// its next message: a stack overflow on the user-interface thread of the
+// program as it is. The code is a call to itself, so the stack unwinds
+// through it back into the thread's real frames.
+int CmdOverflowThread(Options& o) {
+    WindowQuery q = WindowQuery::From(o);
+    o.Done();
+    auto h = FindOne(q);
+    if (!h) return kExitNotFound;
+    DWORD processId = 0;
+    const DWORD threadId = GetWindowThreadProcessId(*h, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, processId);
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT | THREAD_SET_CONTEXT, FALSE, threadId);
+    bool done = false;
+    if (process && thread) {
+        static const unsigned char kCallSelf[] = {0xE8, 0xFB, 0xFF, 0xFF, 0xFF};  // call $
+        void* code = VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
+        CONTEXT context{};
+        context.ContextFlags = CONTEXT_CONTROL;
+        if (code && WriteProcessMemory(process, code, kCallSelf, sizeof kCallSelf, nullptr) &&
+            SuspendThread(thread) != static_cast<DWORD>(-1)) {
+            if (GetThreadContext(thread, &context)) {
+                // Entered as a call from where the thread was.
+                const DWORD64 back = context.Rip;
+                context.Rsp -= 8;
+                context.Rip = reinterpret_cast<DWORD64>(code);
+                done = WriteProcessMemory(process, reinterpret_cast<void*>(context.Rsp), &back, sizeof back, nullptr) &&
+                       SetThreadContext(thread, &context);
+            }
+            ResumeThread(thread);
+        }
+    }
+    const DWORD error = GetLastError();
+    if (process) CloseHandle(process);
+    if (thread) CloseHandle(thread);
+    if (!done) {
+        Err(Fmt(L"cannot redirect the window's thread (%lu)", error));
+        return kExitNotFound;
+    }
+    // Wakes the thread from its wait.
+    PostMessageW(*h, WM_NULL, 0, 0);
+    return kExitOk;
+}
+
 // ------------------------------------------------------------ drag source ---
 
 class SimpleDropSource : public IDropSource {
@@ -1861,6 +1905,7 @@ const Command kCommands[] = {
     {L"message-counts", L"SELECT [--objects] [--user-objects]  larkspan's messages, timer messages, hide ticks, pictures on their way, wake-ups, catalogue looks (GDI, USER objects)",
      CmdMessageCounts},
     {L"fault-thread", L"SELECT  start a thread at an address without code in the window's process", CmdFaultThread},
+    {L"overflow-thread", L"SELECT  make the window's thread overflow its stack", CmdOverflowThread},
     {L"wait-painted", L"SELECT  wait until the window and its children have painted (default 10 s)", CmdWaitPainted},
     {L"broadcast-setting", L"--area TEXT  WM_SETTINGCHANGE with that text to every top-level window", CmdBroadcastSetting},
     {L"send-chars", L"SELECT --text T  WM_CHAR for each character, as an input method sends them", CmdSendChars},
