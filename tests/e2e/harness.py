@@ -869,6 +869,16 @@ class Probe:
         return wait_until(complete, timeout, f"{count} run(s) logged in {self.log}")
 
 
+def bytes_now(path: Path) -> bytes:
+    """A file the bar saves, as it is now: b"" in the moment a save replaces
+    it (the old file is renamed to the backup before the new one takes its
+    name), for conditions waited on while the bar runs."""
+    try:
+        return path.read_bytes()
+    except FileNotFoundError:
+        return b""
+
+
 # --------------------------------------------------------------- test case --
 
 class LarkspanTestCase(unittest.TestCase):

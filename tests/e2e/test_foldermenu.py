@@ -17,7 +17,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
 from harness import (ABOUT_TITLE, FLOAT_CLASS, POPUP_MENU_CLASS, Keyboard, LarkspanTestCase, Mouse,  # noqa: E402
-                     make_shortcut, wait_until, windows_join)
+                     bytes_now, make_shortcut, wait_until, windows_join)
 
 TIMEOUT = 20.0
 HOTKEY = "super+alt+l"
@@ -128,7 +128,7 @@ class FolderMenuTests(LarkspanTestCase):
         free = (shown.rect.right - 40, shown.rect.centre[1])
         Mouse.drag(self.row(menu, ROWS.index("a.txt")), free)
         entry = f"a={windows_join(self.folder_win, 'a.txt')}\r\n".encode()
-        wait_until(lambda: self.catalogue.read_bytes().endswith(entry), TIMEOUT, "the dragged file in the catalogue")
+        wait_until(lambda: bytes_now(self.catalogue).endswith(entry), TIMEOUT, "the dragged file in the catalogue")
         wait_until(lambda: [t.button_count for t in self.driver.toolbars(cls=FLOAT_CLASS) if t.visible] == [3],
                    TIMEOUT, "a third button on the bar")
         self.assertEqual(self.menus(), [])

@@ -33,7 +33,8 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
 from harness import (ABOUT_TITLE, APP_KEY, CATALOGUE_NAME, CSIDL_SENDTO, REPO,  # noqa: E402
-                     LarkspanTestCase, Program, Registry, child_windows, click_dialog_button, linux_path, project_version, read_shortcut, run,
+                     LarkspanTestCase, Program, Registry, bytes_now, child_windows, click_dialog_button, linux_path,
+                     project_version, read_shortcut, run,
                      special_folder, text, wait_until, windows_join, wine_path)
 
 RELEASE_DIR = Path(os.environ.get("LARKSPAN_RELEASE_DIR", REPO / "build" / "release"))
@@ -252,7 +253,7 @@ class InstallerTests(LarkspanTestCase):
                        arguments=[arguments, *files])
         self.programs.append(sent)
         bar = self.wait_bar_window(sent)
-        wait_until(lambda: b"First note=" in catalogue.read_bytes() and b"Second note=" in catalogue.read_bytes(),
+        wait_until(lambda: b"First note=" in bytes_now(catalogue) and b"Second note=" in bytes_now(catalogue),
                    20, "both files in the catalogue")
         self.assertIn(f"First note={files[0]}\r\n".encode(), catalogue.read_bytes())
         self.assertEqual(self.close_bar(sent, bar), 0)

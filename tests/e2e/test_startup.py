@@ -17,7 +17,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
 from harness import (DIALOG_CLASS, FLOAT_CLASS, SETTING_NAMES, SETTINGS_KEY, TITLE,  # noqa: E402
-                     LarkspanTestCase, Registry, linux_path, same_windows_path, special_folder, wait_until,
+                     LarkspanTestCase, Registry, bytes_now, linux_path, same_windows_path, special_folder, wait_until,
                      windows_join)
 
 ALREADY_RUNNING = "Application is already running!"
@@ -142,7 +142,7 @@ class StartupTests(LarkspanTestCase):
         expected = (f"Home=http://example.invalid/\r\nprobe={probe.exe_win}\r\n"
                     f"Notes={windows_join(self.install_dir_win, 'Notes.txt')}\r\n"
                     f"example.invalid=https://example.invalid/page\r\n").encode()
-        wait_until(lambda: expected in self.catalogue.read_bytes(), 20, "the entries in the catalogue")
+        wait_until(lambda: expected in bytes_now(self.catalogue), 20, "the entries in the catalogue")
         # The section they went to shows them, and nothing asks anything.
         wait_until(lambda: [t.button_count for t in self.driver.toolbars(cls=FLOAT_CLASS) if t.visible] == [4],
                    20, "the Web section's four buttons on screen")
@@ -163,7 +163,7 @@ class StartupTests(LarkspanTestCase):
         hwnd = self.wait_bar_window(program)
         expected = (f"[Tools]\r\nNotepad=C:\\windows\\notepad.exe\r\nprobe={probe.exe_win}\r\n"
                     f"[Web]\r\n").encode()
-        wait_until(lambda: self.catalogue.read_bytes().startswith(expected), 20,
+        wait_until(lambda: bytes_now(self.catalogue).startswith(expected), 20,
                    "the probe at the end of the section shown")
         self.assertEqual(self.close_bar(program, hwnd), 0)
 
