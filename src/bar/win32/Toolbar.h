@@ -210,6 +210,8 @@ private:
     // Each button's width in a row: a split button is wider by its arrow.
     std::vector<int32_t> ButtonWidths(const ToolbarMetrics& metrics) const;
     ButtonRows FitFor(size_t count) const;
+    // A column holds one button a row; the chevron takes a row of its own.
+    int32_t RowWidth(const ToolbarMetrics& metrics) const;
     BYTE StateAt(size_t position) const;
     void Relayout();
     // The chevron's tool on the tooltip follows the chevron, or goes with it.

@@ -82,11 +82,13 @@ std::vector<int32_t> Toolbar::ButtonWidths(const ToolbarMetrics& m) const {
 
 ButtonRows Toolbar::FitFor(size_t count) const {
     const ToolbarMetrics m = Metrics();
-    // A column holds one button a row; the chevron takes a row of its own.
-    const int32_t width = column_ ? std::min<int32_t>(place_.right, m.buttonWidth) : place_.right;
     std::vector<int32_t> widths = ButtonWidths(m);
     widths.resize(count, m.buttonWidth);
-    return lark::FitButtons(widths, width, rows_, m, first_);
+    return lark::FitButtons(widths, RowWidth(m), rows_, m, first_);
+}
+
+int32_t Toolbar::RowWidth(const ToolbarMetrics& metrics) const {
+    return column_ ? std::min<int32_t>(place_.right, metrics.buttonWidth) : place_.right;
 }
 
 BYTE Toolbar::StateAt(size_t position) const {
@@ -134,8 +136,7 @@ std::vector<std::string> Toolbar::HiddenKeys() const {
 
 void Toolbar::ShowButton(size_t position) {
     const ToolbarMetrics m = Metrics();
-    const int32_t width = column_ ? std::min<int32_t>(place_.right, m.buttonWidth) : place_.right;
-    const size_t first = ScrollToShow(fit_, ButtonWidths(m), width, rows_, m, position);
+    const size_t first = ScrollToShow(fit_, ButtonWidths(m), RowWidth(m), rows_, m, position);
     if (first == first_) return;
     first_ = first;
     Relayout();
