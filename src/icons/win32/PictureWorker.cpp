@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <set>
 
 #include "base/Log.h"
 #include "base/RuntimeError.h"
@@ -109,7 +110,9 @@ struct PictureWorker::Shared {
     PictureCache cache;
     bool cacheRead = false;
     bool reading = false;
-    std::vector<std::string> toKeep;  // targets to keep, until the cache is read
+    // Targets to keep, until the cache is read; once each, however often a
+    // reload of the catalogue names them again.
+    std::set<std::string> toKeep;
     size_t extracted = 0;
 
     // The worker's loop: one job at a time from its queue until stopped.
@@ -285,7 +288,7 @@ void PictureWorker::Shared::SaveCacheIfIdle(std::unique_lock<std::mutex>& held) 
     // did: those targets are extracted again next time).
     if (!idle() || !cacheRead || cache.Changed()) return;
     std::vector<std::string> used = cache.UsedPaths();
-    toKeep.insert(toKeep.end(), used.begin(), used.end());
+    toKeep.insert(used.begin(), used.end());
     cache = PictureCache();
     cacheRead = false;
 }
@@ -370,7 +373,7 @@ void PictureWorker::Keep(const std::string& target) {
     if (shared_->cacheRead) {
         shared_->cache.Keep(target);
     } else {
-        shared_->toKeep.push_back(target);
+        shared_->toKeep.insert(target);
     }
 }
 
