@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +25,7 @@
 #include "base/AppState.h"
 #include "base/RuntimeError.h"
 #include "base/Unicode.h"
+#include "base/win32/BackgroundThread.h"
 #include "base/win32/Form.h"
 #include "base/win32/GuiObjects.h"
 #include "base/win32/Handles.h"
@@ -31,6 +33,7 @@
 #include "base/win32/KeyedImageList.h"
 #include "base/win32/Services.h"
 #include "base/win32/Text.h"
+#include "foldermenu/win32/FolderWorker.h"
 #include "icons/ButtonPictures.h"
 #include "icons/win32/PictureWorker.h"
 #include "icons/win32/TargetIcons.h"
@@ -621,6 +624,68 @@ TEST(PictureWorkerTest, ATargetThatDoesNotAnswerHoldsUpNoOtherPicture) {
     TakeArrivals(worker, arrived, 6);
     EXPECT_TRUE(arrived["i_1_1"]);
     EXPECT_TRUE(arrived["i_1_2"]);
+}
+
+std::set<DWORD> ThreadsOfThisProcess() {
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    std::set<DWORD> threads;
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry))
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) threads.insert(entry.th32ThreadID);
+    return threads;
+}
+
+// Threads made since `before` (threads of earlier tests may end meanwhile).
+std::set<DWORD> NewThreads(const std::set<DWORD>& before) {
+    std::set<DWORD> made;
+    for (DWORD thread : ThreadsOfThisProcess())
+        if (!before.count(thread)) made.insert(thread);
+    return made;
+}
+
+// The pictures and the folder checks share one thread (under Wine each
+// thread weighs a megabyte) and take turns on it: a folder found while
+// many pictures are still to come is told before they all are.
+TEST(PictureWorkerTest, PicturesAndFolderChecksTakeTurnsOnOneThread) {
+    auto gate = std::make_shared<Gate>();
+    auto made = std::make_shared<std::atomic<int>>(0);
+    auto on = std::make_shared<std::atomic<DWORD>>(0);
+    PictureSources sources;
+    sources.extract = [gate, made, on](const std::wstring&, int sizePx) {
+        *on = GetCurrentThreadId();
+        SetEvent(gate->first.get());
+        WaitForSingleObject(gate->second.get(), INFINITE);
+        ++*made;
+        return SolidIcon(sizePx);
+    };
+    sources.stamp = [](const std::wstring&) { return std::optional<std::pair<uint64_t, uint64_t>>(); };
+    const std::set<DWORD> before = ThreadsOfThisProcess();
+    auto background = std::make_shared<BackgroundThread>();
+    PictureWorker pictures(nullptr, WM_NULL, 16, 32, nullptr, sources, false, PictureWorker::kExitWaitMs, background);
+    FolderWorker folders(nullptr, WM_NULL, background);
+    constexpr int kPrograms = 40;
+    for (int i = 0; i < kPrograms; ++i) pictures.Request("C:\\p" + std::to_string(i) + ".exe", std::to_string(i));
+    ASSERT_EQ(WaitForSingleObject(gate->first.get(), 20000), WAIT_OBJECT_0);
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    folders.Probe(Narrow(windows));
+    EXPECT_EQ(NewThreads(before), std::set<DWORD>{on->load()});
+    SetEvent(gate->second.get());
+    std::vector<FolderWorker::Probed> probed;
+    const ULONGLONG deadline = GetTickCount64() + 20000;
+    while (probed.empty() && GetTickCount64() < deadline) {
+        probed = folders.TakeProbed();
+        if (probed.empty()) Sleep(1);
+    }
+    const int madeWhenFound = *made;
+    ASSERT_EQ(probed.size(), 1u);
+    EXPECT_TRUE(probed[0].folder);
+    EXPECT_LT(madeWhenFound, kPrograms);
+    std::map<std::string, bool> arrived;
+    TakeArrivals(pictures, arrived, kPrograms);
+    EXPECT_EQ(arrived.size(), static_cast<size_t>(kPrograms));
+    EXPECT_EQ(NewThreads(before), std::set<DWORD>{on->load()});
 }
 
 // A catalogue someone else wrote cannot make the bar reach a server: a

@@ -158,6 +158,7 @@ f_Util& Host::Util() {
     if (!util_) {
         util_ = std::make_unique<f_Util>(forms_);
         util_->SetPictureCacheFile(PictureWorker::CacheFileFinder(DefaultPictureCacheFile));
+        util_->SetBackground(background_);
         // Read by the picture workers: network targets the user launched.
         opened_ = std::make_shared<OpenedTargets>(app().platform.Files, Narrow(LocalDataFile(L"launched.txt")));
         opened_->Load();
@@ -556,7 +557,7 @@ IFolderMenus& Host::Folders() {
             // Buttons found to open folders get their drop arrows.
             if (float_ && float_->Loaded()) float_->Bar().RefreshDropArrows();
             if (dock_ && dock_->Loaded()) dock_->Bar().RefreshDropArrows();
-        });
+        }, background_);
     return *folderMenus_;
 }
 

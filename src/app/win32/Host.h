@@ -9,6 +9,7 @@
 #include "bar/win32/f_Dock.h"
 #include "bar/win32/f_Float.h"
 #include "bar/win32/ShellLauncherService.h"
+#include "base/win32/BackgroundThread.h"
 #include "base/win32/Dpi.h"
 #include "base/win32/EventLoop.h"
 #include "base/win32/Form.h"
@@ -183,6 +184,9 @@ private:
     UniqueHandle instanceMutex_;
     HICON appIcon_ = nullptr;  // shared resource icon, never destroyed
     FormRegistry forms_;
+    // The pictures' and the folder menus' work share one thread; it starts
+    // with the first of it.
+    std::shared_ptr<BackgroundThread> background_ = std::make_shared<BackgroundThread>();
     std::unique_ptr<f_Util> util_;
     std::unique_ptr<f_Float> float_;
     std::unique_ptr<f_Dock> dock_;

@@ -16,8 +16,9 @@ constexpr const wchar_t* kWindowClass = L"Brindlewick.Larkspan.FolderMenus";
 
 }  // namespace
 
-FolderMenus::FolderMenus(IShellLauncher& shell, std::function<void()> foldersFound)
-    : shell_(shell), foldersFound_(std::move(foldersFound)) {}
+FolderMenus::FolderMenus(IShellLauncher& shell, std::function<void()> foldersFound,
+                         std::shared_ptr<BackgroundThread> background)
+    : shell_(shell), foldersFound_(std::move(foldersFound)), background_(std::move(background)) {}
 
 FolderMenus::~FolderMenus() {
     // The worker's last news finds no one.
@@ -31,7 +32,7 @@ HWND FolderMenus::Window() {
 
 FolderWorker& FolderMenus::Worker() {
     if (!worker_) {
-        worker_ = std::make_unique<FolderWorker>(Window(), kWorkerNews);
+        worker_ = std::make_unique<FolderWorker>(Window(), kWorkerNews, background_);
         if (window_) KillTimer(window_.get(), kStartTimer);
         for (const std::string& target : waiting_) worker_->Probe(target);
         waiting_.clear();

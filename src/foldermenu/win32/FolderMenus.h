@@ -1,7 +1,7 @@
 #pragma once
 // The folder menus of the bar: which buttons open as menus, and the menu
-// of one of them on screen. One worker looks at targets and finds pictures
-// away from the user-interface thread.
+// of one of them on screen. A worker looks at targets and finds pictures
+// on the bar's background thread.
 #include <windows.h>
 
 #include <functional>
@@ -22,7 +22,9 @@ namespace lark::win {
 class FolderMenus : public IFolderMenus {
 public:
     // foldersFound: some targets proved to be folders; the bar asks again.
-    FolderMenus(IShellLauncher& shell, std::function<void()> foldersFound);
+    // The worker runs on `background` (a thread of its own when none is given).
+    FolderMenus(IShellLauncher& shell, std::function<void()> foldersFound,
+                std::shared_ptr<BackgroundThread> background = nullptr);
     ~FolderMenus() override;
     FolderMenus(const FolderMenus&) = delete;
     FolderMenus& operator=(const FolderMenus&) = delete;
@@ -45,6 +47,7 @@ private:
 
     IShellLauncher& shell_;
     std::function<void()> foldersFound_;
+    std::shared_ptr<BackgroundThread> background_;
     UniqueWindow window_;  // told by the worker
     std::unique_ptr<FolderWorker> worker_;
     std::unordered_map<std::string, bool> known_;

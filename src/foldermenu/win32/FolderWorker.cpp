@@ -13,10 +13,8 @@
 #include <map>
 #include <mutex>
 #include <set>
-#include <thread>
 
 #include "base/RuntimeError.h"
-#include "base/win32/CrashStack.h"
 #include "base/win32/Text.h"
 
 namespace lark::win {
@@ -100,10 +98,9 @@ bool OwnPictures(const std::wstring& fileName) {
 
 struct FolderWorker::Shared {
     std::mutex lock;
-    std::condition_variable wake;
     std::condition_variable ended;
     bool stop = false;
-    bool done = false;
+    bool busy = false;  // a piece of work under way
     HWND notify;
     UINT message;
     bool told = false;
@@ -121,7 +118,9 @@ struct FolderWorker::Shared {
     std::map<std::wstring, bool> ownPictures;
     std::set<int> handedOut;
 
-    void Run();
+    // One piece of work, if there is one; answers whether there was.
+    bool Step();
+    void MakePicture(PictureJob& job, bool byTypeJob);
     void Tell(std::unique_lock<std::mutex>& held);
     void Deliver(PictureJob& job, int systemIndex);
 };
@@ -161,97 +160,100 @@ void FolderWorker::Shared::Deliver(PictureJob& job, int systemIndex) {
     Tell(held);
 }
 
-void FolderWorker::Shared::Run() {
-    KeepStackForCrash();
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    // A drive without its disk answers "not there", with no box to ask.
-    SetThreadErrorMode(SEM_FAILCRITICALERRORS, nullptr);
-    for (;;) {
-        std::string probe;
-        PictureJob job;
-        bool byTypeJob = false;
-        {
-            std::unique_lock<std::mutex> held(lock);
-            wake.wait(held, [&] { return stop || !probes.empty() || !byType.empty() || !own.empty(); });
-            if (stop) break;
-            if (!byType.empty()) {
-                job = std::move(byType.front());
-                byType.pop_front();
-                byTypeJob = true;
-            } else if (!own.empty()) {
-                job = std::move(own.front());
-                own.pop_front();
-            } else {
-                probe = std::move(probes.front());
-                probes.pop_front();
-            }
+bool FolderWorker::Shared::Step() {
+    std::string probe;
+    PictureJob job;
+    bool byTypeJob = false;
+    {
+        std::lock_guard<std::mutex> held(lock);
+        if (stop) return false;
+        // Pictures first: a menu that asks for them is on screen.
+        if (!byType.empty()) {
+            job = std::move(byType.front());
+            byType.pop_front();
+            byTypeJob = true;
+        } else if (!own.empty()) {
+            job = std::move(own.front());
+            own.pop_front();
+        } else if (!probes.empty()) {
+            probe = std::move(probes.front());
+            probes.pop_front();
+        } else {
+            return false;
         }
-        if (!probe.empty()) {
-            bool folder = false;
-            Guard([&] { folder = IsFolderPath(Widen(probe)); });
-            std::unique_lock<std::mutex> held(lock);
-            probed.push_back(Probed{std::move(probe), folder});
-            Tell(held);
-            continue;
-        }
-        Guard([&] {
-            if (byTypeJob) {
-                const std::wstring type =
-                    job.folder ? L"\\" : job.fileName.substr(std::min(job.fileName.rfind(L'.'), job.fileName.size()));
-                auto known = typeIndex.find(type);
-                if (known == typeIndex.end()) {
-                    SHFILEINFOW info{};
-                    const std::wstring sample = job.folder ? L"folder" : L"file" + type;
-                    const DWORD attributes = job.folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
-                    const int index = SHGetFileInfoW(sample.c_str(), attributes, &info, sizeof info,
-                                                     SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES)
-                                          ? info.iIcon
-                                          : -1;
-                    known = typeIndex.emplace(type, index).first;
-                }
-                auto drawsOwn = ownPictures.find(type);
-                if (drawsOwn == ownPictures.end())
-                    drawsOwn = ownPictures.emplace(type, !job.folder && OwnPictures(job.fileName)).first;
-                const bool needsOwn = job.folder || job.fileName.empty() || drawsOwn->second;
-                Deliver(job, known->second);
-                if (needsOwn) {
-                    std::unique_lock<std::mutex> held(lock);
-                    if (job.menu == wantedMenu) own.push_back(std::move(job));
-                }
-                return;
-            }
-            SHFILEINFOW info{};
-            if (job.absolute && SHGetFileInfoW(reinterpret_cast<const wchar_t*>(job.absolute.get()), 0, &info,
-                                               sizeof info, SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
-                Deliver(job, info.iIcon);
-        });
+        busy = true;
     }
-    CoUninitialize();
+    if (!probe.empty()) {
+        bool folder = false;
+        Guard([&] { folder = IsFolderPath(Widen(probe)); });
+        std::unique_lock<std::mutex> held(lock);
+        probed.push_back(Probed{std::move(probe), folder});
+        Tell(held);
+    } else {
+        Guard([&] { MakePicture(job, byTypeJob); });
+    }
     std::lock_guard<std::mutex> held(lock);
-    done = true;
+    busy = false;
     ended.notify_all();
+    return true;
 }
 
-FolderWorker::FolderWorker(HWND notify, UINT message) : shared_(std::make_shared<Shared>()) {
+void FolderWorker::Shared::MakePicture(PictureJob& job, bool byTypeJob) {
+    if (byTypeJob) {
+        const std::wstring type =
+            job.folder ? L"\\" : job.fileName.substr(std::min(job.fileName.rfind(L'.'), job.fileName.size()));
+        auto known = typeIndex.find(type);
+        if (known == typeIndex.end()) {
+            SHFILEINFOW info{};
+            const std::wstring sample = job.folder ? L"folder" : L"file" + type;
+            const DWORD attributes = job.folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+            const int index = SHGetFileInfoW(sample.c_str(), attributes, &info, sizeof info,
+                                             SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES)
+                                  ? info.iIcon
+                                  : -1;
+            known = typeIndex.emplace(type, index).first;
+        }
+        auto drawsOwn = ownPictures.find(type);
+        if (drawsOwn == ownPictures.end())
+            drawsOwn = ownPictures.emplace(type, !job.folder && OwnPictures(job.fileName)).first;
+        const bool needsOwn = job.folder || job.fileName.empty() || drawsOwn->second;
+        Deliver(job, known->second);
+        if (needsOwn) {
+            std::unique_lock<std::mutex> held(lock);
+            if (job.menu == wantedMenu) own.push_back(std::move(job));
+        }
+        return;
+    }
+    SHFILEINFOW info{};
+    if (job.absolute && SHGetFileInfoW(reinterpret_cast<const wchar_t*>(job.absolute.get()), 0, &info, sizeof info,
+                                       SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+        Deliver(job, info.iIcon);
+}
+
+FolderWorker::FolderWorker(HWND notify, UINT message, std::shared_ptr<BackgroundThread> background)
+    : shared_(std::make_shared<Shared>()),
+      background_(background ? std::move(background) : std::make_shared<BackgroundThread>()) {
     shared_->notify = notify;
     shared_->message = message;
-    // Owned jointly: a worker held up by a slow disk may outlive this.
-    std::thread([shared = shared_] { shared->Run(); }).detach();
+    // The thread holds the state jointly: a piece of work held up by a slow
+    // disk may outlive this.
+    step_ = background_->Add([shared = shared_] { return shared->Step(); });
 }
 
 FolderWorker::~FolderWorker() {
+    background_->Remove(step_);
     std::unique_lock<std::mutex> held(shared_->lock);
     shared_->stop = true;
-    shared_->wake.notify_all();
-    shared_->ended.wait_for(held, std::chrono::milliseconds(kStopWaitMs), [&] { return shared_->done; });
+    shared_->ended.wait_for(held, std::chrono::milliseconds(kStopWaitMs), [&] { return !shared_->busy; });
 }
 
 void FolderWorker::Probe(const std::string& target) {
-    std::lock_guard<std::mutex> held(shared_->lock);
-    shared_->probes.push_back(target);
-    shared_->wake.notify_all();
+    {
+        std::lock_guard<std::mutex> held(shared_->lock);
+        shared_->probes.push_back(target);
+    }
+    background_->Poke();
 }
-
 std::vector<FolderWorker::Probed> FolderWorker::TakeProbed() {
     std::lock_guard<std::mutex> held(shared_->lock);
     shared_->told = false;
@@ -259,9 +261,11 @@ std::vector<FolderWorker::Probed> FolderWorker::TakeProbed() {
 }
 
 void FolderWorker::RequestPictures(std::vector<PictureJob> jobs) {
-    std::lock_guard<std::mutex> held(shared_->lock);
-    for (auto it = jobs.rbegin(); it != jobs.rend(); ++it) shared_->byType.push_front(std::move(*it));
-    shared_->wake.notify_all();
+    {
+        std::lock_guard<std::mutex> held(shared_->lock);
+        for (auto it = jobs.rbegin(); it != jobs.rend(); ++it) shared_->byType.push_front(std::move(*it));
+    }
+    background_->Poke();
 }
 
 void FolderWorker::ForgetPictures(uint64_t exceptMenu) {

@@ -1,5 +1,5 @@
 #pragma once
-// The folder menus' work away from the user-interface thread: whether a
+// The folder menus' work on the bar's background thread: whether a
 // button's target is a folder, and the shell's picture of each menu item.
 // Results wait until taken; the window named at construction is told by a
 // posted message that there are some.
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/win32/BackgroundThread.h"
 #include "base/win32/Handles.h"
 #include "foldermenu/win32/ShellItems.h"
 
@@ -17,9 +18,10 @@ namespace lark::win {
 
 class FolderWorker {
 public:
-    FolderWorker(HWND notify, UINT message);
-    // Waits a moment for the worker; one held up by a slow disk is left to
-    // end by itself.
+    // The work is done on `background` (a thread of its own when none is given).
+    FolderWorker(HWND notify, UINT message, std::shared_ptr<BackgroundThread> background = nullptr);
+    // Waits a moment for a piece of work under way; one held up by a slow
+    // disk is left to end by itself.
     ~FolderWorker();
     FolderWorker(const FolderWorker&) = delete;
     FolderWorker& operator=(const FolderWorker&) = delete;
@@ -57,6 +59,8 @@ public:
 private:
     struct Shared;
     std::shared_ptr<Shared> shared_;
+    std::shared_ptr<BackgroundThread> background_;
+    int step_ = 0;
 };
 
 }  // namespace lark::win

@@ -92,7 +92,7 @@ struct PictureWorker::Shared {
     bool stop = false;
     bool holding = false;
     int underWay = 0;
-    bool localEnded = false;
+    bool localBusy = false;  // a local target under way on the background thread
     bool saving = false;
     std::vector<ArrivedPictures> arrived;
     bool told = false;
@@ -115,8 +115,12 @@ struct PictureWorker::Shared {
     std::set<std::string> toKeep;
     size_t extracted = 0;
 
-    // The worker's loop: one job at a time from its queue until stopped.
-    void Run(bool networkQueue);
+    // One job from the queue, if there is one to take; answers whether it took one.
+    bool TakeOne(PictureQueue& queue, std::unique_lock<std::mutex>& held);
+    // The background thread's step.
+    bool StepLocal();
+    // The network targets' thread, until stopped.
+    void RunNetwork();
     void Process(const PictureJob& job, uint64_t generation);
     // A network target the user never launched: its type's picture.
     void TypePictures(const PictureJob& job, ArrivedPictures& pictures);
@@ -164,36 +168,44 @@ void PictureWorker::Shared::EnsureCacheRead(std::unique_lock<std::mutex>& held) 
     }
 }
 
-void PictureWorker::Shared::Run(bool networkQueue) {
-    KeepStackForCrash();
-    std::optional<HRESULT> com;
-    // Pictures may wait; the user's clicks and the bar's paints may not.
-    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
-    PictureQueue& queue = networkQueue ? network : local;
+bool PictureWorker::Shared::TakeOne(PictureQueue& queue, std::unique_lock<std::mutex>& held) {
+    if (stop || holding || queue.Empty()) return false;
+    EnsureCacheRead(held);
+    // Stopped, or the queue cleared by a new load, while the cache was read.
+    if (stop || holding || queue.Empty()) return false;
+    const PictureJob job = *queue.Pop();
+    const uint64_t asked = generation;
+    ++underWay;
+    held.unlock();
+    LoggedGuard("Reading the pictures of a program", [&] { Process(job, asked); });
+    held.lock();
+    --underWay;
+    SaveCacheIfIdle(held);
+    return true;
+}
+
+bool PictureWorker::Shared::StepLocal() {
     std::unique_lock<std::mutex> held(lock);
-    for (;;) {
-        wake.wait(held, [&] { return stop || (!holding && !queue.Empty()); });
-        if (stop) break;
-        EnsureCacheRead(held);
-        // Stopped, or the queue cleared by a new load, while the cache was read.
-        if (stop) break;
-        if (holding || queue.Empty()) continue;
-        const PictureJob job = *queue.Pop();
-        const uint64_t asked = generation;
-        ++underWay;
-        held.unlock();
-        // Shell calls want a single-threaded apartment on the thread that
-        // makes them; COM starts with the first job, not with the bar.
-        if (!com) com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-        LoggedGuard("Reading the pictures of a program", [&] { Process(job, asked); });
-        held.lock();
-        --underWay;
-        SaveCacheIfIdle(held);
-    }
-    if (!networkQueue) localEnded = true;
+    localBusy = true;
+    const bool did = TakeOne(local, held);
+    localBusy = false;
     held.unlock();
     wake.notify_all();
-    if (com && SUCCEEDED(*com)) CoUninitialize();
+    return did;
+}
+
+void PictureWorker::Shared::RunNetwork() {
+    KeepStackForCrash();
+    // Shell calls want a single-threaded apartment on the thread that makes them.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+    std::unique_lock<std::mutex> held(lock);
+    while (!stop) {
+        wake.wait(held, [&] { return stop || (!holding && !network.Empty()); });
+        TakeOne(network, held);
+    }
+    held.unlock();
+    if (SUCCEEDED(com)) CoUninitialize();
 }
 
 void PictureWorker::Shared::TypePictures(const PictureJob& job, ArrivedPictures& pictures) {
@@ -294,8 +306,11 @@ void PictureWorker::Shared::SaveCacheIfIdle(std::unique_lock<std::mutex>& held) 
 }
 
 PictureWorker::PictureWorker(HWND window, UINT message, int smallPx, int largePx, CacheFileFinder cacheFile,
-                             Sources sources, bool held, unsigned exitWaitMs)
-    : shared_(std::make_shared<Shared>()), exitWaitMs_(exitWaitMs) {
+                             Sources sources, bool held, unsigned exitWaitMs,
+                             std::shared_ptr<BackgroundThread> background)
+    : shared_(std::make_shared<Shared>()),
+      background_(background ? std::move(background) : std::make_shared<BackgroundThread>()),
+      exitWaitMs_(exitWaitMs) {
     shared_->sources = std::move(sources);
     shared_->window = window;
     shared_->message = message;
@@ -303,46 +318,40 @@ PictureWorker::PictureWorker(HWND window, UINT message, int smallPx, int largePx
     shared_->largePx = largePx;
     shared_->findCacheFile = std::move(cacheFile);
     shared_->holding = held;
+    step_ = background_->Add([shared = shared_] { return shared->StepLocal(); });
     if (!held) StartThreads();
 }
 
 void PictureWorker::StartThreads() {
-    // A thread is a megabyte of working set under Wine, and one made during
-    // the load competes with the bar's first paint: the local worker starts
-    // once nothing holds it, the network's with the first network target.
+    // The background thread starts with its first poke, once nothing holds
+    // the work (a thread made during the load competes with the bar's first
+    // paint); the network's thread with the first network target.
     bool network = false;
     {
         std::lock_guard<std::mutex> held(shared_->lock);
         network = !shared_->network.Empty();
     }
-    std::shared_ptr<Shared> shared = shared_;
-    if (!local_.joinable()) local_ = std::thread([shared] { shared->Run(false); });
-    if (network && !network_.joinable()) network_ = std::thread([shared] { shared->Run(true); });
+    background_->Poke();
+    if (network && !network_.joinable()) network_ = std::thread([shared = shared_] { shared->RunNetwork(); });
 }
 
 PictureWorker::~PictureWorker() {
-    const bool started = local_.joinable();
+    background_->Remove(step_);
     std::unique_lock<std::mutex> held(shared_->lock);
     shared_->stop = true;
     shared_->local.Clear();
     shared_->network.Clear();
     shared_->wake.notify_all();
     // A local target that does not answer (a drive that went to sleep, a
-    // stale mapping) holds its worker as long as it likes: the end of the
-    // program waits a moment for it, no longer.
-    const bool ended = !started || shared_->wake.wait_for(held, std::chrono::milliseconds(exitWaitMs_),
-                                                          [&] { return shared_->localEnded; });
+    // stale mapping) holds the background thread as long as it likes: the
+    // end of the program waits a moment for it, no longer.
+    shared_->wake.wait_for(held, std::chrono::milliseconds(exitWaitMs_), [&] { return !shared_->localBusy; });
     // What an unanswering target leaves unfinished is not waited for.
     shared_->underWay = 0;
     shared_->SaveCacheIfIdle(held);
     held.unlock();
-    if (ended && started) {
-        local_.join();
-    } else if (started) {
-        local_.detach();
-    }
-    // A network target may keep its worker for a long while: the program
-    // does not wait for it, and the worker holds what it needs.
+    // A network target may keep its thread for a long while: the program
+    // does not wait for it, and the thread holds what it needs.
     if (network_.joinable()) network_.detach();
 }
 

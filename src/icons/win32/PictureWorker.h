@@ -1,7 +1,8 @@
 #pragma once
 // Button pictures extracted away from the user-interface thread: a target
-// asked for goes to a worker (targets on another machine to a worker of
-// their own, so one that does not answer holds up no local program), which
+// asked for goes to the bar's background thread (targets on another machine
+// to a thread of their own, so one that does not answer holds up no local
+// program), which
 // takes its pictures from the picture cache when the target is unchanged,
 // or extracts them and keeps them there. The window named at construction
 // is told, by a posted message, when pictures are ready to be taken.
@@ -15,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/win32/BackgroundThread.h"
 #include "base/win32/Handles.h"
 #include "icons/PictureCache.h"
 
@@ -74,10 +76,13 @@ public:
     // nothing.
     using CacheFileFinder = std::function<std::wstring()>;
 
+    // Local targets are taken up on `background` (one of its own when none
+    // is given).
     PictureWorker(HWND window, UINT message, int smallPx, int largePx, CacheFileFinder cacheFile, Sources sources = {},
-                  bool held = false, unsigned exitWaitMs = kExitWaitMs);
-    // Stops the workers; one still busy with a target after exitWaitMs is
-    // left to end on its own (it holds what it needs), so a target that
+                  bool held = false, unsigned exitWaitMs = kExitWaitMs,
+                  std::shared_ptr<BackgroundThread> background = nullptr);
+    // Stops the work; a target still under way after exitWaitMs is left to
+    // end on its own (its thread holds what it needs), so a target that
     // does not answer never holds up the end of the program.
     ~PictureWorker();
     PictureWorker(const PictureWorker&) = delete;
@@ -111,7 +116,8 @@ private:
     bool IsNetwork(const std::string& target);
 
     std::shared_ptr<Shared> shared_;
-    std::thread local_;
+    std::shared_ptr<BackgroundThread> background_;
+    int step_ = 0;
     std::thread network_;
     unsigned exitWaitMs_;
     // Drive letters found to be mapped network drives, or not.

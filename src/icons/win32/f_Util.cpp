@@ -185,7 +185,8 @@ PictureWorker& f_Util::Worker() {
     Load();
     if (!worker_) {
         worker_ = std::make_unique<PictureWorker>(Handle(), kPicturesArrived, imgSmall.Size(),
-                                                  imlToolbarIcons.Size(), cacheFile_, sources_, loading_);
+                                                  imlToolbarIcons.Size(), cacheFile_, sources_, loading_,
+                                                  PictureWorker::kExitWaitMs, background_);
     }
     return *worker_;
 }

@@ -75,6 +75,9 @@ public:
     bool UsePictureSizes(int smallPx, int largePx);
     // Whether a target on another machine may be opened for its picture
     // (any thread); set before the first request. None: never.
+    // The thread that local targets' pictures are made on, shared with the
+    // bar's other background work.
+    void SetBackground(std::shared_ptr<BackgroundThread> background) { background_ = std::move(background); }
     void SetMayOpen(std::function<bool(const std::string& target)> mayOpen) { sources_.mayOpen = std::move(mayOpen); }
     // How targets are reached, for every extraction (tests stand in for
     // them); set before the first request.
@@ -113,6 +116,7 @@ private:
     UniqueIcon largeIcon_;
     UniqueIcon smallIcon_;
     PictureWorker::CacheFileFinder cacheFile_;
+    std::shared_ptr<BackgroundThread> background_;
     // Addresses and internet shortcuts take the pictures the bar shows for them.
     PictureSources sources_ = [] {
         PictureSources sources;
