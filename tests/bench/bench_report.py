@@ -72,13 +72,17 @@ def main_report(runs, work):
     print()
     print("working set 0.5 s after visible (medians; difference: median of the pairs):")
     refs = [r for ps in paired.values() for r, _ in ps]
+    def threads(runs):
+        return f"{med([v.get('threads', -1) for v in runs]):.0f}"
     print(f"  {'reference':26}{mib(med([r['ws_settled_kib'] for r in refs])):>6.1f} MiB"
-          f"  (peak {mib(med([r['peak_ws_kib'] for r in refs])):.1f})")
+          f"  (peak {mib(med([r['peak_ws_kib'] for r in refs])):.1f})  threads {threads(refs)}")
     for label in ("empty", "b200"):
         ps = paired.get(label, [])
         diff = med([b["ws_settled_kib"] - r["ws_settled_kib"] for r, b in ps])
         print(f"  {'bar, ' + names[label]:26}{mib(med([b['ws_settled_kib'] for _, b in ps])):>6.1f} MiB"
-              f"  (peak {mib(med([b['peak_ws_kib'] for _, b in ps])):.1f})  difference {mib(diff):+.1f} MiB")
+              f"  (peak {mib(med([b['peak_ws_kib'] for _, b in ps])):.1f})  difference {mib(diff):+.1f} MiB"
+              f"  threads {threads([b for _, b in ps])}")
+    print("  (under Wine each thread holds about 1 MiB of working set)")
     print()
 
     with open(os.path.join(work, "load_bench-icons.txt")) as f:
