@@ -215,6 +215,10 @@ TEST_F(CatalogueFileTest, AFolderIsTestedByCreatingAFileAndMadeWithItsParents) {
     files_.CreateFolder(nested);
     files_.CreateFolder(nested);  // there already: fine
     EXPECT_TRUE(files_.CanCreateFilesIn(nested));
+    const std::string beside = PathOf("one\\three");  // its parent there
+    files_.CreateFolder(beside);
+    EXPECT_TRUE(files_.CanCreateFilesIn(beside));
+    RemoveDirectoryW(Widen(beside).c_str());
     RemoveDirectoryW(Widen(nested).c_str());
     // The probe leaves nothing behind.
     WIN32_FIND_DATAW found{};

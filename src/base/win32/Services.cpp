@@ -202,7 +202,11 @@ bool FileSystemService::CanCreateFilesIn(const std::string& folder) {
 }
 
 void FileSystemService::CreateFolder(const std::string& folder) {
-    const int result = SHCreateDirectoryExW(nullptr, Widen(folder).c_str(), nullptr);
+    const std::wstring wide = Widen(folder);
+    // A folder that is there, or whose parent is, needs no shell: loading
+    // shell32 for it would cost every start that saves the picture cache.
+    if (CreateDirectoryW(wide.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return;
+    const int result = SHCreateDirectoryExW(nullptr, wide.c_str(), nullptr);
     if (result != ERROR_SUCCESS && result != ERROR_ALREADY_EXISTS && result != ERROR_FILE_EXISTS)
         RaiseFileError(static_cast<DWORD>(result));
 }
