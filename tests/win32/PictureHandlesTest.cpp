@@ -33,6 +33,7 @@
 #include "base/win32/KeyedImageList.h"
 #include "base/win32/Services.h"
 #include "base/win32/Text.h"
+#include "base/win32/UserFolders.h"
 #include "foldermenu/win32/FolderWorker.h"
 #include "icons/ButtonPictures.h"
 #include "icons/win32/PictureWorker.h"
@@ -570,6 +571,15 @@ TEST(PictureCacheFileTest, LivesInTheLocalApplicationData) {
     EXPECT_EQ(relative, unset);
     EXPECT_EQ(unset.substr(1, 2), L":\\") << Narrow(unset);
     EXPECT_NE(unset.find(L"\\Larkspan\\pictures.cache"), std::wstring::npos) << Narrow(unset);
+
+    // The catalogue's roaming folder is found the same way.
+    const DWORD hadRoaming = GetEnvironmentVariableW(L"APPDATA", saved, MAX_PATH);
+    SetEnvironmentVariableW(L"APPDATA", L"\\\\server\\Ann\\Roaming");
+    EXPECT_EQ(RoamingAppDataFolder(), L"\\\\server\\Ann\\Roaming");
+    SetEnvironmentVariableW(L"APPDATA", L"Roaming");
+    const std::wstring roaming = RoamingAppDataFolder();
+    SetEnvironmentVariableW(L"APPDATA", hadRoaming ? saved : nullptr);
+    EXPECT_EQ(roaming.substr(1, 2), L":\\") << Narrow(roaming);
 }
 
 // One colour at every size: what a stand-in extractor hands out.

@@ -133,14 +133,7 @@ std::string Host::ProgramFolder() {
     return Narrow(slash == std::wstring::npos ? path : path.substr(0, slash));
 }
 
-std::string Host::AppDataFolder() {
-    PWSTR path = nullptr;
-    std::string folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &path)))
-        folder = Narrow(path);
-    CoTaskMemFree(path);
-    return folder;
-}
+std::string Host::AppDataFolder() { return Narrow(RoamingAppDataFolder()); }
 
 namespace {
 

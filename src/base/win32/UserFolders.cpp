@@ -7,9 +7,13 @@
 
 namespace lark::win {
 
-std::wstring LocalAppDataFolder() {
+namespace {
+
+// The environment names the user's folders in every session; asking the
+// shell (which then loads) is the fallback.
+std::wstring UserFolder(const wchar_t* variable, const KNOWNFOLDERID& id, DWORD flags) {
     std::wstring folder(MAX_PATH, L'\0');
-    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", folder.data(), MAX_PATH);
+    const DWORD length = GetEnvironmentVariableW(variable, folder.data(), MAX_PATH);
     folder.resize(length < MAX_PATH ? length : 0);
     // A relative value would follow the current folder.
     const bool absolute = (folder.size() > 2 && folder[1] == L':' && (folder[2] == L'\\' || folder[2] == L'/')) ||
@@ -17,10 +21,16 @@ std::wstring LocalAppDataFolder() {
     if (absolute) return folder;
     PWSTR known = nullptr;
     folder.clear();
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &known))) folder = known;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, flags, nullptr, &known))) folder = known;
     CoTaskMemFree(known);
     return folder;
 }
+
+}  // namespace
+
+std::wstring LocalAppDataFolder() { return UserFolder(L"LOCALAPPDATA", FOLDERID_LocalAppData, 0); }
+
+std::wstring RoamingAppDataFolder() { return UserFolder(L"APPDATA", FOLDERID_RoamingAppData, KF_FLAG_CREATE); }
 
 std::wstring LocalDataFile(const wchar_t* name) {
     const std::wstring folder = LocalAppDataFolder();
