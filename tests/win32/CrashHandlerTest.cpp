@@ -1,8 +1,9 @@
 // The crash handler in a process of its own: a copy of this test program
 // started with LARKSPAN_CRASH_FOLDER set installs the handler before the
-// tests run and lets an exception escape a thread. (The real program is
-// crashed from outside, and its dumps' rotation seen, by the end-to-end
-// tests.)
+// tests run and lets an exception escape a thread (with the loader's lock
+// held, as a crash inside a DLL's start-up does, when
+// LARKSPAN_CRASH_IN_LOADER is set too). (The real program is crashed from
+// outside, and its dumps' rotation seen, by the end-to-end tests.)
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -27,7 +28,17 @@ constexpr DWORD kEscapedException = 0xE04C4B01;
     const char* folder = std::getenv("LARKSPAN_CRASH_FOLDER");
     if (!folder) return false;
     InstallCrashHandler(Widen(folder), false);
-    std::thread([] { throw std::runtime_error("escaped"); }).join();
+    const bool inLoader = std::getenv("LARKSPAN_CRASH_IN_LOADER") != nullptr;
+    std::thread([inLoader] {
+        if (inLoader) {
+            using LockFn = LONG(WINAPI*)(ULONG, ULONG*, ULONG_PTR*);
+            const auto lock = reinterpret_cast<LockFn>(
+                reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "LdrLockLoaderLock")));
+            ULONG_PTR cookie = 0;
+            if (!lock || lock(0, nullptr, &cookie) != 0) std::abort();  // the test would prove nothing
+        }
+        throw std::runtime_error("escaped");
+    }).join();
     return true;
 }();
 
@@ -44,7 +55,9 @@ std::vector<std::string> FilesIn(const std::wstring& folder) {
     return names;
 }
 
-TEST(CrashHandlerTest, AnExceptionThatEscapesAThreadLeavesADumpAndEndsTheProcess) {
+// Crashes a copy of this program; its dump's signature ("" when none), and
+// the process's exit code.
+void CrashACopy(bool inLoader, DWORD& code, std::string& signature) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     const std::wstring folder = std::wstring(temp) + L"larkspan-crash-" + std::to_wstring(GetCurrentProcessId());
@@ -53,30 +66,48 @@ TEST(CrashHandlerTest, AnExceptionThatEscapesAThreadLeavesADumpAndEndsTheProcess
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_list_tests";
     SetEnvironmentVariableW(L"LARKSPAN_CRASH_FOLDER", folder.c_str());
+    SetEnvironmentVariableW(L"LARKSPAN_CRASH_IN_LOADER", inLoader ? L"1" : nullptr);
     STARTUPINFOW startup{sizeof startup};
     PROCESS_INFORMATION child{};
     const BOOL started =
         CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
     SetEnvironmentVariableW(L"LARKSPAN_CRASH_FOLDER", nullptr);
+    SetEnvironmentVariableW(L"LARKSPAN_CRASH_IN_LOADER", nullptr);
     ASSERT_TRUE(started);
     UniqueHandle process(child.hProcess), thread(child.hThread);
     // Wine's dbghelp reads every module's debug information first.
     ASSERT_EQ(WaitForSingleObject(process.get(), 300000), WAIT_OBJECT_0) << "the crashed copy did not end";
-    DWORD code = 0;
     GetExitCodeProcess(process.get(), &code);
-    EXPECT_EQ(code, kEscapedException);
 
     // The folder was made for it, and holds the dump alone.
     const std::vector<std::string> names = FilesIn(folder);
     ASSERT_EQ(names.size(), 1u) << ::testing::PrintToString(names);
     EXPECT_EQ(names[0].rfind("larkspan-", 0), 0u);
     std::ifstream dump(Narrow(folder) + "\\" + names[0], std::ios::binary);
-    std::string signature(4, '\0');
+    signature.assign(4, '\0');
     dump.read(signature.data(), 4);
-    EXPECT_EQ(signature, "MDMP");
     dump.close();
     DeleteFileW((folder + L"\\" + Widen(names[0])).c_str());
     RemoveDirectoryW(folder.c_str());
+}
+
+TEST(CrashHandlerTest, AnExceptionThatEscapesAThreadLeavesADumpAndEndsTheProcess) {
+    DWORD code = 0;
+    std::string signature;
+    CrashACopy(false, code, signature);
+    EXPECT_EQ(code, kEscapedException);
+    EXPECT_EQ(signature, "MDMP");
+}
+
+// The dump's thread cannot start while the crashed thread holds the
+// loader: the crash does not wait for it for ever, and writes the dump
+// itself.
+TEST(CrashHandlerTest, ACrashThatHoldsTheLoaderStillLeavesADumpAndEnds) {
+    DWORD code = 0;
+    std::string signature;
+    CrashACopy(true, code, signature);
+    EXPECT_EQ(code, kEscapedException);
+    EXPECT_EQ(signature, "MDMP");
 }
 
 }  // namespace

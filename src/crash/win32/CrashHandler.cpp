@@ -22,6 +22,11 @@ constexpr DWORD kEscapedException = 0xE04C4B01;  // std::terminate
 constexpr DWORD kAborted = 0xE04C4B02;           // abort()
 
 constexpr const wchar_t* kTitle = L"Brindlewick Larkspan";
+// How long the crash waits for its thread to start. A thread starts only
+// once the loader lets it, and a crash inside a DLL's start-up holds the
+// loader: the crash then writes the dump itself.
+constexpr DWORD kDumpThreadStartMs = 5000;
+enum : LONG { kUnclaimed = 0, kByDumpThread = 1, kByFaultingThread = 2 };
 
 // Everything the dump thread needs, set up before any crash: a crash may
 // come with a damaged heap, or with no more stack than the guarantee
@@ -35,6 +40,9 @@ struct Crash {
     bool installed = false;
     volatile DWORD dumpThreadId = 0;
     volatile LONG crashing = 0;
+    // Who writes the dump: the dump thread once it runs, or the faulting
+    // thread once it gave up waiting for it.
+    volatile LONG claim = kUnclaimed;
     DWORD faultingThread = 0;
     EXCEPTION_POINTERS* pointers = nullptr;
 };
@@ -116,7 +124,8 @@ void StopOtherThreads() {
     CloseHandle(snapshot);
 }
 
-DWORD WINAPI DumpThread(void*) {
+// Writes the dump, tells the user and ends the process.
+[[noreturn]] void DumpAndEnd() {
     Crash& crash = State();
     crash.dumpThreadId = GetCurrentThreadId();
     SYSTEMTIME now{};
@@ -134,7 +143,13 @@ DWORD WINAPI DumpThread(void*) {
     if (crash.tellUser) MessageBoxW(nullptr, text.c_str(), kTitle, MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
     const DWORD code = crash.pointers ? crash.pointers->ExceptionRecord->ExceptionCode : kAborted;
     TerminateProcess(GetCurrentProcess(), code);
-    return 0;
+    for (;;) Sleep(INFINITE);
+}
+
+DWORD WINAPI DumpThread(void*) {
+    // Too late: the faulting thread writes it.
+    if (InterlockedCompareExchange(&State().claim, kByDumpThread, kUnclaimed) != kUnclaimed) return 0;
+    DumpAndEnd();
 }
 
 // Hands the crash to a thread of its own, made now (a thread waiting from
@@ -151,8 +166,17 @@ DWORD WINAPI DumpThread(void*) {
     crash.pointers = pointers;
     // Its own stack for dbghelp, whatever this thread has left.
     HANDLE thread = CreateThread(nullptr, 256 * 1024, DumpThread, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-    if (thread) WaitForSingleObject(thread, INFINITE);
-    TerminateProcess(GetCurrentProcess(), pointers ? pointers->ExceptionRecord->ExceptionCode : kAborted);
+    bool here = !thread;
+    if (thread) {
+        if (WaitForSingleObject(thread, kDumpThreadStartMs) == WAIT_TIMEOUT)
+            here = InterlockedCompareExchange(&crash.claim, kByFaultingThread, kUnclaimed) == kUnclaimed;
+        if (!here) WaitForSingleObject(thread, INFINITE);  // it started, and ends the process
+    }
+    // No thread, or one the loader holds back: an overflowed stack has no
+    // room for dbghelp, any other crash writes its dump here.
+    const DWORD code = pointers ? pointers->ExceptionRecord->ExceptionCode : kAborted;
+    if (here && code != EXCEPTION_STACK_OVERFLOW) DumpAndEnd();
+    TerminateProcess(GetCurrentProcess(), code);
     for (;;) Sleep(INFINITE);
 }
 
