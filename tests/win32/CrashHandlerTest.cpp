@@ -55,9 +55,9 @@ std::vector<std::string> FilesIn(const std::wstring& folder) {
     return names;
 }
 
-// Crashes a copy of this program; its dump's signature ("" when none), and
-// the process's exit code.
-void CrashACopy(bool inLoader, DWORD& code, std::string& signature) {
+// Crashes a copy of this program, which must end with the crash's code
+// and leave one dump.
+void CrashACopyAndFindItsDump(bool inLoader) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     const std::wstring folder = std::wstring(temp) + L"larkspan-crash-" + std::to_wstring(GetCurrentProcessId());
@@ -77,38 +77,31 @@ void CrashACopy(bool inLoader, DWORD& code, std::string& signature) {
     UniqueHandle process(child.hProcess), thread(child.hThread);
     // Wine's dbghelp reads every module's debug information first.
     ASSERT_EQ(WaitForSingleObject(process.get(), 300000), WAIT_OBJECT_0) << "the crashed copy did not end";
+    DWORD code = 0;
     GetExitCodeProcess(process.get(), &code);
+    EXPECT_EQ(code, kEscapedException);
 
     // The folder was made for it, and holds the dump alone.
     const std::vector<std::string> names = FilesIn(folder);
     ASSERT_EQ(names.size(), 1u) << ::testing::PrintToString(names);
     EXPECT_EQ(names[0].rfind("larkspan-", 0), 0u);
     std::ifstream dump(Narrow(folder) + "\\" + names[0], std::ios::binary);
-    signature.assign(4, '\0');
+    std::string signature(4, '\0');
     dump.read(signature.data(), 4);
     dump.close();
+    EXPECT_EQ(signature, "MDMP");
     DeleteFileW((folder + L"\\" + Widen(names[0])).c_str());
     RemoveDirectoryW(folder.c_str());
 }
 
 TEST(CrashHandlerTest, AnExceptionThatEscapesAThreadLeavesADumpAndEndsTheProcess) {
-    DWORD code = 0;
-    std::string signature;
-    CrashACopy(false, code, signature);
-    EXPECT_EQ(code, kEscapedException);
-    EXPECT_EQ(signature, "MDMP");
+    CrashACopyAndFindItsDump(false);
 }
 
 // The dump's thread cannot start while the crashed thread holds the
 // loader: the crash does not wait for it for ever, and writes the dump
 // itself.
-TEST(CrashHandlerTest, ACrashThatHoldsTheLoaderStillLeavesADumpAndEnds) {
-    DWORD code = 0;
-    std::string signature;
-    CrashACopy(true, code, signature);
-    EXPECT_EQ(code, kEscapedException);
-    EXPECT_EQ(signature, "MDMP");
-}
+TEST(CrashHandlerTest, ACrashThatHoldsTheLoaderStillLeavesADumpAndEnds) { CrashACopyAndFindItsDump(true); }
 
 }  // namespace
 }  // namespace lark::win
