@@ -70,21 +70,25 @@ for pair in $ICONS; do
     python3 "$here/pack-ico.py" "$here/$out.ico" "$tmp/$out.ico" $pngs
 done
 
-# The logo: the product mark at 64 px, once with alpha and once flattened onto
-# white for the About box's picture control (24-bit, plain BITMAPINFOHEADER);
-# also at 96 and 128 px for 150 % and 200 %.
+# The logo: the product mark for the About box at 64, 96 and 128 px (100 %,
+# 150 % and 200 %), as an icon of PNG frames with alpha, which draws on any
+# ground; also as a PNG for the contact sheet.
 render "$src/larkspan.svg" 64 "$tmp/logo.png"
 # shellcheck disable=SC2086
 convert "$tmp/logo.png" $PNG_CLEAN -type TrueColorAlpha "PNG32:$here/logo.png"
-# shellcheck disable=SC2086
-convert "$tmp/logo.png" -background white -alpha remove -alpha off $PNG_CLEAN \
-    -type TrueColor "BMP3:$here/logo.bmp"
-for size in 96 128; do
+frames=
+pngs=
+for size in 64 96 128; do
     render "$src/larkspan.svg" "$size" "$tmp/logo-$size.png"
+    frames="$frames PNG32:$tmp/logo-$size.png"
     # shellcheck disable=SC2086
-    convert "$tmp/logo-$size.png" -background white -alpha remove -alpha off $PNG_CLEAN \
-        -type TrueColor "BMP3:$here/logo-$size.bmp"
+    convert "$tmp/logo-$size.png" $PNG_CLEAN -quality 95 -type TrueColorAlpha "PNG32:$tmp/logo-$size-packed.png"
+    pngs="$pngs $tmp/logo-$size-packed.png"
 done
+# shellcheck disable=SC2086
+convert $frames $PNG_CLEAN -type TrueColorAlpha "ICO:$tmp/logo.ico"
+# shellcheck disable=SC2086
+python3 "$here/pack-ico.py" "$here/logo.ico" "$tmp/logo.ico" $pngs
 
 # Every ICO must hold exactly its frames (FRAME_SIZES, or MENU_FRAME_SIZES
 # for the menu's), of 32 bits each. Read the icon directory itself rather
@@ -145,12 +149,12 @@ for pair in $ICONS logo; do
     r=$tmp/row$n
     mkdir "$r"
     if [ "$out" = logo ]; then
-        # The logo has one size: show the PNG on both grounds and the BMP as it will appear.
+        # The logo: its PNG shrunk to the sheet's sizes on both grounds.
         convert "$here/logo.png" -resize 16x16 "$r/f16.png"
         convert "$here/logo.png" -resize 32x32 "$r/f32.png"
         convert "$here/logo.png" -resize 48x48 "$r/f48.png"
         cp "$here/logo.png" "$r/z.png"
-        label "logo.png / .bmp" "$r/label.png"
+        label "logo.png / .ico" "$r/label.png"
     else
         # Take the frames back out of the ICO, so the sheet shows what was written.
         convert "$here/$out.ico[0]" "$r/f16.png"
@@ -172,10 +176,6 @@ for pair in $ICONS logo; do
             set -- "$@" "$c"
         done
     done
-    if [ "$out" = logo ]; then
-        cell "$here/logo.bmp" white "$r/bmp.png"
-        set -- "$@" "$r/bmp.png"
-    fi
     convert "$@" +append "$r/row.png"
     rows="$rows $r/row.png"
 done
@@ -187,8 +187,6 @@ for bg in white grey; do
         set -- "$@" "$tmp/h$#.png"
     done
 done
-header "bmp" 72 "$tmp/h$#.png"
-set -- "$@" "$tmp/h$#.png"
 convert "$@" +append "$tmp/header.png"
 # shellcheck disable=SC2086
 convert -background white "$tmp/header.png" $rows -append -bordercolor white -border 8 \

@@ -302,7 +302,7 @@ TEST_F(AboutBoxTest, TheProgressRoleShowsTheFullBoxWithTheBarAndNoButtonsOnceALo
     EXPECT_NE(TextOf(Item(frmAbout::kLblDisclaimer)).find("MIT License"), std::string::npos);
     EXPECT_EQ(TextOf(Item(frmAbout::kLabel1)), "https://www.brindlewick.example/larkspan");
     EXPECT_NE(SendMessageW(Item(frmAbout::kImage1), STM_GETICON, 0, 0), 0) << "the program's icon";
-    EXPECT_NE(SendMessageW(Item(frmAbout::kPicIcon), STM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "the logo";
+    EXPECT_NE(SendMessageW(Item(frmAbout::kPicIcon), STM_GETICON, 0, 0), 0) << "the logo";
     EXPECT_TRUE(Topmost(about_.Handle()));
     EXPECT_TRUE(IsWindowVisible(about_.ProgressBar1()));
     EXPECT_FALSE(IsWindowEnabled(Item(frmAbout::kCmdOK)));
@@ -331,7 +331,15 @@ TEST_F(AboutBoxTest, TheProgressRoleShowsTheFullBoxWithTheBarAndNoButtonsOnceALo
     EXPECT_EQ(moved.bottom - moved.top, larger.bottom - larger.top);
     EXPECT_EQ(okAfter.bottom - okAfter.top, (ok.bottom - ok.top) * 3 / 2);
     EXPECT_EQ(TextOf(Item(frmAbout::kLblVersion)), "Version " LARKSPAN_VERSION_STRING);
-    EXPECT_NE(SendMessageW(Item(frmAbout::kPicIcon), STM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "the logo";
+    // The logo's own frame for 150 %.
+    const auto logo = reinterpret_cast<HICON>(SendMessageW(Item(frmAbout::kPicIcon), STM_GETICON, 0, 0));
+    ICONINFO logoBits{};
+    ASSERT_TRUE(logo && GetIconInfo(logo, &logoBits)) << "the logo";
+    BITMAP logoBitmap{};
+    GetObjectW(logoBits.hbmColor, sizeof logoBitmap, &logoBitmap);
+    DeleteObject(logoBits.hbmColor);
+    DeleteObject(logoBits.hbmMask);
+    EXPECT_EQ(logoBitmap.bmWidth, 96);
     EXPECT_TRUE(IsWindowVisible(about_.ProgressBar1()));
     EXPECT_EQ(SendMessageW(about_.ProgressBar1(), PBM_GETPOS, 0, 0), 4);
     EXPECT_FALSE(IsWindowEnabled(Item(frmAbout::kCmdOK)));

@@ -54,14 +54,6 @@ HFONT DerivedFont(HFONT base, int height, int weight, bool underline) {
     return CreateFontIndirectW(&lf);
 }
 
-// The logo bitmap that is the smallest at least this size, so that it is
-// drawn at its own size or shrunk, never blown up.
-const wchar_t* LogoFor(int sizePx) {
-    if (sizePx <= 64) return L"LOGO";
-    if (sizePx <= 96) return L"LOGO96";
-    return L"LOGO128";
-}
-
 int TextWidth(HWND window, HFONT font, const std::wstring& text) {
     WindowDc dc(window);
     SelectGuard select(dc.get(), font);
@@ -181,8 +173,8 @@ void frmAbout::MakeDpiResources() {
     if (resources_) {
         // The program's own mark, its icon resource 1.
         image_ = LoadIconAtSize(resources_, MAKEINTRESOURCEW(1), Px(kIconSize));
-        const int logo = Px(kLogoSize);
-        logo_.reset(static_cast<HBITMAP>(LoadImageW(resources_, LogoFor(logo), IMAGE_BITMAP, logo, logo, 0)));
+        // Its frames for 100 %, 150 % and 200 %, shrunk from the next larger between.
+        logo_ = LoadIconAtSize(resources_, L"LOGO", Px(kLogoSize));
     }
     font_ = MessageFontForDpi(dpi_);
     titleFont_.reset(DerivedFont(font_.get(), -Px(20), FW_BOLD, false));
@@ -244,9 +236,9 @@ void frmAbout::CreateHeader(int width) {
                     RECT{left, Px(86), left + linkWidth, Px(102)}, kLabel1, linkFont_.get());
 
     const int logoLeft = width - margin - Px(kLogoSize);
-    picIcon_ = Child(Handle(), L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY | SS_REALSIZECONTROL,
+    picIcon_ = Child(Handle(), L"STATIC", nullptr, SS_ICON | SS_NOTIFY | SS_REALSIZECONTROL,
                      RECT{logoLeft, margin, logoLeft + Px(kLogoSize), margin + Px(kLogoSize)}, kPicIcon, font);
-    SendMessageW(picIcon_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
+    SendMessageW(picIcon_, STM_SETICON, reinterpret_cast<WPARAM>(logo_.get()), 0);
 }
 
 // Line1, lblCopy and lblDisclaimer.

@@ -97,7 +97,7 @@ private:
     bool resourcesRead_ = false;
     VersionInfo version_;
     UniqueIcon image_;
-    UniqueBitmap logo_;
+    UniqueIcon logo_;
     UINT dpi_ = 96;
     UniqueFont font_;
     UniqueFont titleFont_;
