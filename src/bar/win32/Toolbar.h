@@ -134,6 +134,8 @@ public:
     void ShowButton(size_t position);
     // The chevron in client pixels; none while every button shows.
     std::optional<RECT> ChevronRect() const;
+    // A rectangle of this control in screen coordinates.
+    RECT OnScreen(RECT r) const;
     // The id of the tooltip's tool that names the chevron; button ids stay in 16 bits.
     static constexpr UINT_PTR kChevronTool = 0x10000;
     // Drawn pressed while its menu is open.

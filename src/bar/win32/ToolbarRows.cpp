@@ -176,9 +176,8 @@ bool Toolbar::AnswerAccessible(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         return result != 0;
     }
     if (message != AccessibleQuery()) return false;
-    std::optional<RECT> chevron = ChevronRect();
-    if (chevron) MapWindowPoints(hwnd_.get(), nullptr, reinterpret_cast<POINT*>(&*chevron), 2);
-    if (wParam == kAskDrawnPlace && chevron) *reinterpret_cast<RECT*>(lParam) = *chevron;
+    const std::optional<RECT> chevron = ChevronRect();
+    if (wParam == kAskDrawnPlace && chevron) *reinterpret_cast<RECT*>(lParam) = OnScreen(*chevron);
     result = chevron ? TRUE : FALSE;
     if (wParam == kAskDrawnAction) PressChevron();
     return true;
@@ -197,10 +196,9 @@ void Toolbar::FocusChevron(bool on) {
 }
 
 bool Toolbar::PressChevron() {
-    std::optional<RECT> chevron = ChevronRect();
+    const std::optional<RECT> chevron = ChevronRect();
     if (!chevron) return false;
-    MapWindowPoints(hwnd_.get(), nullptr, reinterpret_cast<POINT*>(&*chevron), 2);
-    events_.OnChevron(index_, *chevron);
+    events_.OnChevron(index_, OnScreen(*chevron));
     return true;
 }
 
@@ -245,9 +243,12 @@ std::optional<RECT> Toolbar::TrackChevron(UINT message, LPARAM lParam) {
     const bool closing = chevronClosed_ && sinceClosed <= 0;
     chevronClosed_ = false;
     if (closing) return RECT{};
-    RECT screen = *chevron;
-    MapWindowPoints(hwnd_.get(), nullptr, reinterpret_cast<POINT*>(&screen), 2);
-    return screen;
+    return OnScreen(*chevron);
+}
+
+RECT Toolbar::OnScreen(RECT r) const {
+    MapWindowPoints(hwnd_.get(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
 }
 
 // Two small arrows pointing on (down a column), as Windows draws the
